@@ -1,0 +1,54 @@
+// SPDX-License-Identifier: MIT
+#include "store/QDArena.h"
+
+#include <sys/mman.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <new>
+
+namespace {
+constexpr size_t kHugeChunk = 2 * 1024 * 1024;
+}
+
+TQDArena::~TQDArena() {
+  for (const Chunk& c : chunks_) {
+    if (c.mapped)
+      munmap(c.base, c.size);
+    else
+      std::free(c.base);
+  }
+}
+
+void TQDArena::NewChunk(size_t atLeast) {
+  chunks_.reserve(chunks_.size() + 1);
+  size_t size = nextSize_;
+  while (size < atLeast) size *= 2;
+  if (nextSize_ < kHugeChunk) nextSize_ *= 2;
+  Chunk c{nullptr, size, false};
+  if (size >= kHugeChunk) {
+    size = (size + kHugeChunk - 1) / kHugeChunk * kHugeChunk;
+    // Map one huge page more than needed and trim, so the chunk starts on a 2 MiB boundary.
+    size_t span = size + kHugeChunk;
+    void* raw = mmap(nullptr, span, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (raw == MAP_FAILED) throw std::bad_alloc();
+    char* p = static_cast<char*>(raw);
+    char* aligned = reinterpret_cast<char*>(
+        (reinterpret_cast<uintptr_t>(p) + kHugeChunk - 1) & ~(uintptr_t(kHugeChunk) - 1));
+    if (aligned > p) munmap(p, static_cast<size_t>(aligned - p));
+    char* tail = aligned + size;
+    char* spanEnd = p + span;
+    if (spanEnd > tail) munmap(tail, static_cast<size_t>(spanEnd - tail));
+#ifdef MADV_HUGEPAGE
+    madvise(aligned, size, MADV_HUGEPAGE);
+#endif
+    c = Chunk{aligned, size, true};
+  } else {
+    c.base = std::malloc(size);
+    if (!c.base) throw std::bad_alloc();
+  }
+  chunks_.push_back(c);
+  reserved_ += c.size;
+  next_ = static_cast<char*>(c.base);
+  end_ = next_ + c.size;
+}

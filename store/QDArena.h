@@ -1,0 +1,42 @@
+// SPDX-License-Identifier: MIT
+// TQDArena: the memory a node store bumps its nodes, slot arrays and strings out of.
+//
+// Chunks grow geometrically from 64 KiB to 2 MiB; 2 MiB chunks are aligned and advised for
+// transparent huge pages, because the first touch of every 4 KiB page costs several
+// microseconds and a loaded catalog touches hundreds of megabytes at once. An arena frees its
+// chunks when the last store holding it lets go. Only the store that created an arena bumps out
+// of it (one thread); other stores only keep it alive.
+#pragma once
+
+#include <cstddef>
+#include <vector>
+
+class TQDArena {
+ public:
+  TQDArena() = default;
+  ~TQDArena();
+  TQDArena(const TQDArena&) = delete;
+  TQDArena& operator=(const TQDArena&) = delete;
+
+  // A block of `bytes` (a multiple of 8), 8-aligned. Throws std::bad_alloc.
+  void* Bump(size_t bytes) {
+    if (static_cast<size_t>(end_ - next_) < bytes) NewChunk(bytes);
+    void* p = next_;
+    next_ += bytes;
+    return p;
+  }
+  size_t ReservedBytes() const { return reserved_; }
+
+ private:
+  void NewChunk(size_t atLeast);
+  struct Chunk {
+    void* base;
+    size_t size;
+    bool mapped;
+  };
+  std::vector<Chunk> chunks_;
+  char* next_ = nullptr;
+  char* end_ = nullptr;
+  size_t nextSize_ = 64 * 1024;
+  size_t reserved_ = 0;
+};

@@ -1,0 +1,308 @@
+// SPDX-License-Identifier: MIT
+// The node-store image: SaveToString, LoadFromString and the checksum (store/IMAGE_FORMAT.md).
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <limits>
+
+#include "store/QDArena.h"
+#include "store/QDBase.h"
+
+namespace {
+
+constexpr size_t kHeaderSize = 50;
+constexpr size_t kChecksumOffset = 24;
+constexpr size_t kNodeLimit = 500'000'000;  // no node record starts at or beyond this offset
+constexpr uint8_t kVersion = 0x31;
+
+inline uint32_t Load32(const unsigned char* p) {
+  uint32_t v;
+  std::memcpy(&v, p, 4);
+  return v;  // little-endian host
+}
+inline void Store32(unsigned char* p, uint32_t v) { std::memcpy(p, &v, 4); }
+
+bool ValidType(uint8_t t) {
+  return t == stEmpty || t == stNode || t == stString || t == stInteger || t == stFloat ||
+         t == stInt64 || t == stFloatHigh || t == stInt64High;
+}
+
+}  // namespace
+
+uint64_t TQDBase::Checksum(std::string_view image) {
+  const size_t len = image.size();
+  const size_t m = len / 4;
+  if (m == 0) return 0;
+  const auto* p = reinterpret_cast<const unsigned char*>(image.data());
+  // Word 0 is the length byte (bits 24-31 of the length) and image bytes 0-2; word k >= 1 is
+  // image bytes 4k-1 .. 4k+2.
+  uint64_t sum = uint64_t((len >> 24) & 0xFF) | (uint64_t(p[0]) << 8) | (uint64_t(p[1]) << 16) |
+                 (uint64_t(p[2]) << 24);
+  uint64_t a = 0, b = 0;
+  size_t k = 1;
+  for (; k + 1 < m; k += 2) {
+    a += Load32(p + 4 * k - 1);
+    b += Load32(p + 4 * k + 3);
+  }
+  for (; k < m; ++k) a += Load32(p + 4 * k - 1);
+  return sum + a + b;
+}
+
+void TQDBase::SaveToString(std::string& image) {
+  // Reserve the accounted size up front: the image of a subtree is never larger than its
+  // accounting plus the header, so the buffer is filled without reallocation. Writes are still
+  // bounds-checked so a wrong count can never write past the buffer.
+  const size_t capacity = static_cast<size_t>(mem_) + kHeaderSize;
+  std::string buf;
+  buf.resize(capacity);
+  auto* out = reinterpret_cast<unsigned char*>(buf.data());
+  std::memset(out, 0, kHeaderSize);
+  size_t pos = kHeaderSize;
+  size_t nodes = 0;
+
+  auto need = [&](size_t n) {
+    if (n > capacity - pos) ThrowQD(kSaveError);
+  };
+  struct Frame {
+    const TNodeRec* node;
+    int next;
+  };
+  std::vector<Frame> stack;
+  auto writeNode = [&](const TNodeRec* n) {
+    if (pos >= kNodeLimit) ThrowQD(kSaveError);
+    ++nodes;
+    const size_t count = size_t(n->SlotCount);
+    need(8 + count * 5);
+    Store32(out + pos, uint32_t(n->SlotCount));
+    Store32(out + pos + 4, uint32_t(n->OwnedCount));
+    pos += 8;
+    const uint8_t* types = n->Types();
+    if (count) std::memcpy(out + pos, types, count);
+    pos += count;
+    for (size_t i = 0; i < count; ++i) {
+      uint8_t t = types[i];
+      // Cells of owned and empty slots carry no meaning: write zero for a reproducible image.
+      uint32_t cell = (t == stEmpty || t == stNode || t == stString) ? 0 : n->Values[i].Bits;
+      Store32(out + pos, cell);
+      pos += 4;
+    }
+    stack.push_back({n, 0});
+  };
+
+  writeNode(cur_);
+  while (!stack.empty()) {
+    Frame& f = stack.back();
+    const TNodeRec* n = f.node;
+    const uint8_t* types = n->Types();
+    bool descended = false;
+    while (f.next < n->SlotCount) {
+      int i = f.next++;
+      if (types[i] == stString) {
+        const TStrBlock* s = n->Values[i].Str;
+        need(4 + size_t(s->Length));
+        Store32(out + pos, uint32_t(s->Length));
+        if (s->Length) std::memcpy(out + pos + 4, s->Bytes(), size_t(s->Length));
+        pos += 4 + size_t(s->Length);
+      } else if (types[i] == stNode) {
+        writeNode(n->Values[i].Node);  // may reallocate `stack`: leave the loop at once
+        descended = true;
+        break;
+      }
+    }
+    if (!descended) stack.pop_back();
+  }
+
+  // Consistency: length + 28 per node is the accounted size of the subtree plus the header.
+  if (pos + 28 * nodes > capacity) ThrowQD(kSaveError);
+
+  out[0] = kVersion;
+  size_t sigLen = std::min<size_t>(Signature.size(), 8);
+  out[9] = static_cast<unsigned char>(sigLen);
+  if (sigLen) std::memcpy(out + 10, Signature.data(), sigLen);
+  buf.resize(pos);
+  uint64_t sum = Checksum(buf);
+  Store32(reinterpret_cast<unsigned char*>(buf.data()) + kChecksumOffset, uint32_t(sum));
+  Store32(reinterpret_cast<unsigned char*>(buf.data()) + kChecksumOffset + 4, uint32_t(sum >> 32));
+  image.swap(buf);
+}
+
+// Reads an image into a detached tree allocated from this store's allocator. Every count is
+// checked against the bytes left before anything is allocated, so hostile bytes can neither
+// overrun the buffer nor make it allocate more than a few times the image size; nesting is
+// followed with an explicit stack, so any depth is safe.
+class TQDImageReader {
+ public:
+  TQDImageReader(TQDBase& store, const std::string& image)
+      : store_(store),
+        p_(reinterpret_cast<const unsigned char*>(image.data())),
+        len_(image.size()) {}
+
+  // The top node, or nullptr when the image is malformed (what was read is freed again).
+  TNodeRec* Read() {
+    pos_ = kHeaderSize;
+    TNodeRec* top = nullptr;
+    try {
+      top = ReadRecord(nullptr);
+      if (!top) return Fail(nullptr, reason_);
+      while (!stack_.empty()) {
+        Frame& f = stack_.back();
+        TNodeRec* n = f.node;
+        uint8_t* types = n->Types();
+        bool descended = false;
+        while (f.next < n->SlotCount) {
+          int i = f.next++;
+          if (types[i] == (stString | kPending)) {
+            if (len_ - pos_ < 4) return Fail(top, "string length runs past the end");
+            uint32_t l = Load32(p_ + pos_);
+            pos_ += 4;
+            if (l > len_ - pos_) return Fail(top, "string runs past the end");
+            n->Values[i].Str = store_.AllocStr(
+                std::string_view(reinterpret_cast<const char*>(p_ + pos_), l));
+            types[i] = stString;
+            ++n->OwnedCount;
+            mem_ += 4 + int64_t(l);
+            pos_ += l;
+          } else if (types[i] == (stNode | kPending)) {
+            TNodeRec* child = ReadRecord(n);
+            if (!child) return Fail(top, reason_);
+            n->Values[i].Node = child;
+            types[i] = stNode;
+            ++n->OwnedCount;
+            descended = true;
+            break;
+          }
+        }
+        if (!descended) stack_.pop_back();
+      }
+    } catch (...) {
+      return Fail(top, "out of memory");
+    }
+    if (pos_ != len_) return Fail(top, "bytes left over after the top node");
+    return top;
+  }
+  int64_t Accounted() const { return mem_; }
+  const std::string& Error() const { return error_; }
+
+ private:
+  struct Frame {
+    TNodeRec* node;
+    int next;
+  };
+
+  // Reads SlotCount, OwnedCount, types and cells of one node. Owned slots carry kPending until
+  // their payload is read, so a failure part-way frees exactly what was allocated.
+  static constexpr uint8_t kPending = 0x80;
+  TNodeRec* ReadRecord(TNodeRec* parent) {
+    reason_ = "node record at or beyond offset 500,000,000";
+    if (pos_ >= kNodeLimit) return nullptr;
+    reason_ = "node record runs past the end";
+    if (len_ - pos_ < 8) return nullptr;
+    int32_t count = static_cast<int32_t>(Load32(p_ + pos_));
+    int32_t owned = static_cast<int32_t>(Load32(p_ + pos_ + 4));
+    pos_ += 8;
+    reason_ = "slot counts out of range";
+    if (count < 0 || owned < 0 || owned > count) return nullptr;
+    reason_ = "slots run past the end";
+    if (size_t(count) > (len_ - pos_) / 5) return nullptr;
+    const unsigned char* types = p_ + pos_;
+    const unsigned char* cells = types + count;
+    int32_t ownedSeen = 0;
+    for (int32_t i = 0; i < count; ++i) {
+      if (!ValidType(types[i])) {
+        reason_ = "unknown slot type";
+        return nullptr;
+      }
+      if (types[i] == stNode || types[i] == stString) ++ownedSeen;
+    }
+    // Every owned slot must have its payload, or its cell would point nowhere.
+    reason_ = "owned count does not match the node and string slots";
+    if (ownedSeen != owned) return nullptr;
+    // Each owned slot needs at least 4 more bytes (a string length or a node's counts).
+    reason_ = "payloads run past the end";
+    if (size_t(owned) * 4 > len_ - pos_ - size_t(count) * 5) return nullptr;
+
+    TNodeRec* n = store_.AllocNode(parent);
+    if (count > 0) {
+      n->Values = static_cast<TCell*>(
+          store_.AllocBlock((size_t(count) * (sizeof(TCell) + 1) + 7) & ~size_t(7)));
+      n->Capacity = count;
+      n->SlotCount = count;
+      uint8_t* dt = n->Types();
+      for (int32_t i = 0; i < count; ++i) {
+        uint8_t t = types[i];
+        n->Values[i].Node = nullptr;
+        if (t == stNode || t == stString) {
+          dt[i] = t | kPending;  // set to the real type once the payload is read
+        } else {
+          dt[i] = t;
+          n->Values[i].Bits = Load32(cells + 4 * size_t(i));
+        }
+      }
+    }
+    pos_ += size_t(count) * 5;
+    mem_ += 36 + 5 * int64_t(count);
+    stack_.push_back({n, 0});
+    return n;
+  }
+
+  TNodeRec* Fail(TNodeRec* top, const char* reason) {
+    error_ = std::string(reason) + " (offset " + std::to_string(pos_) + ")";
+    // Owned slots whose payload was not read are still pending: empty them so the freeing walk
+    // skips them.
+    for (Frame& f : stack_) {
+      uint8_t* dt = f.node->Types();
+      for (int i = 0; i < f.node->SlotCount; ++i)
+        if (dt[i] & kPending) dt[i] = stEmpty;
+    }
+    stack_.clear();
+    if (top) {
+      int64_t saved = store_.mem_;
+      store_.FreeSubtreeMemory(top);
+      store_.mem_ = saved;
+    }
+    return nullptr;
+  }
+
+  TQDBase& store_;
+  const unsigned char* p_;
+  size_t len_;
+  size_t pos_ = 0;
+  const char* reason_ = "";
+  std::string error_;
+  int64_t mem_ = 0;
+  std::vector<Frame> stack_;
+};
+
+bool TQDBase::LoadFromString(std::string& image) {
+  if (image.size() <= 48) {
+    loadError_ = "image of 48 bytes or fewer";
+    return false;
+  }
+  auto* bytes = reinterpret_cast<unsigned char*>(image.data());
+  uint64_t stored = uint64_t(Load32(bytes + kChecksumOffset)) |
+                    (uint64_t(Load32(bytes + kChecksumOffset + 4)) << 32);
+  std::memset(bytes + kChecksumOffset, 0, 8);
+  uint64_t computed = Checksum(image);
+  if (computed != stored) {
+    char text[96];
+    std::snprintf(text, sizeof text, "checksum mismatch (stored %016llx, computed %016llx)",
+                  static_cast<unsigned long long>(stored), static_cast<unsigned long long>(computed));
+    loadError_ = text;
+    Clear();
+    return false;
+  }
+  Clear();
+  TQDImageReader reader(*this, image);
+  TNodeRec* top = reader.Read();
+  if (!top) {
+    loadError_ = reader.Error();
+    Clear();
+    return false;
+  }
+  loadError_.clear();
+  FreeSubtreeMemory(root_);  // the empty root made by Clear
+  root_ = top;
+  cur_ = top;
+  mem_ = reader.Accounted();
+  return true;
+}
