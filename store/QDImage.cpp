@@ -141,6 +141,10 @@ class TQDImageReader {
   TNodeRec* Read() {
     pos_ = kHeaderSize;
     TNodeRec* top = nullptr;
+    if (len_ < kHeaderSize) {  // 49 bytes: the header itself is cut short
+      pos_ = len_;
+      return Fail(nullptr, "header runs past the end");
+    }
     try {
       top = ReadRecord(nullptr);
       if (!top) return Fail(nullptr, reason_);
