@@ -24,7 +24,7 @@ void TQDArena::NewChunk(size_t atLeast) {
   chunks_.reserve(chunks_.size() + 1);
   size_t size = nextSize_;
   while (size < atLeast) size *= 2;
-  if (nextSize_ < kHugeChunk) nextSize_ *= 2;
+  if (nextSize_ < 16 * kHugeChunk) nextSize_ *= 2;
   Chunk c{nullptr, size, false};
   if (size >= kHugeChunk) {
     size = (size + kHugeChunk - 1) / kHugeChunk * kHugeChunk;
@@ -51,4 +51,16 @@ void TQDArena::NewChunk(size_t atLeast) {
   reserved_ += c.size;
   next_ = static_cast<char*>(c.base);
   end_ = next_ + c.size;
+}
+
+void TQDArena::AdviseHugePages(void* p, size_t bytes) {
+#ifdef MADV_HUGEPAGE
+  if (bytes < 2 * kHugeChunk) return;
+  uintptr_t begin = (reinterpret_cast<uintptr_t>(p) + kHugeChunk - 1) & ~(uintptr_t(kHugeChunk) - 1);
+  uintptr_t end = (reinterpret_cast<uintptr_t>(p) + bytes) & ~(uintptr_t(kHugeChunk) - 1);
+  if (end > begin) madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
+#else
+  (void)p;
+  (void)bytes;
+#endif
 }

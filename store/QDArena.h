@@ -26,6 +26,8 @@ class TQDArena {
     return p;
   }
   size_t ReservedBytes() const { return reserved_; }
+  // Advises the 2 MiB-aligned interior of a large, not yet touched buffer for huge pages.
+  static void AdviseHugePages(void* p, size_t bytes);
 
  private:
   void NewChunk(size_t atLeast);

@@ -90,34 +90,38 @@ TNodeRec* NodeChild(const TNodeRec* n, int slot) {
 
 TQDBase::TQDBase() : arena_(std::make_shared<TQDArena>()) { ResetToEmpty(); }
 
-TQDBase::~TQDBase() {
-  // Marks die with the store; only the heap blocks of large arrays need freeing one by one.
-  FreeSubtreeMemory(root_);
+// Every block of the tree lives in arenas, which go when their last holder goes: nothing to walk.
+TQDBase::~TQDBase() = default;
+
+// Size classes: multiples of 8 up to 1024 bytes, then powers of two. Every block comes from an
+// arena, so clearing or destroying a store never has to visit its nodes.
+size_t TQDBase::SizeClass(size_t& bytes) {
+  bytes = RoundUp8(bytes);
+  if (bytes / 8 < kSmallClasses) return bytes / 8;
+  size_t cls = kSmallClasses;
+  size_t size = 2048;
+  while (size < bytes) {
+    size *= 2;
+    ++cls;
+  }
+  bytes = size;
+  return cls;
 }
 
 void* TQDBase::AllocBlock(size_t bytes) {
-  bytes = RoundUp8(bytes);
-  size_t cls = bytes / 8;
-  if (cls < kSmallClasses) {
-    if (void* p = freeLists_[cls]) {
-      freeLists_[cls] = *static_cast<void**>(p);
-      return p;
-    }
-    return arena_->Bump(bytes);
+  size_t cls = SizeClass(bytes);
+  if (void* p = freeLists_[cls]) {
+    freeLists_[cls] = *static_cast<void**>(p);
+    return p;
   }
-  return ::operator new(bytes);
+  return arena_->Bump(bytes);
 }
 
 void TQDBase::FreeBlock(void* p, size_t bytes) {
   if (!p) return;
-  bytes = RoundUp8(bytes);
-  size_t cls = bytes / 8;
-  if (cls < kSmallClasses) {
-    *static_cast<void**>(p) = freeLists_[cls];
-    freeLists_[cls] = p;
-  } else {
-    ::operator delete(p);
-  }
+  size_t cls = SizeClass(bytes);
+  *static_cast<void**>(p) = freeLists_[cls];
+  freeLists_[cls] = p;
 }
 
 void TQDBase::HoldArena(const std::shared_ptr<TQDArena>& a) {
@@ -505,9 +509,8 @@ void TQDBase::MoveSlot(int from, int to) {
 void TQDBase::Clear() {
   cur_ = root_;
   ForgetWholeTree();
-  FreeSubtreeMemory(root_);
-  // The tree is gone: every block this store may still point into belonged to it. Arenas other
-  // stores still use stay alive through their holders.
+  // Dropping the arenas frees the whole tree at once. Arenas that other stores still use (after
+  // a TakeSubtree) stay alive through their holders.
   for (auto& f : freeLists_) f = nullptr;
   heldArenas_.clear();
   arena_ = std::make_shared<TQDArena>();

@@ -241,7 +241,9 @@ class TQDBase {
   std::shared_ptr<TQDArena> arena_;
   std::vector<std::shared_ptr<TQDArena>> heldArenas_;
   static constexpr int kSmallClasses = 129;  // blocks of 8..1024 bytes in steps of 8
-  void* freeLists_[kSmallClasses] = {};
+  static constexpr int kClasses = kSmallClasses + 32;  // then 2 KiB .. 4 GiB in powers of two
+  void* freeLists_[kClasses] = {};
+  static size_t SizeClass(size_t& bytes);
   void* AllocBlock(size_t bytes);
   void FreeBlock(void* p, size_t bytes);
   void HoldArena(const std::shared_ptr<TQDArena>& a);

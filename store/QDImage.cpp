@@ -2,8 +2,8 @@
 // The node-store image: SaveToString, LoadFromString and the checksum (store/IMAGE_FORMAT.md).
 #include <cstdio>
 #include <cstring>
-#include <string>
 #include <limits>
+#include <string>
 
 #include "store/QDArena.h"
 #include "store/QDBase.h"
@@ -53,7 +53,15 @@ void TQDBase::SaveToString(std::string& image) {
   // accounting plus the header, so the buffer is filled without reallocation. Writes are still
   // bounds-checked so a wrong count can never write past the buffer.
   const size_t capacity = static_cast<size_t>(mem_) + kHeaderSize;
-  std::string buf;
+  // The caller's string is reused when it is large enough (a second save touches no new pages);
+  // a new buffer is advised for huge pages before its pages are first touched.
+  std::string& buf = image;
+  buf.clear();
+  if (buf.capacity() < capacity) {
+    std::string().swap(buf);
+    buf.reserve(capacity);
+    TQDArena::AdviseHugePages(buf.data(), capacity);
+  }
   buf.resize(capacity);
   auto* out = reinterpret_cast<unsigned char*>(buf.data());
   std::memset(out, 0, kHeaderSize);
@@ -89,31 +97,36 @@ void TQDBase::SaveToString(std::string& image) {
     stack.push_back({n, 0});
   };
 
-  writeNode(cur_);
-  while (!stack.empty()) {
-    Frame& f = stack.back();
-    const TNodeRec* n = f.node;
-    const uint8_t* types = n->Types();
-    bool descended = false;
-    while (f.next < n->SlotCount) {
-      int i = f.next++;
-      if (types[i] == stString) {
-        const TStrBlock* s = n->Values[i].Str;
-        need(4 + size_t(s->Length));
-        Store32(out + pos, uint32_t(s->Length));
-        if (s->Length) std::memcpy(out + pos + 4, s->Bytes(), size_t(s->Length));
-        pos += 4 + size_t(s->Length);
-      } else if (types[i] == stNode) {
-        writeNode(n->Values[i].Node);  // may reallocate `stack`: leave the loop at once
-        descended = true;
-        break;
+  try {
+    writeNode(cur_);
+    while (!stack.empty()) {
+      Frame& f = stack.back();
+      const TNodeRec* n = f.node;
+      const uint8_t* types = n->Types();
+      bool descended = false;
+      while (f.next < n->SlotCount) {
+        int i = f.next++;
+        if (types[i] == stString) {
+          const TStrBlock* s = n->Values[i].Str;
+          need(4 + size_t(s->Length));
+          Store32(out + pos, uint32_t(s->Length));
+          if (s->Length) std::memcpy(out + pos + 4, s->Bytes(), size_t(s->Length));
+          pos += 4 + size_t(s->Length);
+        } else if (types[i] == stNode) {
+          writeNode(n->Values[i].Node);  // may reallocate `stack`: leave the loop at once
+          descended = true;
+          break;
+        }
       }
+      if (!descended) stack.pop_back();
     }
-    if (!descended) stack.pop_back();
-  }
 
-  // Consistency: length + 28 per node is the accounted size of the subtree plus the header.
-  if (pos + 28 * nodes > capacity) ThrowQD(kSaveError);
+    // Consistency: length + 28 per node is the accounted size of the subtree plus the header.
+    if (pos + 28 * nodes > capacity) ThrowQD(kSaveError);
+  } catch (...) {
+    image.clear();  // never leave a partial image behind
+    throw;
+  }
 
   out[0] = kVersion;
   size_t sigLen = std::min<size_t>(Signature.size(), 8);
@@ -123,7 +136,6 @@ void TQDBase::SaveToString(std::string& image) {
   uint64_t sum = Checksum(buf);
   Store32(reinterpret_cast<unsigned char*>(buf.data()) + kChecksumOffset, uint32_t(sum));
   Store32(reinterpret_cast<unsigned char*>(buf.data()) + kChecksumOffset + 4, uint32_t(sum >> 32));
-  image.swap(buf);
 }
 
 // Reads an image into a detached tree allocated from this store's allocator. Every count is
@@ -160,8 +172,8 @@ class TQDImageReader {
             uint32_t l = Load32(p_ + pos_);
             pos_ += 4;
             if (l > len_ - pos_) return Fail(top, "string runs past the end");
-            n->Values[i].Str = store_.AllocStr(
-                std::string_view(reinterpret_cast<const char*>(p_ + pos_), l));
+            n->Values[i].Str =
+                store_.AllocStr(std::string_view(reinterpret_cast<const char*>(p_ + pos_), l));
             types[i] = stString;
             ++n->OwnedCount;
             mem_ += 4 + int64_t(l);
@@ -251,19 +263,10 @@ class TQDImageReader {
 
   TNodeRec* Fail(TNodeRec* top, const char* reason) {
     error_ = std::string(reason) + " (offset " + std::to_string(pos_) + ")";
-    // Owned slots whose payload was not read are still pending: empty them so the freeing walk
-    // skips them.
-    for (Frame& f : stack_) {
-      uint8_t* dt = f.node->Types();
-      for (int i = 0; i < f.node->SlotCount; ++i)
-        if (dt[i] & kPending) dt[i] = stEmpty;
-    }
+    // What was read is detached from the store and goes with its arena when the caller clears
+    // the store; owned slots still pending are never followed.
+    (void)top;
     stack_.clear();
-    if (top) {
-      int64_t saved = store_.mem_;
-      store_.FreeSubtreeMemory(top);
-      store_.mem_ = saved;
-    }
     return nullptr;
   }
 
@@ -290,7 +293,8 @@ bool TQDBase::LoadFromString(std::string& image) {
   if (computed != stored) {
     char text[96];
     std::snprintf(text, sizeof text, "checksum mismatch (stored %016llx, computed %016llx)",
-                  static_cast<unsigned long long>(stored), static_cast<unsigned long long>(computed));
+                  static_cast<unsigned long long>(stored),
+                  static_cast<unsigned long long>(computed));
     loadError_ = text;
     Clear();
     return false;
@@ -304,7 +308,7 @@ bool TQDBase::LoadFromString(std::string& image) {
     return false;
   }
   loadError_.clear();
-  FreeSubtreeMemory(root_);  // the empty root made by Clear
+  FreeBlock(root_, sizeof(TNodeRec));  // the empty root made by Clear
   root_ = top;
   cur_ = top;
   mem_ = reader.Accounted();
