@@ -49,10 +49,8 @@ constexpr IntField kIntFields[] = {
 };
 
 constexpr StrField kStrFields[] = {
-    {kGenCatalogFolder, &TOptions::CatalogFolder},
-    {kGenAltShell, &TOptions::AltShell},
-    {kGenLastCopyFolder, &TOptions::LastCopyFolder},
-    {kGenLanguageFile, &TOptions::LanguageFile},
+    {kGenCatalogFolder, &TOptions::CatalogFolder},   {kGenAltShell, &TOptions::AltShell},
+    {kGenLastCopyFolder, &TOptions::LastCopyFolder}, {kGenLanguageFile, &TOptions::LanguageFile},
     {kGenReportFolder, &TOptions::ReportFolder},
 };
 

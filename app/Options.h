@@ -23,47 +23,47 @@
 #include "store/QDBase.h"
 
 // ---- root slots of bdOpt ---------------------------------------------------------------------
-inline constexpr int kOptDiskColumns = 0;        // column layout: main list, groups and disks
-inline constexpr int kOptFileColumns = 1;        // column layout: main list, folders and files
-inline constexpr int kOptFindColumns = 2;        // column layout: search results
-inline constexpr int kOptMaskHistory = 3;        // string list: search masks entered before
-inline constexpr int kOptRecentCatalogs = 4;     // string list: recent catalog files
-inline constexpr int kOptOpenAtExit = 5;         // string list: catalogs open at the last exit
-inline constexpr int kOptStartupCatalogs = 6;    // string list: start-up catalogs
-inline constexpr int kOptGeneral = 7;            // general options (kGen...)
-inline constexpr int kOptUnused = 8;             // not used; kept as found
-inline constexpr int kOptReportColumns = 9;      // report column sets (kRepCols...)
-inline constexpr int kOptReport = 10;            // report options (kRep...)
-inline constexpr int kOptArchiveTypes = 11;      // archive types listed while scanning
-inline constexpr int kOptFind = 12;              // search window options (kFind...)
-inline constexpr int kOptDescRules = 13;         // description-import rules
-inline constexpr int kOptInterface = 14;         // menu style, colours, fonts (kUi...)
-inline constexpr int kOptUserListColumns = 15;   // column layout: user-list window
+inline constexpr int kOptDiskColumns = 0;       // column layout: main list, groups and disks
+inline constexpr int kOptFileColumns = 1;       // column layout: main list, folders and files
+inline constexpr int kOptFindColumns = 2;       // column layout: search results
+inline constexpr int kOptMaskHistory = 3;       // string list: search masks entered before
+inline constexpr int kOptRecentCatalogs = 4;    // string list: recent catalog files
+inline constexpr int kOptOpenAtExit = 5;        // string list: catalogs open at the last exit
+inline constexpr int kOptStartupCatalogs = 6;   // string list: start-up catalogs
+inline constexpr int kOptGeneral = 7;           // general options (kGen...)
+inline constexpr int kOptUnused = 8;            // not used; kept as found
+inline constexpr int kOptReportColumns = 9;     // report column sets (kRepCols...)
+inline constexpr int kOptReport = 10;           // report options (kRep...)
+inline constexpr int kOptArchiveTypes = 11;     // archive types listed while scanning
+inline constexpr int kOptFind = 12;             // search window options (kFind...)
+inline constexpr int kOptDescRules = 13;        // description-import rules
+inline constexpr int kOptInterface = 14;        // menu style, colours, fonts (kUi...)
+inline constexpr int kOptUserListColumns = 15;  // column layout: user-list window
 inline constexpr int kOptRootSlots = 16;
 
 // ---- node 7: general options (stInteger 0/1 unless noted) -------------------------------------
 inline constexpr int kGenMinToTray = 0;
 inline constexpr int kGenGridLines = 1;
-inline constexpr int kGenStartupMode = 2;        // 0 nothing, 1 reopen last, 2 start-up list
-inline constexpr int kGenCatalogFolder = 3;      // stString
-inline constexpr int kGenAltShell = 4;           // stString: program template
+inline constexpr int kGenStartupMode = 2;    // 0 nothing, 1 reopen last, 2 start-up list
+inline constexpr int kGenCatalogFolder = 3;  // stString
+inline constexpr int kGenAltShell = 4;       // stString: program template
 inline constexpr int kGenUseAltShell = 5;
-inline constexpr int kGenLastCopyFolder = 6;     // stString
+inline constexpr int kGenLastCopyFolder = 6;  // stString
 inline constexpr int kGenUpLine = 7;
 inline constexpr int kGenFormatSizes = 8;
-inline constexpr int kGenDblClick = 9;           // 0 nothing, 1 properties, 2 run, 3 shell
-inline constexpr int kGenAltDblClick = 10;       // same values, Alt held
+inline constexpr int kGenDblClick = 9;      // 0 nothing, 1 properties, 2 run, 3 shell
+inline constexpr int kGenAltDblClick = 10;  // same values, Alt held
 inline constexpr int kGenAutoExpand = 11;
 inline constexpr int kGenImportDescriptions = 12;
 inline constexpr int kGenWrapDescriptions = 13;
 inline constexpr int kGenSaveAllAtExit = 14;
-inline constexpr int kGenUpdateDescMode = 15;    // 0/1 keep, 2 replace, 3 delete all
-inline constexpr int kGenLanguageFile = 16;      // stString
+inline constexpr int kGenUpdateDescMode = 15;  // 0/1 keep, 2 replace, 3 delete all
+inline constexpr int kGenLanguageFile = 16;    // stString
 inline constexpr int kGenDblClickGoTo = 17;
 inline constexpr int kGenSaveAfterScan = 18;
 inline constexpr int kGenEjectAfterScan = 19;
 inline constexpr int kGenRedisplayAfterScan = 20;
-inline constexpr int kGenReportFolder = 21;      // stString
+inline constexpr int kGenReportFolder = 21;  // stString
 inline constexpr int kGenScanArchives = 22;
 inline constexpr int kGenBackupCopies = 23;
 inline constexpr int kGenExpandOnOpen = 24;
@@ -72,14 +72,14 @@ inline constexpr int kGenAskDiskDescription = 26;
 inline constexpr int kGenSlots = 27;
 
 // ---- node 10: report options -----------------------------------------------------------------
-inline constexpr int kRepTitleHistory = 0;       // stNode: string list, newest first
-inline constexpr int kRepType = 1;               // 0 HTML, 1 text file, 2 clipboard
+inline constexpr int kRepTitleHistory = 0;  // stNode: string list, newest first
+inline constexpr int kRepType = 1;          // 0 HTML, 1 text file, 2 clipboard
 inline constexpr int kRepOpenAfterExport = 2;
 inline constexpr int kRepHideBorder = 3;
 inline constexpr int kRepShading = 4;
-inline constexpr int kRepSeparator = 5;          // 0 spaces, 1 TAB, 2 comma
+inline constexpr int kRepSeparator = 5;  // 0 spaces, 1 TAB, 2 comma
 inline constexpr int kRepReplaceSeparator = 6;
-inline constexpr int kRepReplacement = 7;        // stString
+inline constexpr int kRepReplacement = 7;  // stString
 
 // ---- node 9: report column sets, one child per source ------------------------------------------
 inline constexpr int kRepColsDiskView = 1;
@@ -97,22 +97,23 @@ inline constexpr int kFindInArchives = 2;
 inline constexpr int kFindStopAtLimit = 3;
 inline constexpr int kFindStopCount = 4;
 
-// ---- column layout record (root slots 0, 1, 2, 15) -----------------------------------------------
-inline constexpr int kColTable = 0;              // stNode: slot 2c width, 2c+1 display position
+// ---- column layout record (root slots 0, 1, 2, 15)
+// -----------------------------------------------
+inline constexpr int kColTable = 0;  // stNode: slot 2c width, 2c+1 display position
 inline constexpr int kColSortColumn = 1;
-inline constexpr int kColSortDescending = 2;     // 0 ascending, otherwise descending
+inline constexpr int kColSortDescending = 2;  // 0 ascending, otherwise descending
 
 // ---- node 14: interface ----------------------------------------------------------------------
-inline constexpr int kUiMenu = 0;                // node: slot 0 menu style 0..3
-inline constexpr int kUiList = 1;                // node: slot 0 colour, slot 1 font node
-inline constexpr int kUiTree = 2;                // node: slot 0 colour, slot 1 font node
-inline constexpr int kUiMenuStyle = 0;           // in kUiMenu
-inline constexpr int kUiColor = 0;               // in kUiList / kUiTree
-inline constexpr int kUiFont = 1;                // in kUiList / kUiTree
+inline constexpr int kUiMenu = 0;       // node: slot 0 menu style 0..3
+inline constexpr int kUiList = 1;       // node: slot 0 colour, slot 1 font node
+inline constexpr int kUiTree = 2;       // node: slot 0 colour, slot 1 font node
+inline constexpr int kUiMenuStyle = 0;  // in kUiMenu
+inline constexpr int kUiColor = 0;      // in kUiList / kUiTree
+inline constexpr int kUiFont = 1;       // in kUiList / kUiTree
 // A font node:
-inline constexpr int kFontName = 0;              // stString
-inline constexpr int kFontSize = 1;              // points
-inline constexpr int kFontStyle = 2;             // 1 bold, 2 italic, 4 underline, 8 strike-out
+inline constexpr int kFontName = 0;   // stString
+inline constexpr int kFontSize = 1;   // points
+inline constexpr int kFontStyle = 2;  // 1 bold, 2 italic, 4 underline, 8 strike-out
 inline constexpr int kFontColor = 3;
 
 // Colours are platform colour values: red in bits 0-7, green in 8-15, blue in 16-23.
@@ -128,7 +129,7 @@ struct TReportOptions {
   bool OpenAfterExport = true;
   bool HideBorder = true;
   bool Shading = true;
-  int32_t Separator = 0;                  // 0 align with spaces, 1 TAB, 2 comma
+  int32_t Separator = 0;  // 0 align with spaces, 1 TAB, 2 comma
   bool ReplaceSeparator = true;
   std::string Replacement = "_";
 
@@ -140,7 +141,7 @@ struct TReportOptions {
 struct TOptions {
   // Root slots 3 to 6.
   std::vector<std::string> MaskHistory;
-  std::vector<std::string> RecentCatalogs;   // at most 10, most recent first
+  std::vector<std::string> RecentCatalogs;  // at most 10, most recent first
   std::vector<std::string> OpenAtExit;
   std::vector<std::string> StartupCatalogs;
 

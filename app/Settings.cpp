@@ -19,8 +19,8 @@ std::string WithSlash(std::string folder) {
 }
 
 bool IsPlainFileName(const std::string& name) {
-  return !name.empty() && name != "." && name != ".." &&
-         name.find('/') == std::string::npos && name.find('\0') == std::string::npos;
+  return !name.empty() && name != "." && name != ".." && name.find('/') == std::string::npos &&
+         name.find('\0') == std::string::npos;
 }
 
 // Every root slot the program enters must be a node (or empty, EnterChild then makes one). A
@@ -57,8 +57,8 @@ TSettingsLoadResult LoadImageFile(TQDBase& bdOpt, const std::string& path) {
   }
   bdOpt.Clear();  // an image of up to 48 bytes leaves the store as it was: it was empty
   result.Source = TSettingsSource::Corrupt;
-  result.Reason = bdOpt.LoadFailure().empty() ? std::string("invalid settings image")
-                                              : bdOpt.LoadFailure();
+  result.Reason =
+      bdOpt.LoadFailure().empty() ? std::string("invalid settings image") : bdOpt.LoadFailure();
   std::string aside = path + kSettingsBadSuffix;
   if (std::rename(path.c_str(), aside.c_str()) == 0) {
     result.SetAside = aside;

@@ -48,8 +48,8 @@ enum class TSettingsSource {
 
 struct TSettingsLoadResult {
   TSettingsSource Source = TSettingsSource::NoFile;
-  std::string Reason;     // read error or image failure; empty for File and NoFile
-  std::string SetAside;   // path the corrupt file was renamed to; empty when not renamed
+  std::string Reason;    // read error or image failure; empty for File and NoFile
+  std::string SetAside;  // path the corrupt file was renamed to; empty when not renamed
 };
 
 class TSettings {
