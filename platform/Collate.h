@@ -1,0 +1,19 @@
+// SPDX-License-Identifier: MIT
+// Locale-aware, case-insensitive comparison of names: the order of every sorted list (scanned
+// folders, disks, search results, reports). Accents count, letter case does not ("ä" sorts after
+// "a", "File" equals "file").
+//
+// Comparison is ICU collation at secondary strength for the locale of LC_COLLATE (root when none
+// is set). Pure-ASCII pairs, by far the most common, take a fast path through a table of the
+// collator's own primary weights, so millions of comparisons stay cheap; the result is the same as
+// the collator's. Thread-safe after the first call.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+// Negative, zero or positive as a sorts before, equal to, or after b.
+int AnsiCompareText(std::string_view a, std::string_view b);
+
+// The same through the collator only (no fast path): for tests and rare callers.
+int CollatorCompare(std::string_view a, std::string_view b);
