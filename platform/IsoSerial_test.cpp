@@ -21,7 +21,8 @@ std::string TempFile(const std::string& name, std::string_view bytes) {
   std::filesystem::path dir = base && *base ? base : std::filesystem::temp_directory_path();
   std::filesystem::create_directories(dir);
   std::string path = (dir / name).string();
-  std::ofstream(path, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  std::ofstream(path, std::ios::binary)
+      .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
   return path;
 }
 
@@ -55,7 +56,8 @@ TEST(IsoSerialFixture, PrimaryDescriptorOfTheImage) {
   std::string_view pvd(image.data() + 16 * kIsoSectorSize, kIsoSectorSize);
   EXPECT_TRUE(IsIsoPrimaryDescriptor(pvd));
   // The supplementary (Joliet) descriptor that follows is not the primary one.
-  EXPECT_FALSE(IsIsoPrimaryDescriptor(std::string_view(image.data() + 17 * kIsoSectorSize, kIsoSectorSize)));
+  std::string_view next(image.data() + 17 * kIsoSectorSize, kIsoSectorSize);
+  EXPECT_FALSE(IsIsoPrimaryDescriptor(next));
 
   uint32_t serial = 0;
   ASSERT_EQ(ReadIsoSerial(kDisc, 0, serial), "");

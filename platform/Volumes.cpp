@@ -26,7 +26,8 @@ bool StartsWith(std::string_view s, std::string_view prefix) {
 }
 
 bool EndsWith(std::string_view s, std::string_view suffix) {
-  return s.size() >= suffix.size() && s.compare(s.size() - suffix.size(), suffix.size(), suffix) == 0;
+  return s.size() >= suffix.size() &&
+         s.compare(s.size() - suffix.size(), suffix.size(), suffix) == 0;
 }
 
 // True iff `path` is `folder` or lies below it.
@@ -75,7 +76,8 @@ bool IsDirectory(const std::string& path) {
 
 // Fills `dev` from the sysfs folder of a block device; follows device-mapper slaves up to
 // `depth` levels so that an encrypted USB stick still counts as removable.
-void ReadSysBlock(const fs::path& devDir, const std::string& sysRoot, int depth, TBlockDevice& dev) {
+void ReadSysBlock(const fs::path& devDir, const std::string& sysRoot, int depth,
+                  TBlockDevice& dev) {
   std::error_code ec;
   fs::path diskDir = fs::exists(devDir / "partition", ec) ? devDir.parent_path() : devDir;
   if (dev.Name.empty()) {
@@ -85,7 +87,11 @@ void ReadSysBlock(const fs::path& devDir, const std::string& sysRoot, int depth,
   }
   std::string diskName = diskDir.filename().string();
   if (ReadSysValue(diskDir / "removable") == "1") dev.Removable = true;
-  if (devDir.string().find("/usb") != std::string::npos) dev.Usb = true;
+  // The device path below sysfs runs through the bus that connects it: ".../usb2/2-1/...".
+  std::string devPath = devDir.string();
+  std::string sysPath = Canonical(sysRoot).string();
+  if (!sysPath.empty() && StartsWith(devPath, sysPath)) devPath.erase(0, sysPath.size());
+  if (devPath.find("/usb") != std::string::npos) dev.Usb = true;
   if (StartsWith(diskName, "sr") || ReadSysValue(diskDir / "device" / "type") == "5") dev.Cd = true;
   if (depth <= 0) return;
   std::vector<fs::path> slaveDirs{devDir / "slaves"};
@@ -114,14 +120,16 @@ std::string FindUdevLink(const fs::path& dir, const std::string& base) {
   return {};
 }
 
-std::string BlkidCacheValue(const char* tag, const std::string& node) {
+// Label and UUID from libblkid's cache, which keeps what an earlier privileged probe found.
+void ReadBlkidCache(const std::string& node, TDeviceIds& ids) {
   blkid_cache cache = nullptr;
-  if (blkid_get_cache(&cache, nullptr) != 0) return {};
-  char* value = blkid_get_tag_value(cache, tag, node.c_str());
-  std::string out = value ? value : "";
-  std::free(value);
+  if (blkid_get_cache(&cache, nullptr) != 0) return;
+  for (auto [tag, out] : {std::pair{"LABEL", &ids.Label}, std::pair{"UUID", &ids.Uuid}}) {
+    char* value = blkid_get_tag_value(cache, tag, node.c_str());
+    if (value) *out = value;
+    std::free(value);
+  }
   blkid_put_cache(cache);
-  return out;
 }
 
 }  // namespace
@@ -367,10 +375,7 @@ TDeviceIds ReadDeviceIds(const std::string& node, const TSystemView& view) {
   std::string base = BaseName(real);
   ids.Label = FindUdevLink(fs::path(view.DevDiskRoot) / "by-label", base);
   ids.Uuid = FindUdevLink(fs::path(view.DevDiskRoot) / "by-uuid", base);
-  if (view.ProbeDevices && ids.Label.empty() && ids.Uuid.empty()) {
-    ids.Label = BlkidCacheValue("LABEL", node);
-    ids.Uuid = BlkidCacheValue("UUID", node);
-  }
+  if (view.ProbeDevices && ids.Label.empty() && ids.Uuid.empty()) ReadBlkidCache(node, ids);
   return ids;
 }
 
