@@ -7,7 +7,7 @@ function(tolvane_collect_sources out)
   set(all)
   foreach(dir ${ARGN})
     file(GLOB srcs CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/${dir}/*.cpp)
-    list(FILTER srcs EXCLUDE REGEX "_test\\.cpp$")
+    list(FILTER srcs EXCLUDE REGEX "_(test|fuzz)\\.cpp$")
     list(APPEND all ${srcs})
   endforeach()
   set(${out} ${all} PARENT_SCOPE)
@@ -26,6 +26,19 @@ function(tolvane_add_tests dir)
   gtest_discover_tests(${target} WORKING_DIRECTORY ${CMAKE_SOURCE_DIR}
                        PROPERTIES ENVIRONMENT "TOLVANE_TEST_TMP=${CMAKE_BINARY_DIR}/testtmp"
                        DISCOVERY_TIMEOUT 60)
+endfunction()
+
+# tolvane_add_fuzz_replays(): every */X_fuzz.cpp linked with a replay main and run by CTest over
+# its seed corpus fuzz/corpus/X, so the fuzz entry points are exercised without a fuzzing engine.
+function(tolvane_add_fuzz_replays)
+  file(GLOB fuzzers CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/*/*_fuzz.cpp)
+  foreach(src ${fuzzers})
+    get_filename_component(name ${src} NAME_WE)
+    string(REGEX REPLACE "_fuzz$" "" corpus ${name})
+    add_executable(${name}_replay ${src} ${CMAKE_SOURCE_DIR}/testutil/FuzzReplay.cpp)
+    target_link_libraries(${name}_replay PRIVATE tolvane_core)
+    add_test(NAME ${name}_replay COMMAND ${name}_replay ${CMAKE_SOURCE_DIR}/fuzz/corpus/${corpus})
+  endforeach()
 endfunction()
 
 function(tolvane_add_benchmark name)
