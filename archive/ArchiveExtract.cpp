@@ -3,7 +3,6 @@
 
 #include <sys/stat.h>
 
-#include <filesystem>
 #include <vector>
 
 #include "archive/ArchiveListing.h"
@@ -98,7 +97,8 @@ std::string ExtractWithLibArchive(TZipTV& reader, uint64_t start, const std::str
   });
 }
 
-// Extraction through the unar tool into a private folder below the target, then moved in place.
+// Extraction through the unar tool, one entry at a time through a pipe, so that the tool writes
+// nothing to disk itself and each file lands where the listing says.
 void ExtractWithUnar(const std::string& archiveFile, const std::string& spec, bool withFolders,
                      const std::string& target, TExtractResult& r, bool& matched) {
   std::vector<TArchiveEntry> entries;
@@ -111,14 +111,13 @@ void ExtractWithUnar(const std::string& archiveFile, const std::string& spec, bo
     NoteError(r, err);
     return;
   }
-  std::vector<int> wanted;
   for (size_t i = 0; i < entries.size(); ++i) {
     const TArchiveEntry& e = entries[i];
     if (!EntryMatches(e.Path, spec)) continue;
     matched = true;
     if (e.IsLink || indexes[i] < 0) continue;
     std::vector<std::string> parts;
-    err = SafeRelativeParts(e.Path, parts);
+    err = TargetParts(e.Path, withFolders, parts);
     if (!err.empty()) {
       NoteError(r, err);
       continue;
@@ -130,36 +129,25 @@ void ExtractWithUnar(const std::string& archiveFile, const std::string& spec, bo
       }
       continue;
     }
-    wanted.push_back(indexes[i]);
-  }
-  if (wanted.empty()) return;
-  std::string tmp;
-  err = MakePrivateFolder(target, tmp);
-  if (!err.empty()) {
-    NoteError(r, err);
-    return;
-  }
-  err = UnarExtract(archiveFile, wanted, tmp);
-  if (!err.empty()) NoteError(r, err);
-  // Move what the tool wrote; symbolic links and anything else that is not a regular file stay
-  // behind and are removed with the private folder.
-  std::error_code ec;
-  for (auto it = std::filesystem::recursive_directory_iterator(tmp, ec);
-       !ec && it != std::filesystem::recursive_directory_iterator(); it.increment(ec)) {
-    if (!it->is_regular_file(ec) || it->is_symlink(ec)) continue;
-    std::string rel = std::filesystem::relative(it->path(), tmp, ec).string();
-    std::vector<std::string> parts;
-    if (!TargetParts(rel, withFolders, parts).empty()) continue;
-    auto size = static_cast<int64_t>(it->file_size(ec));
-    std::string moveErr = SafeMoveFile(it->path().string(), target, parts);
-    if (!moveErr.empty()) {
-      NoteError(r, moveErr);
+    int64_t written = 0;
+    TWriteOptions opt;
+    opt.DateTime = e.DateTime;
+    opt.ReadOnly = (e.Attr & kAttrReadOnly) != 0;
+    err = UnarExtractEntry(archiveFile, indexes[i], [&](const std::function<int64_t(void*, size_t)>& read) {
+      return SafeWriteFile(target, parts, [&](void* buf, size_t len) {
+        int64_t n = read(buf, len);
+        if (n > 0) written += n;
+        return n;
+      }, opt);
+    });
+    if (!err.empty()) {
+      NoteError(r, err);
+      if (err.find("not installed") != std::string::npos) return;
       continue;
     }
     ++r.Files;
-    r.Bytes += size;
+    r.Bytes += written;
   }
-  RemoveTree(tmp);
 }
 
 }  // namespace

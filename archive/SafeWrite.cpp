@@ -11,7 +11,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
-#include <filesystem>
 
 namespace {
 
@@ -147,33 +146,5 @@ std::string SafeWriteFile(const std::string& target, const std::vector<std::stri
     return fail(name + ": a folder of that name exists");
   // rename replaces a symbolic link of that name itself; it never writes through it.
   if (::renameat(dir.fd, tmp.c_str(), dir.fd, name.c_str()) != 0) return fail(Err(name, errno));
-  return {};
-}
-
-std::string MakePrivateFolder(const std::string& parent, std::string& dir) {
-  std::string templ = parent;
-  if (!templ.empty() && templ.back() != '/') templ += '/';
-  templ += ".~tolvane-extract-XXXXXX";
-  if (::mkdtemp(templ.data()) == nullptr) return Err(parent, errno);
-  dir = templ;
-  return {};
-}
-
-void RemoveTree(const std::string& dir) {
-  std::error_code ec;
-  std::filesystem::remove_all(dir, ec);  // remove_all does not follow symbolic links
-}
-
-std::string SafeMoveFile(const std::string& from, const std::string& target,
-                         const std::vector<std::string>& parts) {
-  if (parts.empty()) return "empty path in archive";
-  Fd dir;
-  std::string err = OpenFolders(target, parts, parts.size() - 1, dir);
-  if (!err.empty()) return err;
-  const std::string& name = parts.back();
-  struct stat existing;
-  if (::fstatat(dir.fd, name.c_str(), &existing, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(existing.st_mode))
-    return name + ": a folder of that name exists";
-  if (::renameat(AT_FDCWD, from.c_str(), dir.fd, name.c_str()) != 0) return Err(name, errno);
   return {};
 }

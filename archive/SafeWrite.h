@@ -35,14 +35,3 @@ std::string SafeMakeFolders(const std::string& target, const std::vector<std::st
 // text; on failure nothing is left behind but created folders.
 std::string SafeWriteFile(const std::string& target, const std::vector<std::string>& parts,
                           const TDataSource& data, const TWriteOptions& options);
-
-// A new private folder inside `parent` (mode 0700) for tools that extract with the stored
-// structure; its path in `dir`. Returns the error text.
-std::string MakePrivateFolder(const std::string& parent, std::string& dir);
-// Removes the folder `dir` and everything in it, without following symbolic links.
-void RemoveTree(const std::string& dir);
-
-// Moves the existing file `from` to `parts` below `target` (same file system), with the checks
-// of SafeWriteFile. Returns the error text.
-std::string SafeMoveFile(const std::string& from, const std::string& target,
-                         const std::vector<std::string>& parts);

@@ -79,12 +79,28 @@ std::string LsarList(const std::string& archivePath, const TEntrySink& sink, std
   return ParseLsarJson(r.Out, sink, indexes);
 }
 
-std::string UnarExtract(const std::string& archivePath, const std::vector<int>& indexes,
-                        const std::string& outDir) {
-  std::vector<std::string> argv = {"unar", "-q", "-f", "-D", "-no-recursion", "-o", outDir, "-i", "--", archivePath};
-  for (int i : indexes) argv.push_back(std::to_string(i));
-  TToolResult r = RunTool(argv, 1 << 20, kExtractSeconds);
-  if (!r.Started || !r.Error.empty()) return r.Error;
-  if (r.ExitCode != 0) return "unar could not extract the entry";
+std::string UnarExtractEntry(const std::string& archivePath, int index,
+                             const std::function<std::string(const std::function<int64_t(void*, size_t)>&)>& write) {
+  // "-o -" writes the entry's data to standard output: nothing lands on disk but what we write.
+  TToolStream tool;
+  std::string err = tool.Start({"unar", "-q", "-nr", "-o", "-", "-i", "--", archivePath, std::to_string(index)},
+                               kExtractSeconds);
+  if (!err.empty()) return err;
+  // The end of the data counts only when the tool succeeded, so that a file it could not
+  // decompress completely is never put in place.
+  int code = 0;
+  bool finished = false;
+  err = write([&](void* buf, size_t len) -> int64_t {
+    if (finished) return 0;
+    int64_t n = tool.Read(buf, len);
+    if (n != 0) return n;
+    finished = true;
+    code = tool.Finish();
+    return code == 0 ? 0 : -1;
+  });
+  if (!finished) code = tool.Finish();
+  if (!err.empty()) return err;
+  if (code == 127) return "unar is not installed";
+  if (code != 0) return "unar could not extract the entry";
   return {};
 }

@@ -4,6 +4,8 @@
 // without a shell. When they are missing the functions return a clear error text. Thread-safe.
 #pragma once
 
+#include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -14,11 +16,11 @@
 std::string LsarList(const std::string& archivePath, const TEntrySink& sink,
                      std::vector<int>* indexes = nullptr);
 
-// Extracts the entries of `archivePath` with the given lsar indexes into the existing folder
-// `outDir` (which should be a fresh, private folder: unar writes there with the stored folder
-// structure). Returns the error text, empty on success.
-std::string UnarExtract(const std::string& archivePath, const std::vector<int>& indexes,
-                        const std::string& outDir);
+// Extracts the entry with the lsar index `index` of `archivePath` and hands its data to
+// `write`, which pulls it through the given reader (0 at the end, -1 on an error) and returns its
+// own error text. Returns the error text, empty on success.
+std::string UnarExtractEntry(const std::string& archivePath, int index,
+                             const std::function<std::string(const std::function<int64_t(void*, size_t)>&)>& write);
 
 // Turns lsar's JSON output into entries (exposed for tests). Returns the error text.
 std::string ParseLsarJson(const std::string& json, const TEntrySink& sink, std::vector<int>* indexes);
