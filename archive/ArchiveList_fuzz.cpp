@@ -1,0 +1,52 @@
+// SPDX-License-Identifier: MIT
+// Fuzz target: the bytes are examined as an archive and listed by every reader we have (our
+// header readers at offset 0, libarchive for each of its formats, and the whole TZipTV path
+// with the listing store), so that no input crashes, hangs or leaks. External tools are off.
+#include <clocale>
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+
+#include "archive/ArcDetect.h"
+#include "archive/ArchiveListing.h"
+#include "archive/LibArchiveReader.h"
+#include "archive/OwnReaders.h"
+#include "archive/ZipTV.h"
+#include "store/QDBase.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  static bool once = [] {
+    std::setlocale(LC_CTYPE, "C.UTF-8");
+    return true;
+  }();
+  (void)once;
+  std::string_view bytes(reinterpret_cast<const char*>(data), size);
+  TByteSource src;
+  src.OpenMemory(bytes);
+  size_t count = 0;
+  auto sink = [&](const TArchiveEntry& e) {
+    count += e.Path.size() + 1;
+    return count < 100000;
+  };
+  ListArj(src, 0, sink);
+  ListArc(src, 0, sink);
+  ListZoo(src, 0, sink);
+  ListHa(src, 0, sink);
+  ListAce(src, 0, sink);
+  for (int32_t t : {atZip, atRar, atCab, atLzh, atTar, atTarGZip, atGZip, atSevenZip})
+    LibArchiveList(src, 0, t, sink);
+  ProgramImageEnd(src);
+
+  for (const char* name : {"x.zip", "x.lha", "x.exe"}) {
+    TZipTV reader;
+    reader.UseExternalTools = false;
+    reader.SetArchiveMemory(bytes, name);
+    TQDBase listing;
+    ListArchive(reader, listing);
+    TQDBase tree;
+    tree.EnterChild(0);  // the archive's header
+    tree.Up();
+    WriteArchiveLevel(listing, tree, "");
+  }
+  return 0;
+}

@@ -1,0 +1,297 @@
+// SPDX-License-Identifier: MIT
+#include "archive/ArchiveListing.h"
+
+#include <map>
+#include <utility>
+
+#include "archive/ArcText.h"
+#include "archive/ZipTV.h"
+#include "platform/TextCase.h"
+#include "store/QDBase.h"
+
+namespace {
+
+// Catalog layout (kept local until the shared layout header is in place).
+constexpr int kFName = 0, kFFlags = 1, kFSize = 2, kFCreated = 4, kFChanged = 6;
+constexpr int32_t kIkFolder = 4, kIkFile = 100;
+constexpr int32_t kIfArchive = 0x10000, kIfInArchive = 0x20000;
+
+// Listing entry slots.
+constexpr int kLPath = 0, kLAttr = 1, kLSize = 2, kLDate = 4;
+constexpr int32_t kImpliedFolderAttr = 0x10 * 256 + 4;
+
+// The next component of `path` starting at `pos` (up to the next "\" or the end). `pos` moves
+// past the separator; `more` tells whether a separator ended the component.
+std::string_view NextComponent(std::string_view path, size_t& pos, bool& more) {
+  size_t end = path.find('\\', pos);
+  std::string_view c;
+  if (end == std::string_view::npos) {
+    c = path.substr(pos);
+    pos = path.size();
+    more = false;
+  } else {
+    c = path.substr(pos, end - pos);
+    pos = end + 1;
+    more = true;
+  }
+  return c;
+}
+
+std::string UpperKey(std::string_view s) { return IsAsciiText(s) ? [&] {
+    std::string u(s);
+    for (char& c : u) c = static_cast<char>(AsciiUpper(static_cast<unsigned char>(c)));
+    return u;
+  }() : Utf8Upper(s); }
+
+TNodeRec* Entry(const TQDBase& listing, int i) { return NodeChild(listing.RootNode(), i); }
+
+}  // namespace
+
+int CompareNamesNoCase(std::string_view a, std::string_view b) {
+  if (IsAsciiText(a) && IsAsciiText(b)) {
+    size_t n = a.size() < b.size() ? a.size() : b.size();
+    for (size_t i = 0; i < n; ++i) {
+      unsigned char x = AsciiUpper(static_cast<unsigned char>(a[i]));
+      unsigned char y = AsciiUpper(static_cast<unsigned char>(b[i]));
+      if (x != y) return x < y ? -1 : 1;
+    }
+    return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
+  }
+  std::u32string ua, ub;
+  DecodeUpper(a, ua);
+  DecodeUpper(b, ub);
+  int c = ua.compare(ub);
+  return c < 0 ? -1 : (c > 0 ? 1 : 0);
+}
+
+int CompareEntryPaths(std::string_view a, std::string_view b) {
+  size_t pa = 0, pb = 0;
+  bool moreA = true, moreB = true;
+  for (;;) {
+    if (!moreA || !moreB) {
+      if (moreA == moreB) return 0;
+      return moreA ? 1 : -1;  // the path that ran out of components comes first
+    }
+    std::string_view ca = NextComponent(a, pa, moreA);
+    std::string_view cb = NextComponent(b, pb, moreB);
+    int c = CompareNamesNoCase(ca, cb);
+    if (c != 0) return c;
+  }
+}
+
+void AddImpliedFolders(TQDBase& listing) {
+  listing.GoToDepth(0);
+  constexpr int kOwnEntry = -1;
+  // Upper-cased path -> (path as first seen, entry index or kOwnEntry).
+  std::map<std::string, std::pair<std::string, int>> folders;
+  std::string last;
+  bool haveLast = false;
+  const TNodeRec* root = listing.RootNode();
+  int first = root->NodeTag;
+  int count = root->SlotCount;
+  for (int i = first; i < count; ++i) {
+    const TNodeRec* e = Entry(listing, i);
+    if (e == nullptr) continue;
+    std::string_view p = NodeGetStr(e, kLPath);
+    if (!p.empty() && p.back() == '\\') folders[UpperKey(p)] = {std::string(p), kOwnEntry};
+    size_t cut = p.rfind('\\');
+    std::string_view folderPart = cut == std::string_view::npos ? std::string_view() : p.substr(0, cut + 1);
+    if (haveLast && folderPart == last) continue;
+    // Every proper prefix of the components, each with a trailing "\".
+    for (size_t pos = p.find('\\'); pos != std::string_view::npos; pos = p.find('\\', pos + 1)) {
+      std::string_view prefix = p.substr(0, pos + 1);
+      folders.try_emplace(UpperKey(prefix), std::string(prefix), i);
+    }
+    last.assign(folderPart);
+    haveLast = true;
+  }
+  for (const auto& [key, value] : folders) {
+    if (value.second == kOwnEntry) continue;
+    double date = NodeGetFloat(Entry(listing, value.second), kLDate);
+    listing.GoToDepth(0);
+    listing.EnterChild(listing.SlotCount());
+    listing.SetStr(kLPath, value.first);
+    listing.SetInt(kLAttr, kImpliedFolderAttr);
+    listing.SetFloat(kLDate, date);
+    listing.Up();
+  }
+}
+
+int ListArchive(TZipTV& reader, TQDBase& listing) {
+  listing.Clear();
+  listing.GoToDepth(0);
+  listing.SetTag(0);
+  try {
+    if (!IsListableArcType(reader.ArcType())) return 0;
+    std::string err = reader.ListEntries([&](const TArchiveEntry& e) {
+      int slot = listing.SlotCount();
+      try {
+        listing.EnterChild(slot);
+        listing.SetStr(kLPath, e.Path);
+        listing.SetInt(kLAttr, static_cast<int32_t>(e.Attr) * 256 + kIkFile);
+        listing.SetInt64(kLSize, e.Size);
+        listing.SetFloat(kLDate, e.DateTime);
+        listing.Up();
+      } catch (...) {
+        listing.GoToDepth(0);
+        if (listing.SlotCount() > slot) listing.DeleteSlot(slot);
+      }
+      return true;
+    });
+    if (!err.empty()) {
+      listing.Clear();
+      return 0;
+    }
+    int n = listing.SlotCount();
+    AddImpliedFolders(listing);
+    listing.GoToDepth(0);
+    if (listing.SlotCount() > 0) {
+      const TNodeRec* root = listing.RootNode();
+      listing.SortSlots([root](int i, int j) {
+        return CompareEntryPaths(NodeGetStr(NodeChild(root, i), kLPath), NodeGetStr(NodeChild(root, j), kLPath));
+      }, 0);
+    }
+    return n;
+  } catch (...) {
+    listing.Clear();
+    return 0;
+  }
+}
+
+namespace {
+
+// When `path` lies below the folder `prefix` ("" or components each followed by ""), compared
+// component by component case-insensitively, sets `rest` to the part after it.
+bool SplitAfterPrefix(std::string_view path, std::string_view prefix, std::string_view& rest) {
+  size_t pp = 0, pa = 0;
+  while (pp < prefix.size()) {
+    size_t ep = prefix.find('\\', pp);
+    if (ep == std::string_view::npos) ep = prefix.size();
+    size_t ea = path.find('\\', pa);
+    if (ea == std::string_view::npos) return false;
+    if (CompareNamesNoCase(path.substr(pa, ea - pa), prefix.substr(pp, ep - pp)) != 0) return false;
+    pp = ep + 1;
+    pa = ea + 1;
+  }
+  rest = path.substr(pa);
+  return true;
+}
+
+// The front entry's node and path (a folder's trailing "" removed), or nullptr.
+const TNodeRec* FrontEntry(const TQDBase& listing, std::string_view& path) {
+  const TNodeRec* root = listing.RootNode();
+  int front = root->NodeTag;
+  if (front < 0 || front >= root->SlotCount) return nullptr;
+  const TNodeRec* e = NodeChild(root, front);
+  if (e == nullptr) return nullptr;
+  path = NodeGetStr(e, kLPath);
+  if (!path.empty() && path.back() == '\\') path.remove_suffix(1);
+  return e;
+}
+
+void ConsumeFront(TQDBase& listing) {
+  TNodeRec* root = listing.RootNode();
+  int front = root->NodeTag;
+  TNodeRec* cur = listing.CurrentNode();
+  bool curIsEntry = cur != root;
+  listing.GoToNode(root);
+  listing.ClearSlot(front);
+  if (!curIsEntry) listing.GoToNode(cur);
+  root->NodeTag = front + 1;
+}
+
+// Consumes every entry at the front that lies below `prefix`.
+void DropLevel(TQDBase& listing, std::string_view prefix) {
+  std::string_view path, rest;
+  while (FrontEntry(listing, path) != nullptr && SplitAfterPrefix(path, prefix, rest)) ConsumeFront(listing);
+}
+
+}  // namespace
+
+bool NextArchiveEntry(TQDBase& listing, std::string_view prefix, TArcDirEntry& entry) {
+  std::string_view path, rest;
+  const TNodeRec* e = FrontEntry(listing, path);
+  if (e == nullptr) return false;
+  // Folder names are matched case-insensitively, as the implied folders were merged: entries of
+  // "a\" and "A\" belong to one folder, and neither ends the walk of its level early.
+  if (!SplitAfterPrefix(path, prefix, rest)) return false;
+  if (rest.find('\\') != std::string_view::npos) return false;
+  entry.Name.assign(rest);
+  entry.Attr = (NodeGetInt(e, kLAttr) >> 8) & 0xFF;
+  entry.Size = NodeGetInt64(e, kLSize);
+  entry.Time = ArcDateTimeToDosTime(NodeGetFloat(e, kLDate));
+  ConsumeFront(listing);
+  return true;
+}
+
+namespace {
+
+// Deeper folder levels than this are left out (their entries dropped) to bound the recursion.
+constexpr int kMaxFolderDepth = 512;
+
+int64_t WriteLevel(TQDBase& listing, TQDBase& dst, const std::string& prefix, int depth) {
+  int64_t total = 0;
+  TArcDirEntry e;
+  while (NextArchiveEntry(listing, prefix, e)) {
+    bool isDir = (e.Attr & 0x10) != 0;
+    if (e.Name == "." || e.Name == "..") {
+      // Not a name a folder can have: the level and everything below it are left out, so that
+      // they do not end the walk of this level early.
+      if (isDir) DropLevel(listing, prefix + e.Name + "\\");
+      continue;
+    }
+    if (isDir && depth >= kMaxFolderDepth) {
+      DropLevel(listing, prefix + e.Name + "\\");
+      continue;
+    }
+    double date = ArcDosTimeToDateTime(e.Time);
+    int slot = dst.SlotCount() < 1 ? 1 : dst.SlotCount();
+    dst.EnterChild(slot);
+    if (isDir) {
+      dst.EnterChild(0);
+      dst.SetStr(kFName, e.Name);
+      dst.SetInt(kFFlags, e.Attr * 256 + kIkFolder + kIfInArchive);
+      dst.SetFloat(kFChanged, date);
+      dst.SetFloat(kFCreated, date);
+      dst.Up();
+      int64_t sub = WriteLevel(listing, dst, prefix + e.Name + "\\", depth + 1);
+      dst.EnterChild(0);
+      dst.SetInt64(kFSize, sub);
+      dst.Up();
+      total += sub;
+    } else {
+      dst.SetStr(kFName, e.Name);
+      dst.SetInt(kFFlags, e.Attr * 256 + kIkFile + kIfInArchive);
+      dst.SetInt64(kFSize, e.Size);
+      dst.SetFloat(kFChanged, date);
+      dst.SetFloat(kFCreated, date);
+      total += e.Size;
+    }
+    dst.Up();
+  }
+  // Folders first, then archives, then files; by name within each group.
+  const TNodeRec* node = dst.CurrentNode();
+  auto rankAndName = [node](int i, std::string_view& name) {
+    const TNodeRec* item = NodeChild(node, i);
+    if (item == nullptr) return -1;
+    if (const TNodeRec* header = NodeChild(item, 0)) {
+      name = NodeGetStr(header, kFName);
+      return (NodeGetInt(header, kFFlags) & kIfArchive) ? 1 : 2;
+    }
+    name = NodeGetStr(item, kFName);
+    return 0;
+  };
+  dst.SortSlots([&](int i, int j) {
+    std::string_view ni, nj;
+    int ri = rankAndName(i, ni), rj = rankAndName(j, nj);
+    if (ri != rj) return ri > rj ? -1 : 1;
+    return CompareNamesNoCase(ni, nj);
+  }, 1);
+  return total;
+}
+
+}  // namespace
+
+int64_t WriteArchiveLevel(TQDBase& listing, TQDBase& dst, const std::string& prefix) {
+  return WriteLevel(listing, dst, prefix, 0);
+}

@@ -1,0 +1,60 @@
+// SPDX-License-Identifier: MIT
+// The scanner's side of archive listing: the flat entry list of one archive in a private store
+// (`ListingStore`), the folders its paths imply, the order in which the scanner's walk consumes
+// it level by level, and writing an archive's entries as a container subtree in the catalog
+// layout.
+//
+// `ListingStore` layout: the root's children at slots 0..n-1, one per entry: slot 0 the path
+// ("\" separators; folders end with "\"), slot 1 attributes x 256 + 100 (implied folders 4100),
+// slot 2 the size (64-bit; absent for implied folders), slot 4 the date-time double. The walk
+// consumes entries from the front; the index of the first unconsumed entry is kept in the root's
+// NodeTag, so consuming is O(1) instead of shifting the slots.
+//
+// Everything here belongs to the scanner's worker thread (one store, one reader per worker).
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+class TQDBase;
+class TZipTV;
+
+// A directory-entry record as the scanner's directory listing fills it.
+struct TArcDirEntry {
+  std::string Name;
+  int32_t Attr = 0;    // attribute byte; 0x10 for folders
+  int64_t Size = 0;
+  uint32_t Time = 0;   // DOS date (high 16 bits) and time (low 16 bits); 0 when unknown
+};
+
+// Fills `listing` with the entries `reader` reports (it must have examined a listable file),
+// adds the implied folders and sorts the list. Returns the number of entries the reader
+// reported; 0 on any failure, with `listing` cleared.
+int ListArchive(TZipTV& reader, TQDBase& listing);
+
+// Appends an entry for every folder path that the entries imply but that has no entry of its
+// own: slot 0 the path with a trailing "\", slot 1 4100, slot 4 the date of the first entry that
+// implied it. Paths are compared case-insensitively; the cursor ends on the root.
+void AddImpliedFolders(TQDBase& listing);
+
+// Orders two entry paths component by component (split at "\"), each pair compared
+// case-insensitively; a path that runs out of components first comes first. <0, 0, >0.
+int CompareEntryPaths(std::string_view a, std::string_view b);
+
+// Takes the next entry of the level `prefix` ("" for the top level, else a folder path ending in
+// "\") from the front of the sorted listing. False when the front entry is not directly in that
+// level (or nothing is left).
+bool NextArchiveEntry(TQDBase& listing, std::string_view prefix, TArcDirEntry& entry);
+
+// Writes the level `prefix` of the sorted listing as items of the container under `dst`'s cursor
+// (its header must be at slot 0), recursing into folders: folders get a header (name,
+// attributes x 256 + 4 + ifInArchive, total size, slots 4 and 6 the entry's date), files their
+// fields (name, attributes x 256 + 100 + ifInArchive, size, dates). Items are sorted folders
+// first, then by name case-insensitively. Entries "." and ".." are not recorded and everything
+// below them is skipped. Returns the total size of the files written. The cursor of `dst` is left
+// on the container.
+int64_t WriteArchiveLevel(TQDBase& listing, TQDBase& dst, const std::string& prefix);
+
+// Case-insensitive comparison of two names (upper-cased code points, ASCII fast path).
+int CompareNamesNoCase(std::string_view a, std::string_view b);

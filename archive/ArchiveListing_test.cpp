@@ -1,0 +1,198 @@
+// SPDX-License-Identifier: MIT
+// The listing store: implied folders, the path order, the level walk and the subtree written in
+// the catalog layout.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "archive/ArcText.h"
+#include "archive/ArchiveListing.h"
+#include "archive/ArchiveTestUtil.h"
+#include "archive/ArchiveTypes.h"
+#include "store/QDBase.h"
+
+namespace {
+
+struct Raw {
+  std::string path;
+  int attr;
+  double date;
+};
+
+// Fills a listing store as ListArchive's entry handler does, then implies folders and sorts.
+void Fill(TQDBase& listing, const std::vector<Raw>& entries) {
+  listing.Clear();
+  listing.GoToDepth(0);
+  for (const Raw& r : entries) {
+    listing.EnterChild(listing.SlotCount());
+    listing.SetStr(0, r.path);
+    listing.SetInt(1, r.attr * 256 + 100);
+    listing.SetInt64(2, 7);
+    listing.SetFloat(4, r.date);
+    listing.Up();
+  }
+  AddImpliedFolders(listing);
+  listing.GoToDepth(0);
+  const TNodeRec* root = listing.RootNode();
+  listing.SortSlots([root](int i, int j) {
+    return CompareEntryPaths(NodeGetStr(NodeChild(root, i), 0), NodeGetStr(NodeChild(root, j), 0));
+  }, 0);
+}
+
+std::vector<std::string> Paths(const TQDBase& listing) {
+  std::vector<std::string> out;
+  const TNodeRec* root = listing.RootNode();
+  for (int i = 0; i < root->SlotCount; ++i) out.emplace_back(NodeGetStr(NodeChild(root, i), 0));
+  return out;
+}
+
+// The catalog subtree as text lines: depth-indented "name flags size".
+void Dump(const TNodeRec* node, int depth, std::vector<std::string>& out) {
+  for (int i = 1; i < node->SlotCount; ++i) {
+    const TNodeRec* item = NodeChild(node, i);
+    const TNodeRec* fields = NodeChild(item, 0) ? NodeChild(item, 0) : item;
+    out.push_back(std::string(static_cast<size_t>(depth) * 2, ' ') + std::string(NodeGetStr(fields, 0)) + " " +
+                  std::to_string(NodeGetInt(fields, 1)) + " " + std::to_string(NodeGetInt64(fields, 2)));
+    if (NodeChild(item, 0)) Dump(item, depth + 1, out);
+  }
+}
+
+std::vector<std::string> WriteTree(TQDBase& listing) {
+  TQDBase tree;
+  tree.EnterChild(0);
+  tree.SetStr(0, "archive.zip");
+  tree.Up();
+  WriteArchiveLevel(listing, tree, "");
+  std::vector<std::string> out;
+  Dump(tree.RootNode(), 0, out);
+  return out;
+}
+
+}  // namespace
+
+TEST(ArchiveListing, ComparePathsByComponents) {
+  EXPECT_LT(CompareEntryPaths("dir\\", "dir\\y.txt"), 0);   // a folder before its contents
+  EXPECT_LT(CompareEntryPaths("dir\\z", "dir.txt"), 0);     // "dir" < "dir.txt" decides
+  EXPECT_LT(CompareEntryPaths("a", "a\\"), 0);
+  EXPECT_EQ(CompareEntryPaths("ABC\\x", "abc\\X"), 0);
+  EXPECT_LT(CompareEntryPaths("äb", "ÄC"), 0);
+  EXPECT_GT(CompareEntryPaths("b", "A\\z"), 0);
+}
+
+TEST(ArchiveListing, ImpliedFoldersTakeTheDateOfTheFirstEntry) {
+  TQDBase listing;
+  Fill(listing, {{"a\\b\\c.txt", 0x20, 100.5}, {"a\\d.txt", 0x20, 200.0}, {"x.txt", 0x20, 300.0}});
+  EXPECT_EQ(Paths(listing), (std::vector<std::string>{"a\\", "a\\b\\", "a\\b\\c.txt", "a\\d.txt", "x.txt"}));
+  const TNodeRec* a = NodeChild(listing.RootNode(), 0);
+  EXPECT_EQ(NodeGetInt(a, 1), 4100);
+  EXPECT_EQ(NodeGetFloat(a, 4), 100.5);
+  EXPECT_EQ(NodeSlotType(a, 2), stEmpty);
+  // A folder with an entry of its own gets no implied twin, whatever the case of its name.
+  Fill(listing, {{"Dir\\", 0x10, 1.0}, {"DIR\\y.txt", 0x20, 2.0}});
+  EXPECT_EQ(Paths(listing), (std::vector<std::string>{"Dir\\", "DIR\\y.txt"}));
+}
+
+TEST(ArchiveListing, SubtreeInCatalogLayout) {
+  TQDBase listing;
+  double d1 = ArcFieldsToDateTime(2020, 1, 2, 3, 4, 6), d2 = ArcFieldsToDateTime(2021, 5, 6, 7, 8, 10);
+  // Only c.txt in a\b, no folder entries: two implied folders dated like c.txt.
+  Fill(listing, {{"a\\b\\c.txt", 0x20, d1}, {"X.txt", 0x21, d2}, {"dir\\", 0x10, d2}, {"dir\\y.txt", 0x20, d2}});
+  TQDBase tree;
+  tree.EnterChild(0);
+  tree.Up();
+  EXPECT_EQ(WriteArchiveLevel(listing, tree, ""), 21);
+  std::vector<std::string> lines;
+  Dump(tree.RootNode(), 0, lines);
+  const int folder = 0x10 * 256 + 4 + 0x20000, file = 0x20 * 256 + 100 + 0x20000;
+  EXPECT_EQ(lines, (std::vector<std::string>{
+                       "a " + std::to_string(folder) + " 7",
+                       "  b " + std::to_string(folder) + " 7",
+                       "    c.txt " + std::to_string(file) + " 7",
+                       "dir " + std::to_string(folder) + " 7",
+                       "  y.txt " + std::to_string(file) + " 7",
+                       "X.txt " + std::to_string(file + 0x100) + " 7",
+                   }));
+  const TNodeRec* a = NodeChild(NodeChild(tree.RootNode(), 1), 0);
+  EXPECT_EQ(NodeGetFloat(a, 4), d1);
+  EXPECT_EQ(NodeGetFloat(a, 6), d1);
+  EXPECT_EQ(listing.RootNode()->NodeTag, listing.RootNode()->SlotCount);  // all consumed
+}
+
+TEST(ArchiveListing, NextEntryStopsAtOtherLevels) {
+  TQDBase listing;
+  Fill(listing, {{"a\\x", 0x20, 0}, {"b", 0x20, ArcFieldsToDateTime(2001, 2, 3, 4, 5, 7)}});
+  TArcDirEntry e;
+  ASSERT_TRUE(NextArchiveEntry(listing, "", e));  // the implied folder a
+  EXPECT_EQ(e.Name, "a");
+  EXPECT_EQ(e.Attr, 0x10);
+  EXPECT_FALSE(NextArchiveEntry(listing, "", e));  // a\x belongs to the level "a\"
+  EXPECT_FALSE(NextArchiveEntry(listing, "b\\", e));
+  ASSERT_TRUE(NextArchiveEntry(listing, "a\\", e));
+  EXPECT_EQ(e.Name, "x");
+  EXPECT_EQ(e.Time, 0u);  // a date that cannot be converted
+  ASSERT_TRUE(NextArchiveEntry(listing, "", e));
+  EXPECT_EQ(e.Name, "b");
+  EXPECT_EQ(ArcDosTimeToDateTime(e.Time), ArcFieldsToDateTime(2001, 2, 3, 4, 5, 6));  // two seconds
+  EXPECT_FALSE(NextArchiveEntry(listing, "", e));
+}
+
+// Mended: a ".." folder or a folder spelled in two cases no longer ends the walk of its level,
+// which used to drop every entry sorted after it.
+TEST(ArchiveListing, OddPathsDoNotHideLaterEntries) {
+  TQDBase listing;
+  Fill(listing, {{"..\\evil.txt", 0x20, 0}, {"Docs\\a.txt", 0x20, 0}, {"docs\\b.txt", 0x20, 0}, {"z.txt", 0x20, 0}});
+  std::vector<std::string> lines = WriteTree(listing);
+  const std::string file = std::to_string(0x20 * 256 + 100 + 0x20000);
+  const std::string folder = std::to_string(0x10 * 256 + 4 + 0x20000);
+  EXPECT_EQ(lines, (std::vector<std::string>{"Docs " + folder + " 14", "  a.txt " + file + " 7",
+                                             "  b.txt " + file + " 7", "z.txt " + file + " 7"}));
+}
+
+TEST(ArchiveListing, ListArchiveFromFixtures) {
+  TZipTV reader;
+  TQDBase listing;
+  reader.SetArchiveFile(Fixture("sample.zip"));
+  EXPECT_EQ(ListArchive(reader, listing), 5);  // folder entries are not reported
+  std::vector<std::string> lines = WriteTree(listing);
+  ASSERT_EQ(lines.size(), 8u);  // a, b, c.txt, dir, Grüße, y.txt, big.txt, x.txt; no "empty"
+  EXPECT_EQ(lines[0].substr(0, 2), "a ");
+  EXPECT_EQ(lines[3].substr(0, 4), "dir ");
+  EXPECT_EQ(lines[4].rfind("  Grüße €.txt ", 0), 0u);
+  EXPECT_EQ(lines[6].substr(0, 8), "big.txt ");
+  // Not listable: a plain file; the store is left empty.
+  reader.SetArchiveFile(Fixture("plain.exe"));
+  EXPECT_EQ(ListArchive(reader, listing), 0);
+  EXPECT_EQ(listing.RootNode()->SlotCount, 0);
+}
+
+TEST(ArchiveTypes, TableIsRewrittenAndMatchesEnabledRows) {
+  TQDBase opt;
+  InitArchiveTypes(opt);
+  auto rows = ReadArchiveTypes(opt);
+  ASSERT_EQ(rows.size(), 15u);
+  EXPECT_EQ(rows[9].Name, "GZIP");
+  ASSERT_EQ(rows[9].Masks.size(), 2u);
+  EXPECT_EQ(rows[9].Masks[1].Text(), "*.TGZ");
+  EXPECT_EQ(rows[14].Name, "Self-Extract");
+  for (const auto& r : rows) EXPECT_TRUE(r.Enabled);
+  // The user's flags survive the next start; damaged names and masks are rewritten.
+  SetArchiveTypeEnabled(opt, 1, false);
+  opt.GoToDepth(0);
+  opt.EnterChild(11);
+  opt.EnterChild(2);
+  opt.SetStr(0, "garbage");
+  opt.SetInt(1, 5);  // masks slot of the wrong type
+  opt.GoToDepth(0);
+  InitArchiveTypes(opt);
+  rows = ReadArchiveTypes(opt);
+  EXPECT_FALSE(rows[0].Enabled);
+  EXPECT_EQ(rows[1].Name, "RAR");
+  ASSERT_EQ(rows[1].Masks.size(), 1u);
+  auto on = ArchiveTypeOnFrom(rows, true);
+  EXPECT_FALSE(IsArchiveName("data.zip", rows, on));
+  EXPECT_TRUE(IsArchiveName("Backup.Tgz", rows, on));
+  EXPECT_TRUE(IsArchiveName("setup.exe", rows, on));
+  EXPECT_FALSE(IsArchiveName("readme.txt", rows, on));
+  EXPECT_FALSE(IsArchiveName("Backup.tgz", rows, ArchiveTypeOnFrom(rows, false)));
+}

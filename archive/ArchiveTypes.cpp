@@ -1,0 +1,101 @@
+// SPDX-License-Identifier: MIT
+#include "archive/ArchiveTypes.h"
+
+#include "store/QDBase.h"
+
+namespace {
+
+struct RowDef {
+  const char* name;
+  const char* masks[2];
+};
+
+constexpr RowDef kRows[kArchiveTypeCount] = {
+    {"ZIP", {"*.ZIP", nullptr}},  {"RAR", {"*.RAR", nullptr}}, {"CAB", {"*.CAB", nullptr}},
+    {"ACE", {"*.ACE", nullptr}},  {"ARJ", {"*.ARJ", nullptr}}, {"LHA", {"*.LHA", nullptr}},
+    {"ARC", {"*.ARC", nullptr}},  {"LZH", {"*.LZH", nullptr}}, {"HA", {"*.HA", nullptr}},
+    {"GZIP", {"*.GZ", "*.TGZ"}},  {"JAR", {"*.JAR", nullptr}}, {"PAK", {"*.PAK", nullptr}},
+    {"TAR", {"*.TAR", nullptr}},  {"ZOO", {"*.ZOO", nullptr}}, {"Self-Extract", {"*.EXE", nullptr}},
+};
+
+// Enters slot `slot` as a node, replacing a value of another type (a damaged settings file).
+void EnterNode(TQDBase& db, int slot) {
+  if (db.SlotType(slot) != stNode && db.SlotType(slot) != stEmpty) db.ClearSlot(slot);
+  db.EnterChild(slot);
+}
+
+}  // namespace
+
+void InitArchiveTypes(TQDBase& bdOpt) {
+  bdOpt.PushPos();
+  try {
+    bdOpt.GoToDepth(0);
+    const TNodeRec* table = NodeChild(bdOpt.CurrentNode(), kOptArchiveTypes);
+    bool wasEmpty = table == nullptr || table->SlotCount == 0;
+    EnterNode(bdOpt, kOptArchiveTypes);
+    for (int row = 1; row <= kArchiveTypeCount; ++row) {
+      const RowDef& def = kRows[row - 1];
+      EnterNode(bdOpt, row);
+      bdOpt.SetStr(0, def.name);
+      bdOpt.ClearSlot(1);
+      bdOpt.EnterChild(1);
+      for (int m = 0; m < 2 && def.masks[m]; ++m) bdOpt.SetStr(m, def.masks[m]);
+      bdOpt.Up();
+      if (wasEmpty) bdOpt.SetInt(2, 1);
+      bdOpt.Up();
+    }
+  } catch (...) {
+    bdOpt.PopPos();
+    throw;
+  }
+  bdOpt.PopPos();
+}
+
+std::vector<TArchiveTypeRow> ReadArchiveTypes(const TQDBase& bdOpt) {
+  std::vector<TArchiveTypeRow> rows(kArchiveTypeCount);
+  const TNodeRec* table = NodeChild(bdOpt.RootNode(), kOptArchiveTypes);
+  if (table == nullptr) return rows;
+  for (int row = 1; row <= kArchiveTypeCount; ++row) {
+    const TNodeRec* r = NodeChild(table, row);
+    if (r == nullptr) continue;
+    TArchiveTypeRow& out = rows[static_cast<size_t>(row - 1)];
+    out.Name = NodeGetStr(r, 0);
+    out.Enabled = NodeGetInt(r, 2) != 0;
+    if (const TNodeRec* masks = NodeChild(r, 1)) {
+      for (int m = 0; m < masks->SlotCount; ++m)
+        if (NodeSlotType(masks, m) == stString) out.Masks.emplace_back(NodeGetStr(masks, m));
+    }
+  }
+  return rows;
+}
+
+void SetArchiveTypeEnabled(TQDBase& bdOpt, int row, bool enabled) {
+  if (row < 1 || row > kArchiveTypeCount) return;
+  bdOpt.PushPos();
+  try {
+    bdOpt.GoToDepth(0);
+    EnterNode(bdOpt, kOptArchiveTypes);
+    EnterNode(bdOpt, row);
+    bdOpt.SetInt(2, enabled ? 1 : 0);
+  } catch (...) {
+    bdOpt.PopPos();
+    throw;
+  }
+  bdOpt.PopPos();
+}
+
+std::vector<bool> ArchiveTypeOnFrom(const std::vector<TArchiveTypeRow>& rows, bool scanArchives) {
+  std::vector<bool> on(rows.size());
+  for (size_t i = 0; i < rows.size(); ++i) on[i] = scanArchives && rows[i].Enabled;
+  return on;
+}
+
+bool IsArchiveName(std::string_view fileName, const std::vector<TArchiveTypeRow>& rows,
+                   const std::vector<bool>& archiveTypeOn) {
+  for (size_t i = 0; i < rows.size() && i < archiveTypeOn.size(); ++i) {
+    if (!archiveTypeOn[i]) continue;
+    for (const TWildMask& m : rows[i].Masks)
+      if (m.Match(fileName)) return true;
+  }
+  return false;
+}
