@@ -24,14 +24,14 @@ uint64_t Le64(const unsigned char* p) {
 
 }  // namespace
 
-bool ProbeAce(const TByteSource& src, uint64_t offset) {
+bool ProbeAce(const TArcSource& src, uint64_t offset) {
   unsigned char h[14];
   if (!src.ReadAt(offset, h, sizeof h)) return false;
   return h[4] == 0 && std::string_view(reinterpret_cast<char*>(h + 7), 7) == "**ACE**" &&
          Le16(h + 2) >= 10;
 }
 
-std::string ListAce(const TByteSource& src, uint64_t start, const TEntrySink& sink) {
+std::string ListAce(const TArcSource& src, uint64_t start, const TEntrySink& sink) {
   if (!ProbeAce(src, start)) return "not an ACE archive";
   uint64_t pos = start;
   for (uint64_t count = 0; count < kMaxArchiveEntries; ++count) {

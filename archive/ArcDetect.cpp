@@ -43,7 +43,7 @@ constexpr char kRarSig[] = "Rar!\x1a\x07";
 constexpr char k7zSig[] = "7z\xBC\xAF\x27\x1C";
 
 // Is the gzip stream at `start` a compressed tar? Decompresses its first 512 bytes.
-bool GzipHoldsTar(const TByteSource& src, uint64_t start) {
+bool GzipHoldsTar(const TArcSource& src, uint64_t start) {
   std::string head;
   src.ReadSome(start, 256 * 1024, head);
   struct archive* a = archive_read_new();
@@ -70,7 +70,7 @@ bool GzipHoldsTar(const TByteSource& src, uint64_t start) {
 
 // The type of an archive that begins at `off`, or atUnknown. `sfx` selects the self-extractor
 // codes and leaves out formats that never come as self-extractors.
-int32_t TypeAt(const TByteSource& src, uint64_t off, const unsigned char* p, size_t n,
+int32_t TypeAt(const TArcSource& src, uint64_t off, const unsigned char* p, size_t n,
                std::string_view name, bool sfx) {
   auto pick = [sfx](int32_t plain, int32_t exe) { return sfx ? exe : plain; };
   uint64_t left = src.Size() - off;
@@ -105,7 +105,7 @@ int32_t TypeAt(const TByteSource& src, uint64_t off, const unsigned char* p, siz
 }
 
 // Searches the bytes after the program image for the start of an archive.
-TArcDetection FindSfxArchive(const TByteSource& src, uint64_t imageEnd, std::string_view name) {
+TArcDetection FindSfxArchive(const TArcSource& src, uint64_t imageEnd, std::string_view name) {
   TArcDetection none;
   uint64_t end = src.Size();
   if (end - imageEnd > kSfxSearchWindow) end = imageEnd + kSfxSearchWindow;
@@ -179,7 +179,7 @@ bool IsTarHeader(const unsigned char* p) {
   return digits > 0 && stored == sum;
 }
 
-uint64_t ProgramImageEnd(const TByteSource& src) {
+uint64_t ProgramImageEnd(const TArcSource& src) {
   unsigned char mz[64];
   if (!src.ReadAt(0, mz, sizeof mz) || mz[0] != 'M' || mz[1] != 'Z') return 0;
   uint32_t peOff = Le32(mz + 0x3C);
@@ -203,7 +203,7 @@ uint64_t ProgramImageEnd(const TByteSource& src) {
   return end < src.Size() ? end : src.Size();
 }
 
-TArcDetection DetectArchive(const TByteSource& src, std::string_view fileName) {
+TArcDetection DetectArchive(const TArcSource& src, std::string_view fileName) {
   unsigned char head[600];
   size_t n = src.Size() < sizeof head ? static_cast<size_t>(src.Size()) : sizeof head;
   if (n == 0 || !src.ReadAt(0, head, n)) return {};

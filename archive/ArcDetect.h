@@ -8,7 +8,7 @@
 #include <string_view>
 
 #include "archive/ArcType.h"
-#include "archive/ByteSource.h"
+#include "archive/ArcSource.h"
 
 struct TArcDetection {
   int32_t Type = atUnknown;
@@ -17,11 +17,11 @@ struct TArcDetection {
 
 // Examines `src`. `fileName` only tells apart formats that share a signature (ZIP and JAR,
 // LHA and LZH, ARC and PAK). Never fails: a source that matches no signature is atUnknown.
-TArcDetection DetectArchive(const TByteSource& src, std::string_view fileName);
+TArcDetection DetectArchive(const TArcSource& src, std::string_view fileName);
 
 // The end of the program image of a DOS or PE executable at the start of `src` (the offset of
 // its first byte after the last section), or 0 when `src` is not such a program.
-uint64_t ProgramImageEnd(const TByteSource& src);
+uint64_t ProgramImageEnd(const TArcSource& src);
 
 // True iff the 512 bytes at `p` are a tar header (ustar magic or a valid checksum).
 bool IsTarHeader(const unsigned char* p);

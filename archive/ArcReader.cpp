@@ -33,7 +33,7 @@ bool ValidArcName(const unsigned char* name) {
 
 }  // namespace
 
-bool ProbeArc(const TByteSource& src, uint64_t offset, bool* isPak) {
+bool ProbeArc(const TArcSource& src, uint64_t offset, bool* isPak) {
   unsigned char h[kArcHeader];
   if (!src.ReadAt(offset, h, kArcOldHeader)) return false;
   if (h[0] != kArcMark) return false;
@@ -47,7 +47,7 @@ bool ProbeArc(const TByteSource& src, uint64_t offset, bool* isPak) {
   return true;
 }
 
-std::string ListArc(const TByteSource& src, uint64_t start, const TEntrySink& sink) {
+std::string ListArc(const TArcSource& src, uint64_t start, const TEntrySink& sink) {
   uint64_t pos = start;
   std::vector<std::string> folders;  // sub-folder names we are inside
   std::string prefix;

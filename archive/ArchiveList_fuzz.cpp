@@ -21,7 +21,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }();
   (void)once;
   std::string_view bytes(reinterpret_cast<const char*>(data), size);
-  TByteSource src;
+  TArcSource src;
   src.OpenMemory(bytes);
   size_t count = 0;
   auto sink = [&](const TArchiveEntry& e) {

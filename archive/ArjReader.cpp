@@ -31,7 +31,7 @@ struct ArjHeader {
 
 // Reads the header at `pos`. Returns "" on success, "end" for the end-of-archive header, or the
 // reason of a failure.
-std::string ReadArjHeader(const TByteSource& src, uint64_t pos, ArjHeader& h) {
+std::string ReadArjHeader(const TArcSource& src, uint64_t pos, ArjHeader& h) {
   unsigned char lead[4];
   if (!src.ReadAt(pos, lead, 4)) return "truncated ARJ header";
   if (lead[0] != 0x60 || lead[1] != 0xEA) return "bad ARJ header signature";
@@ -62,13 +62,13 @@ std::string ReadArjHeader(const TByteSource& src, uint64_t pos, ArjHeader& h) {
 
 }  // namespace
 
-bool ProbeArj(const TByteSource& src, uint64_t offset) {
+bool ProbeArj(const TArcSource& src, uint64_t offset) {
   ArjHeader h;
   // The first header of an archive is the main header (file type 2).
   return ReadArjHeader(src, offset, h).empty() && h.basic[6] == 2;
 }
 
-std::string ListArj(const TByteSource& src, uint64_t start, const TEntrySink& sink) {
+std::string ListArj(const TArcSource& src, uint64_t start, const TEntrySink& sink) {
   ArjHeader h;
   std::string err = ReadArjHeader(src, start, h);
   if (err == "end") return "not an ARJ archive";

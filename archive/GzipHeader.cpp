@@ -34,7 +34,7 @@ bool EndsWithNoCase(std::string_view s, std::string_view tail) {
 
 }  // namespace
 
-bool ReadGzipHeader(const TByteSource& src, uint64_t start, TGzipInfo& info) {
+bool ReadGzipHeader(const TArcSource& src, uint64_t start, TGzipInfo& info) {
   info = TGzipInfo();
   unsigned char h[10];
   if (!src.ReadAt(start, h, sizeof h)) return false;

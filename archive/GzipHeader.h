@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "archive/ByteSource.h"
+#include "archive/ArcSource.h"
 
 struct TGzipInfo {
   std::string StoredName;  // FNAME as UTF-8 (Latin-1 when not valid UTF-8); empty when absent
@@ -16,7 +16,7 @@ struct TGzipInfo {
 };
 
 // Reads the header at `start`; false when it is not a gzip header or is truncated.
-bool ReadGzipHeader(const TByteSource& src, uint64_t start, TGzipInfo& info);
+bool ReadGzipHeader(const TArcSource& src, uint64_t start, TGzipInfo& info);
 
 // The name of the single entry of a plain .gz file: the stored name, else the archive's file
 // name without ".gz" ("x.tgz" gives "x.tar"; a name without either gets nothing removed).

@@ -23,7 +23,7 @@ bool ValidHaMethod(unsigned char type) {
 }
 
 // Reads a NUL-terminated text at `pos` (at most kHaMaxName bytes); advances `pos` past the NUL.
-bool ReadHaText(const TByteSource& src, uint64_t& pos, std::string& out) {
+bool ReadHaText(const TArcSource& src, uint64_t& pos, std::string& out) {
   out.clear();
   std::string chunk;
   if (src.ReadSome(pos, kHaMaxName + 1, chunk) == 0) return false;
@@ -36,7 +36,7 @@ bool ReadHaText(const TByteSource& src, uint64_t& pos, std::string& out) {
 
 }  // namespace
 
-bool ProbeHa(const TByteSource& src, uint64_t offset) {
+bool ProbeHa(const TArcSource& src, uint64_t offset) {
   unsigned char h[4 + kHaFixed];
   if (!src.ReadAt(offset, h, sizeof h)) return false;
   if (h[0] != 'H' || h[1] != 'A') return false;
@@ -44,7 +44,7 @@ bool ProbeHa(const TByteSource& src, uint64_t offset) {
   return offset + sizeof h + Le32(h + 5) <= src.Size();
 }
 
-std::string ListHa(const TByteSource& src, uint64_t start, const TEntrySink& sink) {
+std::string ListHa(const TArcSource& src, uint64_t start, const TEntrySink& sink) {
   unsigned char h[4];
   if (!src.ReadAt(start, h, 4)) return "truncated HA header";
   if (h[0] != 'H' || h[1] != 'A') return "not an HA archive";

@@ -15,7 +15,7 @@ namespace {
 
 // The byte range [start, size) of a source, seen by libarchive as a whole file.
 struct RangeStream {
-  const TByteSource* src = nullptr;
+  const TArcSource* src = nullptr;
   uint64_t start = 0;
   uint64_t pos = 0;  // relative to start
   std::string buf;
@@ -109,7 +109,7 @@ bool LibArchiveReadsType(int32_t type) {
   return a && EnableFormat(a.get(), type);
 }
 
-std::string LibArchiveWalk(const TByteSource& src, uint64_t start, int32_t type,
+std::string LibArchiveWalk(const TArcSource& src, uint64_t start, int32_t type,
                            const TEntryVisitor& visit) {
   if (start > src.Size()) return "archive offset beyond the end of the file";
   ArchivePtr a(archive_read_new());
@@ -141,7 +141,7 @@ std::string LibArchiveWalk(const TByteSource& src, uint64_t start, int32_t type,
   }
 }
 
-std::string LibArchiveList(const TByteSource& src, uint64_t start, int32_t type,
+std::string LibArchiveList(const TArcSource& src, uint64_t start, int32_t type,
                            const TEntrySink& sink) {
   return LibArchiveWalk(src, start, type,
                         [&](const TArchiveEntry& e, const TDataReader&) { return sink(e); });

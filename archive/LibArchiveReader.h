@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
 // Listing and extraction through libarchive for ZIP/JAR, RAR, CAB, LHA/LZH, TAR, gzip-compressed
-// TAR and 7z, on a byte range of a TByteSource (a whole file, or the archive inside a
+// TAR and 7z, on a byte range of a TArcSource (a whole file, or the archive inside a
 // self-extractor). Only the reader of the expected format is enabled, so a file is never read as
 // some other format by accident. libarchive needs a UTF-8 LC_CTYPE for non-ASCII names (the
 // program and the tests set C.UTF-8). Each call uses its own libarchive handle: thread-safe for
@@ -12,7 +12,7 @@
 #include <string>
 
 #include "archive/ArchiveEntry.h"
-#include "archive/ByteSource.h"
+#include "archive/ArcSource.h"
 
 struct archive;
 
@@ -21,7 +21,7 @@ bool LibArchiveReadsType(int32_t type);
 
 // Lists the archive of type `type` that starts at `start` of `src`. Returns the error text of a
 // failure, empty on success; entries reported before a failure stay reported.
-std::string LibArchiveList(const TByteSource& src, uint64_t start, int32_t type,
+std::string LibArchiveList(const TArcSource& src, uint64_t start, int32_t type,
                            const TEntrySink& sink);
 
 // Called for each entry during an extraction pass: decides from the entry (as listed) whether to
@@ -32,5 +32,5 @@ using TEntryVisitor = std::function<bool(const TArchiveEntry& entry, const TData
 
 // Walks the archive once, calling `visit` for each entry. Returns the error text of a failure
 // of the archive itself, empty on success. The visitor returns false to stop the walk.
-std::string LibArchiveWalk(const TByteSource& src, uint64_t start, int32_t type,
+std::string LibArchiveWalk(const TArcSource& src, uint64_t start, int32_t type,
                            const TEntryVisitor& visit);

@@ -150,9 +150,9 @@ std::string Ace() {
   return s;
 }
 
-std::vector<TArchiveEntry> ListBytes(std::string (*lister)(const TByteSource&, uint64_t, const TEntrySink&),
+std::vector<TArchiveEntry> ListBytes(std::string (*lister)(const TArcSource&, uint64_t, const TEntrySink&),
                                const std::string& bytes, std::string* err) {
-  TByteSource src;
+  TArcSource src;
   src.OpenMemory(bytes);
   std::vector<TArchiveEntry> out;
   *err = lister(src, 0, [&](const TArchiveEntry& e) {

@@ -16,7 +16,7 @@
 
 #include "archive/ArcType.h"
 #include "archive/ArchiveEntry.h"
-#include "archive/ByteSource.h"
+#include "archive/ArcSource.h"
 
 class TZipTV {
  public:
@@ -43,7 +43,7 @@ class TZipTV {
   // Why the file could not be examined or listed (empty when it could).
   const std::string& LastError() const { return error_; }
   // The source the reader examined (for extraction).
-  const TByteSource& Source() const { return src_; }
+  const TArcSource& Source() const { return src_; }
 
   // Reports each entry (as filtered by FileSpec, RecurseDirs and ShowEmptyDirs) to `onRead` in
   // the archive's order. Returns the empty string on success, otherwise the reason; on failure
@@ -59,7 +59,7 @@ class TZipTV {
 
   std::string file_;
   std::string name_;  // the file name, for formats told apart by extension
-  TByteSource src_;
+  TArcSource src_;
   int32_t type_ = atNA;
   uint64_t offset_ = 0;
   std::string error_;

@@ -22,7 +22,7 @@ constexpr unsigned kZooEntry2 = 56;
 
 }  // namespace
 
-bool ProbeZoo(const TByteSource& src, uint64_t offset) {
+bool ProbeZoo(const TArcSource& src, uint64_t offset) {
   unsigned char h[34];
   if (!src.ReadAt(offset, h, sizeof h)) return false;
   if (Le32(h + 20) != kZooTag) return false;
@@ -30,7 +30,7 @@ bool ProbeZoo(const TByteSource& src, uint64_t offset) {
   return first >= sizeof h && offset + first < src.Size();
 }
 
-std::string ListZoo(const TByteSource& src, uint64_t start, const TEntrySink& sink) {
+std::string ListZoo(const TArcSource& src, uint64_t start, const TEntrySink& sink) {
   unsigned char h[34];
   if (!src.ReadAt(start, h, sizeof h)) return "truncated ZOO header";
   if (Le32(h + 20) != kZooTag) return "not a ZOO archive";

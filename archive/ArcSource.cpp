@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "archive/ByteSource.h"
+#include "archive/ArcSource.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -8,9 +8,9 @@
 #include <cerrno>
 #include <cstring>
 
-TByteSource::~TByteSource() { Close(); }
+TArcSource::~TArcSource() { Close(); }
 
-std::string TByteSource::OpenFile(const std::string& path) {
+std::string TArcSource::OpenFile(const std::string& path) {
   Close();
   int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) return std::strerror(errno);
@@ -29,20 +29,20 @@ std::string TByteSource::OpenFile(const std::string& path) {
   return {};
 }
 
-void TByteSource::OpenMemory(std::string_view data) {
+void TArcSource::OpenMemory(std::string_view data) {
   Close();
   mem_ = data;
   size_ = data.size();
 }
 
-void TByteSource::Close() {
+void TArcSource::Close() {
   if (fd_ >= 0) ::close(fd_);
   fd_ = -1;
   mem_ = {};
   size_ = 0;
 }
 
-bool TByteSource::ReadAt(uint64_t offset, void* buf, size_t len) const {
+bool TArcSource::ReadAt(uint64_t offset, void* buf, size_t len) const {
   if (offset > size_ || len > size_ - offset) return false;
   if (len == 0) return true;
   if (fd_ < 0) {
@@ -61,7 +61,7 @@ bool TByteSource::ReadAt(uint64_t offset, void* buf, size_t len) const {
   return true;
 }
 
-size_t TByteSource::ReadSome(uint64_t offset, size_t len, std::string& out) const {
+size_t TArcSource::ReadSome(uint64_t offset, size_t len, std::string& out) const {
   if (offset >= size_) return 0;
   if (len > size_ - offset) len = static_cast<size_t>(size_ - offset);
   size_t old = out.size();

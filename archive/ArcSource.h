@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-// TByteSource: random-access reading of an archive file or of bytes in memory, so that the
+// TArcSource: random-access reading of an archive file or of bytes in memory, so that the
 // format readers can walk headers of archives of any size without loading them, and the fuzz
 // target can feed them bytes directly. One thread at a time per source.
 #pragma once
@@ -9,12 +9,12 @@
 #include <string>
 #include <string_view>
 
-class TByteSource {
+class TArcSource {
  public:
-  TByteSource() = default;
-  ~TByteSource();
-  TByteSource(const TByteSource&) = delete;
-  TByteSource& operator=(const TByteSource&) = delete;
+  TArcSource() = default;
+  ~TArcSource();
+  TArcSource(const TArcSource&) = delete;
+  TArcSource& operator=(const TArcSource&) = delete;
 
   // Opens `path` for reading; returns the error text of a failure, empty on success.
   std::string OpenFile(const std::string& path);
