@@ -312,7 +312,11 @@ UCollator* ThreadCollator() {
   if (!tried) {
     tried = true;
     UErrorCode err = U_ZERO_ERROR;
-    UCollator* c = ucol_open(uloc_getDefault(), &err);
+    // Without a configured locale ICU reports "en_US_POSIX", whose collation orders ASCII by
+    // code point (upper case first): use the root collation then.
+    std::string_view locale = uloc_getDefault();
+    if (locale == "en_US_POSIX" || locale == "c") locale = "";
+    UCollator* c = ucol_open(std::string(locale).c_str(), &err);
     if (U_FAILURE(err)) {
       err = U_ZERO_ERROR;
       c = ucol_open("", &err);
