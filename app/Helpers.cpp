@@ -491,6 +491,21 @@ std::string FindOnSearchPath(const std::string& program,
   return {};
 }
 
+bool PrepareAlternativeShell(std::string_view templ, std::string_view first,
+                             std::string_view second, TShellCommand& cmd, std::string& error,
+                             const std::function<bool(const std::string&)>& isExecutable,
+                             const char* searchPath) {
+  cmd = SplitShellTemplate(templ, first, second);
+  std::string found = FindOnSearchPath(cmd.Program, isExecutable, searchPath);
+  if (found.empty()) {
+    error = LangFormat(10174, cmd.Program);
+    return false;
+  }
+  cmd.Program = found;
+  error.clear();
+  return true;
+}
+
 // ---- counting --------------------------------------------------------------------------------------
 
 int64_t Counting(const TNodeRec* container, int64_t start) {

@@ -119,6 +119,14 @@ std::string FindOnSearchPath(const std::string& program,
                              const std::function<bool(const std::string&)>& isExecutable = {},
                              const char* searchPath = nullptr);
 
+// The alternative shell command ready to run: the template split as above and its program looked
+// up on the search path (the program becomes the full path found). False when the program is not
+// found; `error` is then text 10174 formatted with the program.
+bool PrepareAlternativeShell(std::string_view templ, std::string_view first,
+                             std::string_view second, TShellCommand& cmd, std::string& error,
+                             const std::function<bool(const std::string&)>& isExecutable = {},
+                             const char* searchPath = nullptr);
+
 // ---- counting --------------------------------------------------------------------------------------
 
 // `start`, plus 1 for every file item, plus Counting(item, start) for every container item of the

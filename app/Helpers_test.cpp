@@ -117,20 +117,13 @@ TEST(Helpers, PosixTimesBecomeLocalDateTimes) {
 TEST_F(WithTexts, ItemTexts) {
   EXPECT_EQ(AttributeLetters((0x31 << 8) | ikFolder), "dra");
   EXPECT_EQ(AttributeLetters((0x3F << 8) | ikFile | WithCategory(0, 255)), "drhsa");
-  EXPECT_EQ(AttributeLetters(ikFile), "");
-  EXPECT_EQ(KindText(ikFile | ifInArchive), "File");
+  // Flag bits beside the kind (archive, category) must not change the kind text.
+  EXPECT_EQ(KindText(ikFile | ifInArchive | WithCategory(0, 9)), "File");
   EXPECT_EQ(KindText(150), "File");
-  EXPECT_EQ(KindText(ikCatalog), "Catalog");
   EXPECT_EQ(KindText(ikFolder | ifArchive), "Folder");
-  EXPECT_EQ(KindText(0), "");
   EXPECT_EQ(KindText(5), "");
   EXPECT_EQ(DriveTypeText(3), "Fixed");
   EXPECT_EQ(DriveTypeText(0), "");
-  EXPECT_EQ(DriveTypeText(7), "");
-  EXPECT_EQ(ShellErrorNumber(2), 10161);
-  EXPECT_EQ(ShellErrorNumber(26), 10166);
-  EXPECT_EQ(ShellErrorNumber(11), 10172);
-  EXPECT_EQ(ShellErrorNumber(0), 10173);
   EXPECT_EQ(ShellErrorText(2), "File not found");
   EXPECT_EQ(ShellErrorText(99), "Unknown error");
 }
@@ -205,6 +198,16 @@ TEST(Helpers, SearchPathLookup) {
   EXPECT_EQ(FindOnSearchPath("/opt/bin/tool", exists, ""), "/opt/bin/tool");
   EXPECT_EQ(FindOnSearchPath("", exists, "/usr/bin"), "");
   EXPECT_NE(FindOnSearchPath("sh"), "");  // the real lookup finds the shell
+
+  LangTable(TLangKind::English).LoadFromText("English\r\n10174=Cannot find %s\r\n");
+  TShellCommand cmd;
+  std::string error;
+  EXPECT_TRUE(PrepareAlternativeShell("tool -v", "/m/f", "/m", cmd, error, exists, "/opt/bin"));
+  EXPECT_EQ(cmd.Program, "/opt/bin/tool");
+  EXPECT_EQ(cmd.Arguments, (std::vector<std::string>{"-v", "/m/f"}));
+  EXPECT_FALSE(PrepareAlternativeShell("nothere %1", "/m/f", "/m", cmd, error, exists, "/opt/bin"));
+  EXPECT_EQ(error, "Cannot find nothere");
+  LangTable(TLangKind::English).Clear();
 }
 
 TEST(Helpers, CountingDefinition) {

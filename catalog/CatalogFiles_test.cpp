@@ -362,3 +362,15 @@ TEST(CatalogFiles, RecentEntriesOfOpenFilesAreHidden) {
   EXPECT_EQ(f.files.VisibleRecent(), (std::vector<int>{2}));
   EXPECT_EQ(f.files.OpenRecent(7), 0);
 }
+
+TEST(CatalogFiles, DefaultCatalogFolder) {
+  std::string dir = ScratchDir("default_folder");
+  std::string setting;
+  EXPECT_EQ(InitDefaultCatalogFolder(setting, dir), dir + "/Catalogs/");
+  EXPECT_TRUE(fs::is_directory(dir + "/Catalogs"));
+  EXPECT_EQ(InitDefaultCatalogFolder(setting, "/elsewhere/"), dir + "/Catalogs/");  // kept
+  Fixture f("dialog_folder");
+  f.files.Options.DefaultFolder = f.dir + "/gone/";
+  f.files.Options.ProgramFolder = "/prog/";
+  EXPECT_EQ(f.files.DialogFolder(), "/prog/");  // a folder that does not exist is not used
+}
