@@ -315,6 +315,8 @@ void MarkCatalogModified(TQDBase& bd, double now) {
   bd.SetFloat(kFieldChanged, now);
 }
 
+void MarkCatalogModified(TQDBase& bd) { MarkCatalogModified(bd, NowDateTime()); }
+
 std::string UniqueSiblingName(std::string_view name, const TNodeRec* parent,
                               const TNodeRec* except) {
   auto taken = [&](std::string_view candidate) {

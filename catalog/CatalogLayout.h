@@ -237,6 +237,8 @@ TItemCounts CountItems(const std::vector<TNodeRec*>& items);
 // Marks the catalog of the node under the cursor changed: header slot 12 := 1, slot 6 := `now`.
 // Nothing at the root. The cursor is restored.
 void MarkCatalogModified(TQDBase& bd, double now);
+// The same with the current local time.
+void MarkCatalogModified(TQDBase& bd);
 
 // The name to store for a new or renamed item under the container `parent`:
 // - `parent` is the root of the catalog store (top level): a non-empty name unchanged (catalog

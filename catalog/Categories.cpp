@@ -266,7 +266,7 @@ bool TCatSetup::Apply(TQDBase& bdMain) {
 
   // 5. The catalog is changed.
   bdMain.GoToNode(const_cast<TNodeRec*>(catalog_));
-  MarkCatalogModified(bdMain, NowDateTime());
+  MarkCatalogModified(bdMain);
   changed_ = false;
   return true;
 }
