@@ -2,6 +2,8 @@
 #include "app/Helpers.h"
 
 #include <sys/stat.h>
+#include <unicode/ucol.h>
+#include <unicode/uloc.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -11,14 +13,12 @@
 #include <locale>
 #include <memory>
 
-#include <unicode/ucol.h>
-#include <unicode/uloc.h>
-
 #include "app/Language.h"
 #include "catalog/CatalogLayout.h"
 #include "store/QDBase.h"
 
-// ---- sizes ----------------------------------------------------------------------------------------
+// ---- sizes
+// ----------------------------------------------------------------------------------------
 
 namespace {
 
@@ -74,7 +74,8 @@ std::string FormatSizeUnits(int64_t size, std::string_view decimalSep) {
   return text + " " + unit;
 }
 
-// ---- dates ----------------------------------------------------------------------------------------
+// ---- dates
+// ----------------------------------------------------------------------------------------
 
 namespace {
 
@@ -173,7 +174,8 @@ double NowDateTime() {
   return TimespecToDateTime(ts);
 }
 
-// ---- item texts -------------------------------------------------------------------------------------
+// ---- item texts
+// -------------------------------------------------------------------------------------
 
 std::string AttributeLetters(int32_t itemFlags) {
   int a = ItemAttributes(itemFlags);
@@ -190,36 +192,50 @@ std::string KindText(int32_t itemFlags) {
   int kind = ItemKind(itemFlags);
   if (kind >= 100) return LangText(10131);
   switch (kind) {
-    case ikCatalog: return LangText(10132);
-    case ikGroup: return LangText(10133);
-    case ikDisk: return LangText(10134);
-    case ikFolder: return LangText(10135);
-    default: return {};
+    case ikCatalog:
+      return LangText(10132);
+    case ikGroup:
+      return LangText(10133);
+    case ikDisk:
+      return LangText(10134);
+    case ikFolder:
+      return LangText(10135);
+    default:
+      return {};
   }
 }
 
 std::string DriveTypeText(int driveType) {
   switch (driveType) {
-    case 1: return LangText(10181);
-    case 2: return LangText(10182);
-    case 3: return LangText(10183);
-    case 4: return LangText(10184);
-    case 5: return LangText(10185);
-    case 6: return LangText(10186);
-    default: return {};
+    case 1:
+      return LangText(10181);
+    case 2:
+      return LangText(10182);
+    case 3:
+      return LangText(10183);
+    case 4:
+      return LangText(10184);
+    case 5:
+      return LangText(10185);
+    case 6:
+      return LangText(10186);
+    default:
+      return {};
   }
 }
 
 std::string FirstLine(std::string_view description) {
   size_t start = 0;
-  while (start < description.size() && static_cast<unsigned char>(description[start]) <= 32) ++start;
+  while (start < description.size() && static_cast<unsigned char>(description[start]) <= 32)
+    ++start;
   std::string_view rest = description.substr(start);
   size_t cr = rest.find('\r');
   if (cr == std::string_view::npos) return std::string(rest);
   return std::string(rest.substr(0, cr)) + " [...]";
 }
 
-// ---- file names ---------------------------------------------------------------------------------------
+// ---- file names
+// ---------------------------------------------------------------------------------------
 
 std::string SafeFileName(std::string_view name) {
   std::string out(name);
@@ -230,10 +246,19 @@ std::string SafeFileName(std::string_view name) {
       continue;
     }
     switch (c) {
-      case '"': case '*': case '/': case ':': case '<': case '>': case '?': case '\\': case '|':
+      case '"':
+      case '*':
+      case '/':
+      case ':':
+      case '<':
+      case '>':
+      case '?':
+      case '\\':
+      case '|':
         c = '_';
         break;
-      default: break;
+      default:
+        break;
     }
   }
   return out;
@@ -262,7 +287,8 @@ std::string NameExt(std::string_view name) {
   return dot == std::string_view::npos ? std::string() : std::string(name.substr(dot + 1));
 }
 
-// ---- case-insensitive comparison ---------------------------------------------------------------------
+// ---- case-insensitive comparison
+// ---------------------------------------------------------------------
 
 namespace {
 
@@ -280,7 +306,10 @@ bool IsValidUtf8(std::string_view s) {
       ++i;
       continue;
     }
-    size_t len = c >= 0xF0 && c <= 0xF4 ? 4 : c >= 0xE0 && c <= 0xEF ? 3 : c >= 0xC2 && c <= 0xDF ? 2 : 0;
+    size_t len = c >= 0xF0 && c <= 0xF4   ? 4
+                 : c >= 0xE0 && c <= 0xEF ? 3
+                 : c >= 0xC2 && c <= 0xDF ? 2
+                                          : 0;
     if (len == 0 || i + len > n) return false;
     for (size_t k = 1; k < len; ++k)
       if ((static_cast<unsigned char>(s[i + k]) & 0xC0) != 0x80) return false;
@@ -354,41 +383,68 @@ bool AnsiSameText(std::string_view a, std::string_view b) {
   return Collate(a, b) == 0;
 }
 
-// ---- shell ------------------------------------------------------------------------------------------
+// ---- shell
+// ------------------------------------------------------------------------------------------
 
 int ShellErrorNumber(int code) {
   switch (code) {
-    case 2: return 10161;
-    case 3: return 10162;
-    case 5: return 10163;
-    case 8: return 10164;
-    case 32: return 10165;
-    case 26: return 10166;
-    case 27: return 10167;
-    case 28: return 10168;
-    case 29: return 10169;
-    case 30: return 10170;
-    case 31: return 10171;
-    case 11: return 10172;
-    default: return 10173;
+    case 2:
+      return 10161;
+    case 3:
+      return 10162;
+    case 5:
+      return 10163;
+    case 8:
+      return 10164;
+    case 32:
+      return 10165;
+    case 26:
+      return 10166;
+    case 27:
+      return 10167;
+    case 28:
+      return 10168;
+    case 29:
+      return 10169;
+    case 30:
+      return 10170;
+    case 31:
+      return 10171;
+    case 11:
+      return 10172;
+    default:
+      return 10173;
   }
 }
 
 std::string ShellErrorText(int code) {
   switch (ShellErrorNumber(code)) {
-    case 10161: return LangText(10161);
-    case 10162: return LangText(10162);
-    case 10163: return LangText(10163);
-    case 10164: return LangText(10164);
-    case 10165: return LangText(10165);
-    case 10166: return LangText(10166);
-    case 10167: return LangText(10167);
-    case 10168: return LangText(10168);
-    case 10169: return LangText(10169);
-    case 10170: return LangText(10170);
-    case 10171: return LangText(10171);
-    case 10172: return LangText(10172);
-    default: return LangText(10173);
+    case 10161:
+      return LangText(10161);
+    case 10162:
+      return LangText(10162);
+    case 10163:
+      return LangText(10163);
+    case 10164:
+      return LangText(10164);
+    case 10165:
+      return LangText(10165);
+    case 10166:
+      return LangText(10166);
+    case 10167:
+      return LangText(10167);
+    case 10168:
+      return LangText(10168);
+    case 10169:
+      return LangText(10169);
+    case 10170:
+      return LangText(10170);
+    case 10171:
+      return LangText(10171);
+    case 10172:
+      return LangText(10172);
+    default:
+      return LangText(10173);
   }
 }
 
@@ -464,7 +520,8 @@ TShellCommand SplitShellTemplate(std::string_view templ, std::string_view first,
   if (p.find("%1") == std::string::npos && p.find("%2") == std::string::npos)
     p += p.empty() ? "\"%1\"" : " \"%1\"";
   cmd.Parameters = Substitute(p, first, second);
-  for (const std::string& arg : SplitArguments(p)) cmd.Arguments.push_back(Substitute(arg, first, second));
+  for (const std::string& arg : SplitArguments(p))
+    cmd.Arguments.push_back(Substitute(arg, first, second));
   return cmd;
 }
 
@@ -474,7 +531,8 @@ std::string FindOnSearchPath(const std::string& program,
   auto runnable = [&](const std::string& path) {
     if (isExecutable) return isExecutable(path);
     struct stat st;
-    return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && ::access(path.c_str(), X_OK) == 0;
+    return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) &&
+           ::access(path.c_str(), X_OK) == 0;
   };
   if (program.empty()) return {};
   if (program.find('/') != std::string::npos) return runnable(program) ? program : std::string();
@@ -506,7 +564,8 @@ bool PrepareAlternativeShell(std::string_view templ, std::string_view first,
   return true;
 }
 
-// ---- counting --------------------------------------------------------------------------------------
+// ---- counting
+// --------------------------------------------------------------------------------------
 
 int64_t Counting(const TNodeRec* container, int64_t start) {
   // Counting(c, a) = a * (containers in c's subtree, c included) + files in it.
@@ -531,7 +590,8 @@ int64_t Counting(const TNodeRec* container, int64_t start) {
   return start * containers + files;
 }
 
-// ---- column layouts ----------------------------------------------------------------------------------
+// ---- column layouts
+// ----------------------------------------------------------------------------------
 
 void SaveColumnLayout(TQDBase& bd, const TColumnLayout& layout) {
   bd.PushPos();
@@ -565,7 +625,8 @@ bool LoadColumnLayout(TQDBase& bd, TColumnLayout& layout) {
   for (int p = 0; p < n; ++p) {
     int found = -1;
     for (int c = 0; c < n && found < 0; ++c) {
-      if (NodeSlotType(table, 2 * c + 1) == stInteger && NodeGetInt(table, 2 * c + 1) == p) found = c;
+      if (NodeSlotType(table, 2 * c + 1) == stInteger && NodeGetInt(table, 2 * c + 1) == p)
+        found = c;
     }
     if (found < 0 || NodeSlotType(table, 2 * found) != stInteger) break;
     int width = NodeGetInt(table, 2 * found);
@@ -576,14 +637,16 @@ bool LoadColumnLayout(TQDBase& bd, TColumnLayout& layout) {
     order.insert(order.begin() + p, found);
     layout.Width[static_cast<size_t>(found)] = width;
   }
-  for (int p = 0; p < n; ++p) layout.Position[static_cast<size_t>(order[static_cast<size_t>(p)])] = p;
+  for (int p = 0; p < n; ++p)
+    layout.Position[static_cast<size_t>(order[static_cast<size_t>(p)])] = p;
   int sort = FieldInt(record, 1);
   if (sort >= 0 && sort < n) layout.SortColumn = sort;
   layout.SortDirection = FieldInt(record, 2) != 0 ? 1 : 0;
   return true;
 }
 
-// ---- item path ------------------------------------------------------------------------------------
+// ---- item path
+// ------------------------------------------------------------------------------------
 
 std::string ItemMediumPath(TQDBase& bd, int slot) {
   return MediumPath(NodeChild(bd.CurrentNode(), slot));

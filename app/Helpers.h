@@ -20,7 +20,8 @@
 class TQDBase;
 struct TNodeRec;
 
-// ---- sizes ----------------------------------------------------------------------------------------
+// ---- sizes
+// ----------------------------------------------------------------------------------------
 
 // The decimal digits of `size` with a space before every group of three counted from the right:
 // 1234567 -> "1 234 567", -1234 -> "-1 234".
@@ -32,7 +33,8 @@ std::string FormatSizeBytes(int64_t size);
 // locale's decimal separator; when empty it is taken from the global C++ locale ("." in "C").
 std::string FormatSizeUnits(int64_t size, std::string_view decimalSep = {});
 
-// ---- dates ----------------------------------------------------------------------------------------
+// ---- dates
+// ----------------------------------------------------------------------------------------
 // Date-time doubles count days since 30 December 1899; the fraction is the time of day. Local time.
 
 // "dd.mm.yyyy"; empty for a value that is not a date of the years 1 to 9999 (NaN, infinite).
@@ -53,7 +55,8 @@ bool DecodeDateTime(double dateTime, TDateParts& parts);
 // The date-time double of a civil date and time.
 double EncodeDateTime(const TDateParts& parts);
 
-// ---- item texts -------------------------------------------------------------------------------------
+// ---- item texts
+// -------------------------------------------------------------------------------------
 
 // "d", "r", "h", "s", "a" for the attribute bits 0x10, 0x01, 0x02, 0x04, 0x20 of bits 8-15 of the
 // item flags, in that order, each present or absent.
@@ -66,7 +69,8 @@ std::string DriveTypeText(int driveType);
 // before the first CR followed by " [...]".
 std::string FirstLine(std::string_view description);
 
-// ---- file names ---------------------------------------------------------------------------------------
+// ---- file names
+// ---------------------------------------------------------------------------------------
 
 // Every character below 32 and each of  " * / : < > ? \ |  replaced by "_"; bytes of 128 and above
 // (UTF-8 sequences) are kept.
@@ -77,17 +81,19 @@ std::string NameWithoutExt(std::string_view name);
 // The text after the last "." of the final component; empty when it has none.
 std::string NameExt(std::string_view name);
 
-// ---- case-insensitive comparison ---------------------------------------------------------------------
-// Names compare as the user reads them: case-insensitive in the current (ICU default) locale,
-// accents significant. Pure ASCII takes a fast path. Bytes that are not valid UTF-8 (names from
-// catalogs written in a legacy code page) are compared as bytes, ASCII letters folded.
+// ---- case-insensitive comparison
+// --------------------------------------------------------------------- Names compare as the user
+// reads them: case-insensitive in the current (ICU default) locale, accents significant. Pure ASCII
+// takes a fast path. Bytes that are not valid UTF-8 (names from catalogs written in a legacy code
+// page) are compared as bytes, ASCII letters folded.
 
 // <0, 0, >0 like strcmp, in collation order.
 int AnsiCompareText(std::string_view a, std::string_view b);
 // True iff the two texts are equal without regard to letter case.
 bool AnsiSameText(std::string_view a, std::string_view b);
 
-// ---- shell ------------------------------------------------------------------------------------------
+// ---- shell
+// ------------------------------------------------------------------------------------------
 
 // The message number for the result code of a failed shell execution (2 -> 10161 ... any other ->
 // 10173), and its text.
@@ -127,14 +133,16 @@ bool PrepareAlternativeShell(std::string_view templ, std::string_view first,
                              const std::function<bool(const std::string&)>& isExecutable = {},
                              const char* searchPath = nullptr);
 
-// ---- counting --------------------------------------------------------------------------------------
+// ---- counting
+// --------------------------------------------------------------------------------------
 
 // `start`, plus 1 for every file item, plus Counting(item, start) for every container item of the
 // container node `container`; with start = 1 one more than the number of nodes below, with
 // start = 0 the number of files below. Iterative: any depth is safe.
 int64_t Counting(const TNodeRec* container, int64_t start);
 
-// ---- column layouts ----------------------------------------------------------------------------------
+// ---- column layouts
+// ----------------------------------------------------------------------------------
 
 // The column layout of an item list as plain data. Column c is the column whose index was c when
 // the list was built (its build index).
@@ -158,7 +166,8 @@ void SaveColumnLayout(TQDBase& bd, const TColumnLayout& layout);
 // range) and direction are read. The cursor is restored.
 bool LoadColumnLayout(TQDBase& bd, TColumnLayout& layout);
 
-// ---- item path ------------------------------------------------------------------------------------
+// ---- item path
+// ------------------------------------------------------------------------------------
 
 // The path of the item in slot `slot` of the node under `bd`'s cursor on its medium (see
 // MediumPath in catalog/CatalogLayout.h). The cursor is not moved.

@@ -1,13 +1,13 @@
 // SPDX-License-Identifier: MIT
 #include "app/Helpers.h"
 
+#include <gtest/gtest.h>
+
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <limits>
 #include <set>
-
-#include <gtest/gtest.h>
 
 #include "app/Language.h"
 #include "catalog/CatalogLayout.h"
@@ -20,9 +20,10 @@ class WithTexts : public ::testing::Test {
  protected:
   void SetUp() override {
     LangTable(TLangKind::English)
-        .LoadFromText("English\r\n10151=bytes\r\n10152=KB\r\n10153=MB\r\n10154=GB\r\n"
-                      "10131=File\r\n10132=Catalog\r\n10135=Folder\r\n10183=Fixed\r\n"
-                      "10161=File not found\r\n10173=Unknown error\r\n");
+        .LoadFromText(
+            "English\r\n10151=bytes\r\n10152=KB\r\n10153=MB\r\n10154=GB\r\n"
+            "10131=File\r\n10132=Catalog\r\n10135=Folder\r\n10183=Fixed\r\n"
+            "10161=File not found\r\n10173=Unknown error\r\n");
   }
   void TearDown() override { LangTable(TLangKind::English).Clear(); }
 };

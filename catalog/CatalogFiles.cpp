@@ -70,7 +70,8 @@ std::string MakeBackup(const std::string& target, const std::string& bak) {
 
 }  // namespace
 
-// ---- free helpers ----------------------------------------------------------------------------------
+// ---- free helpers
+// ----------------------------------------------------------------------------------
 
 void AddToRecentList(std::vector<std::string>& recent, const std::string& name) {
   size_t found = recent.size();
@@ -87,9 +88,7 @@ void AddToRecentList(std::vector<std::string>& recent, const std::string& name) 
   if (recent.size() > kRecentMax) recent.resize(kRecentMax);
 }
 
-std::string BackupFileName(std::string_view target) {
-  return NameWithoutExt(target) + ".BAK";
-}
+std::string BackupFileName(std::string_view target) { return NameWithoutExt(target) + ".BAK"; }
 
 std::string FullFileName(std::string_view name) {
   if (name.empty()) return {};
@@ -109,7 +108,8 @@ std::string InitDefaultCatalogFolder(std::string& setting, const std::string& pr
   return setting;
 }
 
-// ---- TCatalogFiles ---------------------------------------------------------------------------------
+// ---- TCatalogFiles
+// ---------------------------------------------------------------------------------
 
 TCatalogFiles::TCatalogFiles(TQDBase& bdMain, TCatalogUi& ui, std::vector<std::string>& recent,
                              std::vector<std::string>& openAtExit)
@@ -142,8 +142,7 @@ bool TCatalogFiles::IsFileOpenExcept(std::string_view fileName, const TNodeRec* 
 }
 
 bool TCatalogFiles::IsFileOpen(std::string_view fileName) const {
-  return IsFileOpenExcept(fileName, nullptr) ||
-         IsFileOpenExcept(FullFileName(fileName), nullptr);
+  return IsFileOpenExcept(fileName, nullptr) || IsFileOpenExcept(FullFileName(fileName), nullptr);
 }
 
 bool TCatalogFiles::IsModified() const {
@@ -161,8 +160,8 @@ bool TCatalogFiles::AnyModified() const {
 }
 
 int TCatalogFiles::NewCatalog(std::string_view typedName) {
-  std::string name = typedName.empty() ? UniqueSiblingName("", main_.RootNode())
-                                       : std::string(typedName);
+  std::string name =
+      typedName.empty() ? UniqueSiblingName("", main_.RootNode()) : std::string(typedName);
   return CreateCatalogNode(main_, name, NowDateTime());
 }
 
@@ -310,11 +309,13 @@ bool TCatalogFiles::Close(int rootSlot, bool remember) {
   if (FieldInt(HeaderOf(catalog), kCatModified) != 0) {
     std::string name(ItemName(catalog));
     switch (ui_.AskYesNoCancel(10143, name, LangFormat(10143, name))) {
-      case TAnswer::Cancel: return false;
+      case TAnswer::Cancel:
+        return false;
       case TAnswer::Yes:
         if (SaveAt(rootSlot, false) != TSaveResult::Saved) return false;
         break;
-      case TAnswer::No: break;
+      case TAnswer::No:
+        break;
     }
   }
   if (remember) {

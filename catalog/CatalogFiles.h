@@ -41,10 +41,10 @@ class TCatalogUi {
 
 // Settings the catalog commands use (settings node 7).
 struct TCatalogFileOptions {
-  std::string DefaultFolder;  // slot 3: initial folder of the file dialogs
-  std::string ProgramFolder;  // used when DefaultFolder names no existing folder
-  bool BackupCopies = false;  // slot 23: keep the previous file as ".BAK"
-  bool SaveAllOnExit = false; // slot 14
+  std::string DefaultFolder;   // slot 3: initial folder of the file dialogs
+  std::string ProgramFolder;   // used when DefaultFolder names no existing folder
+  bool BackupCopies = false;   // slot 23: keep the previous file as ".BAK"
+  bool SaveAllOnExit = false;  // slot 14
 };
 
 // What the GUI does around the commands. Each may be left empty.

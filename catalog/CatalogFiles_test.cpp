@@ -1,13 +1,12 @@
 // SPDX-License-Identifier: MIT
 #include "catalog/CatalogFiles.h"
 
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
-
-#include <gtest/gtest.h>
 
 #include "catalog/CatalogLayout.h"
 #include "catalog/CatalogTestUtil.h"
@@ -230,7 +229,9 @@ TEST(CatalogFiles, OpenReportsEachBadFileAndOpensTheOthers) {
   image[image.size() / 2] ^= 0x55;  // a damaged byte: the checksum no longer fits
   ASSERT_EQ(WriteWholeFileAtomic(bad, image), "");
   std::vector<int> openedSlots;
-  f.files.Events.CatalogOpened = [&](int slot, bool last) { openedSlots.push_back(last ? -slot : slot); };
+  f.files.Events.CatalogOpened = [&](int slot, bool last) {
+    openedSlots.push_back(last ? -slot : slot);
+  };
   EXPECT_EQ(f.files.OpenFiles({a, bad, c}), 2);
   ASSERT_EQ(f.ui.Messages.size(), 1u);
   EXPECT_EQ(f.ui.Messages[0].number, 10125);
@@ -254,9 +255,9 @@ TEST(CatalogFiles, OpenReportsEachBadFileAndOpensTheOthers) {
   }
   fs::create_directory(f.dir + "/folder.ctl");
   std::string relative = fs::relative(a, fs::current_path()).string();
-  EXPECT_EQ(f.files.OpenFiles({f.dir + "/missing.ctl", a, relative, settingsLike,
-                               f.dir + "/folder.ctl"}),
-            0);
+  EXPECT_EQ(
+      f.files.OpenFiles({f.dir + "/missing.ctl", a, relative, settingsLike, f.dir + "/folder.ctl"}),
+      0);
   ASSERT_EQ(f.ui.Messages.size(), 5u);
   EXPECT_EQ(f.ui.Messages[0].number, 10123);
   EXPECT_EQ(f.ui.Messages[0].arg, f.dir + "/missing.ctl");

@@ -172,10 +172,15 @@ std::string MediumPath(const TNodeRec* item) {
   return path;
 }
 
-// ---- categories and locations -----------------------------------------------------------------------
+// ---- categories and locations
+// -----------------------------------------------------------------------
 
-std::string CategoryNameAt(TQDBase& bd, int index) { return ListEntryNameAt(bd, kCatCategories, index); }
-std::string LocationNameAt(TQDBase& bd, int index) { return ListEntryNameAt(bd, kCatLocations, index); }
+std::string CategoryNameAt(TQDBase& bd, int index) {
+  return ListEntryNameAt(bd, kCatCategories, index);
+}
+std::string LocationNameAt(TQDBase& bd, int index) {
+  return ListEntryNameAt(bd, kCatLocations, index);
+}
 
 std::string_view CategoryNameOf(const TNodeRec* catalog, int index) {
   return ListEntryName(catalog, kCatCategories, index);
@@ -184,7 +189,8 @@ std::string_view LocationNameOf(const TNodeRec* catalog, int index) {
   return ListEntryName(catalog, kCatLocations, index);
 }
 
-// ---- totals and counts ---------------------------------------------------------------------------
+// ---- totals and counts
+// ---------------------------------------------------------------------------
 
 void RecomputeTotals(TQDBase& bd) {
   if (bd.Depth() == 0) return;
@@ -304,7 +310,8 @@ TItemCounts CountItems(const std::vector<TNodeRec*>& items) {
   return c;
 }
 
-// ---- modified mark and sibling names --------------------------------------------------------------
+// ---- modified mark and sibling names
+// --------------------------------------------------------------
 
 void MarkCatalogModified(TQDBase& bd, double now) {
   if (bd.Depth() == 0) return;

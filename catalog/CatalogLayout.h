@@ -42,7 +42,9 @@ inline constexpr int kAttrArchive = 0x20;
 
 inline int ItemKind(int32_t flags) { return flags & 0xFF; }
 inline int ItemAttributes(int32_t flags) { return (flags >> 8) & 0xFF; }
-inline int ItemCategory(int32_t flags) { return static_cast<int>(static_cast<uint32_t>(flags) >> 24); }
+inline int ItemCategory(int32_t flags) {
+  return static_cast<int>(static_cast<uint32_t>(flags) >> 24);
+}
 // `flags` with the category index replaced by `category` (0..255).
 inline int32_t WithCategory(int32_t flags, int category) {
   return static_cast<int32_t>((static_cast<uint32_t>(flags) & 0x00FFFFFFu) |
@@ -78,7 +80,8 @@ inline constexpr int kDiskSubFolder = 19;  // stString, relative to the volume r
 inline constexpr int kEntryName = 0;
 inline constexpr int kEntryKey = 1;
 
-// ---- mark lists of bdMain, created in this order -------------------------------------------------
+// ---- mark lists of bdMain, created in this order
+// -------------------------------------------------
 enum : int {
   mlView = 0,       // items of the container selected in the tree
   mlFound = 1,      // results of the last search
@@ -93,9 +96,10 @@ inline constexpr int kMainMarkLists = 6;
 // the store the six mark lists (those missing are added).
 void InitCatalogStore(TQDBase& bd);
 
-// ---- safe cursor-free reads ------------------------------------------------------------------------
-// Like NodeGet*, but a slot of the wrong type (a damaged or foreign file) reads as zero instead of
-// throwing. For the hot walks (search, lists, totals).
+// ---- safe cursor-free reads
+// ------------------------------------------------------------------------ Like NodeGet*, but a
+// slot of the wrong type (a damaged or foreign file) reads as zero instead of throwing. For the hot
+// walks (search, lists, totals).
 inline int32_t FieldInt(const TNodeRec* n, int slot) {
   return NodeSlotType(n, slot) == stInteger ? NodeGetInt(n, slot) : 0;
 }
@@ -113,7 +117,8 @@ inline std::string_view FieldStr(const TNodeRec* n, int slot) {
   return NodeSlotType(n, slot) == stString ? NodeGetStr(n, slot) : std::string_view();
 }
 
-// ---- items ----------------------------------------------------------------------------------------
+// ---- items
+// ----------------------------------------------------------------------------------------
 
 // True iff `item` is a container (its slot 0 is a node).
 inline bool IsContainer(const TNodeRec* item) { return NodeSlotType(item, 0) == stNode; }
@@ -122,7 +127,9 @@ inline const TNodeRec* FieldNode(const TNodeRec* item) {
   const TNodeRec* h = NodeChild(item, 0);
   return h ? h : item;
 }
-inline std::string_view ItemName(const TNodeRec* item) { return FieldStr(FieldNode(item), kFieldName); }
+inline std::string_view ItemName(const TNodeRec* item) {
+  return FieldStr(FieldNode(item), kFieldName);
+}
 inline int32_t ItemFlagsOf(const TNodeRec* item) { return FieldInt(FieldNode(item), kFieldFlags); }
 inline int64_t ItemSizeOf(const TNodeRec* item) { return FieldInt64(FieldNode(item), kFieldSize); }
 
@@ -143,7 +150,8 @@ TItemFields ReadItemFields(const TNodeRec* item);
 // zero fields. The cursor is not moved.
 TItemFields ReadItemFields(const TQDBase& bd, int slot);
 
-// ---- creating nodes -------------------------------------------------------------------------------
+// ---- creating nodes
+// -------------------------------------------------------------------------------
 
 // Appends a new catalog at the end of bdMain's root: header name, kind 1, modified 0, created and
 // changed = `now`. Leaves the cursor on the new catalog node and returns its root slot.
@@ -194,7 +202,8 @@ std::vector<int> TreePosition(const TNodeRec* node);
 // file (not for disks, groups, catalogs). Empty for items not below a disk.
 std::string MediumPath(const TNodeRec* item);
 
-// ---- categories and locations -----------------------------------------------------------------------
+// ---- categories and locations
+// -----------------------------------------------------------------------
 
 // The name of entry `index` of the category list (header slot 14) or location list (slot 15) of the
 // catalog that holds the cursor. Index 0 (none) or negative gives "" without lookup. Like every
@@ -209,7 +218,8 @@ std::string LocationNameAt(TQDBase& bd, int index);
 std::string_view CategoryNameOf(const TNodeRec* catalog, int index);
 std::string_view LocationNameOf(const TNodeRec* catalog, int index);
 
-// ---- totals and counts ---------------------------------------------------------------------------
+// ---- totals and counts
+// ---------------------------------------------------------------------------
 
 // Recomputes the catalog of the node under the cursor bottom-up: slot 2 of every container header
 // := the sum of slot 2 of its items (a container item contributes its header's slot 2, a file its
@@ -232,7 +242,8 @@ TItemCounts CountItems(const TNodeRec* container);
 // counts an item, and containers add what lies below them.
 TItemCounts CountItems(const std::vector<TNodeRec*>& items);
 
-// ---- modified mark and sibling names --------------------------------------------------------------
+// ---- modified mark and sibling names
+// --------------------------------------------------------------
 
 // Marks the catalog of the node under the cursor changed: header slot 12 := 1, slot 6 := `now`.
 // Nothing at the root. The cursor is restored.

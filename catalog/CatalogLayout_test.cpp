@@ -61,7 +61,9 @@ struct Sample {
   }
 };
 
-int64_t HeaderInt64(const TNodeRec* container, int slot) { return FieldInt64(NodeChild(container, 0), slot); }
+int64_t HeaderInt64(const TNodeRec* container, int slot) {
+  return FieldInt64(NodeChild(container, 0), slot);
+}
 
 }  // namespace
 
@@ -111,10 +113,10 @@ TEST(CatalogLayout, TotalsSumBottomUpAndArchivesKeepTheirOwnSize) {
   TNodeRec* before = s.bd.CurrentNode();
   RecomputeTotals(s.bd);
   EXPECT_EQ(s.bd.CurrentNode(), before);
-  EXPECT_EQ(HeaderInt64(s.inArc, kFieldSize), 1000);   // folders in archives are recomputed
-  EXPECT_EQ(HeaderInt64(s.archive, kFieldSize), 50);   // the archive file's own size
-  EXPECT_EQ(HeaderInt64(s.folder, kFieldSize), 60);    // 50 + 10, not 1010
-  EXPECT_EQ(HeaderInt64(s.diskA, kFieldSize), 61);     // the stale 999 replaced
+  EXPECT_EQ(HeaderInt64(s.inArc, kFieldSize), 1000);  // folders in archives are recomputed
+  EXPECT_EQ(HeaderInt64(s.archive, kFieldSize), 50);  // the archive file's own size
+  EXPECT_EQ(HeaderInt64(s.folder, kFieldSize), 60);   // 50 + 10, not 1010
+  EXPECT_EQ(HeaderInt64(s.diskA, kFieldSize), 61);    // the stale 999 replaced
   EXPECT_EQ(HeaderInt64(s.diskB, kFieldSize), 5);
   EXPECT_EQ(HeaderInt64(s.group, kFieldSize), 66);
   EXPECT_EQ(HeaderInt64(s.cat, kFieldSize), 66);

@@ -2,13 +2,13 @@
 // Test helpers: building small catalogs in a store, a scratch folder, and a scripted TCatalogUi.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <cstdlib>
 #include <deque>
 #include <filesystem>
 #include <string>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 #include "catalog/CatalogFiles.h"
 #include "catalog/CatalogLayout.h"

@@ -99,7 +99,8 @@ int ListIndexOrAppend(TQDBase& bdMain, TListKind kind, std::string_view name) {
   return k;
 }
 
-// ---- TCatSetup ---------------------------------------------------------------------------------------
+// ---- TCatSetup
+// ---------------------------------------------------------------------------------------
 
 bool TCatSetup::Open(TQDBase& bdMain) {
   if (bdMain.Depth() == 0) return false;
@@ -146,8 +147,7 @@ int TCatSetup::Add(TListKind kind, std::string_view name) {
   w.GoToDepth(0);
   if (w.SlotCount() == 0) w.InsertSlot(0);
   std::string text(name);
-  if (text.empty())
-    text = kind == TListKind::Categories ? LangText(12504) : LangText(12508);
+  if (text.empty()) text = kind == TListKind::Categories ? LangText(12504) : LangText(12508);
   int slot = w.SlotCount();
   w.NewChild(slot);
   w.ChildSetStr(slot, kEntryName, text);

@@ -70,8 +70,8 @@ TEST(Categories, DeletingAnEntryRenumbersEveryReference) {
   ASSERT_TRUE(setup.Apply(s.bd));
   EXPECT_EQ(s.bd.CurrentNode(), before);
   EXPECT_EQ(CategoryNames(s.bd), (std::vector<std::string>{"A", "C"}));
-  EXPECT_EQ(s.Category(s.group), 1);   // A unchanged
-  EXPECT_EQ(s.Category(s.disk), 0);    // B deleted: none
+  EXPECT_EQ(s.Category(s.group), 1);  // A unchanged
+  EXPECT_EQ(s.Category(s.disk), 0);   // B deleted: none
   EXPECT_EQ(s.Category(s.file), 0);
   EXPECT_EQ(s.Category(s.folder), 2);  // C moved up
   EXPECT_EQ(s.CategoryName(s.folder), "C");
@@ -104,7 +104,8 @@ TEST(Categories, AddedAndCopiedEntriesNeverInheritItems) {
   // Another catalog with categories C, X, A, Y.
   CreateCatalogNode(s.bd, "Other", 1);
   TNodeRec* other = s.bd.CurrentNode();
-  for (const char* name : {"C", "X", "A", "Y"}) ListIndexOrAppend(s.bd, TListKind::Categories, name);
+  for (const char* name : {"C", "X", "A", "Y"})
+    ListIndexOrAppend(s.bd, TListKind::Categories, name);
   s.bd.GoToNode(s.folder);
   TCatSetup setup;
   setup.Open(s.bd);
@@ -141,7 +142,8 @@ TEST(Categories, DeletedLocationLeavesTheDiskWithout) {
 }
 
 TEST(Categories, EditAddLimitAndDefaultName) {
-  LangTable(TLangKind::English).LoadFromText("English\r\n12504=New category\r\n12508=New location\r\n");
+  LangTable(TLangKind::English)
+      .LoadFromText("English\r\n12504=New category\r\n12508=New location\r\n");
   Sample s;
   TCatSetup setup;
   setup.Open(s.bd);
@@ -153,7 +155,8 @@ TEST(Categories, EditAddLimitAndDefaultName) {
   EXPECT_EQ(setup.Add(TListKind::Locations, ""), 2);
   EXPECT_EQ(setup.Names(TListKind::Categories)[3], "New category");
   EXPECT_EQ(setup.Names(TListKind::Locations)[2], "New location");
-  while (setup.Count(TListKind::Categories) < 251) ASSERT_GE(setup.Add(TListKind::Categories, "n"), 0);
+  while (setup.Count(TListKind::Categories) < 251)
+    ASSERT_GE(setup.Add(TListKind::Categories, "n"), 0);
   EXPECT_FALSE(setup.CanAdd(TListKind::Categories));  // the 252nd entry is refused
   EXPECT_EQ(setup.Add(TListKind::Categories, "n"), -1);
   EXPECT_EQ(setup.Count(TListKind::Categories), 251);
