@@ -1,0 +1,372 @@
+// SPDX-License-Identifier: MIT
+#include "catalog/CatalogFiles.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <exception>
+#include <filesystem>
+
+#include "app/Helpers.h"
+#include "app/Language.h"
+#include "catalog/CatalogLayout.h"
+#include "platform/FileIO.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr const char* kCatalogSignature = "Vrt base";
+constexpr size_t kRecentMax = 10;
+
+// Saves the cursor of a store and restores it on every path out.
+class TCursorKeeper {
+ public:
+  explicit TCursorKeeper(TQDBase& bd) : bd_(bd) { bd_.PushPos(); }
+  ~TCursorKeeper() { bd_.PopPos(); }
+  TCursorKeeper(const TCursorKeeper&) = delete;
+  TCursorKeeper& operator=(const TCursorKeeper&) = delete;
+
+ private:
+  TQDBase& bd_;
+};
+
+const TNodeRec* HeaderOf(const TNodeRec* catalog) { return NodeChild(catalog, 0); }
+
+std::string_view CatalogFileName(const TNodeRec* catalog) {
+  return FieldStr(HeaderOf(catalog), kCatFileName);
+}
+
+bool SameFileOnDisk(const std::string& a, const std::string& b) {
+  std::error_code ec;
+  bool same = fs::equivalent(a, b, ec);
+  return !ec && same;
+}
+
+std::string DirectoryOf(const std::string& path) {
+  size_t slash = path.find_last_of('/');
+  if (slash == std::string::npos) return {};
+  return path.substr(0, slash + 1);
+}
+
+// Makes `bak` a copy of `target` before the target is replaced: a hard link where the file
+// system allows one (instant, and the old file keeps its name until the new one is complete),
+// else a byte copy. Any older backup is removed first. Returns the error text, empty on success.
+std::string MakeBackup(const std::string& target, const std::string& bak) {
+  if (::unlink(bak.c_str()) != 0 && errno != ENOENT) return bak + ": " + std::strerror(errno);
+  if (::link(target.c_str(), bak.c_str()) == 0) return {};
+  int err = errno;
+  if (err != EPERM && err != EXDEV && err != ENOTSUP && err != EOPNOTSUPP && err != EMLINK &&
+      err != ENOSYS)
+    return bak + ": " + std::strerror(err);
+  std::string data;
+  std::string e = ReadWholeFile(target, data);
+  if (!e.empty()) return target + ": " + e;
+  e = WriteWholeFileAtomic(bak, data);
+  return e.empty() ? e : bak + ": " + e;
+}
+
+}  // namespace
+
+// ---- free helpers
+// ----------------------------------------------------------------------------------
+
+void AddToRecentList(std::vector<std::string>& recent, const std::string& name) {
+  size_t found = recent.size();
+  for (size_t i = 0; i < recent.size(); ++i)
+    if (AnsiSameText(recent[i], name)) {
+      found = i;
+      break;
+    }
+  if (found < recent.size()) {
+    std::swap(recent[0], recent[found]);
+  } else {
+    recent.insert(recent.begin(), name);
+  }
+  if (recent.size() > kRecentMax) recent.resize(kRecentMax);
+}
+
+std::string BackupFileName(std::string_view target) { return NameWithoutExt(target) + ".BAK"; }
+
+std::string FullFileName(std::string_view name) {
+  if (name.empty()) return {};
+  std::error_code ec;
+  fs::path p = fs::absolute(fs::path(name), ec);
+  if (ec) return std::string(name);
+  return p.lexically_normal().string();
+}
+
+std::string InitDefaultCatalogFolder(std::string& setting, const std::string& programFolder) {
+  if (!setting.empty()) return setting;
+  std::string base = programFolder;
+  if (!base.empty() && base.back() != '/') base += '/';
+  setting = base + "Catalogs/";
+  std::error_code ec;
+  fs::create_directory(setting, ec);  // a failure is ignored: the dialogs fall back
+  return setting;
+}
+
+// ---- TCatalogFiles
+// ---------------------------------------------------------------------------------
+
+TCatalogFiles::TCatalogFiles(TQDBase& bdMain, TCatalogUi& ui, std::vector<std::string>& recent,
+                             std::vector<std::string>& openAtExit)
+    : main_(bdMain), ui_(ui), recent_(recent), openAtExit_(openAtExit) {}
+
+std::string TCatalogFiles::DialogFolder() const {
+  std::error_code ec;
+  if (!Options.DefaultFolder.empty() && fs::is_directory(Options.DefaultFolder, ec))
+    return Options.DefaultFolder;
+  return Options.ProgramFolder;
+}
+
+void TCatalogFiles::AddRecent(const std::string& name) {
+  AddToRecentList(recent_, name);
+  if (Events.SettingsChanged) Events.SettingsChanged();
+}
+
+bool TCatalogFiles::IsFileOpenExcept(std::string_view fileName, const TNodeRec* except) const {
+  if (fileName.empty()) return false;
+  std::string name(fileName);
+  const TNodeRec* root = main_.RootNode();
+  for (int i = 1; i < root->SlotCount; ++i) {
+    const TNodeRec* catalog = NodeChild(root, i);
+    if (!catalog || catalog == except) continue;
+    std::string_view other = CatalogFileName(catalog);
+    if (other.empty()) continue;
+    if (AnsiSameText(other, name) || SameFileOnDisk(std::string(other), name)) return true;
+  }
+  return false;
+}
+
+bool TCatalogFiles::IsFileOpen(std::string_view fileName) const {
+  return IsFileOpenExcept(fileName, nullptr) || IsFileOpenExcept(FullFileName(fileName), nullptr);
+}
+
+bool TCatalogFiles::IsModified() const {
+  const TNodeRec* catalog = CatalogNodeOf(main_.CurrentNode());
+  return catalog && FieldInt(HeaderOf(catalog), kCatModified) != 0;
+}
+
+bool TCatalogFiles::AnyModified() const {
+  const TNodeRec* root = main_.RootNode();
+  for (int i = 1; i < root->SlotCount; ++i) {
+    const TNodeRec* catalog = NodeChild(root, i);
+    if (catalog && FieldInt(HeaderOf(catalog), kCatModified) != 0) return true;
+  }
+  return false;
+}
+
+int TCatalogFiles::NewCatalog(std::string_view typedName) {
+  std::string name =
+      typedName.empty() ? UniqueSiblingName("", main_.RootNode()) : std::string(typedName);
+  return CreateCatalogNode(main_, name, NowDateTime());
+}
+
+int TCatalogFiles::OpenFiles(const std::vector<std::string>& files) {
+  int opened = 0;
+  for (size_t i = 0; i < files.size(); ++i) {
+    const std::string& given = files[i];
+    std::error_code ec;
+    if (given.empty() || !fs::exists(given, ec)) {
+      ui_.ShowMessage(10123, given, LangFormat(10123, given));
+      continue;
+    }
+    std::string name = FullFileName(given);
+    if (IsFileOpen(name)) {
+      ui_.ShowMessage(10124, given, LangFormat(10124, given));
+      continue;
+    }
+    std::string image;
+    std::string error = ReadWholeFile(name, image);
+    if (!error.empty()) {
+      ui_.ShowMessage(10126, error, LangFormat(10126, error));
+      continue;
+    }
+    // Any image with a sound checksum and structure opens, whatever its signature, as long as its
+    // top node has a header: a settings image or other foreign tree would break every reader.
+    temp_.Clear();
+    if (!temp_.LoadFromString(image) || temp_.SlotType(0) != stNode) {
+      temp_.Clear();
+      ui_.ShowMessage(10125, given, LangFormat(10125, given));
+      continue;
+    }
+    AddRecent(name);
+    main_.GoToDepth(0);
+    int slot = std::max(main_.SlotCount(), 1);
+    main_.EnterChild(slot);
+    temp_.GoToDepth(0);
+    main_.TakeSubtree(temp_);
+    main_.EnterChild(0);
+    main_.SetStr(kCatFileName, name);
+    main_.SetInt(kCatModified, 0);
+    temp_.Clear();
+    main_.GoToDepth(0);
+    ++opened;
+    if (Events.CatalogOpened) Events.CatalogOpened(slot, i + 1 == files.size());
+  }
+  return opened;
+}
+
+TSaveResult TCatalogFiles::Save(bool saveAs) {
+  if (main_.Depth() == 0) return TSaveResult::Cancelled;
+  main_.GoToDepth(1);
+  return SaveCurrent(saveAs);
+}
+
+TSaveResult TCatalogFiles::SaveAt(int rootSlot, bool saveAs) {
+  main_.GoToDepth(0);
+  if (rootSlot < 1 || main_.SlotType(rootSlot) != stNode) return TSaveResult::Cancelled;
+  main_.EnterChild(rootSlot);
+  return SaveCurrent(saveAs);
+}
+
+TSaveResult TCatalogFiles::SaveCurrent(bool saveAs) {
+  TNodeRec* catalog = main_.CurrentNode();
+  if (NodeSlotType(catalog, 0) != stNode) return TSaveResult::Cancelled;
+  const std::string oldName(CatalogFileName(catalog));
+
+  // 1-3. The file name: the old one, or the save dialog's answer; a name that another open
+  // catalog uses sends the user back to the dialog.
+  bool useDialog = saveAs || oldName.empty();
+  std::string proposed, folder;
+  if (oldName.empty()) {
+    proposed = SafeFileName(ItemName(catalog));
+    folder = DialogFolder();
+  } else {
+    proposed = oldName;
+    folder = DirectoryOf(oldName);
+  }
+  std::string chosen = oldName;
+  for (;;) {
+    if (useDialog) {
+      std::string answer;
+      if (!ui_.ChooseSaveFileName(proposed, folder, answer) || answer.empty())
+        return TSaveResult::Cancelled;
+      chosen = FullFileName(answer);
+    }
+    if (chosen == oldName || !IsFileOpenExcept(chosen, catalog)) break;
+    ui_.ShowMessage(10121, chosen, LangFormat(10121, chosen));
+    proposed = chosen;
+    if (!useDialog) return TSaveResult::Cancelled;  // cannot happen: the old name is our own
+  }
+
+  // 4. The image, with the file-name slot empty.
+  std::string error;
+  std::string image;
+  main_.EnterChild(0);
+  main_.SetStr(kCatFileName, "");
+  main_.Up();
+  main_.Signature = kCatalogSignature;
+  try {
+    main_.SaveToString(image);
+  } catch (const std::exception& e) {
+    error = e.what();
+  }
+  // 5-6. The backup, then the new file: written beside the target and renamed over it, so a
+  // failure at any point leaves the previous file in place.
+  if (error.empty() && Options.BackupCopies) {
+    std::error_code ec;
+    if (fs::exists(chosen, ec)) error = MakeBackup(chosen, BackupFileName(chosen));
+  }
+  if (error.empty()) {
+    std::string e = WriteWholeFileAtomic(chosen, image);
+    if (!e.empty()) error = chosen + ": " + e;
+  }
+  main_.EnterChild(0);
+  if (!error.empty()) {
+    // 7. The catalog stays modified under its old name.
+    main_.SetStr(kCatFileName, oldName);
+    main_.Up();
+    ui_.ShowMessage(10122, error, LangFormat(10122, error));
+    return TSaveResult::Failed;
+  }
+  // 8. Saved.
+  main_.SetStr(kCatFileName, chosen);
+  main_.SetInt(kCatModified, 0);
+  main_.Up();
+  AddRecent(chosen);
+  if (Events.CatalogSaved) Events.CatalogSaved();
+  return TSaveResult::Saved;
+}
+
+bool TCatalogFiles::SaveAll() {
+  for (int slot = 1; slot < main_.RootNode()->SlotCount; ++slot) {
+    const TNodeRec* catalog = NodeChild(main_.RootNode(), slot);
+    if (!catalog || FieldInt(HeaderOf(catalog), kCatModified) == 0) continue;
+    if (SaveAt(slot, false) != TSaveResult::Saved) return false;
+  }
+  return true;
+}
+
+bool TCatalogFiles::Close(int rootSlot, bool remember) {
+  const TNodeRec* root = main_.RootNode();
+  if (rootSlot < 1 || rootSlot >= root->SlotCount) return false;
+  const TNodeRec* catalog = NodeChild(root, rootSlot);
+  if (!catalog) return false;
+  if (FieldInt(HeaderOf(catalog), kCatModified) != 0) {
+    std::string name(ItemName(catalog));
+    switch (ui_.AskYesNoCancel(10143, name, LangFormat(10143, name))) {
+      case TAnswer::Cancel:
+        return false;
+      case TAnswer::Yes:
+        if (SaveAt(rootSlot, false) != TSaveResult::Saved) return false;
+        break;
+      case TAnswer::No:
+        break;
+    }
+  }
+  if (remember) {
+    std::string file(CatalogFileName(catalog));
+    bool known = file.empty();
+    for (const std::string& f : openAtExit_) known = known || AnsiSameText(f, file);
+    if (!known) openAtExit_.push_back(file);
+  }
+  if (Events.CatalogClosing) Events.CatalogClosing(rootSlot);
+  main_.GoToDepth(0);
+  main_.DeleteSlot(rootSlot);
+  if (Events.CatalogClosed) Events.CatalogClosed(rootSlot);
+  return true;
+}
+
+bool TCatalogFiles::CloseAll(bool remember) {
+  while (main_.RootNode()->SlotCount > 1) {
+    if (!Close(1, remember)) return false;
+  }
+  return true;
+}
+
+bool TCatalogFiles::ExitQuery() {
+  openAtExit_.clear();
+  if (Options.SaveAllOnExit) SaveAll();
+  return CloseAll(true);
+}
+
+std::vector<int> TCatalogFiles::VisibleRecent() const {
+  std::vector<int> visible;
+  for (size_t k = 0; k < recent_.size() && k < kRecentMax; ++k)
+    if (!IsFileOpen(recent_[k])) visible.push_back(static_cast<int>(k));
+  return visible;
+}
+
+int TCatalogFiles::OpenRecent(int index) {
+  if (index < 0 || static_cast<size_t>(index) >= recent_.size()) return 0;
+  std::string name = recent_[static_cast<size_t>(index)];  // the list changes while opening
+  return OpenFiles({name});
+}
+
+int TCatalogFiles::StartUp(const std::string& commandLineFile, int mode,
+                           const std::vector<std::string>& startupList) {
+  if (!commandLineFile.empty()) return OpenFiles({commandLineFile});
+  if (mode == 1) {
+    std::vector<std::string> list = openAtExit_;
+    return OpenFiles(list);
+  }
+  if (mode == 2) {
+    std::vector<std::string> list = startupList;
+    return OpenFiles(list);
+  }
+  return 0;
+}

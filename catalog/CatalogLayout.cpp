@@ -1,0 +1,353 @@
+// SPDX-License-Identifier: MIT
+#include "catalog/CatalogLayout.h"
+
+#include <algorithm>
+
+#include "app/Helpers.h"
+#include "app/Language.h"
+
+namespace {
+
+// Saves the cursor of a store and restores it on every path out.
+class TCursorKeeper {
+ public:
+  explicit TCursorKeeper(TQDBase& bd) : bd_(bd) { bd_.PushPos(); }
+  ~TCursorKeeper() { bd_.PopPos(); }
+  TCursorKeeper(const TCursorKeeper&) = delete;
+  TCursorKeeper& operator=(const TCursorKeeper&) = delete;
+
+ private:
+  TQDBase& bd_;
+};
+
+// The item node in slot `slot` of `n`, or nullptr.
+inline const TNodeRec* ItemAt(const TNodeRec* n, int slot) { return NodeChild(n, slot); }
+
+// Writes a 64-bit value into slot `slot` of `node` through the cursor of `bd`.
+void SetNodeInt64(TQDBase& bd, TNodeRec* node, int slot, int64_t value) {
+  bd.GoToNode(node);
+  bd.SetInt64(slot, value);
+}
+
+std::string_view ListEntryName(const TNodeRec* catalog, int listSlot, int index) {
+  if (!catalog || index <= 0) return {};
+  const TNodeRec* header = NodeChild(catalog, 0);
+  if (!header) return {};
+  const TNodeRec* list = NodeChild(header, listSlot);
+  if (!list) return {};
+  const TNodeRec* entry = NodeChild(list, index);
+  if (!entry) return {};
+  return FieldStr(entry, kEntryName);
+}
+
+std::string ListEntryNameAt(TQDBase& bd, int listSlot, int index) {
+  if (index <= 0 || bd.Depth() == 0) return {};
+  TCursorKeeper keep(bd);
+  bd.GoToDepth(1);
+  bd.EnterChild(0);
+  bd.EnterChild(listSlot);
+  bd.EnterChild(index);
+  return std::string(FieldStr(bd.CurrentNode(), kEntryName));
+}
+
+}  // namespace
+
+void InitCatalogStore(TQDBase& bd) {
+  bd.GoToDepth(0);
+  if (bd.SlotType(0) != stNode) bd.NewChild(0);
+  while (bd.MarkListCount() < kMainMarkLists) bd.AddMarkList();
+}
+
+TItemFields ReadItemFields(const TNodeRec* item) {
+  TItemFields f;
+  if (!item) return f;
+  f.IsContainer = IsContainer(item);
+  const TNodeRec* n = FieldNode(item);
+  f.Name = FieldStr(n, kFieldName);
+  f.Flags = FieldInt(n, kFieldFlags);
+  f.Size = FieldInt64(n, kFieldSize);
+  f.Created = FieldFloat(n, kFieldCreated);
+  f.Changed = FieldFloat(n, kFieldChanged);
+  f.Description = FieldStr(n, kFieldDescription);
+  return f;
+}
+
+TItemFields ReadItemFields(const TQDBase& bd, int slot) {
+  return ReadItemFields(NodeChild(bd.CurrentNode(), slot));
+}
+
+int CreateCatalogNode(TQDBase& bdMain, std::string_view name, double now) {
+  bdMain.GoToDepth(0);
+  int slot = std::max(bdMain.SlotCount(), 1);
+  bdMain.NewChild(slot);
+  bdMain.EnterChild(slot);
+  bdMain.EnterChild(0);
+  bdMain.SetStr(kFieldName, name);
+  bdMain.SetInt(kFieldFlags, ikCatalog);
+  bdMain.SetFloat(kFieldCreated, now);
+  bdMain.SetFloat(kFieldChanged, now);
+  bdMain.SetInt(kCatModified, 0);
+  bdMain.Up();
+  return slot;
+}
+
+void WriteGroupHeader(TQDBase& bd, std::string_view name, double now) {
+  bd.NewChild(0);
+  bd.EnterChild(0);
+  bd.SetStr(kFieldName, name);
+  bd.SetInt(kFieldFlags, ikGroup);
+  bd.SetFloat(kFieldCreated, now);
+  bd.SetFloat(kFieldChanged, now);
+  bd.Up();
+}
+
+void WriteDiskHeader(TQDBase& bd, const TDiskHeader& disk) {
+  bd.NewChild(0);
+  bd.EnterChild(0);
+  bd.SetStr(kFieldName, disk.Name);
+  bd.SetInt(kFieldFlags, WithCategory(ikDisk, disk.Category));
+  bd.SetInt64(kFieldSize, disk.Size);
+  bd.SetFloat(kFieldChanged, disk.Changed);
+  bd.SetStr(kFieldDescription, disk.Description);
+  bd.SetInt(kDiskDriveType, disk.DriveType);
+  bd.SetInt64(kHdrCapacity, disk.Capacity);
+  bd.SetInt64(kHdrFree, disk.Free);
+  bd.SetStr(kDiskLabel, disk.Label);
+  bd.SetStr(kDiskSerial, disk.Serial);
+  bd.SetStr(kDiskSubFolder, disk.SubFolder);
+  bd.SetInt(kHdrLocation, disk.Location);
+  bd.Up();
+}
+
+// ---- locating ----------------------------------------------------------------------------------
+
+const TNodeRec* CatalogNodeOf(const TNodeRec* node) {
+  if (!node || !node->Parent) return nullptr;
+  while (node->Parent->Parent) node = node->Parent;
+  return node;
+}
+
+const TNodeRec* DiskNodeOf(const TNodeRec* node) {
+  for (; node && node->Parent; node = node->Parent)
+    if (IsContainer(node) && ItemKind(ItemFlagsOf(node)) == ikDisk) return node;
+  return nullptr;
+}
+
+int SlotInParent(const TNodeRec* child) {
+  const TNodeRec* p = child ? child->Parent : nullptr;
+  if (!p) return -1;
+  const uint8_t* types = p->Types();
+  for (int i = 0; i < p->SlotCount; ++i)
+    if (types[i] == stNode && p->Values[i].Node == child) return i;
+  return -1;
+}
+
+bool GoToCatalog(TQDBase& bd) {
+  if (bd.Depth() == 0) return false;
+  bd.GoToDepth(1);
+  return true;
+}
+
+std::vector<int> TreePosition(const TNodeRec* node) {
+  std::vector<int> pos;
+  for (; node && node->Parent; node = node->Parent) pos.push_back(SlotInParent(node) - 1);
+  std::reverse(pos.begin(), pos.end());
+  return pos;
+}
+
+std::string MediumPath(const TNodeRec* item) {
+  if (!item || !DiskNodeOf(item->Parent)) return {};
+  std::vector<std::string_view> parts;
+  int kind = ItemKind(ItemFlagsOf(item));
+  if (!IsContainer(item) || kind == ikFolder) parts.push_back(ItemName(item));
+  for (const TNodeRec* n = item->Parent; n && n->Parent; n = n->Parent) {
+    if (ItemKind(ItemFlagsOf(n)) == ikDisk) break;
+    parts.push_back(ItemName(n));
+  }
+  std::string path;
+  for (size_t i = parts.size(); i-- > 0;) {
+    path += parts[i];
+    if (i > 0) path += '\\';
+  }
+  return path;
+}
+
+// ---- categories and locations
+// -----------------------------------------------------------------------
+
+std::string CategoryNameAt(TQDBase& bd, int index) {
+  return ListEntryNameAt(bd, kCatCategories, index);
+}
+std::string LocationNameAt(TQDBase& bd, int index) {
+  return ListEntryNameAt(bd, kCatLocations, index);
+}
+
+std::string_view CategoryNameOf(const TNodeRec* catalog, int index) {
+  return ListEntryName(catalog, kCatCategories, index);
+}
+std::string_view LocationNameOf(const TNodeRec* catalog, int index) {
+  return ListEntryName(catalog, kCatLocations, index);
+}
+
+// ---- totals and counts
+// ---------------------------------------------------------------------------
+
+void RecomputeTotals(TQDBase& bd) {
+  if (bd.Depth() == 0) return;
+  TCursorKeeper keep(bd);
+  bd.GoToDepth(1);
+  TNodeRec* catalog = bd.CurrentNode();
+  if (!IsContainer(catalog)) return;
+
+  // Post-order walk over containers with an explicit stack. Each frame sums the sizes of its
+  // items; groups also sum capacity and free space of the disks below them.
+  struct Frame {
+    TNodeRec* node;
+    int next;
+    int64_t size, capacity, free;
+  };
+  std::vector<Frame> stack;
+  stack.push_back({catalog, 1, 0, 0, 0});
+  while (!stack.empty()) {
+    Frame& f = stack.back();
+    if (f.next < f.node->SlotCount) {
+      TNodeRec* item = NodeChild(f.node, f.next++);
+      if (!item) continue;
+      if (IsContainer(item)) {
+        stack.push_back({item, 1, 0, 0, 0});
+      } else {
+        f.size += FieldInt64(item, kFieldSize);
+      }
+      continue;
+    }
+    // All items summed: store the totals and hand them to the parent.
+    Frame done = f;
+    stack.pop_back();
+    TNodeRec* header = NodeChild(done.node, 0);
+    int32_t flags = FieldInt(header, kFieldFlags);
+    int kind = ItemKind(flags);
+    int64_t size = done.size;
+    if (flags & ifArchive) {
+      size = FieldInt64(header, kFieldSize);  // an archive keeps its own file size
+    } else if (FieldInt64(header, kFieldSize) != size ||
+               NodeSlotType(header, kFieldSize) != stInt64) {
+      SetNodeInt64(bd, header, kFieldSize, size);
+    }
+    int64_t capacity = done.capacity, free = done.free;
+    if (kind == ikGroup) {
+      SetNodeInt64(bd, header, kHdrCapacity, capacity);
+      SetNodeInt64(bd, header, kHdrFree, free);
+    } else if (kind == ikDisk) {
+      capacity = FieldInt64(header, kHdrCapacity);
+      free = FieldInt64(header, kHdrFree);
+    }
+    if (!stack.empty()) {
+      Frame& parent = stack.back();
+      parent.size += size;
+      parent.capacity += capacity;
+      parent.free += free;
+    }
+  }
+}
+
+namespace {
+
+void CountBelow(const TNodeRec* container, TItemCounts& c) {
+  std::vector<std::pair<const TNodeRec*, int>> stack;
+  stack.push_back({container, 1});
+  while (!stack.empty()) {
+    auto& [node, next] = stack.back();
+    if (next >= node->SlotCount) {
+      stack.pop_back();
+      continue;
+    }
+    const TNodeRec* item = ItemAt(node, next++);
+    if (!item) continue;
+    if (!IsContainer(item)) {
+      ++c.Files;
+      continue;
+    }
+    const TNodeRec* header = NodeChild(item, 0);
+    int kind = ItemKind(FieldInt(header, kFieldFlags));
+    if (kind == ikDisk) {
+      ++c.Disks;
+      c.Capacity += FieldInt64(header, kHdrCapacity);
+      c.Free += FieldInt64(header, kHdrFree);
+    } else if (kind == ikFolder) {
+      ++c.Folders;
+    }
+    stack.push_back({item, 1});  // may invalidate node/next; they are not used after this
+  }
+}
+
+}  // namespace
+
+TItemCounts CountItems(const TNodeRec* container) {
+  TItemCounts c;
+  if (container && IsContainer(container)) CountBelow(container, c);
+  return c;
+}
+
+TItemCounts CountItems(const std::vector<TNodeRec*>& items) {
+  TItemCounts c;
+  for (const TNodeRec* item : items) {
+    if (!item) continue;
+    if (!IsContainer(item)) {
+      ++c.Files;
+      continue;
+    }
+    const TNodeRec* header = NodeChild(item, 0);
+    int kind = ItemKind(FieldInt(header, kFieldFlags));
+    if (kind == ikDisk) {
+      ++c.Disks;
+      c.Capacity += FieldInt64(header, kHdrCapacity);
+      c.Free += FieldInt64(header, kHdrFree);
+    } else if (kind == ikFolder) {
+      ++c.Folders;
+    }
+    CountBelow(item, c);
+  }
+  return c;
+}
+
+// ---- modified mark and sibling names
+// --------------------------------------------------------------
+
+void MarkCatalogModified(TQDBase& bd, double now) {
+  if (bd.Depth() == 0) return;
+  TCursorKeeper keep(bd);
+  bd.GoToDepth(1);
+  bd.EnterChild(0);
+  bd.SetInt(kCatModified, 1);
+  bd.SetFloat(kFieldChanged, now);
+}
+
+void MarkCatalogModified(TQDBase& bd) { MarkCatalogModified(bd, NowDateTime()); }
+
+std::string UniqueSiblingName(std::string_view name, const TNodeRec* parent,
+                              const TNodeRec* except) {
+  auto taken = [&](std::string_view candidate) {
+    if (!parent) return false;
+    for (int i = 1; i < parent->SlotCount; ++i) {
+      const TNodeRec* item = NodeChild(parent, i);
+      if (!item || item == except || !IsContainer(item)) continue;
+      std::string_view other = ItemName(item);
+      if (AnsiSameText(other, candidate)) return true;
+    }
+    return false;
+  };
+  bool topLevel = !parent || !parent->Parent;
+  if (topLevel) {
+    if (!name.empty()) return std::string(name);
+    std::string base = LangText(10001);
+    for (int n = 1;; ++n) {
+      std::string candidate = base + std::to_string(n);
+      if (!taken(candidate)) return candidate;
+    }
+  }
+  if (!taken(name)) return std::string(name);
+  for (int n = 2;; ++n) {
+    std::string candidate = std::string(name) + " (" + std::to_string(n) + ")";
+    if (!taken(candidate)) return candidate;
+  }
+}

@@ -1,0 +1,262 @@
+// SPDX-License-Identifier: MIT
+// The catalog layout: how catalogs, disk groups, disks, folders, archives and files lie in a
+// TQDBase, and the walks over it (fields, totals, counts, category and location names, paths).
+//
+// The catalog store bdMain: root slot 0 an empty header, root slots 1..n the open catalogs in tree
+// order. A container (catalog, group, disk, folder, archive) has its header (the field node) in
+// slot 0 and its items from slot 1, containers before files; a file is a leaf whose own slots
+// are its fields. Field slots are the same for every kind: 0 name, 1 ItemFlags, 2-3 size,
+// 4-5 created, 6-7 changed, 8 description; the kind-specific slots are listed below.
+//
+// ItemFlags: bits 0-7 the kind, 8-15 the file-system attribute byte (0x01 read-only, 0x02 hidden,
+// 0x04 system, 0x10 directory, 0x20 archive), bit 16 ifArchive, bit 17 ifInArchive, bits 24-31
+// the category index.
+//
+// Threads: as the store: one thread at a time per store. The walks are iterative, so catalogs of
+// any depth are safe.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "store/QDBase.h"
+
+// ---- kinds and flags ---------------------------------------------------------------------------
+inline constexpr int ikCatalog = 1;
+inline constexpr int ikGroup = 2;
+inline constexpr int ikDisk = 3;
+inline constexpr int ikFolder = 4;  // a folder, an archive opened as a folder, a folder in one
+inline constexpr int ikFile = 100;  // a file, also inside an archive
+
+inline constexpr int32_t ifArchive = 0x10000;    // this container is an archive file on the medium
+inline constexpr int32_t ifInArchive = 0x20000;  // this item lies inside an archive listing
+
+// File-system attribute bits (in bits 8-15 of ItemFlags).
+inline constexpr int kAttrReadOnly = 0x01;
+inline constexpr int kAttrHidden = 0x02;
+inline constexpr int kAttrSystem = 0x04;
+inline constexpr int kAttrDirectory = 0x10;
+inline constexpr int kAttrArchive = 0x20;
+
+inline int ItemKind(int32_t flags) { return flags & 0xFF; }
+inline int ItemAttributes(int32_t flags) { return (flags >> 8) & 0xFF; }
+inline int ItemCategory(int32_t flags) {
+  return static_cast<int>(static_cast<uint32_t>(flags) >> 24);
+}
+// `flags` with the category index replaced by `category` (0..255).
+inline int32_t WithCategory(int32_t flags, int category) {
+  return static_cast<int32_t>((static_cast<uint32_t>(flags) & 0x00FFFFFFu) |
+                              (static_cast<uint32_t>(category & 0xFF) << 24));
+}
+
+// ---- field slots -------------------------------------------------------------------------------
+inline constexpr int kFieldName = 0;         // stString
+inline constexpr int kFieldFlags = 1;        // stInteger, ItemFlags
+inline constexpr int kFieldSize = 2;         // stInt64 (2-3)
+inline constexpr int kFieldCreated = 4;      // stFloat (4-5)
+inline constexpr int kFieldChanged = 6;      // stFloat (6-7)
+inline constexpr int kFieldDescription = 8;  // stString, lines separated by CR LF
+
+// Catalog header.
+inline constexpr int kCatModified = 12;    // stInteger: 1 while there are unsaved changes
+inline constexpr int kCatFileName = 13;    // stString: full path; written empty into the file
+inline constexpr int kCatCategories = 14;  // stNode: category list (entries from slot 1)
+inline constexpr int kCatLocations = 15;   // stNode: location list (entries from slot 1)
+
+// Group and disk headers.
+inline constexpr int kHdrCapacity = 13;  // stInt64: capacity (disk), sum of the disks (group)
+inline constexpr int kHdrFree = 15;      // stInt64: free space (disk), sum of the disks (group)
+inline constexpr int kHdrLocation = 20;  // stInteger: location index, 0 for none
+
+// Disk header only.
+inline constexpr int kDiskDriveType = 12;  // stInteger 0..6
+inline constexpr int kDiskLabel = 17;      // stString
+inline constexpr int kDiskSerial = 18;     // stString "XXXX-XXXX"
+inline constexpr int kDiskSubFolder = 19;  // stString, relative to the volume root
+
+// Entries of the category and location lists: slot 0 the name, slot 1 the setup dialog's key.
+inline constexpr int kEntryName = 0;
+inline constexpr int kEntryKey = 1;
+
+// ---- mark lists of bdMain, created in this order
+// -------------------------------------------------
+enum : int {
+  mlView = 0,       // items of the container selected in the tree
+  mlFound = 1,      // results of the last search
+  mlOpSource = 2,   // file operations: working list
+  mlOpPending = 3,  // file operations: second working list
+  mlSelection = 4,  // the items a command works on
+  mlUserList = 5,   // members of the user list
+};
+inline constexpr int kMainMarkLists = 6;
+
+// Makes `bd` the catalog store: its root gets an empty header at slot 0 (when it has none) and
+// the store the six mark lists (those missing are added).
+void InitCatalogStore(TQDBase& bd);
+
+// ---- safe cursor-free reads
+// ------------------------------------------------------------------------ Like NodeGet*, but a
+// slot of the wrong type (a damaged or foreign file) reads as zero instead of throwing. For the hot
+// walks (search, lists, totals).
+inline int32_t FieldInt(const TNodeRec* n, int slot) {
+  return NodeSlotType(n, slot) == stInteger ? NodeGetInt(n, slot) : 0;
+}
+inline int64_t FieldInt64(const TNodeRec* n, int slot) {
+  return NodeSlotType(n, slot) == stInt64 && NodeSlotType(n, slot + 1) == stInt64High
+             ? NodeGetInt64(n, slot)
+             : 0;
+}
+inline double FieldFloat(const TNodeRec* n, int slot) {
+  return NodeSlotType(n, slot) == stFloat && NodeSlotType(n, slot + 1) == stFloatHigh
+             ? NodeGetFloat(n, slot)
+             : 0.0;
+}
+inline std::string_view FieldStr(const TNodeRec* n, int slot) {
+  return NodeSlotType(n, slot) == stString ? NodeGetStr(n, slot) : std::string_view();
+}
+
+// ---- items
+// ----------------------------------------------------------------------------------------
+
+// True iff `item` is a container (its slot 0 is a node).
+inline bool IsContainer(const TNodeRec* item) { return NodeSlotType(item, 0) == stNode; }
+// The field node of an item: its header for a container, the item itself for a file.
+inline const TNodeRec* FieldNode(const TNodeRec* item) {
+  const TNodeRec* h = NodeChild(item, 0);
+  return h ? h : item;
+}
+inline std::string_view ItemName(const TNodeRec* item) {
+  return FieldStr(FieldNode(item), kFieldName);
+}
+inline int32_t ItemFlagsOf(const TNodeRec* item) { return FieldInt(FieldNode(item), kFieldFlags); }
+inline int64_t ItemSizeOf(const TNodeRec* item) { return FieldInt64(FieldNode(item), kFieldSize); }
+
+// The common fields of an item.
+struct TItemFields {
+  std::string Name;
+  int32_t Flags = 0;
+  int64_t Size = 0;
+  double Created = 0;
+  double Changed = 0;
+  std::string Description;
+  bool IsContainer = false;
+};
+
+// Fields of an item node (container or file). Never throws; damaged slots read as zero.
+TItemFields ReadItemFields(const TNodeRec* item);
+// Fields of the item in slot `slot` of the node under the cursor; an empty or non-node slot gives
+// zero fields. The cursor is not moved.
+TItemFields ReadItemFields(const TQDBase& bd, int slot);
+
+// ---- creating nodes
+// -------------------------------------------------------------------------------
+
+// Appends a new catalog at the end of bdMain's root: header name, kind 1, modified 0, created and
+// changed = `now`. Leaves the cursor on the new catalog node and returns its root slot.
+int CreateCatalogNode(TQDBase& bdMain, std::string_view name, double now);
+// Writes the header of a new group into the item node under the cursor (slot 0 created): name,
+// ItemFlags 2, created and changed = `now`. The cursor is not moved.
+void WriteGroupHeader(TQDBase& bd, std::string_view name, double now);
+
+// The header fields of a disk as the add-disk workflow fills them.
+struct TDiskHeader {
+  std::string Name;
+  int Category = 0;
+  int64_t Size = 0;
+  double Changed = 0;  // added or last updated
+  std::string Description;
+  int DriveType = 0;
+  int64_t Capacity = 0;
+  int64_t Free = 0;
+  std::string Label;
+  std::string Serial = "0000-0000";
+  std::string SubFolder;
+  int Location = 0;
+};
+// Writes a disk header into the item node under the cursor (slot 0 created or replaced; the
+// disk's items are not touched). The cursor is not moved.
+void WriteDiskHeader(TQDBase& bd, const TDiskHeader& disk);
+
+// ---- locating -----------------------------------------------------------------------------------
+
+// The catalog node (depth 1) holding `node`, or nullptr at the root of the store.
+const TNodeRec* CatalogNodeOf(const TNodeRec* node);
+// The nearest ancestor of `node`, or `node` itself, whose kind is ikDisk; nullptr if none.
+const TNodeRec* DiskNodeOf(const TNodeRec* node);
+// The slot of `parent` that holds `child`, or -1.
+int SlotInParent(const TNodeRec* child);
+
+// Moves the cursor to the catalog (depth 1) of the node under it; false (cursor unmoved) at the
+// root.
+bool GoToCatalog(TQDBase& bd);
+
+// The tree position of `node`: one index per level from the top, catalog k being root slot k+1
+// and child k of a container its slot k+1 (containers precede files, so for containers this is
+// the index among the tree children). Empty for the root.
+std::vector<int> TreePosition(const TNodeRec* node);
+
+// The path of `item` on its medium: the names of the containers from just below its disk down to
+// its parent, each followed by "\", then the item's own name when it is a folder, an archive or a
+// file (not for disks, groups, catalogs). Empty for items not below a disk.
+std::string MediumPath(const TNodeRec* item);
+
+// ---- categories and locations
+// -----------------------------------------------------------------------
+
+// The name of entry `index` of the category list (header slot 14) or location list (slot 15) of the
+// catalog that holds the cursor. Index 0 (none) or negative gives "" without lookup. Like every
+// EnterChild this creates what is missing: the list node, and empty slots up to index-1 and an
+// empty entry at `index` when the list is shorter, whose name reads as empty. The cursor is
+// restored. At the root of the store the result is "".
+std::string CategoryNameAt(TQDBase& bd, int index);
+std::string LocationNameAt(TQDBase& bd, int index);
+
+// Cursor-free, non-creating lookups for lists and the search: "" when the index lies beyond the
+// list or is 0.
+std::string_view CategoryNameOf(const TNodeRec* catalog, int index);
+std::string_view LocationNameOf(const TNodeRec* catalog, int index);
+
+// ---- totals and counts
+// ---------------------------------------------------------------------------
+
+// Recomputes the catalog of the node under the cursor bottom-up: slot 2 of every container header
+// := the sum of slot 2 of its items (a container item contributes its header's slot 2, a file its
+// own), except an ifArchive container, which keeps its own file size (its inner folders are still
+// recomputed); slots 13 and 15 of every group header := the sums of slots 13 and 15 of the disks
+// below it through nested groups. Nothing at the root. The cursor is restored.
+void RecomputeTotals(TQDBase& bd);
+
+// Disks, folders (archives included) and files below a container, and the capacity and free space
+// of the disks; groups count as nothing. The walk descends into every container.
+struct TItemCounts {
+  int64_t Disks = 0;
+  int64_t Folders = 0;
+  int64_t Files = 0;
+  int64_t Capacity = 0;
+  int64_t Free = 0;
+};
+TItemCounts CountItems(const TNodeRec* container);
+// The counts over a set of items (the selection of a command): each item counts itself as the walk
+// counts an item, and containers add what lies below them.
+TItemCounts CountItems(const std::vector<TNodeRec*>& items);
+
+// ---- modified mark and sibling names
+// --------------------------------------------------------------
+
+// Marks the catalog of the node under the cursor changed: header slot 12 := 1, slot 6 := `now`.
+// Nothing at the root. The cursor is restored.
+void MarkCatalogModified(TQDBase& bd, double now);
+// The same with the current local time.
+void MarkCatalogModified(TQDBase& bd);
+
+// The name to store for a new or renamed item under the container `parent`:
+// - `parent` is the root of the catalog store (top level): a non-empty name unchanged (catalog
+//   names may repeat); an empty name becomes text 10001 followed by the smallest n >= 1 such that
+//   no catalog has that name;
+// - otherwise: the name itself when no container item of `parent` has that name (compared
+//   case-insensitively), else name + " (n)" for the smallest n >= 2 that is free.
+// `except` is an item of `parent` left out of the comparison (the item being renamed), or nullptr.
+std::string UniqueSiblingName(std::string_view name, const TNodeRec* parent,
+                              const TNodeRec* except = nullptr);

@@ -1,0 +1,268 @@
+// SPDX-License-Identifier: MIT
+#include "catalog/CatalogLayout.h"
+
+#include <gtest/gtest.h>
+
+#include "app/Language.h"
+#include "catalog/CatalogTestUtil.h"
+
+namespace {
+
+// A catalog with a group holding two disks, and a third disk at the top:
+//   Cat
+//     Group G           (group)
+//       Disk A  cap 100 free 10
+//         Folder F
+//           Archive Z.zip (own size 50, entries 1000 + folder inside)
+//             In (folder in archive)
+//               x.txt 1000
+//           f1 10
+//         a1 1
+//       Disk B  cap 200 free 20
+//         b1 5
+//     Disk C  cap 7 free 3
+struct Sample {
+  TQDBase bd;
+  TNodeRec *cat, *group, *diskA, *folder, *archive, *inArc, *x, *f1, *diskB, *diskC;
+  Sample() {
+    InitCatalogStore(bd);
+    CreateCatalogNode(bd, "Cat", 1.0);
+    cat = bd.CurrentNode();
+    group = AddContainer(bd, "G", ikGroup);
+    diskC = AddContainer(bd, "C", ikDisk);
+    bd.GoToNode(diskC);
+    bd.EnterChild(0);
+    bd.SetInt64(kHdrCapacity, 7);
+    bd.SetInt64(kHdrFree, 3);
+    bd.GoToNode(group);
+    diskA = AddContainer(bd, "A", ikDisk, 999);
+    diskB = AddContainer(bd, "B", ikDisk);
+    bd.GoToNode(diskA);
+    bd.EnterChild(0);
+    bd.SetInt64(kHdrCapacity, 100);
+    bd.SetInt64(kHdrFree, 10);
+    bd.Up();
+    folder = AddContainer(bd, "F", (0x10 << 8) | ikFolder);
+    AddFile(bd, "a1", 1);
+    bd.GoToNode(folder);
+    archive = AddContainer(bd, "Z.zip", (0x20 << 8) | ikFolder | ifArchive, 50);
+    f1 = AddFile(bd, "f1", 10);
+    bd.GoToNode(archive);
+    inArc = AddContainer(bd, "In", (0x10 << 8) | ikFolder | ifInArchive);
+    bd.GoToNode(inArc);
+    x = AddFile(bd, "x.txt", 1000, ikFile | ifInArchive);
+    bd.GoToNode(diskB);
+    bd.EnterChild(0);
+    bd.SetInt64(kHdrCapacity, 200);
+    bd.SetInt64(kHdrFree, 20);
+    bd.Up();
+    AddFile(bd, "b1", 5);
+    bd.GoToDepth(0);
+  }
+};
+
+int64_t HeaderInt64(const TNodeRec* container, int slot) {
+  return FieldInt64(NodeChild(container, 0), slot);
+}
+
+}  // namespace
+
+TEST(CatalogLayout, InitCreatesHeaderAndSixMarkLists) {
+  TQDBase bd;
+  InitCatalogStore(bd);
+  InitCatalogStore(bd);  // idempotent
+  EXPECT_EQ(bd.MarkListCount(), 6);
+  EXPECT_EQ(bd.SlotType(0), stNode);
+  EXPECT_EQ(bd.SlotCount(), 1);
+  int slot = CreateCatalogNode(bd, "First", 2.5);
+  EXPECT_EQ(slot, 1);
+  EXPECT_EQ(CreateCatalogNode(bd, "Second", 2.5), 2);
+  TItemFields f = ReadItemFields(bd.CurrentNode());
+  EXPECT_EQ(f.Name, "Second");
+  EXPECT_EQ(f.Flags, ikCatalog);
+  EXPECT_TRUE(f.IsContainer);
+  EXPECT_DOUBLE_EQ(f.Created, 2.5);
+  EXPECT_EQ(FieldInt(NodeChild(bd.CurrentNode(), 0), kCatModified), 0);
+}
+
+TEST(CatalogLayout, FieldsOfContainersAndFilesAndDamagedSlots) {
+  Sample s;
+  TItemFields folder = ReadItemFields(s.folder);
+  EXPECT_EQ(folder.Name, "F");
+  EXPECT_EQ(ItemKind(folder.Flags), ikFolder);
+  EXPECT_TRUE(folder.IsContainer);
+  TItemFields file = ReadItemFields(s.x);
+  EXPECT_EQ(file.Name, "x.txt");
+  EXPECT_EQ(file.Size, 1000);
+  EXPECT_FALSE(file.IsContainer);
+  EXPECT_TRUE(file.Flags & ifInArchive);
+  // Through the cursor: item in slot 1 of the disk.
+  s.bd.GoToNode(s.diskA);
+  EXPECT_EQ(ReadItemFields(s.bd, 1).Name, "F");
+  EXPECT_EQ(ReadItemFields(s.bd, 2).Name, "a1");
+  EXPECT_EQ(ReadItemFields(s.bd, 9).Name, "");
+  // A name slot holding an integer (a damaged file) reads as empty instead of throwing.
+  s.bd.GoToNode(s.f1);
+  s.bd.SetInt(kFieldName, 7);
+  EXPECT_EQ(ReadItemFields(s.f1).Name, "");
+}
+
+TEST(CatalogLayout, TotalsSumBottomUpAndArchivesKeepTheirOwnSize) {
+  Sample s;
+  s.bd.GoToNode(s.x);  // the cursor anywhere inside the catalog
+  TNodeRec* before = s.bd.CurrentNode();
+  RecomputeTotals(s.bd);
+  EXPECT_EQ(s.bd.CurrentNode(), before);
+  EXPECT_EQ(HeaderInt64(s.inArc, kFieldSize), 1000);  // folders in archives are recomputed
+  EXPECT_EQ(HeaderInt64(s.archive, kFieldSize), 50);  // the archive file's own size
+  EXPECT_EQ(HeaderInt64(s.folder, kFieldSize), 60);   // 50 + 10, not 1010
+  EXPECT_EQ(HeaderInt64(s.diskA, kFieldSize), 61);    // the stale 999 replaced
+  EXPECT_EQ(HeaderInt64(s.diskB, kFieldSize), 5);
+  EXPECT_EQ(HeaderInt64(s.group, kFieldSize), 66);
+  EXPECT_EQ(HeaderInt64(s.cat, kFieldSize), 66);
+  // Group sums of capacity and free space over its disks.
+  EXPECT_EQ(HeaderInt64(s.group, kHdrCapacity), 300);
+  EXPECT_EQ(HeaderInt64(s.group, kHdrFree), 30);
+  // Nested groups sum through.
+  s.bd.GoToNode(s.group);
+  TNodeRec* inner = AddContainer(s.bd, "Inner", ikGroup);
+  s.bd.GoToNode(inner);
+  TNodeRec* d = AddContainer(s.bd, "D", ikDisk);
+  s.bd.GoToNode(d);
+  s.bd.EnterChild(0);
+  s.bd.SetInt64(kHdrCapacity, 1000);
+  RecomputeTotals(s.bd);
+  EXPECT_EQ(HeaderInt64(inner, kHdrCapacity), 1000);
+  EXPECT_EQ(HeaderInt64(s.group, kHdrCapacity), 1300);
+  // At the root nothing happens.
+  s.bd.GoToDepth(0);
+  RecomputeTotals(s.bd);
+}
+
+TEST(CatalogLayout, EmptyCatalogHasSizeZero) {
+  TQDBase bd;
+  InitCatalogStore(bd);
+  CreateCatalogNode(bd, "Empty", 1);
+  RecomputeTotals(bd);
+  EXPECT_EQ(HeaderInt64(bd.CurrentNode(), kFieldSize), 0);
+  EXPECT_EQ(bd.CurrentNode()->SlotCount, 1);
+}
+
+TEST(CatalogLayout, CountsAndCounting) {
+  Sample s;
+  TItemCounts c = CountItems(s.cat);
+  EXPECT_EQ(c.Disks, 3);
+  EXPECT_EQ(c.Folders, 3);  // F, the archive, the folder inside it
+  EXPECT_EQ(c.Files, 4);    // x.txt, f1, a1, b1
+  EXPECT_EQ(c.Capacity, 307);
+  EXPECT_EQ(c.Free, 33);
+  TItemCounts sel = CountItems(std::vector<TNodeRec*>{s.diskA, s.f1});
+  EXPECT_EQ(sel.Disks, 1);
+  EXPECT_EQ(sel.Folders, 3);
+  EXPECT_EQ(sel.Files, 4);  // x.txt, f1 and a1 below A, and f1 selected again
+  EXPECT_EQ(sel.Capacity, 100);
+}
+
+TEST(CatalogLayout, LocatingAndTreePosition) {
+  Sample s;
+  EXPECT_EQ(CatalogNodeOf(s.x), s.cat);
+  EXPECT_EQ(CatalogNodeOf(s.cat), s.cat);
+  EXPECT_EQ(CatalogNodeOf(s.bd.RootNode()), nullptr);
+  EXPECT_EQ(DiskNodeOf(s.x), s.diskA);
+  EXPECT_EQ(DiskNodeOf(s.diskB), s.diskB);
+  EXPECT_EQ(DiskNodeOf(s.group), nullptr);
+  EXPECT_EQ(TreePosition(s.cat), (std::vector<int>{0}));
+  EXPECT_EQ(TreePosition(s.diskC), (std::vector<int>{0, 1}));
+  EXPECT_EQ(TreePosition(s.archive), (std::vector<int>{0, 0, 0, 0, 0}));
+  EXPECT_EQ(TreePosition(s.f1), (std::vector<int>{0, 0, 0, 0, 1}));
+  s.bd.GoToNode(s.x);
+  ASSERT_TRUE(GoToCatalog(s.bd));
+  EXPECT_EQ(s.bd.CurrentNode(), s.cat);
+}
+
+TEST(CatalogLayout, MediumPathStartsBelowTheDisk) {
+  Sample s;
+  EXPECT_EQ(MediumPath(s.x), "F\\Z.zip\\In\\x.txt");
+  EXPECT_EQ(MediumPath(s.folder), "F");
+  EXPECT_EQ(MediumPath(s.f1), "F\\f1");
+  EXPECT_EQ(MediumPath(s.diskA), "");
+  EXPECT_EQ(MediumPath(s.group), "");
+}
+
+TEST(CatalogLayout, CategoryLookupExtendsTheListLikeEnterChild) {
+  Sample s;
+  s.bd.GoToNode(s.f1);
+  EXPECT_EQ(CategoryNameAt(s.bd, 0), "");
+  EXPECT_EQ(NodeSlotType(NodeChild(s.cat, 0), kCatCategories), stEmpty);  // 0: no lookup, no list
+  EXPECT_EQ(CategoryNameAt(s.bd, 3), "");
+  EXPECT_EQ(s.bd.CurrentNode(), s.f1);
+  const TNodeRec* list = NodeChild(NodeChild(s.cat, 0), kCatCategories);
+  ASSERT_NE(list, nullptr);
+  EXPECT_EQ(list->SlotCount, 4);
+  EXPECT_EQ(NodeSlotType(list, 2), stEmpty);
+  EXPECT_EQ(NodeSlotType(list, 3), stNode);
+  // A named entry; the cursor-free lookup neither extends nor throws.
+  s.bd.GoToNode(const_cast<TNodeRec*>(list));
+  s.bd.ChildSetStr(1, kEntryName, "Music");
+  s.bd.GoToNode(s.x);
+  EXPECT_EQ(CategoryNameAt(s.bd, 1), "Music");
+  EXPECT_EQ(CategoryNameOf(s.cat, 1), "Music");
+  EXPECT_EQ(CategoryNameOf(s.cat, 40), "");
+  EXPECT_EQ(list->SlotCount, 4);
+  EXPECT_EQ(LocationNameAt(s.bd, 2), "");
+  EXPECT_EQ(NodeChild(NodeChild(s.cat, 0), kCatLocations)->SlotCount, 3);
+}
+
+TEST(CatalogLayout, CategoryBitsAndMarkModified) {
+  int32_t flags = (0x21 << 8) | ikFile | ifInArchive;
+  int32_t withCat = WithCategory(flags, 200);
+  EXPECT_EQ(ItemCategory(withCat), 200);
+  EXPECT_EQ(withCat & 0xFFFFFF, flags);
+  EXPECT_EQ(ItemCategory(WithCategory(withCat, 0)), 0);
+  EXPECT_EQ(ItemAttributes(withCat), 0x21);
+
+  Sample s;
+  s.bd.GoToNode(s.x);
+  MarkCatalogModified(s.bd, 12345.5);
+  EXPECT_EQ(s.bd.CurrentNode(), s.x);
+  EXPECT_EQ(FieldInt(NodeChild(s.cat, 0), kCatModified), 1);
+  EXPECT_DOUBLE_EQ(FieldFloat(NodeChild(s.cat, 0), kFieldChanged), 12345.5);
+}
+
+TEST(CatalogLayout, UniqueSiblingNameNumbersClashes) {
+  LangTable(TLangKind::English).LoadFromText("English\r\n10001=Catalog\r\n");
+  Sample s;
+  EXPECT_EQ(UniqueSiblingName("Z", s.group), "Z");
+  EXPECT_EQ(UniqueSiblingName("a", s.group), "a (2)");  // case-insensitive
+  s.bd.GoToNode(s.group);
+  AddContainer(s.bd, "A (2)", ikDisk);
+  EXPECT_EQ(UniqueSiblingName("A", s.group), "A (3)");
+  // Files do not count: only container items are tree children.
+  EXPECT_EQ(UniqueSiblingName("a1", s.diskA), "a1");
+  // Renaming an item to its own name leaves it unnumbered when it is excepted.
+  EXPECT_EQ(UniqueSiblingName("B", s.group, s.diskB), "B");
+  // Top level: names may repeat; an empty name is numbered from 1.
+  EXPECT_EQ(UniqueSiblingName("Cat", s.bd.RootNode()), "Cat");
+  EXPECT_EQ(UniqueSiblingName("", s.bd.RootNode()), "Catalog1");
+  CreateCatalogNode(s.bd, "Catalog1", 1);
+  EXPECT_EQ(UniqueSiblingName("", s.bd.RootNode()), "Catalog2");
+  LangTable(TLangKind::English).Clear();
+}
+
+TEST(CatalogLayout, DeepCatalogsAreWalkedWithoutRecursion) {
+  TQDBase bd;
+  InitCatalogStore(bd);
+  CreateCatalogNode(bd, "Deep", 1);
+  TNodeRec* disk = AddContainer(bd, "D", ikDisk);
+  bd.GoToNode(disk);
+  TNodeRec* last = disk;
+  for (int i = 0; i < 100000; ++i) {
+    last = AddContainer(bd, "f", ikFolder);
+    bd.GoToNode(last);
+  }
+  AddFile(bd, "leaf", 7);
+  RecomputeTotals(bd);
+  EXPECT_EQ(HeaderInt64(disk, kFieldSize), 7);
+  EXPECT_EQ(CountItems(disk).Folders, 100000);
+  EXPECT_EQ(TreePosition(last).size(), 100002u);
+}
