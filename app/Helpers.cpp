@@ -2,8 +2,6 @@
 #include "app/Helpers.h"
 
 #include <sys/stat.h>
-#include <unicode/ucol.h>
-#include <unicode/uloc.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -292,96 +290,12 @@ std::string NameExt(std::string_view name) {
 
 namespace {
 
-bool IsAscii(std::string_view s) {
-  for (char c : s)
-    if (static_cast<unsigned char>(c) >= 0x80) return false;
-  return true;
-}
 
-bool IsValidUtf8(std::string_view s) {
-  size_t i = 0, n = s.size();
-  while (i < n) {
-    unsigned char c = static_cast<unsigned char>(s[i]);
-    if (c < 0x80) {
-      ++i;
-      continue;
-    }
-    size_t len = c >= 0xF0 && c <= 0xF4   ? 4
-                 : c >= 0xE0 && c <= 0xEF ? 3
-                 : c >= 0xC2 && c <= 0xDF ? 2
-                                          : 0;
-    if (len == 0 || i + len > n) return false;
-    for (size_t k = 1; k < len; ++k)
-      if ((static_cast<unsigned char>(s[i + k]) & 0xC0) != 0x80) return false;
-    i += len;
-  }
-  return true;
-}
 
-int AsciiFoldCompare(std::string_view a, std::string_view b) {
-  size_t n = std::min(a.size(), b.size());
-  for (size_t i = 0; i < n; ++i) {
-    unsigned char x = static_cast<unsigned char>(a[i]), y = static_cast<unsigned char>(b[i]);
-    if (x >= 'A' && x <= 'Z') x = static_cast<unsigned char>(x + 32);
-    if (y >= 'A' && y <= 'Z') y = static_cast<unsigned char>(y + 32);
-    if (x != y) return x < y ? -1 : 1;
-  }
-  return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
-}
-
-struct CollatorCloser {
-  void operator()(UCollator* c) const { ucol_close(c); }
-};
-
-// One collator per thread (a collator is not safe for concurrent use): secondary strength, so
-// letter case is ignored and accents count.
-UCollator* ThreadCollator() {
-  thread_local std::unique_ptr<UCollator, CollatorCloser> collator;
-  thread_local bool tried = false;
-  if (!tried) {
-    tried = true;
-    UErrorCode err = U_ZERO_ERROR;
-    // Without a configured locale ICU reports "en_US_POSIX", whose collation orders ASCII by
-    // code point (upper case first): use the root collation then.
-    std::string_view locale = uloc_getDefault();
-    if (locale == "en_US_POSIX" || locale == "c") locale = "";
-    UCollator* c = ucol_open(std::string(locale).c_str(), &err);
-    if (U_FAILURE(err)) {
-      err = U_ZERO_ERROR;
-      c = ucol_open("", &err);
-    }
-    if (U_SUCCESS(err) && c) {
-      ucol_setStrength(c, UCOL_SECONDARY);
-      collator.reset(c);
-    }
-  }
-  return collator.get();
-}
-
-int Collate(std::string_view a, std::string_view b) {
-  UCollator* c = ThreadCollator();
-  if (!c) return AsciiFoldCompare(a, b);
-  UErrorCode err = U_ZERO_ERROR;
-  UCollationResult r = ucol_strcollUTF8(c, a.data(), static_cast<int32_t>(a.size()), b.data(),
-                                        static_cast<int32_t>(b.size()), &err);
-  if (U_FAILURE(err)) return AsciiFoldCompare(a, b);
-  return r == UCOL_LESS ? -1 : r == UCOL_GREATER ? 1 : 0;
-}
 
 }  // namespace
 
-int AnsiCompareText(std::string_view a, std::string_view b) {
-  if (!IsValidUtf8(a) || !IsValidUtf8(b)) return AsciiFoldCompare(a, b);
-  int r = Collate(a, b);
-  // Texts the collation cannot tell apart (ignorable characters) still get a stable order.
-  return r != 0 ? r : AsciiFoldCompare(a, b);
-}
 
-bool AnsiSameText(std::string_view a, std::string_view b) {
-  if (IsAscii(a) && IsAscii(b)) return AsciiFoldCompare(a, b) == 0;
-  if (!IsValidUtf8(a) || !IsValidUtf8(b)) return AsciiFoldCompare(a, b) == 0;
-  return Collate(a, b) == 0;
-}
 
 // ---- shell
 // ------------------------------------------------------------------------------------------

@@ -10,6 +10,8 @@
 // store's one-thread-at-a-time rule.
 #pragma once
 
+#include "platform/Collate.h"
+
 #include <cstdint>
 #include <ctime>
 #include <functional>
@@ -87,10 +89,7 @@ std::string NameExt(std::string_view name);
 // takes a fast path. Bytes that are not valid UTF-8 (names from catalogs written in a legacy code
 // page) are compared as bytes, ASCII letters folded.
 
-// <0, 0, >0 like strcmp, in collation order.
-int AnsiCompareText(std::string_view a, std::string_view b);
-// True iff the two texts are equal without regard to letter case.
-bool AnsiSameText(std::string_view a, std::string_view b);
+// AnsiCompareText and AnsiSameText: platform/Collate.h.
 
 // ---- shell
 // ------------------------------------------------------------------------------------------

@@ -97,41 +97,6 @@ double ArcUnixTimeToDateTime(int64_t t) {
                              tmv.tm_min, tmv.tm_sec);
 }
 
-bool IsValidUtf8(std::string_view s) {
-  size_t i = 0, n = s.size();
-  while (i < n) {
-    unsigned char c = static_cast<unsigned char>(s[i]);
-    if (c < 0x80) {
-      ++i;
-      continue;
-    }
-    int len;
-    char32_t cp;
-    if ((c & 0xE0) == 0xC0) {
-      len = 2;
-      cp = c & 0x1F;
-    } else if ((c & 0xF0) == 0xE0) {
-      len = 3;
-      cp = c & 0x0F;
-    } else if ((c & 0xF8) == 0xF0) {
-      len = 4;
-      cp = c & 0x07;
-    } else {
-      return false;
-    }
-    if (i + static_cast<size_t>(len) > n) return false;
-    for (int k = 1; k < len; ++k) {
-      unsigned char cc = static_cast<unsigned char>(s[i + static_cast<size_t>(k)]);
-      if ((cc & 0xC0) != 0x80) return false;
-      cp = (cp << 6) | (cc & 0x3F);
-    }
-    if ((len == 2 && cp < 0x80) || (len == 3 && cp < 0x800) || (len == 4 && cp < 0x10000) ||
-        cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
-      return false;
-    i += static_cast<size_t>(len);
-  }
-  return true;
-}
 
 std::string ArcNameToUtf8(std::string_view raw) {
   std::string out;

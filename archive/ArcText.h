@@ -4,6 +4,8 @@
 // UTF-8 with "\" separators. Thread-safe.
 #pragma once
 
+#include "platform/TextCase.h"  // IsValidUtf8
+
 #include <cstdint>
 #include <ctime>
 #include <string>
@@ -25,5 +27,3 @@ double ArcFieldsToDateTime(int year, int month, int day, int hour, int minute, i
 std::string ArcNameToUtf8(std::string_view raw);
 // "/" (and the HA separator 0xFF) replaced by "\"; the result of ArcNameToUtf8 for the rest.
 std::string ArcStoredPath(std::string_view raw);
-// True iff `s` is valid UTF-8.
-bool IsValidUtf8(std::string_view s);

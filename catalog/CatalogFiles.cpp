@@ -248,7 +248,7 @@ TSaveResult TCatalogFiles::SaveCurrent(bool saveAs) {
       chosen = FullFileName(answer);
     }
     if (chosen == oldName || !IsFileOpenExcept(chosen, catalog)) break;
-    ui_.ShowMessage(10121, chosen, LangFormat(10121, chosen));
+    ui_.ShowMessage(10121, chosen, LangText(10121));
     proposed = chosen;
     if (!useDialog) return TSaveResult::Cancelled;  // cannot happen: the old name is our own
   }

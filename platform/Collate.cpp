@@ -139,8 +139,22 @@ int CollatorCompare(std::string_view a, std::string_view b) {
   return r == UCOL_LESS ? -1 : r == UCOL_GREATER ? 1 : 0;
 }
 
+static int AsciiFoldCompare(std::string_view a, std::string_view b) {
+  size_t n = std::min(a.size(), b.size());
+  for (size_t i = 0; i < n; ++i) {
+    unsigned char x = AsciiUpper(static_cast<unsigned char>(a[i]));
+    unsigned char y = AsciiUpper(static_cast<unsigned char>(b[i]));
+    if (x != y) return x < y ? -1 : 1;
+  }
+  return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
+}
+
 int AnsiCompareText(std::string_view a, std::string_view b) {
   Collation& c = Get();
-  if (c.asciiSafe && IsAsciiText(a) && IsAsciiText(b)) return FastAscii(c, a, b);
+  bool asciiA = IsAsciiText(a), asciiB = IsAsciiText(b);
+  if (c.asciiSafe && asciiA && asciiB) return FastAscii(c, a, b);
+  if ((!asciiA && !IsValidUtf8(a)) || (!asciiB && !IsValidUtf8(b))) return AsciiFoldCompare(a, b);
   return CollatorCompare(a, b);
 }
+
+bool AnsiSameText(std::string_view a, std::string_view b) { return AnsiCompareText(a, b) == 0; }

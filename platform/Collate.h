@@ -12,8 +12,12 @@
 #include <string>
 #include <string_view>
 
-// Negative, zero or positive as a sorts before, equal to, or after b.
+// Negative, zero or positive as a sorts before, equal to, or after b. Texts that are not valid
+// UTF-8 (names from legacy catalogs) compare byte by byte with ASCII letters folded, so distinct
+// legacy names never compare equal.
 int AnsiCompareText(std::string_view a, std::string_view b);
+// True iff AnsiCompareText(a, b) == 0.
+bool AnsiSameText(std::string_view a, std::string_view b);
 
 // The same through the collator only (no fast path): for tests and rare callers.
 int CollatorCompare(std::string_view a, std::string_view b);

@@ -79,6 +79,18 @@ char32_t UpperCodePoint(char32_t cp) {
 
 }  // namespace
 
+bool IsValidUtf8(std::string_view s) {
+  for (size_t i = 0; i < s.size();) {
+    if (static_cast<unsigned char>(s[i]) < 0x80) {
+      ++i;
+      continue;
+    }
+    char32_t cp = NextCodePoint(s, i);
+    if (cp >= 0xDC80 && cp <= 0xDCFF) return false;
+  }
+  return true;
+}
+
 void DecodeUpper(std::string_view s, std::u32string& out) {
   out.clear();
   out.reserve(s.size());

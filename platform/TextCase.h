@@ -11,6 +11,9 @@
 // True iff every byte is below 0x80.
 bool IsAsciiText(std::string_view s);
 
+// True iff `s` is well-formed UTF-8 (no overlong forms, surrogates or code points past U+10FFFF).
+bool IsValidUtf8(std::string_view s);
+
 // Decodes `s` into code points, upper-cased. An invalid byte b becomes the code point 0xDC00 + b.
 void DecodeUpper(std::string_view s, std::u32string& out);
 

@@ -5,6 +5,8 @@
 // that have no character in the source page become U+FFFD.
 #pragma once
 
+#include "platform/TextCase.h"  // IsValidUtf8
+
 #include <string>
 #include <string_view>
 
@@ -17,8 +19,6 @@ std::string OemToUtf8(std::string_view bytes, std::string_view codepage = "CP437
 // replaced by WINDOWS-1252.
 std::string AnsiToUtf8(std::string_view bytes, std::string_view codepage = "WINDOWS-1252");
 
-// True iff `text` is well-formed UTF-8 (no overlong forms, surrogates or values above U+10FFFF).
-bool IsValidUtf8(std::string_view text);
 
 // Decodes UTF-16 code units (little- or big-endian) to UTF-8, up to the first zero unit; an odd
 // last byte is ignored and an unpaired surrogate becomes U+FFFD.

@@ -1,0 +1,118 @@
+// SPDX-License-Identifier: MIT
+// TFileScan: the worker that walks a medium (a whole volume or one folder of it) into a disk
+// subtree in the catalog layout: one node per folder, archive and file, written once in its final
+// slot; every folder sorted once after its walk (folders, then archives, then files, by name);
+// folder totals summed on the way back up.
+//
+// Threads. Start() runs the walk on a std::thread of its own; Run() runs it on the caller's
+// thread (the command-line tool and tests). While the walk runs, the worker alone uses the disk
+// store and the old-disk store; other threads only read the counters, Done and CurrentFolder(),
+// and write CancelRequested and Paused. Nothing else is shared: the settings are copied in and
+// the old disk of an update is a private copy (TakeOldDisk), so the GUI may keep painting bdMain.
+//
+// The walk carries its own path and opens folders relative to their parent's descriptor; the
+// process's current directory is never changed. Symbolic links are recorded as files and never
+// followed, so a link to ".." cannot make the walk loop. Files are opened read-only, and only when
+// a description rule or an archive mask selects them.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "archive/ArchiveTypes.h"
+#include "scan/DescImport.h"
+#include "scan/DescRuleSet.h"
+#include "store/QDBase.h"
+
+class TZipTV;
+
+// What a scan reads as its settings; filled before the scan starts and not changed during it.
+struct TScanSettings {
+  bool UpdateMode = false;
+  int UpdateDescMode = 1;  // 1 keep, 2 replace with new ones, 3 delete existing descriptions
+  bool ImportDescriptions = true;
+  bool ScanArchives = true;
+  std::vector<TArchiveTypeRow> ArchiveTypes;  // the archive type table
+  std::vector<bool> ArchiveTypeOn;            // per row: enabled for this scan
+  std::string OemCodePage = "CP437";          // description files and text heads
+  // The description rule table, as a copy of bdOpt's node 13 (its root is the table node).
+  std::shared_ptr<TQDBase> DescRules;
+};
+
+class TFileScan {
+ public:
+  // `disk` must have its cursor on the disk node whose header is filled; the walk appends the
+  // items of `rootPath` (a folder path; a trailing "/" is optional) to it.
+  TFileScan(TQDBase& disk, std::string rootPath, TScanSettings settings);
+  ~TFileScan();
+  TFileScan(const TFileScan&) = delete;
+  TFileScan& operator=(const TFileScan&) = delete;
+
+  // Update mode: deep-copies the old disk (the node under `source`'s cursor) into a private store
+  // that the walk consults for counterparts. Call before Start/Run, on the thread owning `source`.
+  void TakeOldDisk(TQDBase& source);
+
+  // Runs the walk on a new thread; Join() waits for it.
+  void Start();
+  void Join();
+  // Runs the walk on the calling thread. Returns when it is done (or cancelled).
+  void Run();
+
+  // True iff the walk ran to its end without being cancelled.
+  bool Completed() const { return Done.load() && !CancelRequested.load(); }
+
+  // While Paused is set and CancelRequested is not, waits; then true iff not cancelled.
+  bool CheckContinue();
+
+  // The folder being walked (full path), for the progress display.
+  std::string CurrentFolder() const;
+
+  std::atomic<bool> Done{false};
+  std::atomic<bool> CancelRequested{false};
+  std::atomic<bool> Paused{false};
+  std::atomic<int32_t> FilesDone{0};
+  std::atomic<int32_t> FoldersDone{0};
+  std::atomic<int32_t> ArchivesDone{0};
+  std::atomic<int32_t> DescriptionsDone{0};
+  std::atomic<int64_t> BytesDone{0};
+
+ private:
+  struct Entry;
+  void Walk();
+  void ScanReal(int dirfd, const std::string& path, int64_t& total, bool oldMatched);
+  void ScanArchive(const std::string& prefix, int64_t& total, bool oldMatched);
+  bool ListArchiveFile(const std::string& path);
+  void SetCurrentFolder(const std::string& path);
+  void SortFolder();
+  // Update mode: the old counterpart of `name` among the items of the old cursor's container;
+  // on success the old cursor is on it.
+  bool FindOldCounterpart(const std::string& name, bool asContainer, bool oldMatched);
+  void CarryHeader();
+  void CarryFileFields(bool archiveEntry);
+
+  TQDBase& disk_;
+  std::string root_;
+  TScanSettings settings_;
+  std::unique_ptr<TDescRuleSet> rules_;
+  TContentReaders readers_;
+  TDescImportContext importCtx_;
+  std::unique_ptr<TQDBase> old_;  // private copy of the old disk (update mode)
+  std::unique_ptr<TZipTV> reader_;
+  std::unique_ptr<TQDBase> listing_;  // the flat entry list of the archive being listed
+  std::thread thread_;
+  mutable std::mutex currentMutex_;
+  std::string current_;  // guarded by currentMutex_
+};
+
+// Orders the items at slots i and j of the node under `disk`'s cursor: folders, then archives,
+// then files; equal ranks by name, case-insensitively in the current locale.
+int CompareScannedItems(const TQDBase& disk, int i, int j);
+
+// The local time of a file time as a date-time double at two-second precision (as the DOS date
+// and time of a directory entry carry it); 0.0 for a time outside 1980..2107.
+double FileTimeToDateTime(int64_t seconds);
