@@ -13,6 +13,7 @@
 #include "app/Language.h"
 #include "catalog/CatalogLayout.h"
 #include "platform/FileIO.h"
+#include "store/CursorGuard.h"
 
 namespace fs = std::filesystem;
 
@@ -20,18 +21,6 @@ namespace {
 
 constexpr const char* kCatalogSignature = "Vrt base";
 constexpr size_t kRecentMax = 10;
-
-// Saves the cursor of a store and restores it on every path out.
-class TCursorKeeper {
- public:
-  explicit TCursorKeeper(TQDBase& bd) : bd_(bd) { bd_.PushPos(); }
-  ~TCursorKeeper() { bd_.PopPos(); }
-  TCursorKeeper(const TCursorKeeper&) = delete;
-  TCursorKeeper& operator=(const TCursorKeeper&) = delete;
-
- private:
-  TQDBase& bd_;
-};
 
 const TNodeRec* HeaderOf(const TNodeRec* catalog) { return NodeChild(catalog, 0); }
 

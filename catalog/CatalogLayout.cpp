@@ -5,20 +5,9 @@
 
 #include "app/Helpers.h"
 #include "app/Language.h"
+#include "store/CursorGuard.h"
 
 namespace {
-
-// Saves the cursor of a store and restores it on every path out.
-class TCursorKeeper {
- public:
-  explicit TCursorKeeper(TQDBase& bd) : bd_(bd) { bd_.PushPos(); }
-  ~TCursorKeeper() { bd_.PopPos(); }
-  TCursorKeeper(const TCursorKeeper&) = delete;
-  TCursorKeeper& operator=(const TCursorKeeper&) = delete;
-
- private:
-  TQDBase& bd_;
-};
 
 // The item node in slot `slot` of `n`, or nullptr.
 inline const TNodeRec* ItemAt(const TNodeRec* n, int slot) { return NodeChild(n, slot); }

@@ -7,19 +7,9 @@
 #include "app/Helpers.h"
 #include "app/Language.h"
 #include "catalog/CatalogLayout.h"
+#include "store/CursorGuard.h"
 
 namespace {
-
-class TCursorKeeper {
- public:
-  explicit TCursorKeeper(TQDBase& bd) : bd_(bd) { bd_.PushPos(); }
-  ~TCursorKeeper() { bd_.PopPos(); }
-  TCursorKeeper(const TCursorKeeper&) = delete;
-  TCursorKeeper& operator=(const TCursorKeeper&) = delete;
-
- private:
-  TQDBase& bd_;
-};
 
 int ListSlot(TListKind kind) {
   return kind == TListKind::Categories ? kCatCategories : kCatLocations;

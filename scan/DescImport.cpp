@@ -7,6 +7,7 @@
 #include "scan/DescClean.h"
 #include "scan/DescRules.h"
 #include "scan/DescShortName.h"
+#include "store/CursorGuard.h"
 #include "store/QDBase.h"
 
 namespace {
@@ -25,8 +26,7 @@ std::string CallReader(const Reader& reader, const Args&... args) {
 // The head of a text file, converted from the OEM code page when the first rule with `reader`
 // says so.
 std::string ReadHead(const std::string& path, int reader, const TDescImportContext& ctx) {
-  std::string text =
-      CallReader(ctx.Readers->TextHead, path, ctx.Rules->Options().TextHeadLimit());
+  std::string text = CallReader(ctx.Readers->TextHead, path, ctx.Rules->Options().TextHeadLimit());
   if (!text.empty() && ctx.Rules->OemToAnsi(reader)) text = ctx.Rules->Oem().Convert(text);
   return text;
 }
@@ -37,43 +37,53 @@ const TNodeRec* FieldNode(const TNodeRec* item) {
   return header ? header : item;
 }
 
-// Puts the cursor back on a node when it leaves scope, also when a store operation throws.
-class TCursorBack {
- public:
-  TCursorBack(TQDBase& store, TNodeRec* node) : store_(store), node_(node) {}
-  ~TCursorBack() { store_.GoToNode(node_); }
-  TCursorBack(const TCursorBack&) = delete;
-  TCursorBack& operator=(const TCursorBack&) = delete;
-
- private:
-  TQDBase& store_;
-  TNodeRec* node_;
-};
-
 }  // namespace
 
-std::string ReadContentDescription(const std::string& path, int reader, const TDescImportContext& ctx) {
+std::string ReadContentDescription(const std::string& path, int reader,
+                                   const TDescImportContext& ctx) {
   if (!ctx.Readers) return std::string();
   const TContentReaders& r = *ctx.Readers;
   std::string text;
   switch (reader) {
-    case drHTML: text = CallReader(r.Html, path); break;
-    case drMP3: text = CallReader(r.Mp3, path); break;
-    case drEXE: text = CallReader(r.Version, path); break;
-    case drTXT: text = ReadHead(path, drTXT, ctx); break;
-    case drBMP: text = CallReader(r.Bmp, path); break;
-    case drJPG: text = CallReader(r.Jpeg, path); break;
-    case drGIF: text = CallReader(r.Gif, path); break;
-    case drPNG: text = CallReader(r.Png, path); break;
-    case drPCX: text = CallReader(r.Pcx, path); break;
-    case drTIFF: text = CallReader(r.Tiff, path); break;
-    default: return std::string();
+    case drHTML:
+      text = CallReader(r.Html, path);
+      break;
+    case drMP3:
+      text = CallReader(r.Mp3, path);
+      break;
+    case drEXE:
+      text = CallReader(r.Version, path);
+      break;
+    case drTXT:
+      text = ReadHead(path, drTXT, ctx);
+      break;
+    case drBMP:
+      text = CallReader(r.Bmp, path);
+      break;
+    case drJPG:
+      text = CallReader(r.Jpeg, path);
+      break;
+    case drGIF:
+      text = CallReader(r.Gif, path);
+      break;
+    case drPNG:
+      text = CallReader(r.Png, path);
+      break;
+    case drPCX:
+      text = CallReader(r.Pcx, path);
+      break;
+    case drTIFF:
+      text = CallReader(r.Tiff, path);
+      break;
+    default:
+      return std::string();
   }
   if (!text.empty()) CleanDescription(text, ctx.Rules->Options());
   return text;
 }
 
-std::string ReadFolderDescription(const std::string& path, int reader, const TDescImportContext& ctx) {
+std::string ReadFolderDescription(const std::string& path, int reader,
+                                  const TDescImportContext& ctx) {
   if (!ctx.Readers || reader != drDIZ) return std::string();
   std::string text = ReadHead(path, drDIZ, ctx);
   if (!text.empty()) CleanDescription(text, ctx.Rules->Options());
@@ -95,7 +105,8 @@ int ImportFileDescriptions(TQDBase& disk, const std::string& folderPath, const T
     if (ctx.KeepExisting() && oldFile) {
       if (!oldText.empty()) AddTarget(doneTargets, dtFile);
       const TNodeRec* oldFolder = oldFile->Parent;
-      if (oldFolder && !RuleSlotStr(FieldNode(oldFolder), 8).empty()) AddTarget(doneTargets, dtFolder);
+      if (oldFolder && !RuleSlotStr(FieldNode(oldFolder), 8).empty())
+        AddTarget(doneTargets, dtFolder);
     }
   }
 
@@ -122,7 +133,8 @@ int ImportFileDescriptions(TQDBase& disk, const std::string& folderPath, const T
       std::string text = ReadFolderDescription(path, next.Reader, ctx);
       TNodeRec* folder = file->Parent;
       if (text.empty() || !folder) continue;
-      if (folder->NodeTag != 0 && folder->NodeTag <= position) continue;  // ranked the same or better
+      if (folder->NodeTag != 0 && folder->NodeTag <= position)
+        continue;  // ranked the same or better
       disk.GoToNode(folder);
       disk.EnterChild(0);
       disk.SetStr(8, text);
@@ -152,7 +164,8 @@ void ApplyListDescriptions(TQDBase& disk, const std::string& folderPath, TFolder
   if (!shortNames.empty()) {
     std::vector<std::string_view> names;
     for (int i = 1; i < count; ++i)
-      if (const TNodeRec* item = NodeChild(folder, i)) names.push_back(RuleSlotStr(FieldNode(item), 0));
+      if (const TNodeRec* item = NodeChild(folder, i))
+        names.push_back(RuleSlotStr(FieldNode(item), 0));
     for (const std::string& s : shortNames) {
       int found = FindShortNameEntry(s, names, folderPath);
       if (found >= 0) lists.Rename(s, Utf8Upper(names[static_cast<size_t>(found)]));
