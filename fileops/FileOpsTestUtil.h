@@ -14,6 +14,7 @@
 
 #include "catalog/CatalogTestUtil.h"
 #include "fileops/FileOps.h"
+#include "fileops/ProgressCopy.h"
 #include "platform/FileIO.h"
 
 namespace fs = std::filesystem;

@@ -2,6 +2,7 @@
 // The chunked copy: what it keeps, what it refuses, and the path checks of catalog names.
 #include "fileops/ProgressCopy.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
