@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: MIT
 // tolvane-cli cp: copies or extracts the real files behind catalog items, locating the medium of
 // each disk among the mounted volumes. A medium that is not mounted is reported and skipped.
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <csignal>
 #include <cstdio>
 #include <string>
-#include <sys/stat.h>
 
 #include "app/Helpers.h"
 #include "catalog/CatalogLayout.h"
@@ -29,7 +29,8 @@ class TCliFileOpsUi : public TFileOpsUi {
   int AskInsertDisk(const TInsertDiskInfo& disk, bool) override {
     ClearLine();
     std::fprintf(stderr, "tolvane-cli cp: the medium of disk \"%s\"%s is not mounted; skipped\n",
-                 disk.Name.c_str(), disk.TypeText.empty() ? "" : (" (" + disk.TypeText + ")").c_str());
+                 disk.Name.c_str(),
+                 disk.TypeText.empty() ? "" : (" (" + disk.TypeText + ")").c_str());
     return kInsertSkip;
   }
   std::string ChooseFolder(const std::string&, const std::string&) override { return dest_; }
@@ -100,7 +101,8 @@ int RunCp(const std::vector<std::string>& args) {
   struct sigaction sa {};
   sa.sa_handler = OnInterrupt;
   sigemptyset(&sa.sa_mask);
-  struct sigaction oldInt {}, oldTerm {};
+  struct sigaction oldInt {
+  }, oldTerm{};
   sigaction(SIGINT, &sa, &oldInt);
   sigaction(SIGTERM, &sa, &oldTerm);
   engine.CopyFiles(mlSelection, nullptr, a.Has("extract"), kOpCopy);
@@ -110,8 +112,9 @@ int RunCp(const std::vector<std::string>& args) {
   for (const TFileOpFailure& f : engine.Failures())
     std::fprintf(stderr, "tolvane-cli cp: %s: %s\n", f.Path.c_str(), f.Reason.c_str());
   if (!quiet)
-    std::fprintf(stderr, "%s %d files, %s\n", engine.Cancelled() ? "Cancelled after" : "Copied",
-                 engine.DoneCount(), FormatSizeBytes(engine.DoneBytes()).c_str());
+    std::fprintf(stderr, "%s %d files, %s bytes\n",
+                 engine.Cancelled() ? "Cancelled after" : "Copied", engine.DoneCount(),
+                 FormatSizeBytes(engine.DoneBytes()).c_str());
   if (engine.Cancelled()) return 130;
   return engine.Failures().empty() && engine.SkippedDisks().empty() ? 0 : 1;
 }

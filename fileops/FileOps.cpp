@@ -125,16 +125,18 @@ void TFileOpEngine::CopyFiles(int markList, const std::vector<int>* indices, boo
 
   // 2. The items.
   std::vector<TNodeRec*> items;
+  std::unordered_set<const TNodeRec*> taken;  // each item once, even when listed twice
   const std::vector<TNodeRec*>& source = bd_.MarkList(markList);
   if (indices) {
     for (int i : *indices) {
-      if (i < 0 || static_cast<size_t>(i) >= source.size() || !source[static_cast<size_t>(i)]) continue;
+      if (i < 0 || static_cast<size_t>(i) >= source.size() || !source[static_cast<size_t>(i)])
+        continue;
       TNodeRec* n = source[static_cast<size_t>(i)];
-      if (ItemKind(ItemFlagsOf(n)) >= ikFolder) items.push_back(n);
+      if (ItemKind(ItemFlagsOf(n)) >= ikFolder && taken.insert(n).second) items.push_back(n);
     }
   } else {
     for (TNodeRec* n : source)
-      if (n) items.push_back(n);
+      if (n && taken.insert(n).second) items.push_back(n);
   }
   if (items.empty()) return;
 
@@ -224,11 +226,11 @@ void TFileOpEngine::ShowProgress(int count, int64_t bytes) {
   if (!windowShown_) return;
   int percent = 100;
   if (totalBytes_ > 0)
-    percent = static_cast<int>(std::lround(static_cast<double>(bytes) * 100.0 /
-                                           static_cast<double>(totalBytes_)));
+    percent = static_cast<int>(
+        std::lround(static_cast<double>(bytes) * 100.0 / static_cast<double>(totalBytes_)));
   percent = std::clamp(percent, 0, 100);
-  ui_.ProgressShow(percent, LangFormat(11503, std::to_string(count)) + " (" +
-                                FormatSizeUnits(bytes) + ")");
+  ui_.ProgressShow(percent,
+                   LangFormat(11503, std::to_string(count)) + " (" + FormatSizeUnits(bytes) + ")");
 }
 
 void TFileOpEngine::Drop(const TNodeRec* item) {
@@ -402,7 +404,8 @@ void TFileOpEngine::ExtractItems(TNodeRec* item, const std::string& root, const 
   else
     Drop(item);
   std::string archivePath, spec, archiveFile;
-  if (!SplitArchivePath(item, archivePath, spec) || !RealPathBelow(root, archivePath, archiveFile)) {
+  if (!SplitArchivePath(item, archivePath, spec) ||
+      !RealPathBelow(root, archivePath, archiveFile)) {
     Fail(root + archivePath, "unsafe name in the catalog");
     return;
   }

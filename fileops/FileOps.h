@@ -107,7 +107,7 @@ class TFileOpEngine {
   // Sets the cancel flag: the copy in progress stops and the operation ends after it.
   void RequestCancel() { cancel_ = true; }
   bool Cancelled() const { return cancel_; }
-  int DoneCount() const { return doneCount_; }       // files copied or extracted
+  int DoneCount() const { return doneCount_; }  // files copied or extracted
   int64_t DoneBytes() const { return doneBytes_; }
   int64_t TotalBytes() const { return totalBytes_; }
   // What went wrong during the last CopyFiles, and the names of the disks that were skipped.
@@ -122,7 +122,8 @@ class TFileOpEngine {
   // Splits the path of `item` (a file or folder inside an archive) into the path of the archive
   // file below its disk and the entry spec inside the archive ("\"-separated). False when the
   // item lies in no archive.
-  static bool SplitArchivePath(const TNodeRec* item, std::string& archivePath, std::string& entrySpec);
+  static bool SplitArchivePath(const TNodeRec* item, std::string& archivePath,
+                               std::string& entrySpec);
 
  private:
   void CopyFileCur(TNodeRec* item, const std::string& root, const std::string& dest, bool extract,

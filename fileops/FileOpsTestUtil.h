@@ -146,7 +146,8 @@ inline std::string ReadFile(const std::string& path) {
 inline std::set<std::string> TreeOf(const std::string& root) {
   std::set<std::string> out;
   std::error_code ec;
-  for (auto it = fs::recursive_directory_iterator(root, ec); !ec && it != fs::end(it); it.increment(ec)) {
+  for (auto it = fs::recursive_directory_iterator(root, ec); !ec && it != fs::end(it);
+       it.increment(ec)) {
     std::string rel = it->path().lexically_relative(root).string();
     out.insert(it->is_directory() && !it->is_symlink() ? rel + "/" : rel);
   }
@@ -176,7 +177,8 @@ class TFileOpsFixture : public ::testing::Test {
   void TearDown() override {
     std::error_code ec;
     fs::permissions(Dir, fs::perms::owner_all, fs::perm_options::add, ec);
-    for (auto it = fs::recursive_directory_iterator(Dir, ec); !ec && it != fs::end(it); it.increment(ec))
+    for (auto it = fs::recursive_directory_iterator(Dir, ec); !ec && it != fs::end(it);
+         it.increment(ec))
       if (it->is_directory() && !it->is_symlink())
         fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, ec);
     fs::remove_all(Dir, ec);

@@ -67,6 +67,21 @@ TEST_F(FileOpsTest, MediumByMediumWithSkip) {
   EXPECT_TRUE(TreeOf(Dest).empty());
 }
 
+TEST_F(FileOpsTest, DisksOfOneMediumFromDifferentFoldersKeepTheirRoots) {
+  // Two disks scanned from two folders of the same volume: same type, label and serial.
+  std::string m = AddMedium("m", dtFixed, "DATA", "0000-00AA");
+  WriteFile(m + "/photos/x.jpg", "photo x");
+  WriteFile(m + "/photos/a.jpg", "photo a");
+  WriteFile(m + "/music/a.jpg", "cover a");
+  TNodeRec* photos = AddDisk(Bd, "Photos", dtFixed, "DATA", "0000-00AA", "photos");
+  TNodeRec* music = AddDisk(Bd, "Music", dtFixed, "DATA", "0000-00AA", "music");
+  TNodeRec* x = AddFileIn(Bd, photos, "x.jpg", 7);
+  TNodeRec* a = AddFileIn(Bd, music, "a.jpg", 7);
+  MarkItems(Bd, mlSelection, {x, a});
+  Engine.CopyFiles(mlSelection, nullptr, false, kOpDelete);
+  EXPECT_EQ(TreeOf(m), (std::set<std::string>{"photos/", "photos/a.jpg", "music/"}));
+}
+
 TEST_F(FileOpsTest, FolderAndItemsInsideItCopiedOnce) {
   std::string m = AddMedium("m", dtCdRom, "CD", "1111-2222");
   WriteFile(m + "/F/x.txt", "xxxxxxxxxx");
@@ -144,8 +159,8 @@ TEST_F(FileOpsTest, FailedDeletionAsksRetryLeaveOrCancel) {
   WriteFile(m + "/Other/deeper/after.txt", "after");
   TNodeRec* disk = AddDisk(Bd, "D", dtFixed, "D", "0000-0001");
   TNodeRec* stuck = AddFileIn(Bd, AddFolderIn(Bd, disk, "Locked"), "stuck.txt", 1);
-  TNodeRec* after = AddFileIn(Bd, AddFolderIn(Bd, AddFolderIn(Bd, disk, "Other"), "deeper"),
-                              "after.txt", 5);
+  TNodeRec* after =
+      AddFileIn(Bd, AddFolderIn(Bd, AddFolderIn(Bd, disk, "Other"), "deeper"), "after.txt", 5);
   std::string stuckPath = m + "/Locked/stuck.txt";
 
   // Retry, then leave: asked twice, the entry stays with its permissions, the operation goes
@@ -217,9 +232,9 @@ TEST_F(FileOpsTest, ExtractionKeepsTheArchiveStructure) {
   // Extracting the whole archive (and, redundantly, a file inside it).
   MarkItems(Bd, mlSelection, {s.X, s.Archive});
   Engine.CopyFiles(mlSelection, nullptr, true, kOpCopy);
-  EXPECT_EQ(TreeOf(Dest), (std::set<std::string>{"a/", "a/b/", "a/b/c.txt", "big.txt", "dir/",
-                                                 "dir/Grüße €.txt", "dir/y.txt", "empty/",
-                                                 "x.txt"}));
+  EXPECT_EQ(TreeOf(Dest),
+            (std::set<std::string>{"a/", "a/b/", "a/b/c.txt", "big.txt", "dir/", "dir/Grüße €.txt",
+                                   "dir/y.txt", "empty/", "x.txt"}));
   EXPECT_EQ(ReadFile(Dest + "/a/b/c.txt"), "deep file c\n");
   EXPECT_EQ(Engine.TotalBytes(), 3053);  // the entries, not the 745-byte archive file
   EXPECT_EQ(Engine.DoneCount(), 5);

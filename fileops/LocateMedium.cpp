@@ -52,8 +52,8 @@ TInsertDiskInfo InsertDiskInfoOf(const TNodeRec* disk) {
   info.DriveType = FieldInt(h, kDiskDriveType);
   info.TypeText = DriveTypeText(info.DriveType);
   int location = FieldInt(h, kHdrLocation);
-  info.LocationText = location == 0 ? std::string("-")
-                                    : std::string(LocationNameOf(CatalogNodeOf(disk), location));
+  info.LocationText =
+      location == 0 ? std::string("-") : std::string(LocationNameOf(CatalogNodeOf(disk), location));
   return info;
 }
 
@@ -91,6 +91,7 @@ int LocateMedium(const TNodeRec* item, const TVolumeLister& volumes, TFileOpsUi&
       return kInsertOk;
     }
     int answer = ui.AskInsertDisk(InsertDiskInfoOf(disk), skipAllowed);
-    if (answer != kInsertOk) return answer == kInsertSkip && skipAllowed ? kInsertSkip : kInsertCancel;
+    if (answer != kInsertOk)
+      return answer == kInsertSkip && skipAllowed ? kInsertSkip : kInsertCancel;
   }
 }

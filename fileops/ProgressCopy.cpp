@@ -101,7 +101,8 @@ TCopyResult CopyFileWithProgress(const std::string& source, const std::string& t
 
   Fd in(::open(source.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
   if (in.fd < 0) return Fail(Err(source, errno));
-  if (::fstat(in.fd, &src) != 0 || !S_ISREG(src.st_mode)) return Fail(source + ": not a regular file");
+  if (::fstat(in.fd, &src) != 0 || !S_ISREG(src.st_mode))
+    return Fail(source + ": not a regular file");
 
   std::string tmp;
   Fd out(CreateTemp(FolderOf(target), tmp));
@@ -137,7 +138,8 @@ TCopyResult CopyFileWithProgress(const std::string& source, const std::string& t
       left -= static_cast<size_t>(w);
     }
     result.Bytes += static_cast<int64_t>(filled);
-    if (progress && !progress(result.Bytes)) return discard(Fail("cancelled", TCopyStatus::Cancelled));
+    if (progress && !progress(result.Bytes))
+      return discard(Fail("cancelled", TCopyStatus::Cancelled));
     if (filled < kChunk) break;
   }
 

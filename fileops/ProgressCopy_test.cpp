@@ -46,9 +46,12 @@ TEST(ProgressCopy, RefusesWithoutLeavingTemporaryFiles) {
   fs::create_directories(dir + "/folder");
   // Onto itself (also through another name), onto a folder, from a missing file, from a FIFO.
   ASSERT_EQ(::link((dir + "/src.txt").c_str(), (dir + "/hard.txt").c_str()), 0);
-  EXPECT_EQ(CopyFileWithProgress(dir + "/src.txt", dir + "/src.txt", {}).Status, TCopyStatus::Failed);
-  EXPECT_EQ(CopyFileWithProgress(dir + "/src.txt", dir + "/hard.txt", {}).Status, TCopyStatus::Failed);
-  EXPECT_EQ(CopyFileWithProgress(dir + "/src.txt", dir + "/folder", {}).Status, TCopyStatus::Failed);
+  EXPECT_EQ(CopyFileWithProgress(dir + "/src.txt", dir + "/src.txt", {}).Status,
+            TCopyStatus::Failed);
+  EXPECT_EQ(CopyFileWithProgress(dir + "/src.txt", dir + "/hard.txt", {}).Status,
+            TCopyStatus::Failed);
+  EXPECT_EQ(CopyFileWithProgress(dir + "/src.txt", dir + "/folder", {}).Status,
+            TCopyStatus::Failed);
   EXPECT_EQ(CopyFileWithProgress(dir + "/none", dir + "/x", {}).Status, TCopyStatus::Failed);
   ASSERT_EQ(::mkfifo((dir + "/fifo").c_str(), 0600), 0);
   EXPECT_EQ(CopyFileWithProgress(dir + "/fifo", dir + "/x", {}).Status, TCopyStatus::Failed);

@@ -81,7 +81,8 @@ TShellAction TFileOpEngine::RunOrExplore(const TNodeRec* item, bool explore) {
     action.Kind = TShellActionKind::Open;
   } else if (Settings.AlternativeShell) {
     std::string error;
-    if (!PrepareAlternativeShell(Settings.ShellTemplate, path, action.Folder, action.Command, error)) {
+    if (!PrepareAlternativeShell(Settings.ShellTemplate, path, action.Folder, action.Command,
+                                 error)) {
       ui_.ShowMessage(10174, action.Command.Program, error);
       return TShellAction();
     }

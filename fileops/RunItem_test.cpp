@@ -41,8 +41,8 @@ TEST_F(RunItemTest, RunAndShowPlainItems) {
 
   EXPECT_EQ(Engine.RunOrExplore(Gone, false).Kind, TShellActionKind::None);
   EXPECT_EQ(Engine.RunOrExplore(GoneFolder, true).Kind, TShellActionKind::None);
-  EXPECT_EQ(Ui.Messages, (std::vector<std::pair<int, std::string>>{
-                             {10002, M + "/docs/gone.txt"}, {10003, M + "/gone"}}));
+  EXPECT_EQ(Ui.Messages, (std::vector<std::pair<int, std::string>>{{10002, M + "/docs/gone.txt"},
+                                                                   {10003, M + "/gone"}}));
 
   // The alternative shell: the template split into program and arguments; the path stays one
   // argument whatever it holds.
@@ -78,7 +78,8 @@ TEST_F(RunItemTest, FilesInsideArchivesRunFromTheTemporaryFolder) {
   EXPECT_EQ(a.Path, Temp.Folder() + "/c.txt");  // without the archive's folders
   EXPECT_EQ(ReadFile(a.Path), "deep file c\n");
   EXPECT_EQ(Temp.Files(), std::vector<std::string>{a.Path});
-  EXPECT_EQ(fs::path(Temp.Folder()).parent_path(), fs::path(Dir).parent_path() / TestScratchName("tmp"));
+  EXPECT_EQ(fs::path(Temp.Folder()).parent_path(),
+            fs::path(Dir).parent_path() / TestScratchName("tmp"));
 
   // ExtractForRun: a missing medium leaves the path as it was; a vanished entry empties it.
   std::string path = "unchanged";
