@@ -1,0 +1,63 @@
+// SPDX-License-Identifier: MIT
+// How the file operations talk to the user: the insert-disk prompt, the folder browser, the
+// retry question of a failed deletion, messages, and the progress window. The GUI implements it
+// with TfmInsertDisk, the folder browser and TfmProgress; the command-line tool and the tests
+// implement it with fixed answers.
+//
+// Every text is a numbered text: `number` is its number, `arg` the one argument it is formatted
+// with and `text` the formatted result (LangFormat(number, arg)), which is what a dialog shows.
+//
+// GUI thread only (the file operations run there).
+#pragma once
+
+#include <string>
+
+// What the insert-disk prompt shows about the disk it asks for.
+struct TInsertDiskInfo {
+  std::string Name;          // the disk's name (header slot 0)
+  int DriveType = 0;         // header slot 12
+  std::string TypeText;      // the drive-type name (texts 10181..10186, empty for 0)
+  std::string LocationText;  // the location name, or "-" when the disk has no location
+};
+
+// Answers of the insert-disk prompt.
+enum : int {
+  kInsertCancel = -1,  // Cancel, Esc, closing the dialog
+  kInsertSkip = 0,     // pass over this disk
+  kInsertOk = 1,       // the medium was inserted: search again
+};
+
+enum class TRetryAnswer { Retry, Leave, Cancel };
+
+class TFileOpsUi {
+ public:
+  virtual ~TFileOpsUi() = default;
+
+  // The insert-disk prompt (TfmInsertDisk, caption 1201): shows `disk`, offers Skip only when
+  // `skipAllowed`, and returns kInsertOk, kInsertSkip or kInsertCancel.
+  virtual int AskInsertDisk(const TInsertDiskInfo& disk, bool skipAllowed) = 0;
+
+  // The folder browser titled `title`, starting at `initial`. Returns the chosen folder, or an
+  // empty text when the user made no choice.
+  virtual std::string ChooseFolder(const std::string& title, const std::string& initial) = 0;
+
+  // A message with an OK button.
+  virtual void ShowMessage(int number, const std::string& arg, const std::string& text) = 0;
+
+  // A question with Yes (retry), No (leave the file) and Cancel (end the operation).
+  virtual TRetryAnswer AskRetry(int number, const std::string& arg, const std::string& text) = 0;
+
+  // ---- the progress window (TfmProgress) ------------------------------------------------------
+  // Shown at the start of a copy, move or extraction (a delete runs without it): caption text,
+  // destination folder. While it is shown every other window is disabled.
+  virtual void ProgressOpen(const std::string& /*caption*/, const std::string& /*destination*/) {}
+  // The name of the disk in work (lbDisk).
+  virtual void ProgressDisk(const std::string& /*diskName*/) {}
+  // The bar position (0..100) and the progress text (lbCopied).
+  virtual void ProgressShow(int /*percent*/, const std::string& /*text*/) {}
+  // Called while a file is being copied: the window processes pending input here, which is the
+  // only point where its cancel button can act. Returns true when the user asked to cancel.
+  virtual bool ProgressPoll() { return false; }
+  // The operation has ended: the window may close; other windows are enabled again.
+  virtual void ProgressClose() {}
+};

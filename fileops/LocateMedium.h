@@ -1,0 +1,60 @@
+// SPDX-License-Identifier: MIT
+// Finding the medium of a disk: before a real file behind a catalog item is touched, the mounted
+// volume that holds the medium the item was scanned from is looked up by what the disk header
+// recorded (drive type slot 12, volume label slot 17, serial text slot 18), and the user is
+// asked to insert it while it is missing. Capacity, free space and contents are never compared:
+// another medium with the same type, label and serial is taken for the disk.
+//
+// GUI thread (the prompt is modal); the volume list is read afresh on every call.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "fileops/FileOpsUi.h"
+#include "platform/Volumes.h"
+#include "store/QDBase.h"
+
+// Lists the volumes that may hold a medium, in the order they are tried.
+using TVolumeLister = std::function<std::vector<TVolume>()>;
+
+// The mounted volumes of the running system sorted by mount point: every visible mount (the
+// last one at a mount point) except the system's virtual file systems (tmpfs and ramfs are
+// kept: they are RAM disks a user may have catalogued) and mounts whose folder is gone.
+std::vector<TVolume> MountedVolumes(const TSystemView& view = TSystemView());
+
+// The identity of a medium as a disk header records it.
+struct TMediumId {
+  int DriveType = 0;
+  std::string Label;
+  std::string Serial;
+  std::string SubFolder;  // the scanned folder, "\"-separated, relative to the volume root
+
+  bool operator==(const TMediumId&) const = default;
+};
+
+// The identity recorded in the header of `disk` (a node of kind ikDisk).
+TMediumId MediumIdOf(const TNodeRec* disk);
+
+// True iff the volume carries the medium: the same drive type, and the label and serial text
+// equal byte for byte (the label case-sensitively; both may be empty).
+bool VolumeMatches(const TVolume& volume, const TMediumId& id);
+
+// What the insert-disk prompt shows for `disk`: its name, drive type and its text, and the name
+// of its location in its catalog's list ("-" when it has none).
+TInsertDiskInfo InsertDiskInfoOf(const TNodeRec* disk);
+
+// Locates the medium of the disk of `item` (the nearest disk above it, or the item itself).
+// The volumes are tried in the lister's order; of the matching ones the first whose scanned
+// sub-folder exists wins (the same file system may be mounted at several points, and only some
+// show the folder), else the first matching one. While none matches the user is asked
+// (`ui.AskInsertDisk` with `skipAllowed`); OK searches again.
+// Returns kInsertOk with `root` = the mount point, the scanned sub-folder, and a trailing "/";
+// otherwise the user's answer (kInsertSkip, kInsertCancel). An item without a disk, or a disk
+// whose recorded sub-folder climbs out of its volume (".." components), is never found.
+int LocateMedium(const TNodeRec* item, const TVolumeLister& volumes, TFileOpsUi& ui,
+                 bool skipAllowed, std::string& root);
+
+// The root path for `id` on a matching volume: false when the recorded sub-folder is unsafe.
+bool MediumRootPath(const TVolume& volume, const TMediumId& id, std::string& root);
