@@ -65,7 +65,7 @@ inline void LoadEditTexts() {
           "English\r\n10001=Catalog \r\n10127=New group\r\n10128=Delete %s?\r\n"
           "10129=Remove?\r\n10130=Remove %s?\r\n12601=(none)\r\n12602=(leave)\r\n"
           "12701=Total / selected: %s\r\n12702=Delete?\r\n12703=Lacks.\r\n12704=Add?\r\n"
-          "2402=Left:\r\n2403=Right:\r\n2404=Copy\r\n2405=Move\r\n");
+          "10151=B\r\n2402=Left:\r\n2403=Right:\r\n2404=Copy\r\n2405=Move\r\n");
 }
 
 // The names of the tree rows under `parent`, joined by ",".
