@@ -28,33 +28,6 @@ std::vector<std::string> ListChoices(const TNodeRec* catalog, int listSlot) {
   return out;
 }
 
-// The index of the entry of list `listSlot` of `catalog` whose upper-cased name equals the
-// upper-cased `name`; when none, `name` is appended and `appended` set. Category indices must fit
-// 8 bits: a list already too long for another one gives 0 and appends nothing.
-int IndexOrAppendUpper(TQDBase& bd, TNodeRec* catalog, int listSlot, const std::string& name,
-                       bool& appended) {
-  std::string wanted = Utf8Upper(name);
-  TNodeRec* saved = bd.CurrentNode();
-  bd.GoToNode(catalog);
-  bd.EnterChild(0);
-  bd.EnterChild(listSlot);
-  TNodeRec* list = bd.CurrentNode();
-  int index = 0;
-  for (int i = 1; i < list->SlotCount && !index; ++i)
-    if (Utf8Upper(FieldStr(NodeChild(list, i), kEntryName)) == wanted) index = i;
-  if (!index) {
-    int slot = std::max(list->SlotCount, 1);
-    if (listSlot == kCatLocations || slot <= 255) {
-      bd.NewChild(slot);
-      bd.ChildSetStr(slot, kEntryName, name);
-      index = slot;
-      appended = true;
-    }
-  }
-  bd.GoToNode(saved);
-  return index;
-}
-
 // Writes description, category and (for groups and disks) location of `item`; true when any
 // differs. `location` < 0 leaves the location alone.
 bool WriteFields(TQDBase& bd, TNodeRec* item, const TPageEdit& e, bool withLocation) {
@@ -78,6 +51,30 @@ bool WriteFields(TQDBase& bd, TNodeRec* item, const TPageEdit& e, bool withLocat
 }
 
 }  // namespace
+
+int ListIndexOrAppendIgnoringCase(TQDBase& bd, TNodeRec* catalog, int listSlot, const std::string& name,
+                       bool& appended) {
+  std::string wanted = Utf8Upper(name);
+  TNodeRec* saved = bd.CurrentNode();
+  bd.GoToNode(catalog);
+  bd.EnterChild(0);
+  bd.EnterChild(listSlot);
+  TNodeRec* list = bd.CurrentNode();
+  int index = 0;
+  for (int i = 1; i < list->SlotCount && !index; ++i)
+    if (Utf8Upper(FieldStr(NodeChild(list, i), kEntryName)) == wanted) index = i;
+  if (!index) {
+    int slot = std::max(list->SlotCount, 1);
+    if (listSlot == kCatLocations || slot <= 255) {
+      bd.NewChild(slot);
+      bd.ChildSetStr(slot, kEntryName, name);
+      index = slot;
+      appended = true;
+    }
+  }
+  bd.GoToNode(saved);
+  return index;
+}
 
 TPropItems PrepareItems(const TQDBase& bd, int markList, const std::vector<int>* selectedRows,
                         int rowOffset) {
@@ -320,7 +317,7 @@ bool ApplySelection(TCatalogEditor& ed, const TPropItems& items, const TSelEdit&
     std::map<const TNodeRec*, int> out;
     for (TNodeRec* catalog : items.Catalogs) {
       bool appended = false;
-      out[catalog] = choice == 0 ? 0 : IndexOrAppendUpper(bd, catalog, listSlot, name, appended);
+      out[catalog] = choice == 0 ? 0 : ListIndexOrAppendIgnoringCase(bd, catalog, listSlot, name, appended);
       if (appended) note(catalog);
     }
     return out;

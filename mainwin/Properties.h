@@ -144,6 +144,13 @@ struct TSelEdit {
 // marked changed; the views are refreshed. True when anything changed.
 bool ApplySelection(TCatalogEditor& ed, const TPropItems& items, const TSelEdit& edit);
 
+// The index of the entry of the list in header slot `listSlot` (kCatCategories or kCatLocations)
+// of `catalog` whose name equals `name` in upper case; when there is none, `name` is appended as
+// spelled and `appended` set. A category list already too long for one more 8-bit index gives 0
+// and appends nothing. The store's cursor is kept.
+int ListIndexOrAppendIgnoringCase(TQDBase& bd, TNodeRec* catalog, int listSlot,
+                                  const std::string& name, bool& appended);
+
 // The OEM->ANSI button: the text of a memo read as OEM bytes and converted to UTF-8. Text that is
 // not valid UTF-8 holds the raw bytes; valid UTF-8 shows them decoded through the ANSI page, so
 // each character is first mapped back to its ANSI byte (characters without one stay as they are).
