@@ -43,8 +43,8 @@ void MapByName(const std::vector<bool>& used, const TNodeRec* source, const TNod
   int firstNew = list && list->SlotCount > 0 ? list->SlotCount : 1;
   for (int i = 1; i < 256; ++i) {
     if (!used[static_cast<size_t>(i)]) continue;
-    std::string_view name = listSlot == kCatCategories ? CategoryNameOf(source, i)
-                                                       : LocationNameOf(source, i);
+    std::string_view name =
+        listSlot == kCatCategories ? CategoryNameOf(source, i) : LocationNameOf(source, i);
     if (name.empty()) continue;  // beyond the source list: no name to carry over
     int found = 0;
     for (int k = 1; list && k < list->SlotCount && !found; ++k)
@@ -82,7 +82,8 @@ TRemapTables BuildRemapTables(const std::vector<TNodeRec*>& items, const TNodeRe
   return t;
 }
 
-void ResolveRemapTables(TQDBase& bd, TRemapTables& tables, TNodeRec* targetCatalog, bool add) {
+bool ResolveRemapTables(TQDBase& bd, TRemapTables& tables, TNodeRec* targetCatalog, bool add) {
+  bool appended = false;
   auto resolve = [&](std::array<int, 256>& table, const std::vector<std::string>& names,
                      int listSlot) {
     std::vector<int> position(names.size(), 0);
@@ -97,6 +98,7 @@ void ResolveRemapTables(TQDBase& bd, TRemapTables& tables, TNodeRec* targetCatal
         bd.NewChild(slot);
         bd.ChildSetStr(slot, kEntryName, names[i]);
         position[i] = slot;
+        appended = true;
       }
       bd.GoToNode(saved);
     }
@@ -115,6 +117,7 @@ void ResolveRemapTables(TQDBase& bd, TRemapTables& tables, TNodeRec* targetCatal
   resolve(tables.Location, tables.NewLocations, kCatLocations);
   tables.NewCategories.clear();
   tables.NewLocations.clear();
+  return appended;
 }
 
 void RemapSubtree(TQDBase& bd, const TRemapTables& tables) {
@@ -131,7 +134,8 @@ void RemapSubtree(TQDBase& bd, const TRemapTables& tables) {
     int kind = ItemKind(flags);
     if (IsContainer(n) && (kind == ikGroup || kind == ikDisk)) {
       int loc = FieldInt(field, kHdrLocation);
-      if (loc > 0) bd.SetInt(kHdrLocation, loc < 256 ? tables.Location[static_cast<size_t>(loc)] : 0);
+      if (loc > 0)
+        bd.SetInt(kHdrLocation, loc < 256 ? tables.Location[static_cast<size_t>(loc)] : 0);
     }
   }
   bd.GoToNode(saved);
@@ -169,6 +173,7 @@ TCatMan::TCopyResult TCatMan::CopyItems(const std::vector<TNodeRec*>& selected, 
   TNodeRec* targetCatalog = const_cast<TNodeRec*>(CatalogNodeOf(target));
   bool remap = CatalogNodeOf(source) != targetCatalog;
   TRemapTables tables;
+  bool listsChanged = false;
   if (remap) {
     tables = BuildRemapTables(items, targetCatalog);
     bool add = false;
@@ -176,7 +181,7 @@ TCatMan::TCopyResult TCatMan::CopyItems(const std::vector<TNodeRec*>& selected, 
       std::string text = LangText(12703) + " " + LangText(12704);
       add = ed_.Host().Confirm(12703, {}, text);
     }
-    ResolveRemapTables(bd, tables, targetCatalog, add);
+    listsChanged = ResolveRemapTables(bd, tables, targetCatalog, add);
   }
 
   std::vector<TNodeRec*> copied;  // sources whose copies exist
@@ -202,7 +207,7 @@ TCatMan::TCopyResult TCatMan::CopyItems(const std::vector<TNodeRec*>& selected, 
   }
   temp_.Clear();
   result.Copied = static_cast<int>(copied.size());
-  if (result.Copied) ed_.MarkModified(target, true);
+  if (result.Copied || listsChanged) ed_.MarkModified(target, true);
   if (move && !copied.empty()) {
     for (size_t i = copied.size(); i-- > 0;) ed_.DeleteItem(copied[i]);
     result.Deleted = result.Copied;

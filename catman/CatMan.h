@@ -35,8 +35,9 @@ struct TRemapTables {
 TRemapTables BuildRemapTables(const std::vector<TNodeRec*>& items, const TNodeRec* targetCatalog);
 // Settles the new entries: with `add` the missing names are appended to the target's lists and
 // map to their positions (a category beyond index 255 cannot be referenced and maps to 0);
-// without, they map to 0. Afterwards every table value is a plain index.
-void ResolveRemapTables(TQDBase& bd, TRemapTables& tables, TNodeRec* targetCatalog, bool add);
+// without, they map to 0. Afterwards every table value is a plain index. True when anything was
+// appended.
+bool ResolveRemapTables(TQDBase& bd, TRemapTables& tables, TNodeRec* targetCatalog, bool add);
 // Replaces the category bits of every ItemFlags in the subtree of the node under `bd`'s cursor
 // (the node itself included) and the location of every group and disk there through the tables.
 void RemapSubtree(TQDBase& bd, const TRemapTables& tables);

@@ -13,10 +13,10 @@
 
 struct TDestEntry {
   std::string Name;
-  int Kind = 0;           // ikCatalog, ikGroup or ikDisk
-  int Level = 0;          // 0 for a catalog, the depth below the catalog otherwise
+  int Kind = 0;              // ikCatalog, ikGroup or ikDisk
+  int Level = 0;             // 0 for a catalog, the depth below the catalog otherwise
   TNodeRec* Node = nullptr;  // the store node (the tree node the entry stands for)
-  int Image = 0;          // its tree image
+  int Image = 0;             // its tree image
 };
 
 // Every catalog of the store and every container inside of kind 2 (group) up to `maxKind`

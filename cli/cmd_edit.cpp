@@ -208,10 +208,10 @@ int RunSetCategory(const std::vector<std::string>& args) {
   if (item == r.catalog) return Fail("set-category", "catalogs carry no category");
   // An empty name removes the category; a name missing from the list is appended to it.
   bool appended = false;
-  int index = a.Positional[2].empty() ? 0
-                                      : ListIndexOrAppendIgnoringCase(r.s.bdMain, r.catalog,
-                                                                      kCatCategories,
-                                                                      a.Positional[2], appended);
+  int index = a.Positional[2].empty()
+                  ? 0
+                  : ListIndexOrAppendIgnoringCase(r.s.bdMain, r.catalog, kCatCategories,
+                                                  a.Positional[2], appended);
   if (!a.Positional[2].empty() && index == 0)
     return Fail("set-category", "the catalog's category list is full");
   bool changed = SetItemCategory(r.s.bdMain, item, index, a.Has("recursive") || a.Has("R"));
@@ -241,8 +241,7 @@ const CliCommand kMv{"mv", kMvUsage,
                      RunMv};
 const CliCommand kRm{"rm", kRmUsage, "Remove items from a catalog", RunRm};
 const CliCommand kRename{"rename", kRenameUsage, "Rename a catalog, group or disk", RunRename};
-const CliCommand kSetDesc{"set-desc", kSetDescUsage, "Set the description of an item",
-                          RunSetDesc};
+const CliCommand kSetDesc{"set-desc", kSetDescUsage, "Set the description of an item", RunSetDesc};
 const CliCommand kSetCategory{"set-category", kSetCategoryUsage,
                               "Set the category of an item (\"\" removes it)", RunSetCategory};
 const CliCommand kSort{"sort", kSortUsage, "Sort the groups and disks of a catalog or group",

@@ -143,12 +143,13 @@ TNodeRec* TCatalogEditor::InsertCopy(TQDBase& temp, TNodeRec* parent, int slot) 
   try {
     bd_.AppendFrom(temp);
   } catch (...) {
-    // A partial copy is no item: take it out again before the caller hears of the failure.
-    bd_.GoToNode(parent);
-    bd_.DeleteSlot(slot);
+    // A partial copy is no item: the announced row is completed, then taken out again before
+    // the caller hears of the failure.
     host_.TreeChanged(change);
     TTreeChange removed{TTreeChange::TKind::Remove, parent, slot - 1, 1, 0};
     host_.TreeChanging(removed);
+    bd_.GoToNode(parent);
+    bd_.DeleteSlot(slot);
     host_.TreeChanged(removed);
     throw;
   }

@@ -157,14 +157,14 @@ TEST_F(CatalogDropTest, RefusedDrops) {
   TNodeRec* f = AddItem(bd, d, "F", ikFolder);
   TNodeRec* foreign = AddItem(bd, other, "X", ikDisk);
   EXPECT_FALSE(ed.CanDrop(d, d));
-  EXPECT_FALSE(ed.CanDrop(g, sub));       // into itself
-  EXPECT_FALSE(ed.CanDrop(d, foreign));   // across catalogs
+  EXPECT_FALSE(ed.CanDrop(g, sub));      // into itself
+  EXPECT_FALSE(ed.CanDrop(d, foreign));  // across catalogs
   EXPECT_FALSE(ed.CanDrop(d, other));
-  EXPECT_FALSE(ed.CanDrop(f, g));         // folders are not dragged
-  EXPECT_FALSE(ed.CanDrop(d, f));         // nor targets
+  EXPECT_FALSE(ed.CanDrop(f, g));  // folders are not dragged
+  EXPECT_FALSE(ed.CanDrop(d, f));  // nor targets
   EXPECT_FALSE(ed.CanDrop(cat, sub));
   EXPECT_EQ(ed.Drop(g, sub), nullptr);
-  EXPECT_TRUE(ed.CanDrop(d, g));          // onto its own group: moves to its end
+  EXPECT_TRUE(ed.CanDrop(d, g));  // onto its own group: moves to its end
   EXPECT_TRUE(ed.CanDrop(sub, cat));
 }
 

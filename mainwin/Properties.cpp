@@ -52,8 +52,8 @@ bool WriteFields(TQDBase& bd, TNodeRec* item, const TPageEdit& e, bool withLocat
 
 }  // namespace
 
-int ListIndexOrAppendIgnoringCase(TQDBase& bd, TNodeRec* catalog, int listSlot, const std::string& name,
-                       bool& appended) {
+int ListIndexOrAppendIgnoringCase(TQDBase& bd, TNodeRec* catalog, int listSlot,
+                                  const std::string& name, bool& appended) {
   std::string wanted = Utf8Upper(name);
   TNodeRec* saved = bd.CurrentNode();
   bd.GoToNode(catalog);
@@ -84,7 +84,8 @@ TPropItems PrepareItems(const TQDBase& bd, int markList, const std::vector<int>*
     if (!item) return;
     out.Items.push_back(item);
     TNodeRec* catalog = const_cast<TNodeRec*>(CatalogNodeOf(item));
-    if (catalog && std::find(out.Catalogs.begin(), out.Catalogs.end(), catalog) == out.Catalogs.end())
+    if (catalog &&
+        std::find(out.Catalogs.begin(), out.Catalogs.end(), catalog) == out.Catalogs.end())
       out.Catalogs.push_back(catalog);
   };
   if (selectedRows) {
@@ -94,7 +95,8 @@ TPropItems PrepareItems(const TQDBase& bd, int markList, const std::vector<int>*
     for (int row : rows) {
       int entry = row - rowOffset;
       if (entry < 0 || entry >= static_cast<int>(list.size())) continue;
-      if (KindOf(list[static_cast<size_t>(entry)]) >= ikGroup) add(list[static_cast<size_t>(entry)]);
+      if (KindOf(list[static_cast<size_t>(entry)]) >= ikGroup)
+        add(list[static_cast<size_t>(entry)]);
     }
   } else {
     for (TNodeRec* item : list) add(item);
@@ -134,12 +136,18 @@ int ChoiceIndex(int index, const std::vector<std::string>& choices) {
 TNodeRec* PageItem(const TNodeRec* item, TPropPage page) {
   const TNodeRec* out = nullptr;
   switch (page) {
-    case TPropPage::Cat: out = CatalogNodeOf(item); break;
-    case TPropPage::Disk: out = DiskNodeOf(item); break;
+    case TPropPage::Cat:
+      out = CatalogNodeOf(item);
+      break;
+    case TPropPage::Disk:
+      out = DiskNodeOf(item);
+      break;
     case TPropPage::Group:
     case TPropPage::Folder:
     case TPropPage::File:
-    case TPropPage::Sel: out = item; break;
+    case TPropPage::Sel:
+      out = item;
+      break;
   }
   return const_cast<TNodeRec*>(out);
 }
@@ -317,7 +325,8 @@ bool ApplySelection(TCatalogEditor& ed, const TPropItems& items, const TSelEdit&
     std::map<const TNodeRec*, int> out;
     for (TNodeRec* catalog : items.Catalogs) {
       bool appended = false;
-      out[catalog] = choice == 0 ? 0 : ListIndexOrAppendIgnoringCase(bd, catalog, listSlot, name, appended);
+      out[catalog] =
+          choice == 0 ? 0 : ListIndexOrAppendIgnoringCase(bd, catalog, listSlot, name, appended);
       if (appended) note(catalog);
     }
     return out;

@@ -114,8 +114,8 @@ struct TPageEdit {
   bool Filled = false;
   std::string Name;  // catalogs, groups, disks
   std::string Description;
-  int Category = 0;  // box index = category index
-  int Location = 0;  // groups and disks
+  int Category = 0;     // box index = category index
+  int Location = 0;     // groups and disks
   bool CatAll = false;  // apply the category to everything inside
 };
 struct TPropEdits {

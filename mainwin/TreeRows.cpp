@@ -32,8 +32,10 @@ int TreeImageIndex(const TNodeRec* item, bool selected) {
   const TNodeRec* header = FieldNode(item);
   int32_t flags = FieldInt(header, kFieldFlags);
   switch (ItemKind(flags)) {
-    case ikCatalog: return 1;
-    case ikGroup: return 2;
+    case ikCatalog:
+      return 1;
+    case ikGroup:
+      return 2;
     case ikDisk: {
       if (!FieldStr(header, kDiskSubFolder).empty()) return 3;
       int type = FieldInt(header, kDiskDriveType);
@@ -43,7 +45,8 @@ int TreeImageIndex(const TNodeRec* item, bool selected) {
       if (flags & ifArchive) return selected ? 9 : 8;
       if (flags & ifInArchive) return selected ? 11 : 10;
       return selected ? 5 : 4;
-    default: return 0;
+    default:
+      return 0;
   }
 }
 
