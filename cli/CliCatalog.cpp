@@ -1,0 +1,235 @@
+// SPDX-License-Identifier: MIT
+#include "cli/CliCatalog.h"
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+
+#include "app/Helpers.h"
+#include "app/Language.h"
+#include "catalog/CatalogLayout.h"
+#include "platform/Collate.h"
+
+namespace fs = std::filesystem;
+
+void TCliCatalogUi::ShowMessage(int, const std::string&, const std::string& text) {
+  std::fprintf(stderr, "%s\n", text.c_str());
+  ++Messages;
+}
+TAnswer TCliCatalogUi::AskYesNoCancel(int, const std::string&, const std::string&) {
+  return TAnswer::Cancel;
+}
+bool TCliCatalogUi::AskYesNo(int, const std::string&, const std::string&) { return false; }
+bool TCliCatalogUi::ChooseSaveFileName(const std::string&, const std::string&, std::string&) {
+  return false;
+}
+
+void LoadCliLanguage() {
+  static bool loaded = false;
+  if (loaded) return;
+  loaded = true;
+  std::vector<fs::path> candidates;
+  std::error_code ec;
+  fs::path exe = fs::read_symlink("/proc/self/exe", ec);
+  if (!ec) {
+    candidates.push_back(exe.parent_path() / "Language");
+    candidates.push_back(exe.parent_path().parent_path() / "share" / "tolvane" / "Language");
+  }
+  candidates.push_back(fs::path(TOLVANE_SOURCE_DIR) / "Language");
+  for (const fs::path& dir : candidates) {
+    if (LangTable(TLangKind::English).LoadFromFile((dir / "English.lng").string()) &&
+        LangTable(TLangKind::English).Loaded())
+      return;
+  }
+  std::fprintf(stderr, "tolvane-cli: cannot load \"English.lng\"; texts show as \"-----\"\n");
+}
+
+TCliSession::TCliSession() : Files(bdMain, Ui, Recent, OpenAtExit) {
+  LoadCliLanguage();
+  InitCatalogStore(bdMain);
+}
+
+int TCliSession::Open(const std::string& file) {
+  int before = bdMain.RootNode()->SlotCount;
+  if (Files.OpenFiles({file}) != 1) return -1;
+  return before;  // appended at the end: root slot == old slot count
+}
+
+int TCliSession::OpenOrCreate(const std::string& file, const std::string& name) {
+  std::error_code ec;
+  if (fs::exists(file, ec)) return Open(file);
+  std::string n = name.empty() ? fs::path(file).stem().string() : name;
+  return Files.NewCatalog(n);
+}
+
+bool TCliSession::Save(int rootSlot, const std::string& file) {
+  bdMain.GoToDepth(0);
+  bdMain.EnterChild(rootSlot);
+  std::string current = bdMain.ChildGetStr(0, kCatFileName);
+  bdMain.GoToDepth(0);
+  if (current.empty()) {
+    if (file.empty()) return false;
+    // A new catalog: set its file name and save to it (Save As without a dialog).
+    bdMain.EnterChild(rootSlot);
+    bdMain.ChildSetStr(0, kCatFileName, FullFileName(file));
+    bdMain.ChildSetInt(0, kCatModified, 1);
+    bdMain.GoToDepth(0);
+  }
+  return Files.SaveAt(rootSlot, false) == TSaveResult::Saved;
+}
+
+TNodeRec* FindCatalogItem(TNodeRec* catalog, std::string_view path) {
+  TNodeRec* node = catalog;
+  while (!path.empty()) {
+    size_t sep = path.find('\\');
+    std::string_view part = path.substr(0, sep);
+    path = sep == std::string_view::npos ? std::string_view() : path.substr(sep + 1);
+    if (part.empty()) continue;
+    TNodeRec* next = nullptr;
+    for (int i = 1; i < node->SlotCount && !next; ++i) {
+      TNodeRec* child = NodeChild(node, i);
+      if (child && AnsiSameText(ItemName(child), part)) next = child;
+    }
+    if (!next) return nullptr;
+    node = next;
+  }
+  return node;
+}
+
+std::string CatalogItemPath(const TNodeRec* item) {
+  std::vector<std::string_view> parts;
+  for (const TNodeRec* n = item; n && n->Parent && n->Parent->Parent; n = n->Parent)
+    parts.push_back(ItemName(n));
+  std::string out;
+  for (auto it = parts.rbegin(); it != parts.rend(); ++it) {
+    if (!out.empty()) out += '\\';
+    out += *it;
+  }
+  return out;
+}
+
+std::string TsvEscape(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (size_t i = 0; i < text.size(); ++i) {
+    char c = text[i];
+    if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
+      out += "\\n";
+      ++i;
+    } else if (c == '\n') {
+      out += "\\n";
+    } else if (c == '\r') {
+      out += "\\r";
+    } else if (c == '\t') {
+      out += "\\t";
+    } else if (c == '\\') {
+      out += "\\\\";
+    } else {
+      out += c;
+    }
+  }
+  return out;
+}
+
+std::string TsvRow(const TNodeRec* item) {
+  TItemFields f = ReadItemFields(item);
+  const TNodeRec* catalog = CatalogNodeOf(item);
+  std::string category;
+  if (catalog && catalog != item) category = std::string(CategoryNameOf(catalog, ItemCategory(f.Flags)));
+  std::string row = CatalogItemPath(item);
+  row += '\t';
+  row += KindText(f.Flags);
+  row += '\t';
+  row += std::to_string(f.Size);
+  row += '\t';
+  row += AttributeLetters(f.Flags);
+  row += '\t';
+  row += FormatDateTime(f.Changed);
+  row += '\t';
+  row += TsvEscape(category);
+  row += '\t';
+  row += TsvEscape(f.Description);
+  return row;
+}
+
+bool TCliArgs::Has(std::string_view name) const {
+  for (const auto& [n, v] : Options)
+    if (n == name) return true;
+  return false;
+}
+
+std::string TCliArgs::Get(std::string_view name, std::string_view fallback) const {
+  for (auto it = Options.rbegin(); it != Options.rend(); ++it)
+    if (it->first == name) return it->second;
+  return std::string(fallback);
+}
+
+std::vector<std::string> TCliArgs::GetAll(std::string_view name) const {
+  std::vector<std::string> out;
+  for (const auto& [n, v] : Options)
+    if (n == name) out.push_back(v);
+  return out;
+}
+
+bool ParseCliArgs(const std::vector<std::string>& args, const std::vector<std::string>& flags,
+                  const std::vector<std::string>& withValue, TCliArgs& out, std::string& error) {
+  auto in = [](const std::vector<std::string>& v, const std::string& s) {
+    for (const auto& x : v)
+      if (x == s) return true;
+    return false;
+  };
+  bool onlyPositional = false;
+  for (size_t i = 0; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    const bool isShort = a.size() == 2 && a[0] == '-' && a[1] != '-';
+    const bool isLong = a.size() >= 2 && a[0] == '-' && a[1] == '-';
+    if (onlyPositional || (!isShort && !isLong)) {
+      out.Positional.push_back(a);
+      continue;
+    }
+    if (isShort) {  // -R, -o VALUE
+      std::string name(1, a[1]);
+      if (in(flags, name)) {
+        out.Options.emplace_back(name, "");
+      } else if (in(withValue, name)) {
+        if (i + 1 >= args.size()) {
+          error = "option -" + name + " needs a value";
+          return false;
+        }
+        out.Options.emplace_back(name, args[++i]);
+      } else {
+        error = "unknown option " + a;
+        return false;
+      }
+      continue;
+    }
+    if (a == "--") {
+      onlyPositional = true;
+      continue;
+    }
+    std::string name = a.substr(2), value;
+    size_t eq = name.find('=');
+    bool hasValue = eq != std::string::npos;
+    if (hasValue) {
+      value = name.substr(eq + 1);
+      name.resize(eq);
+    }
+    if (in(flags, name) && !hasValue) {
+      out.Options.emplace_back(name, "");
+    } else if (in(withValue, name)) {
+      if (!hasValue) {
+        if (i + 1 >= args.size()) {
+          error = "option --" + name + " needs a value";
+          return false;
+        }
+        value = args[++i];
+      }
+      out.Options.emplace_back(name, value);
+    } else {
+      error = "unknown option " + a;
+      return false;
+    }
+  }
+  return true;
+}

@@ -1,0 +1,79 @@
+// SPDX-License-Identifier: MIT
+// What the catalog commands of tolvane-cli share: a session holding bdMain with catalogs opened
+// through the catalog-file core (messages printed on stderr, questions answered "no"), catalog
+// paths ("Disk 1\Docs"), and the TSV row format that scripts and tests rely on:
+//
+//   path<TAB>kind<TAB>size<TAB>attributes<TAB>modified<TAB>category<TAB>description
+//
+// path: the names from the catalog's first level down, joined by "\"; kind: the kind text of
+// English.lng; size: the plain byte count; attributes: the letters "drhsa"; modified:
+// "dd.mm.yyyy, hh:mm"; description with CR LF written as "\n", other line ends, TAB and "\" escaped
+// as "\r", "\n", "\t" and "\\".
+#pragma once
+
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "catalog/CatalogFiles.h"
+#include "store/QDBase.h"
+
+// Answers every question of the catalog core on a terminal without asking: messages go to
+// stderr, Yes/No questions get No, Yes/No/Cancel questions Cancel, save dialogs are refused.
+class TCliCatalogUi : public TCatalogUi {
+ public:
+  void ShowMessage(int number, const std::string& arg, const std::string& text) override;
+  TAnswer AskYesNoCancel(int number, const std::string& arg, const std::string& text) override;
+  bool AskYesNo(int number, const std::string& arg, const std::string& text) override;
+  bool ChooseSaveFileName(const std::string& proposed, const std::string& folder,
+                          std::string& chosen) override;
+  int Messages = 0;
+};
+
+// bdMain, the language tables and the catalog-file core of one command run.
+class TCliSession {
+ public:
+  TCliSession();
+  TQDBase bdMain;
+  TCliCatalogUi Ui;
+  std::vector<std::string> Recent, OpenAtExit;
+  TCatalogFiles Files;
+
+  // Opens `file` as the next catalog; its root slot, or -1 after printing the reason.
+  int Open(const std::string& file);
+  // Opens `file`, or creates a new catalog named `name` (default: the file name without its
+  // extension) that will be saved as `file` when it does not exist. Root slot, or -1.
+  int OpenOrCreate(const std::string& file, const std::string& name);
+  // Saves the catalog at `rootSlot` to its file (Save As to `file` for a new one). True on success.
+  bool Save(int rootSlot, const std::string& file = {});
+};
+
+// Loads the English table shipped in Language/ (beside the executable's source tree or installed
+// data); called once by TCliSession.
+void LoadCliLanguage();
+
+// The item at `path` ("Disk 1\Docs\a.txt", names compared case-insensitively, "" for the catalog
+// itself) below the catalog node `catalog`; nullptr when a component is missing.
+TNodeRec* FindCatalogItem(TNodeRec* catalog, std::string_view path);
+
+// The path of `item` from its catalog's first level down, joined by "\".
+std::string CatalogItemPath(const TNodeRec* item);
+
+// One TSV row of `item` (no line end).
+std::string TsvRow(const TNodeRec* item);
+// Escapes a text for a TSV field.
+std::string TsvEscape(std::string_view text);
+
+// Splits a command's arguments into positionals and "--name[=value]" options; `withValue` names
+// the options that take the next argument as their value.
+struct TCliArgs {
+  std::vector<std::string> Positional;
+  std::vector<std::pair<std::string, std::string>> Options;
+  bool Has(std::string_view name) const;
+  std::string Get(std::string_view name, std::string_view fallback = {}) const;
+  std::vector<std::string> GetAll(std::string_view name) const;
+};
+// False (with `error` set) for an unknown option or a missing value.
+bool ParseCliArgs(const std::vector<std::string>& args, const std::vector<std::string>& flags,
+                  const std::vector<std::string>& withValue, TCliArgs& out, std::string& error);

@@ -1,0 +1,156 @@
+// SPDX-License-Identifier: MIT
+// tolvane-cli new / ls / info: creating and reading catalogs.
+#include <unistd.h>
+
+#include <cstdio>
+
+#include "app/Helpers.h"
+#include "catalog/CatalogLayout.h"
+#include "cli/CliCatalog.h"
+#include "cli/Command.h"
+
+namespace {
+
+int Usage(const char* usage) {
+  std::fprintf(stderr, "Usage: tolvane-cli %s\n", usage);
+  return 2;
+}
+
+const char* kNewUsage = "new FILE [--name NAME]";
+const char* kLsUsage = "ls FILE [PATH] [-R] [--tsv]";
+const char* kInfoUsage = "info FILE";
+
+int RunNew(const std::vector<std::string>& args) {
+  TCliArgs a;
+  std::string err;
+  if (!ParseCliArgs(args, {}, {"name"}, a, err) || a.Positional.size() != 1) {
+    if (!err.empty()) std::fprintf(stderr, "tolvane-cli new: %s\n", err.c_str());
+    return Usage(kNewUsage);
+  }
+  const std::string& file = a.Positional[0];
+  TCliSession s;
+  if (access(file.c_str(), F_OK) == 0) {
+    std::fprintf(stderr, "tolvane-cli new: %s exists already\n", file.c_str());
+    return 1;
+  }
+  int slot = s.OpenOrCreate(file, a.Get("name"));
+  if (slot < 0 || !s.Save(slot, file)) return 1;
+  return 0;
+}
+
+void PrintPlain(const TNodeRec* item, int depth) {
+  TItemFields f = ReadItemFields(item);
+  std::string kind = KindText(f.Flags);
+  std::printf("%*s%-40s %-8s %15s %-5s %s\n", depth * 2, "", f.Name.c_str(), kind.c_str(),
+              FormatSizeBytes(f.Size).c_str(), AttributeLetters(f.Flags).c_str(),
+              FormatDateTime(f.Changed).c_str());
+}
+
+void List(const TNodeRec* container, bool recursive, bool tsv, int depth) {
+  // Iterative over the levels so that deep catalogs are safe.
+  struct Frame {
+    const TNodeRec* node;
+    int next;
+    int depth;
+  };
+  std::vector<Frame> stack{{container, 1, depth}};
+  while (!stack.empty()) {
+    Frame& f = stack.back();
+    if (f.next >= f.node->SlotCount) {
+      stack.pop_back();
+      continue;
+    }
+    const TNodeRec* item = NodeChild(f.node, f.next++);
+    if (!item) continue;
+    if (tsv)
+      std::printf("%s\n", TsvRow(item).c_str());
+    else
+      PrintPlain(item, f.depth);
+    if (recursive && IsContainer(item)) stack.push_back({item, 1, f.depth + 1});
+  }
+}
+
+int RunLs(const std::vector<std::string>& args) {
+  TCliArgs a;
+  std::string err;
+  if (!ParseCliArgs(args, {"R", "recursive", "tsv"}, {}, a, err) || a.Positional.empty() ||
+      a.Positional.size() > 2) {
+    if (!err.empty()) std::fprintf(stderr, "tolvane-cli ls: %s\n", err.c_str());
+    return Usage(kLsUsage);
+  }
+  TCliSession s;
+  int slot = s.Open(a.Positional[0]);
+  if (slot < 0) return 1;
+  TNodeRec* catalog = NodeChild(s.bdMain.RootNode(), slot);
+  std::string path = a.Positional.size() > 1 ? a.Positional[1] : "";
+  TNodeRec* node = FindCatalogItem(catalog, path);
+  if (!node) {
+    std::fprintf(stderr, "tolvane-cli ls: no item \"%s\" in the catalog\n", path.c_str());
+    return 1;
+  }
+  bool tsv = a.Has("tsv");
+  if (!IsContainer(node)) {
+    if (tsv)
+      std::printf("%s\n", TsvRow(node).c_str());
+    else
+      PrintPlain(node, 0);
+    return 0;
+  }
+  List(node, a.Has("R") || a.Has("recursive"), tsv, 0);
+  return 0;
+}
+
+int RunInfo(const std::vector<std::string>& args) {
+  if (args.size() != 1) return Usage(kInfoUsage);
+  TCliSession s;
+  int slot = s.Open(args[0]);
+  if (slot < 0) return 1;
+  TNodeRec* catalog = NodeChild(s.bdMain.RootNode(), slot);
+  TItemFields cf = ReadItemFields(catalog);
+  TItemCounts all = CountItems(catalog);
+  std::printf("Catalog: %s\n", cf.Name.c_str());
+  std::printf("Created: %s\n", FormatDateTime(cf.Created).c_str());
+  std::printf("Changed: %s\n", FormatDateTime(cf.Changed).c_str());
+  std::printf("Size: %s bytes (%s)\n", FormatSizeBytes(cf.Size).c_str(),
+              FormatSizeUnits(cf.Size).c_str());
+  std::printf("Disks: %lld, folders: %lld, files: %lld\n", static_cast<long long>(all.Disks),
+              static_cast<long long>(all.Folders), static_cast<long long>(all.Files));
+  // Every disk, through nested groups, with its path in the catalog.
+  std::vector<const TNodeRec*> stack{catalog};
+  std::vector<const TNodeRec*> disks;
+  while (!stack.empty()) {
+    const TNodeRec* n = stack.back();
+    stack.pop_back();
+    for (int i = n->SlotCount - 1; i >= 1; --i) {
+      const TNodeRec* item = NodeChild(n, i);
+      if (!item || !IsContainer(item)) continue;
+      int kind = ItemKind(ItemFlagsOf(item));
+      if (kind == ikDisk)
+        disks.push_back(item);
+      else if (kind == ikGroup)
+        stack.push_back(item);
+    }
+  }
+  for (const TNodeRec* d : disks) {
+    const TNodeRec* h = FieldNode(d);
+    TItemCounts c = CountItems(d);
+    std::printf("  %s: %s, %lld folders, %lld files, label \"%s\", serial %s, %s\n",
+                CatalogItemPath(d).c_str(), FormatSizeUnits(ItemSizeOf(d)).c_str(),
+                static_cast<long long>(c.Folders), static_cast<long long>(c.Files),
+                std::string(FieldStr(h, kDiskLabel)).c_str(),
+                std::string(FieldStr(h, kDiskSerial)).c_str(),
+                DriveTypeText(FieldInt(h, kDiskDriveType)).c_str());
+  }
+  return 0;
+}
+
+const CliCommand kNew{"new", kNewUsage, "Create an empty catalog file", RunNew};
+const CliCommand kLs{"ls", kLsUsage,
+                     "List the items of a catalog, a disk or a folder (PATH like \"Disk 1\\Docs\")",
+                     RunLs};
+const CliCommand kInfo{"info", kInfoUsage, "Print a catalog's name, disks and counts", RunInfo};
+CliRegistration regNew(kNew);
+CliRegistration regLs(kLs);
+CliRegistration regInfo(kInfo);
+
+}  // namespace
