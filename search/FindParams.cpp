@@ -4,6 +4,18 @@
 #include <cmath>
 #include <limits>
 
+namespace {
+// "*" + text + "*" (built by appending: GCC 12 warns falsely on operator+ here in release builds).
+std::string Wrapped(std::string_view text) {
+  std::string w;
+  w.reserve(text.size() + 2);
+  w += '*';
+  w.append(text);
+  w += '*';
+  return w;
+}
+}  // namespace
+
 std::vector<std::string> CompileMasks(std::string_view text) {
   std::vector<std::string> masks;
   auto add = [&](std::string m) {
@@ -11,7 +23,7 @@ std::vector<std::string> CompileMasks(std::string_view text) {
   };
   if (text.find(' ') == std::string_view::npos) {
     if (text.find_first_of("*?") == std::string_view::npos)
-      add("*" + std::string(text) + "*");
+      add(Wrapped(text));
     else
       add(std::string(text));
     return masks;
@@ -21,7 +33,7 @@ std::vector<std::string> CompileMasks(std::string_view text) {
     add(std::string(text.substr(0, sp)));
     text.remove_prefix(sp + 1);
   }
-  if (!text.empty()) add("*" + std::string(text) + "*");
+  if (!text.empty()) add(Wrapped(text));
   return masks;
 }
 

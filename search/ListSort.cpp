@@ -11,6 +11,7 @@
 #include "catalog/CatalogLayout.h"
 #include "platform/Collate.h"
 #include "search/ItemTexts.h"
+#include "search/NodeRead.h"
 #include "search/SortKeys.h"
 
 namespace {
@@ -177,14 +178,17 @@ int CompareFileLayout(const TNodeRec* a, const TNodeRec* b, int column, bool des
 
 namespace {
 
-// One row's precomputed keys. Fields compare in order: group, k0, k1 (then the text keys when
-// k1 is a text prefix and equal), then the name when the column ties by names.
+// One row's precomputed keys. Fields compare in order: group, k0, the key words (a number in
+// sort order, or the text key's first 24 bytes), then the text keys themselves unless both ended
+// within those bytes, then the name (words first) when the column ties by names.
 struct TSortRow {
   int32_t group;
-  uint32_t row;  // index into the nodes and the text keys
-  uint64_t k0;   // path depth
-  uint64_t k1;   // number in sort order, or the text key's prefix
-  uint64_t n1;   // the name key's prefix
+  uint32_t row;     // index into the nodes
+  uint32_t keyRow;  // index into the text keys
+  bool keyWhole, nameWhole;
+  uint64_t k0;  // path depth
+  uint64_t k[3];
+  uint64_t n[2];
 };
 
 }  // namespace
@@ -205,50 +209,62 @@ void SortMarkListBy(TQDBase& bd, int list, TListLayout layout, int column, bool 
   TSpec spec = SpecOf(layout, column);
   const bool textKey = spec.kind == TKeyKind::Text || spec.kind == TKeyKind::Path;
 
+  // Keys are read in the nodes' memory order, which is close to the order they were made in, so
+  // the reads stream through memory instead of jumping.
+  std::vector<uint32_t> byAddress(n);
+  for (size_t i = 0; i < n; ++i) byAddress[i] = static_cast<uint32_t>(i);
+  std::sort(byAddress.begin(), byAddress.end(),
+            [&](uint32_t a, uint32_t b) { return nodes[a] < nodes[b]; });
+
   TTextKeys keys, names;
   std::vector<TSortRow> rows(n);
-  if (textKey) keys.Reserve(n, n * 16);
-  if (spec.tieByName) names.Reserve(n, n * 16);
-  for (size_t i = 0; i < n; ++i) {
+  if (textKey) keys.Reserve(n, n * 24);
+  if (spec.tieByName) names.Reserve(n, n * 24);
+  for (size_t j = 0; j < n; ++j) {
+    const uint32_t i = byAddress[j];
     const TNodeRec* item = nodes[i];
-    TSortRow& r = rows[i];
-    r = {GroupOf(layout, item), static_cast<uint32_t>(i), 0, 0, 0};
+    const TNodeRec* f = noderead::Fields(item);
+    TSortRow& r = rows[j];
+    r = {GroupOf(layout, item), i, static_cast<uint32_t>(j), false, false, 0, {0, 0, 0}, {0, 0}};
     switch (spec.kind) {
       case TKeyKind::None: break;
       case TKeyKind::Int:
-        r.k1 = static_cast<uint64_t>(IntKey(layout, column, item)) ^ (1ull << 63);
+        r.k[0] = static_cast<uint64_t>(IntKey(layout, column, item)) ^ (1ull << 63);
         break;
-      case TKeyKind::Float: r.k1 = FloatOrder(FieldFloat(FieldNode(item), kFieldChanged)); break;
+      case TKeyKind::Float: r.k[0] = FloatOrder(noderead::Float(f, kFieldChanged)); break;
       case TKeyKind::Path:
         r.k0 = static_cast<uint64_t>(ItemPathDepth(item));
         keys.Add(ItemPath(item));
         break;
       case TKeyKind::Text:
         if (column == 0)
-          keys.Add(ItemName(item));
+          keys.Add(noderead::Str(f, kFieldName));
         else
           keys.Add(TextKey(layout, column, item));
         break;
     }
-    if (spec.tieByName) names.Add(ItemName(item));
+    if (spec.tieByName) names.Add(noderead::Str(f, kFieldName));
   }
   const bool keyPrefix = textKey && keys.HasPrefixes();
   const bool namePrefix = spec.tieByName && names.HasPrefixes();
-  for (size_t i = 0; i < n; ++i) {
-    if (keyPrefix) rows[i].k1 = keys.Prefix(i);
-    if (namePrefix) rows[i].n1 = names.Prefix(i);
+  for (size_t j = 0; j < n; ++j) {
+    TSortRow& r = rows[j];
+    if (keyPrefix) keys.Prefix(j, r.k, 3, r.keyWhole);
+    if (namePrefix) names.Prefix(j, r.n, 2, r.nameWhole);
   }
-
   auto compare = [&](const TSortRow& a, const TSortRow& b) -> int {
     if (a.group != b.group) return a.group < b.group ? -1 : 1;
     if (a.k0 != b.k0) return a.k0 < b.k0 ? -1 : 1;
-    if (a.k1 != b.k1) return a.k1 < b.k1 ? -1 : 1;
-    if (textKey) {
-      if (int c = keys.Compare(a.row, b.row)) return c;
+    for (int w = 0; w < 3; ++w)
+      if (a.k[w] != b.k[w]) return a.k[w] < b.k[w] ? -1 : 1;
+    if (textKey && !(a.keyWhole && b.keyWhole)) {
+      if (int c = keys.Compare(a.keyRow, b.keyRow)) return c;
     }
     if (spec.tieByName) {
-      if (a.n1 != b.n1) return a.n1 < b.n1 ? -1 : 1;
-      return names.Compare(a.row, b.row);
+      for (int w = 0; w < 2; ++w)
+        if (a.n[w] != b.n[w]) return a.n[w] < b.n[w] ? -1 : 1;
+      if (a.nameWhole && b.nameWhole) return 0;
+      return names.Compare(a.keyRow, b.keyRow);
     }
     return 0;
   };

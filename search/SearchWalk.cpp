@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "catalog/CatalogLayout.h"
+#include "search/NodeRead.h"
 
 int CategoryFilterFor(const TNodeRec* catalog, std::string_view name) {
   if (name.empty()) return 0;
@@ -64,16 +65,20 @@ TSearchWalk::TSearchWalk(TQDBase& bdMain, const TFindParams& params)
 bool TSearchWalk::LimitReached() const { return bd_.MarkCount(mlFound) >= p_.ResultLimit; }
 
 bool TSearchWalk::Matches(const TNodeRec* item) const {
-  const TNodeRec* f = FieldNode(item);
-  int32_t flags = FieldInt(f, kFieldFlags);
+  return MatchesFields(noderead::Fields(item));
+}
+
+bool TSearchWalk::MatchesFields(const TNodeRec* f) const {
+  using namespace noderead;
+  int32_t flags = Int(f, kFieldFlags);
   // The cheap numeric tests first; the outcome is the same in any order.
   if (CategoryFilter != 0 && ItemCategory(flags) != CategoryFilter) return false;
   if (p_.DateOn) {
-    double d = FieldFloat(f, kFieldChanged);
+    double d = Float(f, kFieldChanged);
     if (!(p_.DateFrom <= d && d <= p_.DateTo)) return false;
   }
   if (p_.SizeOn) {
-    int64_t s = FieldInt64(f, kFieldSize);
+    int64_t s = Int64(f, kFieldSize);
     if (p_.SizeOp == soEqual && s != p_.SizeLimit) return false;
     if (p_.SizeOp == soGreater && !(s > p_.SizeLimit)) return false;
     if (p_.SizeOp == soLess && !(s < p_.SizeLimit)) return false;
@@ -83,8 +88,8 @@ bool TSearchWalk::Matches(const TNodeRec* item) const {
     int a = ItemKind(flags) >= ikFolder ? ItemAttributes(flags) : kAttrDirectory;
     if ((a & attrMask_) != attrWant_) return false;
   }
-  if (p_.InNames && masks_.MatchesAnyMask(FieldStr(f, kFieldName))) return true;
-  return p_.InDescriptions && masks_.MatchesAnyMask(FieldStr(f, kFieldDescription));
+  if (p_.InNames && masks_.MatchesAnyMask(Str(f, kFieldName))) return true;
+  return p_.InDescriptions && masks_.MatchesAnyMask(Str(f, kFieldDescription));
 }
 
 void TSearchWalk::TestItem(TNodeRec* item) {
@@ -93,7 +98,15 @@ void TSearchWalk::TestItem(TNodeRec* item) {
   bd_.AddMark(mlFound);
 }
 
+void TSearchWalk::TestFields(TNodeRec* item, const TNodeRec* fields) {
+  if (!MatchesFields(fields) || LimitReached()) return;
+  bd_.GoToNode(item);
+  bd_.AddMark(mlFound);
+}
+
 void TSearchWalk::Progress() {
+  // The clock is read every 64 items: reading it costs more than testing an item.
+  if ((Visited & 63) != 0) return;
   uint32_t now = Tick();
   if (now - LastTick > 20u) {  // unsigned: a wrapped tick still counts as later
     LastTick = now;
@@ -114,14 +127,15 @@ void TSearchWalk::SearchContainer(TNodeRec* c) {
       stack.pop_back();
       continue;
     }
-    TNodeRec* item = NodeChild(fr.node, fr.next++);
+    TNodeRec* item = noderead::Child(fr.node, fr.next++);
     if (!item) continue;
-    TestItem(item);
+    const TNodeRec* header = noderead::Child(item, 0);
+    TestFields(item, header ? header : item);
     ++Visited;
     Progress();
     if (LimitReached()) return;  // nothing more can be added: end the walk
-    if (IsContainer(item) &&
-        (p_.InArchives || (ItemFlagsOf(item) & (ifArchive | ifInArchive)) == 0))
+    if (header && (p_.InArchives ||
+                   (noderead::Int(header, kFieldFlags) & (ifArchive | ifInArchive)) == 0))
       stack.push_back({item, 1});
   }
 }

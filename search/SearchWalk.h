@@ -60,6 +60,8 @@ class TSearchWalk {
   uint32_t LastTick = 0;
 
  private:
+  bool MatchesFields(const TNodeRec* fields) const;
+  void TestFields(TNodeRec* item, const TNodeRec* fields);
   bool LimitReached() const;
   void Progress();
 

@@ -109,10 +109,13 @@ int TTextKeys::Compare(size_t a, size_t b) const {
   return d < 0 ? -1 : d > 0;
 }
 
-uint64_t TTextKeys::Prefix(size_t row) const {
+void TTextKeys::Prefix(size_t row, uint64_t* words, int count, bool& whole) const {
   std::string_view k = fast_[row] ? KeyOf(row) : std::string_view();
-  uint64_t v = 0;
-  for (size_t i = 0; i < 8; ++i)
-    v = (v << 8) | (i < k.size() ? static_cast<unsigned char>(k[i]) : 0u);
-  return v;
+  whole = fast_[row] && k.size() <= size_t(count) * 8;
+  for (int w = 0; w < count; ++w) {
+    uint64_t v = 0;
+    for (size_t i = size_t(w) * 8; i < size_t(w) * 8 + 8; ++i)
+      v = (v << 8) | (i < k.size() ? static_cast<unsigned char>(k[i]) : 0u);
+    words[w] = v;
+  }
 }

@@ -21,11 +21,12 @@ class TTextKeys {
   size_t Size() const { return start_.size(); }
   // Negative, zero or positive as the text of row a sorts before, equal to, or after row b's.
   int Compare(size_t a, size_t b) const;
-  // The first 8 key bytes of a row as a big-endian number (shorter keys padded with zero bytes),
-  // when every row has a rank key: then a smaller prefix means an earlier text, and equal
-  // prefixes need Compare. False when some row needs AnsiCompareText.
+  // True when every row has a rank key; then Prefix gives the first 8 * `words` key bytes of a row
+  // as big-endian numbers (a shorter key padded with zero bytes, which no rank uses): comparing
+  // the numbers in order compares the keys as far as they reach, and equal numbers mean equal keys
+  // when `whole` is set for both rows (the key ended within the prefix). Otherwise Compare decides.
   bool HasPrefixes() const { return allFast_; }
-  uint64_t Prefix(size_t row) const;
+  void Prefix(size_t row, uint64_t* words, int count, bool& whole) const;
 
  private:
   std::string_view KeyOf(size_t row) const {
