@@ -5,6 +5,7 @@
 #include <bit>
 #include <climits>
 #include <cmath>
+#include <functional>
 #include <string>
 
 #include "app/Helpers.h"
@@ -66,11 +67,12 @@ TSpec SpecOf(TListLayout layout, int column) {
 
 // Groups in ascending order: the lower group sorts first.
 int GroupOf(TListLayout layout, const TNodeRec* item) {
+  const TNodeRec* header = noderead::Child(item, 0);
   switch (layout) {
     case TListLayout::Results: return -ResultRank(item);
-    case TListLayout::Disk: return IsContainer(item) ? 0 : 1;
+    case TListLayout::Disk: return header ? 0 : 1;
     case TListLayout::File:
-      return IsContainer(item) && (ItemFlagsOf(item) & ifArchive) == 0 ? 0 : 1;
+      return header && (noderead::Int(header, kFieldFlags) & ifArchive) == 0 ? 0 : 1;
   }
   return 0;
 }
@@ -134,8 +136,9 @@ int Sign(int v) { return v < 0 ? -1 : v > 0; }
 }  // namespace
 
 int ResultRank(const TNodeRec* item) {
-  int32_t flags = ItemFlagsOf(item);
-  int rank = IsContainer(item) ? 2 : 0;
+  const TNodeRec* header = noderead::Child(item, 0);
+  int32_t flags = noderead::Int(header ? header : item, kFieldFlags);
+  int rank = header ? 2 : 0;
   if (flags & ifArchive) rank -= 2;
   if (flags & ifInArchive) rank -= 1;
   return std::max(rank, 0);
@@ -179,16 +182,15 @@ int CompareFileLayout(const TNodeRec* a, const TNodeRec* b, int column, bool des
 namespace {
 
 // One row's precomputed keys. Fields compare in order: group, k0, the key words (a number in
-// sort order, or the text key's first 24 bytes), then the text keys themselves unless both ended
-// within those bytes, then the name (words first) when the column ties by names.
+// sort order, or the text key's first 16 bytes), then the text keys themselves unless both ended
+// within those bytes, then the name (first 8 bytes, then whole) when the column ties by names.
 struct TSortRow {
   int32_t group;
-  uint32_t row;     // index into the nodes
-  uint32_t keyRow;  // index into the text keys
+  uint32_t row;  // index into the nodes (in memory order) and the text keys
+  uint32_t k0;   // path depth
   bool keyWhole, nameWhole;
-  uint64_t k0;  // path depth
-  uint64_t k[3];
-  uint64_t n[2];
+  uint64_t k[2];
+  uint64_t n;
 };
 
 }  // namespace
@@ -196,36 +198,33 @@ struct TSortRow {
 void SortMarkListBy(TQDBase& bd, int list, TListLayout layout, int column, bool descending,
                     TListRows* view) {
   const std::vector<TNodeRec*>& marks = bd.MarkList(list);
-  std::vector<TNodeRec*> nodes;
-  std::vector<uint32_t> oldRow;  // list index of each kept node
-  nodes.reserve(marks.size());
-  for (size_t i = 0; i < marks.size(); ++i)
-    if (marks[i]) {
-      nodes.push_back(marks[i]);
-      oldRow.push_back(static_cast<uint32_t>(i));
-    }
-  const size_t n = nodes.size();
   const size_t oldSize = marks.size();
+  // The live entries with their list index, in the nodes' memory order: that is close to the
+  // order they were made in, so reading their keys streams through memory instead of jumping.
+  std::vector<std::pair<TNodeRec*, uint32_t>> nodes;
+  nodes.reserve(oldSize);
+  for (size_t i = 0; i < oldSize; ++i)
+    if (marks[i]) nodes.emplace_back(marks[i], static_cast<uint32_t>(i));
+  std::sort(nodes.begin(), nodes.end(), [](const auto& a, const auto& b) {
+    return std::less<const TNodeRec*>()(a.first, b.first);
+  });
+  const size_t n = nodes.size();
   TSpec spec = SpecOf(layout, column);
   const bool textKey = spec.kind == TKeyKind::Text || spec.kind == TKeyKind::Path;
 
-  // Keys are read in the nodes' memory order, which is close to the order they were made in, so
-  // the reads stream through memory instead of jumping.
-  std::vector<uint32_t> byAddress(n);
-  for (size_t i = 0; i < n; ++i) byAddress[i] = static_cast<uint32_t>(i);
-  std::sort(byAddress.begin(), byAddress.end(),
-            [&](uint32_t a, uint32_t b) { return nodes[a] < nodes[b]; });
-
-  TTextKeys keys, names;
+  TTextKeys keys([&](size_t row) {
+    const TNodeRec* item = nodes[row].first;
+    return spec.kind == TKeyKind::Path ? ItemPath(item) : TextKey(layout, column, item);
+  });
+  TTextKeys names([&](size_t row) { return std::string(ItemName(nodes[row].first)); });
   std::vector<TSortRow> rows(n);
-  if (textKey) keys.Reserve(n, n * 24);
-  if (spec.tieByName) names.Reserve(n, n * 24);
-  for (size_t j = 0; j < n; ++j) {
-    const uint32_t i = byAddress[j];
-    const TNodeRec* item = nodes[i];
+  if (textKey) keys.Reserve(n, n * 20);
+  if (spec.tieByName) names.Reserve(n, n * 20);
+  for (size_t i = 0; i < n; ++i) {
+    const TNodeRec* item = nodes[i].first;
     const TNodeRec* f = noderead::Fields(item);
-    TSortRow& r = rows[j];
-    r = {GroupOf(layout, item), i, static_cast<uint32_t>(j), false, false, 0, {0, 0, 0}, {0, 0}};
+    TSortRow& r = rows[i];
+    r = {GroupOf(layout, item), static_cast<uint32_t>(i), 0, false, false, {0, 0}, 0};
     switch (spec.kind) {
       case TKeyKind::None: break;
       case TKeyKind::Int:
@@ -233,7 +232,7 @@ void SortMarkListBy(TQDBase& bd, int list, TListLayout layout, int column, bool 
         break;
       case TKeyKind::Float: r.k[0] = FloatOrder(noderead::Float(f, kFieldChanged)); break;
       case TKeyKind::Path:
-        r.k0 = static_cast<uint64_t>(ItemPathDepth(item));
+        r.k0 = static_cast<uint32_t>(ItemPathDepth(item));
         keys.Add(ItemPath(item));
         break;
       case TKeyKind::Text:
@@ -247,24 +246,24 @@ void SortMarkListBy(TQDBase& bd, int list, TListLayout layout, int column, bool 
   }
   const bool keyPrefix = textKey && keys.HasPrefixes();
   const bool namePrefix = spec.tieByName && names.HasPrefixes();
-  for (size_t j = 0; j < n; ++j) {
-    TSortRow& r = rows[j];
-    if (keyPrefix) keys.Prefix(j, r.k, 3, r.keyWhole);
-    if (namePrefix) names.Prefix(j, r.n, 2, r.nameWhole);
+  for (size_t i = 0; i < n; ++i) {
+    TSortRow& r = rows[i];
+    if (keyPrefix) keys.Prefix(i, r.k, 2, r.keyWhole);
+    if (namePrefix) names.Prefix(i, &r.n, 1, r.nameWhole);
   }
+
   auto compare = [&](const TSortRow& a, const TSortRow& b) -> int {
     if (a.group != b.group) return a.group < b.group ? -1 : 1;
     if (a.k0 != b.k0) return a.k0 < b.k0 ? -1 : 1;
-    for (int w = 0; w < 3; ++w)
-      if (a.k[w] != b.k[w]) return a.k[w] < b.k[w] ? -1 : 1;
+    if (a.k[0] != b.k[0]) return a.k[0] < b.k[0] ? -1 : 1;
+    if (a.k[1] != b.k[1]) return a.k[1] < b.k[1] ? -1 : 1;
     if (textKey && !(a.keyWhole && b.keyWhole)) {
-      if (int c = keys.Compare(a.keyRow, b.keyRow)) return c;
+      if (int c = keys.Compare(a.row, b.row)) return c;
     }
     if (spec.tieByName) {
-      for (int w = 0; w < 2; ++w)
-        if (a.n[w] != b.n[w]) return a.n[w] < b.n[w] ? -1 : 1;
+      if (a.n != b.n) return a.n < b.n ? -1 : 1;
       if (a.nameWhole && b.nameWhole) return 0;
-      return names.Compare(a.keyRow, b.keyRow);
+      return names.Compare(a.row, b.row);
     }
     return 0;
   };
@@ -290,7 +289,7 @@ void SortMarkListBy(TQDBase& bd, int list, TListLayout layout, int column, bool 
   bd.DeferMarkPack = false;
   bd.ClearMarkList(list);
   for (const TSortRow& r : rows) {
-    bd.GoToNode(nodes[r.row]);
+    bd.GoToNode(nodes[r.row].first);
     bd.AddMark(list);
   }
   bd.DeferMarkPack = defer;
@@ -299,7 +298,7 @@ void SortMarkListBy(TQDBase& bd, int list, TListLayout layout, int column, bool 
   if (view) {
     int count = std::min<int>(view->RowCount(), static_cast<int>(oldSize));
     for (int i = 0; i < count; ++i) {
-      uint8_t now = size_t(i) < n ? state[oldRow[rows[size_t(i)].row]] : 0;
+      uint8_t now = size_t(i) < n ? state[nodes[rows[size_t(i)].row].second] : 0;
       if (now != state[size_t(i)]) view->SetRowState(i, (now & 2) != 0, (now & 1) != 0);
     }
   }

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "search/SearchMask.h"
 
+#include <cstdint>
 #include <cstring>
 
 #include "platform/TextCase.h"
@@ -21,14 +22,30 @@ bool PlainAscii(std::string_view s) {
   return true;
 }
 
-// Upper-cases an ASCII text without "*" into `out`; false when the text has another byte.
-bool UpperPlain(std::string_view text, std::string& out) {
-  out.resize(text.size());
-  char* o = out.data();
-  for (size_t i = 0; i < text.size(); ++i) {
-    unsigned char c = static_cast<unsigned char>(text[i]);
+constexpr uint64_t kOnes = 0x0101010101010101ull;
+constexpr uint64_t kHigh = 0x8080808080808080ull;
+
+// Upper-cases an ASCII text without "*" into `out` (room for text.size() bytes); false when the
+// text has another byte. Eight bytes at a time: for bytes below 0x80 the additions below cannot
+// carry into the next byte.
+bool UpperPlain(std::string_view text, char* out) {
+  const char* p = text.data();
+  size_t n = text.size(), i = 0;
+  for (; i + 8 <= n; i += 8) {
+    uint64_t x;
+    std::memcpy(&x, p + i, 8);
+    uint64_t star = x ^ (kOnes * '*');
+    if ((x & kHigh) || ((star - kOnes) & ~star & kHigh)) return false;
+    uint64_t geA = x + kOnes * (0x80 - 'a');      // high bit set where the byte >= 'a'
+    uint64_t gtZ = x + kOnes * (0x80 - 'z' - 1);  // high bit set where the byte > 'z'
+    uint64_t lower = geA & ~gtZ & kHigh;
+    x ^= lower >> 2;  // 0x80 >> 2 == 0x20, the case bit
+    std::memcpy(out + i, &x, 8);
+  }
+  for (; i < n; ++i) {
+    unsigned char c = static_cast<unsigned char>(p[i]);
     if ((c & 0x80) || c == '*') return false;
-    o[i] = static_cast<char>(AsciiUpper(c));
+    out[i] = static_cast<char>(AsciiUpper(c));
   }
   return true;
 }
@@ -63,9 +80,15 @@ bool TSearchMask::Match(std::string_view text) const {
     default: break;
   }
   if (text.empty()) return wild_.Match(text);
-  thread_local std::string up;
-  if (!UpperPlain(text, up)) return wild_.Match(text);
-  std::string_view s(up), g(literal_);
+  char small[256];
+  thread_local std::string large;
+  char* buf = small;
+  if (text.size() > sizeof small) {
+    large.resize(text.size());
+    buf = large.data();
+  }
+  if (!UpperPlain(text, buf)) return wild_.Match(text);
+  std::string_view s(buf, text.size()), g(literal_);
   switch (form_) {
     case TForm::Contains: return s.find(g) != std::string_view::npos;
     case TForm::Suffix: return s.size() >= g.size() && s.substr(s.size() - g.size()) == g;

@@ -27,9 +27,9 @@ int64_t CountItems(const TNodeRec* container, bool countContainers) {
     const TNodeRec* c = stack.back();
     stack.pop_back();
     for (int k = 1; k < c->SlotCount; ++k) {
-      const TNodeRec* item = NodeChild(c, k);
+      const TNodeRec* item = noderead::Child(c, k);
       if (!item) continue;
-      if (IsContainer(item)) {
+      if (noderead::Type(item, 0) == stNode) {
         if (countContainers) ++n;
         stack.push_back(item);
       } else {

@@ -70,7 +70,6 @@ bool AsciiRankKeysUsable() { return Ranks().usable; }
 void TTextKeys::Reserve(size_t rows, size_t bytes) {
   start_.reserve(rows);
   length_.reserve(rows);
-  textLength_.reserve(rows);
   fast_.reserve(rows);
   bytes_.reserve(bytes);
 }
@@ -91,26 +90,27 @@ void TTextKeys::Add(std::string_view text) {
   }
   if (!fast) {
     bytes_.resize(at);
+    bytes_.append(text);
     allFast_ = false;
   }
   start_.push_back(at);
   length_.push_back(static_cast<uint32_t>(bytes_.size() - at));
-  bytes_.append(text);
-  textLength_.push_back(static_cast<uint32_t>(text.size()));
   fast_.push_back(fast);
 }
 
 int TTextKeys::Compare(size_t a, size_t b) const {
   if (fast_[a] && fast_[b]) {
-    int d = KeyOf(a).compare(KeyOf(b));
+    int d = BytesOf(a).compare(BytesOf(b));
     return d < 0 ? -1 : d > 0;
   }
-  int d = AnsiCompareText(TextOf(a), TextOf(b));
+  std::string ta = fast_[a] ? textOf_(a) : std::string(BytesOf(a));
+  std::string tb = fast_[b] ? textOf_(b) : std::string(BytesOf(b));
+  int d = AnsiCompareText(ta, tb);
   return d < 0 ? -1 : d > 0;
 }
 
 void TTextKeys::Prefix(size_t row, uint64_t* words, int count, bool& whole) const {
-  std::string_view k = fast_[row] ? KeyOf(row) : std::string_view();
+  std::string_view k = fast_[row] ? BytesOf(row) : std::string_view();
   whole = fast_[row] && k.size() <= size_t(count) * 8;
   for (int w = 0; w < count; ++w) {
     uint64_t v = 0;

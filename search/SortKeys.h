@@ -8,38 +8,40 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
 
-// The keys of a column of texts, row by row.
+// The keys of a column of texts, row by row. A rank key is all a row keeps; a row whose text is
+// not ASCII keeps the text itself. Comparing such a row with a ranked one needs the ranked row's
+// text back, which `textOf` (given at construction) returns.
 class TTextKeys {
  public:
+  explicit TTextKeys(std::function<std::string(size_t row)> textOf) : textOf_(std::move(textOf)) {}
   void Reserve(size_t rows, size_t bytes);
   // Appends the key of the next row's text.
   void Add(std::string_view text);
   size_t Size() const { return start_.size(); }
   // Negative, zero or positive as the text of row a sorts before, equal to, or after row b's.
   int Compare(size_t a, size_t b) const;
-  // True when every row has a rank key; then Prefix gives the first 8 * `words` key bytes of a row
-  // as big-endian numbers (a shorter key padded with zero bytes, which no rank uses): comparing
-  // the numbers in order compares the keys as far as they reach, and equal numbers mean equal keys
-  // when `whole` is set for both rows (the key ended within the prefix). Otherwise Compare decides.
+  // True when every row has a rank key; then Prefix gives the first 8 * `count` key bytes of a
+  // row as big-endian numbers (a shorter key padded with zero bytes, which no rank uses):
+  // comparing the numbers in order compares the keys as far as they reach, and equal numbers
+  // mean equal keys when `whole` is set for both rows (the key ended within the prefix).
+  // Otherwise Compare decides.
   bool HasPrefixes() const { return allFast_; }
   void Prefix(size_t row, uint64_t* words, int count, bool& whole) const;
 
  private:
-  std::string_view KeyOf(size_t row) const {
+  std::string_view BytesOf(size_t row) const {
     return std::string_view(bytes_).substr(start_[row], length_[row]);
   }
-  std::string_view TextOf(size_t row) const {
-    return std::string_view(bytes_).substr(start_[row] + length_[row], textLength_[row]);
-  }
-  std::string bytes_;  // per row: the rank key (empty when not fast), then the original text
+  std::function<std::string(size_t row)> textOf_;
+  std::string bytes_;  // per row: the rank key, or the text when it has none
   std::vector<size_t> start_;
-  std::vector<uint32_t> length_;      // of the rank key
-  std::vector<uint32_t> textLength_;  // of the original text
-  std::vector<bool> fast_;            // the row has a rank key
+  std::vector<uint32_t> length_;
+  std::vector<bool> fast_;  // the row has a rank key
   bool allFast_ = true;
 };
 
