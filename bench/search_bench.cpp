@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <random>
 #include <string>
@@ -32,10 +33,10 @@ const char* kNamesFile = "/tmp/tolvane_search_bench_names.txt";
 const char* kDescFile = "/tmp/tolvane_search_bench_desc.txt";
 
 std::string RandomName(std::mt19937& rng) {
-  static const char* words[] = {"report",  "holiday", "IMG",    "track",   "setup",  "readme",
-                                "invoice", "draft",   "Backup", "photo",   "song",   "letter",
-                                "data",    "final",   "thread", "Already", "bread",  "Summer",
-                                "notes",   "budget",  "scan",   "Project", "mix",    "demo"};
+  static const char* words[] = {"report",  "holiday", "IMG",    "track",   "setup", "readme",
+                                "invoice", "draft",   "Backup", "photo",   "song",  "letter",
+                                "data",    "final",   "thread", "Already", "bread", "Summer",
+                                "notes",   "budget",  "scan",   "Project", "mix",   "demo"};
   static const char* exts[] = {".txt", ".jpg", ".mp3", ".doc", ".zip", ".exe", ".pdf",
                                ".htm", ".JPG", ".MP3", ".cpp", ".h",   ".png", ".dll"};
   std::string s = words[rng() % std::size(words)];
@@ -47,8 +48,9 @@ std::string RandomName(std::mt19937& rng) {
 }
 
 std::string RandomDescription(std::mt19937& rng) {
-  static const char* words[] = {"Concert", "recorded", "live", "at", "the", "holiday", "camp",
-                                "Scanned", "invoice", "from", "March", "version", "final"};
+  static const char* words[] = {"Concert", "recorded", "live",    "at",      "the",
+                                "holiday", "camp",     "Scanned", "invoice", "from",
+                                "March",   "version",  "final"};
   if (rng() % 5 != 0) return {};
   std::string s;
   int n = 3 + static_cast<int>(rng() % 6);
@@ -63,7 +65,31 @@ struct TBenchCatalog {
   TQDBase bd;
   std::vector<TNodeRec*> files;
 
+  // Built through the cursor, then saved and loaded as an image, as a catalog is opened from its
+  // file (the loaded tree lies in memory in walk order).
   TBenchCatalog() {
+    Build();
+    std::string image;
+    bd.GoToNode(bd.RootNode());
+    bd.SaveToString(image);
+    if (!bd.LoadFromString(image)) std::abort();
+    InitCatalogStore(bd);
+    files.clear();
+    std::vector<TNodeRec*> stack{bd.RootNode()};
+    while (!stack.empty()) {
+      TNodeRec* n = stack.back();
+      stack.pop_back();
+      for (int k = n->SlotCount - 1; k >= 1; --k)
+        if (TNodeRec* c = NodeChild(n, k)) {
+          if (IsContainer(c))
+            stack.push_back(c);
+          else
+            files.push_back(c);
+        }
+    }
+  }
+
+  void Build() {
     InitCatalogStore(bd);
     std::mt19937 rng(11);
     std::ofstream names(kNamesFile), descs(kDescFile);
@@ -143,14 +169,20 @@ long GrepCount(const char* pattern, const char* file) {
   return out.empty() ? -1 : std::stol(out);
 }
 
-int Search(const char* maskText, bool names, bool descriptions) {
+// With `progress`, the walk reports progress as the search window's does, which also makes it
+// count the scope's items first.
+int Search(const char* maskText, bool names, bool descriptions, bool progress = false) {
   TFindControls c;
   c.MaskText = maskText;
   c.InNames = names;
   c.InDescriptions = descriptions;
   TFindParams p = CompileCriteria(c);
   TSearchWalk walk(Catalog().bd, p);
-  return walk.Run(nullptr, {});
+  int64_t reports = 0;
+  if (progress) walk.OnProgress = [&](int64_t, int64_t, int) { ++reports; };
+  int found = walk.Run(nullptr, {});
+  benchmark::DoNotOptimize(reports);
+  return found;
 }
 
 struct TCase {
@@ -181,6 +213,14 @@ void BM_Search(benchmark::State& state) {
   state.SetLabel(tc.mask);
 }
 BENCHMARK(BM_Search)->DenseRange(0, 2)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_SearchWithProgress(benchmark::State& state) {
+  const TCase& tc = kCases[state.range(0)];
+  Catalog();
+  for (auto _ : state) benchmark::DoNotOptimize(Search(tc.mask, tc.names, !tc.names, true));
+  state.SetLabel(tc.mask);
+}
+BENCHMARK(BM_SearchWithProgress)->DenseRange(0, 1)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void BM_Grep(benchmark::State& state) {
   const TCase& tc = kCases[state.range(0)];

@@ -52,8 +52,7 @@ int EmitFindResults(TCliSession& s, const TCliArgs& a) {
   const bool catalogColumn = a.Has("catalog-column");
   for (const TNodeRec* item : s.bdMain.MarkList(mlFound)) {
     if (!item) continue;
-    if (catalogColumn)
-      std::printf("%s\t", TsvEscape(ItemName(CatalogNodeOf(item))).c_str());
+    if (catalogColumn) std::printf("%s\t", TsvEscape(ItemName(CatalogNodeOf(item))).c_str());
     std::printf("%s\n", TsvRow(item).c_str());
   }
   return std::fflush(stdout) == 0 ? 0 : 1;
@@ -62,10 +61,10 @@ int EmitFindResults(TCliSession& s, const TCliArgs& a) {
 int RunFind(const std::vector<std::string>& args) {
   TCliArgs a;
   std::string err;
-  if (!ParseCliArgs(args, {"no-archives", "desc", "catalog-column"},
-                    {"in", "category", "date-from", "date-to", "size", "attr", "limit", "scope",
-                     "sort"},
-                    a, err)) {
+  if (!ParseCliArgs(
+          args, {"no-archives", "desc", "catalog-column"},
+          {"in", "category", "date-from", "date-to", "size", "attr", "limit", "scope", "sort"}, a,
+          err)) {
     std::fprintf(stderr, "tolvane-cli find: %s\n", err.c_str());
     return Usage();
   }
@@ -107,7 +106,8 @@ int RunFind(const std::vector<std::string>& args) {
     p.ResultLimit = static_cast<int32_t>(n);
   }
   int column = ResultColumnByName(a.Get("sort", "name"));
-  if (column < 0) return Fail("--sort takes name, ext, size, date, disk, type, path, desc or category");
+  if (column < 0)
+    return Fail("--sort takes name, ext, size, date, disk, type, path, desc or category");
   if (a.Has("scope") && files.size() != 1) return Fail("--scope needs exactly one catalog");
 
   TCliSession s;
@@ -132,8 +132,8 @@ int RunFind(const std::vector<std::string>& args) {
   return EmitFindResults(s, a);
 }
 
-const CliCommand kFind{"find", kFindUsage, "Search catalogs by masks, size, date, attributes, category",
-                       RunFind};
+const CliCommand kFind{"find", kFindUsage,
+                       "Search catalogs by masks, size, date, attributes, category", RunFind};
 CliRegistration regFind(kFind);
 
 }  // namespace

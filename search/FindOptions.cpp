@@ -44,16 +44,24 @@ bool ParseDayDate(std::string_view text, double& date) {
 bool ParseSizeCriterion(std::string_view text, int32_t& op, int64_t& limit) {
   if (text.empty()) return false;
   switch (text[0]) {
-    case '=': op = soEqual; break;
-    case '>': op = soGreater; break;
-    case '<': op = soLess; break;
-    default: return false;
+    case '=':
+      op = soEqual;
+      break;
+    case '>':
+      op = soGreater;
+      break;
+    case '<':
+      op = soLess;
+      break;
+    default:
+      return false;
   }
   text.remove_prefix(1);
   size_t digits = 0;
   while (digits < text.size() && text[digits] >= '0' && text[digits] <= '9') ++digits;
   std::string unit;
-  for (char c : text.substr(digits)) unit += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  for (char c : text.substr(digits))
+    unit += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
   int64_t n;
   if (!ParseUint(text.substr(0, digits), n)) return false;
   int64_t factor;
@@ -92,9 +100,9 @@ bool ParseAttrCriterion(std::string_view text, TFindParams& params) {
 
 int ResultColumnByName(std::string_view name) {
   static constexpr std::pair<std::string_view, int> kNames[] = {
-      {"name", rcName},     {"ext", rcExtension},  {"size", rcSize},
-      {"date", rcDate},     {"disk", rcDiskName},  {"type", rcDiskType},
-      {"path", rcPath},     {"desc", rcDescription}, {"category", rcCategory}};
+      {"name", rcName}, {"ext", rcExtension},    {"size", rcSize},
+      {"date", rcDate}, {"disk", rcDiskName},    {"type", rcDiskType},
+      {"path", rcPath}, {"desc", rcDescription}, {"category", rcCategory}};
   for (const auto& [n, c] : kNames)
     if (n == name) return c;
   return -1;

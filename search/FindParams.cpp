@@ -50,9 +50,12 @@ double DateOnly(double dateTime) { return std::trunc(dateTime); }
 
 int32_t AttrRequirement(TCheck state, int32_t bit) {
   switch (state) {
-    case TCheck::Grayed: return -1;
-    case TCheck::Unchecked: return 0;
-    case TCheck::Checked: return bit;
+    case TCheck::Grayed:
+      return -1;
+    case TCheck::Unchecked:
+      return 0;
+    case TCheck::Checked:
+      return bit;
   }
   return -1;
 }

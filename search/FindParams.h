@@ -31,8 +31,7 @@ struct TFindParams {
   int64_t SizeLimit = 0;
   bool AttrOn = false;
   // Requirement per attribute bit: -1 none, 0 bit clear, the bit value itself bit set.
-  int32_t AttrReadOnly = -1, AttrHidden = -1, AttrSystem = -1, AttrDirectory = -1,
-          AttrArchive = -1;
+  int32_t AttrReadOnly = -1, AttrHidden = -1, AttrSystem = -1, AttrDirectory = -1, AttrArchive = -1;
   int32_t ResultLimit = kNoResultLimit;
 };
 

@@ -135,8 +135,10 @@ int ContainerImageIndex(const TNodeRec* item) {
   const TNodeRec* h = FieldNode(item);
   int32_t flags = FieldInt(h, kFieldFlags);
   switch (ItemKind(flags)) {
-    case ikCatalog: return 1;
-    case ikGroup: return 2;
+    case ikCatalog:
+      return 1;
+    case ikGroup:
+      return 2;
     case ikDisk: {
       if (!FieldStr(h, kDiskSubFolder).empty()) return 3;
       int type = FieldInt(h, kDiskDriveType);
@@ -146,7 +148,8 @@ int ContainerImageIndex(const TNodeRec* item) {
       if (flags & ifArchive) return 8;
       if (flags & ifInArchive) return 10;
       return 4;
-    default: return 0;
+    default:
+      return 0;
   }
 }
 

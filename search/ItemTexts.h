@@ -87,20 +87,20 @@ int ContainerImageIndex(const TNodeRec* item);
 
 // The texts of one list row; the fields are the slots 1..15 of a row of the row cache.
 struct TItemRowTexts {
-  std::string Name;          // 1 display name
-  std::string Extension;     // 2 extension (files and archives)
-  std::string Attributes;    // 3 attribute letters "drhsa"
-  std::string Size;          // 4 size text
-  std::string Date;          // 5 last-write date "dd.mm.yyyy, hh:mm"
-  int Icon = 0;              // 6 icon code
-  std::string Description;   // 7 first line of the description
-  std::string DiskType;      // 8 drive-type text of the item's disk
-  std::string DiskName;      // 9 the item's disk
-  std::string Capacity;      // 10 groups and disks: capacity (short size)
-  std::string Free;          // 11 groups and disks: free space (short size)
-  std::string Path;          // 12 ItemPath
-  std::string Label;         // 13 groups and disks: volume label (header slot 17)
-  std::string Category;      // 14 category name
-  std::string Location;      // 15 groups and disks: location name
+  std::string Name;         // 1 display name
+  std::string Extension;    // 2 extension (files and archives)
+  std::string Attributes;   // 3 attribute letters "drhsa"
+  std::string Size;         // 4 size text
+  std::string Date;         // 5 last-write date "dd.mm.yyyy, hh:mm"
+  int Icon = 0;             // 6 icon code
+  std::string Description;  // 7 first line of the description
+  std::string DiskType;     // 8 drive-type text of the item's disk
+  std::string DiskName;     // 9 the item's disk
+  std::string Capacity;     // 10 groups and disks: capacity (short size)
+  std::string Free;         // 11 groups and disks: free space (short size)
+  std::string Path;         // 12 ItemPath
+  std::string Label;        // 13 groups and disks: volume label (header slot 17)
+  std::string Category;     // 14 category name
+  std::string Location;     // 15 groups and disks: location name
 };
 TItemRowTexts ItemRowTexts(const TNodeRec* item, const TRowTextOptions& options);

@@ -29,37 +29,50 @@ TSpec SpecOf(TListLayout layout, int column) {
   switch (layout) {
     case TListLayout::Results:
       switch (column) {
-        case rcSize: return {TKeyKind::Int, true};
-        case rcDate: return {TKeyKind::Float, true};
-        case rcPath: return {TKeyKind::Path, true};
+        case rcSize:
+          return {TKeyKind::Int, true};
+        case rcDate:
+          return {TKeyKind::Float, true};
+        case rcPath:
+          return {TKeyKind::Path, true};
         case rcExtension:
         case rcDiskName:
         case rcDiskType:
         case rcDescription:
-        case rcCategory: return {TKeyKind::Text, true};
-        default: return {};
+        case rcCategory:
+          return {TKeyKind::Text, true};
+        default:
+          return {};
       }
     case TListLayout::Disk:
       switch (column) {
         case dcSize:
-        case dcFree: return {TKeyKind::Int, true};
-        case dcDate: return {TKeyKind::Float, true};
+        case dcFree:
+          return {TKeyKind::Int, true};
+        case dcDate:
+          return {TKeyKind::Float, true};
         case dcDriveType:
         case dcLabel:
         case dcDescription:
         case dcCategory:
-        case dcLocation: return {TKeyKind::Text, true};
-        default: return {};
+        case dcLocation:
+          return {TKeyKind::Text, true};
+        default:
+          return {};
       }
     case TListLayout::File:
       switch (column) {
-        case fcSize: return {TKeyKind::Int, true};
-        case fcDate: return {TKeyKind::Float, true};
+        case fcSize:
+          return {TKeyKind::Int, true};
+        case fcDate:
+          return {TKeyKind::Float, true};
         case fcExtension:
         case fcAttributes:
         case fcDescription:
-        case fcCategory: return {TKeyKind::Text, true};
-        default: return {};
+        case fcCategory:
+          return {TKeyKind::Text, true};
+        default:
+          return {};
       }
   }
   return {};
@@ -69,8 +82,10 @@ TSpec SpecOf(TListLayout layout, int column) {
 int GroupOf(TListLayout layout, const TNodeRec* item) {
   const TNodeRec* header = noderead::Child(item, 0);
   switch (layout) {
-    case TListLayout::Results: return -ResultRank(item);
-    case TListLayout::Disk: return header ? 0 : 1;
+    case TListLayout::Results:
+      return -ResultRank(item);
+    case TListLayout::Disk:
+      return header ? 0 : 1;
     case TListLayout::File:
       return header && (noderead::Int(header, kFieldFlags) & ifArchive) == 0 ? 0 : 1;
   }
@@ -98,29 +113,44 @@ std::string TextKey(TListLayout layout, int column, const TNodeRec* item) {
   switch (layout) {
     case TListLayout::Results:
       switch (column) {
-        case rcExtension: return std::string(NameExtension(ItemName(item)));
-        case rcDiskName: return std::string(ItemDiskName(item));
-        case rcDiskType: return DiskTypeText(ItemDiskType(item));
-        case rcPath: return ItemPath(item);
-        case rcDescription: return FirstLineText(FieldStr(f, kFieldDescription));
-        case rcCategory: return std::string(ItemCategoryName(item));
+        case rcExtension:
+          return std::string(NameExtension(ItemName(item)));
+        case rcDiskName:
+          return std::string(ItemDiskName(item));
+        case rcDiskType:
+          return DiskTypeText(ItemDiskType(item));
+        case rcPath:
+          return ItemPath(item);
+        case rcDescription:
+          return FirstLineText(FieldStr(f, kFieldDescription));
+        case rcCategory:
+          return std::string(ItemCategoryName(item));
       }
       break;
     case TListLayout::Disk:
       switch (column) {
-        case dcDriveType: return DiskTypeText(ItemDiskType(item));
-        case dcLabel: return std::string(FieldStr(f, kDiskLabel));
-        case dcDescription: return FirstLineText(FieldStr(f, kFieldDescription));
-        case dcCategory: return std::string(ItemCategoryName(item));
-        case dcLocation: return std::string(ItemLocationName(item));
+        case dcDriveType:
+          return DiskTypeText(ItemDiskType(item));
+        case dcLabel:
+          return std::string(FieldStr(f, kDiskLabel));
+        case dcDescription:
+          return FirstLineText(FieldStr(f, kFieldDescription));
+        case dcCategory:
+          return std::string(ItemCategoryName(item));
+        case dcLocation:
+          return std::string(ItemLocationName(item));
       }
       break;
     case TListLayout::File:
       switch (column) {
-        case fcExtension: return std::string(ItemExtension(item));
-        case fcAttributes: return AttributeLetters(FieldInt(f, kFieldFlags));
-        case fcDescription: return FirstLineText(FieldStr(f, kFieldDescription));
-        case fcCategory: return std::string(ItemCategoryName(item));
+        case fcExtension:
+          return std::string(ItemExtension(item));
+        case fcAttributes:
+          return AttributeLetters(FieldInt(f, kFieldFlags));
+        case fcDescription:
+          return FirstLineText(FieldStr(f, kFieldDescription));
+        case fcCategory:
+          return std::string(ItemCategoryName(item));
       }
       break;
   }
@@ -150,8 +180,11 @@ int CompareListRows(TListLayout layout, const TNodeRec* a, const TNodeRec* b, in
   TSpec spec = SpecOf(layout, column);
   if (c == 0) {
     switch (spec.kind) {
-      case TKeyKind::None: break;
-      case TKeyKind::Int: c = Cmp(IntKey(layout, column, a), IntKey(layout, column, b)); break;
+      case TKeyKind::None:
+        break;
+      case TKeyKind::Int:
+        c = Cmp(IntKey(layout, column, a), IntKey(layout, column, b));
+        break;
       case TKeyKind::Float:
         c = Cmp(FloatOrder(FieldFloat(FieldNode(a), kFieldChanged)),
                 FloatOrder(FieldFloat(FieldNode(b), kFieldChanged)));
@@ -226,11 +259,14 @@ void SortMarkListBy(TQDBase& bd, int list, TListLayout layout, int column, bool 
     TSortRow& r = rows[i];
     r = {GroupOf(layout, item), static_cast<uint32_t>(i), 0, false, false, {0, 0}, 0};
     switch (spec.kind) {
-      case TKeyKind::None: break;
+      case TKeyKind::None:
+        break;
       case TKeyKind::Int:
         r.k[0] = static_cast<uint64_t>(IntKey(layout, column, item)) ^ (1ull << 63);
         break;
-      case TKeyKind::Float: r.k[0] = FloatOrder(noderead::Float(f, kFieldChanged)); break;
+      case TKeyKind::Float:
+        r.k[0] = FloatOrder(noderead::Float(f, kFieldChanged));
+        break;
       case TKeyKind::Path:
         r.k0 = static_cast<uint32_t>(ItemPathDepth(item));
         keys.Add(ItemPath(item));
@@ -280,7 +316,8 @@ void SortMarkListBy(TQDBase& bd, int list, TListLayout layout, int column, bool 
     int count = std::min<int>(view->RowCount(), static_cast<int>(oldSize));
     state.assign(oldSize, 0);
     for (int r = 0; r < count; ++r)
-      state[size_t(r)] = uint8_t((view->IsRowSelected(r) ? 1 : 0) | (view->IsRowFocused(r) ? 2 : 0));
+      state[size_t(r)] =
+          uint8_t((view->IsRowSelected(r) ? 1 : 0) | (view->IsRowFocused(r) ? 2 : 0));
   }
 
   // Rewrite the list in the new order.

@@ -16,7 +16,7 @@ namespace noderead {
 
 inline uint8_t Type(const TNodeRec* n, int slot) {
   return static_cast<unsigned>(slot) < static_cast<unsigned>(n->SlotCount) ? n->Types()[slot]
-                                                                            : uint8_t(stEmpty);
+                                                                           : uint8_t(stEmpty);
 }
 inline TNodeRec* Child(const TNodeRec* n, int slot) {
   return Type(n, slot) == stNode ? n->Values[slot].Node : nullptr;

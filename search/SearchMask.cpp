@@ -75,9 +75,12 @@ TSearchMask::TSearchMask(std::string_view mask) : wild_(mask) {
 
 bool TSearchMask::Match(std::string_view text) const {
   switch (form_) {
-    case TForm::General: return wild_.Match(text);
-    case TForm::All: return true;
-    default: break;
+    case TForm::General:
+      return wild_.Match(text);
+    case TForm::All:
+      return true;
+    default:
+      break;
   }
   if (text.empty()) return wild_.Match(text);
   char small[256];
@@ -90,15 +93,18 @@ bool TSearchMask::Match(std::string_view text) const {
   if (!UpperPlain(text, buf)) return wild_.Match(text);
   std::string_view s(buf, text.size()), g(literal_);
   switch (form_) {
-    case TForm::Contains: return s.find(g) != std::string_view::npos;
-    case TForm::Suffix: return s.size() >= g.size() && s.substr(s.size() - g.size()) == g;
+    case TForm::Contains:
+      return s.find(g) != std::string_view::npos;
+    case TForm::Suffix:
+      return s.size() >= g.size() && s.substr(s.size() - g.size()) == g;
     case TForm::Prefix: {
       // The matcher stops at the end of the text and then accepts because the mask ends in "*":
       // a text that is a prefix of the literal matches too ('read*' matches 'rea').
       size_t n = std::min(s.size(), g.size());
       return std::memcmp(s.data(), g.data(), n) == 0;
     }
-    default: return wild_.Match(text);
+    default:
+      return wild_.Match(text);
   }
 }
 

@@ -31,7 +31,9 @@ struct TCatalogBuilder {
     bd.SetStr(kFieldDescription, desc);
     return n;
   }
-  TNodeRec* Group(TNodeRec* parent, std::string_view name) { return Container(parent, name, ikGroup); }
+  TNodeRec* Group(TNodeRec* parent, std::string_view name) {
+    return Container(parent, name, ikGroup);
+  }
   TNodeRec* Disk(TNodeRec* parent, std::string_view name, int driveType = 0) {
     TNodeRec* n = Container(parent, name, ikDisk);
     bd.GoToNode(n);
@@ -93,7 +95,9 @@ struct TSetRows : TListRows {
       Selected.insert(row);
     else
       Selected.erase(row);
-    if (focused) Focused = row;
-    else if (Focused == row) Focused = -1;
+    if (focused)
+      Focused = row;
+    else if (Focused == row)
+      Focused = -1;
   }
 };

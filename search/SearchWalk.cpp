@@ -62,7 +62,7 @@ TSearchWalk::TSearchWalk(TQDBase& bdMain, const TFindParams& params)
   };
 }
 
-bool TSearchWalk::LimitReached() const { return bd_.MarkCount(mlFound) >= p_.ResultLimit; }
+bool TSearchWalk::LimitReached() const { return found_ >= p_.ResultLimit; }
 
 bool TSearchWalk::Matches(const TNodeRec* item) const {
   return MatchesFields(noderead::Fields(item));
@@ -93,15 +93,15 @@ bool TSearchWalk::MatchesFields(const TNodeRec* f) const {
 }
 
 void TSearchWalk::TestItem(TNodeRec* item) {
-  if (!Matches(item) || LimitReached()) return;
-  bd_.GoToNode(item);
-  bd_.AddMark(mlFound);
+  found_ = bd_.MarkCount(mlFound);
+  TestFields(item, noderead::Fields(item));
 }
 
 void TSearchWalk::TestFields(TNodeRec* item, const TNodeRec* fields) {
   if (!MatchesFields(fields) || LimitReached()) return;
   bd_.GoToNode(item);
   bd_.AddMark(mlFound);
+  ++found_;
 }
 
 void TSearchWalk::Progress() {
@@ -110,11 +110,12 @@ void TSearchWalk::Progress() {
   uint32_t now = Tick();
   if (now - LastTick > 20u) {  // unsigned: a wrapped tick still counts as later
     LastTick = now;
-    if (OnProgress) OnProgress(Visited, Total, bd_.MarkCount(mlFound));
+    if (OnProgress) OnProgress(Visited, Total, found_);
   }
 }
 
 void TSearchWalk::SearchContainer(TNodeRec* c) {
+  found_ = bd_.MarkCount(mlFound);  // nothing else changes the list during the walk
   if (!c || !IsContainer(c) || LimitReached()) return;
   struct Frame {
     TNodeRec* node;
@@ -134,8 +135,8 @@ void TSearchWalk::SearchContainer(TNodeRec* c) {
     ++Visited;
     Progress();
     if (LimitReached()) return;  // nothing more can be added: end the walk
-    if (header && (p_.InArchives ||
-                   (noderead::Int(header, kFieldFlags) & (ifArchive | ifInArchive)) == 0))
+    if (header &&
+        (p_.InArchives || (noderead::Int(header, kFieldFlags) & (ifArchive | ifInArchive)) == 0))
       stack.push_back({item, 1});
   }
 }
@@ -147,19 +148,21 @@ int TSearchWalk::Run(const TNodeRec* scope, std::string_view category) {
   LastTick = 0;
   TNodeRec* root = bd_.RootNode();
   std::vector<TNodeRec*> catalogs;
+  // Total only feeds the progress report; counting costs a walk of its own.
+  const bool count = static_cast<bool>(OnProgress);
+  Total = 0;
   if (!scope) {
-    Total = 0;
     for (int k = 1; k < root->SlotCount; ++k)
       if (TNodeRec* cat = NodeChild(root, k)) {
         catalogs.push_back(cat);
-        Total += CountItems(cat, true);
+        if (count) Total += CountItems(cat, true);
       }
     for (TNodeRec* cat : catalogs) {
       CategoryFilter = CategoryFilterFor(cat, category);
       SearchContainer(cat);
     }
   } else {
-    Total = CountItems(scope, false);
+    if (count) Total = CountItems(scope, false);
     CategoryFilter = CategoryFilterFor(CatalogNodeOf(scope), category);
     SearchContainer(const_cast<TNodeRec*>(scope));
   }

@@ -40,7 +40,8 @@ class TSearchWalk {
   std::function<uint32_t()> Tick;
 
   // The whole search: mlFound cleared, counters reset, Total computed, then every catalog of the
-  // scope walked. `scope` nullptr means all open catalogs; otherwise a catalog, group, disk or
+  // scope walked (Total is counted only when OnProgress is set). `scope` nullptr means all open
+  // catalogs; otherwise a catalog, group, disk or
   // folder node of bdMain. `category` is the chosen category name, empty for no filter. The
   // cursor of bdMain is restored. Returns the number of results.
   int Run(const TNodeRec* scope, std::string_view category);
@@ -69,4 +70,5 @@ class TSearchWalk {
   const TFindParams& p_;
   TMaskSet masks_;
   int32_t attrMask_ = 0, attrWant_ = 0;  // the attribute requirements folded into one test
+  int found_ = 0;                        // entries of mlFound
 };

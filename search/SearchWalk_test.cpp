@@ -62,8 +62,8 @@ TEST(MaskCompiling, WildcardExamplesThroughTheMaskText) {
 TEST(MaskCompiling, FastFormsAgreeWithWildMatch) {
   // Letters and the characters just outside a-z and A-Z ("@", "[", "`", "{"), non-ASCII letters
   // whose upper case is ASCII ("ı"), and long texts for the eight-byte path.
-  const std::vector<std::string> pieces = {"a", "B", "c", ".", "*", "?", "ä", "Ä", "ı", "I",
-                                           "ab", "z", "Z", "@", "[", "`", "{", "~"};
+  const std::vector<std::string> pieces = {"a", "B",  "c", ".", "*", "?", "ä", "Ä", "ı",
+                                           "I", "ab", "z", "Z", "@", "[", "`", "{", "~"};
   std::mt19937 rng(7);
   auto random = [&](int maxLen) {
     std::string s;
@@ -75,10 +75,18 @@ TEST(MaskCompiling, FastFormsAgreeWithWildMatch) {
   for (int i = 0; i < 300; ++i) {
     std::string core = random(3);
     switch (i % 4) {
-      case 0: masks.push_back("*" + core + "*"); break;
-      case 1: masks.push_back("*" + core); break;
-      case 2: masks.push_back(core + "*"); break;
-      default: masks.push_back(random(5)); break;
+      case 0:
+        masks.push_back("*" + core + "*");
+        break;
+      case 1:
+        masks.push_back("*" + core);
+        break;
+      case 2:
+        masks.push_back(core + "*");
+        break;
+      default:
+        masks.push_back(random(5));
+        break;
     }
   }
   for (const auto& m : masks) {

@@ -39,8 +39,8 @@ TRanks BuildRanks() {
   });
   uint8_t rank = 0;
   for (size_t i = 0; i < chars.size(); ++i) {
-    if (i == 0 || AnsiCompareText(std::string_view(&chars[i - 1], 1),
-                                  std::string_view(&chars[i], 1)) != 0)
+    if (i == 0 ||
+        AnsiCompareText(std::string_view(&chars[i - 1], 1), std::string_view(&chars[i], 1)) != 0)
       ++rank;
     r.rank[static_cast<unsigned char>(chars[i])] = rank;
   }
