@@ -3,7 +3,8 @@
 // column id; CollectReportColumns walks the entries of a list once and gathers every checked
 // column's lines, the column widths and the totals.
 //
-// Threads: GUI thread (bdMain's cursor is used and restored; the language tables are read).
+// Threads: any thread that may read the store and the language tables; nothing is changed, no
+// cursor is moved.
 #pragma once
 
 #include <string>
@@ -19,11 +20,16 @@ struct TReportCellText {
   bool MultiLine = false;  // a description: all its lines
 };
 
-// The cell of the item under bdMain's cursor for column `id` of `table`. Sizes are the short size
-// with units when `formatSizes` (bdOpt 7.8) is on and always for catalogs, groups and disks,
-// otherwise the byte count with digit groups; dates are "dd.mm.yyyy, hh:mm". An id the table
-// lacks gives an empty cell. The cursor is restored.
-TReportCellText ReportCell(TQDBase& bdMain, TReportTable table, int id, bool formatSizes);
+// The cell of `item` for column `id` of `table`. Sizes are the short size with units when
+// `formatSizes` (bdOpt 7.8) is on and always for catalogs, groups and disks, otherwise the byte
+// count with digit groups; dates are "dd.mm.yyyy, hh:mm". An id the table lacks gives an empty
+// cell. Category and location names are looked up without extending the catalog's lists.
+TReportCellText ReportCell(const TNodeRec* item, TReportTable table, int id, bool formatSizes);
+// The same for the item under the cursor of `bdMain`.
+inline TReportCellText ReportCell(const TQDBase& bdMain, TReportTable table, int id,
+                                  bool formatSizes) {
+  return ReportCell(bdMain.CurrentNode(), table, id, formatSizes);
+}
 
 // The report of `entries` (items of bdMain in list order; nullptr placeholders are skipped) with
 // the columns `ids` in report order (at most kMaxReportColumns are taken). A one-line cell is one
@@ -31,9 +37,9 @@ TReportCellText ReportCell(TQDBase& bdMain, TReportTable table, int id, bool for
 // is one empty line). Texts that are not UTF-8 (catalogs from older systems) are decoded from the
 // single-byte code page `legacyCodePage`. The totals count the disks with their capacities, the
 // folders (kinds 4 to 99) with their sizes and the files (kinds 100 to 199) with their sizes.
-// The cursor of bdMain is restored.
-TReportData CollectReportColumns(TQDBase& bdMain, const std::vector<TNodeRec*>& entries,
-                                 TReportTable table, const std::vector<int>& ids, bool formatSizes,
+// Names (one-line cells) holding line breaks get spaces instead, so that they keep to one line.
+TReportData CollectReportColumns(const std::vector<TNodeRec*>& entries, TReportTable table,
+                                 const std::vector<int>& ids, bool formatSizes,
                                  std::string_view legacyCodePage = "WINDOWS-1252");
 
 // Every column of `table` in logical order (a fresh column choice, all checked).
