@@ -7,12 +7,7 @@
 #include <functional>
 #include <string>
 
-// Attribute bits of an entry (the low byte of the DOS attributes).
-inline constexpr uint8_t kAttrReadOnly = 0x01;
-inline constexpr uint8_t kAttrHidden = 0x02;
-inline constexpr uint8_t kAttrSystem = 0x04;
-inline constexpr uint8_t kAttrDirectory = 0x10;
-inline constexpr uint8_t kAttrArchive = 0x20;
+#include "catalog/CatalogLayout.h"  // attribute bits kAttrReadOnly .. kAttrArchive
 
 struct TArchiveEntry {
   // The path inside the archive as stored (UTF-8), folder names separated by "\"; a folder entry

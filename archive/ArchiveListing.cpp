@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "archive/ArchiveListing.h"
+#include "catalog/CatalogLayout.h"
 
 #include <map>
 #include <utility>
@@ -10,11 +11,6 @@
 #include "store/QDBase.h"
 
 namespace {
-
-// Catalog layout (kept local until the shared layout header is in place).
-constexpr int kFName = 0, kFFlags = 1, kFSize = 2, kFCreated = 4, kFChanged = 6;
-constexpr int32_t kIkFolder = 4, kIkFile = 100;
-constexpr int32_t kIfArchive = 0x10000, kIfInArchive = 0x20000;
 
 // Listing entry slots.
 constexpr int kLPath = 0, kLAttr = 1, kLSize = 2, kLDate = 4;
@@ -128,7 +124,7 @@ int ListArchive(TZipTV& reader, TQDBase& listing) {
       try {
         listing.EnterChild(slot);
         listing.SetStr(kLPath, e.Path);
-        listing.SetInt(kLAttr, static_cast<int32_t>(e.Attr) * 256 + kIkFile);
+        listing.SetInt(kLAttr, static_cast<int32_t>(e.Attr) * 256 + ikFile);
         listing.SetInt64(kLSize, e.Size);
         listing.SetFloat(kLDate, e.DateTime);
         listing.Up();
@@ -200,13 +196,12 @@ void ConsumeFront(TQDBase& listing) {
   root->NodeTag = front + 1;
 }
 
-// Consumes every entry at the front that lies below `prefix`.
+}  // namespace
+
 void DropLevel(TQDBase& listing, std::string_view prefix) {
   std::string_view path, rest;
   while (FrontEntry(listing, path) != nullptr && SplitAfterPrefix(path, prefix, rest)) ConsumeFront(listing);
 }
-
-}  // namespace
 
 bool NextArchiveEntry(TQDBase& listing, std::string_view prefix, TArcDirEntry& entry) {
   std::string_view path, rest;
@@ -226,8 +221,6 @@ bool NextArchiveEntry(TQDBase& listing, std::string_view prefix, TArcDirEntry& e
 
 namespace {
 
-// Deeper folder levels than this are left out (their entries dropped) to bound the recursion.
-constexpr int kMaxFolderDepth = 512;
 
 int64_t WriteLevel(TQDBase& listing, TQDBase& dst, const std::string& prefix, int depth) {
   int64_t total = 0;
@@ -240,7 +233,7 @@ int64_t WriteLevel(TQDBase& listing, TQDBase& dst, const std::string& prefix, in
       if (isDir) DropLevel(listing, prefix + e.Name + "\\");
       continue;
     }
-    if (isDir && depth >= kMaxFolderDepth) {
+    if (isDir && depth >= kMaxArchiveFolderDepth) {
       DropLevel(listing, prefix + e.Name + "\\");
       continue;
     }
@@ -249,22 +242,22 @@ int64_t WriteLevel(TQDBase& listing, TQDBase& dst, const std::string& prefix, in
     dst.EnterChild(slot);
     if (isDir) {
       dst.EnterChild(0);
-      dst.SetStr(kFName, e.Name);
-      dst.SetInt(kFFlags, e.Attr * 256 + kIkFolder + kIfInArchive);
-      dst.SetFloat(kFChanged, date);
-      dst.SetFloat(kFCreated, date);
+      dst.SetStr(kFieldName, e.Name);
+      dst.SetInt(kFieldFlags, e.Attr * 256 + ikFolder + ifInArchive);
+      dst.SetFloat(kFieldChanged, date);
+      dst.SetFloat(kFieldCreated, date);
       dst.Up();
       int64_t sub = WriteLevel(listing, dst, prefix + e.Name + "\\", depth + 1);
       dst.EnterChild(0);
-      dst.SetInt64(kFSize, sub);
+      dst.SetInt64(kFieldSize, sub);
       dst.Up();
       total += sub;
     } else {
-      dst.SetStr(kFName, e.Name);
-      dst.SetInt(kFFlags, e.Attr * 256 + kIkFile + kIfInArchive);
-      dst.SetInt64(kFSize, e.Size);
-      dst.SetFloat(kFChanged, date);
-      dst.SetFloat(kFCreated, date);
+      dst.SetStr(kFieldName, e.Name);
+      dst.SetInt(kFieldFlags, e.Attr * 256 + ikFile + ifInArchive);
+      dst.SetInt64(kFieldSize, e.Size);
+      dst.SetFloat(kFieldChanged, date);
+      dst.SetFloat(kFieldCreated, date);
       total += e.Size;
     }
     dst.Up();
@@ -275,10 +268,10 @@ int64_t WriteLevel(TQDBase& listing, TQDBase& dst, const std::string& prefix, in
     const TNodeRec* item = NodeChild(node, i);
     if (item == nullptr) return -1;
     if (const TNodeRec* header = NodeChild(item, 0)) {
-      name = NodeGetStr(header, kFName);
-      return (NodeGetInt(header, kFFlags) & kIfArchive) ? 1 : 2;
+      name = NodeGetStr(header, kFieldName);
+      return (NodeGetInt(header, kFieldFlags) & ifArchive) ? 1 : 2;
     }
-    name = NodeGetStr(item, kFName);
+    name = NodeGetStr(item, kFieldName);
     return 0;
   };
   dst.SortSlots([&](int i, int j) {

@@ -47,6 +47,13 @@ int CompareEntryPaths(std::string_view a, std::string_view b);
 // level (or nothing is left).
 bool NextArchiveEntry(TQDBase& listing, std::string_view prefix, TArcDirEntry& entry);
 
+// Consumes every entry at the front of the sorted listing that lies below `prefix` (a folder path
+// ending in "\"): how a level that is not recorded is skipped.
+void DropLevel(TQDBase& listing, std::string_view prefix);
+
+// Folder levels deeper than this inside an archive are not recorded (bounds the recursion).
+inline constexpr int kMaxArchiveFolderDepth = 512;
+
 // Writes the level `prefix` of the sorted listing as items of the container under `dst`'s cursor
 // (its header must be at slot 0), recursing into folders: folders get a header (name,
 // attributes x 256 + 4 + ifInArchive, total size, slots 4 and 6 the entry's date), files their

@@ -18,7 +18,7 @@
 
 class TQDBase;
 
-inline constexpr int kOptArchiveTypes = 11;  // root slot of bdOpt
+#include "app/Options.h"  // kOptArchiveTypes: root slot 11 of bdOpt
 inline constexpr int kArchiveTypeCount = 15;
 
 struct TArchiveTypeRow {

@@ -182,26 +182,26 @@ bool ParseCliArgs(const std::vector<std::string>& args, const std::vector<std::s
   bool onlyPositional = false;
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string& a = args[i];
-    if (onlyPositional || a.size() < 2 || a[0] != '-' || (a[1] != '-' && a.size() > 2)) {
-      if (!onlyPositional && a.size() == 2 && a[0] == '-' && a[1] != '-') {
-        // short options: -R, -o
-        std::string name(1, a[1]);
-        if (in(flags, name)) {
-          out.Options.emplace_back(name, "");
-          continue;
+    const bool isShort = a.size() == 2 && a[0] == '-' && a[1] != '-';
+    const bool isLong = a.size() >= 2 && a[0] == '-' && a[1] == '-';
+    if (onlyPositional || (!isShort && !isLong)) {
+      out.Positional.push_back(a);
+      continue;
+    }
+    if (isShort) {  // -R, -o VALUE
+      std::string name(1, a[1]);
+      if (in(flags, name)) {
+        out.Options.emplace_back(name, "");
+      } else if (in(withValue, name)) {
+        if (i + 1 >= args.size()) {
+          error = "option -" + name + " needs a value";
+          return false;
         }
-        if (in(withValue, name)) {
-          if (i + 1 >= args.size()) {
-            error = "option -" + name + " needs a value";
-            return false;
-          }
-          out.Options.emplace_back(name, args[++i]);
-          continue;
-        }
+        out.Options.emplace_back(name, args[++i]);
+      } else {
         error = "unknown option " + a;
         return false;
       }
-      out.Positional.push_back(a);
       continue;
     }
     if (a == "--") {

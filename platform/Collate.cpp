@@ -65,7 +65,16 @@ Collation* Build() {
     int32_t n = ucol_getSortKey(c->coll, &none, 0, buf, sizeof buf);
     return std::vector<uint8_t>(buf, buf + std::min<int32_t>(n, 16));
   }();
-  std::sort(keys.begin(), keys.end());
+  // (An explicit byte loop: GCC 12 warns falsely about the library's memcmp here.)
+  auto keyLess = [](const std::pair<std::vector<uint8_t>, int>& x,
+                    const std::pair<std::vector<uint8_t>, int>& y) {
+    size_t n = std::min(x.first.size(), y.first.size());
+    for (size_t i = 0; i < n; ++i)
+      if (x.first[i] != y.first[i]) return x.first[i] < y.first[i];
+    if (x.first.size() != y.first.size()) return x.first.size() < y.first.size();
+    return x.second < y.second;
+  };
+  std::sort(keys.begin(), keys.end(), keyLess);
   uint16_t r = 0;
   const std::vector<uint8_t>* prev = nullptr;
   for (auto& [key, ch] : keys) {

@@ -83,9 +83,10 @@ class TFileScan {
 
  private:
   struct Entry;
+  struct TOldIndex;
   void Walk();
   void ScanReal(int dirfd, const std::string& path, int64_t& total, bool oldMatched);
-  void ScanArchive(const std::string& prefix, int64_t& total, bool oldMatched);
+  void ScanArchive(const std::string& prefix, int64_t& total, bool oldMatched, int depth);
   bool ListArchiveFile(const std::string& path);
   void SetCurrentFolder(const std::string& path);
   void SortFolder();
@@ -102,6 +103,7 @@ class TFileScan {
   TContentReaders readers_;
   TDescImportContext importCtx_;
   std::unique_ptr<TQDBase> old_;  // private copy of the old disk (update mode)
+  std::unique_ptr<TOldIndex> oldIndex_;
   std::unique_ptr<TZipTV> reader_;
   std::unique_ptr<TQDBase> listing_;  // the flat entry list of the archive being listed
   std::thread thread_;

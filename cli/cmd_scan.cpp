@@ -1,0 +1,165 @@
+// SPDX-License-Identifier: MIT
+// tolvane-cli add / update: scanning a medium or folder into a disk of a catalog.
+#include <unistd.h>
+
+#include <csignal>
+#include <cstring>
+#include <cstdio>
+#include <string>
+
+#include "app/Helpers.h"
+#include "archive/ArchiveTypes.h"
+#include "catalog/CatalogLayout.h"
+#include "cli/CliCatalog.h"
+#include "cli/Command.h"
+#include "scan/DescRules.h"
+#include "scan/DiskGraft.h"
+#include "scan/VolumeInfo.h"
+
+namespace {
+
+const char* kAddUsage =
+    "add CATALOG PATH [--name NAME] [--group GROUP] [--no-archives] [--no-descriptions] [--quiet]";
+const char* kUpdateUsage =
+    "update CATALOG DISK PATH [--keep|--replace|--delete-descriptions] [--no-archives] "
+    "[--no-descriptions] [--quiet]";
+
+volatile std::sig_atomic_t gInterrupted = 0;
+void OnInterrupt(int) { gInterrupted = 1; }
+
+// Runs the scan on its worker thread, showing progress on stderr when it is a terminal; Ctrl+C
+// cancels. True iff the scan completed.
+bool RunScan(TFileScan& scan, bool quiet) {
+  gInterrupted = 0;
+  struct sigaction sa {};
+  sa.sa_handler = OnInterrupt;
+  sigemptyset(&sa.sa_mask);
+  struct sigaction oldInt {}, oldTerm {};
+  sigaction(SIGINT, &sa, &oldInt);
+  sigaction(SIGTERM, &sa, &oldTerm);
+  bool live = !quiet && isatty(STDERR_FILENO);
+  scan.Start();
+  while (!scan.Done) {
+    usleep(100 * 1000);
+    if (gInterrupted) scan.CancelRequested = true;
+    if (live) {
+      std::string folder = scan.CurrentFolder();
+      if (folder.size() > 50) folder = folder.substr(0, 20) + "..." + folder.substr(folder.size() - 27);
+      std::fprintf(stderr, "\r\033[K%d files, %d folders, %d archives, %d descriptions, %s  %s",
+                   scan.FilesDone.load(), scan.FoldersDone.load(), scan.ArchivesDone.load(),
+                   scan.DescriptionsDone.load(), FormatSizeUnits(scan.BytesDone.load()).c_str(),
+                   folder.c_str());
+    }
+  }
+  scan.Join();
+  sigaction(SIGINT, &oldInt, nullptr);
+  sigaction(SIGTERM, &oldTerm, nullptr);
+  if (live) std::fprintf(stderr, "\r\033[K");
+  if (!quiet)
+    std::fprintf(stderr, "%s: %d files, %d folders, %d archives, %d descriptions, %s\n",
+                 scan.Completed() ? "Scanned" : "Cancelled", scan.FilesDone.load(),
+                 scan.FoldersDone.load(), scan.ArchivesDone.load(), scan.DescriptionsDone.load(),
+                 FormatSizeBytes(scan.BytesDone.load()).c_str());
+  return scan.Completed();
+}
+
+// The settings store with the default rule and archive tables.
+void DefaultOptions(TQDBase& bdOpt) {
+  InitDescriptionRules(bdOpt);
+  InitArchiveTypes(bdOpt);
+}
+
+std::string BaseName(std::string path) {
+  while (path.size() > 1 && path.back() == '/') path.pop_back();
+  auto slash = path.find_last_of('/');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+int RunAdd(const std::vector<std::string>& args) {
+  TCliArgs a;
+  std::string err;
+  if (!ParseCliArgs(args, {"no-archives", "no-descriptions", "quiet"}, {"name", "group"}, a, err) ||
+      a.Positional.size() != 2) {
+    if (!err.empty()) std::fprintf(stderr, "tolvane-cli add: %s\n", err.c_str());
+    std::fprintf(stderr, "Usage: tolvane-cli %s\n", kAddUsage);
+    return 2;
+  }
+  const std::string& file = a.Positional[0];
+  const std::string& path = a.Positional[1];
+  TCliSession s;
+  int slot = s.OpenOrCreate(file, "");
+  if (slot < 0) return 1;
+  TNodeRec* catalog = NodeChild(s.bdMain.RootNode(), slot);
+  TNodeRec* destination = catalog;
+  if (a.Has("group")) {
+    destination = FindCatalogItem(catalog, a.Get("group"));
+    if (!destination || ItemKind(ItemFlagsOf(destination)) != ikGroup) {
+      std::fprintf(stderr, "tolvane-cli add: no group \"%s\" in the catalog\n", a.Get("group").c_str());
+      return 1;
+    }
+  }
+  TVolumeInfo vol = ReadVolumeInfo(path);
+  std::string name = a.Get("name");
+  if (name.empty()) name = !vol.Label.empty() && vol.SubFolder.empty() ? vol.Label : BaseName(path);
+  TQDBase bdDisk, bdOpt;
+  int rc = PrepareDiskHeader(bdDisk, path, name);
+  if (rc != 0) {
+    std::fprintf(stderr, "tolvane-cli add: %s: %s\n", path.c_str(), std::strerror(rc));
+    return 1;
+  }
+  DefaultOptions(bdOpt);
+  TFileScan scan(bdDisk, path,
+                 MakeScanSettings(bdOpt, !a.Has("no-descriptions"), !a.Has("no-archives")));
+  if (!RunScan(scan, a.Has("quiet"))) return 130;  // nothing was changed or saved
+  TNodeRec* disk = GraftNewDisk(s.bdMain, destination, bdDisk);
+  if (!a.Has("quiet")) std::fprintf(stderr, "Added disk \"%s\"\n", std::string(ItemName(disk)).c_str());
+  return s.Save(slot, file) ? 0 : 1;
+}
+
+int RunUpdate(const std::vector<std::string>& args) {
+  TCliArgs a;
+  std::string err;
+  if (!ParseCliArgs(args,
+                    {"keep", "replace", "delete-descriptions", "no-archives", "no-descriptions", "quiet"},
+                    {}, a, err) ||
+      a.Positional.size() != 3) {
+    if (!err.empty()) std::fprintf(stderr, "tolvane-cli update: %s\n", err.c_str());
+    std::fprintf(stderr, "Usage: tolvane-cli %s\n", kUpdateUsage);
+    return 2;
+  }
+  int mode = a.Has("delete-descriptions") ? 3 : a.Has("replace") ? 2 : 1;
+  TCliSession s;
+  int slot = s.Open(a.Positional[0]);
+  if (slot < 0) return 1;
+  TNodeRec* catalog = NodeChild(s.bdMain.RootNode(), slot);
+  TNodeRec* disk = FindCatalogItem(catalog, a.Positional[1]);
+  if (!disk || ItemKind(ItemFlagsOf(disk)) != ikDisk) {
+    std::fprintf(stderr, "tolvane-cli update: no disk \"%s\" in the catalog\n", a.Positional[1].c_str());
+    return 1;
+  }
+  const std::string& path = a.Positional[2];
+  TQDBase bdDisk, bdOpt;
+  int rc = PrepareDiskHeader(bdDisk, path, ItemName(disk));
+  if (rc != 0) {
+    std::fprintf(stderr, "tolvane-cli update: %s: %s\n", path.c_str(), std::strerror(rc));
+    return 1;
+  }
+  CarryDiskFields(disk, bdDisk, mode);
+  DefaultOptions(bdOpt);
+  TFileScan scan(bdDisk, path,
+                 MakeScanSettings(bdOpt, !a.Has("no-descriptions"), !a.Has("no-archives"), true, mode));
+  s.bdMain.GoToNode(disk);
+  scan.TakeOldDisk(s.bdMain);
+  if (!RunScan(scan, a.Has("quiet"))) return 130;
+  ReplaceDisk(s.bdMain, disk, bdDisk);
+  return s.Save(slot) ? 0 : 1;
+}
+
+const CliCommand kAdd{"add", kAddUsage,
+                      "Scan a mount point or folder into a new disk of a catalog (created when missing)",
+                      RunAdd};
+const CliCommand kUpdate{"update", kUpdateUsage, "Rescan a disk of a catalog", RunUpdate};
+CliRegistration regAdd(kAdd);
+CliRegistration regUpdate(kUpdate);
+
+}  // namespace

@@ -1,0 +1,399 @@
+// SPDX-License-Identifier: MIT
+#include "scan/FileScan.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <ctime>
+#include <unordered_map>
+
+#include "app/Helpers.h"
+#include "archive/ArcText.h"
+#include "archive/ArchiveListing.h"
+#include "archive/ZipTV.h"
+#include "catalog/CatalogLayout.h"
+#include "platform/Collate.h"
+#include "platform/TextCase.h"
+#include "scan/ByteSource.h"
+#include "scan/ContentDesc.h"
+#include "scan/MediaTags.h"
+
+namespace {
+
+// Attribute byte of a directory entry: 0x10 folder, 0x01 read-only when the owner may not write,
+// 0x02 hidden for a name beginning with ".", 0x20 archive on regular files.
+int Attributes(const std::string& name, mode_t mode) {
+  int a = 0;
+  if (S_ISDIR(mode)) a |= kAttrDirectory;
+  if (!(mode & S_IWUSR)) a |= kAttrReadOnly;
+  if (!name.empty() && name[0] == '.') a |= kAttrHidden;
+  if (S_ISREG(mode)) a |= kAttrArchive;
+  return a;
+}
+
+// Raw bytes of the head of a file, for the text-head rules (converted by the importer).
+std::string ReadHeadBytes(const std::string& path, size_t maxBytes) {
+  TByteSource src = TByteSource::OfFile(path);
+  if (!src.Ok()) return {};
+  std::string out;
+  size_t n = static_cast<size_t>(std::min<uint64_t>(src.Size(), maxBytes));
+  if (!src.ReadExact(0, n, out)) return {};
+  return out;
+}
+
+}  // namespace
+
+// The old container's items by upper-cased name, for the counterpart lookup in large folders.
+struct TFileScan::TOldIndex {
+  const TNodeRec* container = nullptr;
+  std::unordered_map<std::string, std::vector<int>> byName;
+};
+
+double FileTimeToDateTime(int64_t seconds) {
+  time_t t = static_cast<time_t>(seconds);
+  struct tm tmv;
+  if (localtime_r(&t, &tmv) == nullptr) return 0.0;
+  int year = tmv.tm_year + 1900;
+  if (year < 1980 || year > 2107) return 0.0;  // outside what a DOS date holds
+  TDateParts p{year, tmv.tm_mon + 1, tmv.tm_mday, tmv.tm_hour, tmv.tm_min, tmv.tm_sec & ~1, 0};
+  return EncodeDateTime(p);
+}
+
+int CompareScannedItems(const TQDBase& disk, int i, int j) {
+  const TNodeRec* a = NodeChild(disk.CurrentNode(), i);
+  const TNodeRec* b = NodeChild(disk.CurrentNode(), j);
+  auto rank = [](const TNodeRec* n) {
+    if (!n || !IsContainer(n)) return 0;
+    return (ItemFlagsOf(n) & ifArchive) ? 1 : 2;
+  };
+  int ra = rank(a), rb = rank(b);
+  if (ra != rb) return ra > rb ? -1 : 1;
+  if (!a || !b) return 0;
+  return AnsiCompareText(ItemName(a), ItemName(b));
+}
+
+struct TFileScan::Entry {
+  std::string name;
+  struct statx st;
+  bool statOk;
+};
+
+TFileScan::TFileScan(TQDBase& disk, std::string rootPath, TScanSettings settings)
+    : disk_(disk), root_(std::move(rootPath)), settings_(std::move(settings)) {
+  if (root_.empty() || root_.back() != '/') root_ += '/';
+  const TNodeRec* table = settings_.DescRules ? settings_.DescRules->RootNode() : nullptr;
+  rules_ = std::make_unique<TDescRuleSet>(table, settings_.OemCodePage);
+  readers_.Html = [](const std::string& p) { return ReadHtmlTitle(p); };
+  readers_.Mp3 = [](const std::string& p) { return ReadMp3Tags(p); };
+  readers_.Version = [](const std::string& p) { return ReadVersionText(p); };
+  readers_.TextHead = [](const std::string& p, size_t n) { return ReadHeadBytes(p, n); };
+  readers_.Bmp = [](const std::string& p) { return ReadImageDescription(p, 5); };
+  readers_.Jpeg = [](const std::string& p) { return ReadImageDescription(p, 6); };
+  readers_.Gif = [](const std::string& p) { return ReadImageDescription(p, 7); };
+  readers_.Png = [](const std::string& p) { return ReadImageDescription(p, 8); };
+  readers_.Pcx = [](const std::string& p) { return ReadImageDescription(p, 9); };
+  readers_.Tiff = [](const std::string& p) { return ReadImageDescription(p, 10); };
+  importCtx_.Rules = rules_.get();
+  importCtx_.Readers = &readers_;
+  importCtx_.ImportDescriptions = settings_.ImportDescriptions;
+  importCtx_.UpdateMode = settings_.UpdateMode;
+  importCtx_.UpdateDescMode = settings_.UpdateDescMode;
+  if (settings_.ArchiveTypeOn.size() < settings_.ArchiveTypes.size())
+    settings_.ArchiveTypeOn.resize(settings_.ArchiveTypes.size(), true);
+}
+
+TFileScan::~TFileScan() {
+  if (thread_.joinable()) {
+    CancelRequested = true;
+    thread_.join();
+  }
+}
+
+void TFileScan::TakeOldDisk(TQDBase& source) {
+  old_ = std::make_unique<TQDBase>();
+  oldIndex_ = std::make_unique<TOldIndex>();
+  old_->AppendFrom(source);  // the root of old_ now holds the old disk's slots
+}
+
+void TFileScan::Start() { thread_ = std::thread([this] { Run(); }); }
+
+void TFileScan::Join() {
+  if (thread_.joinable()) thread_.join();
+}
+
+void TFileScan::Run() {
+  try {
+    Walk();
+  } catch (...) {
+    // Nothing may escape the worker; a failed walk leaves what was written so far.
+  }
+  Done = true;
+}
+
+bool TFileScan::CheckContinue() {
+  while (Paused.load(std::memory_order_relaxed) && !CancelRequested.load(std::memory_order_relaxed))
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  return !CancelRequested.load(std::memory_order_relaxed);
+}
+
+std::string TFileScan::CurrentFolder() const {
+  std::lock_guard<std::mutex> lock(currentMutex_);
+  return current_;
+}
+
+void TFileScan::SetCurrentFolder(const std::string& path) {
+  std::lock_guard<std::mutex> lock(currentMutex_);
+  current_ = path;
+}
+
+void TFileScan::Walk() {
+  reader_ = std::make_unique<TZipTV>();
+  listing_ = std::make_unique<TQDBase>();
+  int fd = ::open(root_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return;  // the disk gets no items and a total of 0
+  int64_t total = 0;
+  if (old_) old_->GoToDepth(0);
+  ScanReal(fd, root_, total, old_ != nullptr);
+  ::close(fd);
+}
+
+bool TFileScan::FindOldCounterpart(const std::string& name, bool asContainer, bool oldMatched) {
+  if (!old_ || !oldMatched) return false;
+  TNodeRec* container = old_->CurrentNode();
+  if (!IsContainer(container)) return false;
+  auto candidate = [&](int slot) -> bool {
+    TNodeRec* item = NodeChild(container, slot);
+    if (!item || IsContainer(item) != asContainer) return false;
+    if (!AnsiSameText(ItemName(item), name)) return false;
+    old_->GoToNode(item);
+    return true;
+  };
+  int count = container->SlotCount;
+  if (count <= 33) {
+    for (int i = 1; i < count; ++i)
+      if (candidate(i)) return true;
+    return false;
+  }
+  // Large folders: an index by upper-cased name, built once per old container.
+  TOldIndex& index = *oldIndex_;
+  if (index.container != container) {
+    index.container = container;
+    index.byName.clear();
+    for (int i = 1; i < count; ++i)
+      if (const TNodeRec* item = NodeChild(container, i))
+        index.byName[Utf8Upper(ItemName(item))].push_back(i);
+  }
+  auto it = index.byName.find(Utf8Upper(name));
+  if (it == index.byName.end()) return false;
+  for (int slot : it->second)
+    if (candidate(slot)) return true;
+  return false;
+}
+
+// Copies what a matched container keeps from its old counterpart into the new header (the disk
+// store's cursor is on the new item, the old store's on the counterpart).
+void TFileScan::CarryHeader() {
+  const TNodeRec* oldHeader = FieldNode(old_->CurrentNode());
+  int32_t oldFlags = FieldInt(oldHeader, kFieldFlags);
+  disk_.EnterChild(0);
+  if (settings_.UpdateDescMode != 3) disk_.SetStr(kFieldDescription, FieldStr(oldHeader, kFieldDescription));
+  disk_.SetInt(kFieldFlags, WithCategory(disk_.GetInt(kFieldFlags), ItemCategory(oldFlags)));
+  disk_.Up();
+}
+
+// A matched file: its category, and inside archives its description (real files get theirs
+// through the importer).
+void TFileScan::CarryFileFields(bool archiveEntry) {
+  const TNodeRec* old = old_->CurrentNode();
+  if (archiveEntry && settings_.UpdateDescMode != 3)
+    disk_.SetStr(kFieldDescription, FieldStr(old, kFieldDescription));
+  disk_.SetInt(kFieldFlags,
+               WithCategory(disk_.GetInt(kFieldFlags), ItemCategory(FieldInt(old, kFieldFlags))));
+}
+
+void TFileScan::SortFolder() {
+  disk_.SortSlots([this](int i, int j) { return CompareScannedItems(disk_, i, j); }, 1);
+}
+
+bool TFileScan::ListArchiveFile(const std::string& path) {
+  reader_->SetArchiveFile(path);
+  if (!IsListableArcType(reader_->ArcType())) return false;
+  return ListArchive(*reader_, *listing_) > 0;
+}
+
+void TFileScan::ScanReal(int dirfd, const std::string& path, int64_t& total, bool oldMatched) {
+  total = 0;
+  if (CancelRequested || !CheckContinue()) return;
+  SetCurrentFolder(path);
+
+  // Read the whole listing first, so that only one descriptor per level stays open.
+  std::vector<Entry> entries;
+  {
+    int listFd = ::dup(dirfd);
+    if (listFd < 0) return;
+    DIR* dir = ::fdopendir(listFd);
+    if (!dir) {
+      ::close(listFd);
+      return;
+    }
+    while (struct dirent* de = ::readdir(dir)) {
+      std::string name = de->d_name;
+      if (name == "." || name == "..") continue;
+      Entry e{std::move(name), {}, false};
+      e.statOk = ::statx(dirfd, e.name.c_str(), AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT,
+                         STATX_TYPE | STATX_MODE | STATX_SIZE | STATX_MTIME | STATX_BTIME,
+                         &e.st) == 0;
+      if (!e.statOk) {
+        e.st = {};
+        e.st.stx_mode = de->d_type == DT_DIR ? S_IFDIR : S_IFREG;
+      }
+      entries.push_back(std::move(e));
+    }
+    ::closedir(dir);
+  }
+
+  TNodeRec* const folder = disk_.CurrentNode();
+  TNodeRec* const oldFolder = old_ ? old_->CurrentNode() : nullptr;
+  TFolderDescLists lists;
+  for (const Entry& e : entries) {
+    if (CancelRequested || !CheckContinue()) return;  // unwinding: no total, no sort
+    try {
+      disk_.EnterChild(disk_.SlotCount());
+      const mode_t mode = e.st.stx_mode;
+      const bool isDir = S_ISDIR(mode);
+      const int attr = Attributes(e.name, mode);
+      const double changed = e.statOk ? FileTimeToDateTime(e.st.stx_mtime.tv_sec) : 0.0;
+      double created = changed;
+      if (e.statOk && (e.st.stx_mask & STATX_BTIME)) created = FileTimeToDateTime(e.st.stx_btime.tv_sec);
+      bool oldFound = FindOldCounterpart(e.name, isDir, oldMatched);
+      if (isDir) {
+        disk_.EnterChild(0);
+        disk_.SetStr(kFieldName, e.name);
+        disk_.SetInt(kFieldFlags, attr * 256 + ikFolder);
+        disk_.SetFloat(kFieldChanged, changed);
+        disk_.SetFloat(kFieldCreated, created);
+        disk_.Up();
+        if (oldFound) CarryHeader();
+        int sub = ::openat(dirfd, e.name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        if (sub >= 0) {
+          int64_t subTotal = 0;
+          ScanReal(sub, path + e.name + "/", subTotal, oldFound);
+          ::close(sub);
+          total += subTotal;
+        }
+      } else {
+        const int64_t size = static_cast<int64_t>(e.st.stx_size);
+        total += size;
+        bool listed = false;
+        if (S_ISREG(mode) && settings_.ScanArchives &&
+            IsArchiveName(e.name, settings_.ArchiveTypes, settings_.ArchiveTypeOn) &&
+            ListArchiveFile(path + e.name)) {
+          // An archive is matched only to an old container of its name, never to a plain file.
+          if (oldFound) {
+            old_->GoToNode(oldFolder);
+            oldFound = false;
+          } else {
+            oldFound = FindOldCounterpart(e.name, true, oldMatched);
+          }
+          disk_.EnterChild(0);
+          disk_.SetStr(kFieldName, e.name);
+          disk_.SetInt(kFieldFlags, attr * 256 + ikFolder + ifArchive);
+          disk_.SetFloat(kFieldChanged, changed);
+          disk_.SetFloat(kFieldCreated, created);
+          disk_.Up();
+          if (oldFound) CarryHeader();
+          int64_t ignored = 0;
+          ScanArchive("", ignored, oldFound, 0);
+          disk_.ChildSetInt64(0, kFieldSize, size);
+          total += size;  // overwritten by the catalog's recompute after grafting
+          ++FilesDone;
+          ++ArchivesDone;
+          BytesDone += size;
+          listed = true;
+        }
+        if (!listed) {
+          disk_.SetStr(kFieldName, e.name);
+          disk_.SetInt(kFieldFlags, attr * 256 + ikFile);
+          disk_.SetInt64(kFieldSize, size);
+          disk_.SetFloat(kFieldChanged, changed);
+          disk_.SetFloat(kFieldCreated, changed);
+          try {
+            DescriptionsDone += ImportFileDescriptions(
+                disk_, path, oldFound ? old_->CurrentNode() : nullptr, lists, importCtx_);
+          } catch (...) {
+          }
+          ++FilesDone;
+          BytesDone += size;
+          if (oldFound) CarryFileFields(false);
+        }
+      }
+    } catch (...) {
+      // The entry is abandoned (its node may be partly written); the walk goes on.
+    }
+    disk_.GoToNode(folder);
+    if (old_) old_->GoToNode(oldFolder);
+  }
+
+  try {
+    if (settings_.ImportDescriptions) ApplyListDescriptions(disk_, path, lists, importCtx_);
+  } catch (...) {
+    disk_.GoToNode(folder);
+  }
+  SortFolder();
+  disk_.ChildSetInt64(0, kFieldSize, total);
+  ++FoldersDone;
+}
+
+void TFileScan::ScanArchive(const std::string& prefix, int64_t& total, bool oldMatched, int depth) {
+  total = 0;
+  if (CancelRequested || !CheckContinue()) return;
+  TNodeRec* const folder = disk_.CurrentNode();
+  TNodeRec* const oldFolder = old_ ? old_->CurrentNode() : nullptr;
+  TArcDirEntry e;
+  bool first = true;
+  for (;;) {
+    if (!first && (CancelRequested || !CheckContinue())) return;
+    first = false;
+    if (!NextArchiveEntry(*listing_, prefix, e)) break;
+    const bool isDir = (e.Attr & kAttrDirectory) != 0;
+    if (e.Name == "." || e.Name == ".." || e.Name.empty() ||
+        (isDir && depth >= kMaxArchiveFolderDepth)) {
+      if (isDir) DropLevel(*listing_, prefix + e.Name + "\\");
+      continue;
+    }
+    try {
+      disk_.EnterChild(disk_.SlotCount());
+      const double date = ArcDosTimeToDateTime(e.Time);
+      bool oldFound = FindOldCounterpart(e.Name, isDir, oldMatched);
+      if (isDir) {
+        disk_.EnterChild(0);
+        disk_.SetStr(kFieldName, e.Name);
+        disk_.SetInt(kFieldFlags, e.Attr * 256 + ikFolder + ifInArchive);
+        disk_.SetFloat(kFieldChanged, date);
+        disk_.SetFloat(kFieldCreated, date);
+        disk_.Up();
+        if (oldFound) CarryHeader();
+        int64_t sub = 0;
+        ScanArchive(prefix + e.Name + "\\", sub, oldFound, depth + 1);
+        total += sub;
+      } else {
+        total += e.Size;
+        disk_.SetStr(kFieldName, e.Name);
+        disk_.SetInt(kFieldFlags, e.Attr * 256 + ikFile + ifInArchive);
+        disk_.SetInt64(kFieldSize, e.Size);
+        disk_.SetFloat(kFieldChanged, date);
+        disk_.SetFloat(kFieldCreated, date);
+        if (oldFound) CarryFileFields(true);
+      }
+    } catch (...) {
+    }
+    disk_.GoToNode(folder);
+    if (old_) old_->GoToNode(oldFolder);
+  }
+  SortFolder();
+  if (!prefix.empty()) disk_.ChildSetInt64(0, kFieldSize, total);
+}

@@ -1,0 +1,304 @@
+// SPDX-License-Identifier: MIT
+// The scanner on real folders made in a temporary directory, and the update carry-over.
+#include "scan/FileScan.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "archive/ArchiveTypes.h"
+#include "catalog/CatalogLayout.h"
+#include "scan/DescRules.h"
+#include "scan/DiskGraft.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class ScanTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char tmpl[] = "/tmp/tolvane-scan-XXXXXX";
+    root_ = mkdtemp(tmpl);
+    InitDescriptionRules(opt_);
+    InitArchiveTypes(opt_);
+  }
+  void TearDown() override { fs::remove_all(root_); }
+
+  void Write(const std::string& rel, const std::string& data) {
+    fs::path p = fs::path(root_) / rel;
+    fs::create_directories(p.parent_path());
+    std::ofstream(p, std::ios::binary) << data;
+  }
+
+  // Scans root_ into a fresh disk store; the cursor of disk_ is on its root afterwards.
+  TFileScan& Scan(bool importDesc = true, bool archives = true) {
+    disk_.Clear();
+    disk_.ChildSetStr(0, kFieldName, "Disk");
+    disk_.ChildSetInt(0, kFieldFlags, ikDisk);
+    scan_ = std::make_unique<TFileScan>(disk_, root_, MakeScanSettings(opt_, importDesc, archives));
+    scan_->Run();
+    disk_.GoToDepth(0);
+    return *scan_;
+  }
+
+  // Names of the items of the node at `path` (names joined by "/") of the disk store.
+  std::vector<std::string> Names(const TNodeRec* node) {
+    std::vector<std::string> out;
+    for (int i = 1; i < node->SlotCount; ++i) out.emplace_back(ItemName(NodeChild(node, i)));
+    return out;
+  }
+  const TNodeRec* Child(const TNodeRec* node, std::string_view name) {
+    for (int i = 1; i < node->SlotCount; ++i)
+      if (ItemName(NodeChild(node, i)) == name) return NodeChild(node, i);
+    return nullptr;
+  }
+
+  std::string root_;
+  TQDBase opt_, disk_;
+  std::unique_ptr<TFileScan> scan_;
+};
+
+}  // namespace
+
+TEST_F(ScanTest, FoldersThenArchivesThenFilesByName) {
+  fs::create_directories(root_ + "/b");
+  fs::create_directories(root_ + "/a");
+  fs::copy_file(std::string(TOLVANE_SOURCE_DIR) + "/archive/testdata/sample.zip", root_ + "/A.zip");
+  Write("C.txt", "hello");
+  Write("broken.zip", "not an archive at all");
+  TFileScan& s = Scan();
+  EXPECT_TRUE(s.Completed());
+  const TNodeRec* disk = disk_.RootNode();
+  EXPECT_EQ(Names(disk), (std::vector<std::string>{"a", "b", "A.zip", "broken.zip", "C.txt"}));
+  const TNodeRec* zip = Child(disk, "A.zip");
+  ASSERT_TRUE(IsContainer(zip));
+  EXPECT_TRUE(ItemFlagsOf(zip) & ifArchive);
+  EXPECT_EQ(ItemSizeOf(zip), 745);  // the archive file's own size
+  const TNodeRec* broken = Child(disk, "broken.zip");
+  EXPECT_FALSE(IsContainer(broken));  // an archive that cannot be listed is a plain file
+  // Counts: the root and two folders; files include the archive.
+  EXPECT_EQ(s.FoldersDone, 3);
+  EXPECT_EQ(s.FilesDone, 3);
+  EXPECT_EQ(s.ArchivesDone, 1);
+  // Entries inside the archive carry ifInArchive; folders come first there too.
+  int32_t first = ItemFlagsOf(NodeChild(zip, 1));
+  EXPECT_EQ(ItemKind(first), ikFolder);
+  EXPECT_TRUE(first & ifInArchive);
+}
+
+TEST_F(ScanTest, EmptyFolderAndTotals) {
+  fs::create_directories(root_ + "/empty");
+  Write("docs/x.bin", std::string(1000, 'x'));
+  Write("docs/deeper/y.bin", std::string(24, 'y'));
+  TFileScan& s = Scan(false, false);
+  const TNodeRec* disk = disk_.RootNode();
+  const TNodeRec* empty = Child(disk, "empty");
+  ASSERT_NE(empty, nullptr);
+  EXPECT_EQ(empty->SlotCount, 1);  // a header only
+  EXPECT_EQ(ItemSizeOf(empty), 0);
+  EXPECT_EQ(ItemSizeOf(Child(disk, "docs")), 1024);
+  EXPECT_EQ(ItemSizeOf(disk), 1024);
+  EXPECT_EQ(s.FoldersDone, 4);
+  EXPECT_EQ(s.BytesDone, 1024);
+  EXPECT_EQ(ItemAttributes(ItemFlagsOf(empty)) & kAttrDirectory, kAttrDirectory);
+}
+
+TEST_F(ScanTest, LinksAreRecordedNotFollowed) {
+  fs::create_directories(root_ + "/sub");
+  Write("sub/file.txt", "abc");
+  ASSERT_EQ(symlink("..", (root_ + "/sub/up").c_str()), 0);
+  ASSERT_EQ(symlink("/etc", (root_ + "/etc-link").c_str()), 0);
+  TFileScan& s = Scan(false, false);
+  EXPECT_TRUE(s.Completed());
+  const TNodeRec* sub = Child(disk_.RootNode(), "sub");
+  const TNodeRec* up = Child(sub, "up");
+  ASSERT_NE(up, nullptr);
+  EXPECT_FALSE(IsContainer(up));
+  EXPECT_FALSE(IsContainer(Child(disk_.RootNode(), "etc-link")));
+  EXPECT_EQ(s.FoldersDone, 2);
+}
+
+TEST_F(ScanTest, HiddenReadOnlyAndHugeSparseFile) {
+  Write(".hidden", "h");
+  Write("ro.txt", "r");
+  chmod((root_ + "/ro.txt").c_str(), 0444);
+  {
+    std::ofstream big(root_ + "/big.img", std::ios::binary);
+  }
+  ASSERT_EQ(truncate((root_ + "/big.img").c_str(), 5000000000LL), 0);
+  Scan(false, false);
+  const TNodeRec* disk = disk_.RootNode();
+  EXPECT_TRUE(ItemAttributes(ItemFlagsOf(Child(disk, ".hidden"))) & kAttrHidden);
+  EXPECT_TRUE(ItemAttributes(ItemFlagsOf(Child(disk, "ro.txt"))) & kAttrReadOnly);
+  EXPECT_EQ(ItemSizeOf(Child(disk, "big.img")), 5000000000LL);
+  EXPECT_EQ(ItemSizeOf(disk), 5000000002LL);
+}
+
+TEST_F(ScanTest, DescriptionsFromFilesAndContents) {
+  Write("docs/DESCRIPT.ION", "a.txt Described by the list\r\n");
+  Write("docs/a.txt", "first line of a\r\n");
+  Write("docs/page.htm", "<html><title>A page</title></html>");
+  Write("FILE_ID.DIZ", "The disk itself\r\n");
+  TFileScan& s = Scan();
+  const TNodeRec* docs = Child(disk_.RootNode(), "docs");
+  EXPECT_EQ(FieldStr(FieldNode(Child(docs, "page.htm")), kFieldDescription), "A page");
+  EXPECT_FALSE(FieldStr(Child(docs, "a.txt"), kFieldDescription).empty());
+  EXPECT_EQ(FieldStr(FieldNode(disk_.RootNode()), kFieldDescription), "The disk itself");
+  EXPECT_GE(s.DescriptionsDone, 2);
+  // With import off nothing is described.
+  Scan(false);
+  docs = Child(disk_.RootNode(), "docs");
+  EXPECT_TRUE(FieldStr(FieldNode(Child(docs, "page.htm")), kFieldDescription).empty());
+}
+
+TEST_F(ScanTest, CancelBeforeTheWalkLeavesNoItems) {
+  Write("a/b.txt", "b");
+  disk_.Clear();
+  TFileScan scan(disk_, root_, MakeScanSettings(opt_, true, true));
+  scan.CancelRequested = true;
+  scan.Run();
+  EXPECT_TRUE(scan.Done);
+  EXPECT_FALSE(scan.Completed());
+  EXPECT_EQ(disk_.RootNode()->SlotCount, 0);
+}
+
+TEST_F(ScanTest, PausedWorkerWaitsAndCancelEndsIt) {
+  for (int i = 0; i < 50; ++i) Write("d" + std::to_string(i) + "/f.txt", "x");
+  disk_.Clear();
+  TFileScan scan(disk_, root_, MakeScanSettings(opt_, false, false));
+  scan.Paused = true;
+  scan.Start();
+  usleep(50 * 1000);
+  EXPECT_FALSE(scan.Done);
+  EXPECT_EQ(scan.FilesDone, 0);
+  scan.CancelRequested = true;
+  scan.Join();
+  EXPECT_TRUE(scan.Done);
+  EXPECT_FALSE(scan.Completed());
+}
+
+TEST_F(ScanTest, MissingRootGivesAnEmptyDisk) {
+  disk_.Clear();
+  TFileScan scan(disk_, root_ + "/does-not-exist", MakeScanSettings(opt_, true, true));
+  scan.Run();
+  EXPECT_TRUE(scan.Completed());
+  EXPECT_EQ(disk_.RootNode()->SlotCount, 0);
+}
+
+// ---- update ----------------------------------------------------------------------------------
+
+namespace {
+
+class UpdateTest : public ScanTest {
+ protected:
+  // bdMain with one catalog holding the scanned disk; returns the disk node.
+  TNodeRec* AddDisk() {
+    InitCatalogStore(main_);
+    CreateCatalogNode(main_, "Cat", 46000.0);
+    TNodeRec* catalog = main_.CurrentNode();
+    Scan();
+    return GraftNewDisk(main_, catalog, disk_);
+  }
+  void SetDescription(TNodeRec* item, const std::string& text, int category = 0) {
+    main_.GoToNode(IsContainer(item) ? NodeChild(item, 0) : item);
+    main_.SetStr(kFieldDescription, text);
+    main_.SetInt(kFieldFlags, WithCategory(main_.GetInt(kFieldFlags), category));
+  }
+  void Update(TNodeRec* disk, int mode) {
+    disk_.Clear();
+    disk_.ChildSetStr(0, kFieldName, std::string(ItemName(disk)));
+    disk_.ChildSetInt(0, kFieldFlags, ikDisk);
+    CarryDiskFields(disk, disk_, mode);
+    TFileScan scan(disk_, root_, MakeScanSettings(opt_, true, true, true, mode));
+    main_.GoToNode(disk);
+    scan.TakeOldDisk(main_);
+    scan.Run();
+    ASSERT_TRUE(scan.Completed());
+    ReplaceDisk(main_, disk, disk_);
+  }
+  TQDBase main_;
+};
+
+}  // namespace
+
+TEST_F(UpdateTest, DescriptionsAndCategoriesFollowNamesByMode) {
+  Write("Docs/notes.txt", "head of notes\r\n");
+  Write("Docs/renamed.bin", "x");
+  Write("Other/keep.bin", "y");
+  TNodeRec* disk = AddDisk();
+  TNodeRec* docs = const_cast<TNodeRec*>(Child(disk, "Docs"));
+  SetDescription(const_cast<TNodeRec*>(Child(docs, "notes.txt")), "my notes", 3);
+  SetDescription(const_cast<TNodeRec*>(Child(docs, "renamed.bin")), "lost after rename", 2);
+  SetDescription(docs, "my folder", 1);
+  SetDescription(disk, "my disk", 4);
+  main_.GoToNode(NodeChild(disk, 0));
+  main_.SetInt(kHdrLocation, 2);
+  main_.GoToNode(disk);
+  main_.AddMark(mlUserList);
+  main_.GoToNode(const_cast<TNodeRec*>(Child(docs, "notes.txt")));
+  main_.AddMark(mlUserList);
+
+  fs::rename(root_ + "/Docs/renamed.bin", root_ + "/Docs/RENAMED2.bin");
+  fs::rename(root_ + "/Docs", root_ + "/DOCS");  // a case-only change keeps the match
+
+  Update(disk, 1);
+  const TNodeRec* newDocs = Child(disk, "DOCS");
+  ASSERT_NE(newDocs, nullptr);
+  EXPECT_EQ(FieldStr(FieldNode(newDocs), kFieldDescription), "my folder");
+  EXPECT_EQ(ItemCategory(ItemFlagsOf(newDocs)), 1);
+  const TNodeRec* notes = Child(newDocs, "notes.txt");
+  EXPECT_EQ(FieldStr(notes, kFieldDescription), "my notes");  // kept over the text head
+  EXPECT_EQ(ItemCategory(ItemFlagsOf(notes)), 3);
+  const TNodeRec* renamed = Child(newDocs, "RENAMED2.bin");
+  EXPECT_TRUE(FieldStr(renamed, kFieldDescription).empty());
+  EXPECT_EQ(ItemCategory(ItemFlagsOf(renamed)), 0);
+  EXPECT_EQ(FieldStr(FieldNode(disk), kFieldDescription), "my disk");
+  EXPECT_EQ(ItemCategory(ItemFlagsOf(disk)), 4);
+  EXPECT_EQ(FieldInt(FieldNode(disk), kHdrLocation), 2);
+  // The disk node stays in the user list; its old sub-items leave it.
+  ASSERT_EQ(main_.MarkCount(mlUserList), 1);
+  EXPECT_EQ(main_.MarkList(mlUserList)[0], disk);
+
+  // Mode 2: the text head replaces the carried description.
+  Update(disk, 2);
+  notes = Child(Child(disk, "DOCS"), "notes.txt");
+  EXPECT_EQ(FieldStr(notes, kFieldDescription).substr(0, 13), "head of notes");
+  // Mode 3: nothing carried, the disk description neither; location and category stay.
+  SetDescription(const_cast<TNodeRec*>(Child(Child(disk, "DOCS"), "notes.txt")), "again", 3);
+  Update(disk, 3);
+  EXPECT_TRUE(FieldStr(FieldNode(disk), kFieldDescription).empty());
+  EXPECT_EQ(FieldInt(FieldNode(disk), kHdrLocation), 2);
+  notes = Child(Child(disk, "DOCS"), "notes.txt");
+  EXPECT_EQ(FieldStr(notes, kFieldDescription).substr(0, 13), "head of notes");
+  EXPECT_EQ(ItemCategory(ItemFlagsOf(notes)), 3);  // categories are always carried
+}
+
+TEST_F(UpdateTest, AnArchiveNeverInheritsFromAPlainFileOfItsName) {
+  fs::copy_file(std::string(TOLVANE_SOURCE_DIR) + "/archive/testdata/sample.zip", root_ + "/a.zip");
+  InitCatalogStore(main_);
+  CreateCatalogNode(main_, "Cat", 46000.0);
+  TNodeRec* catalog = main_.CurrentNode();
+  Scan(true, false);  // archives off: a plain file
+  TNodeRec* disk = GraftNewDisk(main_, catalog, disk_);
+  SetDescription(const_cast<TNodeRec*>(Child(disk, "a.zip")), "zip as a file", 5);
+  Update(disk, 1);
+  const TNodeRec* zip = Child(disk, "a.zip");
+  ASSERT_TRUE(IsContainer(zip));
+  EXPECT_TRUE(FieldStr(FieldNode(zip), kFieldDescription).empty());
+  EXPECT_EQ(ItemCategory(ItemFlagsOf(zip)), 0);
+}
+
+TEST(ScanDates, DosPrecisionAndRange) {
+  setenv("TZ", "UTC", 1);
+  tzset();
+  EXPECT_EQ(FileTimeToDateTime(0), 0.0);  // 1970 lies before 1980
+  double d = FileTimeToDateTime(946684801);  // 2000-01-01 00:00:01 -> 00:00:00
+  EXPECT_DOUBLE_EQ(d, 36526.0);
+  EXPECT_DOUBLE_EQ(FileTimeToDateTime(946684802), 36526.0 + 2.0 / 86400);
+  unsetenv("TZ");
+  tzset();
+}
