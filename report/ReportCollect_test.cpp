@@ -294,6 +294,33 @@ TEST_F(ReportCatalogTest, ExportFlowOfTheReportDialog) {
   EXPECT_EQ(ui.Opened.size(), 1u);
 }
 
+TEST_F(ReportCatalogTest, DialogOpenSourceChangeAndClose) {
+  TQDBase bdOpt;
+  TOptions options;
+  options.Report.ReportType = kReportTextFile;
+  options.Report.OpenAfterExport = false;
+  TReportDialogState st = OpenReportDialog(bdOpt, options, TReportSource::MainWindow, false, disk);
+  EXPECT_EQ(st.Type, kReportTextFile);
+  EXPECT_FALSE(st.OpenAfterExport);
+  EXPECT_EQ(st.Title, "Disk \"CD 1\"");
+  ASSERT_EQ(st.Columns.size(), 7u);
+  // Another source refills without storing the marks of the previous one.
+  st.Columns[0].Checked = false;
+  ChooseReportSource(bdOpt, st, TReportSource::SearchResults, false, disk);
+  EXPECT_EQ(st.Title, "Search results");
+  EXPECT_EQ(st.Columns.size(), 9u);
+  ChooseReportSource(bdOpt, st, TReportSource::MainWindow, false, disk);
+  EXPECT_TRUE(st.Columns[0].Checked);
+  // Closing stores the marks, the type and the open mark.
+  st.Columns[0].Checked = false;
+  st.Type = kReportClipboard;
+  CloseReportDialog(bdOpt, options, st);
+  EXPECT_EQ(options.Report.ReportType, kReportClipboard);
+  EXPECT_FALSE(OpenReportDialog(bdOpt, options, TReportSource::MainWindow, false, nullptr)
+                   .Columns[0]
+                   .Checked);
+}
+
 TEST_F(ReportCatalogTest, ReportFilesOfTheCommandLine) {
   TReportFileFormat f;
   EXPECT_TRUE(ParseReportFormat("txt-comma", f));

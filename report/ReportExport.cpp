@@ -8,6 +8,29 @@
 #include "report/ReportCollect.h"
 #include "report/ReportTitle.h"
 
+TReportDialogState OpenReportDialog(TQDBase& bdOpt, const TOptions& options, TReportSource source,
+                                    bool diskLayout, const TNodeRec* treeSelection) {
+  TReportDialogState state;
+  state.Type = options.Report.ReportType;
+  state.OpenAfterExport = options.Report.OpenAfterExport;
+  ChooseReportSource(bdOpt, state, source, diskLayout, treeSelection);
+  return state;
+}
+
+void ChooseReportSource(TQDBase& bdOpt, TReportDialogState& state, TReportSource source,
+                        bool diskLayout, const TNodeRec* treeSelection) {
+  state.Source = source;
+  state.DiskLayout = diskLayout;
+  state.Columns = FillColumnList(bdOpt, ReportTableOf(source, diskLayout));
+  state.Title = DefaultReportTitle(source, treeSelection);
+}
+
+void CloseReportDialog(TQDBase& bdOpt, TOptions& options, const TReportDialogState& state) {
+  StoreColumnChecks(bdOpt, ReportTableOf(state.Source, state.DiskLayout), state.Columns);
+  options.Report.ReportType = state.Type;
+  options.Report.OpenAfterExport = state.OpenAfterExport;
+}
+
 bool ExportReport(TQDBase& bdMain, TQDBase& bdOpt, TOptions& options, TReportDialogState& state,
                   TReportUi& ui, TReportStamp stamp) {
   if (state.Type != kReportHtml && state.Type != kReportTextFile && state.Type != kReportClipboard)

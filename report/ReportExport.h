@@ -47,6 +47,19 @@ struct TReportDialogState {
   std::vector<TReportColumnEntry> Columns;  // lvCol
 };
 
+// On show: the type and the open-after-export mark from the settings, the column list of the
+// source filled, the default title set (`treeSelection` is the main tree's selected node or
+// nullptr).
+TReportDialogState OpenReportDialog(TQDBase& bdOpt, const TOptions& options, TReportSource source,
+                                    bool diskLayout, const TNodeRec* treeSelection);
+// Choosing another source (or the main list's layout changed): the column list is refilled from
+// that source's set without storing the marks of the previous one, and the default title set.
+void ChooseReportSource(TQDBase& bdOpt, TReportDialogState& state, TReportSource source,
+                        bool diskLayout, const TNodeRec* treeSelection);
+// On close: the marks stored, the type and the open-after-export mark written into the options
+// (the caller then saves the settings).
+void CloseReportDialog(TQDBase& bdOpt, TOptions& options, const TReportDialogState& state);
+
 // cbRun is enabled unless the type is the clipboard.
 inline bool ReportRunEnabled(int type) { return type != kReportClipboard; }
 
