@@ -1,0 +1,290 @@
+// SPDX-License-Identifier: MIT
+#include "search/ListSort.h"
+
+#include <algorithm>
+#include <bit>
+#include <climits>
+#include <cmath>
+#include <string>
+
+#include "app/Helpers.h"
+#include "catalog/CatalogLayout.h"
+#include "platform/Collate.h"
+#include "search/ItemTexts.h"
+#include "search/SortKeys.h"
+
+namespace {
+
+enum class TKeyKind { None, Int, Float, Text, Path };
+
+struct TSpec {
+  TKeyKind kind = TKeyKind::None;
+  bool tieByName = false;
+};
+
+TSpec SpecOf(TListLayout layout, int column) {
+  if (column == 0) return {TKeyKind::Text, false};  // the name alone
+  switch (layout) {
+    case TListLayout::Results:
+      switch (column) {
+        case rcSize: return {TKeyKind::Int, true};
+        case rcDate: return {TKeyKind::Float, true};
+        case rcPath: return {TKeyKind::Path, true};
+        case rcExtension:
+        case rcDiskName:
+        case rcDiskType:
+        case rcDescription:
+        case rcCategory: return {TKeyKind::Text, true};
+        default: return {};
+      }
+    case TListLayout::Disk:
+      switch (column) {
+        case dcSize:
+        case dcFree: return {TKeyKind::Int, true};
+        case dcDate: return {TKeyKind::Float, true};
+        case dcDriveType:
+        case dcLabel:
+        case dcDescription:
+        case dcCategory:
+        case dcLocation: return {TKeyKind::Text, true};
+        default: return {};
+      }
+    case TListLayout::File:
+      switch (column) {
+        case fcSize: return {TKeyKind::Int, true};
+        case fcDate: return {TKeyKind::Float, true};
+        case fcExtension:
+        case fcAttributes:
+        case fcDescription:
+        case fcCategory: return {TKeyKind::Text, true};
+        default: return {};
+      }
+  }
+  return {};
+}
+
+// Groups in ascending order: the lower group sorts first.
+int GroupOf(TListLayout layout, const TNodeRec* item) {
+  switch (layout) {
+    case TListLayout::Results: return -ResultRank(item);
+    case TListLayout::Disk: return IsContainer(item) ? 0 : 1;
+    case TListLayout::File:
+      return IsContainer(item) && (ItemFlagsOf(item) & ifArchive) == 0 ? 0 : 1;
+  }
+  return 0;
+}
+
+int64_t IntKey(TListLayout layout, int column, const TNodeRec* item) {
+  const TNodeRec* f = FieldNode(item);
+  if (layout == TListLayout::Disk && column == dcFree) return FieldInt64(f, kHdrFree);
+  return FieldInt64(f, kFieldSize);
+}
+
+// A date-time value as an unsigned number of the same order; every NaN sorts after +infinity
+// and -0 equals 0, so the order stays total whatever a damaged file holds.
+uint64_t FloatOrder(double v) {
+  if (v == 0) v = 0;
+  if (std::isnan(v)) return UINT64_MAX;
+  uint64_t bits = std::bit_cast<uint64_t>(v);
+  return (bits & (1ull << 63)) ? ~bits : bits | (1ull << 63);
+}
+
+std::string TextKey(TListLayout layout, int column, const TNodeRec* item) {
+  const TNodeRec* f = FieldNode(item);
+  if (column == 0) return std::string(ItemName(item));
+  switch (layout) {
+    case TListLayout::Results:
+      switch (column) {
+        case rcExtension: return std::string(NameExtension(ItemName(item)));
+        case rcDiskName: return std::string(ItemDiskName(item));
+        case rcDiskType: return DiskTypeText(ItemDiskType(item));
+        case rcPath: return ItemPath(item);
+        case rcDescription: return FirstLineText(FieldStr(f, kFieldDescription));
+        case rcCategory: return std::string(ItemCategoryName(item));
+      }
+      break;
+    case TListLayout::Disk:
+      switch (column) {
+        case dcDriveType: return DiskTypeText(ItemDiskType(item));
+        case dcLabel: return std::string(FieldStr(f, kDiskLabel));
+        case dcDescription: return FirstLineText(FieldStr(f, kFieldDescription));
+        case dcCategory: return std::string(ItemCategoryName(item));
+        case dcLocation: return std::string(ItemLocationName(item));
+      }
+      break;
+    case TListLayout::File:
+      switch (column) {
+        case fcExtension: return std::string(ItemExtension(item));
+        case fcAttributes: return AttributeLetters(FieldInt(f, kFieldFlags));
+        case fcDescription: return FirstLineText(FieldStr(f, kFieldDescription));
+        case fcCategory: return std::string(ItemCategoryName(item));
+      }
+      break;
+  }
+  return {};
+}
+
+template <class T>
+int Cmp(T a, T b) {
+  return a < b ? -1 : (b < a ? 1 : 0);
+}
+int Sign(int v) { return v < 0 ? -1 : v > 0; }
+
+}  // namespace
+
+int ResultRank(const TNodeRec* item) {
+  int32_t flags = ItemFlagsOf(item);
+  int rank = IsContainer(item) ? 2 : 0;
+  if (flags & ifArchive) rank -= 2;
+  if (flags & ifInArchive) rank -= 1;
+  return std::max(rank, 0);
+}
+
+int CompareListRows(TListLayout layout, const TNodeRec* a, const TNodeRec* b, int column,
+                    bool descending) {
+  int c = Cmp(GroupOf(layout, a), GroupOf(layout, b));
+  TSpec spec = SpecOf(layout, column);
+  if (c == 0) {
+    switch (spec.kind) {
+      case TKeyKind::None: break;
+      case TKeyKind::Int: c = Cmp(IntKey(layout, column, a), IntKey(layout, column, b)); break;
+      case TKeyKind::Float:
+        c = Cmp(FloatOrder(FieldFloat(FieldNode(a), kFieldChanged)),
+                FloatOrder(FieldFloat(FieldNode(b), kFieldChanged)));
+        break;
+      case TKeyKind::Path:
+        c = Cmp(ItemPathDepth(a), ItemPathDepth(b));
+        if (c == 0) c = Sign(AnsiCompareText(ItemPath(a), ItemPath(b)));
+        break;
+      case TKeyKind::Text:
+        c = Sign(AnsiCompareText(TextKey(layout, column, a), TextKey(layout, column, b)));
+        break;
+    }
+  }
+  if (c == 0 && spec.tieByName) c = Sign(AnsiCompareText(ItemName(a), ItemName(b)));
+  return descending ? -c : c;
+}
+
+int CompareResultRows(const TNodeRec* a, const TNodeRec* b, int column, bool descending) {
+  return CompareListRows(TListLayout::Results, a, b, column, descending);
+}
+int CompareDiskLayout(const TNodeRec* a, const TNodeRec* b, int column, bool descending) {
+  return CompareListRows(TListLayout::Disk, a, b, column, descending);
+}
+int CompareFileLayout(const TNodeRec* a, const TNodeRec* b, int column, bool descending) {
+  return CompareListRows(TListLayout::File, a, b, column, descending);
+}
+
+namespace {
+
+// One row's precomputed keys. Fields compare in order: group, k0, k1 (then the text keys when
+// k1 is a text prefix and equal), then the name when the column ties by names.
+struct TSortRow {
+  int32_t group;
+  uint32_t row;  // index into the nodes and the text keys
+  uint64_t k0;   // path depth
+  uint64_t k1;   // number in sort order, or the text key's prefix
+  uint64_t n1;   // the name key's prefix
+};
+
+}  // namespace
+
+void SortMarkListBy(TQDBase& bd, int list, TListLayout layout, int column, bool descending,
+                    TListRows* view) {
+  const std::vector<TNodeRec*>& marks = bd.MarkList(list);
+  std::vector<TNodeRec*> nodes;
+  std::vector<uint32_t> oldRow;  // list index of each kept node
+  nodes.reserve(marks.size());
+  for (size_t i = 0; i < marks.size(); ++i)
+    if (marks[i]) {
+      nodes.push_back(marks[i]);
+      oldRow.push_back(static_cast<uint32_t>(i));
+    }
+  const size_t n = nodes.size();
+  const size_t oldSize = marks.size();
+  TSpec spec = SpecOf(layout, column);
+  const bool textKey = spec.kind == TKeyKind::Text || spec.kind == TKeyKind::Path;
+
+  TTextKeys keys, names;
+  std::vector<TSortRow> rows(n);
+  if (textKey) keys.Reserve(n, n * 16);
+  if (spec.tieByName) names.Reserve(n, n * 16);
+  for (size_t i = 0; i < n; ++i) {
+    const TNodeRec* item = nodes[i];
+    TSortRow& r = rows[i];
+    r = {GroupOf(layout, item), static_cast<uint32_t>(i), 0, 0, 0};
+    switch (spec.kind) {
+      case TKeyKind::None: break;
+      case TKeyKind::Int:
+        r.k1 = static_cast<uint64_t>(IntKey(layout, column, item)) ^ (1ull << 63);
+        break;
+      case TKeyKind::Float: r.k1 = FloatOrder(FieldFloat(FieldNode(item), kFieldChanged)); break;
+      case TKeyKind::Path:
+        r.k0 = static_cast<uint64_t>(ItemPathDepth(item));
+        keys.Add(ItemPath(item));
+        break;
+      case TKeyKind::Text:
+        if (column == 0)
+          keys.Add(ItemName(item));
+        else
+          keys.Add(TextKey(layout, column, item));
+        break;
+    }
+    if (spec.tieByName) names.Add(ItemName(item));
+  }
+  const bool keyPrefix = textKey && keys.HasPrefixes();
+  const bool namePrefix = spec.tieByName && names.HasPrefixes();
+  for (size_t i = 0; i < n; ++i) {
+    if (keyPrefix) rows[i].k1 = keys.Prefix(i);
+    if (namePrefix) rows[i].n1 = names.Prefix(i);
+  }
+
+  auto compare = [&](const TSortRow& a, const TSortRow& b) -> int {
+    if (a.group != b.group) return a.group < b.group ? -1 : 1;
+    if (a.k0 != b.k0) return a.k0 < b.k0 ? -1 : 1;
+    if (a.k1 != b.k1) return a.k1 < b.k1 ? -1 : 1;
+    if (textKey) {
+      if (int c = keys.Compare(a.row, b.row)) return c;
+    }
+    if (spec.tieByName) {
+      if (a.n1 != b.n1) return a.n1 < b.n1 ? -1 : 1;
+      return names.Compare(a.row, b.row);
+    }
+    return 0;
+  };
+  if (descending)
+    std::sort(rows.begin(), rows.end(),
+              [&](const TSortRow& a, const TSortRow& b) { return compare(b, a) < 0; });
+  else
+    std::sort(rows.begin(), rows.end(),
+              [&](const TSortRow& a, const TSortRow& b) { return compare(a, b) < 0; });
+
+  // The selection before the sort, by old row.
+  std::vector<uint8_t> state;  // bit 0 selected, bit 1 focused
+  if (view) {
+    int count = std::min<int>(view->RowCount(), static_cast<int>(oldSize));
+    state.assign(oldSize, 0);
+    for (int r = 0; r < count; ++r)
+      state[size_t(r)] = uint8_t((view->IsRowSelected(r) ? 1 : 0) | (view->IsRowFocused(r) ? 2 : 0));
+  }
+
+  // Rewrite the list in the new order.
+  TNodeRec* keep = bd.CurrentNode();
+  bool defer = bd.DeferMarkPack;
+  bd.DeferMarkPack = false;
+  bd.ClearMarkList(list);
+  for (const TSortRow& r : rows) {
+    bd.GoToNode(nodes[r.row]);
+    bd.AddMark(list);
+  }
+  bd.DeferMarkPack = defer;
+  bd.GoToNode(keep);
+
+  if (view) {
+    int count = std::min<int>(view->RowCount(), static_cast<int>(oldSize));
+    for (int i = 0; i < count; ++i) {
+      uint8_t now = size_t(i) < n ? state[oldRow[rows[size_t(i)].row]] : 0;
+      if (now != state[size_t(i)]) view->SetRowState(i, (now & 2) != 0, (now & 1) != 0);
+    }
+  }
+}

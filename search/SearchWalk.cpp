@@ -1,0 +1,154 @@
+// SPDX-License-Identifier: MIT
+#include "search/SearchWalk.h"
+
+#include <chrono>
+#include <vector>
+
+#include "catalog/CatalogLayout.h"
+
+int CategoryFilterFor(const TNodeRec* catalog, std::string_view name) {
+  if (name.empty()) return 0;
+  const TNodeRec* header = catalog ? NodeChild(catalog, 0) : nullptr;
+  const TNodeRec* list = header ? NodeChild(header, kCatCategories) : nullptr;
+  if (!list) return kNoSuchCategory;
+  for (int k = 1; k < list->SlotCount && k <= 255; ++k) {
+    const TNodeRec* e = NodeChild(list, k);
+    if (e && FieldStr(e, kEntryName) == name) return k;
+  }
+  return kNoSuchCategory;
+}
+
+int64_t CountItems(const TNodeRec* container, bool countContainers) {
+  if (!container) return 0;
+  int64_t n = countContainers ? 1 : 0;
+  std::vector<const TNodeRec*> stack{container};
+  while (!stack.empty()) {
+    const TNodeRec* c = stack.back();
+    stack.pop_back();
+    for (int k = 1; k < c->SlotCount; ++k) {
+      const TNodeRec* item = NodeChild(c, k);
+      if (!item) continue;
+      if (IsContainer(item)) {
+        if (countContainers) ++n;
+        stack.push_back(item);
+      } else {
+        ++n;
+      }
+    }
+  }
+  return n;
+}
+
+TSearchWalk::TSearchWalk(TQDBase& bdMain, const TFindParams& params)
+    : bd_(bdMain), p_(params), masks_(params.Masks) {
+  const int32_t bits[5] = {0x01, 0x02, 0x04, 0x10, 0x20};
+  const int32_t want[5] = {params.AttrReadOnly, params.AttrHidden, params.AttrSystem,
+                           params.AttrDirectory, params.AttrArchive};
+  for (int i = 0; i < 5; ++i) {
+    if (want[i] == -1) continue;
+    attrMask_ |= bits[i];
+    // A requirement other than 0 or the bit itself can never be met by (A and bit).
+    if (want[i] != 0 && want[i] != bits[i]) {
+      attrMask_ = -1;
+      break;
+    }
+    attrWant_ |= want[i];
+  }
+  Tick = [] {
+    using namespace std::chrono;
+    return static_cast<uint32_t>(
+        duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
+  };
+}
+
+bool TSearchWalk::LimitReached() const { return bd_.MarkCount(mlFound) >= p_.ResultLimit; }
+
+bool TSearchWalk::Matches(const TNodeRec* item) const {
+  const TNodeRec* f = FieldNode(item);
+  int32_t flags = FieldInt(f, kFieldFlags);
+  // The cheap numeric tests first; the outcome is the same in any order.
+  if (CategoryFilter != 0 && ItemCategory(flags) != CategoryFilter) return false;
+  if (p_.DateOn) {
+    double d = FieldFloat(f, kFieldChanged);
+    if (!(p_.DateFrom <= d && d <= p_.DateTo)) return false;
+  }
+  if (p_.SizeOn) {
+    int64_t s = FieldInt64(f, kFieldSize);
+    if (p_.SizeOp == soEqual && s != p_.SizeLimit) return false;
+    if (p_.SizeOp == soGreater && !(s > p_.SizeLimit)) return false;
+    if (p_.SizeOp == soLess && !(s < p_.SizeLimit)) return false;
+  }
+  if (p_.AttrOn) {
+    if (attrMask_ == -1) return false;
+    int a = ItemKind(flags) >= ikFolder ? ItemAttributes(flags) : kAttrDirectory;
+    if ((a & attrMask_) != attrWant_) return false;
+  }
+  if (p_.InNames && masks_.MatchesAnyMask(FieldStr(f, kFieldName))) return true;
+  return p_.InDescriptions && masks_.MatchesAnyMask(FieldStr(f, kFieldDescription));
+}
+
+void TSearchWalk::TestItem(TNodeRec* item) {
+  if (!Matches(item) || LimitReached()) return;
+  bd_.GoToNode(item);
+  bd_.AddMark(mlFound);
+}
+
+void TSearchWalk::Progress() {
+  uint32_t now = Tick();
+  if (now - LastTick > 20u) {  // unsigned: a wrapped tick still counts as later
+    LastTick = now;
+    if (OnProgress) OnProgress(Visited, Total, bd_.MarkCount(mlFound));
+  }
+}
+
+void TSearchWalk::SearchContainer(TNodeRec* c) {
+  if (!c || !IsContainer(c) || LimitReached()) return;
+  struct Frame {
+    TNodeRec* node;
+    int next;
+  };
+  std::vector<Frame> stack{{c, 1}};
+  while (!stack.empty()) {
+    Frame& fr = stack.back();
+    if (fr.next >= fr.node->SlotCount) {
+      stack.pop_back();
+      continue;
+    }
+    TNodeRec* item = NodeChild(fr.node, fr.next++);
+    if (!item) continue;
+    TestItem(item);
+    ++Visited;
+    Progress();
+    if (LimitReached()) return;  // nothing more can be added: end the walk
+    if (IsContainer(item) &&
+        (p_.InArchives || (ItemFlagsOf(item) & (ifArchive | ifInArchive)) == 0))
+      stack.push_back({item, 1});
+  }
+}
+
+int TSearchWalk::Run(const TNodeRec* scope, std::string_view category) {
+  TNodeRec* keep = bd_.CurrentNode();
+  bd_.ClearMarkList(mlFound);
+  Visited = 0;
+  LastTick = 0;
+  TNodeRec* root = bd_.RootNode();
+  std::vector<TNodeRec*> catalogs;
+  if (!scope) {
+    Total = 0;
+    for (int k = 1; k < root->SlotCount; ++k)
+      if (TNodeRec* cat = NodeChild(root, k)) {
+        catalogs.push_back(cat);
+        Total += CountItems(cat, true);
+      }
+    for (TNodeRec* cat : catalogs) {
+      CategoryFilter = CategoryFilterFor(cat, category);
+      SearchContainer(cat);
+    }
+  } else {
+    Total = CountItems(scope, false);
+    CategoryFilter = CategoryFilterFor(CatalogNodeOf(scope), category);
+    SearchContainer(const_cast<TNodeRec*>(scope));
+  }
+  bd_.GoToNode(keep);
+  return bd_.MarkCount(mlFound);
+}
