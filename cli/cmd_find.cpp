@@ -6,9 +6,12 @@
 #include <cstdlib>
 #include <limits>
 
+#include "app/Helpers.h"
 #include "catalog/CatalogLayout.h"
 #include "cli/CliCatalog.h"
 #include "cli/Command.h"
+#include "report/ReportExport.h"
+#include "report/ReportTitle.h"
 #include "search/FindOptions.h"
 #include "search/ListSort.h"
 #include "search/SearchWalk.h"
@@ -33,6 +36,8 @@ const char* kFindUsage =
     "  --sort name|ext|size|date|disk|type|path|desc|category   sort column (default name)\n"
     "  --desc                   sort descending\n"
     "  --catalog-column         put the catalog's name in front of every row\n"
+    "  --report html|txt|txt-tab|txt-comma -o FILE [--title TEXT]\n"
+    "                           write the results as a report file instead of TSV rows\n"
     "  Output: one TSV row per result (path, kind, size, attributes, modified, category,\n"
     "  description).";
 
@@ -49,6 +54,19 @@ int Fail(const std::string& what) {
 // The output of the sorted results (mark list mlFound of the session's bdMain). Other output forms
 // (reports) receive the same sorted list here.
 int EmitFindResults(TCliSession& s, const TCliArgs& a) {
+  if (a.Has("report")) {
+    TReportFileFormat format;
+    ParseReportFormat(a.Get("report"), format);  // checked before the search
+    TReportStamp stamp;
+    stamp.Title =
+        a.Has("title") ? a.Get("title") : DefaultReportTitle(TReportSource::SearchResults, nullptr);
+    stamp.Now = NowDateTime();
+    std::string out = a.Get("o", a.Get("output"));
+    std::string error = WriteSearchReport(out, s.bdMain.MarkList(mlFound), format, stamp);
+    if (error.empty()) return 0;
+    std::fprintf(stderr, "tolvane-cli find: %s: %s\n", out.c_str(), error.c_str());
+    return 1;
+  }
   const bool catalogColumn = a.Has("catalog-column");
   for (const TNodeRec* item : s.bdMain.MarkList(mlFound)) {
     if (!item) continue;
@@ -61,10 +79,10 @@ int EmitFindResults(TCliSession& s, const TCliArgs& a) {
 int RunFind(const std::vector<std::string>& args) {
   TCliArgs a;
   std::string err;
-  if (!ParseCliArgs(
-          args, {"no-archives", "desc", "catalog-column"},
-          {"in", "category", "date-from", "date-to", "size", "attr", "limit", "scope", "sort"}, a,
-          err)) {
+  if (!ParseCliArgs(args, {"no-archives", "desc", "catalog-column"},
+                    {"in", "category", "date-from", "date-to", "size", "attr", "limit", "scope",
+                     "sort", "report", "o", "output", "title"},
+                    a, err)) {
     std::fprintf(stderr, "tolvane-cli find: %s\n", err.c_str());
     return Usage();
   }
@@ -109,6 +127,14 @@ int RunFind(const std::vector<std::string>& args) {
   if (column < 0)
     return Fail("--sort takes name, ext, size, date, disk, type, path, desc or category");
   if (a.Has("scope") && files.size() != 1) return Fail("--scope needs exactly one catalog");
+  if (a.Has("report")) {
+    TReportFileFormat format;
+    if (!ParseReportFormat(a.Get("report"), format))
+      return Fail("--report takes html, txt, txt-tab or txt-comma");
+    if (a.Get("o", a.Get("output")).empty()) return Fail("--report needs an output file (-o FILE)");
+  } else if (a.Has("o") || a.Has("output") || a.Has("title")) {
+    return Fail("-o and --title belong to --report");
+  }
 
   TCliSession s;
   std::vector<TNodeRec*> catalogs;

@@ -1,0 +1,87 @@
+// SPDX-License-Identifier: MIT
+// tolvane-cli report: the report of the main window's item list for one container of a catalog,
+// as an HTML or text file.
+#include <cstdio>
+
+#include "app/Helpers.h"
+#include "catalog/CatalogLayout.h"
+#include "cli/CliCatalog.h"
+#include "cli/Command.h"
+#include "report/ReportCollect.h"
+#include "report/ReportExport.h"
+#include "report/ReportTitle.h"
+
+namespace {
+
+const char* kReportUsage =
+    "report CATALOG [PATH] --format html|txt|txt-tab|txt-comma -o FILE [--title TEXT] [--units]";
+
+int Usage() {
+  std::fprintf(stderr, "Usage: tolvane-cli %s\n", kReportUsage);
+  return 2;
+}
+
+int RunReport(const std::vector<std::string>& args) {
+  TCliArgs a;
+  std::string err;
+  if (!ParseCliArgs(args, {"units"}, {"format", "o", "output", "title"}, a, err) ||
+      a.Positional.empty() || a.Positional.size() > 2) {
+    if (!err.empty()) std::fprintf(stderr, "tolvane-cli report: %s\n", err.c_str());
+    return Usage();
+  }
+  TReportFileFormat format;
+  if (!ParseReportFormat(a.Get("format", "html"), format)) {
+    std::fprintf(stderr, "tolvane-cli report: unknown format \"%s\"\n", a.Get("format").c_str());
+    return Usage();
+  }
+  std::string out = a.Get("o", a.Get("output"));
+  if (out.empty()) {
+    std::fprintf(stderr, "tolvane-cli report: no output file (-o FILE)\n");
+    return Usage();
+  }
+
+  TCliSession s;
+  int slot = s.Open(a.Positional[0]);
+  if (slot < 0) return 1;
+  TNodeRec* catalog = NodeChild(s.bdMain.RootNode(), slot);
+  std::string path = a.Positional.size() > 1 ? a.Positional[1] : "";
+  TNodeRec* node = FindCatalogItem(catalog, path);
+  if (!node) {
+    std::fprintf(stderr, "tolvane-cli report: no item \"%s\" in the catalog\n", path.c_str());
+    return 1;
+  }
+  if (!IsContainer(node)) {
+    std::fprintf(stderr,
+                 "tolvane-cli report: \"%s\" is a file, not a catalog, group, disk or folder\n",
+                 path.c_str());
+    return 1;
+  }
+
+  // The main list shows a catalog or group in its disk layout, anything else in its file layout,
+  // with the items in their stored order.
+  int kind = ItemKind(ItemFlagsOf(node));
+  TReportTable table =
+      ReportTableOf(TReportSource::MainWindow, kind == ikCatalog || kind == ikGroup);
+  std::vector<TNodeRec*> items;
+  for (int i = 1; i < node->SlotCount; ++i)
+    if (TNodeRec* item = NodeChild(node, i)) items.push_back(item);
+
+  TReportStamp stamp;
+  stamp.Title =
+      a.Has("title") ? a.Get("title") : DefaultReportTitle(TReportSource::MainWindow, node);
+  stamp.Now = NowDateTime();
+  std::string error = WriteReportFile(out, items, table, AllReportColumns(table), format, stamp,
+                                      TReportOptions{}, a.Has("units"));
+  if (!error.empty()) {
+    std::fprintf(stderr, "tolvane-cli report: %s: %s\n", out.c_str(), error.c_str());
+    return 1;
+  }
+  return 0;
+}
+
+const CliCommand kReport{
+    "report", kReportUsage,
+    "Write the report of the items of a catalog, group, disk or folder (HTML or text)", RunReport};
+CliRegistration regReport(kReport);
+
+}  // namespace
