@@ -3,6 +3,7 @@
 
 #include "catalog/CatalogLayout.h"
 #include "platform/Collate.h"
+#include "search/ItemTexts.h"
 
 int TreeRowCount(const TNodeRec* parent) {
   if (!parent) return 0;
@@ -28,26 +29,10 @@ int TreeRowOf(const TNodeRec* item) {
 }
 
 int TreeImageIndex(const TNodeRec* item, bool selected) {
-  if (!item || !IsContainer(item)) return 0;
-  const TNodeRec* header = FieldNode(item);
-  int32_t flags = FieldInt(header, kFieldFlags);
-  switch (ItemKind(flags)) {
-    case ikCatalog:
-      return 1;
-    case ikGroup:
-      return 2;
-    case ikDisk: {
-      if (!FieldStr(header, kDiskSubFolder).empty()) return 3;
-      int type = FieldInt(header, kDiskDriveType);
-      return 20 + (type >= 0 && type <= 6 ? type : 0);
-    }
-    case ikFolder:
-      if (flags & ifArchive) return selected ? 9 : 8;
-      if (flags & ifInArchive) return selected ? 11 : 10;
-      return selected ? 5 : 4;
-    default:
-      return 0;
-  }
+  int image = ContainerImageIndex(item);
+  // Folders, archives and folders in archives have an open image right after the closed one.
+  bool folderKind = image == 4 || image == 8 || image == 10;
+  return selected && folderKind ? image + 1 : image;
 }
 
 int FindSiblingByText(std::string_view text, const TNodeRec* parent) {
