@@ -241,6 +241,24 @@ void RecomputeTotals(TQDBase& bd) {
 
 namespace {
 
+// Counts one item as the walk counts it: a file, a disk (with its capacity and free space) or a
+// folder; groups and catalogs count as nothing.
+void CountOne(const TNodeRec* item, TItemCounts& c) {
+  if (!IsContainer(item)) {
+    ++c.Files;
+    return;
+  }
+  const TNodeRec* header = NodeChild(item, 0);
+  int kind = ItemKind(FieldInt(header, kFieldFlags));
+  if (kind == ikDisk) {
+    ++c.Disks;
+    c.Capacity += FieldInt64(header, kHdrCapacity);
+    c.Free += FieldInt64(header, kHdrFree);
+  } else if (kind == ikFolder) {
+    ++c.Folders;
+  }
+}
+
 void CountBelow(const TNodeRec* container, TItemCounts& c) {
   std::vector<std::pair<const TNodeRec*, int>> stack;
   stack.push_back({container, 1});
@@ -252,20 +270,9 @@ void CountBelow(const TNodeRec* container, TItemCounts& c) {
     }
     const TNodeRec* item = ItemAt(node, next++);
     if (!item) continue;
-    if (!IsContainer(item)) {
-      ++c.Files;
-      continue;
-    }
-    const TNodeRec* header = NodeChild(item, 0);
-    int kind = ItemKind(FieldInt(header, kFieldFlags));
-    if (kind == ikDisk) {
-      ++c.Disks;
-      c.Capacity += FieldInt64(header, kHdrCapacity);
-      c.Free += FieldInt64(header, kHdrFree);
-    } else if (kind == ikFolder) {
-      ++c.Folders;
-    }
-    stack.push_back({item, 1});  // may invalidate node/next; they are not used after this
+    CountOne(item, c);
+    if (IsContainer(item))
+      stack.push_back({item, 1});  // may invalidate node/next; they are not used after this
   }
 }
 
@@ -281,20 +288,8 @@ TItemCounts CountItems(const std::vector<TNodeRec*>& items) {
   TItemCounts c;
   for (const TNodeRec* item : items) {
     if (!item) continue;
-    if (!IsContainer(item)) {
-      ++c.Files;
-      continue;
-    }
-    const TNodeRec* header = NodeChild(item, 0);
-    int kind = ItemKind(FieldInt(header, kFieldFlags));
-    if (kind == ikDisk) {
-      ++c.Disks;
-      c.Capacity += FieldInt64(header, kHdrCapacity);
-      c.Free += FieldInt64(header, kHdrFree);
-    } else if (kind == ikFolder) {
-      ++c.Folders;
-    }
-    CountBelow(item, c);
+    CountOne(item, c);
+    if (IsContainer(item)) CountBelow(item, c);
   }
   return c;
 }
