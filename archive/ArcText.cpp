@@ -32,19 +32,6 @@ constexpr char16_t kCp437High[128] = {
     0x03B5, 0x2229, 0x2261, 0x00B1, 0x2265, 0x2264, 0x2320, 0x2321, 0x00F7, 0x2248, 0x00B0,
     0x2219, 0x00B7, 0x221A, 0x207F, 0x00B2, 0x25A0, 0x00A0};
 
-void AppendUtf8(std::string& out, char32_t c) {
-  if (c < 0x80) {
-    out += static_cast<char>(c);
-  } else if (c < 0x800) {
-    out += static_cast<char>(0xC0 | (c >> 6));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  } else {
-    out += static_cast<char>(0xE0 | (c >> 12));
-    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  }
-}
-
 }  // namespace
 
 double ArcFieldsToDateTime(int year, int month, int day, int hour, int minute, int second) {
@@ -108,7 +95,7 @@ std::string ArcNameToUtf8(std::string_view raw) {
     if (c < 0x80 || valid)
       out += ch;
     else
-      AppendUtf8(out, kCp437High[c - 0x80]);
+      AppendUtf8(out, static_cast<char32_t>(kCp437High[c - 0x80]));
   }
   return out;
 }

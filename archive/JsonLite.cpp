@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+#include "platform/TextCase.h"
 #include "archive/JsonLite.h"
 
 #include <charconv>
@@ -27,23 +28,6 @@ class Parser {
     if (s_.substr(i_, word.size()) != word) return false;
     i_ += word.size();
     return true;
-  }
-  static void PutUtf8(std::string& out, unsigned c) {
-    if (c < 0x80) {
-      out += static_cast<char>(c);
-    } else if (c < 0x800) {
-      out += static_cast<char>(0xC0 | (c >> 6));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-      out += static_cast<char>(0xE0 | (c >> 12));
-      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-      out += static_cast<char>(0xF0 | (c >> 18));
-      out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    }
   }
   bool Hex4(unsigned& v) {
     if (i_ + 4 > s_.size()) return false;
@@ -95,7 +79,7 @@ class Parser {
             else
               i_ = keep;
           }
-          PutUtf8(out, v);
+          AppendUtf8(out, static_cast<char32_t>(v));
           break;
         }
         default: return false;

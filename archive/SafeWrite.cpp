@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+#include "platform/UniqueFd.h"
 #include "archive/SafeWrite.h"
 
 #include <fcntl.h>
@@ -14,22 +15,12 @@
 
 namespace {
 
-struct Fd {
-  int fd = -1;
-  explicit Fd(int f = -1) : fd(f) {}
-  ~Fd() {
-    if (fd >= 0) ::close(fd);
-  }
-  Fd(const Fd&) = delete;
-  Fd& operator=(const Fd&) = delete;
-};
-
 std::string Err(const std::string& what, int e) { return what + ": " + std::strerror(e); }
 
 // Opens (creating when missing) the folders `parts[0..count)` below `target`; the last one's
 // descriptor in `out`.
 std::string OpenFolders(const std::string& target, const std::vector<std::string>& parts, size_t count,
-                        Fd& out) {
+                        TUniqueFd& out) {
   int dir = ::open(target.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (dir < 0) return Err(target, errno);
   for (size_t i = 0; i < count; ++i) {
@@ -85,19 +76,19 @@ std::string SafeRelativeParts(std::string_view stored, std::vector<std::string>&
 }
 
 std::string SafeMakeFolders(const std::string& target, const std::vector<std::string>& parts) {
-  Fd dir;
+  TUniqueFd dir;
   return OpenFolders(target, parts, parts.size(), dir);
 }
 
 std::string SafeWriteFile(const std::string& target, const std::vector<std::string>& parts,
                           const TDataSource& data, const TWriteOptions& options) {
   if (parts.empty()) return "empty path in archive";
-  Fd dir;
+  TUniqueFd dir;
   std::string err = OpenFolders(target, parts, parts.size() - 1, dir);
   if (!err.empty()) return err;
   const std::string& name = parts.back();
   std::string tmp = TempName(name);
-  Fd file(::openat(dir.fd, tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
+  TUniqueFd file(::openat(dir.fd, tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
   if (file.fd < 0) return Err(name, errno);
   auto fail = [&](std::string why) {
     ::unlinkat(dir.fd, tmp.c_str(), 0);

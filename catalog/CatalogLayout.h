@@ -260,3 +260,24 @@ void MarkCatalogModified(TQDBase& bd);
 // `except` is an item of `parent` left out of the comparison (the item being renamed), or nullptr.
 std::string UniqueSiblingName(std::string_view name, const TNodeRec* parent,
                               const TNodeRec* except = nullptr);
+
+// Calls visit(node) for `top` and then for every item below it, depth first in slot order.
+// Iterative, so any depth is safe; `visit` must not add or remove items.
+template <class Node, class Visit>
+void ForEachItem(Node* top, Visit&& visit) {
+  visit(top);
+  if (!IsContainer(top)) return;
+  std::vector<std::pair<Node*, int>> stack{{top, 1}};
+  while (!stack.empty()) {
+    auto [node, next] = stack.back();
+    if (next >= node->SlotCount) {
+      stack.pop_back();
+      continue;
+    }
+    stack.back().second = next + 1;
+    Node* child = NodeChild(node, next);
+    if (!child) continue;
+    visit(child);
+    if (IsContainer(child)) stack.push_back({child, 1});
+  }
+}

@@ -12,26 +12,6 @@ namespace {
 
 int KindOf(const TNodeRec* item) { return item ? ItemKind(ItemFlagsOf(item)) : 0; }
 
-// Calls visit(node) for `top` and every item below it.
-template <class Visit>
-void ForEachItem(const TNodeRec* top, Visit&& visit) {
-  visit(top);
-  if (!IsContainer(top)) return;
-  std::vector<std::pair<const TNodeRec*, int>> stack{{top, 1}};
-  while (!stack.empty()) {
-    auto [node, next] = stack.back();
-    if (next >= node->SlotCount) {
-      stack.pop_back();
-      continue;
-    }
-    stack.back().second = next + 1;
-    const TNodeRec* child = NodeChild(node, next);
-    if (!child) continue;
-    visit(child);
-    if (IsContainer(child)) stack.push_back({child, 1});
-  }
-}
-
 const TNodeRec* TargetList(const TNodeRec* catalog, int listSlot) {
   return NodeChild(NodeChild(catalog, 0), listSlot);
 }

@@ -13,10 +13,7 @@ std::vector<TVolume> MountedVolumes(const TSystemView& view) {
   std::vector<TVolume> out;
   for (size_t i = 0; i < mounts.size(); ++i) {
     const TMountEntry& m = mounts[i];
-    bool hidden = false;  // a later mount at the same point hides this one
-    for (size_t j = i + 1; j < mounts.size() && !hidden; ++j)
-      hidden = mounts[j].MountPoint == m.MountPoint;
-    if (hidden) continue;
+    if (IsHiddenMount(mounts, i)) continue;  // a later mount at the same point
     if (IsVirtualMount(m) && m.FsType != "tmpfs" && m.FsType != "ramfs") continue;
     TVolume v = DescribeVolume(m, view);
     if (v.DriveType == dtNoRootDir) continue;

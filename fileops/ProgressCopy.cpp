@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+#include "platform/UniqueFd.h"
 #include "fileops/ProgressCopy.h"
 
 #include <fcntl.h>
@@ -13,16 +14,6 @@
 namespace {
 
 constexpr size_t kChunk = 1 << 20;  // bytes between two progress reports
-
-struct Fd {
-  int fd = -1;
-  explicit Fd(int f = -1) : fd(f) {}
-  ~Fd() {
-    if (fd >= 0) ::close(fd);
-  }
-  Fd(const Fd&) = delete;
-  Fd& operator=(const Fd&) = delete;
-};
 
 std::string Err(const std::string& path, int e) { return path + ": " + std::strerror(e); }
 
@@ -99,13 +90,13 @@ TCopyResult CopyFileWithProgress(const std::string& source, const std::string& t
   if (S_ISLNK(src.st_mode)) return CopyLink(source, target);
   if (!S_ISREG(src.st_mode)) return Fail(source + ": not a regular file");
 
-  Fd in(::open(source.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
+  TUniqueFd in(::open(source.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
   if (in.fd < 0) return Fail(Err(source, errno));
   if (::fstat(in.fd, &src) != 0 || !S_ISREG(src.st_mode))
     return Fail(source + ": not a regular file");
 
   std::string tmp;
-  Fd out(CreateTemp(FolderOf(target), tmp));
+  TUniqueFd out(CreateTemp(FolderOf(target), tmp));
   if (out.fd < 0) return Fail(Err(target, errno));
   auto discard = [&](TCopyResult r) {
     ::close(out.fd);

@@ -47,22 +47,10 @@ bool SetItemCategory(TQDBase& bd, TNodeRec* item, int category, bool below) {
     bd.SetInt(kFieldFlags, updated);
     changed = true;
   };
-  set(item);
-  if (below && IsContainer(item)) {
-    std::vector<std::pair<TNodeRec*, int>> stack{{item, 1}};
-    while (!stack.empty()) {
-      auto [node, next] = stack.back();
-      if (next >= node->SlotCount) {
-        stack.pop_back();
-        continue;
-      }
-      stack.back().second = next + 1;
-      TNodeRec* child = NodeChild(node, next);
-      if (!child) continue;
-      set(child);
-      if (IsContainer(child)) stack.push_back({child, 1});
-    }
-  }
+  if (below)
+    ForEachItem(item, set);
+  else
+    set(item);
   bd.GoToNode(saved);
   return changed;
 }

@@ -51,7 +51,9 @@ char32_t NextCodePoint(std::string_view s, size_t& i) {
   return cp;
 }
 
-void AppendUtf8(std::string& out, char32_t cp) {
+
+// As AppendUtf8, but 0xDC80..0xDCFF stand for the invalid byte they were decoded from.
+void AppendKept(std::string& out, char32_t cp) {
   if (cp >= 0xDC80 && cp <= 0xDCFF) {  // an invalid byte kept as it was
     out += static_cast<char>(cp - 0xDC00);
   } else if (cp < 0x80) {
@@ -79,6 +81,7 @@ char32_t UpperCodePoint(char32_t cp) {
 
 }  // namespace
 
+
 bool IsValidUtf8(std::string_view s) {
   for (size_t i = 0; i < s.size();) {
     if (static_cast<unsigned char>(s[i]) < 0x80) {
@@ -104,6 +107,25 @@ std::string Utf8Upper(std::string_view s) {
     for (char c : s) out += static_cast<char>(AsciiUpper(static_cast<unsigned char>(c)));
     return out;
   }
-  for (size_t i = 0; i < s.size();) AppendUtf8(out, UpperCodePoint(NextCodePoint(s, i)));
+  for (size_t i = 0; i < s.size();) AppendKept(out, UpperCodePoint(NextCodePoint(s, i)));
   return out;
+}
+
+void AppendUtf8(std::string& out, char32_t c) {
+  if ((c >= 0xD800 && c <= 0xDFFF) || c > 0x10FFFF) c = 0xFFFD;
+  if (c < 0x80) {
+    out.push_back(static_cast<char>(c));
+  } else if (c < 0x800) {
+    out.push_back(static_cast<char>(0xC0 | c >> 6));
+    out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+  } else if (c < 0x10000) {
+    out.push_back(static_cast<char>(0xE0 | c >> 12));
+    out.push_back(static_cast<char>(0x80 | (c >> 6 & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+  } else {
+    out.push_back(static_cast<char>(0xF0 | c >> 18));
+    out.push_back(static_cast<char>(0x80 | (c >> 12 & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | (c >> 6 & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+  }
 }

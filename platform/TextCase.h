@@ -17,6 +17,9 @@ bool IsValidUtf8(std::string_view s);
 // Decodes `s` into code points, upper-cased. An invalid byte b becomes the code point 0xDC00 + b.
 void DecodeUpper(std::string_view s, std::u32string& out);
 
+// Appends code point `c` as UTF-8; a surrogate or a value past U+10FFFF becomes U+FFFD.
+void AppendUtf8(std::string& out, char32_t c);
+
 // `s` upper-cased, as UTF-8 (invalid bytes kept as they are).
 std::string Utf8Upper(std::string_view s);
 

@@ -468,3 +468,9 @@ int VolumeSpace(const std::string& path, int64_t& capacity, int64_t& freeBytes) 
   freeBytes = bytes(st.f_bavail);
   return 0;
 }
+
+bool IsHiddenMount(const std::vector<TMountEntry>& mounts, size_t i) {
+  for (size_t j = i + 1; j < mounts.size(); ++j)
+    if (mounts[j].MountPoint == mounts[i].MountPoint) return true;
+  return false;
+}

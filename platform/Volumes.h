@@ -153,6 +153,9 @@ TVolume DescribeVolume(const TMountEntry& mount, const TSystemView& view);
 // (it hides the earlier). -1 when none matches (no "/" mount in the list).
 int FindContainingMount(const std::vector<TMountEntry>& mounts, std::string_view realPath);
 
+// True iff a later entry of `mounts` is mounted at the same point as entry `i` (and hides it).
+bool IsHiddenMount(const std::vector<TMountEntry>& mounts, size_t i);
+
 // `realPath` relative to `mountPoint` (which must hold it), without leading or trailing
 // separator; empty for the mount point itself. With `backslashes` the separators are "\", as
 // catalogs store paths.

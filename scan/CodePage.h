@@ -24,8 +24,6 @@ std::string AnsiToUtf8(std::string_view bytes, std::string_view codepage = "WIND
 // last byte is ignored and an unpaired surrogate becomes U+FFFD.
 std::string Utf16ToUtf8(std::string_view bytes, bool bigEndian);
 
-// Appends the UTF-8 form of `c` (U+FFFD for a surrogate or a value above U+10FFFF).
-void AppendUtf8(std::string& out, char32_t c);
 
 // The length of `text` without a trailing incomplete UTF-8 sequence (the lead byte and fewer
 // continuation bytes than it announces), as left when well-formed text is cut at a byte limit.

@@ -116,10 +116,7 @@ std::vector<TVolume> ListDrives(const TSystemView& view, const std::string& home
 
   for (size_t i = 0; i < mounts.size(); ++i) {
     const TMountEntry& m = mounts[i];
-    bool hidden = false;  // a later mount at the same point hides this one
-    for (size_t j = i + 1; j < mounts.size() && !hidden; ++j)
-      hidden = mounts[j].MountPoint == m.MountPoint;
-    if (hidden) continue;
+    if (IsHiddenMount(mounts, i)) continue;  // a later mount at the same point
     if (IsVirtualMount(m) && static_cast<int>(i) != homeMount) continue;
     TVolume v = DescribeVolume(m, view);
     if (v.DriveType == dtNoRootDir) continue;  // a bind-mounted file, or the folder is gone
