@@ -1,0 +1,46 @@
+# SPDX-License-Identifier: MIT
+# The Qt GUI. Windows live beside the core code of their subsystem, in a qt/ sub-folder of it
+# (mainwin/qt/fmVrtU.cpp beside mainwin/CatalogEdit.cpp), so that the core never sees Qt:
+#   tolvane_gui   every */qt/*.cpp except the tests and app/qt/main.cpp
+#   tolvane       the program
+#   gui_tests     every */qt/*_test.cpp, run on the offscreen platform
+find_package(Qt6 6.4 REQUIRED COMPONENTS Core Gui Widgets Test DBus)
+
+file(GLOB TOLVANE_GUI_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/*/qt/*.cpp
+     ${CMAKE_SOURCE_DIR}/*/qt/*.h)
+list(FILTER TOLVANE_GUI_SOURCES EXCLUDE REGEX "_test\\.cpp$")
+list(FILTER TOLVANE_GUI_SOURCES EXCLUDE REGEX "app/qt/main\\.cpp$")
+add_library(tolvane_gui STATIC ${TOLVANE_GUI_SOURCES} ${CMAKE_SOURCE_DIR}/app/qt/tolvane.qrc)
+set_target_properties(tolvane_gui PROPERTIES AUTOMOC ON AUTORCC ON)
+target_link_libraries(tolvane_gui PUBLIC tolvane_core Qt6::Widgets Qt6::DBus)
+
+add_executable(tolvane ${CMAKE_SOURCE_DIR}/app/qt/main.cpp)
+set_target_properties(tolvane PROPERTIES AUTOMOC ON)
+target_link_libraries(tolvane PRIVATE tolvane_gui)
+
+# Installed layout: the program in bin/, language files and help under share/tolvane/.
+include(GNUInstallDirs)
+install(TARGETS tolvane tolvane-cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(DIRECTORY ${CMAKE_SOURCE_DIR}/Language/ DESTINATION ${CMAKE_INSTALL_DATADIR}/tolvane/Language
+        FILES_MATCHING PATTERN "*.lng")
+install(DIRECTORY ${CMAKE_SOURCE_DIR}/help/ DESTINATION ${CMAKE_INSTALL_DATADIR}/tolvane/help)
+install(FILES ${CMAKE_SOURCE_DIR}/app/qt/tolvane.desktop
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+install(FILES ${CMAKE_SOURCE_DIR}/app/qt/tolvane.svg
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
+target_compile_definitions(tolvane_gui PUBLIC
+  TOLVANE_DATA_DIR="${CMAKE_INSTALL_FULL_DATADIR}/tolvane")
+
+if(TOLVANE_TESTS)
+  file(GLOB TOLVANE_GUI_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/*/qt/*_test.cpp)
+  if(TOLVANE_GUI_TESTS)
+    add_executable(gui_tests ${TOLVANE_GUI_TESTS} ${CMAKE_SOURCE_DIR}/testutil/GuiTestMain.cpp)
+    set_target_properties(gui_tests PROPERTIES AUTOMOC ON)
+    target_link_libraries(gui_tests PRIVATE tolvane_gui Qt6::Test GTest::gtest)
+    target_include_directories(gui_tests PRIVATE ${CMAKE_SOURCE_DIR}/testutil)
+    gtest_discover_tests(gui_tests WORKING_DIRECTORY ${CMAKE_SOURCE_DIR}
+                         PROPERTIES ENVIRONMENT
+                         "TOLVANE_TEST_TMP=${CMAKE_BINARY_DIR}/testtmp;QT_QPA_PLATFORM=offscreen"
+                         DISCOVERY_TIMEOUT 60)
+  endif()
+endif()

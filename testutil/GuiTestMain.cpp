@@ -1,0 +1,17 @@
+// SPDX-License-Identifier: MIT
+// main() of the GUI tests: the offscreen platform unless one is set (test discovery runs the
+// binary at build time without the test environment), a UTF-8 C library locale, the
+// QApplication on the stack (a static one crashes at exit), then GoogleTest.
+#include <clocale>
+#include <cstdlib>
+
+#include <QApplication>
+#include <gtest/gtest.h>
+
+int main(int argc, char** argv) {
+  setenv("QT_QPA_PLATFORM", "offscreen", 0);
+  std::setlocale(LC_CTYPE, "C.UTF-8");
+  ::testing::InitGoogleTest(&argc, argv);
+  QApplication app(argc, argv);
+  return RUN_ALL_TESTS();
+}
