@@ -185,6 +185,7 @@ int TCatalogFiles::OpenFiles(const std::vector<std::string>& files) {
     AddRecent(name);
     main_.GoToDepth(0);
     int slot = std::max(main_.SlotCount(), 1);
+    if (Events.CatalogOpening) Events.CatalogOpening(slot);
     main_.EnterChild(slot);
     temp_.GoToDepth(0);
     main_.TakeSubtree(temp_);

@@ -51,6 +51,8 @@ struct TCatalogFileOptions {
 struct TCatalogEvents {
   // The recent list changed: write the settings image.
   std::function<void()> SettingsChanged;
+  // A catalog is about to be added at root slot `rootSlot` (the slot past the last catalog).
+  std::function<void(int rootSlot)> CatalogOpening;
   // A catalog was opened at root slot `rootSlot`; `last` for the last file of the list (its tree
   // entry is selected).
   std::function<void(int rootSlot, bool last)> CatalogOpened;

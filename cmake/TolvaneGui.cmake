@@ -28,8 +28,18 @@ install(FILES ${CMAKE_SOURCE_DIR}/app/qt/tolvane.desktop
         DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${CMAKE_SOURCE_DIR}/app/qt/tolvane.svg
         DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
+# The build number: the number of commits of the source tree (0 outside a git checkout).
+execute_process(COMMAND git rev-list --count HEAD WORKING_DIRECTORY ${CMAKE_SOURCE_DIR}
+                OUTPUT_VARIABLE TOLVANE_BUILD OUTPUT_STRIP_TRAILING_WHITESPACE
+                RESULT_VARIABLE git_result ERROR_QUIET)
+if(NOT git_result EQUAL 0 OR NOT TOLVANE_BUILD MATCHES "^[0-9]+$")
+  set(TOLVANE_BUILD 0)
+endif()
+set(TOLVANE_HOMEPAGE "https://tolvane.org/" CACHE STRING "The product's web page (about box)")
+set(TOLVANE_MAIL "authors@tolvane.org" CACHE STRING "The makers' mail address (about box)")
 target_compile_definitions(tolvane_gui PUBLIC
-  TOLVANE_DATA_DIR="${CMAKE_INSTALL_FULL_DATADIR}/tolvane")
+  TOLVANE_DATA_DIR="${CMAKE_INSTALL_FULL_DATADIR}/tolvane" TOLVANE_BUILD=${TOLVANE_BUILD}
+  TOLVANE_HOMEPAGE="${TOLVANE_HOMEPAGE}" TOLVANE_MAIL="${TOLVANE_MAIL}")
 
 if(TOLVANE_TESTS)
   file(GLOB TOLVANE_GUI_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/*/qt/*_test.cpp)

@@ -7,13 +7,22 @@
 
 int TreeRowCount(const TNodeRec* parent) {
   if (!parent) return 0;
-  int n = 0;
-  for (int slot = 1; slot < parent->SlotCount; ++slot) {
+  // Containers precede files in every node, so the rows end at the first slot that is not a
+  // container: a binary search keeps this cheap for folders of many sub-folders, which the
+  // tree asks for on every repaint.
+  auto container = [parent](int slot) {
     const TNodeRec* item = NodeChild(parent, slot);
-    if (!item || !IsContainer(item)) break;
-    ++n;
+    return item && IsContainer(item);
+  };
+  int lo = 1, hi = parent->SlotCount;  // slots lo..hi-1 are undecided
+  while (lo < hi) {
+    int mid = lo + (hi - lo) / 2;
+    if (container(mid))
+      lo = mid + 1;
+    else
+      hi = mid;
   }
-  return n;
+  return lo - 1;
 }
 
 TNodeRec* TreeRowNode(const TNodeRec* parent, int row) {

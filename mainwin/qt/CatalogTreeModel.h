@@ -1,0 +1,73 @@
+// SPDX-License-Identifier: MIT
+// The item model of the catalog tree: a thin adapter over bdMain. A row stands for a container
+// item of a store node (row i = slot i+1, since containers precede files); the top-level rows
+// are the open catalogs (root slots 1..n). An index carries its store node as internal pointer,
+// and children are read from the store when the view asks, so a catalog of any size opens at
+// once and no placeholder rows exist.
+//
+// The model keeps no copy of the store, so every change of the containers of bdMain must be
+// announced around the change: Begin.../End... pairs (or ApplyChange with the editor's row
+// reports). Reads are cursor-free: painting never moves bdMain's cursor.
+//
+// Threads: GUI thread only.
+#pragma once
+
+#include <QAbstractItemModel>
+#include <QFont>
+#include <QColor>
+#include <functional>
+
+#include "mainwin/EditHost.h"
+#include "store/QDBase.h"
+
+class TCatalogTreeModel : public QAbstractItemModel {
+  Q_OBJECT
+
+ public:
+  explicit TCatalogTreeModel(TQDBase& bdMain, QObject* parent = nullptr);
+
+  QModelIndex index(int row, int column, const QModelIndex& parent = QModelIndex()) const override;
+  QModelIndex parent(const QModelIndex& child) const override;
+  int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+  int columnCount(const QModelIndex& parent = QModelIndex()) const override;
+  bool hasChildren(const QModelIndex& parent = QModelIndex()) const override;
+  QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+  Qt::ItemFlags flags(const QModelIndex& index) const override;
+  // Catalogs, groups and disks can be renamed in place when OnRename is set; it stores the name
+  // (and announces the row update itself).
+  bool setData(const QModelIndex& index, const QVariant& value, int role = Qt::EditRole) override;
+  std::function<void(TNodeRec* item, const QString& typed)> OnRename;
+
+  // The store node an index stands for (nullptr for the invalid index, which is the root).
+  TNodeRec* NodeOf(const QModelIndex& index) const;
+  // The index of a container item of bdMain (invalid for the root, a file or nullptr).
+  QModelIndex IndexOf(const TNodeRec* node) const;
+
+  // Row changes under the store node `parent` (the store root for catalogs).
+  void BeginInsert(const TNodeRec* parent, int first, int last);
+  void EndInsert();
+  void BeginRemove(const TNodeRec* parent, int first, int last);
+  void EndRemove();
+  // The text or image of the row of `node` changed.
+  void RowChanged(const TNodeRec* node);
+  // The editor's row reports (mainwin/EditHost.h): call with before = true from TreeChanging
+  // and false from TreeChanged.
+  void ApplyChange(const TTreeChange& change, bool before);
+
+  // Replacing all rows below `node` in one store operation (a disk update): RemoveAllRows
+  // announces the old rows as gone and reports none until InsertAllRows announces the new ones.
+  void RemoveAllRows(const TNodeRec* node);
+  void InsertAllRows(const TNodeRec* node);
+
+  void SetAppearance(const QFont& font, const QColor& textColor);
+
+ private:
+  const TNodeRec* StoreNode(const QModelIndex& index) const;
+  QModelIndex IndexOfParentNode(const TNodeRec* parent) const;
+
+  TQDBase& bd_;
+  const TNodeRec* hidden_ = nullptr;  // rows withheld between RemoveAllRows and InsertAllRows
+  QFont font_;
+  QColor textColor_;
+  bool haveAppearance_ = false;
+};

@@ -1,0 +1,205 @@
+// SPDX-License-Identifier: MIT
+#include "mainwin/qt/ItemListModel.h"
+
+#include <QIcon>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "app/qt/GuiText.h"
+#include "app/qt/Images.h"
+#include "catalog/CatalogLayout.h"
+#include "search/ItemTexts.h"
+#include "search/ListSort.h"
+#include "store/CursorGuard.h"
+
+namespace {
+
+struct TColumnDef {
+  int Caption;  // language text
+  int Width;
+  bool Right;
+  int Slot;  // row cache slot shown
+};
+
+// The disk layout, by column index (dc...).
+const TColumnDef kDiskColumns[] = {
+    {10101, 150, false, kRowName},     {10102, 100, false, kRowDiskType},
+    {10103, 80, false, kRowLabel},     {10104, 80, true, kRowSize},
+    {10106, 80, true, kRowFree},       {10107, 120, true, kRowDate},
+    {10108, 200, false, kRowDescription}, {10115, 80, false, kRowCategory},
+    {10116, 80, false, kRowLocation},
+};
+// The file layout, by column index (fc...).
+const TColumnDef kFileColumns[] = {
+    {10109, 150, false, kRowName},     {10110, 40, false, kRowExtension},
+    {10104, 80, true, kRowSize},       {10111, 120, true, kRowDate},
+    {10112, 40, false, kRowAttributes}, {10108, 200, false, kRowDescription},
+    {10115, 80, false, kRowCategory},
+};
+
+const TColumnDef& Column(bool disk, int column) {
+  return disk ? kDiskColumns[column] : kFileColumns[column];
+}
+
+// File icons by extension: the icon code of a file is its index in this table (below 1000000,
+// where the container images begin).
+std::vector<QIcon>& FileIcons() {
+  static std::vector<QIcon> icons;
+  return icons;
+}
+
+int FileIconCode(const TNodeRec* file) {
+  static std::unordered_map<std::string, int> byExtension;
+  std::string_view name = ItemName(file);
+  std::string ext(NameExtension(name));
+  for (char& c : ext) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
+  auto it = byExtension.find(ext);
+  if (it != byExtension.end()) return it->second;
+  FileIcons().push_back(FileIcon(name));
+  int code = static_cast<int>(FileIcons().size()) - 1;
+  byExtension.emplace(ext, code);
+  return code;
+}
+
+QString ParentRowCaption() { return QStringLiteral("[ . . ]"); }
+
+}  // namespace
+
+TItemListModel::TItemListModel(TQDBase& bdMain, QObject* parent)
+    : QAbstractTableModel(parent), bd_(bdMain) {
+  options_.FileIcon = FileIconCode;
+}
+
+int TItemListModel::LayoutColumns(bool diskLayout) { return diskLayout ? 9 : 7; }
+
+QString TItemListModel::ColumnCaption(bool diskLayout, int column) {
+  return LangQ(Column(diskLayout, column).Caption);
+}
+
+int TItemListModel::DefaultWidth(bool diskLayout, int column) {
+  return Column(diskLayout, column).Width;
+}
+
+bool TItemListModel::RightAligned(bool diskLayout, int column) {
+  return Column(diskLayout, column).Right;
+}
+
+int TItemListModel::rowCount(const QModelIndex& parent) const {
+  return parent.isValid() ? 0 : rows_;
+}
+
+int TItemListModel::columnCount(const QModelIndex& parent) const {
+  return parent.isValid() ? 0 : LayoutColumns(diskLayout_);
+}
+
+TNodeRec* TItemListModel::ItemAt(int row) const {
+  int entry = row - (parentRow_ ? 1 : 0);
+  if (entry < 0 || entry >= bd_.MarkCount(mlView)) return nullptr;
+  return bd_.MarkList(mlView)[static_cast<size_t>(entry)];
+}
+
+QString TItemListModel::CellText(int row, int column) const {
+  int entry = row - (parentRow_ ? 1 : 0);
+  TCursorBack back(bd_);
+  CacheRow(bdBuf_, bd_, mlView, entry, memo_, options_);
+  return QStr(NodeGetStr(bdBuf_.CurrentNode(), Column(diskLayout_, column).Slot));
+}
+
+QVariant TItemListModel::data(const QModelIndex& index, int role) const {
+  if (!index.isValid() || index.row() >= rows_) return QVariant();
+  int row = index.row();
+  int column = index.column();
+  bool parentRow = parentRow_ && row == 0;
+  switch (role) {
+    case Qt::DisplayRole:
+    case Qt::ToolTipRole:
+      if (parentRow) return column == 0 ? ParentRowCaption() : QString();
+      if (role == Qt::ToolTipRole && column != 0 &&
+          Column(diskLayout_, column).Slot != kRowDescription)
+        return QVariant();
+      return CellText(row, column);
+    case Qt::DecorationRole: {
+      if (column != 0) return QVariant();
+      if (parentRow) return TreeIcon(7);
+      {
+        TCursorBack back(bd_);
+        CacheRow(bdBuf_, bd_, mlView, row - (parentRow_ ? 1 : 0), memo_, options_);
+      }
+      int code = NodeGetInt(bdBuf_.CurrentNode(), kRowIcon);
+      if (code >= 1000000) return TreeIcon(code - 1000000);
+      if (code >= 0 && code < static_cast<int>(FileIcons().size()))
+        return FileIcons()[static_cast<size_t>(code)];
+      return TreeIcon(0);
+    }
+    case Qt::TextAlignmentRole:
+      return QVariant::fromValue(Qt::AlignVCenter |
+                                 (RightAligned(diskLayout_, column) ? Qt::AlignRight
+                                                                    : Qt::AlignLeft));
+    case Qt::FontRole:
+      if (haveAppearance_) return font_;
+      break;
+    case Qt::ForegroundRole:
+      if (haveAppearance_) return textColor_;
+      break;
+    default:
+      break;
+  }
+  return QVariant();
+}
+
+QVariant TItemListModel::headerData(int section, Qt::Orientation orientation, int role) const {
+  if (orientation != Qt::Horizontal || section < 0 || section >= LayoutColumns(diskLayout_))
+    return QVariant();
+  if (role == Qt::DisplayRole) return ColumnCaption(diskLayout_, section);
+  if (role == Qt::TextAlignmentRole)
+    return QVariant::fromValue(Qt::AlignVCenter | (RightAligned(diskLayout_, section)
+                                                       ? Qt::AlignRight
+                                                       : Qt::AlignLeft));
+  return QVariant();
+}
+
+Qt::ItemFlags TItemListModel::flags(const QModelIndex& index) const {
+  if (!index.isValid()) return Qt::NoItemFlags;
+  return Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+}
+
+void TItemListModel::SetDiskLayout(bool diskLayout) {
+  if (diskLayout == diskLayout_) return;
+  beginResetModel();
+  diskLayout_ = diskLayout;
+  bdBuf_.Clear();
+  rows_ = bd_.MarkCount(mlView) + (parentRow_ ? 1 : 0);
+  endResetModel();
+}
+
+void TItemListModel::SetParentRow(bool shown) { parentRow_ = shown; }
+
+void TItemListModel::ResetRows() {
+  beginResetModel();
+  bdBuf_.Clear();
+  rows_ = bd_.MarkCount(mlView) + (parentRow_ ? 1 : 0);
+  endResetModel();
+}
+
+void TItemListModel::RefreshRows() {
+  bdBuf_.Clear();
+  int rows = bd_.MarkCount(mlView) + (parentRow_ ? 1 : 0);
+  if (rows != rows_) {
+    ResetRows();
+    return;
+  }
+  if (rows_ > 0) emit dataChanged(index(0, 0), index(rows_ - 1, columnCount() - 1));
+}
+
+void TItemListModel::SetSortMark(int column, bool descending) {
+  sortColumn_ = column;
+  sortDescending_ = descending;
+}
+
+void TItemListModel::SetAppearance(const QFont& font, const QColor& textColor) {
+  font_ = font;
+  textColor_ = textColor;
+  haveAppearance_ = true;
+  if (rows_ > 0) emit dataChanged(index(0, 0), index(rows_ - 1, columnCount() - 1));
+}

@@ -1,0 +1,76 @@
+// SPDX-License-Identifier: MIT
+// The item list of the main window: a virtual table over mark list mlView of bdMain. Row r shows
+// entry r - p of mlView, where p is 1 when the parent row "[ . . ]" is shown; rows are formatted
+// on request through the row cache (search/RowCache.h), so only painted rows cost anything.
+//
+// Two column layouts: the disk layout (catalog or group selected: nine columns) and the file
+// layout (disk, folder or archive selected: seven columns). Each column is known by its index in
+// its layout's table (dc... and fc... of search/ListSort.h), whatever position it is shown at.
+//
+// Reading rows saves and restores bdMain's cursor. The owner clears the cache (ResetRows)
+// whenever mlView is refilled, sorted or shortened.
+//
+// Threads: GUI thread only.
+#pragma once
+
+#include <QAbstractTableModel>
+#include <QColor>
+#include <QFont>
+
+#include "search/RowCache.h"
+#include "store/QDBase.h"
+
+class TItemListModel : public QAbstractTableModel {
+  Q_OBJECT
+
+ public:
+  explicit TItemListModel(TQDBase& bdMain, QObject* parent = nullptr);
+
+  int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+  int columnCount(const QModelIndex& parent = QModelIndex()) const override;
+  QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+  QVariant headerData(int section, Qt::Orientation orientation,
+                      int role = Qt::DisplayRole) const override;
+  Qt::ItemFlags flags(const QModelIndex& index) const override;
+
+  // Switches between the disk layout and the file layout (columns are rebuilt).
+  void SetDiskLayout(bool diskLayout);
+  bool DiskLayout() const { return diskLayout_; }
+  // The parent row is shown (row 0).
+  void SetParentRow(bool shown);
+  bool HasParentRow() const { return parentRow_; }
+  // mlView was refilled, sorted or changed: the cache is cleared and every row re-read.
+  void ResetRows();
+  // The cache is cleared and the rows repainted; the row count is re-read from mlView.
+  void RefreshRows();
+  // The sort mark: column `column` of the current layout, descending or not.
+  void SetSortMark(int column, bool descending);
+  void SetAppearance(const QFont& font, const QColor& textColor);
+  void SetFormattedSizes(bool formatted) { options_.FormattedSizes = formatted; }
+
+  // The item behind row `row`, or nullptr for the parent row and rows out of range.
+  TNodeRec* ItemAt(int row) const;
+  // The row of entry `entry` of mlView.
+  int RowOfEntry(int entry) const { return entry + (parentRow_ ? 1 : 0); }
+  // The number of columns of a layout, its column captions, default widths and alignments.
+  static int LayoutColumns(bool diskLayout);
+  static QString ColumnCaption(bool diskLayout, int column);
+  static int DefaultWidth(bool diskLayout, int column);
+  static bool RightAligned(bool diskLayout, int column);
+
+ private:
+  QString CellText(int row, int column) const;
+
+  TQDBase& bd_;
+  mutable TQDBase bdBuf_;  // the row cache
+  mutable TRowCacheMemo memo_;
+  TRowTextOptions options_;
+  bool diskLayout_ = true;
+  bool parentRow_ = false;
+  int rows_ = 0;  // marks of mlView plus the parent row, as last announced
+  int sortColumn_ = 0;
+  bool sortDescending_ = false;
+  QFont font_;
+  QColor textColor_;
+  bool haveAppearance_ = false;
+};

@@ -1,0 +1,615 @@
+// SPDX-License-Identifier: MIT
+// The main window: building it, its texts, start-up, exit and the window layout file.
+#include "mainwin/qt/fmVrtU.h"
+
+#include <QAction>
+#include <QActionGroup>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDir>
+#include <QFileInfo>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QScreen>
+#include <QSettings>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QSystemTrayIcon>
+#include <QToolBar>
+#include <QToolButton>
+#include <QTreeView>
+#include <QWindow>
+#include <filesystem>
+
+#include "app/Helpers.h"
+#include "app/Language.h"
+#include "app/qt/GuiText.h"
+#include "app/qt/Images.h"
+#include "app/qt/Prompts.h"
+#include "archive/ArchiveTypes.h"
+#include "catalog/CatalogLayout.h"
+#include "catalog/qt/GuiCatalogUi.h"
+#include "mainwin/qt/CatalogTreeModel.h"
+#include "mainwin/qt/InterfaceStyle.h"
+#include "mainwin/qt/ItemListModel.h"
+#include "mainwin/qt/VrtLayoutFile.h"
+#include "scan/DescRules.h"
+#include "scan/qt/fmAddDiskU.h"
+
+namespace {
+
+// The version text of the caption: the 1st character of the version, ".", its 3rd and 5th
+// characters ("2.1.0" gives "2.10").
+QString VersionText() {
+  std::string v = TOLVANE_VERSION;
+  QString text;
+  if (!v.empty()) text += QChar(v[0]);
+  text += '.';
+  if (v.size() > 2) text += QChar(v[2]);
+  if (v.size() > 4) text += QChar(v[4]);
+  return text;
+}
+
+}  // namespace
+
+TfmVrt::TfmVrt(const TVrtPlaces& places, QWidget* parent)
+    : QMainWindow(parent), places_(places) {
+  setObjectName(QStringLiteral("fmVrt"));
+  setWindowIcon(ProgramIcon());
+
+  // The settings and the window layout live in the settings folder.
+  if (!places_.SettingsFolder.empty() && places_.SettingsFolder.back() != '/')
+    places_.SettingsFolder += '/';
+  if (!places_.LanguageFolder.empty() && places_.LanguageFolder.back() != '/')
+    places_.LanguageFolder += '/';
+  if (!QFileInfo::exists(QString::fromStdString(LayoutFileName()))) {
+    QRect screen = QApplication::primaryScreen() ? QApplication::primaryScreen()->geometry()
+                                                 : QRect(0, 0, 1280, 1024);
+    resize(screen.width() * 4 / 5, screen.height() * 3 / 5);
+  }
+
+  versionText_ = VersionText();
+  caption_ = QStringLiteral("Tolvane ") + versionText_;
+
+  InitCatalogStore(bdMain);
+  TSettingsPlace place;
+  place.SettingsFile = places_.SettingsFolder + kSettingsFileName;
+  place.ProgramFolder = places_.SettingsFolder;
+  place.LanguageFolder = places_.LanguageFolder;
+  TSettingsHooks hooks;
+  hooks.InitDescriptionRules = [](TQDBase& bd) { InitDescriptionRules(bd); };
+  hooks.InitArchiveTypes = [](TQDBase& bd) { InitArchiveTypes(bd); };
+  settings_.Load(place, hooks);
+
+  ui_ = std::make_unique<TGuiCatalogUi>(this);
+  files_ = std::make_unique<TCatalogFiles>(bdMain, *ui_, settings_.Options.RecentCatalogs,
+                                           settings_.Options.OpenAtExit);
+  files_->Options.ProgramFolder = places_.SettingsFolder;
+  files_->Events.SettingsChanged = [this] { SaveSettings(); };
+  files_->Events.CatalogOpening = [this](int slot) { CatalogOpening(slot); };
+  files_->Events.CatalogOpened = [this](int slot, bool last) { CatalogOpened(slot, last); };
+  files_->Events.CatalogClosing = [this](int slot) { CatalogClosing(slot); };
+  files_->Events.CatalogClosed = [this](int slot) { CatalogClosed(slot); };
+  files_->Events.CatalogSaved = [this] { UpdateStatus(); };
+  editor_ = std::make_unique<TCatalogEditor>(bdMain, *this);
+
+  createViews();
+  createActions();
+  createMenus();
+  createToolBars();
+  createStatusBar();
+  SetListLayout(true, true);
+  SetTexts();
+  readLayout();
+  UpdateStatus();
+}
+
+TfmVrt::~TfmVrt() {
+  // The views go first: their models read bdMain until they are gone.
+  delete LV;
+  delete tr;
+  LV = nullptr;
+  tr = nullptr;
+}
+
+std::string TfmVrt::LayoutFileName() const { return places_.SettingsFolder + "fmStorage.ini"; }
+
+// ---- building -------------------------------------------------------------------------------
+
+void TfmVrt::createViews() {
+  splitter_ = new QSplitter(Qt::Horizontal, this);
+  splitter_->setObjectName(QStringLiteral("spMain"));
+  splitter_->setChildrenCollapsible(false);
+
+  tr = new QTreeView(splitter_);
+  tr->setObjectName(QStringLiteral("tr"));
+  trModel_ = new TCatalogTreeModel(bdMain, this);
+  tr->setModel(trModel_);
+  tr->setHeaderHidden(true);
+  tr->setUniformRowHeights(true);
+  tr->setSelectionMode(QAbstractItemView::SingleSelection);
+  tr->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  tr->setContextMenuPolicy(Qt::CustomContextMenu);
+  tr->setExpandsOnDoubleClick(true);
+  tr->setAnimated(false);
+  tr->installEventFilter(this);
+  connect(tr->selectionModel(), &QItemSelectionModel::currentChanged, this,
+          [this](const QModelIndex&, const QModelIndex&) {
+            if (!selecting_) trChange(true);
+          });
+  trModel_->OnRename = [this](TNodeRec* item, const QString& typed) {
+    RenameTreeItem(item, typed);
+  };
+  connect(tr, &QTreeView::customContextMenuRequested, this, &TfmVrt::trContextMenu);
+
+  LV = new QTreeView(splitter_);
+  LV->setObjectName(QStringLiteral("LV"));
+  lvModel_ = new TItemListModel(bdMain, this);
+  LV->setModel(lvModel_);
+  LV->setRootIsDecorated(false);
+  LV->setItemsExpandable(false);
+  LV->setUniformRowHeights(true);
+  LV->setAllColumnsShowFocus(true);
+  LV->setSelectionMode(QAbstractItemView::ExtendedSelection);
+  LV->setSelectionBehavior(QAbstractItemView::SelectRows);
+  LV->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  LV->setContextMenuPolicy(Qt::CustomContextMenu);
+  LV->setTextElideMode(Qt::ElideRight);
+  LV->header()->setSectionsMovable(true);
+  LV->header()->setStretchLastSection(false);
+  LV->header()->setSectionsClickable(true);
+  LV->header()->setSortIndicatorShown(true);
+  LV->header()->setContextMenuPolicy(Qt::CustomContextMenu);
+  LV->header()->setMinimumSectionSize(1);
+  LV->installEventFilter(this);
+  connect(LV->header(), &QHeaderView::sectionClicked, this, &TfmVrt::LVColumnClick);
+  connect(LV->header(), &QHeaderView::customContextMenuRequested, this,
+          &TfmVrt::LVColumnRightClick);
+  connect(LV, &QTreeView::customContextMenuRequested, this, &TfmVrt::LVContextMenu);
+  connect(LV, &QTreeView::doubleClicked, this, [this](const QModelIndex&) {
+    LVDblClick(QApplication::keyboardModifiers() & Qt::AltModifier);
+  });
+  connect(LV->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+          [this] { PostStatusUpdate(); });
+  connect(LV->selectionModel(), &QItemSelectionModel::currentChanged, this,
+          [this] { PostStatusUpdate(); });
+
+  splitter_->addWidget(tr);
+  splitter_->addWidget(LV);
+  splitter_->setStretchFactor(0, 0);
+  splitter_->setStretchFactor(1, 1);
+  splitter_->setSizes({260, 800});
+  setCentralWidget(splitter_);
+  connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
+    if (now == tr || now == LV) UpdateStatus();
+  });
+}
+
+void TfmVrt::createActions() {
+  auto make = [this](const char* name, const char* icon, void (TfmVrt::*slot)()) {
+    QAction* a = new QAction(this);
+    a->setObjectName(QString::fromLatin1(name));
+    if (icon) a->setIcon(CommandIcon(icon));
+    if (slot) connect(a, &QAction::triggered, this, slot);
+    addAction(a);
+    return a;
+  };
+  ActNewCatalog = make("ActNewCatalog", "new", &TfmVrt::ActNewCatalogExecute);
+  ActNewCatalog->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
+  ActOpenCatalog = make("ActOpenCatalog", "open", &TfmVrt::ActOpenCatalogExecute);
+  ActOpenCatalog->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+  ActSaveCatalog = make("ActSaveCatalog", "save", &TfmVrt::ActSaveCatalogExecute);
+  ActSaveCatalog->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+  nnMMSaveCatAs = make("nnMMSaveCatAs", nullptr, &TfmVrt::nnMMSaveCatAsClick);
+  ActSaveAll = make("ActSaveAll", "saveall", &TfmVrt::ActSaveAllExecute);
+  ActCloseCatalog = make("ActCloseCatalog", "close", &TfmVrt::ActCloseCatalogExecute);
+  ActCloseCatalog->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F4));
+  nnMMCloseAllCat = make("nnMMCloseAllCat", nullptr, &TfmVrt::nnMMCloseAllCatClick);
+  ActExit = make("ActExit", nullptr, nullptr);
+  ActExit->setShortcut(QKeySequence(Qt::ALT | Qt::Key_F4));
+  connect(ActExit, &QAction::triggered, this, &QWidget::close);
+  for (int k = 0; k < 10; ++k) {
+    nnRecCat[k] = new QAction(this);
+    nnRecCat[k]->setObjectName(QStringLiteral("nnRecCat%1").arg(k));
+    connect(nnRecCat[k], &QAction::triggered, this, [this, k] { OpenRecent(k); });
+    npRecCat[k] = new QAction(this);
+    npRecCat[k]->setObjectName(QStringLiteral("npRecCat%1").arg(k));
+    connect(npRecCat[k], &QAction::triggered, this, [this, k] { OpenRecent(k); });
+  }
+
+  ActAddNewDisk = make("ActAddNewDisk", "adddisk", &TfmVrt::ActAddNewDiskExecute);
+  ActAddNewDisk->setShortcut(QKeySequence(Qt::Key_Insert));
+  ActAddNewDiskGroup = make("ActAddNewDiskGroup", "addgroup", &TfmVrt::ActAddNewDiskGroupExecute);
+  ActUpdateDisk = make("ActUpdateDisk", "update", &TfmVrt::ActUpdateDiskExecute);
+  ActRenameDisk = make("ActRenameDisk", "rename", &TfmVrt::ActRenameExecute);
+  ActRenameCatalog = make("ActRenameCatalog", nullptr, &TfmVrt::ActRenameExecute);
+  ActDeleteDisk = make("ActDeleteDisk", "delete", &TfmVrt::ActDeleteDiskExecute);
+  ActExploreItem = make("ActExploreItem", "explore", nullptr);
+  ActRunItem = make("ActRunItem", "run", nullptr);
+  ActFiles = make("ActFiles", nullptr, nullptr);
+  ActFilesCopy = make("ActFilesCopy", nullptr, nullptr);
+  ActFilesMove = make("ActFilesMove", nullptr, nullptr);
+  ActFilesDelete = make("ActFilesDelete", nullptr, nullptr);
+  ActFilesExtract = make("ActFilesExtract", nullptr, nullptr);
+  ActRemoveFromCatalog =
+      make("ActRemoveFromCatalog", nullptr, &TfmVrt::ActRemoveFromCatalogExecute);
+  ActProperties = make("ActProperties", "properties", nullptr);
+  ActProperties->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_P),
+                               QKeySequence(Qt::ALT | Qt::Key_Return)});
+  ActSortDisk = make("ActSortDisk", nullptr, &TfmVrt::ActSortDiskExecute);
+  ActCatSetup = make("ActCatSetup", nullptr, nullptr);
+  ActCatMan = make("ActCatMan", nullptr, nullptr);
+  ActGotoUp = make("ActGotoUp", "up", &TfmVrt::ActGotoUpExecute);
+  ActUserView = make("ActUserView", "userlist", nullptr);
+  ActUserView->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_U));
+  ActUser = make("ActUser", nullptr, nullptr);
+  ActUserRemove = make("ActUserRemove", nullptr, nullptr);
+  ActFind = make("ActFind", "find", nullptr);
+  ActFind->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
+  ActFindAll = make("ActFindAll", nullptr, nullptr);
+  ActFindAll->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F));
+  nnSearchAllCatalogs = ActFindAll;
+  ActReport = make("ActReport", "report", nullptr);
+  ActReport->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_R));
+  ActOptions = make("ActOptions", nullptr, nullptr);
+  ActHelp = make("ActHelp", "help", &TfmVrt::ActHelpExecute);
+  ActHelp->setShortcut(QKeySequence(Qt::Key_F1));
+  nnSite = make("nnSite", nullptr, nullptr);
+  nnMail = make("nnMail", nullptr, nullptr);
+  nnAbout = make("nnAbout", nullptr, &TfmVrt::nnAboutClick);
+  connect(nnSite, &QAction::triggered, this, [] { OpenProductPage(false); });
+  connect(nnMail, &QAction::triggered, this, [this] { OpenProductPage(true, caption_); });
+
+  // Commands whose windows are not part of this program yet stay disabled for good.
+  for (QAction* a : {ActExploreItem, ActRunItem, ActFiles, ActFilesCopy, ActFilesMove,
+                     ActFilesDelete, ActFilesExtract, ActProperties, ActCatSetup, ActCatMan,
+                     ActUserView, ActUser, ActUserRemove, ActFind, ActFindAll, ActReport,
+                     ActOptions})
+    a->setProperty("tolvaneUnavailable", true);
+}
+
+void TfmVrt::createMenus() {
+  mmFile = menuBar()->addMenu(QString());
+  mmFile->setObjectName(QStringLiteral("mmFile"));
+  mmFile->addAction(ActNewCatalog);
+  mmFile->addAction(ActOpenCatalog);
+  mmFile->addAction(ActSaveCatalog);
+  mmFile->addAction(nnMMSaveCatAs);
+  mmFile->addAction(ActSaveAll);
+  mmFile->addSeparator();
+  mmFile->addAction(ActCloseCatalog);
+  mmFile->addAction(nnMMCloseAllCat);
+  nnRecentSep = mmFile->addSeparator();
+  for (QAction* a : nnRecCat) mmFile->addAction(a);
+  mmFile->addSeparator();
+  mmFile->addAction(ActExit);
+  connect(mmFile, &QMenu::aboutToShow, this, &TfmVrt::ShowRecentItems);
+
+  mmActions = menuBar()->addMenu(QString());
+  mmActions->setObjectName(QStringLiteral("mmActions"));
+  mmActions->addAction(ActAddNewDisk);
+  mmActions->addAction(ActUpdateDisk);
+  mmActions->addAction(ActAddNewDiskGroup);
+  mmActions->addAction(ActRenameDisk);
+  mmActions->addAction(ActRenameCatalog);
+  mmActions->addAction(ActDeleteDisk);
+  mmActions->addAction(ActSortDisk);
+  mmActions->addSeparator();
+  mmActions->addAction(ActGotoUp);
+  mmActions->addAction(ActExploreItem);
+  mmActions->addAction(ActRunItem);
+  mmFilesMenu = mmActions->addMenu(QString());
+  mmFilesMenu->addAction(ActFilesCopy);
+  mmFilesMenu->addAction(ActFilesMove);
+  mmFilesMenu->addAction(ActFilesDelete);
+  mmFilesMenu->addAction(ActFilesExtract);
+  ActFiles->setMenu(mmFilesMenu);
+  mmActions->addAction(ActRemoveFromCatalog);
+  mmActions->addSeparator();
+  mmActions->addAction(ActProperties);
+  mmActions->addAction(ActCatSetup);
+  mmActions->addAction(ActCatMan);
+  mmActions->addSeparator();
+  mmUserList = mmActions->addMenu(QString());
+  mmUserList->addAction(ActUserView);
+  mmUserList->addAction(ActUser);
+  mmUserList->addAction(ActUserRemove);
+
+  mmSearch = menuBar()->addMenu(QString());
+  mmSearch->addAction(ActFind);
+  mmSearch->addAction(ActFindAll);
+  mmSearch->addSeparator();
+  mmSearch->addAction(ActReport);
+
+  mmOptions = menuBar()->addMenu(QString());
+  mmOptions->addAction(ActOptions);
+  mmLanguage = mmOptions->addMenu(QString());
+  mmLanguage->setObjectName(QStringLiteral("nnLanguage"));
+  connect(mmLanguage, &QMenu::aboutToShow, this, &TfmVrt::FillLanguageMenu);
+
+  mmHelp = menuBar()->addMenu(QString());
+  mmHelp->addAction(ActHelp);
+  mmHelp->addSeparator();
+  mmHelp->addAction(nnSite);
+  mmHelp->addAction(nnMail);
+  mmHelp->addSeparator();
+  mmHelp->addAction(nnAbout);
+}
+
+void TfmVrt::createToolBars() {
+  FileBar = addToolBar(QString());
+  FileBar->setObjectName(QStringLiteral("FileBar"));
+  FileBar->setIconSize(QSize(20, 20));
+  FileBar->addAction(ActNewCatalog);
+  // tbOpenCat: opens the open dialog; its drop-down lists the recent catalogs.
+  pmRecent = new QMenu(this);
+  for (QAction* a : npRecCat) pmRecent->addAction(a);
+  tbOpenCat = new QToolButton(FileBar);
+  tbOpenCat->setObjectName(QStringLiteral("tbOpenCat"));
+  tbOpenCat->setDefaultAction(ActOpenCatalog);
+  tbOpenCat->setPopupMode(QToolButton::MenuButtonPopup);
+  tbOpenCat->setMenu(pmRecent);
+  connect(pmRecent, &QMenu::aboutToShow, this, &TfmVrt::ShowRecentItems);
+  FileBar->addWidget(tbOpenCat);
+  FileBar->addAction(ActSaveCatalog);
+  FileBar->addAction(ActSaveAll);
+  FileBar->addAction(ActCloseCatalog);
+
+  MainBar = addToolBar(QString());
+  MainBar->setObjectName(QStringLiteral("MainBar"));
+  MainBar->setIconSize(QSize(20, 20));
+  MainBar->addAction(ActAddNewDisk);
+  MainBar->addAction(ActUpdateDisk);
+  MainBar->addAction(ActAddNewDiskGroup);
+  MainBar->addAction(ActDeleteDisk);
+  MainBar->addSeparator();
+  MainBar->addAction(ActGotoUp);
+  MainBar->addSeparator();
+  MainBar->addAction(ActFind);
+  MainBar->addAction(ActProperties);
+  MainBar->addAction(ActReport);
+  MainBar->addAction(ActUserView);
+  MainBar->addSeparator();
+  MainBar->addAction(ActHelp);
+}
+
+void TfmVrt::createStatusBar() {
+  QStatusBar* stBar = statusBar();
+  stBar->setObjectName(QStringLiteral("stBar"));
+  for (int i = 0; i < 3; ++i) {
+    stPanels_[i] = new QLabel(stBar);
+    stPanels_[i]->setObjectName(QStringLiteral("stPanel%1").arg(i));
+    stPanels_[i]->setTextFormat(Qt::PlainText);
+  }
+  stPanels_[0]->setMinimumWidth(150);
+  stPanels_[2]->setMinimumWidth(220);
+  stBar->addWidget(stPanels_[0]);
+  stBar->addWidget(stPanels_[1], 1);
+  stBar->addPermanentWidget(stPanels_[2]);
+}
+
+QString TfmVrt::StatusPanel(int panel) const {
+  return panel >= 0 && panel < 3 ? stPanels_[panel]->text() : QString();
+}
+
+void TfmVrt::SetTexts() {
+  auto set = [](QAction* a, int number) {
+    a->setText(LangQ(number));
+    a->setToolTip(PlainCaption(LangQ(number)));
+    a->setStatusTip(PlainCaption(LangQ(number)));
+  };
+  mmFile->setTitle(LangQ(1));
+  set(ActNewCatalog, 2);
+  set(ActOpenCatalog, 3);
+  set(ActSaveCatalog, 4);
+  set(nnMMSaveCatAs, 5);
+  set(ActSaveAll, 6);
+  set(ActCloseCatalog, 7);
+  set(nnMMCloseAllCat, 8);
+  set(ActExit, 9);
+  mmActions->setTitle(LangQ(21));
+  set(ActAddNewDisk, 22);
+  set(ActAddNewDiskGroup, 23);
+  set(ActUpdateDisk, 24);
+  set(ActRenameDisk, 25);
+  set(ActDeleteDisk, 26);
+  set(ActExploreItem, 27);
+  set(ActRunItem, 28);
+  set(ActFiles, 29);
+  mmFilesMenu->setTitle(LangQ(29));
+  set(ActRemoveFromCatalog, 30);
+  set(ActProperties, 31);
+  set(ActSortDisk, 33);
+  set(ActCatSetup, 34);
+  set(ActCatMan, 35);
+  set(ActUserView, 36);
+  set(ActUser, 37);
+  set(ActUserRemove, 38);
+  mmUserList->setTitle(LangQ(39));
+  set(ActFilesCopy, 41);
+  set(ActFilesMove, 42);
+  set(ActFilesDelete, 43);
+  set(ActFilesExtract, 44);
+  mmSearch->setTitle(LangQ(51));
+  set(ActFind, 52);
+  set(ActFindAll, 53);
+  set(ActReport, 2001);
+  mmOptions->setTitle(LangQ(61));
+  set(ActOptions, 62);
+  mmLanguage->setTitle(LangQ(65));
+  mmHelp->setTitle(LangQ(71));
+  set(ActHelp, 72);
+  set(nnSite, 73);
+  set(nnMail, 74);
+  set(nnAbout, 76);
+  set(ActGotoUp, 91);
+  set(ActRenameCatalog, 92);
+  FileBar->setWindowTitle(PlainCaption(LangQ(1)));
+  MainBar->setWindowTitle(PlainCaption(LangQ(21)));
+  lvModel_->headerDataChanged(Qt::Horizontal, 0, lvModel_->columnCount() - 1);
+  if (Tray) Tray->setToolTip(windowTitle());
+  UpdateStatus();
+}
+
+void TfmVrt::FillLanguageMenu() {
+  mmLanguage->clear();
+  QDir dir(QString::fromStdString(places_.LanguageFolder));
+  QString current = QString::fromStdString(settings_.Options.LanguageFile);
+  auto* group = new QActionGroup(mmLanguage);
+  for (const QFileInfo& fi : dir.entryInfoList({QStringLiteral("*.lng")}, QDir::Files,
+                                               QDir::Name)) {
+    TLangTable table;
+    if (!table.LoadFromFile(fi.absoluteFilePath().toStdString()) || !table.Loaded()) continue;
+    QAction* a = mmLanguage->addAction(QString::fromStdString(table.FirstLine()));
+    a->setCheckable(true);
+    a->setChecked(fi.fileName() == current);
+    group->addAction(a);
+    QString file = fi.fileName();
+    connect(a, &QAction::triggered, this, [this, file] { ChooseLanguage(file); });
+  }
+}
+
+void TfmVrt::ChooseLanguage(const QString& file) {
+  settings_.Options.LanguageFile = file.toStdString();
+  WriteGeneralOptions(settings_.bdOpt, settings_.Options);
+  LoadSelectedLanguage(settings_.bdOpt, places_.LanguageFolder);
+  ReadGeneralOptions(settings_.bdOpt, settings_.Options);
+  SaveSettings();
+  SetTexts();
+  SetListLayout(diskLayout_, true);
+  trChange(false);
+}
+
+// ---- start-up and exit ------------------------------------------------------------------------
+
+void TfmVrt::showEvent(QShowEvent* event) {
+  QMainWindow::showEvent(event);
+  if (!firstShown_) {
+    firstShown_ = true;
+    FirstShow();
+  }
+}
+
+void TfmVrt::FirstShow() {
+  ApplyInterfaceSettings();
+  setWindowTitle(caption_);
+  ApplyListOptions();
+  UpdateStatus();
+  files_->Options.DefaultFolder = settings_.Options.CatalogFolder;
+  files_->Options.BackupCopies = settings_.Options.BackupCopies;
+  files_->Options.SaveAllOnExit = settings_.Options.SaveAllAtExit;
+  files_->StartUp(places_.CommandLineFile, settings_.Options.StartupMode,
+                  settings_.Options.StartupCatalogs);
+  UpdateStatus();
+}
+
+void TfmVrt::ApplyInterfaceSettings() {
+  TInterfaceOptions ui = ReadInterfaceOptions(settings_.bdOpt);
+  ApplyMenuStyle(this, ui.MenuStyle);
+  TViewLook tree = ViewLook(ui.TreeColor, ui.TreeFont, font());
+  TViewLook list = ViewLook(ui.ListColor, ui.ListFont, font());
+  ApplyViewLook(tr, tree);
+  ApplyViewLook(LV, list);
+  trModel_->SetAppearance(tree.Font, tree.Text);
+  lvModel_->SetAppearance(list.Font, list.Text);
+}
+
+void TfmVrt::ApplyListOptions() {
+  LV->setProperty("gridLines", settings_.Options.GridLines);
+  LV->setStyleSheet(settings_.Options.GridLines
+                        ? QStringLiteral("QTreeView::item { border-right: 1px solid "
+                                         "palette(midlight); border-bottom: 1px solid "
+                                         "palette(midlight); }")
+                        : QString());
+  if (settings_.Options.MinToTray && QSystemTrayIcon::isSystemTrayAvailable()) {
+    if (!Tray) {
+      Tray = new QSystemTrayIcon(ProgramIcon(), this);
+      Tray->setObjectName(QStringLiteral("Tray"));
+      connect(Tray, &QSystemTrayIcon::activated, this,
+              [this](QSystemTrayIcon::ActivationReason reason) {
+                if (reason != QSystemTrayIcon::Trigger) return;
+                if (isVisible() && !isMinimized()) {
+                  hide();
+                } else {
+                  RestoreApplication();
+                }
+              });
+    }
+    Tray->setToolTip(windowTitle());
+    Tray->show();
+  } else if (Tray) {
+    Tray->hide();
+  }
+  tr->setAutoExpandDelay(settings_.Options.AutoExpand ? 0 : -1);
+  lvModel_->SetFormattedSizes(settings_.Options.FormatSizes);
+}
+
+void TfmVrt::RestoreApplication() {
+  if (isMinimized()) showNormal();
+  show();
+  raise();
+  activateWindow();
+}
+
+void TfmVrt::changeEvent(QEvent* event) {
+  QMainWindow::changeEvent(event);
+  if (event->type() == QEvent::WindowStateChange && isMinimized() && Tray && Tray->isVisible())
+    QMetaObject::invokeMethod(this, &QWidget::hide, Qt::QueuedConnection);
+  if (event->type() == QEvent::ActivationChange && isActiveWindow()) UpdateStatus();
+}
+
+bool TfmVrt::IsForeground() const {
+  QWidget* active = QApplication::activeWindow();
+  if (QApplication::activeModalWidget()) return false;
+  return active == nullptr || active == this;
+}
+
+void TfmVrt::closeEvent(QCloseEvent* event) {
+  if (!ExitQuery()) {
+    event->ignore();
+    return;
+  }
+  AfterClose();
+  event->accept();
+}
+
+bool TfmVrt::ExitQuery() { return files_->ExitQuery(); }
+
+void TfmVrt::AfterClose() {
+  writeLayout();
+  SaveListLayout();
+  StoreColumnLayout();
+  SaveSettings();
+  hide();
+  if (Tray) Tray->hide();
+  if (!tempFiles_.empty() && AskYesNoQ(nullptr, LangQ(10005))) {
+    for (const std::string& f : tempFiles_) {
+      std::error_code ec;
+      std::filesystem::remove(f, ec);
+    }
+    tempFiles_.clear();
+  }
+}
+
+void TfmVrt::SaveSettings() {
+  std::string error = settings_.Save();
+  (void)error;  // the settings are written again at exit; a failure here is not shown
+}
+
+void TfmVrt::readLayout() {
+  QSettings ini(QString::fromStdString(LayoutFileName()), QSettings::IniFormat);
+  ReadWindowPlacement(ini, QStringLiteral("fmVrtpos"), this, splitter_);
+  TToolBarPlace file = ReadToolBarPlace(ini, QStringLiteral("FileBar"), 0);
+  TToolBarPlace main = ReadToolBarPlace(ini, QStringLiteral("MainBar"), 50);
+  PlaceToolBars(this, {{FileBar, file}, {MainBar, main}});
+}
+
+void TfmVrt::writeLayout() {
+  QSettings ini(QString::fromStdString(LayoutFileName()), QSettings::IniFormat);
+  WriteWindowPlacement(ini, QStringLiteral("fmVrtpos"), this, splitter_);
+  WriteToolBarPlace(ini, QStringLiteral("FileBar"), ToolBarPlaceOf(this, FileBar));
+  WriteToolBarPlace(ini, QStringLiteral("MainBar"), ToolBarPlaceOf(this, MainBar));
+  ini.sync();
+}

@@ -1,0 +1,297 @@
+// SPDX-License-Identifier: MIT
+// The main window: the catalog tree `tr` on the left, the item list `LV` on the right, the
+// status bar `stBar` with three panels, the menus and two toolbars. It owns the two application
+// stores, bdMain (every open catalog under its root) and bdOpt (the settings, in settings_), and
+// the catalog files object that opens, saves and closes catalogs.
+//
+// Files: the settings image bdOpt.dat and the window layout fmStorage.ini live in the settings
+// folder; the language files in the language folder (TVrtPlaces).
+//
+// Threads: GUI thread only. While a scan runs, the add-disk dialog's modal loop keeps the user
+// out of the window's commands.
+#pragma once
+
+#include <QMainWindow>
+#include <QPointer>
+#include <array>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/Settings.h"
+#include "catalog/CatalogFiles.h"
+#include "mainwin/CatalogEdit.h"
+#include "mainwin/EditHost.h"
+#include "scan/qt/AddDiskHost.h"
+#include "store/QDBase.h"
+
+class QAction;
+class QActionGroup;
+class QLabel;
+class QMenu;
+class QSplitter;
+class QSystemTrayIcon;
+class QToolBar;
+class QToolButton;
+class QTreeView;
+class TCatalogTreeModel;
+class TItemListModel;
+class TfmAddDisk;
+class TfmNewCat;
+class TfmAbout;
+class TGuiCatalogUi;
+
+// Where the window finds and keeps its files. Folders end in "/".
+struct TVrtPlaces {
+  std::string SettingsFolder;  // bdOpt.dat, fmStorage.ini, the default "Catalogs/" folder
+  std::string LanguageFolder;  // English.lng and the other *.lng files
+  std::string CommandLineFile;  // the catalog named on the command line, or empty
+};
+
+class TfmVrt : public QMainWindow, public TAddDiskHost, public TEditHost {
+  Q_OBJECT
+
+ public:
+  // Loads the settings (the English table must already be loaded) and builds the window. The
+  // catalogs of the command line or the start-up list are opened when the window is first shown.
+  explicit TfmVrt(const TVrtPlaces& places, QWidget* parent = nullptr);
+  ~TfmVrt() override;
+
+  // ---- the catalog tree (tree rows are container items; see CatalogTreeModel.h) -------------
+  // Moves bdMain's cursor to the store node of a tree row (the root for the invalid index).
+  void GoToTreeNode(const QModelIndex& node);
+  // The tree row of the store node under bdMain's cursor, its ancestors expanded when `expand`
+  // (the path is built either way). The cursor stays.
+  QModelIndex TreeNodeOfCursor(bool expand);
+  // Selects a row and refills the list once, as a user selection does.
+  void SelectTreeNode(const QModelIndex& node);
+  // With the cursor on a store node P: item `slot` of P changed its name or image, or its
+  // children were replaced; the row is repainted and the list refilled.
+  void RefreshTreeChild(int slot);
+  // The tree row of the cursor's node when the rows of its path are being shown (every
+  // ancestor expanded or the row visible); false otherwise. Nothing is built.
+  bool TreeNodeIfBuilt(QModelIndex& node);
+  // Expands a catalog or group and, recursively, its groups, down to the disks.
+  void ExpandToDisks(const QModelIndex& node);
+  // The status-bar summary of the item under bdMain's cursor.
+  QString ItemSummaryText();
+  void UpdateStatus();
+  void UpdateActions();
+  // The tree selection's parent becomes the selection and the row of the item left is focused.
+  void GoUp();
+
+  // ---- the item list --------------------------------------------------------------------------
+  void SetListLayout(bool diskLayout, bool forced);
+  void SortList();
+  void ShowSortMarks();
+  void LVColumnClick(int column);
+  // Fits column `column` (-1: every visible column) to its caption and the visible rows.
+  void AdjustColumns(int column);
+  void RefreshList();
+  void RefreshViews() override;
+  // Double click or Enter on the focused row; `alt` as if Alt were held.
+  void LVDblClick(bool alt = false);
+
+  // ---- catalog commands -----------------------------------------------------------------------
+  // Opens files as the open dialog or the command line would.
+  int OpenCatalogFiles(const std::vector<std::string>& files);
+  // New catalog named `name` (the default name when empty), as the new-catalog dialog does.
+  void NewCatalog(const QString& name);
+  // Save (saveAs false) or Save As of the catalog of the tree selection.
+  TSaveResult SaveSelectedCatalog(bool saveAs);
+  bool CloseSelectedCatalog();
+  bool CloseAllCatalogs();
+
+  // ---- parts exposed to the other windows and to tests ---------------------------------------
+  TQDBase bdMain;
+  TQDBase& MainStore() override { return bdMain; }
+  TSettings& Settings() override { return settings_; }
+  TCatalogFiles& CatalogFiles() { return *files_; }
+  TCatalogEditor& Editor() { return *editor_; }
+  QTreeView* Tree() const { return tr; }
+  QTreeView* List() const { return LV; }
+  TCatalogTreeModel* TreeModel() const { return trModel_; }
+  TItemListModel* ListModel() const { return lvModel_; }
+  QString StatusPanel(int panel) const;
+  QString CaptionText() const { return caption_; }
+  // The file dialogs of the catalog commands are answered by `chooser` instead (tests). It gets
+  // the proposed name and folder and returns the chosen name, or empty for Cancel.
+  void SetSaveNameChooser(std::function<std::string(const std::string&, const std::string&)>);
+  // The list of files made for running archived files, offered for deletion at exit.
+  std::vector<std::string>& TempFiles() { return tempFiles_; }
+  // Restores the window from minimised or hidden state (a second start of the program).
+  void RestoreApplication();
+  // The foreground condition of the commands with shortcuts.
+  bool IsForeground() const;
+
+  // ---- TAddDiskHost ---------------------------------------------------------------------------
+  TNodeRec* SelectedTreeNode() override;
+  TNodeRec* AddScannedDisk(TNodeRec* destination, TQDBase& bdDisk) override;
+  void ReplaceScannedDisk(TNodeRec* oldDisk, TQDBase& bdDisk) override;
+  void MarkModified(const TNodeRec* item) override;
+  void SaveCatalogOf(const TNodeRec* item) override;
+  void SaveSettings() override;
+  QWidget* MainWindow() override { return this; }
+
+  // ---- TEditHost ------------------------------------------------------------------------------
+  bool Confirm(int number, const std::string& arg, const std::string& text) override;
+  void TreeChanging(const TTreeChange& change) override;
+  void TreeChanged(const TTreeChange& change) override;
+  void SubtreeRemoving(const TNodeRec* item) override;
+
+  // Actions, named as the commands they run.
+  QAction* ActNewCatalog = nullptr;
+  QAction* ActOpenCatalog = nullptr;
+  QAction* ActSaveCatalog = nullptr;
+  QAction* nnMMSaveCatAs = nullptr;
+  QAction* ActSaveAll = nullptr;
+  QAction* ActCloseCatalog = nullptr;
+  QAction* nnMMCloseAllCat = nullptr;
+  QAction* ActExit = nullptr;
+  QAction* ActAddNewDisk = nullptr;
+  QAction* ActAddNewDiskGroup = nullptr;
+  QAction* ActUpdateDisk = nullptr;
+  QAction* ActRenameDisk = nullptr;
+  QAction* ActRenameCatalog = nullptr;
+  QAction* ActDeleteDisk = nullptr;
+  QAction* ActExploreItem = nullptr;
+  QAction* ActRunItem = nullptr;
+  QAction* ActFiles = nullptr;
+  QAction* ActFilesCopy = nullptr;
+  QAction* ActFilesMove = nullptr;
+  QAction* ActFilesDelete = nullptr;
+  QAction* ActFilesExtract = nullptr;
+  QAction* ActRemoveFromCatalog = nullptr;
+  QAction* ActProperties = nullptr;
+  QAction* ActSortDisk = nullptr;
+  QAction* ActCatSetup = nullptr;
+  QAction* ActCatMan = nullptr;
+  QAction* ActGotoUp = nullptr;
+  QAction* ActUserView = nullptr;
+  QAction* ActUser = nullptr;
+  QAction* ActUserRemove = nullptr;
+  QAction* ActFind = nullptr;
+  QAction* ActFindAll = nullptr;
+  QAction* nnSearchAllCatalogs = nullptr;
+  QAction* ActReport = nullptr;
+  QAction* ActOptions = nullptr;
+  QAction* ActHelp = nullptr;
+  QAction* nnSite = nullptr;
+  QAction* nnMail = nullptr;
+  QAction* nnAbout = nullptr;
+  std::array<QAction*, 10> nnRecCat{};
+  std::array<QAction*, 10> npRecCat{};
+  QAction* nnRecentSep = nullptr;
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+  void changeEvent(QEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+  void customEvent(QEvent* event) override;
+
+ private:
+  // Building (fmVrtU.cpp).
+  void createActions();
+  void createMenus();
+  void createToolBars();
+  void createStatusBar();
+  void createViews();
+  void SetTexts();
+  void FillLanguageMenu();
+  void ChooseLanguage(const QString& file);
+  // Start-up and exit (fmVrtU.cpp).
+  void FirstShow();
+  void ApplyInterfaceSettings();
+  void ApplyListOptions();
+  void readLayout();
+  void writeLayout();
+  void StoreColumnLayout();
+  bool ExitQuery();
+  void AfterClose();
+  void PostStatusUpdate();
+  // Tree (fmVrtTree.cpp).
+  void trChange(bool userAction);
+  void trContextMenu(const QPoint& pos);
+  void trKeyPressed(QKeyEvent* event, bool& handled);
+  TNodeRec* GoToCurrentItem();
+  int CountDisks(const TNodeRec* catalog) const;
+  // List (fmVrtList.cpp).
+  void LVContextMenu(const QPoint& pos);
+  void LVColumnRightClick(const QPoint& pos);
+  void LVKeyPressed(QKeyEvent* event, bool& handled);
+  int FocusedRow() const;
+  std::vector<int> SelectedRows() const;
+  void LoadListLayout();
+  void SaveListLayout();
+  // Catalog commands (fmVrtCatalogs.cpp).
+  void ActNewCatalogExecute();
+  void ActOpenCatalogExecute();
+  void ActSaveCatalogExecute();
+  void nnMMSaveCatAsClick();
+  void ActSaveAllExecute();
+  void ActCloseCatalogExecute();
+  void nnMMCloseAllCatClick();
+  void ShowRecentItems();
+  void OpenRecent(int index);
+  void CatalogOpening(int rootSlot);
+  void CatalogOpened(int rootSlot, bool last);
+  void CatalogClosing(int rootSlot);
+  void CatalogClosed(int rootSlot);
+  // Disk commands (fmVrtCatalogs.cpp).
+  void ActAddNewDiskExecute();
+  void ActUpdateDiskExecute();
+  void ActAddNewDiskGroupExecute();
+  void ActRenameExecute();
+  void RenameTreeItem(TNodeRec* item, const QString& typed);
+  void ActDeleteDiskExecute();
+  void ActRemoveFromCatalogExecute();
+  void ActSortDiskExecute();
+  void ActGotoUpExecute();
+  void ActHelpExecute();
+  void nnAboutClick();
+  std::string LayoutFileName() const;
+
+  TVrtPlaces places_;
+  TSettings settings_;
+  std::unique_ptr<TGuiCatalogUi> ui_;
+  std::unique_ptr<TCatalogFiles> files_;
+  std::unique_ptr<TCatalogEditor> editor_;
+  std::vector<std::string> tempFiles_;
+  QString caption_;
+  QString versionText_;
+  bool firstShown_ = false;
+  bool statusPosted_ = false;
+  bool selecting_ = false;  // SelectTreeNode is moving the tree's current row
+  bool listStale_ = false;  // rows of the shown container were added or moved: refill the list
+
+  QSplitter* splitter_ = nullptr;
+  QTreeView* tr = nullptr;
+  QTreeView* LV = nullptr;
+  TCatalogTreeModel* trModel_ = nullptr;
+  TItemListModel* lvModel_ = nullptr;
+  std::array<QLabel*, 3> stPanels_{};
+  QToolBar* FileBar = nullptr;
+  QToolBar* MainBar = nullptr;
+  QToolButton* tbOpenCat = nullptr;
+  QMenu* mmFile = nullptr;
+  QMenu* mmActions = nullptr;
+  QMenu* mmFilesMenu = nullptr;
+  QMenu* mmUserList = nullptr;
+  QMenu* mmSearch = nullptr;
+  QMenu* mmOptions = nullptr;
+  QMenu* mmLanguage = nullptr;
+  QMenu* mmHelp = nullptr;
+  QMenu* pmRecent = nullptr;
+  QSystemTrayIcon* Tray = nullptr;
+
+  // The list: the layout's sort column and direction, per layout (0 disk, 1 file).
+  std::array<int, 2> sortColumn_{0, 0};
+  std::array<bool, 2> sortDescending_{false, false};
+  bool diskLayout_ = true;
+  bool layoutBuilt_ = false;
+
+  QPointer<TfmAddDisk> fmAddDisk;
+  QPointer<TfmNewCat> fmNewCat;
+  QPointer<TfmAbout> fmAbout;
+};
