@@ -1,7 +1,50 @@
 // SPDX-License-Identifier: MIT
-#include <QApplication>
+// The program: one instance per user; the English language table must be present; then the
+// main window, which opens the catalog named on the command line or the start-up catalogs.
+#include <QMessageBox>
+#include <clocale>
+#include <cstdlib>
+
+#include "app/Language.h"
+#include "app/qt/Application.h"
+#include "app/qt/ProgramPlaces.h"
+#include "app/qt/SingleInstance.h"
+#include "mainwin/qt/fmVrtU.h"
 
 int main(int argc, char** argv) {
-  QApplication app(argc, argv);
-  return 0;
+  // The user's locale, with UTF-8 text functions: archive names and code-page conversions
+  // depend on it.
+  std::setlocale(LC_ALL, "");
+  if (MB_CUR_MAX == 1) std::setlocale(LC_CTYPE, "C.UTF-8");
+
+  TApplication app(argc, argv);
+  TApplication::setApplicationName(QStringLiteral("Tolvane"));
+  TApplication::setOrganizationName(QStringLiteral("Tolvane"));
+  TApplication::setDesktopFileName(QStringLiteral("tolvane"));
+
+  // A second start only restores the running instance; its command line is not passed on.
+  TSingleInstance instance;
+  if (!instance.TryBecomePrimary()) return 0;
+
+  const TProgramPlaces& places = ProgramPlaces();
+  TLangTable& english = LangTable(TLangKind::English);
+  if (!english.LoadFromFile(places.DataFolder + "Language/English.lng") || !english.Loaded()) {
+    QMessageBox::critical(nullptr, QStringLiteral("Tolvane"),
+                          QStringLiteral("Fatal error: cannot load \"English.lng\". Please "
+                                         "reinstall the program."));
+    return 1;
+  }
+
+  TVrtPlaces vrt;
+  vrt.SettingsFolder = places.ProgramFolder;
+  vrt.LanguageFolder = places.DataFolder + "Language/";
+  QStringList args = TApplication::arguments();
+  if (args.size() > 1) vrt.CommandLineFile = args.at(1).toStdString();
+
+  TfmVrt fmVrt(vrt);
+  app.SetMainWindow(&fmVrt);
+  QObject::connect(&instance, &TSingleInstance::restoreRequested, &fmVrt,
+                   &TfmVrt::RestoreApplication);
+  fmVrt.show();
+  return app.exec();
 }

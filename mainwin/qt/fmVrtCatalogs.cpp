@@ -78,9 +78,9 @@ int TfmVrt::OpenCatalogFiles(const std::vector<std::string>& files) {
   int opened;
   {
     TBusyCursor busy;
-    tr->setUpdatesEnabled(false);
+    trTree->setUpdatesEnabled(false);
     opened = files_->OpenFiles(files);
-    tr->setUpdatesEnabled(true);
+    trTree->setUpdatesEnabled(true);
   }
   UpdateStatus();
   return opened;
@@ -107,7 +107,7 @@ void TfmVrt::CatalogClosed(int) {
 }
 
 TSaveResult TfmVrt::SaveSelectedCatalog(bool saveAs) {
-  QModelIndex current = tr->currentIndex();
+  QModelIndex current = trTree->currentIndex();
   if (!current.isValid()) return TSaveResult::Cancelled;
   TSaveResult result;
   {
@@ -136,7 +136,7 @@ void TfmVrt::ActSaveAllExecute() {
 }
 
 bool TfmVrt::CloseSelectedCatalog() {
-  const TNodeRec* catalog = CatalogNodeOf(trModel_->NodeOf(tr->currentIndex()));
+  const TNodeRec* catalog = CatalogNodeOf(trModel_->NodeOf(trTree->currentIndex()));
   if (!catalog) return false;
   int slot = TreeRowOf(catalog) + 1;
   bool closed = files_->Close(slot, false);
@@ -185,8 +185,8 @@ void TfmVrt::OpenRecent(int index) {
 // ---- disks and groups -------------------------------------------------------------------------
 
 void TfmVrt::ActAddNewDiskExecute() {
-  if (!IsForeground() || !tr->currentIndex().isValid()) return;
-  GoToTreeNode(tr->currentIndex());
+  if (!IsForeground() || !trTree->currentIndex().isValid()) return;
+  GoToTreeNode(trTree->currentIndex());
   while (bdMain.Depth() > 1 && KindOf(bdMain.CurrentNode()) > ikDisk) bdMain.Up();
   if (KindOf(bdMain.CurrentNode()) == ikDisk && bdMain.Depth() > 1) bdMain.Up();
   SelectTreeNode(TreeNodeOfCursor(true));
@@ -195,8 +195,8 @@ void TfmVrt::ActAddNewDiskExecute() {
 }
 
 void TfmVrt::ActUpdateDiskExecute() {
-  if (!IsForeground() || !tr->currentIndex().isValid()) return;
-  TNodeRec* item = trModel_->NodeOf(tr->currentIndex());
+  if (!IsForeground() || !trTree->currentIndex().isValid()) return;
+  TNodeRec* item = trModel_->NodeOf(trTree->currentIndex());
   if (LV->hasFocus() && FocusedRow() >= 0)
     if (TNodeRec* focused = lvModel_->ItemAt(FocusedRow())) item = focused;
   bdMain.GoToNode(item);
@@ -209,7 +209,7 @@ void TfmVrt::ActUpdateDiskExecute() {
   fmAddDisk->ShowUpdate(disk);
 }
 
-TNodeRec* TfmVrt::SelectedTreeNode() { return trModel_->NodeOf(tr->currentIndex()); }
+TNodeRec* TfmVrt::SelectedTreeNode() { return trModel_->NodeOf(trTree->currentIndex()); }
 
 TNodeRec* TfmVrt::AddScannedDisk(TNodeRec* destination, TQDBase& bdDisk) {
   TBusyCursor busy;
@@ -219,7 +219,7 @@ TNodeRec* TfmVrt::AddScannedDisk(TNodeRec* destination, TQDBase& bdDisk) {
   trModel_->EndInsert();
   for (const TNodeRec* p = destination; p && p != bdMain.RootNode(); p = p->Parent)
     trModel_->RowChanged(p);
-  tr->expand(trModel_->IndexOf(destination));
+  trTree->expand(trModel_->IndexOf(destination));
   SelectTreeNode(trModel_->IndexOf(disk));
   return disk;
 }
@@ -245,14 +245,14 @@ void TfmVrt::SaveCatalogOf(const TNodeRec* item) {
 }
 
 void TfmVrt::ActAddNewDiskGroupExecute() {
-  TNodeRec* node = trModel_->NodeOf(tr->currentIndex());
+  TNodeRec* node = trModel_->NodeOf(trTree->currentIndex());
   if (!node) return;
   TNodeRec* group = editor_->AddGroup(node);
   if (!group) return;
   QModelIndex index = trModel_->IndexOf(group);
   SelectTreeNode(index);
-  tr->setFocus();
-  tr->edit(index);
+  trTree->setFocus();
+  trTree->edit(index);
 }
 
 void TfmVrt::ActRenameExecute() {
@@ -262,10 +262,10 @@ void TfmVrt::ActRenameExecute() {
   bdMain.GoToNode(item);
   QModelIndex index = TreeNodeOfCursor(true);
   if (!index.isValid()) return;
-  if (tr->currentIndex() != index) SelectTreeNode(index);
-  tr->setFocus();
-  tr->scrollTo(index);
-  tr->edit(index);
+  if (trTree->currentIndex() != index) SelectTreeNode(index);
+  trTree->setFocus();
+  trTree->scrollTo(index);
+  trTree->edit(index);
 }
 
 void TfmVrt::RenameTreeItem(TNodeRec* item, const QString& typed) {
@@ -282,7 +282,7 @@ void TfmVrt::ActDeleteDiskExecute() {
 }
 
 void TfmVrt::ActRemoveFromCatalogExecute() {
-  if (!tr->currentIndex().isValid()) return;
+  if (!trTree->currentIndex().isValid()) return;
   if (LV->hasFocus()) {
     std::vector<TNodeRec*> items;
     for (int row : SelectedRows())
@@ -291,7 +291,7 @@ void TfmVrt::ActRemoveFromCatalogExecute() {
     if (items.empty()) return;
     editor_->RemoveItems(items);
   } else {
-    TNodeRec* node = trModel_->NodeOf(tr->currentIndex());
+    TNodeRec* node = trModel_->NodeOf(trTree->currentIndex());
     if (KindOf(node) < ikFolder) return;
     editor_->RemoveTreeItem(node);
   }
@@ -300,7 +300,7 @@ void TfmVrt::ActRemoveFromCatalogExecute() {
 }
 
 void TfmVrt::ActSortDiskExecute() {
-  TNodeRec* node = trModel_->NodeOf(tr->currentIndex());
+  TNodeRec* node = trModel_->NodeOf(trTree->currentIndex());
   if (KindOf(node) == ikCatalog || KindOf(node) == ikGroup) editor_->SortDisks(node);
 }
 
@@ -327,10 +327,16 @@ void TfmVrt::TreeChanging(const TTreeChange& change) { trModel_->ApplyChange(cha
 void TfmVrt::TreeChanged(const TTreeChange& change) {
   trModel_->ApplyChange(change, false);
   // Rows added, moved or reordered in the container the list shows: refill it.
-  const TNodeRec* shown = trModel_->NodeOf(tr->currentIndex());
+  const TNodeRec* shown = trModel_->NodeOf(trTree->currentIndex());
   if (change.Kind != TTreeChange::TKind::Update &&
       (change.Parent == shown || change.Kind == TTreeChange::TKind::Rebuild))
     listStale_ = true;
 }
 
-void TfmVrt::SubtreeRemoving(const TNodeRec*) {}
+void TfmVrt::SubtreeRemoving(const TNodeRec* item) {
+  // The selection inside a subtree about to go moves to the subtree's parent first, so the
+  // tree keeps a selection and the list shows the container the item was in.
+  TNodeRec* shown = trModel_->NodeOf(trTree->currentIndex());
+  if (shown && (shown == item || IsInside(shown, item)))
+    SelectTreeNode(trModel_->IndexOf(item->Parent));
+}

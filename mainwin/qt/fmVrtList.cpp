@@ -166,7 +166,7 @@ void TfmVrt::RefreshViews() {
 // ---- double click ---------------------------------------------------------------------------
 
 void TfmVrt::LVDblClick(bool alt) {
-  if (!tr->currentIndex().isValid()) return;
+  if (!trTree->currentIndex().isValid()) return;
   int focused = FocusedRow();
   if (focused < 0) return;
   TNodeRec* item = lvModel_->ItemAt(focused);
@@ -198,7 +198,7 @@ void TfmVrt::LVDblClick(bool alt) {
 // ---- pop-up menus ---------------------------------------------------------------------------
 
 void TfmVrt::LVContextMenu(const QPoint& pos) {
-  if (!tr->currentIndex().isValid()) return;
+  if (!trTree->currentIndex().isValid()) return;
   int focused = FocusedRow();
   std::vector<int> selected = SelectedRows();
   if (focused < 0 || selected.empty()) return;
@@ -263,7 +263,6 @@ void TfmVrt::LVColumnRightClick(const QPoint& pos) {
 
 void TfmVrt::LVKeyPressed(QKeyEvent* event, bool& handled) {
   handled = false;
-  if (LV->state() == QAbstractItemView::EditingState) return;
   switch (event->key()) {
     case Qt::Key_Return:
     case Qt::Key_Enter:

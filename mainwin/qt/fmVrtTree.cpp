@@ -9,6 +9,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
+#include <QSystemTrayIcon>
 #include <QTreeView>
 
 #include "app/Helpers.h"
@@ -42,16 +43,16 @@ QModelIndex TfmVrt::TreeNodeOfCursor(bool expand) {
   if (expand && index.isValid()) {
     std::vector<QModelIndex> path;
     for (QModelIndex p = index.parent(); p.isValid(); p = p.parent()) path.push_back(p);
-    for (auto it = path.rbegin(); it != path.rend(); ++it) tr->expand(*it);
+    for (auto it = path.rbegin(); it != path.rend(); ++it) trTree->expand(*it);
   }
   return index;
 }
 
 void TfmVrt::SelectTreeNode(const QModelIndex& node) {
   selecting_ = true;
-  tr->selectionModel()->setCurrentIndex(node, QItemSelectionModel::ClearAndSelect);
+  trTree->selectionModel()->setCurrentIndex(node, QItemSelectionModel::ClearAndSelect);
   selecting_ = false;
-  if (node.isValid()) tr->scrollTo(node);
+  if (node.isValid()) trTree->scrollTo(node);
   trChange(true);
 }
 
@@ -66,7 +67,7 @@ bool TfmVrt::TreeNodeIfBuilt(QModelIndex& node) {
   QModelIndex index = trModel_->IndexOf(bdMain.CurrentNode());
   if (!index.isValid()) return false;
   for (QModelIndex p = index.parent(); p.isValid(); p = p.parent())
-    if (!tr->isExpanded(p)) return false;
+    if (!trTree->isExpanded(p)) return false;
   node = index;
   return true;
 }
@@ -74,7 +75,7 @@ bool TfmVrt::TreeNodeIfBuilt(QModelIndex& node) {
 void TfmVrt::ExpandToDisks(const QModelIndex& node) {
   int kind = KindOf(trModel_->NodeOf(node));
   if (kind != ikCatalog && kind != ikGroup) return;
-  tr->expand(node);
+  trTree->expand(node);
   int rows = trModel_->rowCount(node);
   for (int r = 0; r < rows; ++r) ExpandToDisks(trModel_->index(r, 0, node));
 }
@@ -82,15 +83,15 @@ void TfmVrt::ExpandToDisks(const QModelIndex& node) {
 // ---- selection change ---------------------------------------------------------------------
 
 void TfmVrt::trChange(bool userAction) {
-  if (!tr || !LV) return;
+  if (!trTree || !LV) return;
   TCursorKeeper keep(bdMain);
-  QModelIndex selected = tr->currentIndex();
+  QModelIndex selected = trTree->currentIndex();
   TNodeRec* node = trModel_->NodeOf(selected);
   bdMain.ClearMarkList(mlView);
   if (node) {
     bdMain.GoToNode(node);
-    int slots = bdMain.SlotCount();
-    for (int slot = 1; slot < slots; ++slot) {
+    int count = bdMain.SlotCount();
+    for (int slot = 1; slot < count; ++slot) {
       bdMain.EnterChild(slot);
       bdMain.AddMark(mlView);
       bdMain.Up();
@@ -185,9 +186,9 @@ std::vector<int> TfmVrt::SelectedRows() const {
 }
 
 void TfmVrt::UpdateStatus() {
-  if (!tr || !LV || !stPanels_[0]) return;
+  if (!trTree || !LV || !stPanels_[0]) return;
   TCursorKeeper keep(bdMain);
-  TNodeRec* node = trModel_->NodeOf(tr->currentIndex());
+  TNodeRec* node = trModel_->NodeOf(trTree->currentIndex());
   // Title.
   QString title = caption_;
   const TNodeRec* catalog = node ? CatalogNodeOf(node) : nullptr;
@@ -234,7 +235,7 @@ void TfmVrt::UpdateStatus() {
 }
 
 TNodeRec* TfmVrt::GoToCurrentItem() {
-  TNodeRec* treeNode = trModel_->NodeOf(tr->currentIndex());
+  TNodeRec* treeNode = trModel_->NodeOf(trTree->currentIndex());
   if (LV->hasFocus() && FocusedRow() >= 0) {
     int focused = FocusedRow();
     if (TNodeRec* item = lvModel_->ItemAt(focused)) return item;
@@ -245,7 +246,7 @@ TNodeRec* TfmVrt::GoToCurrentItem() {
 }
 
 void TfmVrt::UpdateActions() {
-  TNodeRec* treeNode = trModel_->NodeOf(tr->currentIndex());
+  TNodeRec* treeNode = trModel_->NodeOf(trTree->currentIndex());
   std::vector<QAction*> all = {ActSaveCatalog, ActSaveAll, ActCloseCatalog, ActFind,
                                ActAddNewDisk, ActAddNewDiskGroup, ActReport, ActUser,
                                ActUserView, nnMMSaveCatAs, nnMMCloseAllCat, nnSearchAllCatalogs,
@@ -294,7 +295,7 @@ void TfmVrt::UpdateActions() {
 // ---- go up ----------------------------------------------------------------------------------
 
 void TfmVrt::GoUp() {
-  QModelIndex current = tr->currentIndex();
+  QModelIndex current = trTree->currentIndex();
   TNodeRec* node = trModel_->NodeOf(current);
   if (!node || node->Parent == bdMain.RootNode()) return;
   std::string name(ItemName(node));
@@ -318,8 +319,8 @@ void TfmVrt::GoUp() {
 // ---- pop-up menu and keys -------------------------------------------------------------------
 
 void TfmVrt::trContextMenu(const QPoint& pos) {
-  QModelIndex at = tr->indexAt(pos);
-  if (at.isValid() && at != tr->currentIndex()) SelectTreeNode(at);
+  QModelIndex at = trTree->indexAt(pos);
+  if (at.isValid() && at != trTree->currentIndex()) SelectTreeNode(at);
   TNodeRec* node = trModel_->NodeOf(at);
   int32_t flags = node ? ItemFlagsOf(node) : 0;
   int k = ItemKind(flags);
@@ -354,13 +355,12 @@ void TfmVrt::trContextMenu(const QPoint& pos) {
   add(ActCatMan, k == 1);
   add(ActCatSetup, k == 1);
   if (pmTR.isEmpty()) return;
-  pmTR.exec(tr->viewport()->mapToGlobal(pos + QPoint(5, 0)));
+  pmTR.exec(trTree->viewport()->mapToGlobal(pos + QPoint(5, 0)));
 }
 
 void TfmVrt::trKeyPressed(QKeyEvent* event, bool& handled) {
   handled = false;
-  if (tr->state() == QAbstractItemView::EditingState) return;
-  QModelIndex current = tr->currentIndex();
+  QModelIndex current = trTree->currentIndex();
   TNodeRec* node = trModel_->NodeOf(current);
   switch (event->key()) {
     case Qt::Key_Backspace:
@@ -377,7 +377,7 @@ void TfmVrt::trKeyPressed(QKeyEvent* event, bool& handled) {
       break;
     case Qt::Key_Menu:
       if (current.isValid()) {
-        QRect r = tr->visualRect(current);
+        QRect r = trTree->visualRect(current);
         trContextMenu(r.topLeft() + QPoint(10, 8));
       }
       handled = true;
@@ -391,12 +391,12 @@ bool TfmVrt::eventFilter(QObject* watched, QEvent* event) {
   if (event->type() == QEvent::KeyPress) {
     auto* key = static_cast<QKeyEvent*>(event);
     bool handled = false;
-    if (watched == tr)
+    if (watched == trTree)
       trKeyPressed(key, handled);
     else if (watched == LV)
       LVKeyPressed(key, handled);
     if (handled) return true;
   }
-  if (event->type() == QEvent::FocusIn && (watched == tr || watched == LV)) UpdateStatus();
+  if (event->type() == QEvent::FocusIn && (watched == trTree || watched == LV)) UpdateStatus();
   return QMainWindow::eventFilter(watched, event);
 }

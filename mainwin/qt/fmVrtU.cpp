@@ -28,6 +28,7 @@
 #include "app/qt/GuiText.h"
 #include "app/qt/Images.h"
 #include "app/qt/Prompts.h"
+#include "app/qt/fmAboutU.h"
 #include "archive/ArchiveTypes.h"
 #include "catalog/CatalogLayout.h"
 #include "catalog/qt/GuiCatalogUi.h"
@@ -109,9 +110,9 @@ TfmVrt::TfmVrt(const TVrtPlaces& places, QWidget* parent)
 TfmVrt::~TfmVrt() {
   // The views go first: their models read bdMain until they are gone.
   delete LV;
-  delete tr;
+  delete trTree;
   LV = nullptr;
-  tr = nullptr;
+  trTree = nullptr;
 }
 
 std::string TfmVrt::LayoutFileName() const { return places_.SettingsFolder + "fmStorage.ini"; }
@@ -123,26 +124,26 @@ void TfmVrt::createViews() {
   splitter_->setObjectName(QStringLiteral("spMain"));
   splitter_->setChildrenCollapsible(false);
 
-  tr = new QTreeView(splitter_);
-  tr->setObjectName(QStringLiteral("tr"));
+  trTree = new QTreeView(splitter_);
+  trTree->setObjectName(QStringLiteral("tr"));
   trModel_ = new TCatalogTreeModel(bdMain, this);
-  tr->setModel(trModel_);
-  tr->setHeaderHidden(true);
-  tr->setUniformRowHeights(true);
-  tr->setSelectionMode(QAbstractItemView::SingleSelection);
-  tr->setEditTriggers(QAbstractItemView::NoEditTriggers);
-  tr->setContextMenuPolicy(Qt::CustomContextMenu);
-  tr->setExpandsOnDoubleClick(true);
-  tr->setAnimated(false);
-  tr->installEventFilter(this);
-  connect(tr->selectionModel(), &QItemSelectionModel::currentChanged, this,
+  trTree->setModel(trModel_);
+  trTree->setHeaderHidden(true);
+  trTree->setUniformRowHeights(true);
+  trTree->setSelectionMode(QAbstractItemView::SingleSelection);
+  trTree->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  trTree->setContextMenuPolicy(Qt::CustomContextMenu);
+  trTree->setExpandsOnDoubleClick(true);
+  trTree->setAnimated(false);
+  trTree->installEventFilter(this);
+  connect(trTree->selectionModel(), &QItemSelectionModel::currentChanged, this,
           [this](const QModelIndex&, const QModelIndex&) {
             if (!selecting_) trChange(true);
           });
   trModel_->OnRename = [this](TNodeRec* item, const QString& typed) {
     RenameTreeItem(item, typed);
   };
-  connect(tr, &QTreeView::customContextMenuRequested, this, &TfmVrt::trContextMenu);
+  connect(trTree, &QTreeView::customContextMenuRequested, this, &TfmVrt::trContextMenu);
 
   LV = new QTreeView(splitter_);
   LV->setObjectName(QStringLiteral("LV"));
@@ -176,14 +177,14 @@ void TfmVrt::createViews() {
   connect(LV->selectionModel(), &QItemSelectionModel::currentChanged, this,
           [this] { PostStatusUpdate(); });
 
-  splitter_->addWidget(tr);
+  splitter_->addWidget(trTree);
   splitter_->addWidget(LV);
   splitter_->setStretchFactor(0, 0);
   splitter_->setStretchFactor(1, 1);
   splitter_->setSizes({260, 800});
   setCentralWidget(splitter_);
   connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
-    if (now == tr || now == LV) UpdateStatus();
+    if (now == trTree || now == LV) UpdateStatus();
   });
 }
 
@@ -510,7 +511,7 @@ void TfmVrt::ApplyInterfaceSettings() {
   ApplyMenuStyle(this, ui.MenuStyle);
   TViewLook tree = ViewLook(ui.TreeColor, ui.TreeFont, font());
   TViewLook list = ViewLook(ui.ListColor, ui.ListFont, font());
-  ApplyViewLook(tr, tree);
+  ApplyViewLook(trTree, tree);
   ApplyViewLook(LV, list);
   trModel_->SetAppearance(tree.Font, tree.Text);
   lvModel_->SetAppearance(list.Font, list.Text);
@@ -542,7 +543,7 @@ void TfmVrt::ApplyListOptions() {
   } else if (Tray) {
     Tray->hide();
   }
-  tr->setAutoExpandDelay(settings_.Options.AutoExpand ? 0 : -1);
+  trTree->setAutoExpandDelay(settings_.Options.AutoExpand ? 0 : -1);
   lvModel_->SetFormattedSizes(settings_.Options.FormatSizes);
 }
 

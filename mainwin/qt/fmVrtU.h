@@ -108,7 +108,7 @@ class TfmVrt : public QMainWindow, public TAddDiskHost, public TEditHost {
   TSettings& Settings() override { return settings_; }
   TCatalogFiles& CatalogFiles() { return *files_; }
   TCatalogEditor& Editor() { return *editor_; }
-  QTreeView* Tree() const { return tr; }
+  QTreeView* Tree() const { return trTree; }
   QTreeView* List() const { return LV; }
   TCatalogTreeModel* TreeModel() const { return trModel_; }
   TItemListModel* ListModel() const { return lvModel_; }
@@ -121,6 +121,8 @@ class TfmVrt : public QMainWindow, public TAddDiskHost, public TEditHost {
   std::vector<std::string>& TempFiles() { return tempFiles_; }
   // Restores the window from minimised or hidden state (a second start of the program).
   void RestoreApplication();
+  // Switches to the language file `file` of the language folder and retexts the window.
+  void ChooseLanguage(const QString& file);
   // The foreground condition of the commands with shortcuts.
   bool IsForeground() const;
 
@@ -199,7 +201,6 @@ class TfmVrt : public QMainWindow, public TAddDiskHost, public TEditHost {
   void createViews();
   void SetTexts();
   void FillLanguageMenu();
-  void ChooseLanguage(const QString& file);
   // Start-up and exit (fmVrtU.cpp).
   void FirstShow();
   void ApplyInterfaceSettings();
@@ -266,7 +267,7 @@ class TfmVrt : public QMainWindow, public TAddDiskHost, public TEditHost {
   bool listStale_ = false;  // rows of the shown container were added or moved: refill the list
 
   QSplitter* splitter_ = nullptr;
-  QTreeView* tr = nullptr;
+  QTreeView* trTree = nullptr;
   QTreeView* LV = nullptr;
   TCatalogTreeModel* trModel_ = nullptr;
   TItemListModel* lvModel_ = nullptr;

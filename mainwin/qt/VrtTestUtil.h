@@ -1,0 +1,93 @@
+// SPDX-License-Identifier: MIT
+// Test helpers for the windows: a prompter that records every message and answers questions
+// from a script, catalog files built in code, and a main window in a scratch settings folder.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <deque>
+#include <fstream>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "app/Language.h"
+#include "app/qt/Prompts.h"
+#include "catalog/CatalogLayout.h"
+#include "catalog/CatalogTestUtil.h"
+#include "mainwin/qt/fmVrtU.h"
+
+// Records messages; questions take the next scripted answer (No, or Cancel for three-way
+// questions, when the script is empty).
+class TScriptedPrompter : public TPrompter {
+ public:
+  struct Shown {
+    TPromptKind Kind;
+    QString Text;
+  };
+  std::vector<Shown> Shown;
+  std::deque<TAnswer> Answers;
+
+  TScriptedPrompter() { SetPrompter(this); }
+  ~TScriptedPrompter() override { SetPrompter(nullptr); }
+  TAnswer Prompt(QWidget*, TPromptKind kind, const QString&, const QString& text) override {
+    Shown.push_back({kind, text});
+    bool question = kind == TPromptKind::Question || kind == TPromptKind::QuestionError ||
+                    kind == TPromptKind::QuestionYesNoCancel;
+    if (!question) return TAnswer::Yes;
+    if (Answers.empty())
+      return kind == TPromptKind::QuestionYesNoCancel ? TAnswer::Cancel : TAnswer::No;
+    TAnswer a = Answers.front();
+    Answers.pop_front();
+    return a;
+  }
+  bool SawText(const QString& text) const {
+    for (const auto& s : Shown)
+      if (s.Text == text) return true;
+    return false;
+  }
+};
+
+// The real language files of the source tree.
+inline std::string SourceLanguageFolder() { return std::string(TOLVANE_SOURCE_DIR) + "/Language/"; }
+
+inline void LoadEnglish() {
+  static bool loaded = false;
+  if (!loaded) {
+    LangTable(TLangKind::English).LoadFromFile(SourceLanguageFolder() + "English.lng");
+    loaded = true;
+  }
+}
+
+// Writes a catalog file whose catalog is named `name`; `build` adds its contents with the
+// cursor on the catalog node.
+inline void WriteCatalogFile(const std::string& path, const std::string& name,
+                             const std::function<void(TQDBase&, TNodeRec*)>& build = {}) {
+  TQDBase bd;
+  InitCatalogStore(bd);
+  CreateCatalogNode(bd, name, 45000.0);
+  TNodeRec* catalog = bd.CurrentNode();
+  if (build) build(bd, catalog);
+  bd.GoToNode(catalog);
+  bd.Signature = "Vrt base";
+  std::string image;
+  bd.SaveToString(image);
+  std::ofstream(path, std::ios::binary) << image;
+}
+
+// A main window over a fresh settings folder, shown and active so that the commands with
+// shortcuts act.
+inline std::unique_ptr<TfmVrt> MakeMainWindow(const std::string& settingsFolder,
+                                              const std::string& commandLineFile = {}) {
+  LoadEnglish();
+  TVrtPlaces places;
+  places.SettingsFolder = settingsFolder + "/";
+  places.LanguageFolder = SourceLanguageFolder();
+  places.CommandLineFile = commandLineFile;
+  auto w = std::make_unique<TfmVrt>(places);
+  w->show();
+  QApplication::setActiveWindow(w.get());
+  QApplication::processEvents();
+  return w;
+}

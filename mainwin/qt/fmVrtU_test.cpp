@@ -1,0 +1,360 @@
+// SPDX-License-Identifier: MIT
+#include "mainwin/qt/fmVrtU.h"
+
+#include <QAbstractItemModelTester>
+#include <QAction>
+#include <QHeaderView>
+#include <QScreen>
+#include <QSettings>
+#include <QToolBar>
+#include <QTreeView>
+#include <filesystem>
+
+#include "app/qt/GuiText.h"
+#include "mainwin/TreeRows.h"
+#include "mainwin/qt/CatalogTreeModel.h"
+#include "mainwin/qt/ItemListModel.h"
+#include "mainwin/EditTestUtil.h"
+#include "mainwin/qt/VrtTestUtil.h"
+#include "search/ListSort.h"
+
+namespace {
+
+// Catalog "Alpha": group G1 (disk D2), disk D1 (a CD) holding folders sub/ (inner.txt) and
+// zeta/, the archive pack.zip listed as a folder, and the files b.txt, a.txt, c.doc.
+void BuildAlpha(TQDBase& bd, TNodeRec* catalog) {
+  TNodeRec* g1 = AddItem(bd, catalog, "G1", ikGroup);
+  AddItem(bd, g1, "D2", ikDisk, 100);
+  TNodeRec* d1 = AddItem(bd, catalog, "D1", ikDisk, 2000);
+  SetHeaderInt(bd, d1, kDiskDriveType, 5);
+  TNodeRec* sub = AddItem(bd, d1, "sub", ikFolder, 7);
+  AddLeaf(bd, sub, "inner.txt", 7);
+  AddItem(bd, d1, "zeta", ikFolder, 0);
+  AddItem(bd, d1, "pack.zip", ikFolder | ifArchive, 30);
+  AddLeaf(bd, d1, "b.txt", 10);
+  AddLeaf(bd, d1, "a.txt", 10);
+  AddLeaf(bd, d1, "c.doc", 5);
+}
+
+class MainWindowTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = ScratchDir(::testing::UnitTest::GetInstance()->current_test_info()->name());
+    alpha_ = dir_ + "/alpha.ctl";
+    beta_ = dir_ + "/beta.ctl";
+    WriteCatalogFile(alpha_, "Alpha", BuildAlpha);
+    WriteCatalogFile(beta_, "Beta");
+    settings_ = dir_ + "/settings";
+    std::filesystem::create_directories(settings_);
+  }
+
+  // The names shown in column 0 of the list, parent row included.
+  static std::vector<QString> ListNames(TfmVrt& w) {
+    std::vector<QString> names;
+    TItemListModel* m = w.ListModel();
+    for (int r = 0; r < m->rowCount(); ++r) names.push_back(m->data(m->index(r, 0)).toString());
+    return names;
+  }
+
+  static QModelIndex Child(TfmVrt& w, const QModelIndex& parent, const QString& name) {
+    TCatalogTreeModel* m = w.TreeModel();
+    for (int r = 0; r < m->rowCount(parent); ++r) {
+      QModelIndex i = m->index(r, 0, parent);
+      if (m->data(i).toString() == name) return i;
+    }
+    return QModelIndex();
+  }
+
+  std::string dir_, alpha_, beta_, settings_;
+  TScriptedPrompter prompter_;
+};
+
+TEST_F(MainWindowTest, OpeningFillsTheTreeInOrderAndSkipsWhatCannotOpen) {
+  auto w = MakeMainWindow(settings_);
+  QAbstractItemModelTester tester(w->TreeModel(),
+                                  QAbstractItemModelTester::FailureReportingMode::Fatal);
+  std::string corrupt = dir_ + "/corrupt.ctl";
+  std::ofstream(corrupt) << "not a catalog";
+  std::string missing = dir_ + "/missing.ctl";
+  EXPECT_EQ(w->OpenCatalogFiles({alpha_, corrupt, missing, beta_}), 2);
+  TCatalogTreeModel* m = w->TreeModel();
+  ASSERT_EQ(m->rowCount(), 2);
+  EXPECT_EQ(m->data(m->index(0, 0)).toString(), "Alpha");
+  EXPECT_EQ(m->data(m->index(1, 0)).toString(), "Beta");
+  EXPECT_EQ(w->Tree()->currentIndex(), m->index(1, 0));  // the last file's catalog is selected
+  EXPECT_TRUE(prompter_.SawText(LangFormatQ(10125, corrupt)));
+  EXPECT_TRUE(prompter_.SawText(LangFormatQ(10123, missing)));
+
+  // A second open of the same file is refused and adds nothing.
+  prompter_.Shown.clear();
+  EXPECT_EQ(w->OpenCatalogFiles({alpha_}), 0);
+  EXPECT_EQ(m->rowCount(), 2);
+  ASSERT_EQ(prompter_.Shown.size(), 1u);
+  EXPECT_EQ(prompter_.Shown[0].Text, LangFormatQ(10124, FullFileName(alpha_)));
+
+  // Children are read on demand: the catalog's rows are its group and its disk, not files.
+  QModelIndex alpha = m->index(0, 0);
+  ASSERT_EQ(m->rowCount(alpha), 2);
+  QModelIndex d1 = Child(*w, alpha, "D1");
+  EXPECT_EQ(m->rowCount(d1), 3);  // sub, zeta, pack.zip
+  EXPECT_FALSE(m->hasChildren(Child(*w, d1, "zeta")));
+  EXPECT_TRUE(m->hasChildren(Child(*w, d1, "sub")) == false);
+  EXPECT_EQ(TreeImageIndex(m->NodeOf(d1)), 25);  // a whole CD
+}
+
+TEST_F(MainWindowTest, SelectionFillsTheListInItsLayoutAndOrder) {
+  auto w = MakeMainWindow(settings_);
+  w->OpenCatalogFiles({alpha_});
+  TCatalogTreeModel* m = w->TreeModel();
+  QModelIndex alpha = m->index(0, 0);
+  w->SelectTreeNode(alpha);
+  // A catalog: the disk layout, no parent row at the top level, containers by name.
+  EXPECT_EQ(w->ListModel()->columnCount(), 9);
+  EXPECT_EQ(ListNames(*w), (std::vector<QString>{"D1", "G1"}));
+  EXPECT_EQ(w->List()->currentIndex().row(), 0);
+
+  // A disk: the file layout with the parent row; plain folders first, then archives and files
+  // by full name; the name column shows names without their extension.
+  w->SelectTreeNode(Child(*w, alpha, "D1"));
+  EXPECT_EQ(w->ListModel()->columnCount(), 7);
+  EXPECT_EQ(ListNames(*w), (std::vector<QString>{"[ . . ]", "sub", "zeta", "a", "b", "c", "pack"}));
+  TItemListModel* list = w->ListModel();
+  EXPECT_EQ(list->data(list->index(6, fcExtension)).toString(), "zip");
+
+  // By size ascending: folders stay first; equal sizes fall back to the names. Descending
+  // reverses everything, the grouping included; the parent row stays on top.
+  w->LVColumnClick(fcSize);
+  EXPECT_EQ(ListNames(*w), (std::vector<QString>{"[ . . ]", "zeta", "sub", "c", "a", "b", "pack"}));
+  w->LVColumnClick(fcSize);
+  EXPECT_EQ(ListNames(*w), (std::vector<QString>{"[ . . ]", "pack", "b", "a", "c", "sub", "zeta"}));
+  EXPECT_EQ(w->List()->header()->sortIndicatorSection(), fcSize);
+  EXPECT_EQ(w->List()->header()->sortIndicatorOrder(), Qt::DescendingOrder);
+
+  // The status bar: the parent row never counts in the selection total.
+  w->List()->selectAll();
+  w->UpdateStatus();
+  EXPECT_EQ(w->StatusPanel(2).left(LangFormatQ(10140, "6").size()), LangFormatQ(10140, "6"));
+}
+
+TEST_F(MainWindowTest, GoingUpSelectsTheParentAndFocusesTheFolderLeft) {
+  auto w = MakeMainWindow(settings_);
+  w->OpenCatalogFiles({alpha_});
+  TCatalogTreeModel* m = w->TreeModel();
+  QModelIndex d1 = Child(*w, m->index(0, 0), "D1");
+  w->SelectTreeNode(Child(*w, d1, "zeta"));
+  w->GoUp();
+  EXPECT_EQ(w->Tree()->currentIndex(), d1);
+  EXPECT_EQ(w->ListModel()->data(w->List()->currentIndex().siblingAtColumn(0)).toString(), "zeta");
+  EXPECT_TRUE(w->List()->selectionModel()->isRowSelected(w->List()->currentIndex().row()));
+
+  // The parent row goes up too (double click on row 0); a catalog has no way up.
+  w->List()->setCurrentIndex(w->ListModel()->index(0, 0));
+  w->LVDblClick();
+  EXPECT_EQ(w->Tree()->currentIndex(), m->index(0, 0));
+  w->GoUp();
+  EXPECT_EQ(w->Tree()->currentIndex(), m->index(0, 0));
+
+  // Double click on a folder row enters it.
+  QModelIndex row = w->ListModel()->index(0, 0);  // D1 in the disk layout
+  w->List()->setCurrentIndex(row);
+  w->LVDblClick();
+  EXPECT_EQ(w->Tree()->currentIndex(), d1);
+}
+
+TEST_F(MainWindowTest, ActionsEnableByKind) {
+  auto w = MakeMainWindow(settings_);
+  // No catalog: every command of the tree is off and the run caption is "Open".
+  EXPECT_FALSE(w->ActAddNewDisk->isEnabled());
+  EXPECT_FALSE(w->ActCloseCatalog->isEnabled());
+  EXPECT_EQ(w->ActRunItem->text(), LangQ(28));
+  EXPECT_TRUE(w->ActNewCatalog->isEnabled());
+
+  w->OpenCatalogFiles({alpha_});
+  QModelIndex alpha = w->TreeModel()->index(0, 0);
+  w->Tree()->setFocus();
+  w->SelectTreeNode(alpha);
+  EXPECT_TRUE(w->ActAddNewDisk->isEnabled());
+  EXPECT_TRUE(w->ActRenameCatalog->isEnabled());
+  EXPECT_TRUE(w->ActSortDisk->isEnabled());
+  EXPECT_FALSE(w->ActUpdateDisk->isEnabled());
+  EXPECT_FALSE(w->ActDeleteDisk->isEnabled());
+  EXPECT_FALSE(w->ActGotoUp->isEnabled());
+  EXPECT_FALSE(w->ActSaveCatalog->isEnabled());  // just opened: saved
+
+  w->SelectTreeNode(Child(*w, alpha, "D1"));
+  EXPECT_TRUE(w->ActUpdateDisk->isEnabled());
+  EXPECT_TRUE(w->ActDeleteDisk->isEnabled());
+  EXPECT_TRUE(w->ActGotoUp->isEnabled());
+  EXPECT_FALSE(w->ActRenameCatalog->isEnabled());
+  EXPECT_FALSE(w->ActSortDisk->isEnabled());
+  EXPECT_FALSE(w->ActRemoveFromCatalog->isEnabled());
+  // Windows that are not part of the program yet keep their commands off.
+  EXPECT_FALSE(w->ActFind->isEnabled());
+  EXPECT_FALSE(w->ActProperties->isEnabled());
+
+  // A change enables saving, and the status bar says so.
+  w->Editor().MarkModified(w->TreeModel()->NodeOf(alpha));
+  w->UpdateStatus();
+  EXPECT_TRUE(w->ActSaveCatalog->isEnabled());
+  EXPECT_TRUE(w->ActSaveAll->isEnabled());
+  EXPECT_EQ(w->StatusPanel(0), QStringLiteral("   ") + LangQ(10137));
+}
+
+TEST_F(MainWindowTest, ClosingWithUnsavedChangesAsksAndCancelStops) {
+  auto w = MakeMainWindow(settings_);
+  w->OpenCatalogFiles({alpha_, beta_});
+  QModelIndex alpha = w->TreeModel()->index(0, 0);
+  w->SelectTreeNode(alpha);
+  w->Editor().AddGroup(w->TreeModel()->NodeOf(alpha));
+
+  prompter_.Answers = {TAnswer::Cancel};
+  EXPECT_FALSE(w->CloseSelectedCatalog());
+  EXPECT_EQ(w->TreeModel()->rowCount(), 2);
+  EXPECT_TRUE(prompter_.SawText(LangFormatQ(10143, "Alpha")));
+
+  // Closing the window asks the same and stays open on Cancel.
+  prompter_.Answers = {TAnswer::Cancel};
+  EXPECT_FALSE(w->close());
+  EXPECT_TRUE(w->isVisible());
+  EXPECT_EQ(w->TreeModel()->rowCount(), 2);
+
+  // No: the catalog closes without saving.
+  prompter_.Answers = {TAnswer::No};
+  w->SelectTreeNode(w->TreeModel()->index(0, 0));
+  EXPECT_TRUE(w->CloseSelectedCatalog());
+  ASSERT_EQ(w->TreeModel()->rowCount(), 1);
+  EXPECT_EQ(w->TreeModel()->data(w->TreeModel()->index(0, 0)).toString(), "Beta");
+}
+
+TEST_F(MainWindowTest, NewCatalogSavedClosedAndReopened) {
+  auto w = MakeMainWindow(settings_);
+  QAbstractItemModelTester tester(w->TreeModel(),
+                                  QAbstractItemModelTester::FailureReportingMode::Fatal);
+  w->NewCatalog(QString());
+  ASSERT_EQ(w->TreeModel()->rowCount(), 1);
+  QModelIndex cat = w->TreeModel()->index(0, 0);
+  EXPECT_EQ(w->TreeModel()->data(cat).toString(), LangQ(10001) + "1");
+  TNodeRec* group = w->Editor().AddGroup(w->TreeModel()->NodeOf(cat));
+  ASSERT_NE(group, nullptr);
+  EXPECT_EQ(w->TreeModel()->rowCount(cat), 1);
+
+  std::string file = dir_ + "/mine.ctl";
+  std::string proposed;
+  w->SetSaveNameChooser([&](const std::string& name, const std::string&) {
+    proposed = name;
+    return file;
+  });
+  w->SelectTreeNode(cat);
+  EXPECT_EQ(w->SaveSelectedCatalog(false), TSaveResult::Saved);
+  EXPECT_EQ(proposed, StdStr(LangQ(10001)) + "1");
+  EXPECT_TRUE(std::filesystem::exists(file));
+  EXPECT_EQ(w->StatusPanel(0), QStringLiteral("   ") + LangQ(10138));
+
+  EXPECT_TRUE(w->CloseAllCatalogs());
+  EXPECT_EQ(w->TreeModel()->rowCount(), 0);
+  EXPECT_EQ(w->ListModel()->rowCount(), 0);
+  EXPECT_EQ(w->OpenCatalogFiles({file}), 1);
+  cat = w->TreeModel()->index(0, 0);
+  ASSERT_EQ(w->TreeModel()->rowCount(cat), 1);
+  EXPECT_EQ(w->TreeModel()->data(w->TreeModel()->index(0, 0, cat)).toString(), LangQ(10127));
+}
+
+TEST_F(MainWindowTest, ExitRemembersOpenCatalogsAndStartUpReopensThem) {
+  {
+    auto w = MakeMainWindow(settings_);
+    w->OpenCatalogFiles({beta_, alpha_});
+    // A hidden column and a sort column of the file layout are kept in the settings.
+    w->SelectTreeNode(Child(*w, w->TreeModel()->index(1, 0), "D1"));
+    w->List()->header()->resizeSection(fcAttributes, 1);
+    w->LVColumnClick(fcDate);
+    EXPECT_TRUE(w->close());
+  }
+  EXPECT_TRUE(std::filesystem::exists(settings_ + "/bdOpt.dat"));
+  EXPECT_TRUE(std::filesystem::exists(settings_ + "/fmStorage.ini"));
+  auto w = MakeMainWindow(settings_);
+  TCatalogTreeModel* m = w->TreeModel();
+  ASSERT_EQ(m->rowCount(), 2);
+  EXPECT_EQ(m->data(m->index(0, 0)).toString(), "Beta");
+  EXPECT_EQ(m->data(m->index(1, 0)).toString(), "Alpha");
+  w->SelectTreeNode(Child(*w, m->index(1, 0), "D1"));
+  EXPECT_EQ(w->List()->header()->sectionSize(fcAttributes), 1);
+  EXPECT_EQ(w->List()->header()->sortIndicatorSection(), fcDate);
+
+  // A command-line file wins over the start-up list; a missing one is reported alone.
+  w->CloseAllCatalogs();
+  w.reset();
+  std::string missing = dir_ + "/nowhere.ctl";
+  w = MakeMainWindow(settings_, missing);
+  EXPECT_EQ(w->TreeModel()->rowCount(), 0);
+  EXPECT_TRUE(prompter_.SawText(LangFormatQ(10123, missing)));
+}
+
+TEST_F(MainWindowTest, LayoutFileDefaultsAndAFloatingToolbar) {
+  {
+    QSettings ini(QString::fromStdString(settings_ + "/fmStorage.ini"), QSettings::IniFormat);
+    ini.setValue("MainBar/Parent", "Desktop");
+    ini.setValue("MainBar/FloatPosX", 40);
+    ini.setValue("MainBar/FloatPosY", 30);
+    ini.setValue("FileBar/Parent", "tbDockDown");
+  }
+  auto w = MakeMainWindow(settings_);
+  QToolBar* main = w->findChild<QToolBar*>("MainBar");
+  QToolBar* file = w->findChild<QToolBar*>("FileBar");
+  ASSERT_TRUE(main && file);
+  EXPECT_TRUE(main->isWindow());
+  EXPECT_EQ(main->pos(), QPoint(40, 30));
+  EXPECT_EQ(w->toolBarArea(file), Qt::BottomToolBarArea);
+}
+
+TEST_F(MainWindowTest, WithoutLayoutFileTheWindowTakesFourFifthsByThreeFifths) {
+  auto w = MakeMainWindow(settings_);
+  QRect screen = QGuiApplication::primaryScreen()->geometry();
+  EXPECT_EQ(w->width(), screen.width() * 4 / 5);
+  EXPECT_EQ(w->height(), screen.height() * 3 / 5);
+}
+
+TEST_F(MainWindowTest, EditsKeepTheTreeModelConsistent) {
+  auto w = MakeMainWindow(settings_);
+  QAbstractItemModelTester tester(w->TreeModel(),
+                                  QAbstractItemModelTester::FailureReportingMode::Fatal);
+  prompter_.Answers = {TAnswer::Yes, TAnswer::Yes};
+  w->OpenCatalogFiles({alpha_, beta_});
+  TCatalogTreeModel* m = w->TreeModel();
+  QModelIndex alpha = m->index(0, 0);
+  w->Tree()->expandAll();
+  w->SelectTreeNode(Child(*w, Child(*w, alpha, "D1"), "sub"));
+  // Sorting moves D1 before G1; the selection inside it follows its node.
+  w->Editor().SortDisks(m->NodeOf(alpha));
+  EXPECT_EQ(m->data(m->index(0, 0, alpha)).toString(), "D1");
+  EXPECT_EQ(m->data(w->Tree()->currentIndex()).toString(), "sub");
+  // Deleting the disk that holds the selection leaves a valid selection and list.
+  TNodeRec* d1 = m->NodeOf(Child(*w, alpha, "D1"));
+  w->Editor().DeleteDisk(d1);
+  EXPECT_EQ(m->rowCount(alpha), 1);
+  w->RefreshViews();
+  EXPECT_TRUE(w->Tree()->currentIndex().isValid());
+  // Renaming in place keeps the row.
+  QModelIndex g1 = Child(*w, alpha, "G1");
+  m->setData(g1, "Group one");
+  EXPECT_EQ(m->data(Child(*w, alpha, "Group one")).toString(), "Group one");
+  // Closing the first catalog moves Beta up.
+  prompter_.Answers = {TAnswer::No};
+  w->SelectTreeNode(alpha);
+  EXPECT_TRUE(w->CloseSelectedCatalog());
+  EXPECT_EQ(m->data(m->index(0, 0)).toString(), "Beta");
+}
+
+TEST_F(MainWindowTest, LanguageSwitchRetextsTheWindow) {
+  auto w = MakeMainWindow(settings_);
+  w->ChooseLanguage("Russian.lng");
+  TLangTable russian;
+  russian.LoadFromFile(SourceLanguageFolder() + "Russian.lng");
+  EXPECT_EQ(w->ActNewCatalog->text(), QString::fromStdString(*russian.Find(2)));
+  EXPECT_EQ(w->ListModel()->headerData(0, Qt::Horizontal).toString(),
+            QString::fromStdString(*russian.Find(10101)));
+  w->ChooseLanguage("English.lng");
+  EXPECT_EQ(w->ActNewCatalog->text(), LangQ(2));
+  EXPECT_EQ(w->Settings().Options.LanguageFile, "English.lng");
+}
+
+}  // namespace
