@@ -127,6 +127,23 @@ void TfmAddDisk::CreateControls() {
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(pcPages_);
   layout->addLayout(buttons);
+
+  // The design's names, so that a test (or a style sheet) can find the controls.
+  const std::pair<QObject*, const char*> names[] = {
+      {tsGeneral, "tsGeneral"}, {tsUpdate, "tsUpdate"}, {tsArc, "tsArc"},
+      {tsDescImport, "tsDescImport"}, {lbState, "lbState"}, {edName, "edName"},
+      {lbDiskName, "lbDiskName"}, {cbDst, "cbDst"}, {lbDstCap, "lbDstCap"},
+      {cbScanFolder, "cbScanFolder"}, {edScanFolder, "edScanFolder"},
+      {sbScanFolder, "sbScanFolder"}, {cbEject, "cbEject"}, {cbSaveAfterScan, "cbSaveAfterScan"},
+      {cbRedisplay, "cbRedisplay"}, {cbAskForDesc, "cbAskForDesc"}, {cbSaveGen, "cbSaveGen"},
+      {rbUpdDesc1, "rbUpdDesc1"}, {rbUpdDesc2, "rbUpdDesc2"}, {rbUpdDesc3, "rbUpdDesc3"},
+      {cbUpdDescDef, "cbUpdDescDef"}, {cbScanArc, "cbScanArc"}, {clScanArc, "clScanArc"},
+      {sbArcOptSet, "sbArcOptSet"}, {sbArcOptReset, "sbArcOptReset"}, {cbSaveArc, "cbSaveArc"},
+      {cbImportDesc, "cbImportDesc"}, {clImpDesc, "clImpDesc"}, {sbDescOptSet, "sbDescOptSet"},
+      {sbDescOptReset, "sbDescOptReset"}, {sbUpDesc, "sbUpDesc"}, {sbDownDesc, "sbDownDesc"},
+      {sbDescOpt, "sbDescOpt"}, {cbSaveDesc, "cbSaveDesc"}, {bkOk, "bkOk"},
+      {bkCancel, "bkCancel"}};
+  for (const auto& [object, name] : names) object->setObjectName(QString::fromLatin1(name));
 }
 
 QWidget* TfmAddDisk::CreateGeneralPage() {
