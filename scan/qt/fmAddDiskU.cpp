@@ -127,6 +127,7 @@ void TfmAddDisk::CreateControls() {
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(pcPages_);
   layout->addLayout(buttons);
+  setMinimumWidth(560);  // room for the rule texts and a sub-folder path
 
   // The design's names, so that a test (or a style sheet) can find the controls.
   const std::pair<QObject*, const char*> names[] = {
