@@ -52,9 +52,11 @@ TProgramPlaces FindProgramPlaces(const TProgramInputs& in) {
     }
   }
 
-  // Settings: the executable's folder when writable.
+  // Settings: the executable's folder when it is a portable install. Writable alone is not
+  // enough: an installed program in ~/.local/bin, or in /usr/local/bin run by root, would litter
+  // its bin folder with settings and catalogs.
   const auto& writable = in.IsWritable ? in.IsWritable : DefaultIsWritable;
-  if (!exeFolder.empty() && writable(exeFolder)) {
+  if (HoldsLanguage(exeFolder) && writable(exeFolder)) {
     out.ProgramFolder = exeFolder;
     out.Portable = true;
     return out;

@@ -2,10 +2,11 @@
 // Where the program keeps its own files.
 //
 //  - The program folder holds the settings (bdOpt.dat, fmStorage.ini) and the default catalog
-//    folder "Catalogs/". It is the executable's folder when that folder is writable (a portable
-//    install, one folder with everything in it); otherwise the per-user folder
-//    $XDG_CONFIG_HOME/tolvane/ ($HOME/.config/tolvane/ when the variable is unset, empty or not an
-//    absolute path), created when missing.
+//    folder "Catalogs/". It is the executable's folder when that folder is writable and holds the
+//    language files (a portable install, one folder with everything in it); otherwise the
+//    per-user folder $XDG_CONFIG_HOME/tolvane/ ($HOME/.config/tolvane/ when the variable is
+//    unset, empty or not an absolute path), created when missing. A writable bin folder of an install (~/.local/bin, or
+//    /usr/local/bin for root) is thus not mistaken for a portable one.
 //  - The data folder holds the language files ("Language/*.lng") and the help pages ("help/").
 //    It is the first candidate that holds "Language/English.lng": the executable's folder (a
 //    portable install), the installed layout's share folder (<prefix>/bin/tolvane beside

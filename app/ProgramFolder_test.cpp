@@ -60,6 +60,15 @@ TEST_F(ProgramFolderTest, PortableWhenTheExecutablesFolderIsWritable) {
   // Nothing was made in the home folder.
   EXPECT_FALSE(fs::exists(dir_ / "home" / ".config"));
 
+  // A writable folder without the language files is an install's bin folder, not a portable one.
+  fs::remove_all(dir_ / "prefix" / "bin" / "Language");
+  AddLanguage("prefix/share/tolvane");
+  p = FindProgramPlaces(Installed());
+  EXPECT_FALSE(p.Portable);
+  EXPECT_EQ(p.ProgramFolder, D("home/.config/tolvane/"));
+  EXPECT_EQ(p.DataFolder, D("prefix/share/tolvane/"));
+  AddLanguage("prefix/bin");
+
   // The default writability test on a real folder the test owns.
   TProgramInputs real = Installed();
   real.IsWritable = nullptr;
