@@ -43,8 +43,7 @@ int main(int argc, char** argv) {
 
   TfmVrt fmVrt(vrt);
   app.SetMainWindow(&fmVrt);
-  QObject::connect(&instance, &TSingleInstance::restoreRequested, &fmVrt,
-                   &TfmVrt::RestoreApplication);
+  fmVrt.ListenForRestore(instance);
   fmVrt.show();
   return app.exec();
 }

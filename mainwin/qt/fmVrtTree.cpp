@@ -108,6 +108,7 @@ void TfmVrt::trChange(bool userAction) {
     LV->scrollToTop();
   }
   if (userAction && settings_.Options.AdjustColumns) AdjustColumns(-1);
+  if (userAction && settings_.Options.AutoExpand && selected.isValid()) trTree->expand(selected);
   UpdateStatus();
 }
 

@@ -28,11 +28,13 @@
 #include "app/qt/GuiText.h"
 #include "app/qt/Images.h"
 #include "app/qt/Prompts.h"
+#include "app/qt/SingleInstance.h"
 #include "app/qt/fmAboutU.h"
 #include "archive/ArchiveTypes.h"
 #include "catalog/CatalogLayout.h"
 #include "catalog/qt/GuiCatalogUi.h"
 #include "mainwin/qt/CatalogTreeModel.h"
+#include "mainwin/qt/GridDelegate.h"
 #include "mainwin/qt/InterfaceStyle.h"
 #include "mainwin/qt/ItemListModel.h"
 #include "mainwin/qt/VrtLayoutFile.h"
@@ -165,6 +167,8 @@ void TfmVrt::createViews() {
   LV->header()->setContextMenuPolicy(Qt::CustomContextMenu);
   LV->header()->setMinimumSectionSize(1);
   LV->installEventFilter(this);
+  lvDelegate_ = new TGridDelegate(LV);
+  LV->setItemDelegate(lvDelegate_);
   connect(LV->header(), &QHeaderView::sectionClicked, this, &TfmVrt::LVColumnClick);
   connect(LV->header(), &QHeaderView::customContextMenuRequested, this,
           &TfmVrt::LVColumnRightClick);
@@ -518,12 +522,8 @@ void TfmVrt::ApplyInterfaceSettings() {
 }
 
 void TfmVrt::ApplyListOptions() {
-  LV->setProperty("gridLines", settings_.Options.GridLines);
-  LV->setStyleSheet(settings_.Options.GridLines
-                        ? QStringLiteral("QTreeView::item { border-right: 1px solid "
-                                         "palette(midlight); border-bottom: 1px solid "
-                                         "palette(midlight); }")
-                        : QString());
+  lvDelegate_->SetGridLines(settings_.Options.GridLines);
+  LV->viewport()->update();
   if (settings_.Options.MinToTray && QSystemTrayIcon::isSystemTrayAvailable()) {
     if (!Tray) {
       Tray = new QSystemTrayIcon(ProgramIcon(), this);
@@ -537,13 +537,18 @@ void TfmVrt::ApplyListOptions() {
                   RestoreApplication();
                 }
               });
+      auto* menu = new QMenu(this);
+      QAction* restore = menu->addAction(PlainCaption(LangQ(93)));
+      connect(restore, &QAction::triggered, this, &TfmVrt::RestoreApplication);
+      menu->addSeparator();
+      menu->addAction(ActExit);
+      Tray->setContextMenu(menu);
     }
     Tray->setToolTip(windowTitle());
     Tray->show();
   } else if (Tray) {
     Tray->hide();
   }
-  trTree->setAutoExpandDelay(settings_.Options.AutoExpand ? 0 : -1);
   lvModel_->SetFormattedSizes(settings_.Options.FormatSizes);
 }
 
@@ -559,6 +564,10 @@ void TfmVrt::changeEvent(QEvent* event) {
   if (event->type() == QEvent::WindowStateChange && isMinimized() && Tray && Tray->isVisible())
     QMetaObject::invokeMethod(this, &QWidget::hide, Qt::QueuedConnection);
   if (event->type() == QEvent::ActivationChange && isActiveWindow()) UpdateStatus();
+}
+
+void TfmVrt::ListenForRestore(TSingleInstance& instance) {
+  connect(&instance, &TSingleInstance::restoreRequested, this, &TfmVrt::RestoreApplication);
 }
 
 bool TfmVrt::IsForeground() const {

@@ -39,6 +39,8 @@ class TItemListModel;
 class TfmAddDisk;
 class TfmNewCat;
 class TfmAbout;
+class TSingleInstance;
+class TGridDelegate;
 class TGuiCatalogUi;
 
 // Where the window finds and keeps its files. Folders end in "/".
@@ -121,6 +123,8 @@ class TfmVrt : public QMainWindow, public TAddDiskHost, public TEditHost {
   std::vector<std::string>& TempFiles() { return tempFiles_; }
   // Restores the window from minimised or hidden state (a second start of the program).
   void RestoreApplication();
+  // A later start of the program, announced by `instance`, restores this window.
+  void ListenForRestore(TSingleInstance& instance);
   // Switches to the language file `file` of the language folder and retexts the window.
   void ChooseLanguage(const QString& file);
   // The foreground condition of the commands with shortcuts.
@@ -271,6 +275,7 @@ class TfmVrt : public QMainWindow, public TAddDiskHost, public TEditHost {
   QTreeView* LV = nullptr;
   TCatalogTreeModel* trModel_ = nullptr;
   TItemListModel* lvModel_ = nullptr;
+  TGridDelegate* lvDelegate_ = nullptr;
   std::array<QLabel*, 3> stPanels_{};
   QToolBar* FileBar = nullptr;
   QToolBar* MainBar = nullptr;

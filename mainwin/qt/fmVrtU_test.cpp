@@ -3,6 +3,7 @@
 
 #include <QAbstractItemModelTester>
 #include <QAction>
+#include <QTest>
 #include <QHeaderView>
 #include <QScreen>
 #include <QSettings>
@@ -11,6 +12,7 @@
 #include <filesystem>
 
 #include "app/qt/GuiText.h"
+#include "app/qt/SingleInstance.h"
 #include "mainwin/TreeRows.h"
 #include "mainwin/qt/CatalogTreeModel.h"
 #include "mainwin/qt/ItemListModel.h"
@@ -355,6 +357,20 @@ TEST_F(MainWindowTest, LanguageSwitchRetextsTheWindow) {
   w->ChooseLanguage("English.lng");
   EXPECT_EQ(w->ActNewCatalog->text(), LangQ(2));
   EXPECT_EQ(w->Settings().Options.LanguageFile, "English.lng");
+}
+
+TEST_F(MainWindowTest, ASecondStartRestoresTheMinimisedWindow) {
+  auto w = MakeMainWindow(settings_);
+  TSingleInstance first(QStringLiteral("tolvane-test-restore-%1").arg(QCoreApplication::applicationPid()));
+  ASSERT_TRUE(first.TryBecomePrimary());
+  w->ListenForRestore(first);
+  w->showMinimized();
+  w->hide();  // minimised to the tray
+  TSingleInstance second(first.Name());
+  EXPECT_FALSE(second.TryBecomePrimary());
+  for (int i = 0; i < 100 && !w->isVisible(); ++i) QTest::qWait(10);
+  EXPECT_TRUE(w->isVisible());
+  EXPECT_FALSE(w->isMinimized());
 }
 
 }  // namespace
