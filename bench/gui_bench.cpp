@@ -3,7 +3,8 @@
 //  - selecting a folder of 100,000 files: the list is refilled, sorted by name and its first
 //    screen painted; the baseline sorts the same 100,000 names as std::strings without case;
 //  - opening a catalog of 1,000,000 items: read, loaded, grafted and the tree painted; the
-//    baseline reads the file into memory.
+//    baseline reads the file into memory;
+//  - expanding a disk of 5,000 folders in the tree and scrolling to its end.
 //
 //   cmake -S . -B build/bench -DCMAKE_BUILD_TYPE=Release -DTOLVANE_BENCH=ON -DTOLVANE_TESTS=OFF
 //   cmake --build build/bench --target gui_bench && build/bench/bench/gui_bench
@@ -181,6 +182,27 @@ void BM_OpenCatalogOf1000000Items(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_OpenCatalogOf1000000Items)->Unit(benchmark::kMillisecond);
+
+// Expanding a disk of 5,000 folders in the tree and showing its last rows.
+void BM_ExpandDiskOf5000Folders(benchmark::State& state) {
+  auto w = MakeWindow();
+  w->OpenCatalogFiles({Fixture().BigCatalog});
+  QModelIndex catalog = w->TreeModel()->index(0, 0);
+  w->Tree()->expand(catalog);
+  QModelIndex disk = w->TreeModel()->index(0, 0, catalog);
+  QModelIndex last = w->TreeModel()->index(kBigFolders - 1, 0, disk);
+  for (auto _ : state) {
+    w->Tree()->expand(disk);
+    w->Tree()->scrollTo(last);
+    Paint(w->Tree());
+    state.PauseTiming();
+    w->Tree()->collapse(disk);
+    Paint(w->Tree());
+    state.ResumeTiming();
+  }
+  w->CloseAllCatalogs();
+}
+BENCHMARK(BM_ExpandDiskOf5000Folders)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

@@ -2,7 +2,6 @@
 #include "mainwin/qt/InterfaceStyle.h"
 
 #include <QAbstractItemView>
-#include <QMainWindow>
 #include <QPalette>
 
 QColor ColorFromValue(int32_t value) {
@@ -64,7 +63,7 @@ QString FlatStyle(const QColor& light, const QColor& dark, const QColor& highlig
 
 }  // namespace
 
-void ApplyMenuStyle(QMainWindow* window, int style) {
+QString MenuStyleSheet(int style) {
   QString sheet;
   switch (style) {
     case 1:
@@ -80,5 +79,5 @@ void ApplyMenuStyle(QMainWindow* window, int style) {
     default:
       break;
   }
-  window->setStyleSheet(sheet);
+  return sheet;
 }

@@ -18,7 +18,6 @@
 #include "app/Options.h"
 
 class QAbstractItemView;
-class QMainWindow;
 
 // A stored colour value as a QColor.
 QColor ColorFromValue(int32_t value);
@@ -32,7 +31,9 @@ struct TViewLook {
 TViewLook ViewLook(int32_t color, const TFontOption& font, const QFont& desktopFont);
 void ApplyViewLook(QAbstractItemView* view, const TViewLook& look);
 
-// Menu style 0: the desktop's native look; 1 and 2: flat menus and toolbars with horizontal
-// gradient backgrounds and vertical gradient pop-ups (1 with its own pair of colours); 3: the
-// alternative colour set with vertical gradients.
-void ApplyMenuStyle(QMainWindow* window, int style);
+// The style sheet of menu style `style` for the menu bar, the toolbars and the pop-up menus.
+// 0 (or any unknown value): empty, the desktop's native look; 1 and 2: flat menus and toolbars
+// with horizontal gradient backgrounds and vertical gradient pop-ups (1 with its own pair of
+// colours); 3: the alternative colour set with vertical gradients. It is given to those widgets
+// only: a style sheet on the window would take over the palettes of the tree and the lists.
+QString MenuStyleSheet(int style);

@@ -218,6 +218,7 @@ void TfmVrt::LVContextMenu(const QPoint& pos) {
   UpdateActions();
   QMenu pmLV(this);
   pmLV.setObjectName(QStringLiteral("pmLV"));
+  pmLV.setStyleSheet(menuSheet_);
   if (diskLayout_) {
     pmLV.addAction(ActAddNewDisk);
     pmLV.addAction(ActAddNewDiskGroup);
@@ -243,6 +244,7 @@ void TfmVrt::LVColumnRightClick(const QPoint& pos) {
   int clicked = header->logicalIndexAt(pos);
   QMenu pmColumns(this);
   pmColumns.setObjectName(QStringLiteral("pmColumns"));
+  pmColumns.setStyleSheet(menuSheet_);
   QAction* nnAdjustColumns = pmColumns.addAction(LangQ(81));
   connect(nnAdjustColumns, &QAction::triggered, this, [this] { AdjustColumns(-1); });
   QAction* nnHideColumn = pmColumns.addAction(LangQ(82));

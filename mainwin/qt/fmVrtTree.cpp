@@ -328,6 +328,7 @@ void TfmVrt::trContextMenu(const QPoint& pos) {
   UpdateActions();
   QMenu pmTR(this);
   pmTR.setObjectName(QStringLiteral("pmTR"));
+  pmTR.setStyleSheet(menuSheet_);
   bool disk = false;
   auto add = [&pmTR](QAction* a, bool shown) {
     if (shown) pmTR.addAction(a);

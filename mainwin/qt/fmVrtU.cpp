@@ -131,6 +131,9 @@ void TfmVrt::createViews() {
   trModel_ = new TCatalogTreeModel(bdMain, this);
   trTree->setModel(trModel_);
   trTree->setHeaderHidden(true);
+  // Long names scroll sideways instead of being cut off.
+  trTree->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
+  trTree->header()->setStretchLastSection(false);
   trTree->setUniformRowHeights(true);
   trTree->setSelectionMode(QAbstractItemView::SingleSelection);
   trTree->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -233,7 +236,6 @@ void TfmVrt::createActions() {
   ActDeleteDisk = make("ActDeleteDisk", "delete", &TfmVrt::ActDeleteDiskExecute);
   ActExploreItem = make("ActExploreItem", "explore", nullptr);
   ActRunItem = make("ActRunItem", "run", nullptr);
-  ActFiles = make("ActFiles", nullptr, nullptr);
   ActFilesCopy = make("ActFilesCopy", nullptr, nullptr);
   ActFilesMove = make("ActFilesMove", nullptr, nullptr);
   ActFilesDelete = make("ActFilesDelete", nullptr, nullptr);
@@ -268,7 +270,7 @@ void TfmVrt::createActions() {
   connect(nnMail, &QAction::triggered, this, [this] { OpenProductPage(true, caption_); });
 
   // Commands whose windows are not part of this program yet stay disabled for good.
-  for (QAction* a : {ActExploreItem, ActRunItem, ActFiles, ActFilesCopy, ActFilesMove,
+  for (QAction* a : {ActExploreItem, ActRunItem, ActFilesCopy, ActFilesMove,
                      ActFilesDelete, ActFilesExtract, ActProperties, ActCatSetup, ActCatMan,
                      ActUserView, ActUser, ActUserRemove, ActFind, ActFindAll, ActReport,
                      ActOptions})
@@ -310,7 +312,9 @@ void TfmVrt::createMenus() {
   mmFilesMenu->addAction(ActFilesMove);
   mmFilesMenu->addAction(ActFilesDelete);
   mmFilesMenu->addAction(ActFilesExtract);
-  ActFiles->setMenu(mmFilesMenu);
+  ActFiles = mmFilesMenu->menuAction();
+  ActFiles->setObjectName(QStringLiteral("ActFiles"));
+  ActFiles->setProperty("tolvaneUnavailable", true);
   mmActions->addAction(ActRemoveFromCatalog);
   mmActions->addSeparator();
   mmActions->addAction(ActProperties);
@@ -485,6 +489,7 @@ void TfmVrt::ChooseLanguage(const QString& file) {
   SetTexts();
   SetListLayout(diskLayout_, true);
   trChange(false);
+  if (settings_.Options.AdjustColumns) AdjustColumns(-1);
 }
 
 // ---- start-up and exit ------------------------------------------------------------------------
@@ -512,7 +517,12 @@ void TfmVrt::FirstShow() {
 
 void TfmVrt::ApplyInterfaceSettings() {
   TInterfaceOptions ui = ReadInterfaceOptions(settings_.bdOpt);
-  ApplyMenuStyle(this, ui.MenuStyle);
+  menuSheet_ = MenuStyleSheet(ui.MenuStyle);
+  menuBar()->setStyleSheet(menuSheet_);
+  FileBar->setStyleSheet(menuSheet_);
+  MainBar->setStyleSheet(menuSheet_);
+  pmRecent->setStyleSheet(menuSheet_);
+  if (Tray && Tray->contextMenu()) Tray->contextMenu()->setStyleSheet(menuSheet_);
   TViewLook tree = ViewLook(ui.TreeColor, ui.TreeFont, font());
   TViewLook list = ViewLook(ui.ListColor, ui.ListFont, font());
   ApplyViewLook(trTree, tree);
@@ -542,6 +552,7 @@ void TfmVrt::ApplyListOptions() {
       connect(restore, &QAction::triggered, this, &TfmVrt::RestoreApplication);
       menu->addSeparator();
       menu->addAction(ActExit);
+      menu->setStyleSheet(menuSheet_);
       Tray->setContextMenu(menu);
     }
     Tray->setToolTip(windowTitle());

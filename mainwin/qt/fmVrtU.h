@@ -115,6 +115,8 @@ class TfmVrt : public QMainWindow, public TAddDiskHost, public TEditHost {
   TCatalogTreeModel* TreeModel() const { return trModel_; }
   TItemListModel* ListModel() const { return lvModel_; }
   QString StatusPanel(int panel) const;
+  // The style sheet of the configured menu style, for pop-up menus of this window.
+  const QString& MenuSheet() const { return menuSheet_; }
   QString CaptionText() const { return caption_; }
   // The file dialogs of the catalog commands are answered by `chooser` instead (tests). It gets
   // the proposed name and folder and returns the chosen name, or empty for Cancel.
@@ -264,6 +266,7 @@ class TfmVrt : public QMainWindow, public TAddDiskHost, public TEditHost {
   std::unique_ptr<TCatalogEditor> editor_;
   std::vector<std::string> tempFiles_;
   QString caption_;
+  QString menuSheet_;  // the menu style's style sheet, also given to the pop-up menus
   QString versionText_;
   bool firstShown_ = false;
   bool statusPosted_ = false;

@@ -308,6 +308,15 @@ TEST_F(MainWindowTest, LayoutFileDefaultsAndAFloatingToolbar) {
   EXPECT_EQ(w->toolBarArea(file), Qt::BottomToolBarArea);
 }
 
+TEST_F(MainWindowTest, InterfaceSettingsColourTheTreeAndTheList) {
+  auto w = MakeMainWindow(settings_);
+  // The defaults of a fresh settings store: light blue tree and list, both in the desktop font.
+  EXPECT_EQ(w->Tree()->palette().color(QPalette::Base), QColor(214, 225, 243));
+  EXPECT_EQ(w->List()->palette().color(QPalette::Base), QColor(231, 238, 248));
+  EXPECT_FALSE(w->MenuSheet().isEmpty());  // menu style 1
+  EXPECT_TRUE(w->styleSheet().isEmpty());  // the views keep their palettes
+}
+
 TEST_F(MainWindowTest, WithoutLayoutFileTheWindowTakesFourFifthsByThreeFifths) {
   auto w = MakeMainWindow(settings_);
   QRect screen = QGuiApplication::primaryScreen()->geometry();
