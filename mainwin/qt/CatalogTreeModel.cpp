@@ -99,11 +99,8 @@ QVariant TCatalogTreeModel::data(const QModelIndex& index, int role) const {
     case Qt::DecorationRole:
       return RowIcon(TreeImageIndex(node, false), TreeImageIndex(node, true));
     case Qt::FontRole:
-      if (haveAppearance_) return font_;
-      break;
     case Qt::ForegroundRole:
-      if (haveAppearance_) return textColor_;
-      break;
+      return appearance_.ForRole(role);
     default:
       break;
   }
@@ -210,8 +207,6 @@ void TCatalogTreeModel::InsertAllRows(const TNodeRec* node) {
 }
 
 void TCatalogTreeModel::SetAppearance(const QFont& font, const QColor& textColor) {
-  font_ = font;
-  textColor_ = textColor;
-  haveAppearance_ = true;
+  appearance_.Set(font, textColor);
   if (rowCount() > 0) emit dataChanged(index(0, 0), index(rowCount() - 1, 0));
 }

@@ -18,6 +18,7 @@
 #include <functional>
 
 #include "mainwin/EditHost.h"
+#include "mainwin/qt/InterfaceStyle.h"
 #include "store/QDBase.h"
 
 class TCatalogTreeModel : public QAbstractItemModel {
@@ -67,7 +68,5 @@ class TCatalogTreeModel : public QAbstractItemModel {
 
   TQDBase& bd_;
   const TNodeRec* hidden_ = nullptr;  // rows withheld between RemoveAllRows and InsertAllRows
-  QFont font_;
-  QColor textColor_;
-  bool haveAppearance_ = false;
+  TRowAppearance appearance_;
 };

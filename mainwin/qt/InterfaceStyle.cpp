@@ -37,6 +37,13 @@ void ApplyViewLook(QAbstractItemView* view, const TViewLook& look) {
   view->setFont(look.Font);
 }
 
+QVariant TRowAppearance::ForRole(int role) const {
+  if (!set_) return QVariant();
+  if (role == Qt::FontRole) return font_;
+  if (role == Qt::ForegroundRole) return text_;
+  return QVariant();
+}
+
 namespace {
 
 QString Hex(const QColor& c) { return c.name(QColor::HexRgb); }

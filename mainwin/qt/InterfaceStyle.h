@@ -13,6 +13,7 @@
 
 #include <QColor>
 #include <QFont>
+#include <QVariant>
 #include <cstdint>
 
 #include "app/Options.h"
@@ -30,6 +31,23 @@ struct TViewLook {
 // The look of a view from its stored colour and font; `desktopFont` stands in for the default.
 TViewLook ViewLook(int32_t color, const TFontOption& font, const QFont& desktopFont);
 void ApplyViewLook(QAbstractItemView* view, const TViewLook& look);
+
+// The font and text colour a model gives its rows once the interface settings are applied.
+class TRowAppearance {
+ public:
+  void Set(const QFont& font, const QColor& text) {
+    font_ = font;
+    text_ = text;
+    set_ = true;
+  }
+  // The font for Qt::FontRole, the colour for Qt::ForegroundRole; an invalid value otherwise.
+  QVariant ForRole(int role) const;
+
+ private:
+  QFont font_;
+  QColor text_;
+  bool set_ = false;
+};
 
 // The style sheet of menu style `style` for the menu bar, the toolbars and the pop-up menus.
 // 0 (or any unknown value): empty, the desktop's native look; 1 and 2: flat menus and toolbars

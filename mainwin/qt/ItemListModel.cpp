@@ -137,11 +137,8 @@ QVariant TItemListModel::data(const QModelIndex& index, int role) const {
                                  (RightAligned(diskLayout_, column) ? Qt::AlignRight
                                                                     : Qt::AlignLeft));
     case Qt::FontRole:
-      if (haveAppearance_) return font_;
-      break;
     case Qt::ForegroundRole:
-      if (haveAppearance_) return textColor_;
-      break;
+      return appearance_.ForRole(role);
     default:
       break;
   }
@@ -192,14 +189,7 @@ void TItemListModel::RefreshRows() {
   if (rows_ > 0) emit dataChanged(index(0, 0), index(rows_ - 1, columnCount() - 1));
 }
 
-void TItemListModel::SetSortMark(int column, bool descending) {
-  sortColumn_ = column;
-  sortDescending_ = descending;
-}
-
 void TItemListModel::SetAppearance(const QFont& font, const QColor& textColor) {
-  font_ = font;
-  textColor_ = textColor;
-  haveAppearance_ = true;
+  appearance_.Set(font, textColor);
   if (rows_ > 0) emit dataChanged(index(0, 0), index(rows_ - 1, columnCount() - 1));
 }

@@ -18,6 +18,7 @@
 #include <QFont>
 
 #include "search/RowCache.h"
+#include "mainwin/qt/InterfaceStyle.h"
 #include "store/QDBase.h"
 
 class TItemListModel : public QAbstractTableModel {
@@ -43,8 +44,6 @@ class TItemListModel : public QAbstractTableModel {
   void ResetRows();
   // The cache is cleared and the rows repainted; the row count is re-read from mlView.
   void RefreshRows();
-  // The sort mark: column `column` of the current layout, descending or not.
-  void SetSortMark(int column, bool descending);
   void SetAppearance(const QFont& font, const QColor& textColor);
   void SetFormattedSizes(bool formatted) { options_.FormattedSizes = formatted; }
 
@@ -68,9 +67,5 @@ class TItemListModel : public QAbstractTableModel {
   bool diskLayout_ = true;
   bool parentRow_ = false;
   int rows_ = 0;  // marks of mlView plus the parent row, as last announced
-  int sortColumn_ = 0;
-  bool sortDescending_ = false;
-  QFont font_;
-  QColor textColor_;
-  bool haveAppearance_ = false;
+  TRowAppearance appearance_;
 };
