@@ -206,12 +206,11 @@ void TfmVrt::UpdateStatus() {
   // Panel 1: the summary of the item in focus.
   QString summary;
   if (node) {
-    bool listFocus = LV->hasFocus();
     int focused = FocusedRow();
-    if (!listFocus) {
+    if (trTree->hasFocus()) {
       bdMain.GoToNode(node);
       summary = ItemSummaryText();
-    } else if (focused >= 0) {
+    } else if (LV->hasFocus() && focused >= 0) {
       if (TNodeRec* item = lvModel_->ItemAt(focused)) {
         bdMain.GoToNode(item);
         summary = ItemSummaryText();

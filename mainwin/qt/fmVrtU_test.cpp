@@ -202,6 +202,30 @@ TEST_F(MainWindowTest, ActionsEnableByKind) {
   EXPECT_EQ(w->StatusPanel(0), QStringLiteral("   ") + LangQ(10137));
 }
 
+TEST_F(MainWindowTest, StatusBarSummarisesTheItemInFocus) {
+  auto w = MakeMainWindow(settings_);
+  w->OpenCatalogFiles({alpha_});
+  QModelIndex alpha = w->TreeModel()->index(0, 0);
+  w->Tree()->setFocus();
+  w->SelectTreeNode(alpha);
+  // A catalog with a file shows the file in parentheses.
+  EXPECT_TRUE(w->StatusPanel(1).startsWith(LangQ(10132) + " \"Alpha\" (" +
+                                           QString::fromStdString(FullFileName(alpha_)) + "),  "))
+      << w->StatusPanel(1).toStdString();
+  w->SelectTreeNode(Child(*w, alpha, "D1"));
+  EXPECT_TRUE(w->StatusPanel(1).startsWith(LangQ(10134) + " \"D1\",  "));
+  // In the list: the focused row's item, and the go-up caption on the parent row.
+  w->List()->setFocus();
+  w->List()->setCurrentIndex(w->ListModel()->index(4, 0));  // b.txt
+  w->UpdateStatus();
+  EXPECT_TRUE(w->StatusPanel(1).startsWith(LangQ(10131) + " \"b.txt\",  10 "))
+      << w->StatusPanel(1).toStdString();
+  w->List()->setCurrentIndex(w->ListModel()->index(0, 0));
+  w->UpdateStatus();
+  EXPECT_EQ(w->StatusPanel(1), PlainCaption(LangQ(91)));
+  EXPECT_TRUE(w->windowTitle().endsWith("  -  Alpha " + LangFormatQ(10136, "2")));
+}
+
 TEST_F(MainWindowTest, ClosingWithUnsavedChangesAsksAndCancelStops) {
   auto w = MakeMainWindow(settings_);
   w->OpenCatalogFiles({alpha_, beta_});
