@@ -8,6 +8,7 @@
 #include "catalog/CatalogLayout.h"
 #include "cli/CliCatalog.h"
 #include "cli/Command.h"
+#include "report/ReportText.h"
 
 namespace {
 
@@ -41,7 +42,11 @@ int RunNew(const std::vector<std::string>& args) {
 void PrintPlain(const TNodeRec* item, int depth) {
   TItemFields f = ReadItemFields(item);
   std::string kind = KindText(f.Flags);
-  std::printf("%*s%-40s %-8s %15s %-5s %s\n", depth * 2, "", f.Name.c_str(), kind.c_str(),
+  // The name column is padded by characters, not bytes, so names beyond ASCII stay aligned.
+  std::string name = f.Name;
+  size_t chars = ReportTextLength(name);
+  if (chars < 40) name.append(40 - chars, ' ');
+  std::printf("%*s%s %-8s %15s %-5s %s\n", depth * 2, "", name.c_str(), kind.c_str(),
               FormatSizeBytes(f.Size).c_str(), AttributeLetters(f.Flags).c_str(),
               FormatDateTime(f.Changed).c_str());
 }

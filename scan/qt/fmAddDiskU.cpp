@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "scan/qt/fmAddDiskU.h"
 
+#include <filesystem>
+
 #include <sys/stat.h>
 
 #include <QApplication>
@@ -643,6 +645,16 @@ bool TfmAddDisk::ChooseFolder(const std::string& path) {
   cbScanFolder->setChecked(!info.SubFolder.empty());
   cbScanFolder->blockSignals(false);
   PressDrive(index);
+  // A folder scanned on its own is proposed under the folder's name rather than its volume's.
+  if (DownDrive() && DiskDialogMode == TMode::Add && !info.SubFolder.empty() && !NameTyped) {
+    std::filesystem::path folder = std::filesystem::path(path).lexically_normal();
+    if (folder.filename().empty()) folder = folder.parent_path();
+    if (!folder.filename().empty()) {
+      SetNameQuietly(QString::fromStdString(folder.filename().string()));
+      NameTyped = false;
+      bkOk->setEnabled(true);
+    }
+  }
   return DownDrive() != nullptr;
 }
 

@@ -140,8 +140,9 @@ TEST_F(AddDiskTest, AddsTheMediumWithItsTotalsAndAUniqueName) {
   EXPECT_EQ(FieldInt(FieldNode(catalog), kCatModified), 1);
   // Scanned as a folder of its volume: the sub-folder is recorded.
   EXPECT_TRUE(FieldStr(FieldNode(first), kDiskSubFolder).ends_with("samples\\medium"));
+  // A folder scanned on its own is named after the folder.
   const std::string name(ItemName(first));
-  EXPECT_FALSE(name.empty());
+  EXPECT_EQ(name, "medium");
 
   // The same medium again gets the proposed name with the suffix of the first free number.
   ASSERT_EQ(AddMedium(dlg), TfmAddDisk::TOkResult::Done);
