@@ -5,6 +5,7 @@
 #include <QAction>
 #include <QTest>
 #include <QHeaderView>
+#include <QMenu>
 #include <QScreen>
 #include <QSettings>
 #include <QToolBar>
@@ -18,6 +19,7 @@
 #include "mainwin/qt/ItemListModel.h"
 #include "mainwin/EditTestUtil.h"
 #include "mainwin/qt/VrtTestUtil.h"
+#include "scan/qt/fmAddDiskU.h"
 #include "search/ListSort.h"
 
 namespace {
@@ -390,6 +392,65 @@ TEST_F(MainWindowTest, LanguageSwitchRetextsTheWindow) {
   w->ChooseLanguage("English.lng");
   EXPECT_EQ(w->ActNewCatalog->text(), LangQ(2));
   EXPECT_EQ(w->Settings().Options.LanguageFile, "English.lng");
+}
+
+TEST_F(MainWindowTest, AddAndUpdateADiskThroughTheDialog) {
+  auto w = MakeMainWindow(settings_);
+  QAbstractItemModelTester tester(w->TreeModel(),
+                                  QAbstractItemModelTester::FailureReportingMode::Fatal);
+  w->OpenCatalogFiles({alpha_});
+  QModelIndex alpha = w->TreeModel()->index(0, 0);
+  w->Tree()->expandAll();
+  w->SelectTreeNode(alpha);
+  std::string medium = std::filesystem::absolute("samples/medium").string();
+
+  TfmAddDisk dlg(*w, w.get());
+  dlg.OpenAdd();
+  ASSERT_TRUE(dlg.ChooseFolder(medium));
+  ASSERT_EQ(dlg.RunOk(), TfmAddDisk::TOkResult::Done);
+  // The disk is the catalog's last row, selected, its contents listed; the catalog is changed.
+  TCatalogTreeModel* m = w->TreeModel();
+  ASSERT_EQ(m->rowCount(alpha), 3);
+  QModelIndex disk = m->index(2, 0, alpha);
+  EXPECT_EQ(m->data(disk).toString(), "medium");
+  EXPECT_EQ(w->Tree()->currentIndex(), disk);
+  EXPECT_GT(w->ListModel()->rowCount(), 5);
+  EXPECT_EQ(w->StatusPanel(0), QStringLiteral("   ") + LangQ(10137));
+  TNodeRec* node = m->NodeOf(disk);
+  int64_t total = ItemSizeOf(node);
+  EXPECT_GT(total, 0);
+  int64_t rows = 0;  // the catalog's total is recomputed over its groups and disks
+  for (int r = 0; r < m->rowCount(alpha); ++r) rows += ItemSizeOf(m->NodeOf(m->index(r, 0, alpha)));
+  EXPECT_EQ(ItemSizeOf(m->NodeOf(alpha)), rows);
+
+  // Updating it with a folder selected inside replaces its rows and keeps the disk node.
+  w->SelectTreeNode(m->index(0, 0, disk));
+  dlg.OpenUpdate(node);
+  ASSERT_TRUE(dlg.ChooseFolder(medium));
+  ASSERT_EQ(dlg.RunOk(), TfmAddDisk::TOkResult::Done);
+  EXPECT_EQ(m->NodeOf(m->index(2, 0, alpha)), node);
+  EXPECT_EQ(w->Tree()->currentIndex(), m->IndexOf(node));
+  EXPECT_EQ(ItemSizeOf(node), total);
+  EXPECT_EQ(m->rowCount(m->IndexOf(node)), TreeRowCount(node));
+}
+
+TEST_F(MainWindowTest, RecentFilesAreOfferedUnlessOpen) {
+  auto w = MakeMainWindow(settings_);
+  w->OpenCatalogFiles({alpha_, beta_});
+  w->SelectTreeNode(w->TreeModel()->index(0, 0));
+  ASSERT_TRUE(w->CloseSelectedCatalog());  // Alpha closes; Beta stays open
+  QMenu* file = w->findChild<QMenu*>("mmFile");
+  ASSERT_TRUE(file);
+  QMetaObject::invokeMethod(file, "aboutToShow");
+  // Most recent first: Beta (open, hidden), then Alpha.
+  EXPECT_FALSE(w->nnRecCat[0]->isVisible());
+  EXPECT_TRUE(w->nnRecCat[1]->isVisible());
+  EXPECT_TRUE(w->npRecCat[1]->isVisible());
+  EXPECT_EQ(w->nnRecCat[1]->toolTip(), QString::fromStdString(FullFileName(alpha_)));
+  EXPECT_FALSE(w->nnRecCat[2]->isVisible());
+  w->nnRecCat[1]->trigger();
+  ASSERT_EQ(w->TreeModel()->rowCount(), 2);
+  EXPECT_EQ(w->TreeModel()->data(w->TreeModel()->index(1, 0)).toString(), "Alpha");
 }
 
 TEST_F(MainWindowTest, ASecondStartRestoresTheMinimisedWindow) {
