@@ -110,7 +110,11 @@ TfmVrt::TfmVrt(const TVrtPlaces& places, QWidget* parent)
 }
 
 TfmVrt::~TfmVrt() {
-  // The views go first: their models read bdMain until they are gone.
+  // The windows that use bdMain go first, the views next (their models read bdMain until they
+  // are gone); bdMain itself is destroyed after this body, before the QObject children.
+  delete fmAddDisk;
+  delete fmNewCat;
+  delete fmAbout;
   delete LV;
   delete trTree;
   LV = nullptr;
