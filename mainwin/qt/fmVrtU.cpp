@@ -33,6 +33,7 @@
 #include "archive/ArchiveTypes.h"
 #include "catalog/CatalogLayout.h"
 #include "catalog/qt/GuiCatalogUi.h"
+#include "catalog/qt/fmNewCatU.h"
 #include "mainwin/qt/CatalogTreeModel.h"
 #include "mainwin/qt/GridDelegate.h"
 #include "mainwin/qt/InterfaceStyle.h"
