@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include "mainwin/qt/CatalogTreeModel.h"
 
+#include <QCoreApplication>
 #include <QIcon>
+#include <QMimeData>
 #include <map>
 #include <utility>
 
@@ -111,8 +113,42 @@ Qt::ItemFlags TCatalogTreeModel::flags(const QModelIndex& index) const {
   if (!index.isValid()) return Qt::NoItemFlags;
   Qt::ItemFlags f = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
   int kind = ItemKind(ItemFlagsOf(NodeOf(index)));
-  if (OnRename && kind >= ikCatalog && kind <= ikDisk) f |= Qt::ItemIsEditable;
+  if (kind >= ikCatalog && kind <= ikDisk) {
+    if (OnRename) f |= Qt::ItemIsEditable;
+    if (DropOn) f |= Qt::ItemIsDragEnabled | Qt::ItemIsDropEnabled;
+  }
   return f;
+}
+
+namespace {
+const QString kTreeDragMime = QStringLiteral("application/x-tolvane-tree-drag");
+QByteArray DragMark() { return QByteArray::number(QCoreApplication::applicationPid()); }
+}  // namespace
+
+QStringList TCatalogTreeModel::mimeTypes() const { return {kTreeDragMime}; }
+
+QMimeData* TCatalogTreeModel::mimeData(const QModelIndexList& indexes) const {
+  if (indexes.isEmpty()) return nullptr;
+  auto* data = new QMimeData;
+  data->setData(kTreeDragMime, DragMark());
+  return data;
+}
+
+bool TCatalogTreeModel::canDropMimeData(const QMimeData* data, Qt::DropAction, int row, int,
+                                        const QModelIndex& parent) const {
+  // Only onto an item (not between rows), only a drag of this process's tree.
+  if (!data || !data->hasFormat(kTreeDragMime) || data->data(kTreeDragMime) != DragMark())
+    return false;
+  if (row != -1 || !parent.isValid() || !CanDropOn || !DropOn) return false;
+  return CanDropOn(NodeOf(parent));
+}
+
+bool TCatalogTreeModel::dropMimeData(const QMimeData* data, Qt::DropAction action, int row,
+                                     int column, const QModelIndex& parent) {
+  if (!canDropMimeData(data, action, row, column, parent)) return false;
+  DropOn(NodeOf(parent));
+  // The move is done and announced; false keeps the view from removing the source rows itself.
+  return false;
 }
 
 bool TCatalogTreeModel::setData(const QModelIndex& index, const QVariant& value, int role) {

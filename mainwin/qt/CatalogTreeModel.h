@@ -39,6 +39,21 @@ class TCatalogTreeModel : public QAbstractItemModel {
   bool setData(const QModelIndex& index, const QVariant& value, int role = Qt::EditRole) override;
   std::function<void(TNodeRec* item, const QString& typed)> OnRename;
 
+  // Drag and drop inside the tree: catalogs, groups and disks are dragged and dropped onto
+  // catalogs, groups and disks. The dragged item is the tree's selection, so the drag data only
+  // marks a drag of this process's tree. When set, CanDropOn says whether the selection may be
+  // dropped onto `target`, and DropOn moves it there (and announces the rows itself).
+  std::function<bool(const TNodeRec* target)> CanDropOn;
+  std::function<void(TNodeRec* target)> DropOn;
+  QStringList mimeTypes() const override;
+  QMimeData* mimeData(const QModelIndexList& indexes) const override;
+  Qt::DropActions supportedDragActions() const override { return Qt::MoveAction; }
+  Qt::DropActions supportedDropActions() const override { return Qt::MoveAction; }
+  bool canDropMimeData(const QMimeData* data, Qt::DropAction action, int row, int column,
+                       const QModelIndex& parent) const override;
+  bool dropMimeData(const QMimeData* data, Qt::DropAction action, int row, int column,
+                    const QModelIndex& parent) override;
+
   // The store node an index stands for (nullptr for the invalid index, which is the root).
   TNodeRec* NodeOf(const QModelIndex& index) const;
   // The index of a container item of bdMain (invalid for the root, a file or nullptr).

@@ -273,6 +273,15 @@ void TfmVrt::RenameTreeItem(TNodeRec* item, const QString& typed) {
   UpdateStatus();
 }
 
+void TfmVrt::DropSelectedOn(const QPersistentModelIndex& target) {
+  TNodeRec* dragged = trModel_->NodeOf(trTree->currentIndex());
+  TNodeRec* onto = trModel_->NodeOf(target);
+  if (!target.isValid() || !dragged || !onto) return;
+  TNodeRec* moved = editor_->Drop(dragged, onto);
+  if (moved) SelectTreeNode(trModel_->IndexOf(moved));
+  RefreshViews();
+}
+
 void TfmVrt::ActDeleteDiskExecute() {
   if (!IsForeground()) return;
   TNodeRec* item = GoToCurrentItem();

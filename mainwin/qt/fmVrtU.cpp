@@ -153,6 +153,21 @@ void TfmVrt::createViews() {
   trModel_->OnRename = [this](TNodeRec* item, const QString& typed) {
     RenameTreeItem(item, typed);
   };
+  // Drag and drop: the selected node moves onto the target once the drag has ended.
+  trModel_->CanDropOn = [this](const TNodeRec* target) {
+    TNodeRec* dragged = trModel_->NodeOf(trTree->currentIndex());
+    return dragged && editor_->CanDrop(dragged, target);
+  };
+  trModel_->DropOn = [this](TNodeRec* target) {
+    QPersistentModelIndex at = trModel_->IndexOf(target);
+    QMetaObject::invokeMethod(
+        this, [this, at] { DropSelectedOn(at); }, Qt::QueuedConnection);
+  };
+  trTree->setDragEnabled(true);
+  trTree->setAcceptDrops(true);
+  trTree->setDropIndicatorShown(true);
+  trTree->setDragDropMode(QAbstractItemView::DragDrop);
+  trTree->setDefaultDropAction(Qt::MoveAction);
   connect(trTree, &QTreeView::customContextMenuRequested, this, &TfmVrt::trContextMenu);
 
   LV = new QTreeView(splitter_);

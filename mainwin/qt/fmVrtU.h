@@ -251,6 +251,11 @@ class TfmVrt : public QMainWindow, public TAddDiskHost, public TEditHost {
   void ActAddNewDiskGroupExecute();
   void ActRenameExecute();
   void RenameTreeItem(TNodeRec* item, const QString& typed);
+ public:
+  // Drag and drop in the tree: moves the tree's selection onto `target` (the editor's rules).
+  void DropSelectedOn(const QPersistentModelIndex& target);
+
+ private:
   void ActDeleteDiskExecute();
   void ActRemoveFromCatalogExecute();
   void ActSortDiskExecute();

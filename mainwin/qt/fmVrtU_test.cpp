@@ -6,6 +6,7 @@
 #include <QTest>
 #include <QHeaderView>
 #include <QMenu>
+#include <QMimeData>
 #include <QScreen>
 #include <QSettings>
 #include <QToolBar>
@@ -451,6 +452,40 @@ TEST_F(MainWindowTest, RecentFilesAreOfferedUnlessOpen) {
   w->nnRecCat[1]->trigger();
   ASSERT_EQ(w->TreeModel()->rowCount(), 2);
   EXPECT_EQ(w->TreeModel()->data(w->TreeModel()->index(1, 0)).toString(), "Alpha");
+}
+
+TEST_F(MainWindowTest, DragAndDropMovesTheSelectionWithinItsCatalog) {
+  auto w = MakeMainWindow(settings_);
+  QAbstractItemModelTester tester(w->TreeModel(),
+                                  QAbstractItemModelTester::FailureReportingMode::Fatal);
+  w->OpenCatalogFiles({alpha_, beta_});
+  TCatalogTreeModel* m = w->TreeModel();
+  QModelIndex alpha = m->index(0, 0);
+  QModelIndex g1 = Child(*w, alpha, "G1");
+  QModelIndex d1 = Child(*w, alpha, "D1");
+  w->SelectTreeNode(d1);
+  std::unique_ptr<QMimeData> drag(m->mimeData({d1}));
+  // Onto itself, between rows, or onto another catalog's node: refused.
+  EXPECT_FALSE(m->canDropMimeData(drag.get(), Qt::MoveAction, -1, -1, d1));
+  EXPECT_FALSE(m->canDropMimeData(drag.get(), Qt::MoveAction, 0, 0, g1));
+  EXPECT_FALSE(m->canDropMimeData(drag.get(), Qt::MoveAction, -1, -1, m->index(1, 0)));
+  // Onto its group's sibling group: the disk moves there, selected, and the catalog changed.
+  ASSERT_TRUE(m->canDropMimeData(drag.get(), Qt::MoveAction, -1, -1, g1));
+  m->dropMimeData(drag.get(), Qt::MoveAction, -1, -1, g1);
+  QCoreApplication::processEvents();
+  g1 = Child(*w, alpha, "G1");
+  EXPECT_EQ(m->rowCount(alpha), 1);
+  EXPECT_EQ(m->rowCount(g1), 2);
+  EXPECT_EQ(m->data(w->Tree()->currentIndex()).toString(), "D1");
+  EXPECT_EQ(w->Tree()->currentIndex().parent(), g1);
+  EXPECT_TRUE(w->ActSaveCatalog->isEnabled());
+  // Catalogs reorder among themselves.
+  w->SelectTreeNode(m->index(1, 0));
+  drag.reset(m->mimeData({m->index(1, 0)}));
+  m->dropMimeData(drag.get(), Qt::MoveAction, -1, -1, m->index(0, 0));
+  QCoreApplication::processEvents();
+  EXPECT_EQ(m->data(m->index(0, 0)).toString(), "Beta");
+  EXPECT_EQ(m->data(m->index(1, 0)).toString(), "Alpha");
 }
 
 TEST_F(MainWindowTest, ASecondStartRestoresTheMinimisedWindow) {
