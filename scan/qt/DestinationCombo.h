@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-// The destination list of the add-disk dialog (the design's bdDst and cbDst): every catalog and
+// The destination list of the add-disk dialog: every catalog and
 // every disk group of bdMain, depth first in tree order, each with its tree image and indented by
 // its depth (16 pixels per level in the drop-down list).
 //
@@ -12,7 +12,7 @@
 
 #include "store/QDBase.h"
 
-// One entry: what bdDst holds per entry in the design (name, kind, level, node, image).
+// One entry of bdDst: name, kind, level, node and image.
 struct TDestination {
   std::string Name;
   int Kind = 0;              // ikCatalog or ikGroup

@@ -131,7 +131,7 @@ void TfmAddDisk::CreateControls() {
   layout->addLayout(buttons);
   setMinimumWidth(560);  // room for the rule texts and a sub-folder path
 
-  // The design's names, so that a test (or a style sheet) can find the controls.
+  // The controls' names, so that a test (or a style sheet) can find them.
   const std::pair<QObject*, const char*> names[] = {
       {tsGeneral, "tsGeneral"}, {tsUpdate, "tsUpdate"}, {tsArc, "tsArc"},
       {tsDescImport, "tsDescImport"}, {lbState, "lbState"}, {edName, "edName"},

@@ -54,7 +54,7 @@ class TfmDescOpt : public QDialog {
   QCheckBox* cbFilter2;
   QCheckBox* cbFilter3;
   QCheckBox* cbFilter4;
-  QWidget* tsReader_ = nullptr;  // the design's ts0 .. ts12: the page of this reader
+  QWidget* tsReader_ = nullptr;  // ts0 .. ts12: the page of this reader
   QListWidget* lbExt = nullptr;
   QLineEdit* edExt = nullptr;
   QPushButton* bkAddExt = nullptr;
