@@ -131,6 +131,8 @@ inline std::string_view ItemName(const TNodeRec* item) {
   return FieldStr(FieldNode(item), kFieldName);
 }
 inline int32_t ItemFlagsOf(const TNodeRec* item) { return FieldInt(FieldNode(item), kFieldFlags); }
+// The kind of an item, 0 for nullptr (no item).
+inline int ItemKindOf(const TNodeRec* item) { return item ? ItemKind(ItemFlagsOf(item)) : 0; }
 inline int64_t ItemSizeOf(const TNodeRec* item) { return FieldInt64(FieldNode(item), kFieldSize); }
 
 // The common fields of an item.

@@ -99,11 +99,10 @@ TNodeRec* TItemListModel::ItemAt(int row) const {
   return bd_.MarkList(mlView)[static_cast<size_t>(entry)];
 }
 
-QString TItemListModel::CellText(int row, int column) const {
-  int entry = row - (parentRow_ ? 1 : 0);
+const TNodeRec* TItemListModel::CachedRow(int row) const {
   TCursorBack back(bd_);
-  CacheRow(bdBuf_, bd_, mlView, entry, memo_, options_);
-  return QStr(NodeGetStr(bdBuf_.CurrentNode(), Column(diskLayout_, column).Slot));
+  CacheRow(bdBuf_, bd_, mlView, row - (parentRow_ ? 1 : 0), memo_, options_);
+  return bdBuf_.CurrentNode();
 }
 
 QVariant TItemListModel::data(const QModelIndex& index, int role) const {
@@ -118,15 +117,11 @@ QVariant TItemListModel::data(const QModelIndex& index, int role) const {
       if (role == Qt::ToolTipRole && column != 0 &&
           Column(diskLayout_, column).Slot != kRowDescription)
         return QVariant();
-      return CellText(row, column);
+      return QStr(NodeGetStr(CachedRow(row), Column(diskLayout_, column).Slot));
     case Qt::DecorationRole: {
       if (column != 0) return QVariant();
       if (parentRow) return TreeIcon(7);
-      {
-        TCursorBack back(bd_);
-        CacheRow(bdBuf_, bd_, mlView, row - (parentRow_ ? 1 : 0), memo_, options_);
-      }
-      int code = NodeGetInt(bdBuf_.CurrentNode(), kRowIcon);
+      int code = NodeGetInt(CachedRow(row), kRowIcon);
       if (code >= 1000000) return TreeIcon(code - 1000000);
       if (code >= 0 && code < static_cast<int>(FileIcons().size()))
         return FileIcons()[static_cast<size_t>(code)];

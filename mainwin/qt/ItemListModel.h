@@ -58,7 +58,8 @@ class TItemListModel : public QAbstractTableModel {
   static bool RightAligned(bool diskLayout, int column);
 
  private:
-  QString CellText(int row, int column) const;
+  // The row cache's node for list row `row` (built when missing); bdMain's cursor is kept.
+  const TNodeRec* CachedRow(int row) const;
 
   TQDBase& bd_;
   mutable TQDBase bdBuf_;  // the row cache

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
-// Test helpers for the windows: a prompter that records every message and answers questions
-// from a script, catalog files built in code, and a main window in a scratch settings folder.
+// Test helpers for the main window: catalog files built in code and a main window in a scratch
+// settings folder.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -13,41 +13,10 @@
 #include <string>
 
 #include "app/Language.h"
-#include "app/qt/Prompts.h"
+#include "app/qt/PromptsTestUtil.h"
 #include "catalog/CatalogLayout.h"
 #include "catalog/CatalogTestUtil.h"
 #include "mainwin/qt/fmVrtU.h"
-
-// Records messages; questions take the next scripted answer (No, or Cancel for three-way
-// questions, when the script is empty).
-class TScriptedPrompter : public TPrompter {
- public:
-  struct Shown {
-    TPromptKind Kind;
-    QString Text;
-  };
-  std::vector<Shown> Shown;
-  std::deque<TAnswer> Answers;
-
-  TScriptedPrompter() { SetPrompter(this); }
-  ~TScriptedPrompter() override { SetPrompter(nullptr); }
-  TAnswer Prompt(QWidget*, TPromptKind kind, const QString&, const QString& text) override {
-    Shown.push_back({kind, text});
-    bool question = kind == TPromptKind::Question || kind == TPromptKind::QuestionError ||
-                    kind == TPromptKind::QuestionYesNoCancel;
-    if (!question) return TAnswer::Yes;
-    if (Answers.empty())
-      return kind == TPromptKind::QuestionYesNoCancel ? TAnswer::Cancel : TAnswer::No;
-    TAnswer a = Answers.front();
-    Answers.pop_front();
-    return a;
-  }
-  bool SawText(const QString& text) const {
-    for (const auto& s : Shown)
-      if (s.Text == text) return true;
-    return false;
-  }
-};
 
 // The real language files of the source tree.
 inline std::string SourceLanguageFolder() { return std::string(TOLVANE_SOURCE_DIR) + "/Language/"; }

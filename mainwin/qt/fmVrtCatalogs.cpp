@@ -36,8 +36,6 @@ class TBusyCursor {
   TBusyCursor& operator=(const TBusyCursor&) = delete;
 };
 
-int KindOf(const TNodeRec* node) { return node ? ItemKind(ItemFlagsOf(node)) : 0; }
-
 }  // namespace
 
 void TfmVrt::SetSaveNameChooser(
@@ -187,8 +185,8 @@ void TfmVrt::OpenRecent(int index) {
 void TfmVrt::ActAddNewDiskExecute() {
   if (!IsForeground() || !trTree->currentIndex().isValid()) return;
   GoToTreeNode(trTree->currentIndex());
-  while (bdMain.Depth() > 1 && KindOf(bdMain.CurrentNode()) > ikDisk) bdMain.Up();
-  if (KindOf(bdMain.CurrentNode()) == ikDisk && bdMain.Depth() > 1) bdMain.Up();
+  while (bdMain.Depth() > 1 && ItemKindOf(bdMain.CurrentNode()) > ikDisk) bdMain.Up();
+  if (ItemKindOf(bdMain.CurrentNode()) == ikDisk && bdMain.Depth() > 1) bdMain.Up();
   SelectTreeNode(TreeNodeOfCursor(true));
   if (!fmAddDisk) fmAddDisk = new TfmAddDisk(*this, this);
   fmAddDisk->ShowAdd();
@@ -201,9 +199,9 @@ void TfmVrt::ActUpdateDiskExecute() {
     if (TNodeRec* focused = lvModel_->ItemAt(FocusedRow())) item = focused;
   bdMain.GoToNode(item);
   if (!IsContainer(item)) bdMain.Up();
-  while (bdMain.Depth() > 1 && KindOf(bdMain.CurrentNode()) > ikDisk) bdMain.Up();
+  while (bdMain.Depth() > 1 && ItemKindOf(bdMain.CurrentNode()) > ikDisk) bdMain.Up();
   TNodeRec* disk = bdMain.CurrentNode();
-  if (KindOf(disk) != ikDisk) return;
+  if (ItemKindOf(disk) != ikDisk) return;
   SelectTreeNode(TreeNodeOfCursor(true));
   if (!fmAddDisk) fmAddDisk = new TfmAddDisk(*this, this);
   fmAddDisk->ShowUpdate(disk);
@@ -257,7 +255,7 @@ void TfmVrt::ActAddNewDiskGroupExecute() {
 
 void TfmVrt::ActRenameExecute() {
   TNodeRec* item = GoToCurrentItem();
-  int kind = KindOf(item);
+  int kind = ItemKindOf(item);
   if (kind < ikCatalog || kind > ikDisk) return;
   bdMain.GoToNode(item);
   QModelIndex index = TreeNodeOfCursor(true);
@@ -285,7 +283,7 @@ void TfmVrt::DropSelectedOn(const QPersistentModelIndex& target) {
 void TfmVrt::ActDeleteDiskExecute() {
   if (!IsForeground()) return;
   TNodeRec* item = GoToCurrentItem();
-  if (!item || KindOf(item) <= ikCatalog) return;
+  if (!item || ItemKindOf(item) <= ikCatalog) return;
   editor_->DeleteDisk(item);
   UpdateStatus();
 }
@@ -296,12 +294,12 @@ void TfmVrt::ActRemoveFromCatalogExecute() {
     std::vector<TNodeRec*> items;
     for (int row : SelectedRows())
       if (TNodeRec* item = lvModel_->ItemAt(row))
-        if (KindOf(item) >= ikFolder) items.push_back(item);
+        if (ItemKindOf(item) >= ikFolder) items.push_back(item);
     if (items.empty()) return;
     editor_->RemoveItems(items);
   } else {
     TNodeRec* node = trModel_->NodeOf(trTree->currentIndex());
-    if (KindOf(node) < ikFolder) return;
+    if (ItemKindOf(node) < ikFolder) return;
     editor_->RemoveTreeItem(node);
   }
   listStale_ = true;
@@ -310,7 +308,7 @@ void TfmVrt::ActRemoveFromCatalogExecute() {
 
 void TfmVrt::ActSortDiskExecute() {
   TNodeRec* node = trModel_->NodeOf(trTree->currentIndex());
-  if (KindOf(node) == ikCatalog || KindOf(node) == ikGroup) editor_->SortDisks(node);
+  if (ItemKindOf(node) == ikCatalog || ItemKindOf(node) == ikGroup) editor_->SortDisks(node);
 }
 
 void TfmVrt::ActGotoUpExecute() { GoUp(); }

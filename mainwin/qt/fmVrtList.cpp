@@ -84,8 +84,6 @@ void TfmVrt::LoadListLayout() {
   sortDescending_[li] = layout.SortDirection != 0;
 }
 
-void TfmVrt::StoreColumnLayout() { SaveListLayout(); }
-
 void TfmVrt::SetListLayout(bool diskLayout, bool forced) {
   if (!forced && layoutBuilt_ && diskLayout == diskLayout_) return;
   if (!forced) SaveListLayout();

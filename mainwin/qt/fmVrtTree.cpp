@@ -23,9 +23,6 @@
 
 namespace {
 
-// The kind of an item node (0 for nullptr).
-int KindOf(const TNodeRec* node) { return node ? ItemKind(ItemFlagsOf(node)) : 0; }
-
 // The private event that carries the deferred status update.
 constexpr QEvent::Type kStatusEvent = static_cast<QEvent::Type>(QEvent::User + 199);
 
@@ -73,7 +70,7 @@ bool TfmVrt::TreeNodeIfBuilt(QModelIndex& node) {
 }
 
 void TfmVrt::ExpandToDisks(const QModelIndex& node) {
-  int kind = KindOf(trModel_->NodeOf(node));
+  int kind = ItemKindOf(trModel_->NodeOf(node));
   if (kind != ikCatalog && kind != ikGroup) return;
   trTree->expand(node);
   int rows = trModel_->rowCount(node);
@@ -96,7 +93,7 @@ void TfmVrt::trChange(bool userAction) {
       bdMain.AddMark(mlView);
       bdMain.Up();
     }
-    int kind = KindOf(node);
+    int kind = ItemKindOf(node);
     SetListLayout(kind == ikCatalog || kind == ikGroup, false);
   }
   lvModel_->SetParentRow(node && node->Parent != bdMain.RootNode() && settings_.Options.UpLine);
@@ -123,7 +120,7 @@ int TfmVrt::CountDisks(const TNodeRec* container) const {
     int rows = TreeRowCount(c);
     for (int r = 0; r < rows; ++r) {
       const TNodeRec* item = TreeRowNode(c, r);
-      int kind = KindOf(item);
+      int kind = ItemKindOf(item);
       if (kind == ikDisk)
         ++disks;
       else if (kind == ikGroup)
@@ -247,24 +244,24 @@ TNodeRec* TfmVrt::GoToCurrentItem() {
 
 void TfmVrt::UpdateActions() {
   TNodeRec* treeNode = trModel_->NodeOf(trTree->currentIndex());
-  std::vector<QAction*> all = {ActSaveCatalog, ActSaveAll, ActCloseCatalog, ActFind,
-                               ActAddNewDisk, ActAddNewDiskGroup, ActReport, ActUser,
-                               ActUserView, nnMMSaveCatAs, nnMMCloseAllCat, nnSearchAllCatalogs,
-                               ActUpdateDisk, ActRenameDisk, ActDeleteDisk, ActRenameCatalog,
-                               ActExploreItem, ActRemoveFromCatalog, ActFiles, ActRunItem,
-                               ActProperties, ActGotoUp, ActSortDisk, ActCatMan, ActCatSetup};
   auto enable = [](QAction* a, bool on) {
     a->setEnabled(on && !a->property("tolvaneUnavailable").toBool());
   };
   if (!treeNode) {
-    for (QAction* a : all) a->setEnabled(false);
+    for (QAction* a : {ActSaveCatalog, ActSaveAll, ActCloseCatalog, ActFind, ActAddNewDisk,
+                       ActAddNewDiskGroup, ActReport, ActUser, ActUserView, nnMMSaveCatAs,
+                       nnMMCloseAllCat, nnSearchAllCatalogs, ActUpdateDisk, ActRenameDisk,
+                       ActDeleteDisk, ActRenameCatalog, ActExploreItem, ActRemoveFromCatalog,
+                       ActFiles, ActRunItem, ActProperties, ActGotoUp, ActSortDisk, ActCatMan,
+                       ActCatSetup})
+      a->setEnabled(false);
     ActFilesExtract->setVisible(false);
     ActRunItem->setText(LangQ(28));
     return;
   }
   TNodeRec* item = GoToCurrentItem();
   int32_t flags = item ? ItemFlagsOf(item) : 0;
-  int k = ItemKind(flags);
+  int k = ItemKindOf(item);
   std::vector<int> selected = SelectedRows();
   bool p = LV->hasFocus() && lvModel_->HasParentRow() && FocusedRow() == 0 &&
            selected.size() == 1;
@@ -323,7 +320,7 @@ void TfmVrt::trContextMenu(const QPoint& pos) {
   if (at.isValid() && at != trTree->currentIndex()) SelectTreeNode(at);
   TNodeRec* node = trModel_->NodeOf(at);
   int32_t flags = node ? ItemFlagsOf(node) : 0;
-  int k = ItemKind(flags);
+  int k = ItemKindOf(node);
   UpdateActions();
   QMenu pmTR(this);
   pmTR.setObjectName(QStringLiteral("pmTR"));

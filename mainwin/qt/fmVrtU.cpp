@@ -608,7 +608,7 @@ bool TfmVrt::IsForeground() const {
 }
 
 void TfmVrt::closeEvent(QCloseEvent* event) {
-  if (!ExitQuery()) {
+  if (!files_->ExitQuery()) {
     event->ignore();
     return;
   }
@@ -616,12 +616,9 @@ void TfmVrt::closeEvent(QCloseEvent* event) {
   event->accept();
 }
 
-bool TfmVrt::ExitQuery() { return files_->ExitQuery(); }
-
 void TfmVrt::AfterClose() {
   writeLayout();
   SaveListLayout();
-  StoreColumnLayout();
   SaveSettings();
   hide();
   if (Tray) Tray->hide();

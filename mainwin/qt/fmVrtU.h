@@ -213,8 +213,6 @@ class TfmVrt : public QMainWindow, public TAddDiskHost, public TEditHost {
   void ApplyListOptions();
   void readLayout();
   void writeLayout();
-  void StoreColumnLayout();
-  bool ExitQuery();
   void AfterClose();
   void PostStatusUpdate();
   // Tree (fmVrtTree.cpp).

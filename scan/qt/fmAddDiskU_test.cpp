@@ -15,7 +15,7 @@
 #include "app/Language.h"
 #include "app/Options.h"
 #include "app/qt/GuiText.h"
-#include "app/qt/Prompts.h"
+#include "app/qt/PromptsTestUtil.h"
 #include "archive/ArchiveTypes.h"
 #include "catalog/CatalogLayout.h"
 #include "scan/DescRules.h"
@@ -66,24 +66,6 @@ class TFakeHost : public TAddDiskHost {
   int added = 0, replaced = 0, modified = 0, saved = 0, settingsSaved = 0;
 };
 
-// Answers questions from a script (No when it runs out) and records every text shown.
-class TScriptedPrompter : public TPrompter {
- public:
-  TAnswer Prompt(QWidget*, TPromptKind kind, const QString&, const QString& text) override {
-    shown.push_back(text);
-    kinds.push_back(kind);
-    if (answers.empty()) return kind == TPromptKind::Question || kind == TPromptKind::QuestionError
-                                    ? TAnswer::No
-                                    : TAnswer::Yes;
-    TAnswer a = answers.front();
-    answers.pop_front();
-    return a;
-  }
-  std::deque<TAnswer> answers;
-  std::vector<QString> shown;
-  std::vector<TPromptKind> kinds;
-};
-
 // Sum of the sizes of the regular files below `folder`: the total a scan must record.
 int64_t TreeBytes(const fs::path& folder) {
   int64_t total = 0;
@@ -108,12 +90,10 @@ class AddDiskTest : public ::testing::Test {
  protected:
   void SetUp() override {
     LangTable(TLangKind::English).LoadFromFile("Language/English.lng");
-    SetPrompter(&prompter);
     catalog = AddCatalog(host.bdMain, "Cat");
     host.selected = catalog;
     medium = fs::absolute(kMedium).string();
   }
-  void TearDown() override { SetPrompter(nullptr); }
 
   // Runs an add of the sample medium into the destination entry `index` through the dialog.
   TfmAddDisk::TOkResult AddMedium(TfmAddDisk& dlg, int index = 0) {
@@ -153,7 +133,7 @@ TEST_F(AddDiskTest, AddsTheMediumWithItsTotalsAndAUniqueName) {
   EXPECT_EQ(host.added, 3);
   EXPECT_EQ(host.saved, 0);          // save after scan is off by default
   EXPECT_EQ(host.settingsSaved, 0);  // nothing asked to be remembered
-  EXPECT_TRUE(prompter.shown.empty());
+  EXPECT_TRUE(prompter.Shown.empty());
 }
 
 TEST_F(AddDiskTest, RefusesOkWithoutADriveAndAFolderThatIsGone) {
@@ -162,8 +142,8 @@ TEST_F(AddDiskTest, RefusesOkWithoutADriveAndAFolderThatIsGone) {
   EXPECT_EQ(dlg.RunOk(), TfmAddDisk::TOkResult::Refused);  // no drive chosen
   // A folder that cannot be read is refused with 10507 and chooses nothing.
   EXPECT_FALSE(dlg.ChooseFolder(medium + "/no such folder"));
-  ASSERT_EQ(prompter.shown.size(), 1u);
-  EXPECT_TRUE(prompter.shown[0].contains(QStringLiteral("no such folder")));
+  ASSERT_EQ(prompter.Shown.size(), 1u);
+  EXPECT_TRUE(prompter.Shown[0].Text.contains(QStringLiteral("no such folder")));
   EXPECT_EQ(dlg.RunOk(), TfmAddDisk::TOkResult::Refused);
   // An empty name leaves OK refused too.
   ASSERT_TRUE(dlg.ChooseFolder(medium));
@@ -178,18 +158,18 @@ TEST_F(AddDiskTest, CancellingTheScanAddsNothingAndNoLetsItRun) {
   scan.SetPauseAtStart(true);
 
   // Yes to 11702: the worker stops before its first folder; nothing reaches the catalog.
-  prompter.answers = {TAnswer::Yes};
+  prompter.Answers = {TAnswer::Yes};
   QTimer::singleShot(50, &scan, [&scan] { scan.reject(); });
   EXPECT_EQ(AddMedium(dlg), TfmAddDisk::TOkResult::Cancelled);
   EXPECT_FALSE(scan.Completed());
   EXPECT_EQ(catalog->SlotCount, 1);
   EXPECT_EQ(host.added, 0);
   EXPECT_EQ(FieldInt(FieldNode(catalog), kCatModified), 0);
-  ASSERT_EQ(prompter.shown.size(), 1u);
-  EXPECT_EQ(prompter.shown[0], LangQ(11702));
+  ASSERT_EQ(prompter.Shown.size(), 1u);
+  EXPECT_EQ(prompter.Shown[0].Text, LangQ(11702));
 
   // No to 11702: the paused worker goes on and the disk is added.
-  prompter.answers = {TAnswer::No};
+  prompter.Answers = {TAnswer::No};
   QTimer::singleShot(50, &scan, [&scan] { scan.reject(); });
   EXPECT_EQ(AddMedium(dlg), TfmAddDisk::TOkResult::Done);
   EXPECT_TRUE(scan.Completed());
@@ -253,7 +233,7 @@ TEST_F(AddDiskTest, CancelledUpdateLeavesTheOldDiskAsItWas) {
   const int slotCount = disk->SlotCount;
   TNodeRec* firstItem = NodeChild(disk, 1);
   dlg.ScanWindow().SetPauseAtStart(true);
-  prompter.answers = {TAnswer::Yes};
+  prompter.Answers = {TAnswer::Yes};
   QTimer::singleShot(50, &dlg.ScanWindow(), [&dlg] { dlg.ScanWindow().reject(); });
   dlg.OpenUpdate(disk);
   ASSERT_TRUE(dlg.ChooseFolder(medium));
