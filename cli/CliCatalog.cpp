@@ -79,13 +79,51 @@ bool TCliSession::Save(int rootSlot, const std::string& file) {
   return Files.SaveAt(rootSlot, false) == TSaveResult::Saved;
 }
 
+std::string EncodePathName(std::string_view name) {
+  static const char kHex[] = "0123456789ABCDEF";
+  std::string out;
+  out.reserve(name.size());
+  for (char c : name) {
+    if (c == '\t' || c == '\n' || c == '\r' || c == '\0' || c == '\\' || c == '%') {
+      unsigned char u = static_cast<unsigned char>(c);
+      out += '%';
+      out += kHex[u >> 4];
+      out += kHex[u & 15];
+    } else {
+      out += c;
+    }
+  }
+  return out;
+}
+
+std::string DecodePathName(std::string_view text) {
+  auto hex = [](char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+  };
+  std::string out;
+  out.reserve(text.size());
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '%' && i + 2 < text.size() && hex(text[i + 1]) >= 0 && hex(text[i + 2]) >= 0) {
+      out += static_cast<char>(hex(text[i + 1]) * 16 + hex(text[i + 2]));
+      i += 2;
+    } else {
+      out += text[i];
+    }
+  }
+  return out;
+}
+
 TNodeRec* FindCatalogItem(TNodeRec* catalog, std::string_view path) {
   TNodeRec* node = catalog;
   while (!path.empty()) {
     size_t sep = path.find('\\');
-    std::string_view part = path.substr(0, sep);
+    std::string_view encoded = path.substr(0, sep);
     path = sep == std::string_view::npos ? std::string_view() : path.substr(sep + 1);
-    if (part.empty()) continue;
+    if (encoded.empty()) continue;
+    std::string part = DecodePathName(encoded);
     TNodeRec* next = nullptr;
     for (int i = 1; i < node->SlotCount && !next; ++i) {
       TNodeRec* child = NodeChild(node, i);
@@ -104,7 +142,7 @@ std::string CatalogItemPath(const TNodeRec* item) {
   std::string out;
   for (auto it = parts.rbegin(); it != parts.rend(); ++it) {
     if (!out.empty()) out += '\\';
-    out += *it;
+    out += EncodePathName(*it);
   }
   return out;
 }
@@ -125,6 +163,8 @@ std::string TsvEscape(std::string_view text) {
       out += "\\t";
     } else if (c == '\\') {
       out += "\\\\";
+    } else if (c == '\0') {
+      out += "\\0";
     } else {
       out += c;
     }

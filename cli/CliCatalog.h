@@ -5,10 +5,12 @@
 //
 //   path<TAB>kind<TAB>size<TAB>attributes<TAB>modified<TAB>category<TAB>description
 //
-// path: the names from the catalog's first level down, joined by "\"; kind: the kind text of
-// English.lng; size: the plain byte count; attributes: the letters "drhsa"; modified:
-// "dd.mm.yyyy, hh:mm"; description with CR LF written as "\n", other line ends, TAB and "\" escaped
-// as "\r", "\n", "\t" and "\\".
+// path: the names from the catalog's first level down, joined by "\", each name with TAB, LF, CR,
+// NUL, "\" and "%" percent-encoded ("%09", "%0A", "%0D", "%00", "%5C", "%25"), so that "\" only
+// ever separates names; kind: the kind text of English.lng; size: the plain byte count;
+// attributes: the letters "drhsa"; modified: "dd.mm.yyyy, hh:mm"; category and description with
+// CR LF written as "\n", other line ends, TAB, "\" and NUL escaped as "\r", "\n", "\t", "\\" and
+// "\0". A row is thus always one line of seven fields. PATH arguments take the path column's form.
 #pragma once
 
 #include <memory>
@@ -53,11 +55,19 @@ class TCliSession {
 // data); called once by TCliSession.
 void LoadCliLanguage();
 
-// The item at `path` ("Disk 1\Docs\a.txt", names compared case-insensitively, "" for the catalog
-// itself) below the catalog node `catalog`; nullptr when a component is missing.
+// A name as the path column writes it: TAB, LF, CR, NUL, "\" and "%" as "%XX" (hex, upper case).
+std::string EncodePathName(std::string_view name);
+// The name a path component stands for: every "%XX" with two hex digits is the byte XX; any other
+// text, a lone "%" too, stands for itself.
+std::string DecodePathName(std::string_view text);
+
+// The item at `path` ("Disk 1\Docs\a.txt", split at "\", each component decoded with
+// DecodePathName, names compared case-insensitively, "" for the catalog itself) below the catalog
+// node `catalog`; nullptr when a component is missing.
 TNodeRec* FindCatalogItem(TNodeRec* catalog, std::string_view path);
 
-// The path of `item` from its catalog's first level down, joined by "\".
+// The path of `item` from its catalog's first level down, names encoded (EncodePathName), joined
+// by "\".
 std::string CatalogItemPath(const TNodeRec* item);
 
 // One TSV row of `item` (no line end).

@@ -18,7 +18,16 @@ int Usage(const char* usage) {
 }
 
 const char* kNewUsage = "new FILE [--name NAME]";
-const char* kLsUsage = "ls FILE [PATH] [-R] [--tsv]";
+const char* kLsUsage =
+    "ls FILE [PATH] [-R] [--tsv]\n"
+    "  -R, --recursive  list everything below PATH\n"
+    "  --tsv            one row per item: path, kind, size, attributes, modified, category,\n"
+    "                   description, separated by TAB, one line per item\n"
+    "  Paths (PATH arguments of every command and the path column) join names with \"\\\";\n"
+    "  inside a name TAB, LF, CR, NUL, \"\\\" and \"%\" are written %09, %0A, %0D, %00, %5C\n"
+    "  and %25 (\"a\\b\" is a folder \"a\" holding \"b\"; \"a%5Cb\" is one item named \"a\\b\").\n"
+    "  In the category and description columns a line end is written \\n (a lone CR \\r),\n"
+    "  TAB \\t, backslash \\\\ and a zero byte \\0.";
 const char* kInfoUsage = "info FILE";
 
 int RunNew(const std::vector<std::string>& args) {
