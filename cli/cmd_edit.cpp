@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 // tolvane-cli mkgroup / mv / rm / rename / set-desc / set-category / sort: editing catalogs with
 // the main window's editing commands and the catalog manager. Each command saves the catalogs it
-// changed. Unlike the windows, the commands recompute the size totals after moving and removing,
+// changed, and prints what it made only once they are saved. Unlike the windows, the commands recompute the size totals after moving and removing,
 // so a script sees consistent sizes.
 #include <cstdio>
 
@@ -86,8 +86,10 @@ int RunMkgroup(const std::vector<std::string>& args) {
     return Fail("mkgroup", "a group goes into a catalog or group, or above a disk");
   TNodeRec* group = r.ed.AddGroup(at);
   if (!args[2].empty()) r.ed.SetItemName(group, UniqueSiblingName(args[2], group->Parent, group));
-  std::printf("%s\n", CatalogItemPath(group).c_str());
-  return r.Save();
+  std::string path = CatalogItemPath(group);
+  if (r.Save() != 0) return 1;
+  std::printf("%s\n", path.c_str());
+  return 0;
 }
 
 // ---- mv ----------------------------------------------------------------------------------------
@@ -128,10 +130,13 @@ int RunMv(const std::vector<std::string>& args) {
   if (!result.Error.empty()) return Fail("mv", result.Error);
   r.ed.RecomputeTotalsAt(source);
   r.ed.RecomputeTotalsAt(dest);
-  std::printf("%s\n", CatalogItemPath(result.Copies.at(0)).c_str());
-  int status = r.Save();
-  if (destSlot != r.slot && !r.s.Save(destSlot)) status = 1;
-  return status;
+  std::string path = CatalogItemPath(result.Copies.at(0));
+  // The destination first: should the source then fail to save, the item is in both files
+  // rather than in neither.
+  if (destSlot != r.slot && !r.s.Save(destSlot)) return 1;
+  if (r.Save() != 0) return 1;
+  std::printf("%s\n", path.c_str());
+  return 0;
 }
 
 // ---- rm ----------------------------------------------------------------------------------------
@@ -167,8 +172,10 @@ int RunRename(const std::vector<std::string>& args) {
   int kind = KindOf(item);
   if (!IsContainer(item) || kind < ikCatalog || kind > ikDisk)
     return Fail("rename", "only catalogs, groups and disks can be renamed");
-  std::printf("%s\n", r.ed.RenameItem(item, args[2]).c_str());
-  return r.Save();
+  std::string name = r.ed.RenameItem(item, args[2]);
+  if (r.Save() != 0) return 1;
+  std::printf("%s\n", EncodePathName(name).c_str());
+  return 0;
 }
 
 // ---- set-desc ----------------------------------------------------------------------------------

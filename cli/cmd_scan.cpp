@@ -112,8 +112,10 @@ int RunAdd(const std::vector<std::string>& args) {
                  MakeScanSettings(bdOpt, !a.Has("no-descriptions"), !a.Has("no-archives")));
   if (!RunScan(scan, a.Has("quiet"))) return 130;  // nothing was changed or saved
   TNodeRec* disk = GraftNewDisk(s.bdMain, destination, bdDisk);
-  if (!a.Has("quiet")) std::fprintf(stderr, "Added disk \"%s\"\n", std::string(ItemName(disk)).c_str());
-  return s.Save(slot, file) ? 0 : 1;
+  std::string added(ItemName(disk));
+  if (!s.Save(slot, file)) return 1;
+  if (!a.Has("quiet")) std::fprintf(stderr, "Added disk \"%s\"\n", added.c_str());
+  return 0;
 }
 
 int RunUpdate(const std::vector<std::string>& args) {
