@@ -1,11 +1,13 @@
 // SPDX-License-Identifier: MIT
 // tolvane-cli cp: copies or extracts the real files behind catalog items, locating the medium of
-// each disk among the mounted volumes. A medium that is not mounted is reported and skipped.
+// each disk among the mounted volumes. A medium that is not mounted, or that cannot be told from
+// other volumes, is reported and skipped unless --from says where it is.
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <csignal>
 #include <cstdio>
+#include <set>
 #include <string>
 
 #include "app/Helpers.h"
@@ -16,7 +18,18 @@
 
 namespace {
 
-const char* kCpUsage = "cp CATALOG ITEMPATH... DEST [--extract] [--quiet]";
+const char* kCpUsage =
+    "cp CATALOG ITEMPATH... DEST [--extract] [-n|--no-clobber] [--from DIR] [--quiet]\n"
+    "  Copies the files and folders behind the items (archive entries are extracted) into the\n"
+    "  existing folder DEST. A file of the same name in DEST is overwritten without asking.\n"
+    "  --extract          extract archives' contents instead of copying the archive files\n"
+    "  -n, --no-clobber   leave existing files in DEST alone; each one is reported\n"
+    "  --from DIR         the folder where a disk's medium is now: the folder that was scanned\n"
+    "                     (the volume's root for a whole volume). Used for each disk whose\n"
+    "                     medium is not found by its volume label and serial; a disk recorded\n"
+    "                     with neither label nor serial is never looked up by itself, so it\n"
+    "                     always needs --from (the volumes that could hold it are listed)\n"
+    "  --quiet            no progress and no summary";
 
 volatile std::sig_atomic_t gInterrupted = 0;
 void OnInterrupt(int) { gInterrupted = 1; }
@@ -24,13 +37,41 @@ void OnInterrupt(int) { gInterrupted = 1; }
 // The terminal side of the file operations: never waits for an answer.
 class TCliFileOpsUi : public TFileOpsUi {
  public:
-  TCliFileOpsUi(std::string dest, bool live) : dest_(std::move(dest)), live_(live) {}
+  TCliFileOpsUi(std::string dest, std::string from, bool live)
+      : dest_(std::move(dest)), from_(std::move(from)), live_(live) {}
 
-  int AskInsertDisk(const TInsertDiskInfo& disk, bool) override {
+  int AskInsertDisk(const TInsertDiskInfo& disk, bool, std::string& chosenRoot) override {
     ClearLine();
-    std::fprintf(stderr, "tolvane-cli cp: the medium of disk \"%s\"%s is not mounted; skipped\n",
-                 disk.Name.c_str(),
-                 disk.TypeText.empty() ? "" : (" (" + disk.TypeText + ")").c_str());
+    std::string what = "disk \"" + disk.Name + "\"" +
+                       (disk.TypeText.empty() ? std::string() : " (" + disk.TypeText + ")");
+    if (!from_.empty()) {
+      // --from is tried once per disk; asked again, the folder was not there.
+      if (fromTried_.insert(disk.Name).second) {
+        chosenRoot = from_;
+        return kInsertOk;
+      }
+      std::fprintf(stderr, "tolvane-cli cp: %s: --from %s is not a folder; skipped\n",
+                   what.c_str(), from_.c_str());
+      return kInsertSkip;
+    }
+    if (!disk.Unidentified) {
+      std::fprintf(stderr,
+                   "tolvane-cli cp: the medium of %s is not mounted; skipped (--from DIR says "
+                   "where it is)\n",
+                   what.c_str());
+      return kInsertSkip;
+    }
+    std::fprintf(stderr,
+                 "tolvane-cli cp: %s was recorded with neither volume label nor serial, so its "
+                 "medium cannot be told from other volumes; skipped. Say where it is with "
+                 "--from DIR.\n",
+                 what.c_str());
+    if (disk.Candidates.empty()) {
+      std::fprintf(stderr, "  No mounted volume of its kind holds its folder.\n");
+    } else {
+      std::fprintf(stderr, "  Mounted volumes that could hold it:\n");
+      for (const std::string& c : disk.Candidates) std::fprintf(stderr, "    %s\n", c.c_str());
+    }
     return kInsertSkip;
   }
   std::string ChooseFolder(const std::string&, const std::string&) override { return dest_; }
@@ -55,7 +96,8 @@ class TCliFileOpsUi : public TFileOpsUi {
     if (shown_) std::fprintf(stderr, "\r\033[K");
     shown_ = false;
   }
-  std::string dest_;
+  std::string dest_, from_;
+  std::set<std::string> fromTried_;
   bool live_;
   bool shown_ = false;
   std::string disk_;
@@ -64,7 +106,8 @@ class TCliFileOpsUi : public TFileOpsUi {
 int RunCp(const std::vector<std::string>& args) {
   TCliArgs a;
   std::string err;
-  if (!ParseCliArgs(args, {"extract", "quiet"}, {}, a, err) || a.Positional.size() < 3) {
+  if (!ParseCliArgs(args, {"extract", "quiet", "n", "no-clobber"}, {"from"}, a, err) ||
+      a.Positional.size() < 3) {
     if (!err.empty()) std::fprintf(stderr, "tolvane-cli cp: %s\n", err.c_str());
     std::fprintf(stderr, "Usage: tolvane-cli %s\n", kCpUsage);
     return 2;
@@ -93,9 +136,15 @@ int RunCp(const std::vector<std::string>& args) {
   }
 
   bool quiet = a.Has("quiet");
-  TCliFileOpsUi ui(dest, !quiet && isatty(STDERR_FILENO));
+  std::string from = a.Get("from");
+  if (a.Has("from") && (::stat(from.c_str(), &st) != 0 || !S_ISDIR(st.st_mode))) {
+    std::fprintf(stderr, "tolvane-cli cp: --from %s: not an existing folder\n", from.c_str());
+    return 1;
+  }
+  TCliFileOpsUi ui(dest, from, !quiet && isatty(STDERR_FILENO));
   TTempFiles temp;
   TFileOpEngine engine(s.bdMain, ui, temp);
+  engine.KeepExisting = a.Has("n") || a.Has("no-clobber");
 
   gInterrupted = 0;
   struct sigaction sa {};
@@ -111,6 +160,8 @@ int RunCp(const std::vector<std::string>& args) {
 
   for (const TFileOpFailure& f : engine.Failures())
     std::fprintf(stderr, "tolvane-cli cp: %s: %s\n", f.Path.c_str(), f.Reason.c_str());
+  for (const std::string& kept : engine.KeptTargets())
+    std::fprintf(stderr, "tolvane-cli cp: %s: exists; not overwritten\n", kept.c_str());
   if (!quiet)
     std::fprintf(stderr, "%s %d files, %s bytes\n",
                  engine.Cancelled() ? "Cancelled after" : "Copied", engine.DoneCount(),

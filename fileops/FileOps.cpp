@@ -104,6 +104,7 @@ void TFileOpEngine::CopyFiles(int markList, const std::vector<int>* indices, boo
   if (extract) mode = kOpCopy;
   failures_.clear();
   skippedDisks_.clear();
+  kept_.clear();
 
   // 1. The destination.
   std::string dest;
@@ -347,6 +348,11 @@ void TFileOpEngine::CopyOrdinaryFile(TNodeRec* item, const std::string& root,
       Fail(source, "unsafe name in the catalog");
       return;
     }
+    if (KeepExisting && PathExists(dest + name)) {
+      kept_.push_back(dest + name);
+      ShowProgress(doneCount_, doneBytes_);
+      return;  // a move leaves the source too
+    }
     int64_t size = ItemSizeOf(item);
     TCopyResult r = CopyFileWithProgress(
         source, dest + name,
@@ -399,6 +405,15 @@ void TFileOpEngine::ExtractItems(TNodeRec* item, const std::string& root, const 
   // A file or a folder inside the archive: one extraction of its entry spec (a folder's spec
   // takes everything below it in one pass over the archive).
   bool folder = IsContainer(item);
+  if (folder && KeepExisting) {
+    // File by file, so that each existing target can be left alone.
+    Drop(item);
+    for (int s = 1; s < item->SlotCount; ++s) {
+      if (cancel_) return;
+      if (TNodeRec* child = NodeChild(item, s)) ExtractItems(child, root, dest, withFolders);
+    }
+    return;
+  }
   if (folder)
     DropSubtree(item);
   else
@@ -408,6 +423,16 @@ void TFileOpEngine::ExtractItems(TNodeRec* item, const std::string& root, const 
       !RealPathBelow(root, archivePath, archiveFile)) {
     Fail(root + archivePath, "unsafe name in the catalog");
     return;
+  }
+  if (KeepExisting && !folder) {
+    std::string target;
+    bool named = withFolders ? RealPathBelow(dest, spec, target) : IsSafeComponent(ItemName(item));
+    if (!withFolders && named) target = dest + std::string(ItemName(item));
+    if (named && PathExists(target)) {
+      kept_.push_back(target);
+      ShowProgress(doneCount_, doneBytes_);
+      return;
+    }
   }
   TExtractResult r = ::ExtractEntry(reader_, archiveFile, spec, withFolders, dest);
   if (folder) {

@@ -75,6 +75,10 @@ class TFileOpEngine {
 
   // Where LocateMedium looks for media; empty: the mounted volumes (MountedVolumes()).
   TVolumeLister Volumes;
+  // Copies, moves and extractions replace an existing file of the target's name; with
+  // KeepExisting such a file is left alone and its path listed in KeptTargets() (a moved file
+  // then stays on its medium).
+  bool KeepExisting = false;
   TFileOpsSettings Settings;
   // Called after Settings.LastDestination changed (the settings image is written).
   std::function<void()> DestinationChanged;
@@ -113,6 +117,8 @@ class TFileOpEngine {
   // What went wrong during the last CopyFiles, and the names of the disks that were skipped.
   const std::vector<TFileOpFailure>& Failures() const { return failures_; }
   const std::vector<std::string>& SkippedDisks() const { return skippedDisks_; }
+  // The existing targets that KeepExisting left alone during the last CopyFiles.
+  const std::vector<std::string>& KeptTargets() const { return kept_; }
 
   // The total of an operation over `items` (in processing order): without `extract` the sizes
   // of the items that do not lie inside an earlier folder item with the same ifInArchive state;
@@ -151,4 +157,5 @@ class TFileOpEngine {
   std::unordered_map<const TNodeRec*, int> sourceIndex_;  // entry of mlOpSource of each item
   std::vector<TFileOpFailure> failures_;
   std::vector<std::string> skippedDisks_;
+  std::vector<std::string> kept_;
 };

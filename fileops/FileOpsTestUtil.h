@@ -24,6 +24,7 @@ namespace fs = std::filesystem;
 class TScriptedFileOpsUi : public TFileOpsUi {
  public:
   std::deque<int> InsertAnswers;
+  std::deque<std::string> ChosenRoots;  // set with the answer of the same turn ("" = none)
   std::vector<TInsertDiskInfo> InsertAsked;
   std::vector<bool> InsertSkipOffered;
   std::function<void()> OnInsertAsked;  // runs before the answer (to "insert" a medium)
@@ -43,10 +44,15 @@ class TScriptedFileOpsUi : public TFileOpsUi {
   int Polls = 0;
   int CancelAtPoll = 0;  // > 0: ProgressPoll answers "cancel" at this call
 
-  int AskInsertDisk(const TInsertDiskInfo& disk, bool skipAllowed) override {
+  int AskInsertDisk(const TInsertDiskInfo& disk, bool skipAllowed,
+                    std::string& chosenRoot) override {
     InsertAsked.push_back(disk);
     InsertSkipOffered.push_back(skipAllowed);
     if (OnInsertAsked) OnInsertAsked();
+    if (!ChosenRoots.empty()) {
+      chosenRoot = ChosenRoots.front();
+      ChosenRoots.pop_front();
+    }
     if (InsertAnswers.empty()) return kInsertCancel;
     int a = InsertAnswers.front();
     InsertAnswers.pop_front();

@@ -11,6 +11,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 // What the insert-disk prompt shows about the disk it asks for.
 struct TInsertDiskInfo {
@@ -18,6 +19,14 @@ struct TInsertDiskInfo {
   int DriveType = 0;         // header slot 12
   std::string TypeText;      // the drive-type name (texts 10181..10186, empty for 0)
   std::string LocationText;  // the location name, or "-" when the disk has no location
+  // The disk records neither a volume label nor a serial, so no volume can be told to hold its
+  // medium: the prompt asks even while such volumes are mounted.
+  bool Unidentified = false;
+  // For an unidentified medium, the folders of mounted volumes that could hold it (same drive
+  // type, no label and no serial, the scanned folder present), each the folder that stands for
+  // the disk's top (mount point plus scanned folder, ending in "/"). The user picks one of them
+  // or another folder.
+  std::vector<std::string> Candidates;
 };
 
 // Answers of the insert-disk prompt.
@@ -33,9 +42,13 @@ class TFileOpsUi {
  public:
   virtual ~TFileOpsUi() = default;
 
-  // The insert-disk prompt (TfmInsertDisk, caption 1201): shows `disk`, offers Skip only when
-  // `skipAllowed`, and returns kInsertOk, kInsertSkip or kInsertCancel.
-  virtual int AskInsertDisk(const TInsertDiskInfo& disk, bool skipAllowed) = 0;
+  // The insert-disk prompt (TfmInsertDisk, caption 1201): shows `disk` (and its candidate
+  // folders), offers Skip only when `skipAllowed`, and returns kInsertOk, kInsertSkip or
+  // kInsertCancel. With kInsertOk the search is repeated, unless the user chose where the medium
+  // is: then `chosenRoot` is set to the folder that stands for the disk's top (a candidate or a
+  // folder of the user's choice), and that folder is taken as the medium.
+  virtual int AskInsertDisk(const TInsertDiskInfo& disk, bool skipAllowed,
+                            std::string& chosenRoot) = 0;
 
   // The folder browser titled `title`, starting at `initial`. Returns the chosen folder, or an
   // empty text when the user made no choice.

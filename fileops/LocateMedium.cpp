@@ -36,9 +36,28 @@ TMediumId MediumIdOf(const TNodeRec* disk) {
   return id;
 }
 
+namespace {
+bool NoSerial(const std::string& serial) { return serial.empty() || serial == kNoSerialText; }
+}  // namespace
+
+bool IsUnidentifiedMedium(const TMediumId& id) { return id.Label.empty() && NoSerial(id.Serial); }
+
 bool VolumeMatches(const TVolume& volume, const TMediumId& id) {
-  return !volume.Mount.MountPoint.empty() && volume.DriveType == id.DriveType &&
-         volume.Label == id.Label && volume.SerialText == id.Serial;
+  return !IsUnidentifiedMedium(id) && !volume.Mount.MountPoint.empty() &&
+         volume.DriveType == id.DriveType && volume.Label == id.Label &&
+         volume.SerialText == id.Serial;
+}
+
+std::vector<std::string> MediumCandidates(const std::vector<TVolume>& volumes, const TMediumId& id) {
+  std::vector<std::string> out;
+  for (const TVolume& v : volumes) {
+    std::string path;
+    if (v.Mount.MountPoint.empty() || v.DriveType != id.DriveType || !v.Label.empty() ||
+        !NoSerial(v.SerialText) || !MediumRootPath(v, id, path) || !IsRealFolder(path))
+      continue;
+    if (std::find(out.begin(), out.end(), path) == out.end()) out.push_back(path);
+  }
+  return out;
 }
 
 TInsertDiskInfo InsertDiskInfoOf(const TNodeRec* disk) {
@@ -87,8 +106,19 @@ int LocateMedium(const TNodeRec* item, const TVolumeLister& volumes, TFileOpsUi&
       root = first;
       return kInsertOk;
     }
-    int answer = ui.AskInsertDisk(InsertDiskInfoOf(disk), skipAllowed);
+    TInsertDiskInfo info = InsertDiskInfoOf(disk);
+    if (IsUnidentifiedMedium(id)) {
+      info.Unidentified = true;
+      info.Candidates = MediumCandidates(list, id);
+    }
+    std::string chosen;
+    int answer = ui.AskInsertDisk(info, skipAllowed, chosen);
     if (answer != kInsertOk)
       return answer == kInsertSkip && skipAllowed ? kInsertSkip : kInsertCancel;
+    if (!chosen.empty() && IsRealFolder(chosen)) {
+      root = chosen;
+      if (root.back() != '/') root += '/';
+      return kInsertOk;
+    }
   }
 }

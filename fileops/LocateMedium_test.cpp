@@ -83,4 +83,48 @@ TEST_F(LocateMediumTest, PromptLoop) {
   EXPECT_EQ(Ui.InsertAsked.size(), 3u);
 }
 
+TEST_F(LocateMediumTest, UnidentifiedMediumIsNeverTakenSilently) {
+  // Scanned from a RAM disk: no label, serial 0000-0000. Another RAM disk without label and
+  // serial is mounted; it could hold the medium, but is only offered, never taken.
+  TNodeRec* disk = AddDisk(Bd, "Scratch", dtRamDisk, "", kNoSerialText);
+  TNodeRec* file = AddFileIn(Bd, disk, "a.txt", 1);
+  std::string shm = AddMedium("shm", dtRamDisk, "", kNoSerialText);
+  AddMedium("labelled", dtRamDisk, "RAM", kNoSerialText);  // has a label: not a candidate
+  AddMedium("serial", dtRamDisk, "", "1234-5678");         // has a serial: not a candidate
+  AddMedium("fixed", dtFixed, "", kNoSerialText);          // another drive type
+  std::string other = AddMedium("shm2", dtRamDisk, "", "");
+  std::string root;
+  Ui.InsertAnswers = {kInsertSkip};
+  EXPECT_EQ(LocateMedium(file, Engine.Volumes, Ui, true, root), kInsertSkip);
+  ASSERT_EQ(Ui.InsertAsked.size(), 1u);
+  EXPECT_TRUE(Ui.InsertAsked[0].Unidentified);
+  EXPECT_EQ(Ui.InsertAsked[0].Name, "Scratch");
+  EXPECT_EQ(Ui.InsertAsked[0].Candidates, (std::vector<std::string>{shm + "/", other + "/"}));
+
+  // The user's choice, a candidate or any folder, is the disk's top; a folder that does not
+  // exist asks again.
+  Ui.InsertAnswers = {kInsertOk, kInsertOk};
+  Ui.ChosenRoots = {Dir + "/missing", other};
+  EXPECT_EQ(LocateMedium(file, Engine.Volumes, Ui, true, root), kInsertOk);
+  EXPECT_EQ(root, other + "/");
+  EXPECT_EQ(Ui.InsertAsked.size(), 3u);
+
+  // An empty recorded serial counts as none; with a scanned folder only the volumes that show
+  // it are candidates.
+  TNodeRec* folderDisk = AddDisk(Bd, "Part", dtRamDisk, "", "", "work\\in");
+  fs::create_directories(other + "/work/in");
+  Ui.InsertAnswers = {kInsertCancel};
+  EXPECT_EQ(LocateMedium(folderDisk, Engine.Volumes, Ui, true, root), kInsertCancel);
+  EXPECT_TRUE(Ui.InsertAsked.back().Unidentified);
+  EXPECT_EQ(Ui.InsertAsked.back().Candidates, (std::vector<std::string>{other + "/work/in/"}));
+
+  // A disk with a label or a serial is still found by them.
+  TNodeRec* known = AddDisk(Bd, "Known", dtRamDisk, "RAM", kNoSerialText);
+  Ui.InsertAsked.clear();
+  EXPECT_EQ(LocateMedium(known, Engine.Volumes, Ui, true, root), kInsertOk);
+  EXPECT_EQ(root, Dir + "/labelled/");
+  EXPECT_TRUE(Ui.InsertAsked.empty());
+  EXPECT_FALSE(InsertDiskInfoOf(known).Unidentified);
+}
+
 }  // namespace
