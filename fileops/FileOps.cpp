@@ -405,7 +405,7 @@ void TFileOpEngine::ExtractItems(TNodeRec* item, const std::string& root, const 
   // A file or a folder inside the archive: one extraction of its entry spec (a folder's spec
   // takes everything below it in one pass over the archive).
   bool folder = IsContainer(item);
-  if (folder && KeepExisting) {
+  if (folder && KeepExisting && item->SlotCount > 1) {
     // File by file, so that each existing target can be left alone.
     Drop(item);
     for (int s = 1; s < item->SlotCount; ++s) {

@@ -269,6 +269,55 @@ TEST_F(FileOpsTest, ExtractionKeepsTheArchiveStructure) {
   EXPECT_EQ(TreeOf(Dest), (std::set<std::string>{"plain.txt", "sample.zip"}));
 }
 
+TEST_F(FileOpsTest, KeepExistingLeavesTargetsAlone) {
+  std::string m = AddMedium("m", dtCdRom, "ARC", "ABCD-EF01");
+  fs::create_directories(m + "/arc");
+  fs::copy_file(Fixture("sample.zip"), m + "/arc/sample.zip");
+  WriteFile(m + "/F/f.txt", "new f");
+  WriteFile(m + "/F/g.txt", "new g");
+  WriteFile(m + "/moved.txt", "new moved");
+  TNodeRec* disk = AddDisk(Bd, "Arc", dtCdRom, "ARC", "ABCD-EF01");
+  TSampleArchive s = AddSampleArchive(Bd, disk);
+  TNodeRec* f = AddFolderIn(Bd, disk, "F");
+  AddFileIn(Bd, f, "f.txt", 5);
+  AddFileIn(Bd, f, "g.txt", 5);
+  TNodeRec* moved = AddFileIn(Bd, disk, "moved.txt", 9);
+
+  // By default an existing file is replaced.
+  WriteFile(Dest + "/F/f.txt", "old f");
+  MarkItems(Bd, mlSelection, {f});
+  Engine.CopyFiles(mlSelection, nullptr, false, kOpCopy);
+  EXPECT_EQ(ReadFile(Dest + "/F/f.txt"), "new f");
+  EXPECT_TRUE(Engine.KeptTargets().empty());
+
+  // Kept: copied, moved (the source stays) and extracted files, each listed once.
+  Engine.KeepExisting = true;
+  WriteFile(Dest + "/F/f.txt", "old f");
+  fs::remove(Dest + "/F/g.txt");
+  WriteFile(Dest + "/moved.txt", "old moved");
+  WriteFile(Dest + "/a/b/c.txt", "old c");
+  WriteFile(Dest + "/x.txt", "old x");
+  MarkItems(Bd, mlSelection, {f});
+  Engine.CopyFiles(mlSelection, nullptr, false, kOpCopy);
+  EXPECT_EQ(ReadFile(Dest + "/F/f.txt"), "old f");
+  EXPECT_EQ(ReadFile(Dest + "/F/g.txt"), "new g");
+  EXPECT_EQ(Engine.KeptTargets(), (std::vector<std::string>{Dest + "/F/f.txt"}));
+  MarkItems(Bd, mlSelection, {moved});
+  Engine.CopyFiles(mlSelection, nullptr, false, kOpMove);
+  EXPECT_EQ(ReadFile(Dest + "/moved.txt"), "old moved");
+  EXPECT_EQ(ReadFile(m + "/moved.txt"), "new moved");
+  EXPECT_EQ(Engine.KeptTargets(), (std::vector<std::string>{Dest + "/moved.txt"}));
+  MarkItems(Bd, mlSelection, {s.Archive});
+  Engine.CopyFiles(mlSelection, nullptr, true, kOpCopy);
+  EXPECT_EQ(ReadFile(Dest + "/a/b/c.txt"), "old c");
+  EXPECT_EQ(ReadFile(Dest + "/x.txt"), "old x");
+  EXPECT_TRUE(PathExists(Dest + "/dir/y.txt"));
+  EXPECT_TRUE(PathExists(Dest + "/big.txt"));
+  EXPECT_TRUE(IsRealFolder(Dest + "/empty"));
+  EXPECT_EQ(Engine.KeptTargets(), (std::vector<std::string>{Dest + "/a/b/c.txt", Dest + "/x.txt"}));
+  EXPECT_TRUE(Engine.Failures().empty()) << Engine.Failures()[0].Reason;
+}
+
 TEST_F(FileOpsTest, CancelDuringACopyLeavesNoPartialTarget) {
   std::string m = AddMedium("m", dtFixed, "BIG", "0BAD-F00D");
   WriteFile(m + "/big.bin", std::string(3 * 1024 * 1024 + 7, 'b'));
