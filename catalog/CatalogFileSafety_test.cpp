@@ -194,7 +194,9 @@ TEST(CatalogFileSafety, AReadOnlyCatalogIsNotReplacedAndAReplacedOneKeepsModeAnd
   ASSERT_EQ(::chmod(path.c_str(), 0444), 0);
   struct stat before;
   ASSERT_EQ(::stat(path.c_str(), &before), 0);
+  std::ofstream(dir + "/c.BAK") << "the older backup";
   Session s;
+  s.files.Options.BackupCopies = true;
   ASSERT_EQ(s.files.OpenFiles({path}), 1);
   s.AddGroup(1, "G");
   EXPECT_EQ(s.files.SaveAt(1, false), TSaveResult::Failed);
@@ -206,6 +208,7 @@ TEST(CatalogFileSafety, AReadOnlyCatalogIsNotReplacedAndAReplacedOneKeepsModeAnd
   EXPECT_EQ(after.st_ino, before.st_ino);  // the very same file
   EXPECT_EQ(after.st_mode & 07777, 0444u);
   EXPECT_EQ(ReadFile(path), original);
+  EXPECT_EQ(ReadFile(dir + "/c.BAK"), "the older backup");  // refused before the backup too
 
   // A writable file is replaced by one with its mode and (saved by root) its owner and group.
   ASSERT_EQ(::chmod(path.c_str(), 0640), 0);
@@ -227,7 +230,7 @@ TEST(CatalogFileSafety, ASaveRemovesTheStaleTemporaryFilesOfItsOwnName) {
   std::string dir = ScratchDir("stale_tmp");
   std::string path = dir + "/c.ctl";
   ASSERT_EQ(WriteWholeFileAtomic(path, CatalogImage({"Disk"})), "");
-  const std::vector<std::string> stale = {"c.ctl.tmp123456", "c.ctl.tmp7"};
+  const std::vector<std::string> stale = {"c.ctl.tmp123456", "c.ctl.tmp7", "c.BAK.tmp42"};
   const std::vector<std::string> kept = {"c.ctl.tmp1234567", "c.ctl.tmpabc", "c.ctl.tmp",
                                          "d.ctl.tmp123456", "xc.ctl.tmp12", "c.ctl.tmp12.bak"};
   for (const std::string& n : stale) std::ofstream(dir + "/" + n) << "half an image";

@@ -299,6 +299,7 @@ TSaveResult TCatalogFiles::SaveCurrent(bool saveAs) {
     }
   }
   RemoveStaleTempFiles(chosen);
+  RemoveStaleTempFiles(BackupFileName(chosen));
 
   // 4. The image, with the file-name slot empty.
   std::string error;
@@ -314,6 +315,10 @@ TSaveResult TCatalogFiles::SaveCurrent(bool saveAs) {
   }
   // 5-6. The backup, then the new file: written beside the target and renamed over it, so a
   // failure at any point leaves the previous file in place.
+  if (error.empty()) {
+    std::string e = CheckReplaceable(chosen);  // before the backup, which it would replace
+    if (!e.empty()) error = chosen + ": " + e;
+  }
   if (error.empty() && Options.BackupCopies) {
     std::error_code ec;
     if (fs::exists(chosen, ec)) error = MakeBackup(chosen, BackupFileName(chosen));

@@ -83,6 +83,15 @@ std::string ReadWholeFile(const std::string& path, std::string& data, size_t max
   return {};
 }
 
+std::string CheckReplaceable(const std::string& path) {
+  struct stat st;
+  if (::stat(path.c_str(), &st) != 0) return {};
+  // Root may write anything, so for root a file without any write bit counts as read-only.
+  const bool writable =
+      ::geteuid() == 0 ? (st.st_mode & 0222) != 0 : ::access(path.c_str(), W_OK) == 0;
+  return writable ? std::string() : "the file is read-only; it was not replaced";
+}
+
 int RemoveStaleTempFiles(const std::string& path) {
   std::string dir = DirOf(path);
   auto slash = path.find_last_of('/');
@@ -113,9 +122,8 @@ std::string WriteWholeFileAtomic(const std::string& path, std::string_view data)
   struct stat old;
   const bool hasOld = ::stat(path.c_str(), &old) == 0;
   if (hasOld) {
-    const bool writable = ::geteuid() == 0 ? (old.st_mode & 0222) != 0
-                                           : ::access(path.c_str(), W_OK) == 0;
-    if (!writable) return "the file is read-only; it was not replaced";
+    std::string e = CheckReplaceable(path);
+    if (!e.empty()) return e;
   }
   std::random_device rd;
   std::string tmp;

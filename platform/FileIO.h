@@ -23,6 +23,10 @@ std::string ReadWholeFile(const std::string& path, std::string& data,
 // run as root, its owner and group.
 std::string WriteWholeFileAtomic(const std::string& path, std::string_view data);
 
+// Whether WriteWholeFileAtomic may replace `path`: the empty string when it may (or when there is
+// no such file), otherwise the reason.
+std::string CheckReplaceable(const std::string& path);
+
 // Removes the temporary files WriteWholeFileAtomic leaves behind when it is killed: the regular
 // files named like `path` followed by ".tmp" and one to six digits, in the folder of `path`. The
 // caller must hold the file's lock (FileLock.h), so that no live writer's file is among them.
