@@ -12,7 +12,7 @@
 namespace {
 
 bool LoadImageFile(const std::string& path, TQDBase& store, std::string& header,
-                   std::string& reason) {
+                   std::string& reason, size_t* imageSize = nullptr) {
   std::string image;
   std::string err = ReadWholeFile(path, image, kMaxImageSize);
   if (!err.empty()) {
@@ -20,6 +20,7 @@ bool LoadImageFile(const std::string& path, TQDBase& store, std::string& header,
     return false;
   }
   header = image.substr(0, std::min<size_t>(image.size(), 50));
+  if (imageSize) *imageSize = image.size();
   if (!store.LoadFromString(image)) {
     reason = store.LoadFailure();
     return false;
@@ -34,18 +35,17 @@ int RunDump(const std::vector<std::string>& args) {
   }
   TQDBase store;
   std::string header, reason;
-  if (!LoadImageFile(args[0], store, header, reason)) {
+  size_t imageSize = 0;
+  if (!LoadImageFile(args[0], store, header, reason, &imageSize)) {
     std::fprintf(stderr, "%s: not a valid image: %s\n", args[0].c_str(), reason.c_str());
     return 1;
   }
   size_t sigLen = std::min<size_t>(static_cast<unsigned char>(header[9]), 8);
-  std::string image;
-  std::string err = ReadWholeFile(args[0], image, kMaxImageSize);
-  uint64_t sum = 0;
-  if (image.size() >= 32) std::memcpy(&sum, image.data() + 24, 8);
+  uint64_t sum = 0;  // the header was taken before loading cleared the checksum
+  if (header.size() >= 32) std::memcpy(&sum, header.data() + 24, 8);
   std::printf("signature %s, version 0x%02X, checksum 0x%016" PRIX64 ", %zu bytes\n",
               DumpEscape(header.substr(10, sigLen)).c_str(), static_cast<unsigned char>(header[0]),
-              sum, image.size());
+              sum, imageSize);
   DumpStoreTree(store, stdout);
   return 0;
 }
