@@ -137,7 +137,9 @@ std::string WriteWholeFileAtomic(const std::string& path, std::string_view data)
   if (hasOld) {
     // Keep the owner (root only can give a file away) and then the mode: a chown clears the
     // set-user-ID bits, so the mode comes second.
-    if (::geteuid() == 0) (void)::fchown(fd, old.st_uid, old.st_gid);
+    if (::geteuid() == 0 && ::fchown(fd, old.st_uid, old.st_gid) != 0) {
+      // Not fatal: the file keeps root as its owner, like any file root creates.
+    }
     ::fchmod(fd, old.st_mode & 07777);
   }
   auto fail = [&](int err) {
