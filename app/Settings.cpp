@@ -44,7 +44,7 @@ TSettingsLoadResult LoadImageFile(TQDBase& bdOpt, const std::string& path) {
     return result;
   }
   std::string image;
-  std::string err = ReadWholeFile(path, image);
+  std::string err = ReadWholeFile(path, image, kMaxImageSize);
   if (!err.empty()) {
     // Possibly a passing fault (permissions, I/O): the file is left where it is.
     result.Source = TSettingsSource::Unreadable;

@@ -5,6 +5,7 @@
 #include <signal.h>
 #include <sys/resource.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -319,6 +320,19 @@ TEST_F(SettingsTest, TruncatedOrAlteredImagesAreRejected) {
     EXPECT_EQ(s.Options, FreshOptions(Prog()));
     EXPECT_EQ(ReadFile(place_.SettingsFile + ".bad"), bytes);
   }
+}
+
+TEST_F(SettingsTest, AFileLargerThanAnyImageIsNotReadAndIsLeftAlone) {
+  { std::ofstream(place_.SettingsFile) << "x"; }
+  fs::resize_file(place_.SettingsFile, 3'000'000'000ull);  // sparse: nothing is written
+  TSettings s;
+  auto start = std::chrono::steady_clock::now();
+  TSettingsLoadResult r = s.Load(place_);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
+  EXPECT_EQ(r.Source, TSettingsSource::Unreadable);
+  EXPECT_NE(r.Reason.find("too large"), std::string::npos) << r.Reason;
+  EXPECT_EQ(s.Options, FreshOptions(Prog()));
+  EXPECT_EQ(fs::file_size(place_.SettingsFile), 3'000'000'000ull);
 }
 
 TEST_F(SettingsTest, WrongTypedSlotsReadAsEmptyInsteadOfThrowing) {

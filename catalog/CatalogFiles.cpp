@@ -13,6 +13,7 @@
 #include "app/Language.h"
 #include "catalog/CatalogLayout.h"
 #include "platform/FileIO.h"
+#include "platform/FileLock.h"
 #include "store/CursorGuard.h"
 
 namespace fs = std::filesystem;
@@ -104,6 +105,34 @@ TCatalogFiles::TCatalogFiles(TQDBase& bdMain, TCatalogUi& ui, std::vector<std::s
                              std::vector<std::string>& openAtExit)
     : main_(bdMain), ui_(ui), recent_(recent), openAtExit_(openAtExit) {}
 
+TCatalogFiles::~TCatalogFiles() = default;
+
+TCatalogFiles::TFileStamp TCatalogFiles::StampFrom(const struct stat& st) {
+  TFileStamp s;
+  s.Dev = st.st_dev;
+  s.Ino = st.st_ino;
+  s.Size = st.st_size;
+  s.MtimeSec = st.st_mtim.tv_sec;
+  s.MtimeNsec = st.st_mtim.tv_nsec;
+  return s;
+}
+
+bool TCatalogFiles::StampOf(const std::string& fileName, TFileStamp& stamp) {
+  struct stat st;
+  if (::stat(fileName.c_str(), &st) != 0) return false;
+  stamp = StampFrom(st);
+  return true;
+}
+
+std::string TCatalogFiles::LockForChange(std::string_view fileName) {
+  std::string name = FullFileName(fileName);
+  if (locks_.count(name)) return {};
+  auto lock = std::make_unique<TFileLock>();
+  std::string error = lock->Lock(name, Options.LockWaitMs);
+  if (error.empty()) locks_.emplace(name, std::move(lock));
+  return error;
+}
+
 std::string TCatalogFiles::DialogFolder() const {
   std::error_code ec;
   if (!Options.DefaultFolder.empty() && fs::is_directory(Options.DefaultFolder, ec))
@@ -169,7 +198,8 @@ int TCatalogFiles::OpenFiles(const std::vector<std::string>& files) {
       continue;
     }
     std::string image;
-    std::string error = ReadWholeFile(name, image);
+    struct stat st;
+    std::string error = ReadWholeFile(name, image, kMaxImageSize, &st);
     if (!error.empty()) {
       ui_.ShowMessage(10126, error, LangFormat(10126, error));
       continue;
@@ -183,6 +213,7 @@ int TCatalogFiles::OpenFiles(const std::vector<std::string>& files) {
       continue;
     }
     AddRecent(name);
+    stamps_[name] = StampFrom(st);
     main_.GoToDepth(0);
     int slot = std::max(main_.SlotCount(), 1);
     if (Events.CatalogOpening) Events.CatalogOpening(slot);
@@ -243,6 +274,33 @@ TSaveResult TCatalogFiles::SaveCurrent(bool saveAs) {
     if (!useDialog) return TSaveResult::Cancelled;  // cannot happen: the old name is our own
   }
 
+  // The file's lock, held while it is written (and kept when LockForChange took it already).
+  TFileLock saveLock;
+  if (!locks_.count(chosen)) {
+    std::string e = saveLock.Lock(chosen, Options.LockWaitMs);
+    if (!e.empty()) {
+      ui_.ShowMessage(10122, e, LangFormat(10122, e));
+      return TSaveResult::Failed;
+    }
+  }
+  // A file that changed on disk since it was read or saved here is not overwritten unasked.
+  auto known = stamps_.find(chosen);
+  TFileStamp now;
+  if (chosen == oldName && known != stamps_.end() && StampOf(chosen, now) &&
+      !(now == known->second)) {
+    switch (ui_.AskFileChanged(10144, chosen, LangFormat(10144, chosen))) {
+      case TChangedAnswer::Overwrite:
+        break;
+      case TChangedAnswer::SaveAs:
+        saveLock.Unlock();
+        return SaveCurrent(true);
+      case TChangedAnswer::Cancel:
+        return TSaveResult::Cancelled;
+    }
+  }
+  RemoveStaleTempFiles(chosen);
+  RemoveStaleTempFiles(BackupFileName(chosen));
+
   // 4. The image, with the file-name slot empty.
   std::string error;
   std::string image;
@@ -257,6 +315,10 @@ TSaveResult TCatalogFiles::SaveCurrent(bool saveAs) {
   }
   // 5-6. The backup, then the new file: written beside the target and renamed over it, so a
   // failure at any point leaves the previous file in place.
+  if (error.empty()) {
+    std::string e = CheckReplaceable(chosen);  // before the backup, which it would replace
+    if (!e.empty()) error = chosen + ": " + e;
+  }
   if (error.empty() && Options.BackupCopies) {
     std::error_code ec;
     if (fs::exists(chosen, ec)) error = MakeBackup(chosen, BackupFileName(chosen));
@@ -277,6 +339,8 @@ TSaveResult TCatalogFiles::SaveCurrent(bool saveAs) {
   main_.SetStr(kCatFileName, chosen);
   main_.SetInt(kCatModified, 0);
   main_.Up();
+  if (StampOf(chosen, now)) stamps_[chosen] = now;
+  if (chosen != oldName) stamps_.erase(oldName);
   AddRecent(chosen);
   if (Events.CatalogSaved) Events.CatalogSaved();
   return TSaveResult::Saved;
@@ -314,6 +378,7 @@ bool TCatalogFiles::Close(int rootSlot, bool remember) {
     for (const std::string& f : openAtExit_) known = known || AnsiSameText(f, file);
     if (!known) openAtExit_.push_back(file);
   }
+  stamps_.erase(std::string(CatalogFileName(catalog)));
   if (Events.CatalogClosing) Events.CatalogClosing(rootSlot);
   main_.GoToDepth(0);
   main_.DeleteSlot(rootSlot);

@@ -14,7 +14,11 @@
 // Threads: GUI thread only (it uses bdMain).
 #pragma once
 
+#include <sys/stat.h>
+
 #include <functional>
+#include <map>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -22,6 +26,10 @@
 #include "store/QDBase.h"
 
 enum class TAnswer { Yes, No, Cancel };
+// The answers to "the file changed on disk since it was read".
+enum class TChangedAnswer { Overwrite, SaveAs, Cancel };
+
+class TFileLock;
 
 // How the catalog commands talk to the user. Every text is a numbered text: `number` is its
 // number, `arg` the one argument it is formatted with and `text` the formatted result
@@ -32,6 +40,10 @@ class TCatalogUi {
   virtual void ShowMessage(int number, const std::string& arg, const std::string& text) = 0;
   virtual TAnswer AskYesNoCancel(int number, const std::string& arg, const std::string& text) = 0;
   virtual bool AskYesNo(int number, const std::string& arg, const std::string& text) = 0;
+  // The catalog file was changed on disk by someone else since it was read or saved: overwrite
+  // it, save under another name, or cancel the save.
+  virtual TChangedAnswer AskFileChanged(int number, const std::string& arg,
+                                        const std::string& text) = 0;
   // The save dialog: filter "*.ctl|*.ctl", default extension "ctl" (added to a name typed
   // without one), asks before overwriting an existing file. Starts in `folder` with `proposed`.
   // False when the user cancels; otherwise `chosen` is the file name.
@@ -45,6 +57,8 @@ struct TCatalogFileOptions {
   std::string ProgramFolder;   // used when DefaultFolder names no existing folder
   bool BackupCopies = false;   // slot 23: keep the previous file as ".BAK"
   bool SaveAllOnExit = false;  // slot 14
+  // How long a writer waits for another writer's lock of a catalog file, in milliseconds.
+  int LockWaitMs = 5000;
 };
 
 // What the GUI does around the commands. Each may be left empty.
@@ -71,6 +85,7 @@ class TCatalogFiles {
   // All references must outlive this object. `bdMain` must have been set up by InitCatalogStore.
   TCatalogFiles(TQDBase& bdMain, TCatalogUi& ui, std::vector<std::string>& recent,
                 std::vector<std::string>& openAtExit);
+  ~TCatalogFiles();
 
   TCatalogFileOptions Options;
   TCatalogEvents Events;
@@ -86,9 +101,18 @@ class TCatalogFiles {
   // left at the root.
   int OpenFiles(const std::vector<std::string>& files);
 
+  // Takes the writer's lock of `fileName` (FileLock.h) and holds it until this object ends, for a
+  // read-modify-write that must not interleave with another writer: take it before opening the
+  // file. Waits up to Options.LockWaitMs for another writer; returns the message when it cannot be
+  // taken. Without it, a save still holds the lock while it writes.
+  std::string LockForChange(std::string_view fileName);
+
   // Save (saveAs false) or Save As of the catalog under the cursor, which is first moved up to the
   // catalog (depth 1); at the root nothing happens (Cancelled). The file is replaced atomically:
-  // a failed save keeps the previous file and shows 10122 with the error.
+  // a failed save keeps the previous file and shows 10122 with the error. The save holds the
+  // file's lock while it writes and first removes temporary files a killed save left behind. A
+  // file that changed on disk since this object read or saved it is not overwritten without
+  // asking (10144: overwrite, save as, cancel). A file the user may not write is not replaced.
   TSaveResult Save(bool saveAs);
   // The same for the catalog at root slot `rootSlot`.
   TSaveResult SaveAt(int rootSlot, bool saveAs);
@@ -137,6 +161,20 @@ class TCatalogFiles {
   std::vector<std::string>& recent_;
   std::vector<std::string>& openAtExit_;
   TQDBase temp_;  // bdTemp: a file is loaded here, then grafted into bdMain
+
+  // What the file looked like when it was last read or saved, by full file name.
+  struct TFileStamp {
+    dev_t Dev = 0;
+    ino_t Ino = 0;
+    off_t Size = 0;
+    long long MtimeSec = 0;
+    long MtimeNsec = 0;
+    bool operator==(const TFileStamp&) const = default;
+  };
+  static bool StampOf(const std::string& fileName, TFileStamp& stamp);
+  static TFileStamp StampFrom(const struct stat& st);
+  std::map<std::string, TFileStamp> stamps_;
+  std::map<std::string, std::unique_ptr<TFileLock>> locks_;
 };
 
 // The recent-list rule: a name already in the list (case-insensitive) exchanges places with the

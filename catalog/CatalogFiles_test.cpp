@@ -200,10 +200,10 @@ TEST(CatalogFiles, AFailedSaveKeepsThePreviousFileAndReportsTheError) {
   EXPECT_EQ(HeaderStr(f.Catalog(1), kCatFileName), path);  // the old name is back
   EXPECT_EQ(HeaderInt(f.Catalog(1), kCatModified), 1);     // still unsaved
   EXPECT_TRUE(f.recent.empty());
-  // No temporary file is left behind.
-  int entries = 0;
-  for ([[maybe_unused]] auto& e : fs::directory_iterator(f.dir)) ++entries;
-  EXPECT_EQ(entries, 2);  // the file and its backup
+  // No temporary file is left behind: only the file and, where the save got that far, its backup
+  // (the lock file beside it cannot be named either, so the save may stop before the backup).
+  for (auto& e : fs::directory_iterator(f.dir))
+    EXPECT_TRUE(e.path() == path || e.path() == BackupFileName(path)) << e.path();
 }
 
 TEST(CatalogFiles, SaveIntoAnUnwritableFolderFails) {

@@ -205,7 +205,7 @@ void RecomputeTotals(TQDBase& bd) {
       if (IsContainer(item)) {
         stack.push_back({item, 1, 0, 0, 0});
       } else {
-        f.size += FieldInt64(item, kFieldSize);
+        f.size = SaturatingAdd(f.size, FieldInt64(item, kFieldSize));
       }
       continue;
     }
@@ -232,9 +232,9 @@ void RecomputeTotals(TQDBase& bd) {
     }
     if (!stack.empty()) {
       Frame& parent = stack.back();
-      parent.size += size;
-      parent.capacity += capacity;
-      parent.free += free;
+      parent.size = SaturatingAdd(parent.size, size);
+      parent.capacity = SaturatingAdd(parent.capacity, capacity);
+      parent.free = SaturatingAdd(parent.free, free);
     }
   }
 }
@@ -252,8 +252,8 @@ void CountOne(const TNodeRec* item, TItemCounts& c) {
   int kind = ItemKind(FieldInt(header, kFieldFlags));
   if (kind == ikDisk) {
     ++c.Disks;
-    c.Capacity += FieldInt64(header, kHdrCapacity);
-    c.Free += FieldInt64(header, kHdrFree);
+    c.Capacity = SaturatingAdd(c.Capacity, FieldInt64(header, kHdrCapacity));
+    c.Free = SaturatingAdd(c.Free, FieldInt64(header, kHdrFree));
   } else if (kind == ikFolder) {
     ++c.Folders;
   }

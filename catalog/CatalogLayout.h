@@ -228,7 +228,15 @@ std::string_view LocationNameOf(const TNodeRec* catalog, int index);
 // own), except an ifArchive container, which keeps its own file size (its inner folders are still
 // recomputed); slots 13 and 15 of every group header := the sums of slots 13 and 15 of the disks
 // below it through nested groups. Nothing at the root. The cursor is restored.
+// Sizes are summed with saturation: a total that would pass the int64 range stays at its end.
 void RecomputeTotals(TQDBase& bd);
+
+// a + b, held at INT64_MAX (or INT64_MIN) where the true sum lies beyond.
+inline int64_t SaturatingAdd(int64_t a, int64_t b) {
+  int64_t sum;
+  if (!__builtin_add_overflow(a, b, &sum)) return sum;
+  return b > 0 ? INT64_MAX : INT64_MIN;
+}
 
 // Disks, folders (archives included) and files below a container, and the capacity and free space
 // of the disks; groups count as nothing. The walk descends into every container.

@@ -139,6 +139,43 @@ TEST(CatalogLayout, TotalsSumBottomUpAndArchivesKeepTheirOwnSize) {
   RecomputeTotals(s.bd);
 }
 
+TEST(CatalogLayout, TotalsSaturateInsteadOfOverflowing) {
+  TQDBase bd;
+  InitCatalogStore(bd);
+  CreateCatalogNode(bd, "Huge", 1);
+  TNodeRec* cat = bd.CurrentNode();
+  TNodeRec* disk = AddContainer(bd, "D", ikDisk);
+  TNodeRec* other = AddContainer(bd, "E", ikDisk);
+  bd.GoToNode(disk);
+  AddFile(bd, "max", INT64_MAX);
+  AddFile(bd, "one", 1);
+  bd.EnterChild(0);
+  bd.SetInt64(kHdrCapacity, INT64_MAX);
+  bd.SetInt64(kHdrFree, INT64_MAX);
+  bd.GoToNode(other);
+  AddFile(bd, "two", 2);
+  bd.EnterChild(0);
+  bd.SetInt64(kHdrCapacity, 5);
+  bd.SetInt64(kHdrFree, 5);
+  bd.GoToNode(cat);
+  RecomputeTotals(bd);
+  EXPECT_EQ(HeaderInt64(disk, kFieldSize), INT64_MAX);
+  EXPECT_EQ(HeaderInt64(cat, kFieldSize), INT64_MAX);
+  // The counts of disks sum capacity and free space the same way.
+  TItemCounts c = CountItems(cat);
+  EXPECT_EQ(c.Capacity, INT64_MAX);
+  EXPECT_EQ(c.Free, INT64_MAX);
+  // Negative sizes of a damaged file hold at the other end.
+  EXPECT_EQ(SaturatingAdd(INT64_MIN, -1), INT64_MIN);
+  EXPECT_EQ(SaturatingAdd(INT64_MAX, -1), INT64_MAX - 1);
+  // Removing the huge file brings the totals back to the true sum.
+  bd.GoToNode(disk);
+  bd.DeleteSlot(1);
+  RecomputeTotals(bd);
+  EXPECT_EQ(HeaderInt64(disk, kFieldSize), 1);
+  EXPECT_EQ(HeaderInt64(cat, kFieldSize), 3);
+}
+
 TEST(CatalogLayout, EmptyCatalogHasSizeZero) {
   TQDBase bd;
   InitCatalogStore(bd);

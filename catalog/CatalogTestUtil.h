@@ -77,6 +77,14 @@ class TScriptedUi : public TCatalogUi {
   bool AskYesNo(int number, const std::string& arg, const std::string&) override {
     return AskYesNoCancel(number, arg, {}) == TAnswer::Yes;
   }
+  std::deque<TChangedAnswer> ChangedAnswers;  // an exhausted script cancels
+  TChangedAnswer AskFileChanged(int number, const std::string& arg, const std::string&) override {
+    Questions.push_back({number, arg});
+    if (ChangedAnswers.empty()) return TChangedAnswer::Cancel;
+    TChangedAnswer a = ChangedAnswers.front();
+    ChangedAnswers.pop_front();
+    return a;
+  }
   bool ChooseSaveFileName(const std::string& proposed, const std::string& folder,
                           std::string& chosen) override {
     Proposed.push_back(proposed);

@@ -21,6 +21,11 @@ TAnswer TCliCatalogUi::AskYesNoCancel(int, const std::string&, const std::string
   return TAnswer::Cancel;
 }
 bool TCliCatalogUi::AskYesNo(int, const std::string&, const std::string&) { return false; }
+TChangedAnswer TCliCatalogUi::AskFileChanged(int, const std::string&, const std::string& text) {
+  std::fprintf(stderr, "%s\n", text.c_str());
+  ++Messages;
+  return TChangedAnswer::Cancel;
+}
 bool TCliCatalogUi::ChooseSaveFileName(const std::string&, const std::string&, std::string&) {
   return false;
 }
@@ -45,18 +50,29 @@ void LoadCliLanguage() {
   std::fprintf(stderr, "tolvane-cli: cannot load \"English.lng\"; texts show as \"-----\"\n");
 }
 
-TCliSession::TCliSession() : Files(bdMain, Ui, Recent, OpenAtExit) {
+TCliSession::TCliSession(TCliAccess access)
+    : Files(bdMain, Ui, Recent, OpenAtExit), access_(access) {
   LoadCliLanguage();
   InitCatalogStore(bdMain);
 }
 
+bool TCliSession::LockForChange(const std::string& file) {
+  if (access_ != TCliAccess::Change) return true;
+  std::string error = Files.LockForChange(file);
+  if (error.empty()) return true;
+  std::fprintf(stderr, "tolvane-cli: %s\n", error.c_str());
+  return false;
+}
+
 int TCliSession::Open(const std::string& file) {
+  if (!LockForChange(file)) return -1;
   int before = bdMain.RootNode()->SlotCount;
   if (Files.OpenFiles({file}) != 1) return -1;
   return before;  // appended at the end: root slot == old slot count
 }
 
 int TCliSession::OpenOrCreate(const std::string& file, const std::string& name) {
+  if (!LockForChange(file)) return -1;  // before looking: another writer may be creating it
   std::error_code ec;
   if (fs::exists(file, ec)) return Open(file);
   std::string n = name.empty() ? fs::path(file).stem().string() : name;

@@ -28,15 +28,24 @@ class TCliCatalogUi : public TCatalogUi {
   void ShowMessage(int number, const std::string& arg, const std::string& text) override;
   TAnswer AskYesNoCancel(int number, const std::string& arg, const std::string& text) override;
   bool AskYesNo(int number, const std::string& arg, const std::string& text) override;
+  // Prints the text and cancels the save.
+  TChangedAnswer AskFileChanged(int number, const std::string& arg,
+                                const std::string& text) override;
   bool ChooseSaveFileName(const std::string& proposed, const std::string& folder,
                           std::string& chosen) override;
   int Messages = 0;
 };
 
-// bdMain, the language tables and the catalog-file core of one command run.
+// Whether a command only reads its catalogs or changes and saves them.
+enum class TCliAccess { Read, Change };
+
+// bdMain, the language tables and the catalog-file core of one command run. A session for
+// Change holds the writer's lock of every catalog it opens (FileLock.h) from before it reads the
+// file until the command ends, so that two commands changing one catalog cannot lose each
+// other's changes: the second waits a few seconds, then fails having changed nothing.
 class TCliSession {
  public:
-  TCliSession();
+  explicit TCliSession(TCliAccess access = TCliAccess::Read);
   TQDBase bdMain;
   TCliCatalogUi Ui;
   std::vector<std::string> Recent, OpenAtExit;
@@ -47,8 +56,13 @@ class TCliSession {
   // Opens `file`, or creates a new catalog named `name` (default: the file name without its
   // extension) that will be saved as `file` when it does not exist. Root slot, or -1.
   int OpenOrCreate(const std::string& file, const std::string& name);
+  // For Change: takes the lock of `file`; false after printing the reason.
+  bool LockForChange(const std::string& file);
   // Saves the catalog at `rootSlot` to its file (Save As to `file` for a new one). True on success.
   bool Save(int rootSlot, const std::string& file = {});
+
+ private:
+  TCliAccess access_;
 };
 
 // Loads the English table shipped in Language/ (beside the executable's source tree or installed

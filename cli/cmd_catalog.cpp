@@ -38,7 +38,7 @@ int RunNew(const std::vector<std::string>& args) {
     return Usage(kNewUsage);
   }
   const std::string& file = a.Positional[0];
-  TCliSession s;
+  TCliSession s{TCliAccess::Change};
   if (access(file.c_str(), F_OK) == 0) {
     std::fprintf(stderr, "tolvane-cli new: %s exists already\n", file.c_str());
     return 1;

@@ -40,7 +40,7 @@ int KindOf(const TNodeRec* item) { return ItemKind(ItemFlagsOf(item)); }
 
 // A session with one catalog opened and an editor over it.
 struct TEditRun {
-  TCliSession s;
+  TCliSession s{TCliAccess::Change};
   TCliEditHost host;
   TCatalogEditor ed{s.bdMain, host};
   int slot = -1;

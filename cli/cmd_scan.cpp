@@ -86,7 +86,7 @@ int RunAdd(const std::vector<std::string>& args) {
   }
   const std::string& file = a.Positional[0];
   const std::string& path = a.Positional[1];
-  TCliSession s;
+  TCliSession s{TCliAccess::Change};
   int slot = s.OpenOrCreate(file, "");
   if (slot < 0) return 1;
   TNodeRec* catalog = NodeChild(s.bdMain.RootNode(), slot);
@@ -130,7 +130,7 @@ int RunUpdate(const std::vector<std::string>& args) {
     return 2;
   }
   int mode = a.Has("delete-descriptions") ? 3 : a.Has("replace") ? 2 : 1;
-  TCliSession s;
+  TCliSession s{TCliAccess::Change};
   int slot = s.Open(a.Positional[0]);
   if (slot < 0) return 1;
   TNodeRec* catalog = NodeChild(s.bdMain.RootNode(), slot);

@@ -1,11 +1,14 @@
 // SPDX-License-Identifier: MIT
 #include "platform/FileIO.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 #include <random>
 
@@ -22,7 +25,8 @@ std::string DirOf(const std::string& path) {
 
 }  // namespace
 
-std::string ReadWholeFile(const std::string& path, std::string& data) {
+std::string ReadWholeFile(const std::string& path, std::string& data, size_t maxSize,
+                          struct stat* info) {
   int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) return ErrnoText(errno);
   struct stat st;
@@ -35,34 +39,92 @@ std::string ReadWholeFile(const std::string& path, std::string& data) {
     ::close(fd);
     return ErrnoText(EISDIR);
   }
+  if (st.st_size < 0 || static_cast<uint64_t>(st.st_size) > maxSize) {
+    ::close(fd);
+    return "the file is too large (" + std::to_string(st.st_size) + " bytes; at most " +
+           std::to_string(maxSize) + " are accepted)";
+  }
+  // A regular file is read into a buffer of exactly its size. Only a file that reports no size
+  // (a pseudo file, a pipe) is read in growing steps, still within `maxSize`.
+  const bool sized = S_ISREG(st.st_mode) && st.st_size > 0;
+  // Room for one byte past the limit tells a file of exactly `maxSize` bytes from a larger one.
+  const size_t room = maxSize == static_cast<size_t>(-1) ? maxSize : maxSize + 1;
   std::string buf;
+  size_t got = 0;
   try {
-    buf.resize(static_cast<size_t>(st.st_size));
+    buf.resize(sized ? static_cast<size_t>(st.st_size) : std::min<size_t>(65536, room));
+    for (;;) {
+      if (got == buf.size()) {
+        if (sized || buf.size() >= room) break;
+        buf.resize(buf.size() > room / 2 ? room : buf.size() * 2);
+      }
+      ssize_t n = ::read(fd, buf.data() + got, buf.size() - got);
+      if (n < 0) {
+        if (errno == EINTR) continue;
+        int err = errno;
+        ::close(fd);
+        return ErrnoText(err);
+      }
+      if (n == 0) break;
+      got += static_cast<size_t>(n);
+    }
+    if (got > maxSize) {
+      ::close(fd);
+      return "the file is too large (more than " + std::to_string(maxSize) + " bytes)";
+    }
   } catch (const std::exception&) {
     ::close(fd);
     return ErrnoText(ENOMEM);
   }
-  size_t got = 0;
-  for (;;) {
-    if (got == buf.size()) buf.resize(buf.size() + 65536);  // the file grew, or a pseudo file
-    ssize_t n = ::read(fd, buf.data() + got, buf.size() - got);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      int err = errno;
-      ::close(fd);
-      return ErrnoText(err);
-    }
-    if (n == 0) break;
-    got += static_cast<size_t>(n);
-  }
   ::close(fd);
   buf.resize(got);
   data.swap(buf);
+  if (info) *info = st;
   return {};
+}
+
+std::string CheckReplaceable(const std::string& path) {
+  struct stat st;
+  if (::stat(path.c_str(), &st) != 0) return {};
+  // Root may write anything, so for root a file without any write bit counts as read-only.
+  const bool writable =
+      ::geteuid() == 0 ? (st.st_mode & 0222) != 0 : ::access(path.c_str(), W_OK) == 0;
+  return writable ? std::string() : "the file is read-only; it was not replaced";
+}
+
+int RemoveStaleTempFiles(const std::string& path) {
+  std::string dir = DirOf(path);
+  auto slash = path.find_last_of('/');
+  const std::string prefix =
+      (slash == std::string::npos ? path : path.substr(slash + 1)) + ".tmp";
+  DIR* d = ::opendir(dir.c_str());
+  if (!d) return 0;
+  int removed = 0;
+  while (dirent* e = ::readdir(d)) {
+    std::string_view name(e->d_name);
+    if (name.size() <= prefix.size() || name.size() > prefix.size() + 6 ||
+        name.substr(0, prefix.size()) != prefix)
+      continue;
+    std::string_view digits = name.substr(prefix.size());
+    if (digits.find_first_not_of("0123456789") != std::string_view::npos) continue;
+    struct stat st;
+    if (::fstatat(::dirfd(d), e->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(st.st_mode))
+      continue;
+    if (::unlinkat(::dirfd(d), e->d_name, 0) == 0) ++removed;
+  }
+  ::closedir(d);
+  return removed;
 }
 
 std::string WriteWholeFileAtomic(const std::string& path, std::string_view data) {
   std::string dir = DirOf(path);
+  // A file the user may not write is not replaced, although the folder would allow the rename.
+  struct stat old;
+  const bool hasOld = ::stat(path.c_str(), &old) == 0;
+  if (hasOld) {
+    std::string e = CheckReplaceable(path);
+    if (!e.empty()) return e;
+  }
   std::random_device rd;
   std::string tmp;
   int fd = -1;
@@ -72,8 +134,14 @@ std::string WriteWholeFileAtomic(const std::string& path, std::string_view data)
     if (fd < 0 && errno != EEXIST) return ErrnoText(errno);
   }
   if (fd < 0) return ErrnoText(EEXIST);
-  struct stat old;
-  if (::stat(path.c_str(), &old) == 0) ::fchmod(fd, old.st_mode & 07777);  // keep its mode
+  if (hasOld) {
+    // Keep the owner (root only can give a file away) and then the mode: a chown clears the
+    // set-user-ID bits, so the mode comes second.
+    if (::geteuid() == 0 && ::fchown(fd, old.st_uid, old.st_gid) != 0) {
+      // Not fatal: the file keeps root as its owner, like any file root creates.
+    }
+    ::fchmod(fd, old.st_mode & 07777);
+  }
   auto fail = [&](int err) {
     ::close(fd);
     ::unlink(tmp.c_str());

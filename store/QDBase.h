@@ -46,6 +46,11 @@ inline constexpr const char* kLoadError = "Load Error in TQDBase";
 inline constexpr const char* kSaveError = "Save Error in TQDBase";
 inline constexpr const char* kIndexError = "Index Error in TQDBase";
 
+// The largest image there can be: its length is a signed 32-bit quantity (the checksum takes bits
+// 24-31 of it, string lengths are signed 32-bit). A larger file is no image and is refused before
+// it is read.
+inline constexpr size_t kMaxImageSize = 0x7FFFFFFF;
+
 struct TNodeRec;
 
 // A string block: the length, then the bytes (no terminator).

@@ -23,6 +23,18 @@ bool TGuiCatalogUi::AskYesNo(int, const std::string&, const std::string& text) {
   return AskYesNoQ(parent_, QString::fromStdString(text));
 }
 
+TChangedAnswer TGuiCatalogUi::AskFileChanged(int, const std::string&, const std::string& text) {
+  switch (AskYesNoCancelQ(parent_, QString::fromStdString(text))) {
+    case TAnswer::Yes:
+      return TChangedAnswer::Overwrite;
+    case TAnswer::No:
+      return TChangedAnswer::SaveAs;
+    case TAnswer::Cancel:
+      break;
+  }
+  return TChangedAnswer::Cancel;
+}
+
 bool TGuiCatalogUi::ChooseSaveFileName(const std::string& proposed, const std::string& folder,
                                        std::string& chosen) {
   if (SaveNameChooser) {

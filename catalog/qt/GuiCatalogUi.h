@@ -19,6 +19,9 @@ class TGuiCatalogUi : public TCatalogUi {
   void ShowMessage(int number, const std::string& arg, const std::string& text) override;
   TAnswer AskYesNoCancel(int number, const std::string& arg, const std::string& text) override;
   bool AskYesNo(int number, const std::string& arg, const std::string& text) override;
+  // Yes overwrites, No saves under another name (the text says so), Cancel cancels.
+  TChangedAnswer AskFileChanged(int number, const std::string& arg,
+                                const std::string& text) override;
   bool ChooseSaveFileName(const std::string& proposed, const std::string& folder,
                           std::string& chosen) override;
   // Replaces the save dialog (tests): gets the proposed name and folder, returns the chosen
