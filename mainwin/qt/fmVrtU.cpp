@@ -293,8 +293,10 @@ void TfmVrt::createActions() {
   for (QAction* a : {ActExploreItem, ActRunItem, ActFilesCopy, ActFilesMove,
                      ActFilesDelete, ActFilesExtract, ActProperties, ActCatSetup, ActCatMan,
                      ActUserView, ActUser, ActUserRemove, ActFind, ActFindAll, ActReport,
-                     ActOptions})
+                     ActOptions}) {
     a->setProperty("tolvaneUnavailable", true);
+    a->setEnabled(false);
+  }
 }
 
 void TfmVrt::createMenus() {
@@ -335,6 +337,7 @@ void TfmVrt::createMenus() {
   ActFiles = mmFilesMenu->menuAction();
   ActFiles->setObjectName(QStringLiteral("ActFiles"));
   ActFiles->setProperty("tolvaneUnavailable", true);
+  ActFiles->setEnabled(false);
   mmActions->addAction(ActRemoveFromCatalog);
   mmActions->addSeparator();
   mmActions->addAction(ActProperties);
