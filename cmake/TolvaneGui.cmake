@@ -28,6 +28,9 @@ install(FILES ${CMAKE_SOURCE_DIR}/app/qt/tolvane.desktop
         DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${CMAKE_SOURCE_DIR}/app/qt/tolvane.svg
         DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
+# The catalog file type (*.ctl), so that file managers open catalogs with the program.
+install(FILES ${CMAKE_SOURCE_DIR}/app/qt/tolvane-mime.xml
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/mime/packages RENAME tolvane.xml)
 # The build number: the number of commits of the source tree (0 outside a git checkout).
 execute_process(COMMAND git rev-list --count HEAD WORKING_DIRECTORY ${CMAKE_SOURCE_DIR}
                 OUTPUT_VARIABLE TOLVANE_BUILD OUTPUT_STRIP_TRAILING_WHITESPACE

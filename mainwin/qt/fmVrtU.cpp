@@ -19,6 +19,7 @@
 #include <QSystemTrayIcon>
 #include <QToolBar>
 #include <QToolButton>
+#include <QTimer>
 #include <QTreeView>
 #include <QWindow>
 #include <filesystem>
@@ -601,7 +602,21 @@ void TfmVrt::changeEvent(QEvent* event) {
 }
 
 void TfmVrt::ListenForRestore(TSingleInstance& instance) {
+  connect(&instance, &TSingleInstance::openRequested, this, &TfmVrt::OpenRequestedFiles);
   connect(&instance, &TSingleInstance::restoreRequested, this, &TfmVrt::RestoreApplication);
+}
+
+void TfmVrt::OpenRequestedFiles(const QStringList& files) {
+  requestedFiles_ += files;
+  if (requestedFiles_.isEmpty()) return;
+  // A dialog (a scan, a question) owns the catalogs now: try again once it is gone.
+  if (QApplication::activeModalWidget()) {
+    QTimer::singleShot(300, this, [this] { OpenRequestedFiles({}); });
+    return;
+  }
+  std::vector<std::string> names;
+  for (const QString& f : std::exchange(requestedFiles_, QStringList())) names.push_back(StdStr(f));
+  OpenCatalogFiles(names);
 }
 
 bool TfmVrt::IsForeground() const {

@@ -597,4 +597,20 @@ TEST_F(MainWindowTest, ASecondStartRestoresTheMinimisedWindow) {
   EXPECT_FALSE(w->isMinimized());
 }
 
-}  // namespace
+TEST_F(MainWindowTest, ASecondStartOpensItsCatalogsInTheRunningWindow) {
+  auto w = MakeMainWindow(settings_);
+  TSingleInstance first(QStringLiteral("tolvane-test-open-%1").arg(QCoreApplication::applicationPid()));
+  ASSERT_TRUE(first.TryBecomePrimary());
+  w->ListenForRestore(first);
+  w->showMinimized();
+  TSingleInstance second(first.Name());
+  EXPECT_FALSE(second.TryBecomePrimary({QString::fromStdString(alpha_), QString::fromStdString(beta_)}));
+  for (int i = 0; i < 300 && w->TreeModel()->rowCount() < 2; ++i) QTest::qWait(10);
+  ASSERT_EQ(w->TreeModel()->rowCount(), 2);
+  EXPECT_EQ(w->TreeModel()->data(w->TreeModel()->index(0, 0)).toString(), "Alpha");
+  EXPECT_EQ(w->TreeModel()->data(w->TreeModel()->index(1, 0)).toString(), "Beta");
+  for (int i = 0; i < 100 && w->isMinimized(); ++i) QTest::qWait(10);
+  EXPECT_FALSE(w->isMinimized());
+}
+
+}  // namespace}  // namespace
