@@ -349,6 +349,10 @@ void TfmVrt::createMenus() {
   mmUserList->addAction(ActUserView);
   mmUserList->addAction(ActUser);
   mmUserList->addAction(ActUserRemove);
+  // All its commands wait for the user list window: the sub-menu is off with them.
+  mmUserList->menuAction()->setObjectName(QStringLiteral("mmUserList"));
+  mmUserList->menuAction()->setProperty("tolvaneUnavailable", true);
+  mmUserList->menuAction()->setEnabled(false);
 
   mmSearch = menuBar()->addMenu(QString());
   mmSearch->addAction(ActFind);

@@ -7,6 +7,7 @@
 #include <QTest>
 #include <QHeaderView>
 #include <QMenu>
+#include <QMenuBar>
 #include <QMimeData>
 #include <QScreen>
 #include <QSettings>
@@ -215,9 +216,19 @@ bool HasHandler(QAction* a) {
   return TPeek::Of(a) > 0;
 }
 
-// Every command of the window that is enabled and visible acts when triggered.
+// Every command of the window that is enabled and visible acts when triggered; an enabled
+// sub-menu holds at least one enabled command (the menus of the menu bar open to show what is
+// off; a menu filled when it opens is empty until then).
 void ExpectNoIdleCommand(TfmVrt& w, const char* where) {
   for (QAction* a : w.findChildren<QAction*>()) {
+    if (a->isEnabled() && a->isVisible() && a->menu() && !a->menu()->actions().isEmpty() &&
+        !qobject_cast<QMenuBar*>(a->menu()->parentWidget())) {
+      bool any = false;
+      for (QAction* inner : a->menu()->actions())
+        any = any || (inner->isEnabled() && inner->isVisible() && !inner->isSeparator());
+      EXPECT_TRUE(any) << where << ": the sub-menu \"" << a->text().toStdString()
+                       << "\" is enabled but holds no enabled command";
+    }
     // Sub-menus open, and a widget on a toolbar (the Open button) acts through its own actions.
     if (!a->isEnabled() || !a->isVisible() || a->isSeparator() || a->menu() ||
         qobject_cast<QWidgetAction*>(a))
