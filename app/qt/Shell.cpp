@@ -65,7 +65,7 @@ int ShellOpen(const QString& path) {
 
 int ShellOpenUrl(const QUrl& url) {
   if (QDesktopServices::openUrl(url)) return kShellOpened;
-  ShowShellError(31, url.toString());
+  ShowShellError(31, url.toDisplayString());
   return 31;
 }
 

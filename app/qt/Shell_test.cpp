@@ -85,7 +85,7 @@ TEST_F(ShellTest, AWebAddressWithoutABrowserShowsTheShellMessage) {
   EXPECT_EQ(result, 31);
   ASSERT_EQ(prompter_.texts.size(), 1u);
   EXPECT_TRUE(prompter_.texts[0].startsWith(QStr(ShellErrorText(31)))) << prompter_.texts[0].toStdString();
-  EXPECT_TRUE(prompter_.texts[0].contains(url.toString()));
+  EXPECT_TRUE(prompter_.texts[0].contains(url.toDisplayString()));
 }
 
 TEST_F(ShellTest, AlternativeShellWithAMissingProgramShowsItsName) {
