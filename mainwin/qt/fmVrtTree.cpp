@@ -267,7 +267,9 @@ void TfmVrt::UpdateActions() {
   bool p = LV->hasFocus() && lvModel_->HasParentRow() && FocusedRow() == 0 &&
            selected.size() == 1;
   const TNodeRec* catalog = CatalogNodeOf(treeNode);
-  enable(ActSaveCatalog, catalog && FieldInt(FieldNode(catalog), kCatModified) != 0);
+  // A catalog that never had a file is saved under a name asked for.
+  enable(ActSaveCatalog, catalog && (FieldInt(FieldNode(catalog), kCatModified) != 0 ||
+                                     FieldStr(FieldNode(catalog), kCatFileName).empty()));
   enable(ActSaveAll, files_->AnyModified());
   for (QAction* a : {ActCloseCatalog, ActFind, ActAddNewDisk, ActReport, ActUser, ActUserView,
                      nnMMSaveCatAs, nnMMCloseAllCat, nnSearchAllCatalogs})

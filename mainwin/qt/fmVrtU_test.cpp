@@ -303,12 +303,14 @@ TEST_F(MainWindowTest, ANewCatalogNeverSavedIsNotSaid) {
   w->NewCatalog(QStringLiteral("Fresh"));
   EXPECT_EQ(w->StatusPanel(0), QStringLiteral("   ") + LangQ(10150));
   EXPECT_NE(LangQ(10150), LangQ(10138));
+  EXPECT_TRUE(w->ActSaveCatalog->isEnabled());  // Save asks for its name
   // Once saved, it is.
   std::string file = dir_ + "/fresh.ctl";
   w->SetSaveNameChooser([&](const std::string&, const std::string&) { return file; });
   w->SelectTreeNode(w->TreeModel()->index(0, 0));
   EXPECT_EQ(w->SaveSelectedCatalog(true), TSaveResult::Saved);
   EXPECT_EQ(w->StatusPanel(0), QStringLiteral("   ") + LangQ(10138));
+  EXPECT_FALSE(w->ActSaveCatalog->isEnabled());
 }
 
 TEST_F(MainWindowTest, StatusBarSummarisesTheItemInFocus) {
