@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
-// The program: one instance per user; the English language table must be present; then the
-// main window, which opens the catalog named on the command line or the start-up catalogs.
+// The program: one instance per user (a later start hands its catalogs to the running one); the
+// English language table must be present; then the main window, which opens the catalogs named on
+// the command line or the start-up catalogs.
 #include <QMessageBox>
 #include <clocale>
 #include <cstdlib>
