@@ -132,6 +132,22 @@ TEST(LayoutFileTest, ThePlacementComesBackToThePixelStartAfterStart) {
     EXPECT_EQ(StoredPlacement(ini), QRect(avail.left() + 60, avail.top() + 70, 420, 260))
         << "start " << start;
   }
+  // Maximised: the normal placement is kept beside the state, and comes back with it.
+  {
+    QSettings ini(path, QSettings::IniFormat);
+    TPlacedWindow p(ini);
+    p.w.showMaximized();
+    QApplication::processEvents();
+    WriteWindowPlacement(ini, "fmVrtpos", &p.w, p.s);
+    EXPECT_EQ(ini.value("fmVrtpos/State").toInt(), 1);
+    EXPECT_EQ(StoredPlacement(ini), QRect(avail.left() + 60, avail.top() + 70, 420, 260));
+  }
+  QSettings ini(path, QSettings::IniFormat);
+  TPlacedWindow p(ini);
+  EXPECT_TRUE(p.w.isMaximized());
+  p.w.showNormal();
+  QApplication::processEvents();
+  EXPECT_EQ(p.w.geometry(), QRect(avail.left() + 60, avail.top() + 70, 420, 260));
 }
 
 TEST(LayoutFileTest, AWindowOffTheScreenIsBroughtBack) {
