@@ -262,26 +262,22 @@ std::string SafeFileName(std::string_view name) {
   return out;
 }
 
-namespace {
-
-// The index of the extension dot of the final path component, or npos.
-size_t ExtDot(std::string_view name) {
-  size_t dot = name.rfind('.');
-  if (dot == std::string_view::npos) return dot;
+size_t ExtensionDot(std::string_view name) {
   size_t sep = name.find_last_of("/\\");
-  if (sep != std::string_view::npos && sep > dot) return std::string_view::npos;
-  return dot;
+  size_t start = sep == std::string_view::npos ? 0 : sep + 1;
+  size_t first = name.find_first_not_of('.', start);  // past the leading dots
+  if (first == std::string_view::npos) return std::string_view::npos;
+  size_t dot = name.rfind('.');
+  return dot == std::string_view::npos || dot < first ? std::string_view::npos : dot;
 }
 
-}  // namespace
-
 std::string NameWithoutExt(std::string_view name) {
-  size_t dot = ExtDot(name);
+  size_t dot = ExtensionDot(name);
   return std::string(dot == std::string_view::npos ? name : name.substr(0, dot));
 }
 
 std::string NameExt(std::string_view name) {
-  size_t dot = ExtDot(name);
+  size_t dot = ExtensionDot(name);
   return dot == std::string_view::npos ? std::string() : std::string(name.substr(dot + 1));
 }
 

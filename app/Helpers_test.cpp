@@ -149,6 +149,14 @@ TEST(Helpers, FileNamePieces) {
   EXPECT_EQ(NameWithoutExt("/my.dir/file"), "/my.dir/file");
   EXPECT_EQ(NameExt("C:\\my.dir\\file"), "");
   EXPECT_EQ(NameExt("/x/file."), "");
+  // A leading dot of the final component does not start an extension.
+  EXPECT_EQ(NameWithoutExt("/home/me/.hidden-file"), "/home/me/.hidden-file");
+  EXPECT_EQ(NameExt("/home/me/.hidden-file"), "");
+  EXPECT_EQ(NameExt("C:\\x\\.config.bak"), "bak");
+  EXPECT_EQ(NameWithoutExt(".tar.gz"), ".tar");
+  EXPECT_EQ(NameExt("."), "");
+  EXPECT_EQ(NameWithoutExt(".."), "..");
+  EXPECT_EQ(NameExt("..."), "");
 }
 
 TEST(Helpers, CaseInsensitiveComparison) {

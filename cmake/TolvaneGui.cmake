@@ -28,6 +28,24 @@ install(FILES ${CMAKE_SOURCE_DIR}/app/qt/tolvane.desktop
         DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${CMAKE_SOURCE_DIR}/app/qt/tolvane.svg
         DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
+# The catalog file type (*.ctl), so that file managers open catalogs with the program.
+install(FILES ${CMAKE_SOURCE_DIR}/app/qt/tolvane-mime.xml
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/mime/packages RENAME tolvane.xml)
+# Installed straight into a live tree (no DESTDIR staging for a package), the desktop's caches
+# learn the type and the entry at once.
+find_program(TOLVANE_UPDATE_MIME update-mime-database)
+find_program(TOLVANE_UPDATE_DESKTOP update-desktop-database)
+install(CODE "
+  if(\"\$ENV{DESTDIR}\" STREQUAL \"\")
+    if(EXISTS \"${TOLVANE_UPDATE_MIME}\")
+      execute_process(COMMAND \"${TOLVANE_UPDATE_MIME}\" \"\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_DATADIR}/mime\"
+                      OUTPUT_QUIET ERROR_QUIET)
+    endif()
+    if(EXISTS \"${TOLVANE_UPDATE_DESKTOP}\")
+      execute_process(COMMAND \"${TOLVANE_UPDATE_DESKTOP}\" \"\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_DATADIR}/applications\"
+                      OUTPUT_QUIET ERROR_QUIET)
+    endif()
+  endif()")
 # The build number: the number of commits of the source tree (0 outside a git checkout).
 execute_process(COMMAND git rev-list --count HEAD WORKING_DIRECTORY ${CMAKE_SOURCE_DIR}
                 OUTPUT_VARIABLE TOLVANE_BUILD OUTPUT_STRIP_TRAILING_WHITESPACE

@@ -106,7 +106,7 @@ std::string ItemLocationName(TQDBase& bd) {
 std::string FirstLineText(std::string_view description) { return FirstLine(description); }
 
 std::string_view NameExtension(std::string_view name) {
-  size_t dot = name.rfind('.');
+  size_t dot = ExtensionDot(name);
   return dot == std::string_view::npos ? std::string_view() : name.substr(dot + 1);
 }
 
@@ -121,7 +121,7 @@ std::string_view ItemDisplayName(const TNodeRec* item) {
   if (!item) return {};
   std::string_view name = ItemName(item);
   if (!SplitsExtension(item)) return name;
-  size_t dot = name.rfind('.');
+  size_t dot = ExtensionDot(name);
   return dot == std::string_view::npos ? name : name.substr(0, dot);
 }
 

@@ -63,12 +63,12 @@ std::string ItemLocationName(TQDBase& bd);
 std::string FirstLineText(std::string_view description);
 
 // The display name and extension of an item as the lists show them: for a file and for an
-// archive opened as a folder, the name without its last extension and the text after the last
-// "."; for any other container the whole name and no extension. 'archive.tar.gz' gives
-// 'archive.tar' and 'gz', '.profile' gives '' and 'profile'.
+// archive opened as a folder, the name split at its extension dot (ExtensionDot: the last "."
+// that is not one of the leading dots); for any other container the whole name and no extension.
+// 'archive.tar.gz' gives 'archive.tar' and 'gz', '.profile' gives '.profile' and ''.
 std::string_view ItemDisplayName(const TNodeRec* item);
 std::string_view ItemExtension(const TNodeRec* item);
-// The text after the last "." of the item's name (the extension sort key); empty without a ".".
+// The text after the extension dot of a name (the extension sort key); empty without one.
 std::string_view NameExtension(std::string_view name);
 
 // How the list windows render rows.

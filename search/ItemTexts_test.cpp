@@ -104,8 +104,20 @@ TEST_F(ItemTextsTest, DisplayNamesAndExtensions) {
   TNodeRec* dir = b.Folder(docs, "my.dir");
   EXPECT_EQ(ItemDisplayName(tgz), "archive.tar");
   EXPECT_EQ(ItemExtension(tgz), "gz");
-  EXPECT_EQ(ItemDisplayName(dot), "");
-  EXPECT_EQ(ItemExtension(dot), "profile");
+  // A leading dot does not start an extension.
+  EXPECT_EQ(ItemDisplayName(dot), ".profile");
+  EXPECT_EQ(ItemExtension(dot), "");
+  TNodeRec* dotTgz = b.File(docs, ".backup.tar.gz");
+  EXPECT_EQ(ItemDisplayName(dotTgz), ".backup.tar");
+  EXPECT_EQ(ItemExtension(dotTgz), "gz");
+  TNodeRec* dots = b.File(docs, "..");
+  EXPECT_EQ(ItemDisplayName(dots), "..");
+  EXPECT_EQ(ItemExtension(dots), "");
+  TNodeRec* trailing = b.File(docs, "a.");
+  EXPECT_EQ(ItemDisplayName(trailing), "a");
+  EXPECT_EQ(ItemExtension(trailing), "");
+  EXPECT_EQ(NameExtension("..hidden"), "");
+  EXPECT_EQ(NameExtension("..hidden.txt"), "txt");
   EXPECT_EQ(ItemDisplayName(dir), "my.dir");
   EXPECT_EQ(ItemExtension(dir), "");
   EXPECT_EQ(ItemDisplayName(zip), "pics");

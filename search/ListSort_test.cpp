@@ -106,6 +106,20 @@ TEST_F(SortTest, FileLayoutPlainFoldersFirstArchivesMixWithFiles) {
   EXPECT_EQ(Names(b.bd, mlView), (V{"m.zip", "d.txt", "c.txt", "b.txt", "a.txt", "Sub"}));
 }
 
+TEST_F(SortTest, DotFilesHaveNoExtension) {
+  b.File(disk, "b.txt");
+  b.File(disk, ".zshrc");
+  b.File(disk, "a.aaa");
+  b.File(disk, ".cfg.zzz");
+  MarkAll(disk, mlView);
+  // ".zshrc" has no extension and sorts first; ".cfg.zzz" sorts by "zzz".
+  SortMarkListBy(b.bd, mlView, TListLayout::File, fcExtension, false);
+  EXPECT_EQ(Names(b.bd, mlView), (V{".zshrc", "a.aaa", "b.txt", ".cfg.zzz"}));
+  MarkAll(disk, mlFound);
+  SortMarkListBy(b.bd, mlFound, TListLayout::Results, rcExtension, false);
+  EXPECT_EQ(Names(b.bd, mlFound), (V{".zshrc", "a.aaa", "b.txt", ".cfg.zzz"}));
+}
+
 TEST_F(SortTest, SelectionFollowsTheItems) {
   b.File(disk, "c");
   b.File(disk, "a");

@@ -63,6 +63,12 @@ int ShellOpen(const QString& path) {
   return code;
 }
 
+int ShellOpenUrl(const QUrl& url) {
+  if (QDesktopServices::openUrl(url)) return kShellOpened;
+  ShowShellError(31, url.toDisplayString());
+  return 31;
+}
+
 void ExploreItem(const QString& fullPath, bool isFolder) {
   if (const int code = ShellPathError(fullPath); code != 0) {
     ShowShellError(code, fullPath);

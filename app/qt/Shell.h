@@ -11,6 +11,7 @@
 #include <QString>
 #include <string_view>
 
+class QUrl;
 class QWidget;
 
 // Results of ShellOpen above this value mean success, as with the shell execution on Windows; at
@@ -26,6 +27,11 @@ int ShellPathError(const QString& path);
 // Returns kShellOpened, or the error code whose message has been shown: those of ShellPathError,
 // or 31 when the desktop has no program for it.
 int ShellOpen(const QString& path);
+
+// Opens a web address or a mail link with the desktop's program for it (the web browser, the mail
+// client). When there is none, error 31 is shown with the address, as ShellOpen does for a file.
+// Returns kShellOpened or 31.
+int ShellOpenUrl(const QUrl& url);
 
 // Shows the item in the desktop's file manager: a file selected in its folder, a folder opened
 // (org.freedesktop.FileManager1 over D-Bus). Without such a service the folder (the file's

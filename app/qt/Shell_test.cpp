@@ -8,10 +8,12 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QUrl>
 
 #include <string>
 #include <vector>
 
+#include "app/Helpers.h"
 #include "app/Language.h"
 #include "app/qt/GuiText.h"
 #include "app/qt/Prompts.h"
@@ -66,6 +68,24 @@ TEST_F(ShellTest, OpeningAMissingFileShowsTheShellMessage) {
   ASSERT_EQ(prompter_.texts.size(), 1u);
   EXPECT_TRUE(prompter_.texts[0].startsWith(LangQ(10162))) << prompter_.texts[0].toStdString();
   EXPECT_TRUE(prompter_.texts[0].contains("x.htm"));
+}
+
+TEST_F(ShellTest, AWebAddressWithoutABrowserShowsTheShellMessage) {
+  // No browser to be found: an empty search path and no browser named in the environment.
+  const QByteArray path = qgetenv("PATH"), browser = qgetenv("BROWSER"),
+                   defaultBrowser = qgetenv("DEFAULT_BROWSER");
+  qputenv("PATH", QFile::encodeName(tmp_.path()));
+  qunsetenv("BROWSER");
+  qunsetenv("DEFAULT_BROWSER");
+  const QUrl url(QStringLiteral("tolvane-no-such-scheme://example/page"));
+  const int result = ShellOpenUrl(url);
+  qputenv("PATH", path);
+  if (!browser.isNull()) qputenv("BROWSER", browser);
+  if (!defaultBrowser.isNull()) qputenv("DEFAULT_BROWSER", defaultBrowser);
+  EXPECT_EQ(result, 31);
+  ASSERT_EQ(prompter_.texts.size(), 1u);
+  EXPECT_TRUE(prompter_.texts[0].startsWith(QStr(ShellErrorText(31)))) << prompter_.texts[0].toStdString();
+  EXPECT_TRUE(prompter_.texts[0].contains(url.toDisplayString()));
 }
 
 TEST_F(ShellTest, AlternativeShellWithAMissingProgramShowsItsName) {

@@ -3,9 +3,14 @@
 
 #include <unistd.h>
 
+#include <QFileInfo>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QPointer>
+#include <QUrl>
+
+#include <memory>
+#include <utility>
 
 namespace {
 // Connecting to a live local server succeeds at once (the kernel queues the connection); the
@@ -13,8 +18,9 @@ namespace {
 constexpr int kConnectMs = 1000;
 constexpr int kWriteMs = 1000;
 constexpr char kRestore[] = "restore";
-// A request is one short line; anything longer is not ours.
-constexpr qint64 kMaxRequest = 64;
+constexpr char kOpen[] = "open ";
+// A line holds at most one encoded file name; anything longer is not ours.
+constexpr qint64 kMaxRequest = 64 * 1024;
 }  // namespace
 
 TSingleInstance::TSingleInstance(const QString& name, QObject* parent)
@@ -29,11 +35,17 @@ QString TSingleInstance::DefaultName() {
   return QStringLiteral("Tolvane-%1").arg(static_cast<qulonglong>(::getuid()));
 }
 
-bool TSingleInstance::TryBecomePrimary() {
+bool TSingleInstance::TryBecomePrimary(const QStringList& files) {
   {
     QLocalSocket probe;
     probe.connectToServer(name_);
     if (probe.waitForConnected(kConnectMs)) {
+      for (const QString& file : files) {
+        if (file.isEmpty()) continue;
+        probe.write(kOpen);
+        probe.write(QUrl::toPercentEncoding(QFileInfo(file).absoluteFilePath(), "/"));
+        probe.write("\n");
+      }
       probe.write(kRestore);
       probe.write("\n");
       probe.flush();
@@ -60,11 +72,18 @@ void TSingleInstance::acceptConnection() {
   while (QLocalSocket* socket = server_->nextPendingConnection()) {
     connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
     // The request may arrive before or together with the peer's close: read on both.
-    auto handle = [this, s = QPointer<QLocalSocket>(socket)] {
+    auto files = std::make_shared<QStringList>();
+    auto handle = [this, s = QPointer<QLocalSocket>(socket), files] {
       if (!s) return;
       while (s->canReadLine()) {
         const QByteArray line = s->readLine(kMaxRequest).trimmed();
-        if (line == kRestore) emit restoreRequested();
+        if (line.startsWith(kOpen)) {
+          const QString file = QUrl::fromPercentEncoding(line.mid(int(sizeof(kOpen)) - 1));
+          if (QFileInfo(file).isAbsolute()) files->append(file);
+        } else if (line == kRestore) {
+          if (!files->isEmpty()) emit openRequested(std::exchange(*files, QStringList()));
+          emit restoreRequested();
+        }
       }
       if (s->bytesAvailable() > kMaxRequest) s->abort();
     };

@@ -46,6 +46,36 @@ TEST(SingleInstance, SecondInstanceRestoresTheFirstAndEnds) {
   EXPECT_TRUE(next.TryBecomePrimary());
 }
 
+TEST(SingleInstance, SecondInstancePassesItsFilesAbsoluteBeforeTheRestore) {
+  const QString name = TestName();
+  TSingleInstance first(name);
+  ASSERT_TRUE(first.TryBecomePrimary());
+  QStringList order;
+  QStringList opened;
+  QObject::connect(&first, &TSingleInstance::openRequested, [&](const QStringList& files) {
+    opened = files;
+    order << "open";
+  });
+  QSignalSpy restored(&first, &TSingleInstance::restoreRequested);
+  QObject::connect(&first, &TSingleInstance::restoreRequested, [&] { order << "restore"; });
+
+  // A relative name is taken against the second instance's folder; odd bytes pass unchanged.
+  const QString odd = QStringLiteral("/tmp/a dir/100% \u043a\u0430\u0442.ctl\nsecond line.ctl");
+  TSingleInstance second(name);
+  EXPECT_FALSE(second.TryBecomePrimary({QStringLiteral("rel/other.ctl"), odd}));
+  ASSERT_TRUE(restored.wait(3000));
+  EXPECT_EQ(opened, (QStringList{QDir::current().absoluteFilePath("rel/other.ctl"), odd}));
+  EXPECT_EQ(order, (QStringList{"open", "restore"}));
+
+  // Without files only the restore arrives.
+  opened.clear();
+  TSingleInstance third(name);
+  EXPECT_FALSE(third.TryBecomePrimary());
+  ASSERT_TRUE(restored.wait(3000));
+  EXPECT_TRUE(opened.isEmpty());
+  EXPECT_EQ(order, (QStringList{"open", "restore", "restore"}));
+}
+
 TEST(SingleInstance, StaleSocketOfACrashedInstanceDoesNotBlockTheStart) {
   const QString name = TestName();
   // What a killed instance leaves: a socket file that nobody listens on.

@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "app/qt/fmAboutU.h"
 
-#include <QDesktopServices>
 #include <QDialogButtonBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -12,6 +11,7 @@
 
 #include "app/qt/GuiText.h"
 #include "app/qt/Images.h"
+#include "app/qt/Shell.h"
 
 QString BuildNumberText() {
   return QStringLiteral("%1").arg(TOLVANE_BUILD, 3, 10, QLatin1Char('0'));
@@ -19,14 +19,14 @@ QString BuildNumberText() {
 
 void OpenProductPage(bool mail, const QString& caption) {
   if (!mail) {
-    QDesktopServices::openUrl(QUrl(QStringLiteral(TOLVANE_HOMEPAGE)));
+    ShellOpenUrl(QUrl(QStringLiteral(TOLVANE_HOMEPAGE)));
     return;
   }
   QUrl url(QStringLiteral("mailto:") + QStringLiteral(TOLVANE_MAIL));
   QUrlQuery query;
   query.addQueryItem(QStringLiteral("subject"), QLatin1Char('"') + caption + QLatin1Char('"'));
   url.setQuery(query);
-  QDesktopServices::openUrl(url);
+  ShellOpenUrl(url);
 }
 
 TfmAbout::TfmAbout(const QString& versionText, QWidget* parent) : QDialog(parent) {

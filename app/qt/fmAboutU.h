@@ -22,5 +22,6 @@ class TfmAbout : public QDialog {
 // The build number of this program, padded with zeros to three digits.
 QString BuildNumberText();
 // Opens the product's web page, or (mail) a new mail message to the makers whose subject is
-// `caption` in double quotes.
+// `caption` in double quotes. A missing browser or mail client is reported as for the help
+// (ShellOpenUrl).
 void OpenProductPage(bool mail, const QString& caption = QString());

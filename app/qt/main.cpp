@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
-// The program: one instance per user; the English language table must be present; then the
-// main window, which opens the catalog named on the command line or the start-up catalogs.
+// The program: one instance per user (a later start hands its catalogs to the running one); the
+// English language table must be present; then the main window, which opens the catalogs named on
+// the command line or the start-up catalogs.
 #include <QMessageBox>
 #include <clocale>
 #include <cstdlib>
@@ -22,9 +23,11 @@ int main(int argc, char** argv) {
   TApplication::setOrganizationName(QStringLiteral("Tolvane"));
   TApplication::setDesktopFileName(QStringLiteral("tolvane"));
 
-  // A second start only restores the running instance; its command line is not passed on.
+  // A second start hands its files to the running instance, which opens them and shows itself.
+  QStringList files = TApplication::arguments();
+  files.removeFirst();
   TSingleInstance instance;
-  if (!instance.TryBecomePrimary()) return 0;
+  if (!instance.TryBecomePrimary(files)) return 0;
 
   const TProgramPlaces& places = ProgramPlaces();
   TLangTable& english = LangTable(TLangKind::English);
@@ -38,12 +41,13 @@ int main(int argc, char** argv) {
   TVrtPlaces vrt;
   vrt.SettingsFolder = places.ProgramFolder;
   vrt.LanguageFolder = places.DataFolder + "Language/";
-  QStringList args = TApplication::arguments();
-  if (args.size() > 1) vrt.CommandLineFile = args.at(1).toStdString();
+  if (!files.isEmpty()) vrt.CommandLineFile = files.takeFirst().toStdString();
 
   TfmVrt fmVrt(vrt);
   app.SetMainWindow(&fmVrt);
   fmVrt.ListenForRestore(instance);
   fmVrt.show();
+  // A file manager may pass several catalogs: the first is the start-up one, the rest follow.
+  if (!files.isEmpty()) fmVrt.OpenRequestedFiles(files);
   return app.exec();
 }

@@ -122,21 +122,49 @@ void PlaceToolBars(QMainWindow* window,
   }
 }
 
+QRect KeepOnScreen(QRect r) {
+  // The screen the window is mostly on, else the one nearest to its centre.
+  QScreen* best = nullptr;
+  qint64 bestArea = 0;
+  for (QScreen* screen : QGuiApplication::screens()) {
+    QRect common = screen->availableGeometry().intersected(r);
+    qint64 area = qint64(common.width()) * common.height();
+    if (area > bestArea) {
+      bestArea = area;
+      best = screen;
+    }
+  }
+  if (!best) {
+    qint64 nearest = -1;
+    for (QScreen* screen : QGuiApplication::screens()) {
+      QPoint d = screen->availableGeometry().center() - r.center();
+      qint64 dist = qint64(d.x()) * d.x() + qint64(d.y()) * d.y();
+      if (nearest < 0 || dist < nearest) {
+        nearest = dist;
+        best = screen;
+      }
+    }
+  }
+  if (!best) return r;
+  QRect avail = best->availableGeometry();
+  r.setWidth(std::clamp(r.width(), 200, std::max(200, avail.width())));
+  r.setHeight(std::clamp(r.height(), 150, std::max(150, avail.height())));
+  // Wholly on the screen; a window already there keeps its place to the pixel.
+  r.moveLeft(std::clamp(r.left(), avail.left(), std::max(avail.left(), avail.right() + 1 - r.width())));
+  r.moveTop(std::clamp(r.top(), avail.top(), std::max(avail.top(), avail.bottom() + 1 - r.height())));
+  return r;
+}
+
 void ReadWindowPlacement(QSettings& ini, const QString& section, QMainWindow* window,
                          QSplitter* splitter) {
   ini.beginGroup(section);
   if (ini.contains(QStringLiteral("Width")) && ini.contains(QStringLiteral("Height"))) {
     QRect r(ini.value(QStringLiteral("Left")).toInt(), ini.value(QStringLiteral("Top")).toInt(),
             ini.value(QStringLiteral("Width")).toInt(), ini.value(QStringLiteral("Height")).toInt());
-    // A placement from a larger screen is pulled back onto this one.
-    if (QScreen* screen = QGuiApplication::primaryScreen()) {
-      QRect avail = screen->availableGeometry();
-      r.setWidth(std::clamp(r.width(), 200, std::max(200, avail.width())));
-      r.setHeight(std::clamp(r.height(), 150, std::max(150, avail.height())));
-      if (!avail.intersects(r)) r.moveTopLeft(avail.topLeft());
-    }
-    window->resize(r.size());
-    window->move(r.topLeft());
+    // The keys hold the client area in its normal state (WriteWindowPlacement); setGeometry puts
+    // the client area back there. Moving the window would place its frame there instead and
+    // push the client down by the title bar on every start.
+    window->setGeometry(KeepOnScreen(r));
   }
   int state = ini.value(QStringLiteral("State"), 0).toInt();
   if (state == 1) window->setWindowState(window->windowState() | Qt::WindowMaximized);
@@ -154,6 +182,7 @@ void ReadWindowPlacement(QSettings& ini, const QString& section, QMainWindow* wi
 void WriteWindowPlacement(QSettings& ini, const QString& section, QMainWindow* window,
                           QSplitter* splitter) {
   ini.beginGroup(section);
+  // The client area in the normal state, as ReadWindowPlacement restores it.
   QRect r = window->normalGeometry().isValid() ? window->normalGeometry() : window->geometry();
   ini.setValue(QStringLiteral("Left"), r.left());
   ini.setValue(QStringLiteral("Top"), r.top());

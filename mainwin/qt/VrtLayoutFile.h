@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: MIT
 // The window layout file fmStorage.ini (INI format, read and written with QSettings):
 //
-//   [fmVrtpos]   the main window: Left, Top, Width, Height, State (0 normal, 1 maximised,
-//                2 minimised) and tr.Width, the width of the catalog tree pane
+//   [fmVrtpos]   the main window: Left, Top, Width, Height (its client area, without the frame,
+//                in the normal state), State (0 normal, 1 maximised, 2 minimised) and tr.Width,
+//                the width of the catalog tree pane
 //   [FileBar]    one section per toolbar:
 //   [MainBar]      Parent    "tbDockUp", "tbDockDown", "tbDockLeft", "tbDockRight", or
 //                            "Desktop" for a floating toolbar (any other text floats too)
@@ -16,6 +17,7 @@
 // Threads: GUI thread only.
 #pragma once
 
+#include <QRect>
 #include <QString>
 #include <utility>
 #include <vector>
@@ -41,7 +43,11 @@ TToolBarPlace ToolBarPlaceOf(QMainWindow* window, QToolBar* bar);
 // order; a toolbar whose Parent is no dock name floats at its FloatPos.
 void PlaceToolBars(QMainWindow* window, const std::vector<std::pair<QToolBar*, TToolBarPlace>>& bars);
 
-// The window's position, size and state and the first pane width of `splitter`.
+// The client area moved (and, when larger, shrunk) wholly into the available area of the screen it
+// is mostly on, or of the nearest screen when it is on none; an area already inside is unchanged.
+QRect KeepOnScreen(QRect clientArea);
+// The window's position, size and state and the first pane width of `splitter`. What is read is
+// what was written, to the pixel, unless it would lie off the screen (KeepOnScreen).
 void ReadWindowPlacement(QSettings& ini, const QString& section, QMainWindow* window,
                          QSplitter* splitter);
 void WriteWindowPlacement(QSettings& ini, const QString& section, QMainWindow* window,

@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QMainWindow>
 #include <QSettings>
 #include <QSplitter>
@@ -89,6 +91,87 @@ TEST(LayoutFileTest, WindowPlacementAndTreeWidthRoundTrip) {
   QApplication::processEvents();
   EXPECT_EQ(w.size(), QSize(500, 300));
   EXPECT_NEAR(s->sizes().first(), treeWidth, 8);  // the handle's width is shared out
+}
+
+// A main window with a splitter, placed from the ini file and shown.
+struct TPlacedWindow {
+  QMainWindow w;
+  QSplitter* s = new QSplitter(&w);
+  explicit TPlacedWindow(QSettings& ini) {
+    s->addWidget(new QWidget);
+    s->addWidget(new QWidget);
+    w.setCentralWidget(s);
+    ReadWindowPlacement(ini, "fmVrtpos", &w, s);
+    w.show();
+    QApplication::processEvents();
+  }
+};
+
+QRect StoredPlacement(QSettings& ini) {
+  return QRect(ini.value("fmVrtpos/Left").toInt(), ini.value("fmVrtpos/Top").toInt(),
+               ini.value("fmVrtpos/Width").toInt(), ini.value("fmVrtpos/Height").toInt());
+}
+
+TEST(LayoutFileTest, ThePlacementComesBackToThePixelStartAfterStart) {
+  QString path = IniPath("LayoutStable");
+  QRect avail = QGuiApplication::primaryScreen()->availableGeometry();
+  {
+    QSettings ini(path, QSettings::IniFormat);
+    ini.setValue("fmVrtpos/Left", avail.left() + 60);
+    ini.setValue("fmVrtpos/Top", avail.top() + 70);
+    ini.setValue("fmVrtpos/Width", 420);
+    ini.setValue("fmVrtpos/Height", 260);
+  }
+  // Three starts: each reads what the last one wrote; nothing drifts.
+  for (int start = 0; start < 3; ++start) {
+    QSettings ini(path, QSettings::IniFormat);
+    TPlacedWindow p(ini);
+    EXPECT_EQ(p.w.geometry(), QRect(avail.left() + 60, avail.top() + 70, 420, 260))
+        << "start " << start;
+    WriteWindowPlacement(ini, "fmVrtpos", &p.w, p.s);
+    EXPECT_EQ(StoredPlacement(ini), QRect(avail.left() + 60, avail.top() + 70, 420, 260))
+        << "start " << start;
+  }
+  // Maximised: the normal placement is kept beside the state, and comes back with it.
+  {
+    QSettings ini(path, QSettings::IniFormat);
+    TPlacedWindow p(ini);
+    p.w.showMaximized();
+    QApplication::processEvents();
+    WriteWindowPlacement(ini, "fmVrtpos", &p.w, p.s);
+    EXPECT_EQ(ini.value("fmVrtpos/State").toInt(), 1);
+    EXPECT_EQ(StoredPlacement(ini), QRect(avail.left() + 60, avail.top() + 70, 420, 260));
+  }
+  QSettings ini(path, QSettings::IniFormat);
+  TPlacedWindow p(ini);
+  EXPECT_TRUE(p.w.isMaximized());
+  p.w.showNormal();
+  QApplication::processEvents();
+  EXPECT_EQ(p.w.geometry(), QRect(avail.left() + 60, avail.top() + 70, 420, 260));
+}
+
+TEST(LayoutFileTest, AWindowOffTheScreenIsBroughtBack) {
+  QRect avail = QGuiApplication::primaryScreen()->availableGeometry();
+  QString path = IniPath("LayoutOffScreen");
+  for (QPoint far : {QPoint(avail.right() + 5000, avail.bottom() + 3000), QPoint(-9000, -9000),
+                     QPoint(avail.left() + 10, avail.bottom() - 20)}) {
+    {
+      QSettings ini(path, QSettings::IniFormat);
+      ini.setValue("fmVrtpos/Left", far.x());
+      ini.setValue("fmVrtpos/Top", far.y());
+      ini.setValue("fmVrtpos/Width", 400);
+      ini.setValue("fmVrtpos/Height", 250);
+    }
+    QSettings ini(path, QSettings::IniFormat);
+    TPlacedWindow p(ini);
+    EXPECT_TRUE(avail.contains(p.w.geometry())) << far.x() << "," << far.y();
+    EXPECT_EQ(p.w.size(), QSize(400, 250));
+  }
+  // Larger than the screen: shrunk onto it.
+  EXPECT_EQ(KeepOnScreen(QRect(avail.left(), avail.top(), avail.width() + 900, 300)).width(),
+            avail.width());
+  QRect inside(avail.left() + 3, avail.top() + 4, 300, 200);
+  EXPECT_EQ(KeepOnScreen(inside), inside);
 }
 
 TEST(InterfaceStyleTest, StoredColoursAndFonts) {

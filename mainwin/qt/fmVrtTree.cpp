@@ -196,10 +196,11 @@ void TfmVrt::UpdateStatus() {
   }
   if (windowTitle() != title) setWindowTitle(title);
   if (Tray) Tray->setToolTip(title);
-  // Panel 0: the catalog's state.
+  // Panel 0: the catalog's state. A new catalog that never had a file is not "Saved".
   bool modified = catalog && FieldInt(FieldNode(catalog), kCatModified) != 0;
+  bool hasFile = catalog && !FieldStr(FieldNode(catalog), kCatFileName).empty();
   stPanels_[0]->setText(QStringLiteral("   ") +
-                        LangQ(modified ? 10137 : catalog ? 10138 : 10139));
+                        LangQ(modified ? 10137 : !catalog ? 10139 : hasFile ? 10138 : 10150));
   // Panel 1: the summary of the item in focus.
   QString summary;
   if (node) {
@@ -266,13 +267,18 @@ void TfmVrt::UpdateActions() {
   bool p = LV->hasFocus() && lvModel_->HasParentRow() && FocusedRow() == 0 &&
            selected.size() == 1;
   const TNodeRec* catalog = CatalogNodeOf(treeNode);
-  enable(ActSaveCatalog, catalog && FieldInt(FieldNode(catalog), kCatModified) != 0);
+  // A catalog that never had a file is saved under a name asked for.
+  enable(ActSaveCatalog, catalog && (FieldInt(FieldNode(catalog), kCatModified) != 0 ||
+                                     FieldStr(FieldNode(catalog), kCatFileName).empty()));
   enable(ActSaveAll, files_->AnyModified());
-  for (QAction* a : {ActCloseCatalog, ActFind, ActAddNewDisk, ActAddNewDiskGroup, ActReport,
-                     ActUser, ActUserView, nnMMSaveCatAs, nnMMCloseAllCat, nnSearchAllCatalogs})
+  for (QAction* a : {ActCloseCatalog, ActFind, ActAddNewDisk, ActReport, ActUser, ActUserView,
+                     nnMMSaveCatAs, nnMMCloseAllCat, nnSearchAllCatalogs})
     enable(a, true);
+  // Groups go into the catalog, group or disk shown in the tree; the same nodes sort their disks.
+  int treeKind = ItemKindOf(treeNode);
+  enable(ActAddNewDiskGroup, treeKind >= ikCatalog && treeKind <= ikDisk);
   enable(ActUpdateDisk, k > 2);
-  enable(ActRenameDisk, k > 1);
+  enable(ActRenameDisk, k == ikGroup || k == ikDisk);  // folders and files are not renamed
   enable(ActDeleteDisk, k > 1);
   enable(ActRenameCatalog, k == ikCatalog);
   enable(ActExploreItem, k >= 3 && !p && !(flags & ifInArchive));
@@ -284,7 +290,7 @@ void TfmVrt::UpdateActions() {
   ActFilesExtract->setVisible(true);
   enable(ActProperties, !p);
   enable(ActGotoUp, treeNode->Parent != bdMain.RootNode());
-  enable(ActSortDisk, k == ikCatalog || k == ikGroup);
+  enable(ActSortDisk, treeKind == ikCatalog || treeKind == ikGroup);
   enable(ActCatMan, k > 0);
   enable(ActCatSetup, k > 0);
 }

@@ -19,6 +19,7 @@
 #include <QSystemTrayIcon>
 #include <QToolBar>
 #include <QToolButton>
+#include <QTimer>
 #include <QTreeView>
 #include <QWindow>
 #include <filesystem>
@@ -293,8 +294,10 @@ void TfmVrt::createActions() {
   for (QAction* a : {ActExploreItem, ActRunItem, ActFilesCopy, ActFilesMove,
                      ActFilesDelete, ActFilesExtract, ActProperties, ActCatSetup, ActCatMan,
                      ActUserView, ActUser, ActUserRemove, ActFind, ActFindAll, ActReport,
-                     ActOptions})
+                     ActOptions}) {
     a->setProperty("tolvaneUnavailable", true);
+    a->setEnabled(false);
+  }
 }
 
 void TfmVrt::createMenus() {
@@ -335,6 +338,7 @@ void TfmVrt::createMenus() {
   ActFiles = mmFilesMenu->menuAction();
   ActFiles->setObjectName(QStringLiteral("ActFiles"));
   ActFiles->setProperty("tolvaneUnavailable", true);
+  ActFiles->setEnabled(false);
   mmActions->addAction(ActRemoveFromCatalog);
   mmActions->addSeparator();
   mmActions->addAction(ActProperties);
@@ -345,6 +349,10 @@ void TfmVrt::createMenus() {
   mmUserList->addAction(ActUserView);
   mmUserList->addAction(ActUser);
   mmUserList->addAction(ActUserRemove);
+  // All its commands wait for the user list window: the sub-menu is off with them.
+  mmUserList->menuAction()->setObjectName(QStringLiteral("mmUserList"));
+  mmUserList->menuAction()->setProperty("tolvaneUnavailable", true);
+  mmUserList->menuAction()->setEnabled(false);
 
   mmSearch = menuBar()->addMenu(QString());
   mmSearch->addAction(ActFind);
@@ -598,7 +606,21 @@ void TfmVrt::changeEvent(QEvent* event) {
 }
 
 void TfmVrt::ListenForRestore(TSingleInstance& instance) {
+  connect(&instance, &TSingleInstance::openRequested, this, &TfmVrt::OpenRequestedFiles);
   connect(&instance, &TSingleInstance::restoreRequested, this, &TfmVrt::RestoreApplication);
+}
+
+void TfmVrt::OpenRequestedFiles(const QStringList& files) {
+  requestedFiles_ += files;
+  if (requestedFiles_.isEmpty()) return;
+  // A dialog (a scan, a question) owns the catalogs now: try again once it is gone.
+  if (QApplication::activeModalWidget()) {
+    QTimer::singleShot(300, this, [this] { OpenRequestedFiles({}); });
+    return;
+  }
+  std::vector<std::string> names;
+  for (const QString& f : std::exchange(requestedFiles_, QStringList())) names.push_back(StdStr(f));
+  OpenCatalogFiles(names);
 }
 
 bool TfmVrt::IsForeground() const {

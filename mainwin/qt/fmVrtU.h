@@ -13,6 +13,7 @@
 
 #include <QMainWindow>
 #include <QPointer>
+#include <QStringList>
 #include <array>
 #include <memory>
 #include <string>
@@ -125,8 +126,11 @@ class TfmVrt : public QMainWindow, public TAddDiskHost, public TEditHost {
   std::vector<std::string>& TempFiles() { return tempFiles_; }
   // Restores the window from minimised or hidden state (a second start of the program).
   void RestoreApplication();
-  // A later start of the program, announced by `instance`, restores this window.
+  // A later start of the program, announced by `instance`, restores this window and opens the
+  // files of its command line as File > Open does (once no dialog is open).
   void ListenForRestore(TSingleInstance& instance);
+  // Opens `files` as File > Open does; while a modal dialog is open they wait until it closes.
+  void OpenRequestedFiles(const QStringList& files);
   // Switches to the language file `file` of the language folder and retexts the window.
   void ChooseLanguage(const QString& file);
   // The foreground condition of the commands with shortcuts.
@@ -271,6 +275,7 @@ class TfmVrt : public QMainWindow, public TAddDiskHost, public TEditHost {
   QString caption_;
   QString menuSheet_;  // the menu style's style sheet, also given to the pop-up menus
   QString versionText_;
+  QStringList requestedFiles_;  // files a later start asked to open, waiting for a dialog
   bool firstShown_ = false;
   bool statusPosted_ = false;
   bool selecting_ = false;  // SelectTreeNode is moving the tree's current row

@@ -3,9 +3,11 @@
 
 #include <QAbstractItemModelTester>
 #include <QAction>
+#include <QWidgetAction>
 #include <QTest>
 #include <QHeaderView>
 #include <QMenu>
+#include <QMenuBar>
 #include <QMimeData>
 #include <QScreen>
 #include <QSettings>
@@ -13,6 +15,7 @@
 #include <QTreeView>
 #include <filesystem>
 
+#include "app/Helpers.h"
 #include "app/qt/GuiText.h"
 #include "app/qt/SingleInstance.h"
 #include "mainwin/TreeRows.h"
@@ -203,6 +206,111 @@ TEST_F(MainWindowTest, ActionsEnableByKind) {
   EXPECT_TRUE(w->ActSaveCatalog->isEnabled());
   EXPECT_TRUE(w->ActSaveAll->isEnabled());
   EXPECT_EQ(w->StatusPanel(0), QStringLiteral("   ") + LangQ(10137));
+}
+
+// Whether anything is connected to the action's triggered signal.
+bool HasHandler(QAction* a) {
+  struct TPeek : QAction {
+    static int Of(QAction* a) { return static_cast<TPeek*>(a)->receivers(SIGNAL(triggered(bool))); }
+  };
+  return TPeek::Of(a) > 0;
+}
+
+// Every command of the window that is enabled and visible acts when triggered; an enabled
+// sub-menu holds at least one enabled command (the menus of the menu bar open to show what is
+// off; a menu filled when it opens is empty until then).
+void ExpectNoIdleCommand(TfmVrt& w, const char* where) {
+  for (QAction* a : w.findChildren<QAction*>()) {
+    if (a->isEnabled() && a->isVisible() && a->menu() && !a->menu()->actions().isEmpty() &&
+        !qobject_cast<QMenuBar*>(a->menu()->parentWidget())) {
+      bool any = false;
+      for (QAction* inner : a->menu()->actions())
+        any = any || (inner->isEnabled() && inner->isVisible() && !inner->isSeparator());
+      EXPECT_TRUE(any) << where << ": the sub-menu \"" << a->text().toStdString()
+                       << "\" is enabled but holds no enabled command";
+    }
+    // Sub-menus open, and a widget on a toolbar (the Open button) acts through its own actions.
+    if (!a->isEnabled() || !a->isVisible() || a->isSeparator() || a->menu() ||
+        qobject_cast<QWidgetAction*>(a))
+      continue;
+    EXPECT_TRUE(HasHandler(a)) << where << ": " << a->objectName().toStdString() << " \""
+                               << a->text().toStdString() << "\" of " << a->parent()->metaObject()->className()
+                               << " " << a->parent()->objectName().toStdString()
+                               << " is enabled but does nothing";
+  }
+}
+
+TEST_F(MainWindowTest, NoEnabledCommandDoesNothing) {
+  auto w = MakeMainWindow(settings_);
+  // Options and the user list have no windows yet: off with and without a catalog.
+  EXPECT_FALSE(w->ActOptions->isEnabled());
+  EXPECT_FALSE(w->ActUserRemove->isEnabled());
+  ExpectNoIdleCommand(*w, "no catalog");
+
+  w->OpenCatalogFiles({alpha_});
+  QModelIndex alpha = w->TreeModel()->index(0, 0);
+  QModelIndex d1 = Child(*w, alpha, "D1");
+  w->Tree()->setFocus();
+  w->SelectTreeNode(alpha);
+  EXPECT_FALSE(w->ActOptions->isEnabled());
+  EXPECT_FALSE(w->ActUserRemove->isEnabled());
+  ExpectNoIdleCommand(*w, "catalog");
+
+  // A folder in the tree takes no group and no rename (both would do nothing).
+  QModelIndex sub = Child(*w, d1, "sub");
+  ASSERT_TRUE(sub.isValid());
+  w->SelectTreeNode(sub);
+  EXPECT_FALSE(w->ActAddNewDiskGroup->isEnabled());
+  EXPECT_FALSE(w->ActRenameDisk->isEnabled());
+  EXPECT_FALSE(w->ActSortDisk->isEnabled());
+  ExpectNoIdleCommand(*w, "folder");
+
+  // A file in focus in the list is not renamed either; the disk in the tree still takes a group.
+  w->SelectTreeNode(d1);
+  w->List()->setFocus();
+  w->List()->setCurrentIndex(w->ListModel()->index(4, 0));  // b.txt
+  w->UpdateStatus();
+  EXPECT_FALSE(w->ActRenameDisk->isEnabled());
+  EXPECT_TRUE(w->ActAddNewDiskGroup->isEnabled());
+  ExpectNoIdleCommand(*w, "file");
+
+  // On a group, rename acts and is on.
+  w->Tree()->setFocus();
+  w->SelectTreeNode(Child(*w, alpha, "G1"));
+  EXPECT_TRUE(w->ActRenameDisk->isEnabled());
+}
+
+TEST_F(MainWindowTest, SiteAndMailReportAMissingBrowserAsHelpDoes) {
+  auto w = MakeMainWindow(settings_);
+  // No browser or mail client to be found.
+  const QByteArray path = qgetenv("PATH");
+  qputenv("PATH", QByteArray::fromStdString(dir_));
+  qunsetenv("BROWSER");
+  qunsetenv("DEFAULT_BROWSER");
+  for (QAction* a : {w->nnSite, w->nnMail}) {
+    prompter_.Shown.clear();
+    ASSERT_TRUE(a->isEnabled());
+    a->trigger();
+    ASSERT_EQ(prompter_.Shown.size(), 1u) << a->objectName().toStdString();
+    EXPECT_TRUE(prompter_.Shown[0].Text.startsWith(QStr(ShellErrorText(31))))
+        << prompter_.Shown[0].Text.toStdString();
+  }
+  qputenv("PATH", path);
+}
+
+TEST_F(MainWindowTest, ANewCatalogNeverSavedIsNotSaid) {
+  auto w = MakeMainWindow(settings_);
+  w->NewCatalog(QStringLiteral("Fresh"));
+  EXPECT_EQ(w->StatusPanel(0), QStringLiteral("   ") + LangQ(10150));
+  EXPECT_NE(LangQ(10150), LangQ(10138));
+  EXPECT_TRUE(w->ActSaveCatalog->isEnabled());  // Save asks for its name
+  // Once saved, it is.
+  std::string file = dir_ + "/fresh.ctl";
+  w->SetSaveNameChooser([&](const std::string&, const std::string&) { return file; });
+  w->SelectTreeNode(w->TreeModel()->index(0, 0));
+  EXPECT_EQ(w->SaveSelectedCatalog(true), TSaveResult::Saved);
+  EXPECT_EQ(w->StatusPanel(0), QStringLiteral("   ") + LangQ(10138));
+  EXPECT_FALSE(w->ActSaveCatalog->isEnabled());
 }
 
 TEST_F(MainWindowTest, StatusBarSummarisesTheItemInFocus) {
@@ -502,4 +610,20 @@ TEST_F(MainWindowTest, ASecondStartRestoresTheMinimisedWindow) {
   EXPECT_FALSE(w->isMinimized());
 }
 
-}  // namespace
+TEST_F(MainWindowTest, ASecondStartOpensItsCatalogsInTheRunningWindow) {
+  auto w = MakeMainWindow(settings_);
+  TSingleInstance first(QStringLiteral("tolvane-test-open-%1").arg(QCoreApplication::applicationPid()));
+  ASSERT_TRUE(first.TryBecomePrimary());
+  w->ListenForRestore(first);
+  w->showMinimized();
+  TSingleInstance second(first.Name());
+  EXPECT_FALSE(second.TryBecomePrimary({QString::fromStdString(alpha_), QString::fromStdString(beta_)}));
+  for (int i = 0; i < 300 && w->TreeModel()->rowCount() < 2; ++i) QTest::qWait(10);
+  ASSERT_EQ(w->TreeModel()->rowCount(), 2);
+  EXPECT_EQ(w->TreeModel()->data(w->TreeModel()->index(0, 0)).toString(), "Alpha");
+  EXPECT_EQ(w->TreeModel()->data(w->TreeModel()->index(1, 0)).toString(), "Beta");
+  for (int i = 0; i < 100 && w->isMinimized(); ++i) QTest::qWait(10);
+  EXPECT_FALSE(w->isMinimized());
+}
+
+}  // namespace}  // namespace
