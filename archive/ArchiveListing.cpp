@@ -113,6 +113,25 @@ void AddImpliedFolders(TQDBase& listing) {
   }
 }
 
+std::string NormalizeEntryPath(std::string_view path) {
+  const bool folder = !path.empty() && path.back() == '\\';
+  std::string out;
+  out.reserve(path.size());
+  size_t pos = 0;
+  while (pos <= path.size()) {
+    size_t end = path.find('\\', pos);
+    if (end == std::string_view::npos) end = path.size();
+    std::string_view part = path.substr(pos, end - pos);
+    if (!part.empty() && part != ".") {
+      if (!out.empty()) out += '\\';
+      out.append(part);
+    }
+    pos = end + 1;
+  }
+  if (folder && !out.empty()) out += '\\';
+  return out;
+}
+
 int ListArchive(TZipTV& reader, TQDBase& listing) {
   listing.Clear();
   listing.GoToDepth(0);
@@ -120,10 +139,12 @@ int ListArchive(TZipTV& reader, TQDBase& listing) {
   try {
     if (!IsListableArcType(reader.ArcType())) return 0;
     std::string err = reader.ListEntries([&](const TArchiveEntry& e) {
+      std::string path = NormalizeEntryPath(e.Path);
+      if (path.empty()) return true;  // "./" or "/": the archive's top level itself
       int slot = listing.SlotCount();
       try {
         listing.EnterChild(slot);
-        listing.SetStr(kLPath, e.Path);
+        listing.SetStr(kLPath, path);
         listing.SetInt(kLAttr, static_cast<int32_t>(e.Attr) * 256 + ikFile);
         listing.SetInt64(kLSize, e.Size);
         listing.SetFloat(kLDate, e.DateTime);

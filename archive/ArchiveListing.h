@@ -28,6 +28,11 @@ struct TArcDirEntry {
   uint32_t Time = 0;   // DOS date (high 16 bits) and time (low 16 bits); 0 when unknown
 };
 
+// An entry path (backslash separators) without its "." and empty components: "./a/./b" and
+// "a//b" (as stored) both become "a\b"; a folder keeps its trailing backslash. ".." components
+// stay (the walk refuses them). Empty when nothing is left.
+std::string NormalizeEntryPath(std::string_view path);
+
 // Fills `listing` with the entries `reader` reports (it must have examined a listable file),
 // adds the implied folders and sorts the list. Returns the number of entries the reader
 // reported; 0 on any failure, with `listing` cleared.

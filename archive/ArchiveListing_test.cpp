@@ -3,6 +3,11 @@
 // the catalog layout.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -195,4 +200,70 @@ TEST(ArchiveTypes, TableIsRewrittenAndMatchesEnabledRows) {
   EXPECT_TRUE(IsArchiveName("setup.exe", rows, on));
   EXPECT_FALSE(IsArchiveName("readme.txt", rows, on));
   EXPECT_FALSE(IsArchiveName("Backup.tgz", rows, ArchiveTypeOnFrom(rows, false)));
+}
+
+namespace {
+
+// A ustar archive of regular files with the member names given as they are (no tool would keep
+// "a//b" or "././y" as written), each holding its name as content, dated `mtime`.
+std::string UstarOf(const std::vector<std::string>& names, long mtime = 1262304000) {
+  std::string out;
+  for (const std::string& name : names) {
+    std::string h(512, '\0');
+    name.copy(h.data(), std::min<size_t>(name.size(), 99));
+    std::snprintf(h.data() + 100, 8, "%07o", 0644);
+    std::snprintf(h.data() + 108, 8, "%07o", 0);
+    std::snprintf(h.data() + 116, 8, "%07o", 0);
+    std::snprintf(h.data() + 124, 12, "%011zo", name.size());
+    std::snprintf(h.data() + 136, 12, "%011lo", mtime);
+    h[156] = '0';
+    std::memcpy(h.data() + 257, "ustar\0" "00", 8);
+    std::memset(h.data() + 148, ' ', 8);
+    unsigned sum = 0;
+    for (unsigned char c : h) sum += c;
+    std::snprintf(h.data() + 148, 8, "%06o", sum);
+    out += h;
+    std::string body = name;
+    body.resize((name.size() + 511) / 512 * 512, '\0');
+    out += body;
+  }
+  out.append(1024, '\0');
+  return out;
+}
+
+std::vector<std::string> TreeOfArchive(const std::string& path) {
+  TZipTV reader;
+  TQDBase listing;
+  reader.SetArchiveFile(path);
+  if (ListArchive(reader, listing) == 0) return {};
+  std::vector<std::string> lines = WriteTree(listing);
+  for (std::string& line : lines) line = line.substr(0, line.find(' ', line.find_first_not_of(' ')));
+  return lines;
+}
+
+}  // namespace
+
+TEST(ArchiveListing, DotAndEmptyPathComponentsAreDropped) {
+  EXPECT_EQ(NormalizeEntryPath(".\\a\\.\\b.txt"), "a\\b.txt");
+  EXPECT_EQ(NormalizeEntryPath("a\\\\b\\\\\\c.txt"), "a\\b\\c.txt");
+  EXPECT_EQ(NormalizeEntryPath(".\\dir\\"), "dir\\");
+  EXPECT_EQ(NormalizeEntryPath(".\\"), "");
+  EXPECT_EQ(NormalizeEntryPath("..\\x"), "..\\x");
+
+  TTempFolder tmp;
+  {
+    std::ofstream f(tmp / "odd.tar", std::ios::binary);
+    f << UstarOf({"./././y.txt", "a//b///c.txt", "./", "../evil.txt", "./d/e.txt"});
+  }
+  EXPECT_EQ(TreeOfArchive(tmp / "odd.tar"),
+            (std::vector<std::string>{"a", "  b", "    c.txt", "d", "  e.txt", "y.txt"}));
+
+  // What `tar -C dir .` makes: every member below "./".
+  std::filesystem::create_directories(tmp / "src/sub");
+  std::ofstream(tmp / "src/top.txt") << "top";
+  std::ofstream(tmp / "src/sub/inner.txt") << "inner";
+  std::string cmd = "tar -cf '" + (tmp / "dot.tar") + "' -C '" + (tmp / "src") + "' . 2>/dev/null";
+  if (std::system(cmd.c_str()) != 0) GTEST_SKIP() << "no tar";
+  EXPECT_EQ(TreeOfArchive(tmp / "dot.tar"),
+            (std::vector<std::string>{"sub", "  inner.txt", "top.txt"}));
 }
