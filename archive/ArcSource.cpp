@@ -29,6 +29,15 @@ std::string TArcSource::OpenFile(const std::string& path) {
   return {};
 }
 
+std::string TArcSource::OpenFileAt(int dirfd, const std::string& name, uint64_t size) {
+  Close();
+  int fd = ::openat(dirfd, name.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY);
+  if (fd < 0) return std::strerror(errno);
+  fd_ = fd;
+  size_ = size;
+  return {};
+}
+
 void TArcSource::OpenMemory(std::string_view data) {
   Close();
   mem_ = data;

@@ -237,6 +237,8 @@ std::string ReadHtmlTitle(const std::string& path) { return HtmlTitle(TByteSourc
 
 std::string HtmlTitleFromBytes(std::string_view data) { return HtmlTitle(TByteSource::OfBytes(data)); }
 
+std::string HtmlTitleFromSource(const TByteSource& source) { return HtmlTitle(source); }
+
 std::string ReadTextHead(const std::string& path, int maxDescKB, bool oemToAnsi,
                          std::string_view oemCodePage) {
   return TextHead(TByteSource::OfFile(path), maxDescKB, oemToAnsi, oemCodePage);
@@ -298,6 +300,10 @@ std::string ImageDescriptionFromBytes(std::string_view data, int reader) {
   return ImageDescription(ImageSizeFromBytes(data, reader));
 }
 
+std::string ImageDescriptionFromSource(const TByteSource& source, int reader) {
+  return ImageDescription(ImageSizeFromSource(source, reader));
+}
+
 std::string ReadVersionText(const std::string& path) {
   FileVersionInfo info;
   if (!ReadFileVersionInfo(path, info).empty()) return "";
@@ -307,5 +313,11 @@ std::string ReadVersionText(const std::string& path) {
 std::string VersionTextFromBytes(std::string_view data) {
   FileVersionInfo info;
   if (!FileVersionInfoFromBytes(data, "", info).empty()) return "";
+  return VersionText(info);
+}
+
+std::string VersionTextFromSource(const TByteSource& source) {
+  FileVersionInfo info;
+  if (!source.Ok() || !FileVersionInfoFromSource(source, "", info).empty()) return "";
   return VersionText(info);
 }

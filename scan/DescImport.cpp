@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "platform/TextCase.h"
+#include "scan/CodePage.h"
 #include "scan/DescClean.h"
 #include "scan/DescRules.h"
 #include "scan/DescShortName.h"
@@ -26,8 +27,16 @@ std::string CallReader(const Reader& reader, const Args&... args) {
 // The head of a text file, converted from the OEM code page when the first rule with `reader`
 // says so.
 std::string ReadHead(const std::string& path, int reader, const TDescImportContext& ctx) {
-  std::string text = CallReader(ctx.Readers->TextHead, path, ctx.Rules->Options().TextHeadLimit());
-  if (!text.empty() && ctx.Rules->OemToAnsi(reader)) text = ctx.Rules->Oem().Convert(text);
+  const size_t limit = ctx.Rules->Options().TextHeadLimit();
+  std::string text = CallReader(ctx.Readers->TextHead, path, limit);
+  if (text.empty()) return text;
+  if (ctx.Rules->OemToAnsi(reader)) return ctx.Rules->Oem().Convert(text);
+  // UTF-8 text cut at the limit may end inside a character: drop the incomplete one, so the head
+  // stays valid UTF-8 (bytes of a legacy code page are kept as they are).
+  if (text.size() >= limit) {
+    size_t keep = Utf8CompletePrefix(text);
+    if (keep < text.size() && IsValidUtf8(std::string_view(text).substr(0, keep))) text.resize(keep);
+  }
   return text;
 }
 
@@ -143,7 +152,13 @@ int ImportFileDescriptions(TQDBase& disk, const std::string& folderPath, const T
       AddTarget(doneTargets, dtFolder);
       ++done;
     } else {
-      ReadDescriptionList(path, next.Reader, *ctx.Rules, lists, position);
+      if (ctx.Readers && ctx.Readers->ListFile) {
+        if (next.Reader == drBBS || next.Reader == drION)
+          ParseDescriptionList(CallReader(ctx.Readers->ListFile, path, kMaxListFileBytes),
+                               next.Reader, *ctx.Rules, lists, position);
+      } else {
+        ReadDescriptionList(path, next.Reader, *ctx.Rules, lists, position);
+      }
       AddTarget(doneTargets, dtList);
     }
   }

@@ -43,6 +43,9 @@ struct TContentReaders {
   TContentReader Png;         // reader 8 drPNG
   TContentReader Pcx;         // reader 9 drPCX
   TContentReader Tiff;        // reader 10 drTIFF
+  // Readers 12 drBBS and 13 drION: the bytes of a list file (at most `maxBytes`). Empty: the
+  // list file is read by its path.
+  TTextHeadReader ListFile;
 };
 
 // What the import needs of a scan's settings. The pointers must outlive the scan.

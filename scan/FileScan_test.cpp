@@ -3,9 +3,12 @@
 #include "scan/FileScan.h"
 
 #include <gtest/gtest.h>
+#include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 
@@ -187,6 +190,127 @@ TEST_F(ScanTest, MissingRootGivesAnEmptyDisk) {
   scan.Run();
   EXPECT_TRUE(scan.Completed());
   EXPECT_EQ(disk_.RootNode()->SlotCount, 0);
+}
+
+// Mended: a FIFO with a described name hung the scan in open(); links were read through to
+// their target's content. Only regular files are opened, links get no description or listing.
+TEST_F(ScanTest, FifosAndLinksAreNeverRead) {
+  Write("page.htm", "<html><title>A page</title></html>");
+  fs::copy_file(std::string(TOLVANE_SOURCE_DIR) + "/archive/testdata/sample.zip", root_ + "/A.zip");
+  ASSERT_EQ(mkfifo((root_ + "/song.mp3").c_str(), 0644), 0);
+  ASSERT_EQ(mkfifo((root_ + "/fifo.htm").c_str(), 0644), 0);
+  ASSERT_EQ(mkfifo((root_ + "/DESCRIPT.ION").c_str(), 0644), 0);
+  ASSERT_EQ(symlink("page.htm", (root_ + "/link.htm").c_str()), 0);
+  ASSERT_EQ(symlink("A.zip", (root_ + "/link.zip").c_str()), 0);
+  disk_.Clear();
+  disk_.ChildSetStr(0, kFieldName, "Disk");
+  disk_.ChildSetInt(0, kFieldFlags, ikDisk);
+  TFileScan scan(disk_, root_, MakeScanSettings(opt_, true, true));
+  scan.Start();
+  for (int i = 0; i < 500 && !scan.Done; ++i) usleep(10 * 1000);
+  const bool finished = scan.Done;
+  if (!finished) {  // free a reader blocked on a FIFO, so the test fails instead of hanging
+    for (const char* f : {"/song.mp3", "/fifo.htm", "/DESCRIPT.ION"}) {
+      int fd = ::open((root_ + f).c_str(), O_WRONLY | O_NONBLOCK);
+      if (fd >= 0) ::close(fd);
+    }
+  }
+  scan.Join();
+  ASSERT_TRUE(finished);
+  EXPECT_TRUE(scan.Completed());
+  disk_.GoToDepth(0);
+  const TNodeRec* disk = disk_.RootNode();
+  EXPECT_EQ(FieldStr(FieldNode(Child(disk, "page.htm")), kFieldDescription), "A page");
+  EXPECT_EQ(FieldStr(Child(disk, "link.htm"), kFieldDescription), "");
+  EXPECT_EQ(FieldStr(Child(disk, "song.mp3"), kFieldDescription), "");
+  EXPECT_TRUE(IsContainer(Child(disk, "A.zip")));
+  ASSERT_NE(Child(disk, "link.zip"), nullptr);
+  EXPECT_FALSE(IsContainer(Child(disk, "link.zip")));
+  EXPECT_EQ(scan.ArchivesDone, 1);
+  EXPECT_EQ(scan.DescriptionsDone, 1);
+}
+
+namespace {
+
+// Removes the entry `name` of the folder open as `dirfd` with everything below it, at any depth.
+void RemoveTreeAt(int dirfd, const char* name) {
+  int fd = ::openat(dirfd, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+  if (fd < 0) {
+    ::unlinkat(dirfd, name, 0);
+    return;
+  }
+  std::vector<std::string> names;
+  if (DIR* d = ::fdopendir(::dup(fd))) {
+    while (dirent* de = ::readdir(d))
+      if (std::strcmp(de->d_name, ".") != 0 && std::strcmp(de->d_name, "..") != 0)
+        names.emplace_back(de->d_name);
+    ::closedir(d);
+  }
+  for (const std::string& n : names) RemoveTreeAt(fd, n.c_str());
+  ::close(fd);
+  ::unlinkat(dirfd, name, AT_REMOVEDIR);
+}
+
+}  // namespace
+
+// Mended: files whose path passed 4,096 bytes lost their descriptions and a zip there was stored
+// as a plain file. Everything is opened through its folder's descriptor.
+TEST_F(ScanTest, DepthBeyondThePathLimitLosesNothing) {
+  const std::string level(200, 'd');
+  const int depth = 30;  // over 6,000 bytes of path
+  int fd = ::open(root_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  ASSERT_GE(fd, 0);
+  for (int i = 0; i < depth; ++i) {
+    ASSERT_EQ(::mkdirat(fd, level.c_str(), 0755), 0);
+    int sub = ::openat(fd, level.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    ::close(fd);
+    fd = sub;
+    ASSERT_GE(fd, 0);
+  }
+  auto put = [fd](const char* name, const std::string& data) {
+    int f = ::openat(fd, name, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    ASSERT_GE(f, 0);
+    ASSERT_EQ(::write(f, data.data(), data.size()), static_cast<ssize_t>(data.size()));
+    ::close(f);
+  };
+  put("page.htm", "<html><title>Deep down</title></html>");
+  put("DESCRIPT.ION", "data.bin From the list\r\n");
+  put("data.bin", "a");
+  std::ifstream zip(std::string(TOLVANE_SOURCE_DIR) + "/archive/testdata/sample.zip", std::ios::binary);
+  put("A.zip", std::string(std::istreambuf_iterator<char>(zip), {}));
+  ::close(fd);
+
+  TFileScan& s = Scan();
+  EXPECT_TRUE(s.Completed());
+  const TNodeRec* node = disk_.RootNode();
+  for (int i = 0; i < depth && node; ++i) node = Child(node, level);
+  ASSERT_NE(node, nullptr);
+  EXPECT_EQ(FieldStr(FieldNode(Child(node, "page.htm")), kFieldDescription), "Deep down");
+  EXPECT_EQ(FieldStr(Child(node, "data.bin"), kFieldDescription), "From the list");
+  const TNodeRec* deepZip = Child(node, "A.zip");
+  ASSERT_NE(deepZip, nullptr);
+  EXPECT_TRUE(IsContainer(deepZip));
+  EXPECT_EQ(s.ArchivesDone, 1);
+
+  int rootFd = ::open(root_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  RemoveTreeAt(rootFd, level.c_str());
+  ::close(rootFd);
+}
+
+// Unreadable folders are stored empty, and counted and named.
+TEST_F(ScanTest, UnreadableFoldersAreCountedAndNamed) {
+  if (::geteuid() == 0) GTEST_SKIP() << "root reads every folder";
+  Write("open/a.txt", "a");
+  Write("closed/b.txt", "b");
+  ASSERT_EQ(chmod((root_ + "/closed").c_str(), 0), 0);
+  TFileScan& s = Scan(false, false);
+  chmod((root_ + "/closed").c_str(), 0755);
+  EXPECT_TRUE(s.Completed());
+  const TNodeRec* closed = Child(disk_.RootNode(), "closed");
+  ASSERT_NE(closed, nullptr);
+  EXPECT_EQ(closed->SlotCount, 1);
+  EXPECT_EQ(s.FoldersUnreadable, 1);
+  EXPECT_EQ(s.UnreadableFolders(), (std::vector<std::string>{root_ + "/closed/"}));
 }
 
 // ---- update ----------------------------------------------------------------------------------
