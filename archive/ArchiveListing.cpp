@@ -1,10 +1,13 @@
 // SPDX-License-Identifier: MIT
 #include "archive/ArchiveListing.h"
+
 #include "catalog/CatalogLayout.h"
 
+#include <cmath>
 #include <map>
 #include <utility>
 
+#include "app/Helpers.h"
 #include "archive/ArcText.h"
 #include "archive/ZipTV.h"
 #include "platform/TextCase.h"
@@ -219,6 +222,15 @@ void ConsumeFront(TQDBase& listing) {
 
 }  // namespace
 
+// A date outside the DOS range at two-second precision; 0.0 for an unknown or invalid one.
+static double EvenSeconds(double date) {
+  TDateParts p{};
+  if (date == 0.0 || !std::isfinite(date) || !DecodeDateTime(date, p)) return 0.0;
+  p.Second &= ~1;
+  p.Millisecond = 0;
+  return EncodeDateTime(p);
+}
+
 void DropLevel(TQDBase& listing, std::string_view prefix) {
   std::string_view path, rest;
   while (FrontEntry(listing, path) != nullptr && SplitAfterPrefix(path, prefix, rest)) ConsumeFront(listing);
@@ -235,7 +247,9 @@ bool NextArchiveEntry(TQDBase& listing, std::string_view prefix, TArcDirEntry& e
   entry.Name.assign(rest);
   entry.Attr = (NodeGetInt(e, kLAttr) >> 8) & 0xFF;
   entry.Size = NodeGetInt64(e, kLSize);
-  entry.Time = ArcDateTimeToDosTime(NodeGetFloat(e, kLDate));
+  const double date = NodeGetFloat(e, kLDate);
+  entry.Time = ArcDateTimeToDosTime(date);
+  entry.DateTime = entry.Time != 0 ? ArcDosTimeToDateTime(entry.Time) : EvenSeconds(date);
   ConsumeFront(listing);
   return true;
 }
@@ -258,7 +272,7 @@ int64_t WriteLevel(TQDBase& listing, TQDBase& dst, const std::string& prefix, in
       DropLevel(listing, prefix + e.Name + "\\");
       continue;
     }
-    double date = ArcDosTimeToDateTime(e.Time);
+    double date = e.DateTime;
     int slot = dst.SlotCount() < 1 ? 1 : dst.SlotCount();
     dst.EnterChild(slot);
     if (isDir) {

@@ -267,3 +267,31 @@ TEST(ArchiveListing, DotAndEmptyPathComponentsAreDropped) {
   EXPECT_EQ(TreeOfArchive(tmp / "dot.tar"),
             (std::vector<std::string>{"sub", "  inner.txt", "top.txt"}));
 }
+
+// Mended: a tar entry dated 1970-01-01 (Unix time 0) was shown as 30.12.1899, since the DOS
+// date it went through cannot hold 1970.
+TEST(ArchiveListing, DatesBeforeTheDosRangeAreKept) {
+  TTempFolder tmp;
+  {
+    std::ofstream f(tmp / "epoch.tar", std::ios::binary);
+    f << UstarOf({"old.txt"}, 0) << "";
+  }
+  {
+    std::ofstream f(tmp / "new.tar", std::ios::binary);
+    f << UstarOf({"new.txt"}, 1262304001);  // 2010, an odd second
+  }
+  TZipTV reader;
+  TQDBase listing;
+  TArcDirEntry e;
+  reader.SetArchiveFile(tmp / "epoch.tar");
+  ASSERT_EQ(ListArchive(reader, listing), 1);
+  ASSERT_TRUE(NextArchiveEntry(listing, "", e));
+  EXPECT_EQ(e.Time, 0u);
+  EXPECT_EQ(e.DateTime, ArcUnixTimeToDateTime(0));
+  EXPECT_GT(e.DateTime, 0.0);
+  reader.SetArchiveFile(tmp / "new.tar");
+  ASSERT_EQ(ListArchive(reader, listing), 1);
+  ASSERT_TRUE(NextArchiveEntry(listing, "", e));
+  EXPECT_EQ(e.DateTime, ArcDosTimeToDateTime(e.Time));
+  EXPECT_EQ(e.DateTime, ArcUnixTimeToDateTime(1262304000));
+}

@@ -420,7 +420,7 @@ void TFileScan::ScanArchive(const std::string& prefix, int64_t& total, bool oldM
     }
     try {
       disk_.EnterChild(disk_.SlotCount());
-      const double date = ArcDosTimeToDateTime(e.Time);
+      const double date = e.DateTime;
       bool oldFound = FindOldCounterpart(e.Name, isDir, oldMatched);
       if (isDir) {
         disk_.EnterChild(0);
