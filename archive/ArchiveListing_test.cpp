@@ -295,3 +295,73 @@ TEST(ArchiveListing, DatesBeforeTheDosRangeAreKept) {
   EXPECT_EQ(e.DateTime, ArcDosTimeToDateTime(e.Time));
   EXPECT_EQ(e.DateTime, ArcUnixTimeToDateTime(1262304000));
 }
+
+namespace {
+
+void Put16(std::string& s, unsigned v) { s += static_cast<char>(v & 0xFF); s += static_cast<char>(v >> 8 & 0xFF); }
+void Put32(std::string& s, uint32_t v) { Put16(s, v & 0xFFFF); Put16(s, v >> 16); }
+
+// A stored one-entry ZIP whose entry has the DOS date `dos` and an extended-time field (0x5455)
+// with the modification time `unixTime`.
+std::string ZipWithExtendedTime(const std::string& name, uint32_t dos, uint32_t unixTime) {
+  const std::string data = "data";
+  std::string extra;
+  Put16(extra, 0x5455);
+  Put16(extra, 5);
+  extra += '\x01';
+  Put32(extra, unixTime);
+  std::string out;
+  auto header = [&](bool central) {
+    std::string h;
+    Put32(h, central ? 0x02014b50u : 0x04034b50u);
+    if (central) Put16(h, 20);  // made by
+    Put16(h, 10);               // needed
+    Put16(h, 0);                // flags
+    Put16(h, 0);                // stored
+    Put16(h, dos & 0xFFFF);
+    Put16(h, dos >> 16);
+    Put32(h, 0);  // CRC, not checked by a listing
+    Put32(h, static_cast<uint32_t>(data.size()));
+    Put32(h, static_cast<uint32_t>(data.size()));
+    Put16(h, static_cast<unsigned>(name.size()));
+    Put16(h, static_cast<unsigned>(extra.size()));
+    if (central) {
+      Put16(h, 0);  // comment
+      Put16(h, 0);  // disk
+      Put16(h, 0);  // internal attributes
+      Put32(h, 0);  // external attributes
+      Put32(h, 0);  // local header offset
+    }
+    return h + name + extra;
+  };
+  out = header(false) + data;
+  const uint32_t cdOffset = static_cast<uint32_t>(out.size());
+  std::string cd = header(true);
+  out += cd;
+  Put32(out, 0x06054b50u);
+  Put16(out, 0);
+  Put16(out, 0);
+  Put16(out, 1);
+  Put16(out, 1);
+  Put32(out, static_cast<uint32_t>(cd.size()));
+  Put32(out, cdOffset);
+  Put16(out, 0);
+  return out;
+}
+
+}  // namespace
+
+// Mended: a ZIP entry whose extended-time field holds 0 was dated 30.12.1899 though its DOS
+// date is valid; the DOS date stands then. A non-zero extended time still wins.
+TEST(ArchiveListing, ZeroExtendedTimeFallsBackToTheDosDate) {
+  const uint32_t dos = ((2015 - 1980) << 25) | (6 << 21) | (15 << 16) | (10 << 11) | (20 << 5) | 15;
+  TTempFolder tmp;
+  std::ofstream(tmp / "zero.zip", std::ios::binary) << ZipWithExtendedTime("a.txt", dos, 0);
+  std::ofstream(tmp / "set.zip", std::ios::binary) << ZipWithExtendedTime("a.txt", dos, 1262304000);
+  std::vector<TArchiveEntry> zero = ListFile(tmp / "zero.zip");
+  ASSERT_EQ(zero.size(), 1u);
+  EXPECT_EQ(zero[0].DateTime, ArcFieldsToDateTime(2015, 6, 15, 10, 20, 30));
+  std::vector<TArchiveEntry> set = ListFile(tmp / "set.zip");
+  ASSERT_EQ(set.size(), 1u);
+  EXPECT_EQ(set[0].DateTime, ArcUnixTimeToDateTime(1262304000));
+}
