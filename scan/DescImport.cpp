@@ -28,14 +28,16 @@ std::string CallReader(const Reader& reader, const Args&... args) {
 // says so.
 std::string ReadHead(const std::string& path, int reader, const TDescImportContext& ctx) {
   const size_t limit = ctx.Rules->Options().TextHeadLimit();
-  std::string text = CallReader(ctx.Readers->TextHead, path, limit);
+  const bool oem = ctx.Rules->OemToAnsi(reader);
+  // UTF-8 text cut at the limit may end inside a character: a few bytes more are read, so that
+  // the cut can go back to the last whole character. Text that is not UTF-8 (a legacy code page)
+  // is cut at the limit as it stands.
+  std::string text = CallReader(ctx.Readers->TextHead, path, oem ? limit : limit + 3);
   if (text.empty()) return text;
-  if (ctx.Rules->OemToAnsi(reader)) return ctx.Rules->Oem().Convert(text);
-  // UTF-8 text cut at the limit may end inside a character: drop the incomplete one, so the head
-  // stays valid UTF-8 (bytes of a legacy code page are kept as they are).
-  if (text.size() >= limit) {
-    size_t keep = Utf8CompletePrefix(text);
-    if (keep < text.size() && IsValidUtf8(std::string_view(text).substr(0, keep))) text.resize(keep);
+  if (oem) return ctx.Rules->Oem().Convert(text);
+  if (text.size() > limit) {
+    std::string_view whole(text.data(), Utf8CompletePrefix(text));
+    text.resize(IsValidUtf8(whole) ? Utf8CutPoint(text, limit) : limit);
   }
   return text;
 }

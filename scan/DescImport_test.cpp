@@ -321,3 +321,24 @@ TEST(DescShortName, AsksTheFileSystemFirst) {
   EXPECT_EQ(FindShortNameEntry("REPORT~1.DOC", names, dir), -1);
   std::filesystem::remove_all(dir);
 }
+
+// Mended: a UTF-8 text cut at the head limit kept half a character (invalid UTF-8 in the
+// catalog); the head now ends at the last whole character. Legacy-code-page bytes stay as read.
+TEST(DescImport, TextHeadCutKeepsWholeUtf8Characters) {
+  TQDBase table;
+  DefaultTable(table);
+  table.ChildSetInt(0, doMaxDescKB, 1);
+  std::string dir = std::filesystem::temp_directory_path().string() + "/";
+  const std::string utf8 = std::string(1023, 'a') + "\xC3\xA9" + "tail";  // é across the cut
+  const std::string legacy = std::string(1023, 'b') + "\xE9\xE9" + "tail";  // not UTF-8
+  ASSERT_EQ(WriteWholeFileAtomic(dir + "descimport_utf8.txt", utf8), "");
+  ASSERT_EQ(WriteWholeFileAtomic(dir + "descimport_legacy.txt", legacy), "");
+  TScanSim sim(table);
+  TFolderDescLists lists;
+  sim.File(dir, "descimport_utf8.txt", lists);
+  sim.File(dir, "descimport_legacy.txt", lists);
+  EXPECT_EQ(sim.Desc("descimport_utf8.txt"), std::string(1023, 'a'));
+  EXPECT_EQ(sim.Desc("descimport_legacy.txt"), legacy.substr(0, 1024));
+  std::filesystem::remove(dir + "descimport_utf8.txt");
+  std::filesystem::remove(dir + "descimport_legacy.txt");
+}
