@@ -21,7 +21,8 @@ class TByteSource;
 // The bytes between the first "<TITLE>" and the following "</TITLE>", the tags matched with ASCII
 // letters in any case and without attributes; at most 1024 bytes, ending early at a zero byte.
 // Entities, inner tags and line breaks are kept as they are. Empty when either tag is missing.
-// The file is searched in blocks, so a large file costs no more memory than a small one.
+// Only the first MiB of the file is searched (both tags must lie in it), in blocks, so a large
+// file costs no more memory or reading than a small one.
 std::string ReadHtmlTitle(const std::string& path);
 std::string HtmlTitleFromBytes(std::string_view data);
 std::string HtmlTitleFromSource(const TByteSource& source);

@@ -38,6 +38,20 @@ TEST_F(ContentDescTest, HtmlTitleIsCutAt1024BytesAndFoundAcrossReadBlocks) {
   EXPECT_EQ(ReadHtmlTitle(path + ".missing"), "");
 }
 
+// A title belongs to the head of a page: only the first MiB is searched, so a large page without
+// a title is not read to its end (it used to be, in full).
+TEST_F(ContentDescTest, HtmlTitleIsSearchedInTheFirstMebibyteOnly) {
+  const size_t mib = 1024 * 1024;
+  std::string inside(mib - 30, ' ');
+  inside += "<title>Last</title>";
+  EXPECT_EQ(HtmlTitleFromBytes(inside), "Last");
+  std::string beyond(mib, ' ');
+  beyond += "<title>Too late</title>";
+  EXPECT_EQ(HtmlTitleFromBytes(beyond), "");
+  std::string closedLate = "<title>Open" + std::string(mib, ' ') + "</title>";
+  EXPECT_EQ(HtmlTitleFromBytes(closedLate), "");
+}
+
 // ---- Text head -------------------------------------------------------------------------------
 
 TEST_F(ContentDescTest, TextHeadTakesTheLimitOrTheWholeFile) {
