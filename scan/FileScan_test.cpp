@@ -8,6 +8,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstdint>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -311,6 +312,64 @@ TEST_F(ScanTest, UnreadableFoldersAreCountedAndNamed) {
   EXPECT_EQ(closed->SlotCount, 1);
   EXPECT_EQ(s.FoldersUnreadable, 1);
   EXPECT_EQ(s.UnreadableFolders(), (std::vector<std::string>{root_ + "/closed/"}));
+}
+
+namespace {
+
+void PutLE(std::string& s, uint64_t v, int bytes) {
+  for (int i = 0; i < bytes; ++i) s += static_cast<char>(v >> (8 * i) & 0xFF);
+}
+
+// A ZIP whose entries `names` each claim INT64_MAX bytes through a zip64 extra field (and hold
+// none): a hostile archive's sizes.
+std::string Zip64Claiming(const std::vector<std::string>& names) {
+  std::string out, cd;
+  for (const std::string& name : names) {
+    std::string extra;
+    PutLE(extra, 1, 2);
+    PutLE(extra, 16, 2);
+    PutLE(extra, INT64_MAX, 8);
+    PutLE(extra, 0, 8);
+    const uint64_t offset = out.size();
+    PutLE(out, 0x04034b50u, 4);
+    for (uint64_t v : {45, 0, 0, 0, 0x21}) PutLE(out, v, 2);
+    for (uint64_t v : {0ull, 0xFFFFFFFFull, 0xFFFFFFFFull}) PutLE(out, v, 4);
+    PutLE(out, name.size(), 2);
+    PutLE(out, extra.size(), 2);
+    out += name + extra;
+    PutLE(cd, 0x02014b50u, 4);
+    for (uint64_t v : {45, 45, 0, 0, 0, 0x21}) PutLE(cd, v, 2);
+    for (uint64_t v : {0ull, 0xFFFFFFFFull, 0xFFFFFFFFull}) PutLE(cd, v, 4);
+    for (uint64_t v : {name.size(), extra.size(), size_t{0}, size_t{0}, size_t{0}}) PutLE(cd, v, 2);
+    PutLE(cd, 0, 4);
+    PutLE(cd, offset, 4);
+    cd += name + extra;
+  }
+  const uint64_t cdOffset = out.size();
+  out += cd;
+  PutLE(out, 0x06054b50u, 4);
+  for (uint64_t v : {size_t{0}, size_t{0}, names.size(), names.size()}) PutLE(out, v, 2);
+  PutLE(out, cd.size(), 4);
+  PutLE(out, cdOffset, 4);
+  PutLE(out, 0, 2);
+  return out;
+}
+
+}  // namespace
+
+// Mended: sizes claimed by archive entries were summed with signed overflow; the sums now stop
+// at the largest size.
+TEST_F(ScanTest, HugeClaimedSizesSaturate) {
+  Write("huge.zip", Zip64Claiming({"d/a.bin", "d/b.bin", "d/c.bin"}));
+  Write("small.txt", "x");
+  TFileScan& s = Scan(false, true);
+  EXPECT_TRUE(s.Completed());
+  const TNodeRec* zip = Child(disk_.RootNode(), "huge.zip");
+  ASSERT_TRUE(IsContainer(zip));
+  const TNodeRec* d = Child(zip, "d");
+  ASSERT_NE(d, nullptr);
+  EXPECT_EQ(ItemSizeOf(Child(d, "a.bin")), INT64_MAX);
+  EXPECT_EQ(ItemSizeOf(d), INT64_MAX);
 }
 
 // ---- update ----------------------------------------------------------------------------------
