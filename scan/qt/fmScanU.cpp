@@ -12,7 +12,9 @@
 #include <algorithm>
 #include <atomic>
 #include <cmath>
+#include <string>
 #include <thread>
+#include <vector>
 
 #include "app/qt/GuiText.h"
 #include "app/qt/Prompts.h"
@@ -169,6 +171,15 @@ void TfmScan::tmDoneTimer() {
   tmstat.stop();
   tmDone.stop();
   ShowCounts();
+  // Folders that could not be read are stored as empty: say how many, and which.
+  if (const int unreadable = worker_->FoldersUnreadable.load(); unreadable > 0) {
+    QString text = LangFormatQ(11705, std::to_string(unreadable));
+    const std::vector<std::string> names = worker_->UnreadableFolders();
+    const size_t shown = std::min<size_t>(names.size(), 20);
+    for (size_t i = 0; i < shown; ++i) text += QLatin1Char('\n') + QStr(names[i]);
+    if (names.size() > shown) text += QStringLiteral("\n...");
+    ShowMessageQ(this, text, TPromptKind::Warning);
+  }
   if (eject_) {
     lbCap->setText(LangQ(11701));
     repaint();
