@@ -53,6 +53,7 @@ void TArcSource::Close() {
 
 bool TArcSource::ReadAt(uint64_t offset, void* buf, size_t len) const {
   if (offset > size_ || len > size_ - offset) return false;
+  if (Cancelled()) return false;
   if (len == 0) return true;
   if (fd_ < 0) {
     std::memcpy(buf, mem_.data() + offset, len);

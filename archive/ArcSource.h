@@ -4,6 +4,7 @@
 // target can feed them bytes directly. One thread at a time per source.
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -25,6 +26,11 @@ class TArcSource {
   void OpenMemory(std::string_view data);
   void Close();
 
+  // While `*flag` is set every read fails, so that a listing of any size ends promptly when the
+  // scan is cancelled. nullptr (the default): reads never stop. Kept across Open and Close.
+  void SetCancelFlag(const std::atomic<bool>* flag) { cancel_ = flag; }
+  bool Cancelled() const { return cancel_ && cancel_->load(std::memory_order_relaxed); }
+
   uint64_t Size() const { return size_; }
   bool IsMemory() const { return fd_ < 0; }
   std::string_view Memory() const { return mem_; }
@@ -40,6 +46,7 @@ class TArcSource {
   int fd_ = -1;
   std::string_view mem_;
   uint64_t size_ = 0;
+  const std::atomic<bool>* cancel_ = nullptr;
 };
 
 // Little-endian fields from a byte buffer.

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -364,4 +365,19 @@ TEST(ArchiveListing, ZeroExtendedTimeFallsBackToTheDosDate) {
   std::vector<TArchiveEntry> set = ListFile(tmp / "set.zip");
   ASSERT_EQ(set.size(), 1u);
   EXPECT_EQ(set[0].DateTime, ArcUnixTimeToDateTime(1262304000));
+}
+
+// A cancelled scan must not wait for the listing of a huge archive: once the flag is set every
+// read of the archive fails, and the listing ends with nothing.
+TEST(ArchiveListing, CancelFlagEndsAListing) {
+  std::atomic<bool> cancel{false};
+  TZipTV reader;
+  reader.SetCancelFlag(&cancel);
+  TQDBase listing;
+  reader.SetArchiveFile(Fixture("sample.tar.gz"));
+  ASSERT_GT(ListArchive(reader, listing), 0);
+  reader.SetArchiveFile(Fixture("sample.tar.gz"));
+  cancel = true;
+  EXPECT_EQ(ListArchive(reader, listing), 0);
+  EXPECT_EQ(listing.RootNode()->SlotCount, 0);
 }

@@ -171,7 +171,7 @@ std::string TZipTV::ListAll(const TEntrySink& sink) {
     entries.clear();
     err = LibArchiveList(src_, 0, type_, collect);
   }
-  if (!err.empty() && UseExternalTools && !file_.empty()) {
+  if (!err.empty() && UseExternalTools && !file_.empty() && !src_.Cancelled()) {
     entries.clear();
     std::string toolErr = LsarList(file_, collect);
     if (toolErr.empty())

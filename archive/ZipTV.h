@@ -40,6 +40,9 @@ class TZipTV {
   // Examines bytes in memory as if they were the file `name`; `data` must outlive the use.
   void SetArchiveMemory(std::string_view data, std::string_view name);
 
+  // While `*flag` is set, reading the archive fails (see TArcSource::SetCancelFlag).
+  void SetCancelFlag(const std::atomic<bool>* flag) { src_.SetCancelFlag(flag); }
+
   int32_t ArcType() const { return type_; }
   // Where the archive begins inside the file (non-zero for self-extractors).
   uint64_t ArchiveOffset() const { return offset_; }

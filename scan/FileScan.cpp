@@ -189,6 +189,7 @@ void TFileScan::SetCurrentFolder(const std::string& path) {
 
 void TFileScan::Walk() {
   reader_ = std::make_unique<TZipTV>();
+  reader_->SetCancelFlag(&CancelRequested);  // a cancel ends the listing of a huge archive
   listing_ = std::make_unique<TQDBase>();
   int fd = ::open(root_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (fd < 0) {  // the disk gets no items and a total of 0

@@ -120,6 +120,7 @@ bool TfmScan::RunScan(TQDBase& bdDisk, TQDBase* oldDiskStore) {
   lbCap->setText(LangQ(11704));
   lbPath->clear();
   for (QLabel* l : {lbFiles, lbFolders, lbArc, lbDesc}) l->setText(QStringLiteral("0"));
+  pbW->setRange(0, UsedBytes > 0 ? 100 : 0);  // an unknown total: a busy bar
   pbW->setValue(0);
   bkCancel->setEnabled(true);
   if (pauseAtStart_) worker_->Paused = true;
@@ -154,13 +155,11 @@ void TfmScan::ShowCounts() {
   lbDesc->setText(QString::number(worker_->DescriptionsDone.load()));
   const QString path = QStr(worker_->CurrentFolder());
   lbPath->setText(lbPath->fontMetrics().elidedText(path, Qt::ElideMiddle, lbPath->width()));
-  int percent = 100;
-  if (UsedBytes != 0) {
+  if (UsedBytes > 0) {
     double ratio = 100.0 * static_cast<double>(worker_->BytesDone.load()) /
                    static_cast<double>(UsedBytes);
-    percent = static_cast<int>(std::lround(std::clamp(ratio, 0.0, 100.0)));
+    pbW->setValue(static_cast<int>(std::lround(std::clamp(ratio, 0.0, 100.0))));
   }
-  pbW->setValue(percent);
 }
 
 void TfmScan::tmstatTimer() { ShowCounts(); }
