@@ -184,7 +184,8 @@ void ApplyListDescriptions(TQDBase& disk, const std::string& folderPath, TFolder
       if (const TNodeRec* item = NodeChild(folder, i))
         names.push_back(RuleSlotStr(FieldNode(item), 0));
     for (const std::string& s : shortNames) {
-      int found = FindShortNameEntry(s, names, folderPath);
+      int found = ctx.FolderFd >= 0 ? FindShortNameEntryAt(s, names, ctx.FolderFd, std::string())
+                                    : FindShortNameEntry(s, names, folderPath);
       if (found >= 0) lists.Rename(s, Utf8Upper(names[static_cast<size_t>(found)]));
     }
   }

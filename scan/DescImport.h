@@ -57,6 +57,9 @@ struct TDescImportContext {
   // Update mode only: 1 keep existing descriptions (0 means the same), 2 replace them with new
   // ones where available, 3 delete them all.
   int UpdateDescMode = 1;
+  // The descriptor of the folder being imported (the scanner sets it; -1: the folder is reached
+  // by its path), for finding the entries short names stand for.
+  int FolderFd = -1;
 
   bool KeepExisting() const { return UpdateMode && UpdateDescMode != 2 && UpdateDescMode != 3; }
 };

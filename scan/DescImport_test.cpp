@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "scan/DescImport.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -319,6 +320,24 @@ TEST(DescShortName, AsksTheFileSystemFirst) {
   std::vector<std::string_view> names = {"Report 1999.doc", "Report 2000.doc"};
   EXPECT_EQ(FindShortNameEntry("REPORT~2.DOC", names, dir), 1);
   EXPECT_EQ(FindShortNameEntry("REPORT~1.DOC", names, dir), -1);
+  std::filesystem::remove_all(dir);
+}
+
+// The scanner asks through the folder's descriptor, so a folder deeper than a path can name is
+// asked too.
+TEST(DescShortName, AsksTheFolderOpenAsADescriptor) {
+  std::string dir = std::filesystem::temp_directory_path().string() + "/descshortfd/";
+  std::filesystem::remove_all(dir);
+  std::filesystem::create_directories(dir);
+  ASSERT_EQ(WriteWholeFileAtomic(dir + "Report 1999.doc", "x"), "");
+  ASSERT_EQ(WriteWholeFileAtomic(dir + "Report 2000.doc", "y"), "");
+  ASSERT_EQ(::link((dir + "Report 2000.doc").c_str(), (dir + "REPORT~2.DOC").c_str()), 0);
+  std::vector<std::string_view> names = {"Report 1999.doc", "Report 2000.doc"};
+  int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  ASSERT_GE(fd, 0);
+  EXPECT_EQ(FindShortNameEntryAt("REPORT~2.DOC", names, fd, ""), 1);
+  EXPECT_EQ(FindShortNameEntryAt("REPORT~2.DOC", names, -1, ""), -1);  // step 2 skipped
+  ::close(fd);
   std::filesystem::remove_all(dir);
 }
 

@@ -393,7 +393,11 @@ void TFileScan::ScanReal(int dirfd, const std::string& path, int64_t& total, boo
   }
 
   try {
-    if (settings_.ImportDescriptions) ApplyListDescriptions(disk_, path, lists, importCtx_);
+    if (settings_.ImportDescriptions) {
+      importCtx_.FolderFd = dirfd;
+      ApplyListDescriptions(disk_, path, lists, importCtx_);
+      importCtx_.FolderFd = -1;
+    }
   } catch (...) {
     disk_.GoToNode(folder);
   }
