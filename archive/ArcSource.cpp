@@ -12,7 +12,8 @@ TArcSource::~TArcSource() { Close(); }
 
 std::string TArcSource::OpenFile(const std::string& path) {
   Close();
-  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  // Non-blocking, so that a FIFO named like an archive is refused instead of waited on.
+  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
   if (fd < 0) return std::strerror(errno);
   struct stat st;
   if (::fstat(fd, &st) != 0) {

@@ -1,7 +1,14 @@
 // SPDX-License-Identifier: MIT
 #include "scan/ContentDesc.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <future>
 
 #include "ReadersTestUtil.h"
 #include "scan/ByteSource.h"
@@ -241,3 +248,21 @@ TEST_F(ContentDescTest, CorruptedBytesNeverBreakTheReaders) {
 }
 
 }  // namespace
+
+// Mended: the readers opened a FIFO named like a page or an image and waited for a writer for
+// ever. A FIFO is refused at once.
+TEST_F(ContentDescTest, FifosAreRefusedWithoutWaiting) {
+  std::string path = ReaderScratchFile("pipe.htm", "");
+  std::filesystem::remove(path);
+  ASSERT_EQ(::mkfifo(path.c_str(), 0644), 0);
+  auto result = std::async(std::launch::async, [&] {
+    return ReadHtmlTitle(path) + ReadImageDescription(path, 8) + ReadTextHead(path, 1, false);
+  });
+  if (result.wait_for(std::chrono::seconds(5)) != std::future_status::ready) {
+    int fd = ::open(path.c_str(), O_WRONLY | O_NONBLOCK);  // free the reader, then fail
+    if (fd >= 0) ::close(fd);
+    ADD_FAILURE() << "a reader waited on the FIFO";
+  }
+  EXPECT_EQ(result.get(), "");
+  std::filesystem::remove(path);
+}
