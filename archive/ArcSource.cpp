@@ -12,7 +12,8 @@ TArcSource::~TArcSource() { Close(); }
 
 std::string TArcSource::OpenFile(const std::string& path) {
   Close();
-  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  // Non-blocking, so that a FIFO named like an archive is refused instead of waited on.
+  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
   if (fd < 0) return std::strerror(errno);
   struct stat st;
   if (::fstat(fd, &st) != 0) {
@@ -26,6 +27,15 @@ std::string TArcSource::OpenFile(const std::string& path) {
   }
   fd_ = fd;
   size_ = static_cast<uint64_t>(st.st_size);
+  return {};
+}
+
+std::string TArcSource::OpenFileAt(int dirfd, const std::string& name, uint64_t size) {
+  Close();
+  int fd = ::openat(dirfd, name.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY);
+  if (fd < 0) return std::strerror(errno);
+  fd_ = fd;
+  size_ = size;
   return {};
 }
 
@@ -44,6 +54,7 @@ void TArcSource::Close() {
 
 bool TArcSource::ReadAt(uint64_t offset, void* buf, size_t len) const {
   if (offset > size_ || len > size_ - offset) return false;
+  if (Cancelled()) return false;
   if (len == 0) return true;
   if (fd_ < 0) {
     std::memcpy(buf, mem_.data() + offset, len);

@@ -4,6 +4,7 @@
 // target can feed them bytes directly. One thread at a time per source.
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -18,9 +19,17 @@ class TArcSource {
 
   // Opens `path` for reading; returns the error text of a failure, empty on success.
   std::string OpenFile(const std::string& path);
+  // Opens the regular file `name` in the folder open as `dirfd`, whose size the caller knows,
+  // without following a symbolic link and without blocking on a FIFO or device.
+  std::string OpenFileAt(int dirfd, const std::string& name, uint64_t size);
   // Reads from `data`, which must outlive the source.
   void OpenMemory(std::string_view data);
   void Close();
+
+  // While `*flag` is set every read fails, so that a listing of any size ends promptly when the
+  // scan is cancelled. nullptr (the default): reads never stop. Kept across Open and Close.
+  void SetCancelFlag(const std::atomic<bool>* flag) { cancel_ = flag; }
+  bool Cancelled() const { return cancel_ && cancel_->load(std::memory_order_relaxed); }
 
   uint64_t Size() const { return size_; }
   bool IsMemory() const { return fd_ < 0; }
@@ -37,6 +46,7 @@ class TArcSource {
   int fd_ = -1;
   std::string_view mem_;
   uint64_t size_ = 0;
+  const std::atomic<bool>* cancel_ = nullptr;
 };
 
 // Little-endian fields from a byte buffer.

@@ -1,10 +1,13 @@
 // SPDX-License-Identifier: MIT
 #include "archive/ArchiveListing.h"
+
 #include "catalog/CatalogLayout.h"
 
+#include <cmath>
 #include <map>
 #include <utility>
 
+#include "app/Helpers.h"
 #include "archive/ArcText.h"
 #include "archive/ZipTV.h"
 #include "platform/TextCase.h"
@@ -113,6 +116,25 @@ void AddImpliedFolders(TQDBase& listing) {
   }
 }
 
+std::string NormalizeEntryPath(std::string_view path) {
+  const bool folder = !path.empty() && path.back() == '\\';
+  std::string out;
+  out.reserve(path.size());
+  size_t pos = 0;
+  while (pos <= path.size()) {
+    size_t end = path.find('\\', pos);
+    if (end == std::string_view::npos) end = path.size();
+    std::string_view part = path.substr(pos, end - pos);
+    if (!part.empty() && part != ".") {
+      if (!out.empty()) out += '\\';
+      out.append(part);
+    }
+    pos = end + 1;
+  }
+  if (folder && !out.empty()) out += '\\';
+  return out;
+}
+
 int ListArchive(TZipTV& reader, TQDBase& listing) {
   listing.Clear();
   listing.GoToDepth(0);
@@ -120,10 +142,12 @@ int ListArchive(TZipTV& reader, TQDBase& listing) {
   try {
     if (!IsListableArcType(reader.ArcType())) return 0;
     std::string err = reader.ListEntries([&](const TArchiveEntry& e) {
+      std::string path = NormalizeEntryPath(e.Path);
+      if (path.empty()) return true;  // "./" or "/": the archive's top level itself
       int slot = listing.SlotCount();
       try {
         listing.EnterChild(slot);
-        listing.SetStr(kLPath, e.Path);
+        listing.SetStr(kLPath, path);
         listing.SetInt(kLAttr, static_cast<int32_t>(e.Attr) * 256 + ikFile);
         listing.SetInt64(kLSize, e.Size);
         listing.SetFloat(kLDate, e.DateTime);
@@ -198,6 +222,15 @@ void ConsumeFront(TQDBase& listing) {
 
 }  // namespace
 
+// A date outside the DOS range at two-second precision; 0.0 for an unknown or invalid one.
+static double EvenSeconds(double date) {
+  TDateParts p{};
+  if (date == 0.0 || !std::isfinite(date) || !DecodeDateTime(date, p)) return 0.0;
+  p.Second &= ~1;
+  p.Millisecond = 0;
+  return EncodeDateTime(p);
+}
+
 void DropLevel(TQDBase& listing, std::string_view prefix) {
   std::string_view path, rest;
   while (FrontEntry(listing, path) != nullptr && SplitAfterPrefix(path, prefix, rest)) ConsumeFront(listing);
@@ -214,7 +247,9 @@ bool NextArchiveEntry(TQDBase& listing, std::string_view prefix, TArcDirEntry& e
   entry.Name.assign(rest);
   entry.Attr = (NodeGetInt(e, kLAttr) >> 8) & 0xFF;
   entry.Size = NodeGetInt64(e, kLSize);
-  entry.Time = ArcDateTimeToDosTime(NodeGetFloat(e, kLDate));
+  const double date = NodeGetFloat(e, kLDate);
+  entry.Time = ArcDateTimeToDosTime(date);
+  entry.DateTime = entry.Time != 0 ? ArcDosTimeToDateTime(entry.Time) : EvenSeconds(date);
   ConsumeFront(listing);
   return true;
 }
@@ -237,7 +272,7 @@ int64_t WriteLevel(TQDBase& listing, TQDBase& dst, const std::string& prefix, in
       DropLevel(listing, prefix + e.Name + "\\");
       continue;
     }
-    double date = ArcDosTimeToDateTime(e.Time);
+    double date = e.DateTime;
     int slot = dst.SlotCount() < 1 ? 1 : dst.SlotCount();
     dst.EnterChild(slot);
     if (isDir) {

@@ -26,7 +26,15 @@ struct TArcDirEntry {
   int32_t Attr = 0;    // attribute byte; 0x10 for folders
   int64_t Size = 0;
   uint32_t Time = 0;   // DOS date (high 16 bits) and time (low 16 bits); 0 when unknown
+  // The date-time double at two-second precision: that of Time, or for a date a DOS date cannot
+  // hold (a tar entry of 1970) the entry's own date with its seconds made even; 0.0 when unknown.
+  double DateTime = 0.0;
 };
+
+// An entry path (backslash separators) without its "." and empty components: "./a/./b" and
+// "a//b" (as stored) both become "a\b"; a folder keeps its trailing backslash. ".." components
+// stay (the walk refuses them). Empty when nothing is left.
+std::string NormalizeEntryPath(std::string_view path);
 
 // Fills `listing` with the entries `reader` reports (it must have examined a listable file),
 // adds the implied folders and sorts the list. Returns the number of entries the reader

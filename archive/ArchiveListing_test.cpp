@@ -3,6 +3,18 @@
 // the catalog layout.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <future>
 #include <string>
 #include <vector>
 
@@ -195,4 +207,201 @@ TEST(ArchiveTypes, TableIsRewrittenAndMatchesEnabledRows) {
   EXPECT_TRUE(IsArchiveName("setup.exe", rows, on));
   EXPECT_FALSE(IsArchiveName("readme.txt", rows, on));
   EXPECT_FALSE(IsArchiveName("Backup.tgz", rows, ArchiveTypeOnFrom(rows, false)));
+}
+
+namespace {
+
+// A ustar archive of regular files with the member names given as they are (no tool would keep
+// "a//b" or "././y" as written), each holding its name as content, dated `mtime`.
+std::string UstarOf(const std::vector<std::string>& names, long mtime = 1262304000) {
+  std::string out;
+  for (const std::string& name : names) {
+    std::string h(512, '\0');
+    name.copy(h.data(), std::min<size_t>(name.size(), 99));
+    std::snprintf(h.data() + 100, 8, "%07o", 0644);
+    std::snprintf(h.data() + 108, 8, "%07o", 0);
+    std::snprintf(h.data() + 116, 8, "%07o", 0);
+    std::snprintf(h.data() + 124, 12, "%011zo", name.size());
+    std::snprintf(h.data() + 136, 12, "%011lo", mtime);
+    h[156] = '0';
+    std::memcpy(h.data() + 257, "ustar\0" "00", 8);
+    std::memset(h.data() + 148, ' ', 8);
+    unsigned sum = 0;
+    for (unsigned char c : h) sum += c;
+    std::snprintf(h.data() + 148, 8, "%06o", sum);
+    out += h;
+    std::string body = name;
+    body.resize((name.size() + 511) / 512 * 512, '\0');
+    out += body;
+  }
+  out.append(1024, '\0');
+  return out;
+}
+
+std::vector<std::string> TreeOfArchive(const std::string& path) {
+  TZipTV reader;
+  TQDBase listing;
+  reader.SetArchiveFile(path);
+  if (ListArchive(reader, listing) == 0) return {};
+  std::vector<std::string> lines = WriteTree(listing);
+  for (std::string& line : lines) line = line.substr(0, line.find(' ', line.find_first_not_of(' ')));
+  return lines;
+}
+
+}  // namespace
+
+TEST(ArchiveListing, DotAndEmptyPathComponentsAreDropped) {
+  EXPECT_EQ(NormalizeEntryPath(".\\a\\.\\b.txt"), "a\\b.txt");
+  EXPECT_EQ(NormalizeEntryPath("a\\\\b\\\\\\c.txt"), "a\\b\\c.txt");
+  EXPECT_EQ(NormalizeEntryPath(".\\dir\\"), "dir\\");
+  EXPECT_EQ(NormalizeEntryPath(".\\"), "");
+  EXPECT_EQ(NormalizeEntryPath("..\\x"), "..\\x");
+
+  TTempFolder tmp;
+  {
+    std::ofstream f(tmp / "odd.tar", std::ios::binary);
+    f << UstarOf({"./././y.txt", "a//b///c.txt", "./", "../evil.txt", "./d/e.txt"});
+  }
+  EXPECT_EQ(TreeOfArchive(tmp / "odd.tar"),
+            (std::vector<std::string>{"a", "  b", "    c.txt", "d", "  e.txt", "y.txt"}));
+
+  // What `tar -C dir .` makes: every member below "./".
+  std::filesystem::create_directories(tmp / "src/sub");
+  std::ofstream(tmp / "src/top.txt") << "top";
+  std::ofstream(tmp / "src/sub/inner.txt") << "inner";
+  std::string cmd = "tar -cf '" + (tmp / "dot.tar") + "' -C '" + (tmp / "src") + "' . 2>/dev/null";
+  if (std::system(cmd.c_str()) != 0) GTEST_SKIP() << "no tar";
+  EXPECT_EQ(TreeOfArchive(tmp / "dot.tar"),
+            (std::vector<std::string>{"sub", "  inner.txt", "top.txt"}));
+}
+
+// Mended: a tar entry dated 1970-01-01 (Unix time 0) was shown as 30.12.1899, since the DOS
+// date it went through cannot hold 1970.
+TEST(ArchiveListing, DatesBeforeTheDosRangeAreKept) {
+  TTempFolder tmp;
+  {
+    std::ofstream f(tmp / "epoch.tar", std::ios::binary);
+    f << UstarOf({"old.txt"}, 0) << "";
+  }
+  {
+    std::ofstream f(tmp / "new.tar", std::ios::binary);
+    f << UstarOf({"new.txt"}, 1262304001);  // 2010, an odd second
+  }
+  TZipTV reader;
+  TQDBase listing;
+  TArcDirEntry e;
+  reader.SetArchiveFile(tmp / "epoch.tar");
+  ASSERT_EQ(ListArchive(reader, listing), 1);
+  ASSERT_TRUE(NextArchiveEntry(listing, "", e));
+  EXPECT_EQ(e.Time, 0u);
+  EXPECT_EQ(e.DateTime, ArcUnixTimeToDateTime(0));
+  EXPECT_GT(e.DateTime, 0.0);
+  reader.SetArchiveFile(tmp / "new.tar");
+  ASSERT_EQ(ListArchive(reader, listing), 1);
+  ASSERT_TRUE(NextArchiveEntry(listing, "", e));
+  EXPECT_EQ(e.DateTime, ArcDosTimeToDateTime(e.Time));
+  EXPECT_EQ(e.DateTime, ArcUnixTimeToDateTime(1262304000));
+}
+
+namespace {
+
+void Put16(std::string& s, unsigned v) { s += static_cast<char>(v & 0xFF); s += static_cast<char>(v >> 8 & 0xFF); }
+void Put32(std::string& s, uint32_t v) { Put16(s, v & 0xFFFF); Put16(s, v >> 16); }
+
+// A stored one-entry ZIP whose entry has the DOS date `dos` and an extended-time field (0x5455)
+// with the modification time `unixTime`.
+std::string ZipWithExtendedTime(const std::string& name, uint32_t dos, uint32_t unixTime) {
+  const std::string data = "data";
+  std::string extra;
+  Put16(extra, 0x5455);
+  Put16(extra, 5);
+  extra += '\x01';
+  Put32(extra, unixTime);
+  std::string out;
+  auto header = [&](bool central) {
+    std::string h;
+    Put32(h, central ? 0x02014b50u : 0x04034b50u);
+    if (central) Put16(h, 20);  // made by
+    Put16(h, 10);               // needed
+    Put16(h, 0);                // flags
+    Put16(h, 0);                // stored
+    Put16(h, dos & 0xFFFF);
+    Put16(h, dos >> 16);
+    Put32(h, 0);  // CRC, not checked by a listing
+    Put32(h, static_cast<uint32_t>(data.size()));
+    Put32(h, static_cast<uint32_t>(data.size()));
+    Put16(h, static_cast<unsigned>(name.size()));
+    Put16(h, static_cast<unsigned>(extra.size()));
+    if (central) {
+      Put16(h, 0);  // comment
+      Put16(h, 0);  // disk
+      Put16(h, 0);  // internal attributes
+      Put32(h, 0);  // external attributes
+      Put32(h, 0);  // local header offset
+    }
+    return h + name + extra;
+  };
+  out = header(false) + data;
+  const uint32_t cdOffset = static_cast<uint32_t>(out.size());
+  std::string cd = header(true);
+  out += cd;
+  Put32(out, 0x06054b50u);
+  Put16(out, 0);
+  Put16(out, 0);
+  Put16(out, 1);
+  Put16(out, 1);
+  Put32(out, static_cast<uint32_t>(cd.size()));
+  Put32(out, cdOffset);
+  Put16(out, 0);
+  return out;
+}
+
+}  // namespace
+
+// Mended: a ZIP entry whose extended-time field holds 0 was dated 30.12.1899 though its DOS
+// date is valid; the DOS date stands then. A non-zero extended time still wins.
+TEST(ArchiveListing, ZeroExtendedTimeFallsBackToTheDosDate) {
+  const uint32_t dos = ((2015 - 1980) << 25) | (6 << 21) | (15 << 16) | (10 << 11) | (20 << 5) | 15;
+  TTempFolder tmp;
+  std::ofstream(tmp / "zero.zip", std::ios::binary) << ZipWithExtendedTime("a.txt", dos, 0);
+  std::ofstream(tmp / "set.zip", std::ios::binary) << ZipWithExtendedTime("a.txt", dos, 1262304000);
+  std::vector<TArchiveEntry> zero = ListFile(tmp / "zero.zip");
+  ASSERT_EQ(zero.size(), 1u);
+  EXPECT_EQ(zero[0].DateTime, ArcFieldsToDateTime(2015, 6, 15, 10, 20, 30));
+  std::vector<TArchiveEntry> set = ListFile(tmp / "set.zip");
+  ASSERT_EQ(set.size(), 1u);
+  EXPECT_EQ(set[0].DateTime, ArcUnixTimeToDateTime(1262304000));
+}
+
+// A cancelled scan must not wait for the listing of a huge archive: once the flag is set every
+// read of the archive fails, and the listing ends with nothing.
+TEST(ArchiveListing, CancelFlagEndsAListing) {
+  std::atomic<bool> cancel{false};
+  TZipTV reader;
+  reader.SetCancelFlag(&cancel);
+  TQDBase listing;
+  reader.SetArchiveFile(Fixture("sample.tar.gz"));
+  ASSERT_GT(ListArchive(reader, listing), 0);
+  reader.SetArchiveFile(Fixture("sample.tar.gz"));
+  cancel = true;
+  EXPECT_EQ(ListArchive(reader, listing), 0);
+  EXPECT_EQ(listing.RootNode()->SlotCount, 0);
+}
+
+// Mended: examining a FIFO named like an archive waited for a writer for ever.
+TEST(ArchiveListing, AFifoIsNotWaitedOn) {
+  TTempFolder tmp;
+  const std::string path = tmp / "pipe.zip";
+  ASSERT_EQ(::mkfifo(path.c_str(), 0644), 0);
+  auto type = std::async(std::launch::async, [&] {
+    TZipTV reader;
+    reader.SetArchiveFile(path);
+    return reader.ArcType();
+  });
+  if (type.wait_for(std::chrono::seconds(5)) != std::future_status::ready) {
+    int fd = ::open(path.c_str(), O_WRONLY | O_NONBLOCK);  // free the reader, then fail
+    if (fd >= 0) ::close(fd);
+    ADD_FAILURE() << "the reader waited on the FIFO";
+  }
+  EXPECT_EQ(type.get(), atFileOpenErr);
 }

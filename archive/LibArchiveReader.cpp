@@ -4,8 +4,10 @@
 #include <archive.h>
 #include <archive_entry.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
+#include <unordered_map>
 
 #include "archive/ArcText.h"
 #include "archive/ArcType.h"
@@ -102,6 +104,55 @@ void FillEntry(struct archive_entry* ae, TArchiveEntry& e) {
   e.Attr = AttrFromUnixMode(archive_entry_perm(ae), e.IsFolder);
 }
 
+bool IsZipType(int32_t type) {
+  switch (type) {
+    case atZip: case atZipExe: case atJar: case atJarExe: case atZipDS: case atZipMV: return true;
+    default: return false;
+  }
+}
+
+// The DOS date and time of every entry of a ZIP's central directory, by stored name, for the
+// entries whose extended-time field holds 0 (libarchive then reports Unix time 0 and drops the
+// DOS date). Offsets count from `start`. Empty when the directory cannot be found.
+std::unordered_map<std::string, uint32_t> ZipDosTimes(const TArcSource& src, uint64_t start) {
+  std::unordered_map<std::string, uint32_t> out;
+  const uint64_t size = src.Size() - start;
+  if (size < 22) return out;
+  const uint64_t tailLen = std::min<uint64_t>(size, 22 + 65535);
+  std::string tail;
+  if (src.ReadSome(start + size - tailLen, static_cast<size_t>(tailLen), tail) != tailLen) return out;
+  size_t eocd = tail.rfind(std::string_view("PK\x05\x06", 4));
+  if (eocd == std::string::npos || tail.size() - eocd < 22) return out;
+  auto u = [](const std::string& b, size_t at) { return reinterpret_cast<const unsigned char*>(b.data() + at); };
+  uint64_t count = Le16(u(tail, eocd + 10));
+  uint64_t cdOffset = Le32(u(tail, eocd + 16));
+  uint64_t cdSize = Le32(u(tail, eocd + 12));
+  if (cdOffset == 0xFFFFFFFFu || count == 0xFFFF) {  // zip64: the locator lies before the record
+    uint64_t eocdAt = size - tailLen + eocd;
+    unsigned char loc[20], rec[56];
+    if (eocdAt < 20 || !src.ReadAt(start + eocdAt - 20, loc, 20) || Le32(loc) != 0x07064b50u)
+      return out;
+    uint64_t recAt = Le32(loc + 8) | uint64_t{Le32(loc + 12)} << 32;
+    if (!src.ReadAt(start + recAt, rec, 56) || Le32(rec) != 0x06064b50u) return out;
+    count = Le32(rec + 32) | uint64_t{Le32(rec + 36)} << 32;
+    cdSize = Le32(rec + 40) | uint64_t{Le32(rec + 44)} << 32;
+    cdOffset = Le32(rec + 48) | uint64_t{Le32(rec + 52)} << 32;
+  }
+  if (cdOffset > size || cdSize > size - cdOffset || count > kMaxArchiveEntries) return out;
+  std::string cd;
+  if (src.ReadSome(start + cdOffset, static_cast<size_t>(cdSize), cd) != cdSize) return out;
+  size_t at = 0;
+  for (uint64_t i = 0; i < count && at + 46 <= cd.size(); ++i) {
+    const unsigned char* h = u(cd, at);
+    if (Le32(h) != 0x02014b50u) break;
+    size_t nameLen = Le16(h + 28), extraLen = Le16(h + 30), commentLen = Le16(h + 32);
+    if (at + 46 + nameLen > cd.size()) break;
+    out.emplace(cd.substr(at + 46, nameLen), uint32_t{Le16(h + 14)} << 16 | Le16(h + 12));
+    at += 46 + nameLen + extraLen + commentLen;
+  }
+  return out;
+}
+
 }  // namespace
 
 bool LibArchiveReadsType(int32_t type) {
@@ -123,6 +174,7 @@ std::string LibArchiveWalk(const TArcSource& src, uint64_t start, int32_t type,
   archive_read_set_seek_callback(a.get(), SeekCb);
   archive_read_set_callback_data(a.get(), &stream);
   if (archive_read_open1(a.get()) != ARCHIVE_OK) return ErrorOf(a.get(), "cannot open archive");
+  std::unique_ptr<std::unordered_map<std::string, uint32_t>> dosTimes;
   for (;;) {
     struct archive_entry* ae = nullptr;
     int r = archive_read_next_header(a.get(), &ae);
@@ -130,6 +182,13 @@ std::string LibArchiveWalk(const TArcSource& src, uint64_t start, int32_t type,
     if (r != ARCHIVE_OK && r != ARCHIVE_WARN) return ErrorOf(a.get(), "damaged archive");
     TArchiveEntry e;
     FillEntry(ae, e);
+    if (IsZipType(type) && archive_entry_mtime_is_set(ae) && archive_entry_mtime(ae) == 0) {
+      // An extended-time field of 0 says nothing: the entry's DOS date stands.
+      if (!dosTimes) dosTimes = std::make_unique<std::unordered_map<std::string, uint32_t>>(ZipDosTimes(src, start));
+      const char* raw = archive_entry_pathname(ae);
+      auto it = raw ? dosTimes->find(raw) : dosTimes->end();
+      if (it != dosTimes->end()) e.DateTime = ArcDosTimeToDateTime(it->second);
+    }
     bool failed = false;
     TDataReader data = [&](void* buf, size_t len) -> int64_t {
       la_ssize_t n = archive_read_data(a.get(), buf, len);

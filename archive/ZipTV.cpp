@@ -96,6 +96,20 @@ void TZipTV::SetArchiveFile(const std::string& path) {
   Examine();
 }
 
+void TZipTV::SetArchiveFileAt(int dirfd, const std::string& name, const std::string& path,
+                              uint64_t size) {
+  file_ = path;
+  name_ = name;
+  type_ = atNA;
+  offset_ = 0;
+  error_ = src_.OpenFileAt(dirfd, name, size);
+  if (!error_.empty()) {
+    type_ = atFileOpenErr;
+    return;
+  }
+  Examine();
+}
+
 void TZipTV::SetArchiveMemory(std::string_view data, std::string_view name) {
   file_.clear();
   name_ = name;
@@ -157,7 +171,7 @@ std::string TZipTV::ListAll(const TEntrySink& sink) {
     entries.clear();
     err = LibArchiveList(src_, 0, type_, collect);
   }
-  if (!err.empty() && UseExternalTools && !file_.empty()) {
+  if (!err.empty() && UseExternalTools && !file_.empty() && !src_.Cancelled()) {
     entries.clear();
     std::string toolErr = LsarList(file_, collect);
     if (toolErr.empty())

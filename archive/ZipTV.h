@@ -33,9 +33,15 @@ class TZipTV {
   // Examines the file at `path` (relative to the current directory or absolute) and sets
   // ArcType: atFileOpenErr when it cannot be opened, atUnknown when it is no archive.
   void SetArchiveFile(const std::string& path);
+  // The same for the regular file `name` in the folder open as `dirfd`, `size` bytes long as its
+  // folder listing said; `path` (its full path) only names it, for external tools.
+  void SetArchiveFileAt(int dirfd, const std::string& name, const std::string& path, uint64_t size);
   const std::string& ArchiveFile() const { return file_; }
   // Examines bytes in memory as if they were the file `name`; `data` must outlive the use.
   void SetArchiveMemory(std::string_view data, std::string_view name);
+
+  // While `*flag` is set, reading the archive fails (see TArcSource::SetCancelFlag).
+  void SetCancelFlag(const std::atomic<bool>* flag) { src_.SetCancelFlag(flag); }
 
   int32_t ArcType() const { return type_; }
   // Where the archive begins inside the file (non-zero for self-extractors).

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "app/Helpers.h"
 #include "archive/ArchiveTypes.h"
@@ -60,6 +61,13 @@ bool RunScan(TFileScan& scan, bool quiet) {
                  scan.Completed() ? "Scanned" : "Cancelled", scan.FilesDone.load(),
                  scan.FoldersDone.load(), scan.ArchivesDone.load(), scan.DescriptionsDone.load(),
                  FormatSizeBytes(scan.BytesDone.load()).c_str());
+  // Folders that could not be read are stored empty: say which, whatever --quiet says.
+  std::vector<std::string> unreadable = scan.UnreadableFolders();
+  for (const std::string& folder : unreadable)
+    std::fprintf(stderr, "tolvane-cli: cannot read folder %s (stored as empty)\n", folder.c_str());
+  if (!unreadable.empty())
+    std::fprintf(stderr, "tolvane-cli: %zu folder%s could not be read\n", unreadable.size(),
+                 unreadable.size() == 1 ? "" : "s");
   return scan.Completed();
 }
 

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "cli/Command.h"
+#include "platform/TimeZone.h"
 
 static void PrintHelp(FILE* out) {
   std::fprintf(out,
@@ -19,6 +20,7 @@ static void PrintHelp(FILE* out) {
 
 int main(int argc, char** argv) {
   std::setlocale(LC_CTYPE, "C.UTF-8");
+  PinLocalTimeZone();
   if (argc < 2 || std::string(argv[1]) == "--help" || std::string(argv[1]) == "-h") {
     PrintHelp(stdout);
     return argc < 2 ? 2 : 0;

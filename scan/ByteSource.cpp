@@ -9,7 +9,8 @@
 #include <cstring>
 
 TByteSource::TByteSource(const std::string& path) {
-  fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  // Non-blocking, so that a FIFO or a device node never stalls the caller.
+  fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
   if (fd_ < 0) {
     error_ = std::strerror(errno);
     return;
@@ -24,6 +25,16 @@ TByteSource::TByteSource(const std::string& path) {
     return;
   }
   size_ = static_cast<uint64_t>(st.st_size);
+  ok_ = true;
+}
+
+TByteSource::TByteSource(int dirfd, const std::string& name, uint64_t size) {
+  fd_ = ::openat(dirfd, name.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY);
+  if (fd_ < 0) {
+    error_ = std::strerror(errno);
+    return;
+  }
+  size_ = size;
   ok_ = true;
 }
 

@@ -15,6 +15,15 @@ class TByteSource {
   // Reads from the file at `path` (opened read-only, closed by the destructor). Ok() is false
   // when the file cannot be opened or is not a regular file; Error() then holds the reason.
   static TByteSource OfFile(const std::string& path) { return TByteSource(path); }
+  // Reads from the regular file `name` in the folder open as `dirfd`, whose size the caller
+  // already knows (from its own stat of the entry). The entry is opened without following a
+  // symbolic link and without blocking, so a link, FIFO or device swapped in is never read
+  // through; depth of the folder does not matter.
+  static TByteSource OfFileAt(int dirfd, const std::string& name, uint64_t size) {
+    return TByteSource(dirfd, name, size);
+  }
+  // A source that is not Ok(): nothing can be read.
+  static TByteSource None() { return TByteSource(); }
   // Reads from `bytes`, which must outlive the source.
   static TByteSource OfBytes(std::string_view bytes) { return TByteSource(bytes); }
   ~TByteSource();
@@ -37,6 +46,8 @@ class TByteSource {
   // Private, so that a std::string of bytes is never taken for a path: use OfFile or OfBytes.
   explicit TByteSource(const std::string& path);
   explicit TByteSource(std::string_view bytes);
+  TByteSource() = default;
+  TByteSource(int dirfd, const std::string& name, uint64_t size);
 
   int fd_ = -1;
   std::string_view mem_;

@@ -16,6 +16,9 @@ namespace {
 
 constexpr size_t kHtmlBlock = 64 * 1024;
 constexpr size_t kMaxTitle = 1024;
+// A title belongs to the head of a page: only this much of a file is searched, so a large file
+// without one is not read to its end.
+constexpr uint64_t kHtmlHead = 1024 * 1024;
 
 char AsciiUpper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c; }
 
@@ -23,16 +26,17 @@ char AsciiUpper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32
 // comparing the file's ASCII letters upper-cased; read in blocks that overlap by the needle's
 // length, so a match across a block boundary is found.
 std::optional<uint64_t> FindUpper(const TByteSource& src, std::string_view needle, uint64_t from) {
+  const uint64_t end = std::min<uint64_t>(src.Size(), kHtmlHead);
   std::string block(kHtmlBlock, '\0');
-  for (uint64_t pos = from; pos < src.Size();) {
-    size_t got = src.ReadAt(pos, block.data(), block.size());
+  for (uint64_t pos = from; pos < end;) {
+    size_t got = src.ReadAt(pos, block.data(), static_cast<size_t>(std::min<uint64_t>(block.size(), end - pos)));
     if (got == 0) return std::nullopt;
     std::transform(block.begin(), block.begin() + static_cast<std::ptrdiff_t>(got), block.begin(),
                    AsciiUpper);
     std::string_view view(block.data(), got);
     size_t hit = view.find(needle);
     if (hit != std::string_view::npos) return pos + hit;
-    if (got < needle.size() || pos + got >= src.Size()) return std::nullopt;
+    if (got < needle.size() || pos + got >= end) return std::nullopt;
     pos += got - (needle.size() - 1);
   }
   return std::nullopt;
@@ -237,6 +241,8 @@ std::string ReadHtmlTitle(const std::string& path) { return HtmlTitle(TByteSourc
 
 std::string HtmlTitleFromBytes(std::string_view data) { return HtmlTitle(TByteSource::OfBytes(data)); }
 
+std::string HtmlTitleFromSource(const TByteSource& source) { return HtmlTitle(source); }
+
 std::string ReadTextHead(const std::string& path, int maxDescKB, bool oemToAnsi,
                          std::string_view oemCodePage) {
   return TextHead(TByteSource::OfFile(path), maxDescKB, oemToAnsi, oemCodePage);
@@ -298,6 +304,10 @@ std::string ImageDescriptionFromBytes(std::string_view data, int reader) {
   return ImageDescription(ImageSizeFromBytes(data, reader));
 }
 
+std::string ImageDescriptionFromSource(const TByteSource& source, int reader) {
+  return ImageDescription(ImageSizeFromSource(source, reader));
+}
+
 std::string ReadVersionText(const std::string& path) {
   FileVersionInfo info;
   if (!ReadFileVersionInfo(path, info).empty()) return "";
@@ -307,5 +317,11 @@ std::string ReadVersionText(const std::string& path) {
 std::string VersionTextFromBytes(std::string_view data) {
   FileVersionInfo info;
   if (!FileVersionInfoFromBytes(data, "", info).empty()) return "";
+  return VersionText(info);
+}
+
+std::string VersionTextFromSource(const TByteSource& source) {
+  FileVersionInfo info;
+  if (!source.Ok() || !FileVersionInfoFromSource(source, "", info).empty()) return "";
   return VersionText(info);
 }

@@ -21,9 +21,11 @@ class TByteSource;
 // The bytes between the first "<TITLE>" and the following "</TITLE>", the tags matched with ASCII
 // letters in any case and without attributes; at most 1024 bytes, ending early at a zero byte.
 // Entities, inner tags and line breaks are kept as they are. Empty when either tag is missing.
-// The file is searched in blocks, so a large file costs no more memory than a small one.
+// Only the first MiB of the file is searched (both tags must lie in it), in blocks, so a large
+// file costs no more memory or reading than a small one.
 std::string ReadHtmlTitle(const std::string& path);
 std::string HtmlTitleFromBytes(std::string_view data);
+std::string HtmlTitleFromSource(const TByteSource& source);
 
 // ---- Text head (readers 4 and 11) -----------------------------------------------------------
 
@@ -62,6 +64,7 @@ std::string ImageSizeText(uint16_t width, uint16_t height, uint8_t depth);
 // ImageSizeText of the image, or empty when it was not recognised.
 std::string ReadImageDescription(const std::string& path, int reader);
 std::string ImageDescriptionFromBytes(std::string_view data, int reader);
+std::string ImageDescriptionFromSource(const TByteSource& source, int reader);
 
 // ---- Version resource (reader 3) -------------------------------------------------------------
 
@@ -71,3 +74,4 @@ std::string ImageDescriptionFromBytes(std::string_view data, int reader);
 // version resource.
 std::string ReadVersionText(const std::string& path);
 std::string VersionTextFromBytes(std::string_view data);
+std::string VersionTextFromSource(const TByteSource& source);

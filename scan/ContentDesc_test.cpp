@@ -1,7 +1,14 @@
 // SPDX-License-Identifier: MIT
 #include "scan/ContentDesc.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <future>
 
 #include "ReadersTestUtil.h"
 #include "scan/ByteSource.h"
@@ -36,6 +43,20 @@ TEST_F(ContentDescTest, HtmlTitleIsCutAt1024BytesAndFoundAcrossReadBlocks) {
   std::string path = ReaderScratchFile("far.htm", page);
   EXPECT_EQ(ReadHtmlTitle(path), "Far away" + std::string(1016, ' '));
   EXPECT_EQ(ReadHtmlTitle(path + ".missing"), "");
+}
+
+// A title belongs to the head of a page: only the first MiB is searched, so a large page without
+// a title is not read to its end (it used to be, in full).
+TEST_F(ContentDescTest, HtmlTitleIsSearchedInTheFirstMebibyteOnly) {
+  const size_t mib = 1024 * 1024;
+  std::string inside(mib - 30, ' ');
+  inside += "<title>Last</title>";
+  EXPECT_EQ(HtmlTitleFromBytes(inside), "Last");
+  std::string beyond(mib, ' ');
+  beyond += "<title>Too late</title>";
+  EXPECT_EQ(HtmlTitleFromBytes(beyond), "");
+  std::string closedLate = "<title>Open" + std::string(mib, ' ') + "</title>";
+  EXPECT_EQ(HtmlTitleFromBytes(closedLate), "");
 }
 
 // ---- Text head -------------------------------------------------------------------------------
@@ -227,3 +248,21 @@ TEST_F(ContentDescTest, CorruptedBytesNeverBreakTheReaders) {
 }
 
 }  // namespace
+
+// Mended: the readers opened a FIFO named like a page or an image and waited for a writer for
+// ever. A FIFO is refused at once.
+TEST_F(ContentDescTest, FifosAreRefusedWithoutWaiting) {
+  std::string path = ReaderScratchFile("pipe.htm", "");
+  std::filesystem::remove(path);
+  ASSERT_EQ(::mkfifo(path.c_str(), 0644), 0);
+  auto result = std::async(std::launch::async, [&] {
+    return ReadHtmlTitle(path) + ReadImageDescription(path, 8) + ReadTextHead(path, 1, false);
+  });
+  if (result.wait_for(std::chrono::seconds(5)) != std::future_status::ready) {
+    int fd = ::open(path.c_str(), O_WRONLY | O_NONBLOCK);  // free the reader, then fail
+    if (fd >= 0) ::close(fd);
+    ADD_FAILURE() << "a reader waited on the FIFO";
+  }
+  EXPECT_EQ(result.get(), "");
+  std::filesystem::remove(path);
+}

@@ -223,9 +223,18 @@ void ReadDescriptionList(const std::string& path, int reader, const TDescRuleSet
   try {
     std::string data;
     if (!ReadDescriptionFile(path, kMaxListFileBytes, data).empty()) return;
+    ParseDescriptionList(data, reader, rules, lists, rank);
+  } catch (const std::exception&) {
+    // Out of memory on a huge list: the entries parsed so far stay; the scan goes on.
+  }
+}
+
+void ParseDescriptionList(std::string_view data, int reader, const TDescRuleSet& rules,
+                          TFolderDescLists& lists, int32_t rank) {
+  try {
     if (reader == drBBS)
       ParseFilesBbs(data, rules, rules.OemToAnsi(drBBS), lists, rank);
-    else
+    else if (reader == drION)
       ParseDescriptIon(data, rules, rules.OemToAnsi(drION), lists, rank);
   } catch (const std::exception&) {
     // Out of memory on a huge list: the entries parsed so far stay; the scan goes on.

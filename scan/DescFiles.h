@@ -83,3 +83,6 @@ std::string ReadDescriptionFile(const std::string& path, size_t maxBytes, std::s
 // files and failures inside the parser add nothing.
 void ReadDescriptionList(const std::string& path, int reader, const TDescRuleSet& rules,
                          TFolderDescLists& lists, int32_t rank);
+// The same over the list file's bytes already read.
+void ParseDescriptionList(std::string_view data, int reader, const TDescRuleSet& rules,
+                          TFolderDescLists& lists, int32_t rank);

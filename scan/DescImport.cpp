@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "platform/TextCase.h"
+#include "scan/CodePage.h"
 #include "scan/DescClean.h"
 #include "scan/DescRules.h"
 #include "scan/DescShortName.h"
@@ -26,8 +27,18 @@ std::string CallReader(const Reader& reader, const Args&... args) {
 // The head of a text file, converted from the OEM code page when the first rule with `reader`
 // says so.
 std::string ReadHead(const std::string& path, int reader, const TDescImportContext& ctx) {
-  std::string text = CallReader(ctx.Readers->TextHead, path, ctx.Rules->Options().TextHeadLimit());
-  if (!text.empty() && ctx.Rules->OemToAnsi(reader)) text = ctx.Rules->Oem().Convert(text);
+  const size_t limit = ctx.Rules->Options().TextHeadLimit();
+  const bool oem = ctx.Rules->OemToAnsi(reader);
+  // UTF-8 text cut at the limit may end inside a character: a few bytes more are read, so that
+  // the cut can go back to the last whole character. Text that is not UTF-8 (a legacy code page)
+  // is cut at the limit as it stands.
+  std::string text = CallReader(ctx.Readers->TextHead, path, oem ? limit : limit + 3);
+  if (text.empty()) return text;
+  if (oem) return ctx.Rules->Oem().Convert(text);
+  if (text.size() > limit) {
+    std::string_view whole(text.data(), Utf8CompletePrefix(text));
+    text.resize(IsValidUtf8(whole) ? Utf8CutPoint(text, limit) : limit);
+  }
   return text;
 }
 
@@ -143,7 +154,13 @@ int ImportFileDescriptions(TQDBase& disk, const std::string& folderPath, const T
       AddTarget(doneTargets, dtFolder);
       ++done;
     } else {
-      ReadDescriptionList(path, next.Reader, *ctx.Rules, lists, position);
+      if (ctx.Readers && ctx.Readers->ListFile) {
+        if (next.Reader == drBBS || next.Reader == drION)
+          ParseDescriptionList(CallReader(ctx.Readers->ListFile, path, kMaxListFileBytes),
+                               next.Reader, *ctx.Rules, lists, position);
+      } else {
+        ReadDescriptionList(path, next.Reader, *ctx.Rules, lists, position);
+      }
       AddTarget(doneTargets, dtList);
     }
   }
@@ -167,7 +184,8 @@ void ApplyListDescriptions(TQDBase& disk, const std::string& folderPath, TFolder
       if (const TNodeRec* item = NodeChild(folder, i))
         names.push_back(RuleSlotStr(FieldNode(item), 0));
     for (const std::string& s : shortNames) {
-      int found = FindShortNameEntry(s, names, folderPath);
+      int found = ctx.FolderFd >= 0 ? FindShortNameEntryAt(s, names, ctx.FolderFd, std::string())
+                                    : FindShortNameEntry(s, names, folderPath);
       if (found >= 0) lists.Rename(s, Utf8Upper(names[static_cast<size_t>(found)]));
     }
   }

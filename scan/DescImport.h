@@ -43,6 +43,9 @@ struct TContentReaders {
   TContentReader Png;         // reader 8 drPNG
   TContentReader Pcx;         // reader 9 drPCX
   TContentReader Tiff;        // reader 10 drTIFF
+  // Readers 12 drBBS and 13 drION: the bytes of a list file (at most `maxBytes`). Empty: the
+  // list file is read by its path.
+  TTextHeadReader ListFile;
 };
 
 // What the import needs of a scan's settings. The pointers must outlive the scan.
@@ -54,6 +57,9 @@ struct TDescImportContext {
   // Update mode only: 1 keep existing descriptions (0 means the same), 2 replace them with new
   // ones where available, 3 delete them all.
   int UpdateDescMode = 1;
+  // The descriptor of the folder being imported (the scanner sets it; -1: the folder is reached
+  // by its path), for finding the entries short names stand for.
+  int FolderFd = -1;
 
   bool KeepExisting() const { return UpdateMode && UpdateDescMode != 2 && UpdateDescMode != 3; }
 };

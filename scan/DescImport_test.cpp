@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "scan/DescImport.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -320,4 +321,43 @@ TEST(DescShortName, AsksTheFileSystemFirst) {
   EXPECT_EQ(FindShortNameEntry("REPORT~2.DOC", names, dir), 1);
   EXPECT_EQ(FindShortNameEntry("REPORT~1.DOC", names, dir), -1);
   std::filesystem::remove_all(dir);
+}
+
+// The scanner asks through the folder's descriptor, so a folder deeper than a path can name is
+// asked too.
+TEST(DescShortName, AsksTheFolderOpenAsADescriptor) {
+  std::string dir = std::filesystem::temp_directory_path().string() + "/descshortfd/";
+  std::filesystem::remove_all(dir);
+  std::filesystem::create_directories(dir);
+  ASSERT_EQ(WriteWholeFileAtomic(dir + "Report 1999.doc", "x"), "");
+  ASSERT_EQ(WriteWholeFileAtomic(dir + "Report 2000.doc", "y"), "");
+  ASSERT_EQ(::link((dir + "Report 2000.doc").c_str(), (dir + "REPORT~2.DOC").c_str()), 0);
+  std::vector<std::string_view> names = {"Report 1999.doc", "Report 2000.doc"};
+  int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  ASSERT_GE(fd, 0);
+  EXPECT_EQ(FindShortNameEntryAt("REPORT~2.DOC", names, fd, ""), 1);
+  EXPECT_EQ(FindShortNameEntryAt("REPORT~2.DOC", names, -1, ""), -1);  // step 2 skipped
+  ::close(fd);
+  std::filesystem::remove_all(dir);
+}
+
+// Mended: a UTF-8 text cut at the head limit kept half a character (invalid UTF-8 in the
+// catalog); the head now ends at the last whole character. Legacy-code-page bytes stay as read.
+TEST(DescImport, TextHeadCutKeepsWholeUtf8Characters) {
+  TQDBase table;
+  DefaultTable(table);
+  table.ChildSetInt(0, doMaxDescKB, 1);
+  std::string dir = std::filesystem::temp_directory_path().string() + "/";
+  const std::string utf8 = std::string(1023, 'a') + "\xC3\xA9" + "tail";  // é across the cut
+  const std::string legacy = std::string(1023, 'b') + "\xE9\xE9" + "tail";  // not UTF-8
+  ASSERT_EQ(WriteWholeFileAtomic(dir + "descimport_utf8.txt", utf8), "");
+  ASSERT_EQ(WriteWholeFileAtomic(dir + "descimport_legacy.txt", legacy), "");
+  TScanSim sim(table);
+  TFolderDescLists lists;
+  sim.File(dir, "descimport_utf8.txt", lists);
+  sim.File(dir, "descimport_legacy.txt", lists);
+  EXPECT_EQ(sim.Desc("descimport_utf8.txt"), std::string(1023, 'a'));
+  EXPECT_EQ(sim.Desc("descimport_legacy.txt"), legacy.substr(0, 1024));
+  std::filesystem::remove(dir + "descimport_utf8.txt");
+  std::filesystem::remove(dir + "descimport_legacy.txt");
 }

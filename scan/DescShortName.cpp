@@ -33,9 +33,9 @@ std::string AliasPart(std::string_view part) {
   return out;
 }
 
-bool SameFile(const std::string& a, const struct stat& sb) {
+bool SameFile(int dirfd, const std::string& a, const struct stat& sb) {
   struct stat sa;
-  return ::fstatat(AT_FDCWD, a.c_str(), &sa, AT_SYMLINK_NOFOLLOW) == 0 && sa.st_dev == sb.st_dev &&
+  return ::fstatat(dirfd, a.c_str(), &sa, AT_SYMLINK_NOFOLLOW) == 0 && sa.st_dev == sb.st_dev &&
          sa.st_ino == sb.st_ino;
 }
 
@@ -56,16 +56,20 @@ bool IsDosName(std::string_view name) {
 
 int FindShortNameEntry(std::string_view shortName, const std::vector<std::string_view>& names,
                        const std::string& folderPath) {
+  return FindShortNameEntryAt(shortName, names, folderPath.empty() ? -1 : AT_FDCWD, folderPath);
+}
+
+int FindShortNameEntryAt(std::string_view shortName, const std::vector<std::string_view>& names,
+                         int dirfd, const std::string& pathPrefix) {
   std::string shortUpper = Utf8Upper(shortName);
   for (size_t i = 0; i < names.size(); ++i)
     if (Utf8Upper(names[i]) == shortUpper) return static_cast<int>(i);
 
-  if (!folderPath.empty() && shortName.find('/') == std::string_view::npos) {
+  if (dirfd != -1 && shortName.find('/') == std::string_view::npos) {
     struct stat st;
-    if (::fstatat(AT_FDCWD, (folderPath + std::string(shortName)).c_str(), &st,
-                  AT_SYMLINK_NOFOLLOW) == 0) {
+    if (::fstatat(dirfd, (pathPrefix + std::string(shortName)).c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0) {
       for (size_t i = 0; i < names.size(); ++i)
-        if (SameFile(folderPath + std::string(names[i]), st)) return static_cast<int>(i);
+        if (SameFile(dirfd, pathPrefix + std::string(names[i]), st)) return static_cast<int>(i);
     }
   }
 

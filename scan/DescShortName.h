@@ -23,6 +23,10 @@
 // -1. `folderPath` is the folder on the medium, ending in "/"; empty skips step 2.
 int FindShortNameEntry(std::string_view shortName, const std::vector<std::string_view>& names,
                        const std::string& folderPath);
+// The same with step 2 asking the folder open as `dirfd` (names relative to it, each after
+// `pathPrefix`; -1 skips step 2), so that the folder's depth does not matter.
+int FindShortNameEntryAt(std::string_view shortName, const std::vector<std::string_view>& names,
+                         int dirfd, const std::string& pathPrefix);
 
 // True iff `name` is a valid DOS 8.3 name (letter case ignored): such a name has no alias.
 bool IsDosName(std::string_view name);

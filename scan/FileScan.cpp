@@ -7,6 +7,8 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <climits>
 #include <chrono>
 #include <ctime>
 #include <unordered_map>
@@ -35,14 +37,35 @@ int Attributes(const std::string& name, mode_t mode) {
   return a;
 }
 
-// Raw bytes of the head of a file, for the text-head rules (converted by the importer).
-std::string ReadHeadBytes(const std::string& path, size_t maxBytes) {
-  TByteSource src = TByteSource::OfFile(path);
+// At most `maxBytes` raw bytes of the head of a file, for the text-head rules and list files
+// (converted by the importer).
+std::string ReadHeadBytes(const TByteSource& src, size_t maxBytes) {
   if (!src.Ok()) return {};
   std::string out;
   size_t n = static_cast<size_t>(std::min<uint64_t>(src.Size(), maxBytes));
-  if (!src.ReadExact(0, n, out)) return {};
+  out.resize(n);
+  out.resize(src.ReadAt(0, out.data(), n));
   return out;
+}
+
+// a + b for sizes, held at INT64_MAX instead of overflowing (archive entries may claim anything).
+int64_t AddSize(int64_t a, int64_t b) {
+  int64_t sum;
+  if (__builtin_add_overflow(a, b, &sum)) return b > 0 ? INT64_MAX : INT64_MIN;
+  return sum;
+}
+
+// The file type of a directory entry whose statx failed, from readdir's type.
+mode_t ModeOfDirentType(unsigned char type) {
+  switch (type) {
+    case DT_DIR: return S_IFDIR;
+    case DT_LNK: return S_IFLNK;
+    case DT_FIFO: return S_IFIFO;
+    case DT_SOCK: return S_IFSOCK;
+    case DT_CHR: return S_IFCHR;
+    case DT_BLK: return S_IFBLK;
+    default: return S_IFREG;
+  }
 }
 
 }  // namespace
@@ -82,21 +105,35 @@ struct TFileScan::Entry {
   bool statOk;
 };
 
+void TFileScan::NoteUnreadable(const std::string& path) {
+  std::lock_guard<std::mutex> lock(currentMutex_);
+  unreadable_.push_back(path);
+  ++FoldersUnreadable;
+}
+
+std::vector<std::string> TFileScan::UnreadableFolders() const {
+  std::lock_guard<std::mutex> lock(currentMutex_);
+  return unreadable_;
+}
+
 TFileScan::TFileScan(TQDBase& disk, std::string rootPath, TScanSettings settings)
     : disk_(disk), root_(std::move(rootPath)), settings_(std::move(settings)) {
   if (root_.empty() || root_.back() != '/') root_ += '/';
   const TNodeRec* table = settings_.DescRules ? settings_.DescRules->RootNode() : nullptr;
   rules_ = std::make_unique<TDescRuleSet>(table, settings_.OemCodePage);
-  readers_.Html = [](const std::string& p) { return ReadHtmlTitle(p); };
-  readers_.Mp3 = [](const std::string& p) { return ReadMp3Tags(p); };
-  readers_.Version = [](const std::string& p) { return ReadVersionText(p); };
-  readers_.TextHead = [](const std::string& p, size_t n) { return ReadHeadBytes(p, n); };
-  readers_.Bmp = [](const std::string& p) { return ReadImageDescription(p, 5); };
-  readers_.Jpeg = [](const std::string& p) { return ReadImageDescription(p, 6); };
-  readers_.Gif = [](const std::string& p) { return ReadImageDescription(p, 7); };
-  readers_.Png = [](const std::string& p) { return ReadImageDescription(p, 8); };
-  readers_.Pcx = [](const std::string& p) { return ReadImageDescription(p, 9); };
-  readers_.Tiff = [](const std::string& p) { return ReadImageDescription(p, 10); };
+  // Every reader reads the entry being imported, through its folder's descriptor, and only when
+  // the walk found a regular file: links, FIFOs and devices give no description.
+  readers_.Html = [this](const std::string&) { return HtmlTitleFromSource(CurrentSource()); };
+  readers_.Mp3 = [this](const std::string&) { return Mp3TagsFromSource(CurrentSource()); };
+  readers_.Version = [this](const std::string&) { return VersionTextFromSource(CurrentSource()); };
+  readers_.TextHead = [this](const std::string&, size_t n) { return ReadHeadBytes(CurrentSource(), n); };
+  readers_.ListFile = readers_.TextHead;
+  readers_.Bmp = [this](const std::string&) { return ImageDescriptionFromSource(CurrentSource(), 5); };
+  readers_.Jpeg = [this](const std::string&) { return ImageDescriptionFromSource(CurrentSource(), 6); };
+  readers_.Gif = [this](const std::string&) { return ImageDescriptionFromSource(CurrentSource(), 7); };
+  readers_.Png = [this](const std::string&) { return ImageDescriptionFromSource(CurrentSource(), 8); };
+  readers_.Pcx = [this](const std::string&) { return ImageDescriptionFromSource(CurrentSource(), 9); };
+  readers_.Tiff = [this](const std::string&) { return ImageDescriptionFromSource(CurrentSource(), 10); };
   importCtx_.Rules = rules_.get();
   importCtx_.Readers = &readers_;
   importCtx_.ImportDescriptions = settings_.ImportDescriptions;
@@ -152,9 +189,13 @@ void TFileScan::SetCurrentFolder(const std::string& path) {
 
 void TFileScan::Walk() {
   reader_ = std::make_unique<TZipTV>();
+  reader_->SetCancelFlag(&CancelRequested);  // a cancel ends the listing of a huge archive
   listing_ = std::make_unique<TQDBase>();
   int fd = ::open(root_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd < 0) return;  // the disk gets no items and a total of 0
+  if (fd < 0) {  // the disk gets no items and a total of 0
+    NoteUnreadable(root_);
+    return;
+  }
   int64_t total = 0;
   if (old_) old_->GoToDepth(0);
   ScanReal(fd, root_, total, old_ != nullptr);
@@ -219,8 +260,14 @@ void TFileScan::SortFolder() {
   disk_.SortSlots([this](int i, int j) { return CompareScannedItems(disk_, i, j); }, 1);
 }
 
-bool TFileScan::ListArchiveFile(const std::string& path) {
-  reader_->SetArchiveFile(path);
+TByteSource TFileScan::CurrentSource() const {
+  if (!entryAt_.Regular || !entryAt_.Name) return TByteSource::None();
+  return TByteSource::OfFileAt(entryAt_.DirFd, *entryAt_.Name, entryAt_.Size);
+}
+
+bool TFileScan::ListArchiveFile(int dirfd, const std::string& name, const std::string& path,
+                                uint64_t size) {
+  reader_->SetArchiveFileAt(dirfd, name, path, size);
   if (!IsListableArcType(reader_->ArcType())) return false;
   return ListArchive(*reader_, *listing_) > 0;
 }
@@ -238,6 +285,7 @@ void TFileScan::ScanReal(int dirfd, const std::string& path, int64_t& total, boo
     DIR* dir = ::fdopendir(listFd);
     if (!dir) {
       ::close(listFd);
+      NoteUnreadable(path);
       return;
     }
     while (struct dirent* de = ::readdir(dir)) {
@@ -249,7 +297,7 @@ void TFileScan::ScanReal(int dirfd, const std::string& path, int64_t& total, boo
                          &e.st) == 0;
       if (!e.statOk) {
         e.st = {};
-        e.st.stx_mode = de->d_type == DT_DIR ? S_IFDIR : S_IFREG;
+        e.st.stx_mode = ModeOfDirentType(de->d_type);
       }
       entries.push_back(std::move(e));
     }
@@ -283,15 +331,19 @@ void TFileScan::ScanReal(int dirfd, const std::string& path, int64_t& total, boo
           int64_t subTotal = 0;
           ScanReal(sub, path + e.name + "/", subTotal, oldFound);
           ::close(sub);
-          total += subTotal;
+          total = AddSize(total, subTotal);
+        } else if (errno != ELOOP && errno != ENOTDIR) {  // not swapped for a link meanwhile
+          NoteUnreadable(path + e.name + "/");
         }
       } else {
-        const int64_t size = static_cast<int64_t>(e.st.stx_size);
-        total += size;
+        const int64_t size = static_cast<int64_t>(
+            std::min<uint64_t>(e.st.stx_size, static_cast<uint64_t>(INT64_MAX)));
+        const bool regular = e.statOk && S_ISREG(mode);
+        total = AddSize(total, size);
         bool listed = false;
-        if (S_ISREG(mode) && settings_.ScanArchives &&
+        if (regular && settings_.ScanArchives &&
             IsArchiveName(e.name, settings_.ArchiveTypes, settings_.ArchiveTypeOn) &&
-            ListArchiveFile(path + e.name)) {
+            ListArchiveFile(dirfd, e.name, path + e.name, e.st.stx_size)) {
           // An archive is matched only to an old container of its name, never to a plain file.
           if (oldFound) {
             old_->GoToNode(oldFolder);
@@ -309,7 +361,7 @@ void TFileScan::ScanReal(int dirfd, const std::string& path, int64_t& total, boo
           int64_t ignored = 0;
           ScanArchive("", ignored, oldFound, 0);
           disk_.ChildSetInt64(0, kFieldSize, size);
-          total += size;  // overwritten by the catalog's recompute after grafting
+          total = AddSize(total, size);  // overwritten by the catalog's recompute after grafting
           ++FilesDone;
           ++ArchivesDone;
           BytesDone += size;
@@ -321,11 +373,13 @@ void TFileScan::ScanReal(int dirfd, const std::string& path, int64_t& total, boo
           disk_.SetInt64(kFieldSize, size);
           disk_.SetFloat(kFieldChanged, changed);
           disk_.SetFloat(kFieldCreated, changed);
+          entryAt_ = TEntryAt{dirfd, &e.name, e.st.stx_size, regular};
           try {
             DescriptionsDone += ImportFileDescriptions(
                 disk_, path, oldFound ? old_->CurrentNode() : nullptr, lists, importCtx_);
           } catch (...) {
           }
+          entryAt_ = TEntryAt{};
           ++FilesDone;
           BytesDone += size;
           if (oldFound) CarryFileFields(false);
@@ -339,7 +393,11 @@ void TFileScan::ScanReal(int dirfd, const std::string& path, int64_t& total, boo
   }
 
   try {
-    if (settings_.ImportDescriptions) ApplyListDescriptions(disk_, path, lists, importCtx_);
+    if (settings_.ImportDescriptions) {
+      importCtx_.FolderFd = dirfd;
+      ApplyListDescriptions(disk_, path, lists, importCtx_);
+      importCtx_.FolderFd = -1;
+    }
   } catch (...) {
     disk_.GoToNode(folder);
   }
@@ -367,7 +425,7 @@ void TFileScan::ScanArchive(const std::string& prefix, int64_t& total, bool oldM
     }
     try {
       disk_.EnterChild(disk_.SlotCount());
-      const double date = ArcDosTimeToDateTime(e.Time);
+      const double date = e.DateTime;
       bool oldFound = FindOldCounterpart(e.Name, isDir, oldMatched);
       if (isDir) {
         disk_.EnterChild(0);
@@ -379,9 +437,9 @@ void TFileScan::ScanArchive(const std::string& prefix, int64_t& total, bool oldM
         if (oldFound) CarryHeader();
         int64_t sub = 0;
         ScanArchive(prefix + e.Name + "\\", sub, oldFound, depth + 1);
-        total += sub;
+        total = AddSize(total, sub);
       } else {
-        total += e.Size;
+        total = AddSize(total, e.Size);
         disk_.SetStr(kFieldName, e.Name);
         disk_.SetInt(kFieldFlags, e.Attr * 256 + ikFile + ifInArchive);
         disk_.SetInt64(kFieldSize, e.Size);

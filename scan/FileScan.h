@@ -25,6 +25,7 @@
 #include <vector>
 
 #include "archive/ArchiveTypes.h"
+#include "scan/ByteSource.h"
 #include "scan/DescImport.h"
 #include "scan/DescRuleSet.h"
 #include "store/QDBase.h"
@@ -80,6 +81,10 @@ class TFileScan {
   std::atomic<int32_t> ArchivesDone{0};
   std::atomic<int32_t> DescriptionsDone{0};
   std::atomic<int64_t> BytesDone{0};
+  // Folders that could not be opened or listed (stored as empty folders).
+  std::atomic<int32_t> FoldersUnreadable{0};
+  // Their full paths, in the order met.
+  std::vector<std::string> UnreadableFolders() const;
 
  private:
   struct Entry;
@@ -87,8 +92,12 @@ class TFileScan {
   void Walk();
   void ScanReal(int dirfd, const std::string& path, int64_t& total, bool oldMatched);
   void ScanArchive(const std::string& prefix, int64_t& total, bool oldMatched, int depth);
-  bool ListArchiveFile(const std::string& path);
+  bool ListArchiveFile(int dirfd, const std::string& name, const std::string& path, uint64_t size);
+  // The entry being imported, for the content readers: opened through its folder's descriptor,
+  // or an unreadable source when it is not a regular file.
+  TByteSource CurrentSource() const;
   void SetCurrentFolder(const std::string& path);
+  void NoteUnreadable(const std::string& path);
   void SortFolder();
   // Update mode: the old counterpart of `name` among the items of the old cursor's container;
   // on success the old cursor is on it.
@@ -106,9 +115,17 @@ class TFileScan {
   std::unique_ptr<TOldIndex> oldIndex_;
   std::unique_ptr<TZipTV> reader_;
   std::unique_ptr<TQDBase> listing_;  // the flat entry list of the archive being listed
+  struct TEntryAt {
+    int DirFd = -1;
+    const std::string* Name = nullptr;
+    uint64_t Size = 0;
+    bool Regular = false;
+  };
+  TEntryAt entryAt_;  // the real file being imported (worker thread only)
   std::thread thread_;
   mutable std::mutex currentMutex_;
   std::string current_;  // guarded by currentMutex_
+  std::vector<std::string> unreadable_;  // guarded by currentMutex_
 };
 
 // Orders the items at slots i and j of the node under `disk`'s cursor: folders, then archives,

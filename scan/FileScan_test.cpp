@@ -3,9 +3,15 @@
 #include "scan/FileScan.h"
 
 #include <gtest/gtest.h>
+#include <dirent.h>
+#include <fcntl.h>
+#include <linux/capability.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
+#include <cstdint>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 
@@ -187,6 +193,219 @@ TEST_F(ScanTest, MissingRootGivesAnEmptyDisk) {
   scan.Run();
   EXPECT_TRUE(scan.Completed());
   EXPECT_EQ(disk_.RootNode()->SlotCount, 0);
+}
+
+// Mended: a FIFO with a described name hung the scan in open(); links were read through to
+// their target's content. Only regular files are opened, links get no description or listing.
+TEST_F(ScanTest, FifosAndLinksAreNeverRead) {
+  Write("page.htm", "<html><title>A page</title></html>");
+  fs::copy_file(std::string(TOLVANE_SOURCE_DIR) + "/archive/testdata/sample.zip", root_ + "/A.zip");
+  ASSERT_EQ(mkfifo((root_ + "/song.mp3").c_str(), 0644), 0);
+  ASSERT_EQ(mkfifo((root_ + "/fifo.htm").c_str(), 0644), 0);
+  ASSERT_EQ(mkfifo((root_ + "/DESCRIPT.ION").c_str(), 0644), 0);
+  ASSERT_EQ(symlink("page.htm", (root_ + "/link.htm").c_str()), 0);
+  ASSERT_EQ(symlink("A.zip", (root_ + "/link.zip").c_str()), 0);
+  disk_.Clear();
+  disk_.ChildSetStr(0, kFieldName, "Disk");
+  disk_.ChildSetInt(0, kFieldFlags, ikDisk);
+  TFileScan scan(disk_, root_, MakeScanSettings(opt_, true, true));
+  scan.Start();
+  for (int i = 0; i < 500 && !scan.Done; ++i) usleep(10 * 1000);
+  const bool finished = scan.Done;
+  if (!finished) {  // free a reader blocked on a FIFO, so the test fails instead of hanging
+    for (const char* f : {"/song.mp3", "/fifo.htm", "/DESCRIPT.ION"}) {
+      int fd = ::open((root_ + f).c_str(), O_WRONLY | O_NONBLOCK);
+      if (fd >= 0) ::close(fd);
+    }
+  }
+  scan.Join();
+  ASSERT_TRUE(finished);
+  EXPECT_TRUE(scan.Completed());
+  disk_.GoToDepth(0);
+  const TNodeRec* disk = disk_.RootNode();
+  EXPECT_EQ(FieldStr(FieldNode(Child(disk, "page.htm")), kFieldDescription), "A page");
+  EXPECT_EQ(FieldStr(Child(disk, "link.htm"), kFieldDescription), "");
+  EXPECT_EQ(FieldStr(Child(disk, "song.mp3"), kFieldDescription), "");
+  EXPECT_TRUE(IsContainer(Child(disk, "A.zip")));
+  ASSERT_NE(Child(disk, "link.zip"), nullptr);
+  EXPECT_FALSE(IsContainer(Child(disk, "link.zip")));
+  EXPECT_EQ(scan.ArchivesDone, 1);
+  EXPECT_EQ(scan.DescriptionsDone, 1);
+}
+
+namespace {
+
+// Removes the entry `name` of the folder open as `dirfd` with everything below it, at any depth.
+void RemoveTreeAt(int dirfd, const char* name) {
+  int fd = ::openat(dirfd, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+  if (fd < 0) {
+    ::unlinkat(dirfd, name, 0);
+    return;
+  }
+  std::vector<std::string> names;
+  if (DIR* d = ::fdopendir(::dup(fd))) {
+    while (dirent* de = ::readdir(d))
+      if (std::strcmp(de->d_name, ".") != 0 && std::strcmp(de->d_name, "..") != 0)
+        names.emplace_back(de->d_name);
+    ::closedir(d);
+  }
+  for (const std::string& n : names) RemoveTreeAt(fd, n.c_str());
+  ::close(fd);
+  ::unlinkat(dirfd, name, AT_REMOVEDIR);
+}
+
+}  // namespace
+
+// Mended: files whose path passed 4,096 bytes lost their descriptions and a zip there was stored
+// as a plain file. Everything is opened through its folder's descriptor.
+TEST_F(ScanTest, DepthBeyondThePathLimitLosesNothing) {
+  const std::string level(200, 'd');
+  const int depth = 30;  // over 6,000 bytes of path
+  int fd = ::open(root_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  ASSERT_GE(fd, 0);
+  for (int i = 0; i < depth; ++i) {
+    ASSERT_EQ(::mkdirat(fd, level.c_str(), 0755), 0);
+    int sub = ::openat(fd, level.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    ::close(fd);
+    fd = sub;
+    ASSERT_GE(fd, 0);
+  }
+  auto put = [fd](const char* name, const std::string& data) {
+    int f = ::openat(fd, name, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    ASSERT_GE(f, 0);
+    ASSERT_EQ(::write(f, data.data(), data.size()), static_cast<ssize_t>(data.size()));
+    ::close(f);
+  };
+  put("page.htm", "<html><title>Deep down</title></html>");
+  put("DESCRIPT.ION", "data.bin From the list\r\n");
+  put("data.bin", "a");
+  std::ifstream zip(std::string(TOLVANE_SOURCE_DIR) + "/archive/testdata/sample.zip", std::ios::binary);
+  put("A.zip", std::string(std::istreambuf_iterator<char>(zip), {}));
+  ::close(fd);
+
+  TFileScan& s = Scan();
+  EXPECT_TRUE(s.Completed());
+  const TNodeRec* node = disk_.RootNode();
+  for (int i = 0; i < depth && node; ++i) node = Child(node, level);
+  ASSERT_NE(node, nullptr);
+  EXPECT_EQ(FieldStr(FieldNode(Child(node, "page.htm")), kFieldDescription), "Deep down");
+  EXPECT_EQ(FieldStr(Child(node, "data.bin"), kFieldDescription), "From the list");
+  const TNodeRec* deepZip = Child(node, "A.zip");
+  ASSERT_NE(deepZip, nullptr);
+  EXPECT_TRUE(IsContainer(deepZip));
+  EXPECT_EQ(s.ArchivesDone, 1);
+
+  int rootFd = ::open(root_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  RemoveTreeAt(rootFd, level.c_str());
+  ::close(rootFd);
+}
+
+namespace {
+
+// Root reads every folder: while an instance lives, the calling thread does without the
+// capabilities that bypass file permissions, as a user would. Ok() is false when that fails.
+class TWithoutFileCapabilities {
+ public:
+  TWithoutFileCapabilities() {
+    if (::geteuid() != 0) {
+      ok_ = true;
+      return;
+    }
+    if (::syscall(SYS_capget, &header_, saved_) != 0) return;
+    __user_cap_data_struct lowered[2] = {saved_[0], saved_[1]};
+    for (int cap : {CAP_DAC_OVERRIDE, CAP_DAC_READ_SEARCH})
+      lowered[cap / 32].effective &= ~(1u << (cap % 32));
+    ok_ = dropped_ = ::syscall(SYS_capset, &header_, lowered) == 0;
+  }
+  ~TWithoutFileCapabilities() {
+    if (dropped_) ::syscall(SYS_capset, &header_, saved_);
+  }
+  bool Ok() const { return ok_; }
+
+ private:
+  __user_cap_header_struct header_{_LINUX_CAPABILITY_VERSION_3, 0};
+  __user_cap_data_struct saved_[2]{};
+  bool ok_ = false, dropped_ = false;
+};
+
+}  // namespace
+
+// Unreadable folders are stored empty, and counted and named.
+TEST_F(ScanTest, UnreadableFoldersAreCountedAndNamed) {
+  Write("open/a.txt", "a");
+  Write("closed/b.txt", "b");
+  ASSERT_EQ(chmod((root_ + "/closed").c_str(), 0), 0);
+  {
+    TWithoutFileCapabilities user;
+    if (!user.Ok()) GTEST_SKIP() << "cannot give up the capabilities of root";
+    Scan(false, false);
+  }
+  TFileScan& s = *scan_;
+  chmod((root_ + "/closed").c_str(), 0755);
+  EXPECT_TRUE(s.Completed());
+  const TNodeRec* closed = Child(disk_.RootNode(), "closed");
+  ASSERT_NE(closed, nullptr);
+  EXPECT_EQ(closed->SlotCount, 1);
+  EXPECT_EQ(s.FoldersUnreadable, 1);
+  EXPECT_EQ(s.UnreadableFolders(), (std::vector<std::string>{root_ + "/closed/"}));
+}
+
+namespace {
+
+void PutLE(std::string& s, uint64_t v, int bytes) {
+  for (int i = 0; i < bytes; ++i) s += static_cast<char>(v >> (8 * i) & 0xFF);
+}
+
+// A ZIP whose entries `names` each claim INT64_MAX bytes through a zip64 extra field (and hold
+// none): a hostile archive's sizes.
+std::string Zip64Claiming(const std::vector<std::string>& names) {
+  std::string out, cd;
+  for (const std::string& name : names) {
+    std::string extra;
+    PutLE(extra, 1, 2);
+    PutLE(extra, 16, 2);
+    PutLE(extra, INT64_MAX, 8);
+    PutLE(extra, 0, 8);
+    const uint64_t offset = out.size();
+    PutLE(out, 0x04034b50u, 4);
+    for (uint64_t v : {45, 0, 0, 0, 0x21}) PutLE(out, v, 2);
+    for (uint64_t v : {0ull, 0xFFFFFFFFull, 0xFFFFFFFFull}) PutLE(out, v, 4);
+    PutLE(out, name.size(), 2);
+    PutLE(out, extra.size(), 2);
+    out += name + extra;
+    PutLE(cd, 0x02014b50u, 4);
+    for (uint64_t v : {45, 45, 0, 0, 0, 0x21}) PutLE(cd, v, 2);
+    for (uint64_t v : {0ull, 0xFFFFFFFFull, 0xFFFFFFFFull}) PutLE(cd, v, 4);
+    for (uint64_t v : {name.size(), extra.size(), size_t{0}, size_t{0}, size_t{0}}) PutLE(cd, v, 2);
+    PutLE(cd, 0, 4);
+    PutLE(cd, offset, 4);
+    cd += name + extra;
+  }
+  const uint64_t cdOffset = out.size();
+  out += cd;
+  PutLE(out, 0x06054b50u, 4);
+  for (uint64_t v : {size_t{0}, size_t{0}, names.size(), names.size()}) PutLE(out, v, 2);
+  PutLE(out, cd.size(), 4);
+  PutLE(out, cdOffset, 4);
+  PutLE(out, 0, 2);
+  return out;
+}
+
+}  // namespace
+
+// Mended: sizes claimed by archive entries were summed with signed overflow; the sums now stop
+// at the largest size.
+TEST_F(ScanTest, HugeClaimedSizesSaturate) {
+  Write("huge.zip", Zip64Claiming({"d/a.bin", "d/b.bin", "d/c.bin"}));
+  Write("small.txt", "x");
+  TFileScan& s = Scan(false, true);
+  EXPECT_TRUE(s.Completed());
+  const TNodeRec* zip = Child(disk_.RootNode(), "huge.zip");
+  ASSERT_TRUE(IsContainer(zip));
+  const TNodeRec* d = Child(zip, "d");
+  ASSERT_NE(d, nullptr);
+  EXPECT_EQ(ItemSizeOf(Child(d, "a.bin")), INT64_MAX);
+  EXPECT_EQ(ItemSizeOf(d), INT64_MAX);
 }
 
 // ---- update ----------------------------------------------------------------------------------

@@ -317,6 +317,10 @@ std::string ReadMp3Tags(const std::string& path, std::string_view ansiCodePage) 
   return Mp3Tags(TByteSource::OfFile(path), ansiCodePage);
 }
 
+std::string Mp3TagsFromSource(const TByteSource& source, std::string_view ansiCodePage) {
+  return Mp3Tags(source, ansiCodePage);
+}
+
 std::string Mp3TagsFromBytes(std::string_view data, std::string_view ansiCodePage) {
   return Mp3Tags(TByteSource::OfBytes(data), ansiCodePage);
 }

@@ -58,5 +58,7 @@ class TID3v2 {
 // when present; from the version 1 tag when there is one, else from the version 2.3 tag. Empty
 // when the file has neither or cannot be read.
 std::string ReadMp3Tags(const std::string& path, std::string_view ansiCodePage = "WINDOWS-1252");
+std::string Mp3TagsFromSource(const TByteSource& source,
+                              std::string_view ansiCodePage = "WINDOWS-1252");
 std::string Mp3TagsFromBytes(std::string_view data,
                              std::string_view ansiCodePage = "WINDOWS-1252");

@@ -219,12 +219,11 @@ std::string ParseVersionBlock(std::string_view data, const std::string& name,
                 GetU16LE(&translation[2]));
   info.LanguageInfo = lang;
 
-  // The string table of the first translation; a file whose translation names a table it does
-  // not have (a frequent slip of resource editors) is read from its first table.
+  // The string table of the first translation only: a file whose translation names a table it
+  // does not have gets no values (the strings of another language are not its own).
   const TVerBlock* table = nullptr;
   for (const TVerBlock& t : stringTables)
-    if (SameKey(t.key, info.LanguageInfo)) table = &t;
-  if (!table && !stringTables.empty()) table = &stringTables.front();
+    if (!table && SameKey(t.key, info.LanguageInfo)) table = &t;
   if (!table) return "";
 
   const std::array<std::pair<const char*, std::string*>, 9> fields = {{

@@ -5,6 +5,7 @@
 
 #include "ReadersTestUtil.h"
 #include "scan/ByteSource.h"
+#include "scan/ContentDesc.h"
 
 namespace {
 
@@ -64,7 +65,9 @@ TEST(PeVersionTest, ErrorTexts) {
             "Invalid version info record in file x.exe");
 }
 
-TEST(PeVersionTest, TranslationWithoutItsTableReadsTheFirstTable) {
+// Changed: a translation naming a table the file does not have used to read the first table;
+// only the first translation's own table is read, so such a file has no values and no description.
+TEST(PeVersionTest, TranslationWithoutItsTableHasNoValues) {
   std::string exe = ReaderFixtureBytes("version64.exe");
   size_t value = KeyAt(exe, "Translation") + 26;  // the record's 6-byte head and 12-unit key, 4-aligned
   ASSERT_EQ(GetU16LE(&exe[value]), 0x0409);
@@ -73,7 +76,14 @@ TEST(PeVersionTest, TranslationWithoutItsTableReadsTheFirstTable) {
   FileVersionInfo info;
   ASSERT_EQ(FileVersionInfoFromBytes(exe, "x.exe", info), "");
   EXPECT_EQ(info.LanguageInfo, "040904E4");
+  EXPECT_EQ(info.ProductName, "n/a");
+  EXPECT_EQ(info.FileDescription, "n/a");
+  EXPECT_EQ(VersionTextFromBytes(exe), "");
+  // With the translation of its table the same file is described.
+  exe[value + 2] = '\xB0';
+  ASSERT_EQ(FileVersionInfoFromBytes(exe, "x.exe", info), "");
   EXPECT_EQ(info.ProductName, "Fixture Suite");
+  EXPECT_NE(VersionTextFromBytes(exe), "");
 }
 
 TEST(PeVersionTest, LyingLengthsStayInsideTheData) {

@@ -11,12 +11,14 @@
 #include "app/qt/ProgramPlaces.h"
 #include "app/qt/SingleInstance.h"
 #include "mainwin/qt/fmVrtU.h"
+#include "platform/TimeZone.h"
 
 int main(int argc, char** argv) {
   // The user's locale, with UTF-8 text functions: archive names and code-page conversions
   // depend on it.
   std::setlocale(LC_ALL, "");
   if (MB_CUR_MAX == 1) std::setlocale(LC_CTYPE, "C.UTF-8");
+  PinLocalTimeZone();
 
   TApplication app(argc, argv);
   TApplication::setApplicationName(QStringLiteral("Tolvane"));

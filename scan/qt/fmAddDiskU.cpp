@@ -801,7 +801,12 @@ TfmAddDisk::TOkResult TfmAddDisk::ScanAndGraft() {
   fmScan_->SetScanSettings(std::move(s));
   fmScan_->RootPath = path;
   fmScan_->DriveLetter = TrayDrive(volume);
-  fmScan_->UsedBytes = capacity - freeBytes;
+  // The bar runs to the volume's used bytes; for a folder of a volume to the folder's size at the
+  // disk's last scan when it is being updated, else it only shows that the scan is busy.
+  const bool folderOfVolume = cbScanFolder->isChecked() && !edScanFolder->text().isEmpty();
+  fmScan_->UsedBytes = !folderOfVolume ? capacity - freeBytes
+                       : update && UpdateTarget ? ItemSizeOf(UpdateTarget)
+                                                : 0;
   fmScan_->SetEjectAfterScan(cbEject->isChecked());
 
   TQDBase& bdMain = host_.MainStore();

@@ -7,6 +7,7 @@
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QProgressBar>
 #include <QTimer>
 #include <deque>
 #include <filesystem>
@@ -224,6 +225,24 @@ TEST_F(AddDiskTest, UpdateKeepsTheDiskNodeItsPlaceAndItsLocation) {
   EXPECT_EQ(ItemSizeOf(disk), TreeBytes(kMedium));
   ASSERT_EQ(host.bdMain.MarkCount(list), 1);
   EXPECT_EQ(host.bdMain.MarkList(list)[0], disk);
+}
+
+// Mended: a folder of a volume was measured against the whole volume's used bytes, so the bar
+// stayed near 0 %. It runs to the folder's size from the disk's last scan, else it is a busy bar.
+TEST_F(AddDiskTest, ProgressOfAFolderRunsToItsKnownSizeOrShowsBusy) {
+  TfmAddDisk dlg(host);
+  ASSERT_EQ(AddMedium(dlg), TfmAddDisk::TOkResult::Done);
+  auto* bar = dlg.ScanWindow().findChild<QProgressBar*>();
+  ASSERT_NE(bar, nullptr);
+  EXPECT_EQ(dlg.ScanWindow().UsedBytes, 0);
+  EXPECT_EQ(bar->maximum(), 0);  // busy
+  TNodeRec* disk = NodeChild(catalog, 1);
+  dlg.OpenUpdate(disk);
+  ASSERT_TRUE(dlg.ChooseFolder(medium));
+  ASSERT_EQ(dlg.RunOk(), TfmAddDisk::TOkResult::Done);
+  EXPECT_EQ(dlg.ScanWindow().UsedBytes, TreeBytes(kMedium));
+  EXPECT_EQ(bar->maximum(), 100);
+  EXPECT_EQ(bar->value(), 100);
 }
 
 TEST_F(AddDiskTest, CancelledUpdateLeavesTheOldDiskAsItWas) {

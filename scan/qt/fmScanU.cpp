@@ -12,7 +12,9 @@
 #include <algorithm>
 #include <atomic>
 #include <cmath>
+#include <string>
 #include <thread>
+#include <vector>
 
 #include "app/qt/GuiText.h"
 #include "app/qt/Prompts.h"
@@ -118,6 +120,7 @@ bool TfmScan::RunScan(TQDBase& bdDisk, TQDBase* oldDiskStore) {
   lbCap->setText(LangQ(11704));
   lbPath->clear();
   for (QLabel* l : {lbFiles, lbFolders, lbArc, lbDesc}) l->setText(QStringLiteral("0"));
+  pbW->setRange(0, UsedBytes > 0 ? 100 : 0);  // an unknown total: a busy bar
   pbW->setValue(0);
   bkCancel->setEnabled(true);
   if (pauseAtStart_) worker_->Paused = true;
@@ -152,13 +155,11 @@ void TfmScan::ShowCounts() {
   lbDesc->setText(QString::number(worker_->DescriptionsDone.load()));
   const QString path = QStr(worker_->CurrentFolder());
   lbPath->setText(lbPath->fontMetrics().elidedText(path, Qt::ElideMiddle, lbPath->width()));
-  int percent = 100;
-  if (UsedBytes != 0) {
+  if (UsedBytes > 0) {
     double ratio = 100.0 * static_cast<double>(worker_->BytesDone.load()) /
                    static_cast<double>(UsedBytes);
-    percent = static_cast<int>(std::lround(std::clamp(ratio, 0.0, 100.0)));
+    pbW->setValue(static_cast<int>(std::lround(std::clamp(ratio, 0.0, 100.0))));
   }
-  pbW->setValue(percent);
 }
 
 void TfmScan::tmstatTimer() { ShowCounts(); }
@@ -169,6 +170,15 @@ void TfmScan::tmDoneTimer() {
   tmstat.stop();
   tmDone.stop();
   ShowCounts();
+  // Folders that could not be read are stored as empty: say how many, and which.
+  if (const int unreadable = worker_->FoldersUnreadable.load(); unreadable > 0) {
+    QString text = LangFormatQ(11705, std::to_string(unreadable));
+    const std::vector<std::string> names = worker_->UnreadableFolders();
+    const size_t shown = std::min<size_t>(names.size(), 20);
+    for (size_t i = 0; i < shown; ++i) text += QLatin1Char('\n') + QStr(names[i]);
+    if (names.size() > shown) text += QStringLiteral("\n...");
+    ShowMessageQ(this, text, TPromptKind::Warning);
+  }
   if (eject_) {
     lbCap->setText(LangQ(11701));
     repaint();

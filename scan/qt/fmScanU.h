@@ -40,7 +40,9 @@ class TfmScan : public QDialog {
   // ---- settings, filled by the caller before RunScan ----
   std::string RootPath;     // the folder walked (a mount point or a folder of it)
   std::string DriveLetter;  // the drive whose tray opens after the scan (mount point or device)
-  int64_t UsedBytes = 0;    // capacity minus free bytes: the 100 % mark of the bar
+  // The 100 % mark of the bar: the volume's capacity minus free bytes, or the size of the folder
+  // scanned when known; 0 when unknown (the bar then only shows that the scan is busy).
+  int64_t UsedBytes = 0;
   // UpdateMode, UpdateDescMode, ImportDescriptions, ScanArchives, ArchiveTypeOn and the copy of
   // the description rule table (bdDescOpt).
   void SetScanSettings(TScanSettings settings) { settings_ = std::move(settings); }
