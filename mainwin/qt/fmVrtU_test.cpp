@@ -210,10 +210,12 @@ TEST_F(MainWindowTest, ActionsEnableByKind) {
 
 // Whether anything is connected to the action's triggered signal.
 bool HasHandler(QAction* a) {
+  // QObject::receivers is protected: a member pointer taken inside a subclass reaches it on any
+  // QObject without pretending that `a` is of that subclass.
   struct TPeek : QAction {
-    static int Of(QAction* a) { return static_cast<TPeek*>(a)->receivers(SIGNAL(triggered(bool))); }
+    static auto Receivers() { return &TPeek::receivers; }
   };
-  return TPeek::Of(a) > 0;
+  return (a->*TPeek::Receivers())(SIGNAL(triggered(bool))) > 0;
 }
 
 // Every command of the window that is enabled and visible acts when triggered; an enabled
