@@ -25,13 +25,13 @@ void CountEntry(const TNodeRec* item, TReportTotals& t) {
   int kind = ItemKind(FieldInt(field, kFieldFlags));
   if (kind == ikDisk) {
     ++t.Disks;
-    t.DiskBytes += FieldInt64(field, kHdrCapacity);
+    t.DiskBytes = SaturatingAdd(t.DiskBytes, FieldInt64(field, kHdrCapacity));
   } else if (kind >= ikFolder && kind < ikFile) {
     ++t.Folders;
-    t.FolderBytes += FieldInt64(field, kFieldSize);
+    t.FolderBytes = SaturatingAdd(t.FolderBytes, FieldInt64(field, kFieldSize));
   } else if (kind >= ikFile && kind < 200) {
     ++t.Files;
-    t.FileBytes += FieldInt64(field, kFieldSize);
+    t.FileBytes = SaturatingAdd(t.FileBytes, FieldInt64(field, kFieldSize));
   }
 }
 

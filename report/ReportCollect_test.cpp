@@ -118,6 +118,15 @@ TEST_F(ReportCatalogTest, CellsOfEachTable) {
   EXPECT_EQ(NodeChild(NodeChild(catalog, 0), kCatCategories)->SlotCount, 2);
 }
 
+// A catalog may claim any size (zip64 entries, damaged files): the totals stop at the int64 range.
+TEST_F(ReportCatalogTest, TotalsSaturateInsteadOfOverflowing) {
+  bd.GoToNode(docs);
+  TNodeRec* huge = AddFile(bd, "huge.bin", INT64_MAX);
+  TReportData d = CollectReportColumns({huge, setup, huge}, TReportTable::Found, {0}, false);
+  EXPECT_EQ(d.Totals.Files, 3);
+  EXPECT_EQ(d.Totals.FileBytes, INT64_MAX);
+}
+
 TEST_F(ReportCatalogTest, CollectsLinesWidthsAndTotals) {
   std::vector<TNodeRec*> entries = {docs, nullptr, zip, setup, disk, group, jpg};
   TReportData d = CollectReportColumns(entries, TReportTable::Found, {0, 7, 2}, false);
