@@ -48,13 +48,6 @@ std::string ReadHeadBytes(const TByteSource& src, size_t maxBytes) {
   return out;
 }
 
-// a + b for sizes, held at INT64_MAX instead of overflowing (archive entries may claim anything).
-int64_t AddSize(int64_t a, int64_t b) {
-  int64_t sum;
-  if (__builtin_add_overflow(a, b, &sum)) return b > 0 ? INT64_MAX : INT64_MIN;
-  return sum;
-}
-
 // The file type of a directory entry whose statx failed, from readdir's type.
 mode_t ModeOfDirentType(unsigned char type) {
   switch (type) {
@@ -331,7 +324,7 @@ void TFileScan::ScanReal(int dirfd, const std::string& path, int64_t& total, boo
           int64_t subTotal = 0;
           ScanReal(sub, path + e.name + "/", subTotal, oldFound);
           ::close(sub);
-          total = AddSize(total, subTotal);
+          total = SaturatingAdd(total, subTotal);
         } else if (errno != ELOOP && errno != ENOTDIR) {  // not swapped for a link meanwhile
           NoteUnreadable(path + e.name + "/");
         }
@@ -339,7 +332,7 @@ void TFileScan::ScanReal(int dirfd, const std::string& path, int64_t& total, boo
         const int64_t size = static_cast<int64_t>(
             std::min<uint64_t>(e.st.stx_size, static_cast<uint64_t>(INT64_MAX)));
         const bool regular = e.statOk && S_ISREG(mode);
-        total = AddSize(total, size);
+        total = SaturatingAdd(total, size);
         bool listed = false;
         if (regular && settings_.ScanArchives &&
             IsArchiveName(e.name, settings_.ArchiveTypes, settings_.ArchiveTypeOn) &&
@@ -361,7 +354,7 @@ void TFileScan::ScanReal(int dirfd, const std::string& path, int64_t& total, boo
           int64_t ignored = 0;
           ScanArchive("", ignored, oldFound, 0);
           disk_.ChildSetInt64(0, kFieldSize, size);
-          total = AddSize(total, size);  // overwritten by the catalog's recompute after grafting
+          total = SaturatingAdd(total, size);  // overwritten by the catalog's recompute after grafting
           ++FilesDone;
           ++ArchivesDone;
           BytesDone += size;
@@ -437,9 +430,9 @@ void TFileScan::ScanArchive(const std::string& prefix, int64_t& total, bool oldM
         if (oldFound) CarryHeader();
         int64_t sub = 0;
         ScanArchive(prefix + e.Name + "\\", sub, oldFound, depth + 1);
-        total = AddSize(total, sub);
+        total = SaturatingAdd(total, sub);
       } else {
-        total = AddSize(total, e.Size);
+        total = SaturatingAdd(total, e.Size);
         disk_.SetStr(kFieldName, e.Name);
         disk_.SetInt(kFieldFlags, e.Attr * 256 + ikFile + ifInArchive);
         disk_.SetInt64(kFieldSize, e.Size);
