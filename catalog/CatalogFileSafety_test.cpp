@@ -19,12 +19,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string ReadFile(const std::string& path) {
-  std::string data;
-  EXPECT_EQ(ReadWholeFile(path, data), "") << path;
-  return data;
-}
-
 // The image of a catalog holding the disks `disks`.
 std::string CatalogImage(const std::vector<std::string>& disks) {
   TQDBase bd;

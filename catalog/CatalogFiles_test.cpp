@@ -16,12 +16,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string ReadFile(const std::string& path) {
-  std::string data;
-  EXPECT_EQ(ReadWholeFile(path, data), "") << path;
-  return data;
-}
-
 std::string HeaderStr(const TNodeRec* catalog, int slot) {
   return std::string(FieldStr(NodeChild(catalog, 0), slot));
 }

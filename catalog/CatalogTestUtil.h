@@ -12,8 +12,16 @@
 
 #include "catalog/CatalogFiles.h"
 #include "catalog/CatalogLayout.h"
+#include "platform/FileIO.h"
 
 // Appends a container item to the node under the cursor; returns it (cursor not moved).
+// The whole file at `path`; a read error fails the test.
+inline std::string ReadFile(const std::string& path) {
+  std::string data;
+  EXPECT_EQ(ReadWholeFile(path, data), "") << path;
+  return data;
+}
+
 inline TNodeRec* AddContainer(TQDBase& bd, std::string_view name, int32_t flags, int64_t size = 0) {
   int slot = std::max(bd.SlotCount(), 1);
   bd.NewChild(slot);

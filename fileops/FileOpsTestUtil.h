@@ -142,12 +142,6 @@ inline void WriteFile(const std::string& path, const std::string& data) {
   ASSERT_EQ(WriteWholeFileAtomic(path, data), "") << path;
 }
 
-inline std::string ReadFile(const std::string& path) {
-  std::string data;
-  EXPECT_EQ(ReadWholeFile(path, data), "") << path;
-  return data;
-}
-
 // Every path below `root`, relative, folders with a trailing "/".
 inline std::set<std::string> TreeOf(const std::string& root) {
   std::set<std::string> out;
