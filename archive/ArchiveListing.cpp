@@ -7,7 +7,7 @@
 #include <map>
 #include <utility>
 
-#include "app/Helpers.h"
+#include "platform/DateTime.h"
 #include "archive/ArcText.h"
 #include "archive/ZipTV.h"
 #include "platform/TextCase.h"

@@ -11,7 +11,7 @@
 #include "archive/LibArchiveReader.h"
 #include "archive/OwnReaders.h"
 #include "archive/UnarTool.h"
-#include "search/WildMatch.h"
+#include "platform/WildMatch.h"
 
 namespace {
 

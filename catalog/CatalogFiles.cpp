@@ -9,7 +9,9 @@
 #include <exception>
 #include <filesystem>
 
-#include "app/Helpers.h"
+#include "platform/Collate.h"
+#include "platform/DateTime.h"
+#include "platform/FileNames.h"
 #include "app/Language.h"
 #include "catalog/CatalogLayout.h"
 #include "platform/FileIO.h"

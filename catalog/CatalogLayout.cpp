@@ -3,7 +3,8 @@
 
 #include <algorithm>
 
-#include "app/Helpers.h"
+#include "platform/Collate.h"
+#include "platform/DateTime.h"
 #include "app/Language.h"
 #include "store/CursorGuard.h"
 
@@ -334,4 +335,37 @@ std::string UniqueSiblingName(std::string_view name, const TNodeRec* parent,
     std::string candidate = std::string(name) + " (" + std::to_string(n) + ")";
     if (!taken(candidate)) return candidate;
   }
+}
+
+// ---- counting
+// --------------------------------------------------------------------------------------
+
+int64_t Counting(const TNodeRec* container, int64_t start) {
+  // Counting(c, a) = a * (containers in c's subtree, c included) + files in it.
+  if (!container) return 0;
+  int64_t containers = 1, files = 0;
+  std::vector<std::pair<const TNodeRec*, int>> stack{{container, 1}};
+  while (!stack.empty()) {
+    auto& top = stack.back();
+    if (top.second >= top.first->SlotCount) {
+      stack.pop_back();
+      continue;
+    }
+    const TNodeRec* item = NodeChild(top.first, top.second++);
+    if (!item) continue;
+    if (IsContainer(item)) {
+      ++containers;
+      stack.push_back({item, 1});
+    } else {
+      ++files;
+    }
+  }
+  return start * containers + files;
+}
+
+// ---- item path
+// ------------------------------------------------------------------------------------
+
+std::string ItemMediumPath(TQDBase& bd, int slot) {
+  return MediumPath(NodeChild(bd.CurrentNode(), slot));
 }

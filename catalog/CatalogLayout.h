@@ -291,3 +291,18 @@ void ForEachItem(Node* top, Visit&& visit) {
     if (IsContainer(child)) stack.push_back({child, 1});
   }
 }
+
+// ---- counting
+// --------------------------------------------------------------------------------------
+
+// `start`, plus 1 for every file item, plus Counting(item, start) for every container item of the
+// container node `container`; with start = 1 one more than the number of nodes below, with
+// start = 0 the number of files below. Iterative: any depth is safe.
+int64_t Counting(const TNodeRec* container, int64_t start);
+
+// ---- item path
+// ------------------------------------------------------------------------------------
+
+// The path of the item in slot `slot` of the node under `bd`'s cursor on its medium (see MediumPath
+// above). The cursor is not moved.
+std::string ItemMediumPath(TQDBase& bd, int slot);

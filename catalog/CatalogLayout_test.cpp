@@ -303,3 +303,56 @@ TEST(CatalogLayout, DeepCatalogsAreWalkedWithoutRecursion) {
   EXPECT_EQ(CountItems(disk).Folders, 100000);
   EXPECT_EQ(TreePosition(last).size(), 100002u);
 }
+
+TEST(CatalogLayout, CountingDefinition) {
+  TQDBase bd;
+  bd.NewChild(0);  // the container's header
+  // root: file, folder{file, file, folder{file}}, folder{}
+  auto addFile = [&] {
+    int s = bd.SlotCount();
+    bd.NewChild(s);
+    bd.ChildSetStr(s, 0, "f");
+  };
+  auto addFolder = [&] {
+    int s = bd.SlotCount();
+    bd.NewChild(s);
+    bd.EnterChild(s);
+    bd.NewChild(0);
+  };
+  addFile();
+  addFolder();
+  addFile();
+  addFile();
+  addFolder();
+  addFile();
+  bd.GoToDepth(0);
+  addFolder();
+  bd.GoToDepth(0);
+  EXPECT_EQ(Counting(bd.RootNode(), 0), 4);  // files below
+  EXPECT_EQ(Counting(bd.RootNode(), 1), 8);  // one more than the 7 nodes below
+  EXPECT_EQ(Counting(bd.RootNode(), 2), 12);
+}
+
+TEST(CatalogLayout, ItemPathThroughTheCursor) {
+  TQDBase bd;
+  InitCatalogStore(bd);
+  CreateCatalogNode(bd, "C", 1);
+  auto addContainer = [&](const char* name, int kind) {
+    int s = std::max(bd.SlotCount(), 1);
+    bd.NewChild(s);
+    bd.EnterChild(s);
+    bd.NewChild(0);
+    bd.ChildSetStr(0, kFieldName, name);
+    bd.ChildSetInt(0, kFieldFlags, kind);
+  };
+  addContainer("Disk", ikDisk);
+  addContainer("Docs", ikFolder);
+  int s = bd.SlotCount();
+  bd.NewChild(s);
+  bd.ChildSetStr(s, kFieldName, "a.txt");
+  bd.ChildSetInt(s, kFieldFlags, ikFile);
+  EXPECT_EQ(ItemMediumPath(bd, s), "Docs\\a.txt");
+  EXPECT_EQ(ItemMediumPath(bd, 99), "");
+  bd.Up();
+  EXPECT_EQ(ItemMediumPath(bd, 1), "Docs");
+}

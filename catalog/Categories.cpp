@@ -4,7 +4,6 @@
 #include <algorithm>
 #include <array>
 
-#include "app/Helpers.h"
 #include "app/Language.h"
 #include "catalog/CatalogLayout.h"
 #include "store/CursorGuard.h"

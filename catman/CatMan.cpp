@@ -3,7 +3,7 @@
 
 #include <algorithm>
 
-#include "app/Helpers.h"
+#include "app/SizeTexts.h"
 #include "app/Language.h"
 #include "catalog/CatalogLayout.h"
 #include "mainwin/TreeRows.h"

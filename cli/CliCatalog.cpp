@@ -6,7 +6,8 @@
 #include <cstdio>
 #include <filesystem>
 
-#include "app/Helpers.h"
+#include "catalog/ItemLabels.h"
+#include "platform/DateTime.h"
 #include "app/Language.h"
 #include "catalog/CatalogLayout.h"
 #include "platform/Collate.h"

@@ -4,7 +4,9 @@
 
 #include <cstdio>
 
-#include "app/Helpers.h"
+#include "app/SizeTexts.h"
+#include "catalog/ItemLabels.h"
+#include "platform/DateTime.h"
 #include "catalog/CatalogLayout.h"
 #include "cli/CliCatalog.h"
 #include "cli/Command.h"

@@ -10,7 +10,7 @@
 #include <set>
 #include <string>
 
-#include "app/Helpers.h"
+#include "app/SizeTexts.h"
 #include "catalog/CatalogLayout.h"
 #include "cli/CliCatalog.h"
 #include "cli/Command.h"

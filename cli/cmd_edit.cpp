@@ -5,7 +5,6 @@
 // so a script sees consistent sizes.
 #include <cstdio>
 
-#include "app/Helpers.h"
 #include "catalog/CatalogLayout.h"
 #include "catman/CatMan.h"
 #include "cli/CliCatalog.h"

@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <limits>
 
-#include "app/Helpers.h"
+#include "platform/DateTime.h"
 #include "catalog/CatalogLayout.h"
 #include "cli/CliCatalog.h"
 #include "cli/Command.h"

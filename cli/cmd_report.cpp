@@ -3,7 +3,7 @@
 // as an HTML or text file.
 #include <cstdio>
 
-#include "app/Helpers.h"
+#include "platform/DateTime.h"
 #include "catalog/CatalogLayout.h"
 #include "cli/CliCatalog.h"
 #include "cli/Command.h"

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "app/Helpers.h"
+#include "app/SizeTexts.h"
 #include "archive/ArchiveTypes.h"
 #include "catalog/CatalogLayout.h"
 #include "cli/CliCatalog.h"

@@ -1,7 +1,34 @@
 # SPDX-License-Identifier: MIT
 # One helper per kind of target. Sources are found by folder: every .cpp of a core folder that is
-# not a test (name ending in _test.cpp) belongs to tolvane_core; the tests of a folder form one
-# executable named after it.
+# not a test (name ending in _test.cpp) belongs to the layer library of that folder; the tests of a
+# folder form one executable named after it.
+
+# tolvane_add_layer(NAME [BELOW layer...] [LIBS lib...]): the static library tolvane_NAME of the
+# folder NAME, linked to the layers directly below it. Its sources see, through an include root of
+# links under the build tree, only their own folder and the folders of the layers below, so an
+# include that points up a layer fails to compile.
+function(tolvane_add_layer name)
+  cmake_parse_arguments(L "" "" "BELOW;LIBS" ${ARGN})
+  set(visible ${name})
+  foreach(below ${L_BELOW})
+    get_property(sub GLOBAL PROPERTY TOLVANE_LAYER_VISIBLE_${below})
+    list(APPEND visible ${sub})
+  endforeach()
+  list(REMOVE_DUPLICATES visible)
+  set_property(GLOBAL PROPERTY TOLVANE_LAYER_VISIBLE_${name} ${visible})
+  set(root ${CMAKE_BINARY_DIR}/layers/${name})
+  file(REMOVE_RECURSE ${root})
+  file(MAKE_DIRECTORY ${root})
+  foreach(dir ${visible})
+    file(CREATE_LINK ${CMAKE_SOURCE_DIR}/${dir} ${root}/${dir} SYMBOLIC)
+  endforeach()
+  tolvane_collect_sources(srcs ${name})
+  add_library(tolvane_${name} STATIC ${srcs})
+  target_include_directories(tolvane_${name} PRIVATE ${root})
+  list(TRANSFORM L_BELOW PREPEND tolvane_)
+  target_link_libraries(tolvane_${name} PUBLIC ${L_BELOW} ${L_LIBS})
+  set_property(GLOBAL APPEND PROPERTY TOLVANE_LAYERS tolvane_${name})
+endfunction()
 
 function(tolvane_collect_sources out)
   set(all)

@@ -11,6 +11,7 @@
 #include <unordered_set>
 
 #include "app/Language.h"
+#include "app/SizeTexts.h"
 #include "archive/ArchiveExtract.h"
 #include "catalog/CatalogLayout.h"
 #include "fileops/ProgressCopy.h"

@@ -24,7 +24,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "app/Helpers.h"
+#include "app/ShellCommand.h"
 #include "archive/ZipTV.h"
 #include "fileops/FileOpsUi.h"
 #include "fileops/LocateMedium.h"

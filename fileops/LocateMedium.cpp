@@ -3,7 +3,7 @@
 
 #include <algorithm>
 
-#include "app/Helpers.h"
+#include "catalog/ItemLabels.h"
 #include "catalog/CatalogLayout.h"
 #include "fileops/ProgressCopy.h"
 

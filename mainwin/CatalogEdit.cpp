@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <unordered_set>
 
-#include "app/Helpers.h"
+#include "platform/DateTime.h"
 #include "app/Language.h"
 #include "catalog/CatalogLayout.h"
 #include "mainwin/TreeRows.h"

@@ -6,11 +6,11 @@
 #include <filesystem>
 #include <map>
 
-#include "app/Helpers.h"
+#include "catalog/ItemLabels.h"
 #include "app/Language.h"
 #include "mainwin/TreeRows.h"
 #include "platform/TextCase.h"
-#include "scan/CodePage.h"
+#include "platform/CodePage.h"
 
 namespace {
 

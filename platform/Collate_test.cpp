@@ -40,3 +40,18 @@ TEST(Collate, LegacyBytesDoNotCrash) {
   EXPECT_NE(AnsiCompareText("caf\xE9", "cafe"), 2);
   EXPECT_EQ(AnsiCompareText("\xFF\xFE", "\xFF\xFE"), 0);
 }
+
+TEST(Collate, CaseInsensitiveComparison) {
+  EXPECT_TRUE(AnsiSameText("Disk", "dISK"));
+  EXPECT_FALSE(AnsiSameText("Disk", "Disks"));
+  EXPECT_TRUE(AnsiSameText("ÄRGER", "ärger"));
+  EXPECT_FALSE(AnsiSameText("arger", "ärger"));  // accents count
+  EXPECT_FALSE(AnsiSameText("ß", "ss"));
+  // Legacy single-byte names compare as bytes: two different bytes stay different.
+  EXPECT_FALSE(AnsiSameText("caf\xe9", "caf\xe8"));
+  EXPECT_TRUE(AnsiSameText("CAF\xe9", "caf\xe9"));
+  EXPECT_LT(AnsiCompareText("apple", "Banana"), 0);
+  EXPECT_GT(AnsiCompareText("banana", "Apple"), 0);
+  EXPECT_LT(AnsiCompareText("ärger", "zebra"), 0);  // collation, not byte order
+  EXPECT_EQ(AnsiCompareText("Same", "sAME"), 0);
+}

@@ -17,7 +17,7 @@
 #include <string>
 #include <vector>
 
-#include "app/Helpers.h"
+#include "app/ColumnLayout.h"
 #include "report/ReportTables.h"
 #include "store/QDBase.h"
 

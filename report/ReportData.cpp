@@ -2,7 +2,7 @@
 // Row structure and totals line of the collected report data.
 #include "report/ReportData.h"
 
-#include "app/Helpers.h"
+#include "app/SizeTexts.h"
 #include "app/Language.h"
 
 size_t TReportData::RowLines(size_t i) const {

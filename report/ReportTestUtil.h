@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "app/Helpers.h"
+#include "platform/DateTime.h"
 #include "app/Language.h"
 #include "report/ReportData.h"
 #include "report/ReportText.h"

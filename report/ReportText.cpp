@@ -3,7 +3,7 @@
 #include "report/ReportText.h"
 
 #include "platform/TextCase.h"
-#include "scan/CodePage.h"
+#include "platform/CodePage.h"
 
 namespace {
 

@@ -2,7 +2,8 @@
 // The report title, its history and the proposed file name.
 #include "report/ReportTitle.h"
 
-#include "app/Helpers.h"
+#include "catalog/ItemLabels.h"
+#include "platform/FileNames.h"
 #include "app/Language.h"
 #include "catalog/CatalogLayout.h"
 #include "platform/Collate.h"

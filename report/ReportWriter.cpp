@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "app/Helpers.h"
+#include "platform/DateTime.h"
 #include "platform/FileIO.h"
 #include "report/ReportText.h"
 

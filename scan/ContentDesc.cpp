@@ -7,7 +7,7 @@
 
 #include "app/Language.h"
 #include "scan/ByteSource.h"
-#include "scan/CodePage.h"
+#include "platform/CodePage.h"
 #include "scan/PeVersion.h"
 
 namespace {

@@ -6,7 +6,7 @@
 #include <string_view>
 
 #include "scan/ByteSource.h"
-#include "scan/CodePage.h"
+#include "platform/CodePage.h"
 #include "scan/ContentDesc.h"
 #include "scan/MediaTags.h"
 #include "scan/PeVersion.h"

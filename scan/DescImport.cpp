@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "platform/TextCase.h"
-#include "scan/CodePage.h"
+#include "platform/CodePage.h"
 #include "scan/DescClean.h"
 #include "scan/DescRules.h"
 #include "scan/DescShortName.h"

@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "scan/DescOem.h"
-#include "search/WildMatch.h"
+#include "platform/WildMatch.h"
 
 struct TNodeRec;
 

@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "scan/DescRules.h"
-#include "search/WildMatch.h"
+#include "platform/WildMatch.h"
 #include "store/QDBase.h"
 
 namespace {

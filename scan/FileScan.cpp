@@ -13,7 +13,7 @@
 #include <ctime>
 #include <unordered_map>
 
-#include "app/Helpers.h"
+#include "platform/DateTime.h"
 #include "archive/ArcText.h"
 #include "archive/ArchiveListing.h"
 #include "archive/ZipTV.h"

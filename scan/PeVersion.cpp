@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "scan/ByteSource.h"
-#include "scan/CodePage.h"
+#include "platform/CodePage.h"
 
 namespace {
 

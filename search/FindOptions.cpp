@@ -5,7 +5,7 @@
 #include <limits>
 #include <string>
 
-#include "app/Helpers.h"
+#include "platform/DateTime.h"
 #include "search/ListSort.h"
 
 namespace {

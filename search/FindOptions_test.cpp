@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/Helpers.h"
+#include "platform/DateTime.h"
 #include "search/ListSort.h"
 
 namespace {

@@ -3,7 +3,10 @@
 
 #include <cstring>
 
-#include "app/Helpers.h"
+#include "app/SizeTexts.h"
+#include "catalog/ItemLabels.h"
+#include "platform/DateTime.h"
+#include "platform/FileNames.h"
 #include "catalog/CatalogLayout.h"
 
 namespace {

@@ -8,7 +8,7 @@
 #include <functional>
 #include <string>
 
-#include "app/Helpers.h"
+#include "catalog/ItemLabels.h"
 #include "catalog/CatalogLayout.h"
 #include "platform/Collate.h"
 #include "search/ItemTexts.h"

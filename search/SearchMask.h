@@ -11,7 +11,7 @@
 #include <string_view>
 #include <vector>
 
-#include "search/WildMatch.h"
+#include "platform/WildMatch.h"
 
 class TSearchMask {
  public:

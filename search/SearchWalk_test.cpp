@@ -5,7 +5,7 @@
 
 #include <random>
 
-#include "app/Helpers.h"
+#include "platform/DateTime.h"
 #include "search/DigitEdit.h"
 #include "search/SearchTestUtil.h"
 

@@ -5,7 +5,7 @@
 
 #include "app/Language.h"
 #include "platform/TextCase.h"
-#include "scan/CodePage.h"
+#include "platform/CodePage.h"
 
 namespace {
 

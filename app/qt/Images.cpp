@@ -16,7 +16,7 @@
 #include <cmath>
 #include <functional>
 
-#include "app/Helpers.h"
+#include "platform/FileNames.h"
 #include "app/qt/GuiText.h"
 
 // Every picture is drawn in a 16 x 16 unit square and rendered at 16, 32, 48 and 64 pixels (the

@@ -11,7 +11,7 @@
 #include <QProcess>
 #include <QUrl>
 
-#include "app/Helpers.h"
+#include "app/ShellCommand.h"
 #include "app/qt/GuiText.h"
 #include "app/qt/Prompts.h"
 

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "app/Helpers.h"
+#include "app/ShellCommand.h"
 #include "app/Language.h"
 #include "app/qt/GuiText.h"
 #include "app/qt/Prompts.h"

@@ -10,7 +10,7 @@
 #include <QTreeView>
 #include <algorithm>
 
-#include "app/Helpers.h"
+#include "app/ColumnLayout.h"
 #include "app/Options.h"
 #include "app/qt/GuiText.h"
 #include "catalog/CatalogLayout.h"

@@ -12,7 +12,8 @@
 #include <QSystemTrayIcon>
 #include <QTreeView>
 
-#include "app/Helpers.h"
+#include "app/SizeTexts.h"
+#include "platform/DateTime.h"
 #include "app/qt/GuiText.h"
 #include "catalog/CatalogLayout.h"
 #include "mainwin/TreeRows.h"

@@ -24,7 +24,7 @@
 #include <QWindow>
 #include <filesystem>
 
-#include "app/Helpers.h"
+#include "catalog/ItemLabels.h"
 #include "app/Language.h"
 #include "app/qt/GuiText.h"
 #include "app/qt/Images.h"

@@ -15,7 +15,7 @@
 #include <QTreeView>
 #include <filesystem>
 
-#include "app/Helpers.h"
+#include "app/ShellCommand.h"
 #include "app/qt/GuiText.h"
 #include "app/qt/SingleInstance.h"
 #include "mainwin/TreeRows.h"

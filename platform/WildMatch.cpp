@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "search/WildMatch.h"
+#include "platform/WildMatch.h"
 
 #include "platform/TextCase.h"
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "scan/CodePage.h"
+#include "platform/CodePage.h"
 
 #include <iconv.h>
 
