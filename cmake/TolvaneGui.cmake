@@ -4,7 +4,7 @@
 #   tolvane_gui   every */qt/*.cpp except the tests and app/qt/main.cpp
 #   tolvane       the program
 #   gui_tests     every */qt/*_test.cpp, run on the offscreen platform
-find_package(Qt6 6.4 REQUIRED COMPONENTS Core Gui Widgets Network Test DBus)
+find_package(Qt6 6.4 REQUIRED COMPONENTS Core Gui Widgets Network Test DBus Svg)
 
 file(GLOB TOLVANE_GUI_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/*/qt/*.cpp
      ${CMAKE_SOURCE_DIR}/*/qt/*.h)
@@ -12,7 +12,7 @@ list(FILTER TOLVANE_GUI_SOURCES EXCLUDE REGEX "_test\\.cpp$")
 list(FILTER TOLVANE_GUI_SOURCES EXCLUDE REGEX "app/qt/main\\.cpp$")
 add_library(tolvane_gui STATIC ${TOLVANE_GUI_SOURCES} ${CMAKE_SOURCE_DIR}/app/qt/tolvane.qrc)
 set_target_properties(tolvane_gui PROPERTIES AUTOMOC ON AUTORCC ON)
-target_link_libraries(tolvane_gui PUBLIC tolvane_core Qt6::Widgets Qt6::Network Qt6::DBus)
+target_link_libraries(tolvane_gui PUBLIC tolvane_core Qt6::Widgets Qt6::Network Qt6::DBus Qt6::Svg)
 
 add_executable(tolvane ${CMAKE_SOURCE_DIR}/app/qt/main.cpp)
 set_target_properties(tolvane PROPERTIES AUTOMOC ON)

@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: MIT
-// The program's pictures, drawn once and cached: the image list of the catalog tree (imTR, also
-// used for containers in the item lists), drive glyphs for the add-disk buttons, file icons by
-// name, toolbar pictures and the program icon. None depends on an icon theme being installed, so
-// every row has an icon on any desktop (and under the offscreen platform of the tests).
+// The program's pictures, rendered once from the SVG files of the resources and cached: the image
+// list of the catalog tree (imTR, also used for containers in the item lists), drive glyphs for the
+// add-disk buttons, file icons by name, toolbar pictures and the program icon. None depends on an
+// icon theme being installed, so every row has an icon on any desktop (and under the offscreen
+// platform of the tests).
 //
 // Threads: GUI thread only.
 #pragma once
@@ -17,7 +18,7 @@ QIcon TreeIcon(int index);
 // A 32 x 32 glyph of a drive of the given drive type (0..6) for the add-disk buttons.
 QIcon DriveIcon(int driveType);
 // The icon of a file by its name alone (the file is never opened): the desktop's MIME type icon
-// when the theme has one, else a drawn icon by the kind of file; cached per extension.
+// when the theme has one, else the program's own icon of the kind of file; cached per extension.
 QIcon FileIcon(std::string_view name);
 // Toolbar and menu pictures by command: "new", "open", "save", "saveall", "close", "adddisk",
 // "addgroup", "update", "up", "find", "properties", "report", "userlist", "help", "delete",

@@ -3,8 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <QDirIterator>
 #include <QImage>
 #include <QPixmap>
+#include <QSvgRenderer>
 
 #include <string>
 #include <vector>
@@ -26,6 +28,22 @@ bool Painted(const QImage& img) {
   for (int y = 0; y < img.height(); ++y)
     for (int x = 0; x < img.width(); ++x) visible += qAlpha(img.pixel(x, y)) > 0;
   return visible > img.width() * img.height() / 8;
+}
+
+// The icon holds a rendered pixmap of every size it offers (the sizes given), each exactly that
+// large and with a picture on it: a missing or unreadable SVG resource leaves the icon null or blank.
+void ExpectRenderedAt(const QIcon& icon, const std::vector<int>& sizes) {
+  ASSERT_FALSE(icon.isNull());
+  QList<QSize> want;
+  for (int px : sizes) want.push_back(QSize(px, px));
+  EXPECT_EQ(icon.availableSizes(), want);
+  for (int px : sizes) {
+    SCOPED_TRACE(px);
+    const QPixmap pm = icon.pixmap(px, px);
+    ASSERT_FALSE(pm.isNull());
+    EXPECT_EQ(pm.size(), QSize(px, px));
+    EXPECT_TRUE(Painted(pm.toImage().convertToFormat(QImage::Format_ARGB32)));
+  }
 }
 
 // Every icon is non-null, drawn at 16 and 32 pixels, and no two look the same at 16.
@@ -62,6 +80,42 @@ TEST(ImagesTest, TreeImagesExistAtBothSizesAndDiffer) {
 
   // Indices the tree never uses show the unknown picture rather than nothing.
   for (int i : {-1, 6, 12, 19, 27, 1000}) EXPECT_EQ(Image(TreeIcon(i), 16), Image(TreeIcon(0), 16)) << i;
+}
+
+TEST(ImagesTest, EveryImageListIndexIsRenderedFromItsPicture) {
+  const std::vector<int> sizes = {16, 32, 48, 64};
+  for (int i = -1; i <= 27; ++i) {
+    SCOPED_TRACE("imTR " + std::to_string(i));
+    ExpectRenderedAt(TreeIcon(i), sizes);
+  }
+  for (int t = 0; t <= 6; ++t) {
+    SCOPED_TRACE("drive type " + std::to_string(t));
+    ExpectRenderedAt(DriveIcon(t), sizes);
+  }
+  for (const char* c : kCommands) {
+    SCOPED_TRACE(c);
+    ExpectRenderedAt(CommandIcon(c), sizes);
+  }
+  SCOPED_TRACE("program icon");
+  ExpectRenderedAt(ProgramIcon(), {16, 24, 32, 48, 64, 128, 256});
+}
+
+TEST(ImagesTest, EveryPictureResourceIsAValidSixteenUnitSvg) {
+  ASSERT_FALSE(TreeIcon(0).isNull());  // the first picture registers the resources
+  int count = 0;
+  QDirIterator it(QStringLiteral(":/tolvane/icons"), {QStringLiteral("*")}, QDir::Files,
+                  QDirIterator::Subdirectories);
+  while (it.hasNext()) {
+    const QString path = it.next();
+    SCOPED_TRACE(path.toStdString());
+    ++count;
+    EXPECT_TRUE(path.endsWith(QStringLiteral(".svg")));
+    QSvgRenderer svg(path);
+    ASSERT_TRUE(svg.isValid());
+    EXPECT_EQ(svg.viewBoxF(), QRectF(0, 0, 16, 16));
+    EXPECT_EQ(svg.defaultSize(), QSize(16, 16));
+  }
+  EXPECT_GT(count, 0);
 }
 
 TEST(ImagesTest, DriveIconsMatchTheTreeAndCoverEveryType) {
