@@ -151,6 +151,9 @@ class TfmVrt : public QMainWindow, public TAddDiskHost, public TEditHost {
   void TreeChanged(const TTreeChange& change) override;
   void SubtreeRemoving(const TNodeRec* item) override;
 
+  // Members that the window's design names (actions Act*, menu items nn*, toolbars, `LV`,
+  // `bdMain`, the windows fm*) keep those names; the program's own members end in "_". The
+  // tree `tr` is `trTree`: a member `tr` would hide QObject::tr.
   // Actions, named as the commands they run.
   QAction* ActNewCatalog = nullptr;
   QAction* ActOpenCatalog = nullptr;
@@ -159,7 +162,7 @@ class TfmVrt : public QMainWindow, public TAddDiskHost, public TEditHost {
   QAction* ActSaveAll = nullptr;
   QAction* ActCloseCatalog = nullptr;
   QAction* nnMMCloseAllCat = nullptr;
-  QAction* ActExit = nullptr;
+  QAction* nnMMProgramExit = nullptr;
   QAction* ActAddNewDisk = nullptr;
   QAction* ActAddNewDiskGroup = nullptr;
   QAction* ActUpdateDisk = nullptr;
@@ -180,13 +183,14 @@ class TfmVrt : public QMainWindow, public TAddDiskHost, public TEditHost {
   QAction* ActCatMan = nullptr;
   QAction* ActGotoUp = nullptr;
   QAction* ActUserView = nullptr;
-  QAction* ActUser = nullptr;
-  QAction* ActUserRemove = nullptr;
+  QAction* ActUser = nullptr;  // the user-list sub-menu
+  QAction* ActUserAdd = nullptr;
+  QAction* ActUserDelete = nullptr;
   QAction* ActFind = nullptr;
   QAction* ActFindAll = nullptr;
   QAction* nnSearchAllCatalogs = nullptr;
   QAction* ActReport = nullptr;
-  QAction* ActOptions = nullptr;
+  QAction* nnOpt0 = nullptr;
   QAction* ActHelp = nullptr;
   QAction* nnSite = nullptr;
   QAction* nnMail = nullptr;
@@ -204,19 +208,19 @@ class TfmVrt : public QMainWindow, public TAddDiskHost, public TEditHost {
 
  private:
   // Building (fmVrtU.cpp).
-  void createActions();
-  void createMenus();
-  void createToolBars();
-  void createStatusBar();
-  void createViews();
+  void CreateActions();
+  void CreateMenus();
+  void CreateToolBars();
+  void CreateStatusBar();
+  void CreateViews();
   void SetTexts();
   void FillLanguageMenu();
   // Start-up and exit (fmVrtU.cpp).
   void FirstShow();
   void ApplyInterfaceSettings();
   void ApplyListOptions();
-  void readLayout();
-  void writeLayout();
+  void ReadLayout();
+  void WriteLayout();
   void AfterClose();
   void PostStatusUpdate();
   // Tree (fmVrtTree.cpp).
@@ -291,15 +295,17 @@ class TfmVrt : public QMainWindow, public TAddDiskHost, public TEditHost {
   QToolBar* FileBar = nullptr;
   QToolBar* MainBar = nullptr;
   QToolButton* tbOpenCat = nullptr;
-  QMenu* mmFile = nullptr;
-  QMenu* mmActions = nullptr;
-  QMenu* mmFilesMenu = nullptr;
-  QMenu* mmUserList = nullptr;
-  QMenu* mmSearch = nullptr;
-  QMenu* mmOptions = nullptr;
-  QMenu* mmLanguage = nullptr;
-  QMenu* mmHelp = nullptr;
-  QMenu* pmRecent = nullptr;
+  // The menus of the menu bar and the language menu; filesMenu_ and userListMenu_ are the
+  // sub-menus of ActFiles and ActUser, recentMenu_ the drop-down of tbOpenCat.
+  QMenu* nnnFile = nullptr;
+  QMenu* nnnAction = nullptr;
+  QMenu* filesMenu_ = nullptr;
+  QMenu* userListMenu_ = nullptr;
+  QMenu* nnnSearch = nullptr;
+  QMenu* nnnOptions = nullptr;
+  QMenu* nnOpt5 = nullptr;
+  QMenu* nnnHelp = nullptr;
+  QMenu* recentMenu_ = nullptr;
   QSystemTrayIcon* Tray = nullptr;
 
   // The list: the layout's sort column and direction, per layout (0 disk, 1 file).

@@ -245,8 +245,8 @@ void ExpectNoIdleCommand(TfmVrt& w, const char* where) {
 TEST_F(MainWindowTest, NoEnabledCommandDoesNothing) {
   auto w = MakeMainWindow(settings_);
   // Options and the user list have no windows yet: off with and without a catalog.
-  EXPECT_FALSE(w->ActOptions->isEnabled());
-  EXPECT_FALSE(w->ActUserRemove->isEnabled());
+  EXPECT_FALSE(w->nnOpt0->isEnabled());
+  EXPECT_FALSE(w->ActUserDelete->isEnabled());
   ExpectNoIdleCommand(*w, "no catalog");
 
   w->OpenCatalogFiles({alpha_});
@@ -254,8 +254,8 @@ TEST_F(MainWindowTest, NoEnabledCommandDoesNothing) {
   QModelIndex d1 = Child(*w, alpha, "D1");
   w->Tree()->setFocus();
   w->SelectTreeNode(alpha);
-  EXPECT_FALSE(w->ActOptions->isEnabled());
-  EXPECT_FALSE(w->ActUserRemove->isEnabled());
+  EXPECT_FALSE(w->nnOpt0->isEnabled());
+  EXPECT_FALSE(w->ActUserDelete->isEnabled());
   ExpectNoIdleCommand(*w, "catalog");
 
   // A folder in the tree takes no group and no rename (both would do nothing).
@@ -550,7 +550,7 @@ TEST_F(MainWindowTest, RecentFilesAreOfferedUnlessOpen) {
   w->OpenCatalogFiles({alpha_, beta_});
   w->SelectTreeNode(w->TreeModel()->index(0, 0));
   ASSERT_TRUE(w->CloseSelectedCatalog());  // Alpha closes; Beta stays open
-  QMenu* file = w->findChild<QMenu*>("mmFile");
+  QMenu* file = w->findChild<QMenu*>("nnnFile");
   ASSERT_TRUE(file);
   QMetaObject::invokeMethod(file, "aboutToShow");
   // Most recent first: Beta (open, hidden), then Alpha.
@@ -628,4 +628,4 @@ TEST_F(MainWindowTest, ASecondStartOpensItsCatalogsInTheRunningWindow) {
   EXPECT_FALSE(w->isMinimized());
 }
 
-}  // namespace}  // namespace
+}  // namespace
