@@ -59,8 +59,8 @@ QString VersionText() {
 
 }  // namespace
 
-TfmVrt::TfmVrt(const TVrtPlaces& places, QWidget* parent)
-    : QMainWindow(parent), places_(places) {
+TfmVrt::TfmVrt(TAppStores& stores, const TVrtPlaces& places, QWidget* parent)
+    : QMainWindow(parent), bdMain(stores.bdMain), places_(places), settings_(stores.Settings) {
   setObjectName(QStringLiteral("fmVrt"));
   setWindowIcon(ProgramIcon());
 
@@ -111,16 +111,12 @@ TfmVrt::TfmVrt(const TVrtPlaces& places, QWidget* parent)
   UpdateStatus();
 }
 
+// The child windows, views and models go with the QObject children; the stores they read
+// outlive the window.
 TfmVrt::~TfmVrt() {
-  // The windows that use bdMain go first, the views next (their models read bdMain until they
-  // are gone); bdMain itself is destroyed after this body, before the QObject children.
-  delete fmAddDisk;
-  delete fmNewCat;
-  delete fmAbout;
-  delete LV;
-  delete trTree;
-  LV = nullptr;
-  trTree = nullptr;
+  // Focus moves while the widgets are destroyed, after this body: the application's focus
+  // signal must not reach the window then.
+  disconnect(qApp, nullptr, this, nullptr);
 }
 
 std::string TfmVrt::LayoutFileName() const { return places_.SettingsFolder + "fmStorage.ini"; }

@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: MIT
 // The main window: the catalog tree `tr` on the left, the item list `LV` on the right, the
-// status bar `stBar` with three panels, the menus and two toolbars. It owns the two application
-// stores, bdMain (every open catalog under its root) and bdOpt (the settings, in settings_), and
-// the catalog files object that opens, saves and closes catalogs.
+// status bar `stBar` with three panels, the menus and two toolbars. It works on the two
+// application stores, bdMain (every open catalog under its root) and bdOpt (the settings, in
+// settings_), which a TAppStores that outlives the window owns, and it owns the catalog files
+// object that opens, saves and closes catalogs.
 //
 // Files: the settings image bdOpt.dat and the window layout fmStorage.ini live in the settings
 // folder; the language files in the language folder (TVrtPlaces).
@@ -20,6 +21,7 @@
 #include <vector>
 
 #include "app/Settings.h"
+#include "app/qt/AppStores.h"
 #include "catalog/CatalogFiles.h"
 #include "mainwin/CatalogEdit.h"
 #include "mainwin/EditHost.h"
@@ -55,9 +57,10 @@ class TfmVrt : public QMainWindow, public TAddDiskHost, public TEditHost {
   Q_OBJECT
 
  public:
-  // Loads the settings (the English table must already be loaded) and builds the window. The
-  // catalogs of the command line or the start-up list are opened when the window is first shown.
-  explicit TfmVrt(const TVrtPlaces& places, QWidget* parent = nullptr);
+  // Loads the settings into `stores` (the English table must already be loaded) and builds the
+  // window; `stores` must outlive it. The catalogs of the command line or the start-up list are
+  // opened when the window is first shown.
+  TfmVrt(TAppStores& stores, const TVrtPlaces& places, QWidget* parent = nullptr);
   ~TfmVrt() override;
 
   // ---- the catalog tree (tree rows are container items; see CatalogTreeModel.h) -------------
@@ -106,7 +109,7 @@ class TfmVrt : public QMainWindow, public TAddDiskHost, public TEditHost {
   bool CloseAllCatalogs();
 
   // ---- parts exposed to the other windows and to tests ---------------------------------------
-  TQDBase bdMain;
+  TQDBase& bdMain;
   TQDBase& MainStore() override { return bdMain; }
   TSettings& Settings() override { return settings_; }
   TCatalogFiles& CatalogFiles() { return *files_; }
@@ -271,7 +274,7 @@ class TfmVrt : public QMainWindow, public TAddDiskHost, public TEditHost {
   std::string LayoutFileName() const;
 
   TVrtPlaces places_;
-  TSettings settings_;
+  TSettings& settings_;
   std::unique_ptr<TGuiCatalogUi> ui_;
   std::unique_ptr<TCatalogFiles> files_;
   std::unique_ptr<TCatalogEditor> editor_;

@@ -629,3 +629,25 @@ TEST_F(MainWindowTest, ASecondStartOpensItsCatalogsInTheRunningWindow) {
 }
 
 }  // namespace
+
+// The stores belong to the program, not to the window: a window destroyed with a catalog in
+// both views and a dialog of its own leaves them whole.
+TEST_F(MainWindowTest, StoresOutliveTheWindowThatShowedThem) {
+  LoadEnglish();
+  TAppStores stores;
+  {
+    TVrtPlaces places;
+    places.SettingsFolder = settings_ + "/";
+    places.LanguageFolder = SourceLanguageFolder();
+    TfmVrt w(stores, places);
+    w.show();
+    ASSERT_EQ(w.OpenCatalogFiles({alpha_}), 1);
+    w.SelectTreeNode(Child(w, w.TreeModel()->index(0, 0), "D1"));
+    ASSERT_GT(w.ListModel()->rowCount(), 0);
+    new TfmAddDisk(w, &w);  // a child window that reads bdMain
+  }
+  const TNodeRec* root = stores.bdMain.RootNode();
+  ASSERT_EQ(root->SlotCount, 2);  // the reserved slot and the catalog
+  EXPECT_EQ(ItemName(NodeChild(root, 1)), "Alpha");
+  EXPECT_GT(stores.Settings.bdOpt.RootNode()->SlotCount, 0);  // loaded, with its defaults
+}
