@@ -5,7 +5,6 @@
 
 #include <sys/stat.h>
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QDesktopServices>
 #include <QDir>
@@ -31,6 +30,7 @@
 
 #include "app/Options.h"
 #include "app/Settings.h"
+#include "app/qt/BusyCursor.h"
 #include "app/qt/GuiText.h"
 #include "app/qt/Images.h"
 #include "app/qt/Prompts.h"
@@ -823,14 +823,15 @@ TfmAddDisk::TOkResult TfmAddDisk::ScanAndGraft() {
     return TOkResult::Cancelled;
   }
 
-  QApplication::setOverrideCursor(Qt::WaitCursor);
   TNodeRec* disk = UpdateTarget;
-  if (update)
-    host_.ReplaceScannedDisk(UpdateTarget, bdDisk);
-  else
-    disk = host_.AddScannedDisk(destination, bdDisk);
-  bdDisk.Clear();
-  QApplication::restoreOverrideCursor();
+  {
+    TBusyCursor busy;
+    if (update)
+      host_.ReplaceScannedDisk(UpdateTarget, bdDisk);
+    else
+      disk = host_.AddScannedDisk(destination, bdDisk);
+    bdDisk.Clear();
+  }
 
   if (disk && cbAskForDesc->isChecked()) AskForDescription(disk);
   if (disk && cbSaveAfterScan->isChecked()) host_.SaveCatalogOf(disk);
