@@ -108,12 +108,22 @@ TFixture& Fixture() {
   return f;
 }
 
+// The window over stores of its own, built before it and destroyed after it.
+class TBenchStores {
+ protected:
+  TAppStores stores_;
+};
+class TBenchWindow : private TBenchStores, public TfmVrt {
+ public:
+  explicit TBenchWindow(const TVrtPlaces& places) : TfmVrt(stores_, places) {}
+};
+
 std::unique_ptr<TfmVrt> MakeWindow() {
   std::filesystem::remove(kDir + "/settings/bdOpt.dat");
   TVrtPlaces places;
   places.SettingsFolder = kDir + "/settings/";
   places.LanguageFolder = std::string(TOLVANE_SOURCE_DIR) + "/Language/";
-  auto w = std::make_unique<TfmVrt>(places);
+  std::unique_ptr<TfmVrt> w = std::make_unique<TBenchWindow>(places);
   w->resize(1280, 800);
   w->show();
   QApplication::processEvents();

@@ -7,6 +7,7 @@
 #include <cstdlib>
 
 #include "app/Language.h"
+#include "app/qt/AppStores.h"
 #include "app/qt/Application.h"
 #include "app/qt/ProgramPlaces.h"
 #include "app/qt/SingleInstance.h"
@@ -45,7 +46,9 @@ int main(int argc, char** argv) {
   vrt.LanguageFolder = places.DataFolder + "Language/";
   if (!files.isEmpty()) vrt.CommandLineFile = files.takeFirst().toStdString();
 
-  TfmVrt fmVrt(vrt);
+  // The stores outlive the main window and every window it opens.
+  TAppStores stores;
+  TfmVrt fmVrt(stores, vrt);
   app.SetMainWindow(&fmVrt);
   fmVrt.ListenForRestore(instance);
   fmVrt.show();

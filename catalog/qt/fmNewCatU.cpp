@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: MIT
 #include "catalog/qt/fmNewCatU.h"
 
-#include <QDialogButtonBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "app/qt/DialogButtons.h"
 #include "app/qt/GuiText.h"
 
 TfmNewCat::TfmNewCat(QWidget* parent) : QDialog(parent) {
@@ -17,16 +17,13 @@ TfmNewCat::TfmNewCat(QWidget* parent) : QDialog(parent) {
   edName->setObjectName(QStringLiteral("edName"));
   edName->setMinimumWidth(320);
   lbName->setBuddy(edName);
-  auto* buttons = new QDialogButtonBox(this);
-  bkOk = buttons->addButton(QString(), QDialogButtonBox::AcceptRole);
-  bkCancel = buttons->addButton(QString(), QDialogButtonBox::RejectRole);
-  bkOk->setDefault(true);
-  connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-  connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+  TOkCancelRow buttons = MakeOkCancelRow(this);
+  bkOk = buttons.Ok;
+  bkCancel = buttons.Cancel;
   layout->addWidget(lbName);
   layout->addWidget(edName);
   layout->addSpacing(8);
-  layout->addWidget(buttons);
+  layout->addLayout(buttons.Layout);
   Prepare();
 }
 

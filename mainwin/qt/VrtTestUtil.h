@@ -45,6 +45,17 @@ inline void WriteCatalogFile(const std::string& path, const std::string& name,
   std::ofstream(path, std::ios::binary) << image;
 }
 
+// A main window with stores of its own, which it is built after and destroyed before, as the
+// program's main window is.
+class TTestStores {
+ protected:
+  TAppStores stores_;
+};
+class TTestMainWindow : private TTestStores, public TfmVrt {
+ public:
+  explicit TTestMainWindow(const TVrtPlaces& places) : TfmVrt(stores_, places) {}
+};
+
 // A main window over a fresh settings folder, shown and active so that the commands with
 // shortcuts act.
 inline std::unique_ptr<TfmVrt> MakeMainWindow(const std::string& settingsFolder,
@@ -54,7 +65,7 @@ inline std::unique_ptr<TfmVrt> MakeMainWindow(const std::string& settingsFolder,
   places.SettingsFolder = settingsFolder + "/";
   places.LanguageFolder = SourceLanguageFolder();
   places.CommandLineFile = commandLineFile;
-  auto w = std::make_unique<TfmVrt>(places);
+  std::unique_ptr<TfmVrt> w = std::make_unique<TTestMainWindow>(places);
   w->show();
   QApplication::setActiveWindow(w.get());
   QApplication::processEvents();

@@ -3,13 +3,13 @@
 // groups (add, update, new group, rename, delete, remove, sort), and the two interfaces through
 // which the add-disk dialog and the catalog editor reach the tree.
 #include <QAction>
-#include <QApplication>
 #include <QFileInfo>
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QTreeView>
 
+#include "app/qt/BusyCursor.h"
 #include "app/qt/GuiText.h"
 #include "app/qt/Help.h"
 #include "app/qt/Prompts.h"
@@ -24,19 +24,6 @@
 #include "scan/DiskGraft.h"
 #include "scan/qt/fmAddDiskU.h"
 #include "store/CursorGuard.h"
-
-namespace {
-
-// The busy cursor, nested: the mouse shows the hourglass while any guard lives.
-class TBusyCursor {
- public:
-  TBusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-  ~TBusyCursor() { QApplication::restoreOverrideCursor(); }
-  TBusyCursor(const TBusyCursor&) = delete;
-  TBusyCursor& operator=(const TBusyCursor&) = delete;
-};
-
-}  // namespace
 
 void TfmVrt::SetSaveNameChooser(
     std::function<std::string(const std::string&, const std::string&)> chooser) {

@@ -59,8 +59,8 @@ QString VersionText() {
 
 }  // namespace
 
-TfmVrt::TfmVrt(const TVrtPlaces& places, QWidget* parent)
-    : QMainWindow(parent), places_(places) {
+TfmVrt::TfmVrt(TAppStores& stores, const TVrtPlaces& places, QWidget* parent)
+    : QMainWindow(parent), bdMain(stores.bdMain), places_(places), settings_(stores.Settings) {
   setObjectName(QStringLiteral("fmVrt"));
   setWindowIcon(ProgramIcon());
 
@@ -100,34 +100,30 @@ TfmVrt::TfmVrt(const TVrtPlaces& places, QWidget* parent)
   files_->Events.CatalogSaved = [this] { UpdateStatus(); };
   editor_ = std::make_unique<TCatalogEditor>(bdMain, *this);
 
-  createViews();
-  createActions();
-  createMenus();
-  createToolBars();
-  createStatusBar();
+  CreateViews();
+  CreateActions();
+  CreateMenus();
+  CreateToolBars();
+  CreateStatusBar();
   SetListLayout(true, true);
   SetTexts();
-  readLayout();
+  ReadLayout();
   UpdateStatus();
 }
 
+// The child windows, views and models go with the QObject children; the stores they read
+// outlive the window.
 TfmVrt::~TfmVrt() {
-  // The windows that use bdMain go first, the views next (their models read bdMain until they
-  // are gone); bdMain itself is destroyed after this body, before the QObject children.
-  delete fmAddDisk;
-  delete fmNewCat;
-  delete fmAbout;
-  delete LV;
-  delete trTree;
-  LV = nullptr;
-  trTree = nullptr;
+  // Focus moves while the widgets are destroyed, after this body: the application's focus
+  // signal must not reach the window then.
+  disconnect(qApp, nullptr, this, nullptr);
 }
 
 std::string TfmVrt::LayoutFileName() const { return places_.SettingsFolder + "fmStorage.ini"; }
 
 // ---- building -------------------------------------------------------------------------------
 
-void TfmVrt::createViews() {
+void TfmVrt::CreateViews() {
   splitter_ = new QSplitter(Qt::Horizontal, this);
   splitter_->setObjectName(QStringLiteral("spMain"));
   splitter_->setChildrenCollapsible(false);
@@ -216,7 +212,7 @@ void TfmVrt::createViews() {
   });
 }
 
-void TfmVrt::createActions() {
+void TfmVrt::CreateActions() {
   auto make = [this](const char* name, const char* icon, void (TfmVrt::*slot)()) {
     QAction* a = new QAction(this);
     a->setObjectName(QString::fromLatin1(name));
@@ -236,9 +232,9 @@ void TfmVrt::createActions() {
   ActCloseCatalog = make("ActCloseCatalog", "close", &TfmVrt::ActCloseCatalogExecute);
   ActCloseCatalog->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F4));
   nnMMCloseAllCat = make("nnMMCloseAllCat", nullptr, &TfmVrt::nnMMCloseAllCatClick);
-  ActExit = make("ActExit", nullptr, nullptr);
-  ActExit->setShortcut(QKeySequence(Qt::ALT | Qt::Key_F4));
-  connect(ActExit, &QAction::triggered, this, &QWidget::close);
+  nnMMProgramExit = make("nnMMProgramExit", nullptr, nullptr);
+  nnMMProgramExit->setShortcut(QKeySequence(Qt::ALT | Qt::Key_F4));
+  connect(nnMMProgramExit, &QAction::triggered, this, &QWidget::close);
   for (int k = 0; k < 10; ++k) {
     nnRecCat[k] = new QAction(this);
     nnRecCat[k]->setObjectName(QStringLiteral("nnRecCat%1").arg(k));
@@ -272,8 +268,8 @@ void TfmVrt::createActions() {
   ActGotoUp = make("ActGotoUp", "up", &TfmVrt::ActGotoUpExecute);
   ActUserView = make("ActUserView", "userlist", nullptr);
   ActUserView->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_U));
-  ActUser = make("ActUser", nullptr, nullptr);
-  ActUserRemove = make("ActUserRemove", nullptr, nullptr);
+  ActUserAdd = make("ActUserAdd", nullptr, nullptr);
+  ActUserDelete = make("ActUserDelete", nullptr, nullptr);
   ActFind = make("ActFind", "find", nullptr);
   ActFind->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
   ActFindAll = make("ActFindAll", nullptr, nullptr);
@@ -281,7 +277,7 @@ void TfmVrt::createActions() {
   nnSearchAllCatalogs = ActFindAll;
   ActReport = make("ActReport", "report", nullptr);
   ActReport->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_R));
-  ActOptions = make("ActOptions", nullptr, nullptr);
+  nnOpt0 = make("nnOpt0", nullptr, nullptr);
   ActHelp = make("ActHelp", "help", &TfmVrt::ActHelpExecute);
   ActHelp->setShortcut(QKeySequence(Qt::Key_F1));
   nnSite = make("nnSite", nullptr, nullptr);
@@ -293,102 +289,103 @@ void TfmVrt::createActions() {
   // Commands whose windows are not part of this program yet stay disabled for good.
   for (QAction* a : {ActExploreItem, ActRunItem, ActFilesCopy, ActFilesMove,
                      ActFilesDelete, ActFilesExtract, ActProperties, ActCatSetup, ActCatMan,
-                     ActUserView, ActUser, ActUserRemove, ActFind, ActFindAll, ActReport,
-                     ActOptions}) {
+                     ActUserView, ActUserAdd, ActUserDelete, ActFind, ActFindAll, ActReport,
+                     nnOpt0}) {
     a->setProperty("tolvaneUnavailable", true);
     a->setEnabled(false);
   }
 }
 
-void TfmVrt::createMenus() {
-  mmFile = menuBar()->addMenu(QString());
-  mmFile->setObjectName(QStringLiteral("mmFile"));
-  mmFile->addAction(ActNewCatalog);
-  mmFile->addAction(ActOpenCatalog);
-  mmFile->addAction(ActSaveCatalog);
-  mmFile->addAction(nnMMSaveCatAs);
-  mmFile->addAction(ActSaveAll);
-  mmFile->addSeparator();
-  mmFile->addAction(ActCloseCatalog);
-  mmFile->addAction(nnMMCloseAllCat);
-  nnRecentSep = mmFile->addSeparator();
-  for (QAction* a : nnRecCat) mmFile->addAction(a);
-  mmFile->addSeparator();
-  mmFile->addAction(ActExit);
-  connect(mmFile, &QMenu::aboutToShow, this, &TfmVrt::ShowRecentItems);
+void TfmVrt::CreateMenus() {
+  nnnFile = menuBar()->addMenu(QString());
+  nnnFile->setObjectName(QStringLiteral("nnnFile"));
+  nnnFile->addAction(ActNewCatalog);
+  nnnFile->addAction(ActOpenCatalog);
+  nnnFile->addAction(ActSaveCatalog);
+  nnnFile->addAction(nnMMSaveCatAs);
+  nnnFile->addAction(ActSaveAll);
+  nnnFile->addSeparator();
+  nnnFile->addAction(ActCloseCatalog);
+  nnnFile->addAction(nnMMCloseAllCat);
+  nnRecentSep = nnnFile->addSeparator();
+  for (QAction* a : nnRecCat) nnnFile->addAction(a);
+  nnnFile->addSeparator();
+  nnnFile->addAction(nnMMProgramExit);
+  connect(nnnFile, &QMenu::aboutToShow, this, &TfmVrt::ShowRecentItems);
 
-  mmActions = menuBar()->addMenu(QString());
-  mmActions->setObjectName(QStringLiteral("mmActions"));
-  mmActions->addAction(ActAddNewDisk);
-  mmActions->addAction(ActUpdateDisk);
-  mmActions->addAction(ActAddNewDiskGroup);
-  mmActions->addAction(ActRenameDisk);
-  mmActions->addAction(ActRenameCatalog);
-  mmActions->addAction(ActDeleteDisk);
-  mmActions->addAction(ActSortDisk);
-  mmActions->addSeparator();
-  mmActions->addAction(ActGotoUp);
-  mmActions->addAction(ActExploreItem);
-  mmActions->addAction(ActRunItem);
-  mmFilesMenu = mmActions->addMenu(QString());
-  mmFilesMenu->addAction(ActFilesCopy);
-  mmFilesMenu->addAction(ActFilesMove);
-  mmFilesMenu->addAction(ActFilesDelete);
-  mmFilesMenu->addAction(ActFilesExtract);
-  ActFiles = mmFilesMenu->menuAction();
+  nnnAction = menuBar()->addMenu(QString());
+  nnnAction->setObjectName(QStringLiteral("nnnAction"));
+  nnnAction->addAction(ActAddNewDisk);
+  nnnAction->addAction(ActUpdateDisk);
+  nnnAction->addAction(ActAddNewDiskGroup);
+  nnnAction->addAction(ActRenameDisk);
+  nnnAction->addAction(ActRenameCatalog);
+  nnnAction->addAction(ActDeleteDisk);
+  nnnAction->addAction(ActSortDisk);
+  nnnAction->addSeparator();
+  nnnAction->addAction(ActGotoUp);
+  nnnAction->addAction(ActExploreItem);
+  nnnAction->addAction(ActRunItem);
+  filesMenu_ = nnnAction->addMenu(QString());
+  filesMenu_->addAction(ActFilesCopy);
+  filesMenu_->addAction(ActFilesMove);
+  filesMenu_->addAction(ActFilesDelete);
+  filesMenu_->addAction(ActFilesExtract);
+  ActFiles = filesMenu_->menuAction();
   ActFiles->setObjectName(QStringLiteral("ActFiles"));
   ActFiles->setProperty("tolvaneUnavailable", true);
   ActFiles->setEnabled(false);
-  mmActions->addAction(ActRemoveFromCatalog);
-  mmActions->addSeparator();
-  mmActions->addAction(ActProperties);
-  mmActions->addAction(ActCatSetup);
-  mmActions->addAction(ActCatMan);
-  mmActions->addSeparator();
-  mmUserList = mmActions->addMenu(QString());
-  mmUserList->addAction(ActUserView);
-  mmUserList->addAction(ActUser);
-  mmUserList->addAction(ActUserRemove);
+  nnnAction->addAction(ActRemoveFromCatalog);
+  nnnAction->addSeparator();
+  nnnAction->addAction(ActProperties);
+  nnnAction->addAction(ActCatSetup);
+  nnnAction->addAction(ActCatMan);
+  nnnAction->addSeparator();
+  userListMenu_ = nnnAction->addMenu(QString());
+  userListMenu_->addAction(ActUserView);
+  userListMenu_->addAction(ActUserAdd);
+  userListMenu_->addAction(ActUserDelete);
   // All its commands wait for the user list window: the sub-menu is off with them.
-  mmUserList->menuAction()->setObjectName(QStringLiteral("mmUserList"));
-  mmUserList->menuAction()->setProperty("tolvaneUnavailable", true);
-  mmUserList->menuAction()->setEnabled(false);
+  ActUser = userListMenu_->menuAction();
+  ActUser->setObjectName(QStringLiteral("ActUser"));
+  ActUser->setProperty("tolvaneUnavailable", true);
+  ActUser->setEnabled(false);
 
-  mmSearch = menuBar()->addMenu(QString());
-  mmSearch->addAction(ActFind);
-  mmSearch->addAction(ActFindAll);
-  mmSearch->addSeparator();
-  mmSearch->addAction(ActReport);
+  nnnSearch = menuBar()->addMenu(QString());
+  nnnSearch->addAction(ActFind);
+  nnnSearch->addAction(ActFindAll);
+  nnnSearch->addSeparator();
+  nnnSearch->addAction(ActReport);
 
-  mmOptions = menuBar()->addMenu(QString());
-  mmOptions->addAction(ActOptions);
-  mmLanguage = mmOptions->addMenu(QString());
-  mmLanguage->setObjectName(QStringLiteral("nnLanguage"));
-  connect(mmLanguage, &QMenu::aboutToShow, this, &TfmVrt::FillLanguageMenu);
+  nnnOptions = menuBar()->addMenu(QString());
+  nnnOptions->addAction(nnOpt0);
+  nnOpt5 = nnnOptions->addMenu(QString());
+  nnOpt5->setObjectName(QStringLiteral("nnOpt5"));
+  connect(nnOpt5, &QMenu::aboutToShow, this, &TfmVrt::FillLanguageMenu);
 
-  mmHelp = menuBar()->addMenu(QString());
-  mmHelp->addAction(ActHelp);
-  mmHelp->addSeparator();
-  mmHelp->addAction(nnSite);
-  mmHelp->addAction(nnMail);
-  mmHelp->addSeparator();
-  mmHelp->addAction(nnAbout);
+  nnnHelp = menuBar()->addMenu(QString());
+  nnnHelp->addAction(ActHelp);
+  nnnHelp->addSeparator();
+  nnnHelp->addAction(nnSite);
+  nnnHelp->addAction(nnMail);
+  nnnHelp->addSeparator();
+  nnnHelp->addAction(nnAbout);
 }
 
-void TfmVrt::createToolBars() {
+void TfmVrt::CreateToolBars() {
   FileBar = addToolBar(QString());
   FileBar->setObjectName(QStringLiteral("FileBar"));
   FileBar->setIconSize(QSize(20, 20));
   FileBar->addAction(ActNewCatalog);
   // tbOpenCat: opens the open dialog; its drop-down lists the recent catalogs.
-  pmRecent = new QMenu(this);
-  for (QAction* a : npRecCat) pmRecent->addAction(a);
+  recentMenu_ = new QMenu(this);
+  for (QAction* a : npRecCat) recentMenu_->addAction(a);
   tbOpenCat = new QToolButton(FileBar);
   tbOpenCat->setObjectName(QStringLiteral("tbOpenCat"));
   tbOpenCat->setDefaultAction(ActOpenCatalog);
   tbOpenCat->setPopupMode(QToolButton::MenuButtonPopup);
-  tbOpenCat->setMenu(pmRecent);
-  connect(pmRecent, &QMenu::aboutToShow, this, &TfmVrt::ShowRecentItems);
+  tbOpenCat->setMenu(recentMenu_);
+  connect(recentMenu_, &QMenu::aboutToShow, this, &TfmVrt::ShowRecentItems);
   FileBar->addWidget(tbOpenCat);
   FileBar->addAction(ActSaveCatalog);
   FileBar->addAction(ActSaveAll);
@@ -412,7 +409,7 @@ void TfmVrt::createToolBars() {
   MainBar->addAction(ActHelp);
 }
 
-void TfmVrt::createStatusBar() {
+void TfmVrt::CreateStatusBar() {
   QStatusBar* stBar = statusBar();
   stBar->setObjectName(QStringLiteral("stBar"));
   for (int i = 0; i < 3; ++i) {
@@ -437,7 +434,7 @@ void TfmVrt::SetTexts() {
     a->setToolTip(PlainCaption(LangQ(number)));
     a->setStatusTip(PlainCaption(LangQ(number)));
   };
-  mmFile->setTitle(LangQ(1));
+  nnnFile->setTitle(LangQ(1));
   set(ActNewCatalog, 2);
   set(ActOpenCatalog, 3);
   set(ActSaveCatalog, 4);
@@ -445,8 +442,8 @@ void TfmVrt::SetTexts() {
   set(ActSaveAll, 6);
   set(ActCloseCatalog, 7);
   set(nnMMCloseAllCat, 8);
-  set(ActExit, 9);
-  mmActions->setTitle(LangQ(21));
+  set(nnMMProgramExit, 9);
+  nnnAction->setTitle(LangQ(21));
   set(ActAddNewDisk, 22);
   set(ActAddNewDiskGroup, 23);
   set(ActUpdateDisk, 24);
@@ -455,28 +452,29 @@ void TfmVrt::SetTexts() {
   set(ActExploreItem, 27);
   set(ActRunItem, 28);
   set(ActFiles, 29);
-  mmFilesMenu->setTitle(LangQ(29));
+  filesMenu_->setTitle(LangQ(29));
   set(ActRemoveFromCatalog, 30);
   set(ActProperties, 31);
   set(ActSortDisk, 33);
   set(ActCatSetup, 34);
   set(ActCatMan, 35);
   set(ActUserView, 36);
-  set(ActUser, 37);
-  set(ActUserRemove, 38);
-  mmUserList->setTitle(LangQ(39));
+  set(ActUserAdd, 37);
+  set(ActUserDelete, 38);
+  set(ActUser, 39);
+  userListMenu_->setTitle(LangQ(39));
   set(ActFilesCopy, 41);
   set(ActFilesMove, 42);
   set(ActFilesDelete, 43);
   set(ActFilesExtract, 44);
-  mmSearch->setTitle(LangQ(51));
+  nnnSearch->setTitle(LangQ(51));
   set(ActFind, 52);
   set(ActFindAll, 53);
   set(ActReport, 2001);
-  mmOptions->setTitle(LangQ(61));
-  set(ActOptions, 62);
-  mmLanguage->setTitle(LangQ(65));
-  mmHelp->setTitle(LangQ(71));
+  nnnOptions->setTitle(LangQ(61));
+  set(nnOpt0, 62);
+  nnOpt5->setTitle(LangQ(65));
+  nnnHelp->setTitle(LangQ(71));
   set(ActHelp, 72);
   set(nnSite, 73);
   set(nnMail, 74);
@@ -491,15 +489,15 @@ void TfmVrt::SetTexts() {
 }
 
 void TfmVrt::FillLanguageMenu() {
-  mmLanguage->clear();
+  nnOpt5->clear();
   QDir dir(QString::fromStdString(places_.LanguageFolder));
   QString current = QString::fromStdString(settings_.Options.LanguageFile);
-  auto* group = new QActionGroup(mmLanguage);
+  auto* group = new QActionGroup(nnOpt5);
   for (const QFileInfo& fi : dir.entryInfoList({QStringLiteral("*.lng")}, QDir::Files,
                                                QDir::Name)) {
     TLangTable table;
     if (!table.LoadFromFile(fi.absoluteFilePath().toStdString()) || !table.Loaded()) continue;
-    QAction* a = mmLanguage->addAction(QString::fromStdString(table.FirstLine()));
+    QAction* a = nnOpt5->addAction(QString::fromStdString(table.FirstLine()));
     a->setCheckable(true);
     a->setChecked(fi.fileName() == current);
     group->addAction(a);
@@ -549,7 +547,7 @@ void TfmVrt::ApplyInterfaceSettings() {
   menuBar()->setStyleSheet(menuSheet_);
   FileBar->setStyleSheet(menuSheet_);
   MainBar->setStyleSheet(menuSheet_);
-  pmRecent->setStyleSheet(menuSheet_);
+  recentMenu_->setStyleSheet(menuSheet_);
   if (Tray && Tray->contextMenu()) Tray->contextMenu()->setStyleSheet(menuSheet_);
   TViewLook tree = ViewLook(ui.TreeColor, ui.TreeFont, font());
   TViewLook list = ViewLook(ui.ListColor, ui.ListFont, font());
@@ -579,7 +577,7 @@ void TfmVrt::ApplyListOptions() {
       QAction* restore = menu->addAction(PlainCaption(LangQ(93)));
       connect(restore, &QAction::triggered, this, &TfmVrt::RestoreApplication);
       menu->addSeparator();
-      menu->addAction(ActExit);
+      menu->addAction(nnMMProgramExit);
       menu->setStyleSheet(menuSheet_);
       Tray->setContextMenu(menu);
     }
@@ -639,7 +637,7 @@ void TfmVrt::closeEvent(QCloseEvent* event) {
 }
 
 void TfmVrt::AfterClose() {
-  writeLayout();
+  WriteLayout();
   SaveListLayout();
   SaveSettings();
   hide();
@@ -658,7 +656,7 @@ void TfmVrt::SaveSettings() {
   (void)error;  // the settings are written again at exit; a failure here is not shown
 }
 
-void TfmVrt::readLayout() {
+void TfmVrt::ReadLayout() {
   QSettings ini(QString::fromStdString(LayoutFileName()), QSettings::IniFormat);
   ReadWindowPlacement(ini, QStringLiteral("fmVrtpos"), this, splitter_);
   TToolBarPlace file = ReadToolBarPlace(ini, QStringLiteral("FileBar"), 0);
@@ -666,7 +664,7 @@ void TfmVrt::readLayout() {
   PlaceToolBars(this, {{FileBar, file}, {MainBar, main}});
 }
 
-void TfmVrt::writeLayout() {
+void TfmVrt::WriteLayout() {
   QSettings ini(QString::fromStdString(LayoutFileName()), QSettings::IniFormat);
   WriteWindowPlacement(ini, QStringLiteral("fmVrtpos"), this, splitter_);
   WriteToolBarPlace(ini, QStringLiteral("FileBar"), ToolBarPlaceOf(this, FileBar));

@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: MIT
 // The main window: the catalog tree `tr` on the left, the item list `LV` on the right, the
-// status bar `stBar` with three panels, the menus and two toolbars. It owns the two application
-// stores, bdMain (every open catalog under its root) and bdOpt (the settings, in settings_), and
-// the catalog files object that opens, saves and closes catalogs.
+// status bar `stBar` with three panels, the menus and two toolbars. It works on the two
+// application stores, bdMain (every open catalog under its root) and bdOpt (the settings, in
+// settings_), which a TAppStores that outlives the window owns, and it owns the catalog files
+// object that opens, saves and closes catalogs.
 //
 // Files: the settings image bdOpt.dat and the window layout fmStorage.ini live in the settings
 // folder; the language files in the language folder (TVrtPlaces).
@@ -20,6 +21,7 @@
 #include <vector>
 
 #include "app/Settings.h"
+#include "app/qt/AppStores.h"
 #include "catalog/CatalogFiles.h"
 #include "mainwin/CatalogEdit.h"
 #include "mainwin/EditHost.h"
@@ -55,9 +57,10 @@ class TfmVrt : public QMainWindow, public TAddDiskHost, public TEditHost {
   Q_OBJECT
 
  public:
-  // Loads the settings (the English table must already be loaded) and builds the window. The
-  // catalogs of the command line or the start-up list are opened when the window is first shown.
-  explicit TfmVrt(const TVrtPlaces& places, QWidget* parent = nullptr);
+  // Loads the settings into `stores` (the English table must already be loaded) and builds the
+  // window; `stores` must outlive it. The catalogs of the command line or the start-up list are
+  // opened when the window is first shown.
+  TfmVrt(TAppStores& stores, const TVrtPlaces& places, QWidget* parent = nullptr);
   ~TfmVrt() override;
 
   // ---- the catalog tree (tree rows are container items; see CatalogTreeModel.h) -------------
@@ -106,7 +109,7 @@ class TfmVrt : public QMainWindow, public TAddDiskHost, public TEditHost {
   bool CloseAllCatalogs();
 
   // ---- parts exposed to the other windows and to tests ---------------------------------------
-  TQDBase bdMain;
+  TQDBase& bdMain;
   TQDBase& MainStore() override { return bdMain; }
   TSettings& Settings() override { return settings_; }
   TCatalogFiles& CatalogFiles() { return *files_; }
@@ -151,6 +154,9 @@ class TfmVrt : public QMainWindow, public TAddDiskHost, public TEditHost {
   void TreeChanged(const TTreeChange& change) override;
   void SubtreeRemoving(const TNodeRec* item) override;
 
+  // Members that the window's design names (actions Act*, menu items nn*, toolbars, `LV`,
+  // `bdMain`, the windows fm*) keep those names; the program's own members end in "_". The
+  // tree `tr` is `trTree`: a member `tr` would hide QObject::tr.
   // Actions, named as the commands they run.
   QAction* ActNewCatalog = nullptr;
   QAction* ActOpenCatalog = nullptr;
@@ -159,7 +165,7 @@ class TfmVrt : public QMainWindow, public TAddDiskHost, public TEditHost {
   QAction* ActSaveAll = nullptr;
   QAction* ActCloseCatalog = nullptr;
   QAction* nnMMCloseAllCat = nullptr;
-  QAction* ActExit = nullptr;
+  QAction* nnMMProgramExit = nullptr;
   QAction* ActAddNewDisk = nullptr;
   QAction* ActAddNewDiskGroup = nullptr;
   QAction* ActUpdateDisk = nullptr;
@@ -180,13 +186,14 @@ class TfmVrt : public QMainWindow, public TAddDiskHost, public TEditHost {
   QAction* ActCatMan = nullptr;
   QAction* ActGotoUp = nullptr;
   QAction* ActUserView = nullptr;
-  QAction* ActUser = nullptr;
-  QAction* ActUserRemove = nullptr;
+  QAction* ActUser = nullptr;  // the user-list sub-menu
+  QAction* ActUserAdd = nullptr;
+  QAction* ActUserDelete = nullptr;
   QAction* ActFind = nullptr;
   QAction* ActFindAll = nullptr;
   QAction* nnSearchAllCatalogs = nullptr;
   QAction* ActReport = nullptr;
-  QAction* ActOptions = nullptr;
+  QAction* nnOpt0 = nullptr;
   QAction* ActHelp = nullptr;
   QAction* nnSite = nullptr;
   QAction* nnMail = nullptr;
@@ -204,19 +211,19 @@ class TfmVrt : public QMainWindow, public TAddDiskHost, public TEditHost {
 
  private:
   // Building (fmVrtU.cpp).
-  void createActions();
-  void createMenus();
-  void createToolBars();
-  void createStatusBar();
-  void createViews();
+  void CreateActions();
+  void CreateMenus();
+  void CreateToolBars();
+  void CreateStatusBar();
+  void CreateViews();
   void SetTexts();
   void FillLanguageMenu();
   // Start-up and exit (fmVrtU.cpp).
   void FirstShow();
   void ApplyInterfaceSettings();
   void ApplyListOptions();
-  void readLayout();
-  void writeLayout();
+  void ReadLayout();
+  void WriteLayout();
   void AfterClose();
   void PostStatusUpdate();
   // Tree (fmVrtTree.cpp).
@@ -267,7 +274,7 @@ class TfmVrt : public QMainWindow, public TAddDiskHost, public TEditHost {
   std::string LayoutFileName() const;
 
   TVrtPlaces places_;
-  TSettings settings_;
+  TSettings& settings_;
   std::unique_ptr<TGuiCatalogUi> ui_;
   std::unique_ptr<TCatalogFiles> files_;
   std::unique_ptr<TCatalogEditor> editor_;
@@ -291,15 +298,17 @@ class TfmVrt : public QMainWindow, public TAddDiskHost, public TEditHost {
   QToolBar* FileBar = nullptr;
   QToolBar* MainBar = nullptr;
   QToolButton* tbOpenCat = nullptr;
-  QMenu* mmFile = nullptr;
-  QMenu* mmActions = nullptr;
-  QMenu* mmFilesMenu = nullptr;
-  QMenu* mmUserList = nullptr;
-  QMenu* mmSearch = nullptr;
-  QMenu* mmOptions = nullptr;
-  QMenu* mmLanguage = nullptr;
-  QMenu* mmHelp = nullptr;
-  QMenu* pmRecent = nullptr;
+  // The menus of the menu bar and the language menu; filesMenu_ and userListMenu_ are the
+  // sub-menus of ActFiles and ActUser, recentMenu_ the drop-down of tbOpenCat.
+  QMenu* nnnFile = nullptr;
+  QMenu* nnnAction = nullptr;
+  QMenu* filesMenu_ = nullptr;
+  QMenu* userListMenu_ = nullptr;
+  QMenu* nnnSearch = nullptr;
+  QMenu* nnnOptions = nullptr;
+  QMenu* nnOpt5 = nullptr;
+  QMenu* nnnHelp = nullptr;
+  QMenu* recentMenu_ = nullptr;
   QSystemTrayIcon* Tray = nullptr;
 
   // The list: the layout's sort column and direction, per layout (0 disk, 1 file).

@@ -245,8 +245,8 @@ void ExpectNoIdleCommand(TfmVrt& w, const char* where) {
 TEST_F(MainWindowTest, NoEnabledCommandDoesNothing) {
   auto w = MakeMainWindow(settings_);
   // Options and the user list have no windows yet: off with and without a catalog.
-  EXPECT_FALSE(w->ActOptions->isEnabled());
-  EXPECT_FALSE(w->ActUserRemove->isEnabled());
+  EXPECT_FALSE(w->nnOpt0->isEnabled());
+  EXPECT_FALSE(w->ActUserDelete->isEnabled());
   ExpectNoIdleCommand(*w, "no catalog");
 
   w->OpenCatalogFiles({alpha_});
@@ -254,8 +254,8 @@ TEST_F(MainWindowTest, NoEnabledCommandDoesNothing) {
   QModelIndex d1 = Child(*w, alpha, "D1");
   w->Tree()->setFocus();
   w->SelectTreeNode(alpha);
-  EXPECT_FALSE(w->ActOptions->isEnabled());
-  EXPECT_FALSE(w->ActUserRemove->isEnabled());
+  EXPECT_FALSE(w->nnOpt0->isEnabled());
+  EXPECT_FALSE(w->ActUserDelete->isEnabled());
   ExpectNoIdleCommand(*w, "catalog");
 
   // A folder in the tree takes no group and no rename (both would do nothing).
@@ -550,7 +550,7 @@ TEST_F(MainWindowTest, RecentFilesAreOfferedUnlessOpen) {
   w->OpenCatalogFiles({alpha_, beta_});
   w->SelectTreeNode(w->TreeModel()->index(0, 0));
   ASSERT_TRUE(w->CloseSelectedCatalog());  // Alpha closes; Beta stays open
-  QMenu* file = w->findChild<QMenu*>("mmFile");
+  QMenu* file = w->findChild<QMenu*>("nnnFile");
   ASSERT_TRUE(file);
   QMetaObject::invokeMethod(file, "aboutToShow");
   // Most recent first: Beta (open, hidden), then Alpha.
@@ -628,4 +628,26 @@ TEST_F(MainWindowTest, ASecondStartOpensItsCatalogsInTheRunningWindow) {
   EXPECT_FALSE(w->isMinimized());
 }
 
-}  // namespace}  // namespace
+}  // namespace
+
+// The stores belong to the program, not to the window: a window destroyed with a catalog in
+// both views and a dialog of its own leaves them whole.
+TEST_F(MainWindowTest, StoresOutliveTheWindowThatShowedThem) {
+  LoadEnglish();
+  TAppStores stores;
+  {
+    TVrtPlaces places;
+    places.SettingsFolder = settings_ + "/";
+    places.LanguageFolder = SourceLanguageFolder();
+    TfmVrt w(stores, places);
+    w.show();
+    ASSERT_EQ(w.OpenCatalogFiles({alpha_}), 1);
+    w.SelectTreeNode(Child(w, w.TreeModel()->index(0, 0), "D1"));
+    ASSERT_GT(w.ListModel()->rowCount(), 0);
+    new TfmAddDisk(w, &w);  // a child window that reads bdMain
+  }
+  const TNodeRec* root = stores.bdMain.RootNode();
+  ASSERT_EQ(root->SlotCount, 2);  // the reserved slot and the catalog
+  EXPECT_EQ(ItemName(NodeChild(root, 1)), "Alpha");
+  EXPECT_GT(stores.Settings.bdOpt.RootNode()->SlotCount, 0);  // loaded, with its defaults
+}

@@ -5,7 +5,6 @@
 
 #include <sys/stat.h>
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QDesktopServices>
 #include <QDir>
@@ -31,6 +30,8 @@
 
 #include "app/Options.h"
 #include "app/Settings.h"
+#include "app/qt/BusyCursor.h"
+#include "app/qt/DialogButtons.h"
 #include "app/qt/GuiText.h"
 #include "app/qt/Images.h"
 #include "app/qt/Prompts.h"
@@ -116,19 +117,13 @@ void TfmAddDisk::CreateControls() {
   pcPages_->addTab(tsArc, LangQ(268));
   pcPages_->addTab(tsDescImport, LangQ(269));
 
-  bkOk = new QPushButton(LangQ(260));
-  bkOk->setDefault(true);
-  bkCancel = new QPushButton(LangQ(261));
-  connect(bkOk, &QPushButton::clicked, this, &TfmAddDisk::bkOkClick);
-  connect(bkCancel, &QPushButton::clicked, this, &TfmAddDisk::reject);
-  auto* buttons = new QHBoxLayout;
-  buttons->addStretch(1);
-  buttons->addWidget(bkOk);
-  buttons->addWidget(bkCancel);
+  TOkCancelRow buttons = MakeOkCancelRow(this, [this] { bkOkClick(); });
+  bkOk = buttons.Ok;
+  bkCancel = buttons.Cancel;
 
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(pcPages_);
-  layout->addLayout(buttons);
+  layout->addLayout(buttons.Layout);
   setMinimumWidth(560);  // room for the rule texts and a sub-folder path
 
   // The controls' names, so that a test (or a style sheet) can find them.
@@ -823,14 +818,15 @@ TfmAddDisk::TOkResult TfmAddDisk::ScanAndGraft() {
     return TOkResult::Cancelled;
   }
 
-  QApplication::setOverrideCursor(Qt::WaitCursor);
   TNodeRec* disk = UpdateTarget;
-  if (update)
-    host_.ReplaceScannedDisk(UpdateTarget, bdDisk);
-  else
-    disk = host_.AddScannedDisk(destination, bdDisk);
-  bdDisk.Clear();
-  QApplication::restoreOverrideCursor();
+  {
+    TBusyCursor busy;
+    if (update)
+      host_.ReplaceScannedDisk(UpdateTarget, bdDisk);
+    else
+      disk = host_.AddScannedDisk(destination, bdDisk);
+    bdDisk.Clear();
+  }
 
   if (disk && cbAskForDesc->isChecked()) AskForDescription(disk);
   if (disk && cbSaveAfterScan->isChecked()) host_.SaveCatalogOf(disk);

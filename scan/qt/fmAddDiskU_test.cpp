@@ -5,12 +5,14 @@
 
 #include <QAbstractButton>
 #include <QCheckBox>
+#include <QGuiApplication>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QProgressBar>
 #include <QTimer>
 #include <deque>
 #include <filesystem>
+#include <stdexcept>
 #include <gtest/gtest.h>
 
 #include "app/Language.h"
@@ -49,6 +51,9 @@ class TFakeHost : public TAddDiskHost {
   TNodeRec* SelectedTreeNode() override { return selected; }
   TNodeRec* AddScannedDisk(TNodeRec* destination, TQDBase& bdDisk) override {
     ++added;
+    const QCursor* cursor = QGuiApplication::overrideCursor();
+    graftCursor = cursor ? cursor->shape() : Qt::ArrowCursor;
+    if (failGraft) throw std::runtime_error("graft failed");
     return GraftNewDisk(bdMain, destination, bdDisk);
   }
   void ReplaceScannedDisk(TNodeRec* oldDisk, TQDBase& bdDisk) override {
@@ -65,6 +70,8 @@ class TFakeHost : public TAddDiskHost {
   TSettings settings;
   TNodeRec* selected = nullptr;
   int added = 0, replaced = 0, modified = 0, saved = 0, settingsSaved = 0;
+  bool failGraft = false;                        // AddScannedDisk throws
+  Qt::CursorShape graftCursor = Qt::ArrowCursor;  // the cursor AddScannedDisk saw
 };
 
 // Sum of the sizes of the regular files below `folder`: the total a scan must record.
@@ -135,6 +142,22 @@ TEST_F(AddDiskTest, AddsTheMediumWithItsTotalsAndAUniqueName) {
   EXPECT_EQ(host.saved, 0);          // save after scan is off by default
   EXPECT_EQ(host.settingsSaved, 0);  // nothing asked to be remembered
   EXPECT_TRUE(prompter.Shown.empty());
+}
+
+TEST_F(AddDiskTest, BusyCursorLastsWhileTheDiskIsGraftedAndGoesWhenTheGraftFails) {
+  TfmAddDisk dlg(host);
+  ASSERT_EQ(AddMedium(dlg), TfmAddDisk::TOkResult::Done);
+  EXPECT_EQ(host.graftCursor, Qt::WaitCursor);
+  EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+
+  // An exception out of the graft reaches the application's error handler; the program goes
+  // on, so the cursor must not stay busy.
+  host.failGraft = true;
+  host.graftCursor = Qt::ArrowCursor;
+  EXPECT_THROW(AddMedium(dlg), std::runtime_error);
+  EXPECT_EQ(host.graftCursor, Qt::WaitCursor);
+  EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+  while (QGuiApplication::overrideCursor()) QGuiApplication::restoreOverrideCursor();
 }
 
 TEST_F(AddDiskTest, RefusesOkWithoutADriveAndAFolderThatIsGone) {

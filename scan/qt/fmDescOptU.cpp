@@ -16,6 +16,7 @@
 #include <algorithm>
 
 #include "app/Options.h"
+#include "app/qt/DialogButtons.h"
 #include "app/qt/GuiText.h"
 #include "scan/DescRules.h"
 #include "store/QDBase.h"
@@ -118,22 +119,15 @@ TfmDescOpt::TfmDescOpt(TQDBase& table, int reader, QWidget* parent)
     connect(bkUpExt, &QPushButton::clicked, this, [this] { MoveMask(-1); });
     connect(bkDownExt, &QPushButton::clicked, this, [this] { MoveMask(1); });
     connect(bkDefExt, &QPushButton::clicked, this, &TfmDescOpt::bkDefExtClick);
-    // Enter in the mask edit adds the mask instead of closing the dialog.
-    bkAddExt->setAutoDefault(false);
   }
 
-  auto* bkOk = new QPushButton(LangQ(260));
-  auto* bkCancel = new QPushButton(LangQ(261));
-  bkOk->setAutoDefault(false);
-  connect(bkOk, &QPushButton::clicked, this, &TfmDescOpt::accept);
-  connect(bkCancel, &QPushButton::clicked, this, &TfmDescOpt::reject);
-  auto* buttons = new QHBoxLayout;
-  buttons->addStretch(1);
-  buttons->addWidget(bkOk);
-  buttons->addWidget(bkCancel);
+  // Enter in the mask edit adds the mask and nothing else: no button of the dialog is its
+  // default, else the first one that may be (Cancel, or Delete of the masks) would be pressed too.
+  TOkCancelRow buttons = MakeOkCancelRow(this, {}, false);
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(pcPages_);
-  layout->addLayout(buttons);
+  layout->addLayout(buttons.Layout);
+  for (QPushButton* button : findChildren<QPushButton*>()) button->setAutoDefault(false);
   UpdateButtons();
 }
 

@@ -1,12 +1,11 @@
 // SPDX-License-Identifier: MIT
 #include "scan/qt/fmDiskDescU.h"
 
-#include <QDialogButtonBox>
 #include <QLabel>
 #include <QPlainTextEdit>
-#include <QPushButton>
 #include <QVBoxLayout>
 
+#include "app/qt/DialogButtons.h"
 #include "app/qt/GuiText.h"
 
 QString DescriptionToEditor(std::string_view stored) {
@@ -33,15 +32,11 @@ TfmDiskDesc::TfmDiskDesc(const QString& diskName, std::string_view description, 
   auto* label = new QLabel(LangFormatQ(10513, StdStr(diskName)));
   label->setWordWrap(true);
   label->setBuddy(mmDesc);
-  auto* buttons = new QDialogButtonBox;
-  buttons->addButton(LangQ(260), QDialogButtonBox::AcceptRole);
-  buttons->addButton(LangQ(261), QDialogButtonBox::RejectRole);
-  connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-  connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+  TOkCancelRow buttons = MakeOkCancelRow(this);
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(label);
   layout->addWidget(mmDesc, 1);
-  layout->addWidget(buttons);
+  layout->addLayout(buttons.Layout);
   resize(420, 260);
 }
 
