@@ -65,9 +65,15 @@ bool TCliSession::LockForChange(const std::string& file) {
 }
 
 int TCliSession::Open(const std::string& file) {
-  if (!LockForChange(file)) return -1;
+  // A missing file is reported without taking its lock, which would leave a lock file beside a
+  // catalog that does not exist. Should the file appear meanwhile, it is locked once read: a
+  // save refuses to overwrite a file that changed since it was read.
+  std::error_code ec;
+  const bool exists = fs::exists(file, ec);
+  if (exists && !LockForChange(file)) return -1;
   int before = bdMain.RootNode()->SlotCount;
   if (Files.OpenFiles({file}) != 1) return -1;
+  if (!exists && !LockForChange(file)) return -1;
   return before;  // appended at the end: root slot == old slot count
 }
 

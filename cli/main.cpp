@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: MIT
 // tolvane-cli: drives the Tolvane core from a terminal. Each command lives in a file of its own
 // (cli/cmd_*.cpp) and registers itself in the command table.
+#include <algorithm>
 #include <clocale>
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -14,7 +16,11 @@ static void PrintHelp(FILE* out) {
                "Usage: tolvane-cli COMMAND [ARGUMENTS]\n"
                "Tolvane catalogues disks, folders and archives into searchable catalogs.\n\n"
                "Commands:\n");
-  for (const CliCommand* c : CliCommands()) std::fprintf(out, "  %-10s %s\n", c->name, c->summary);
+  int width = 0;  // the summaries start in one column, after the longest name
+  for (const CliCommand* c : CliCommands())
+    width = std::max(width, static_cast<int>(std::strlen(c->name)));
+  for (const CliCommand* c : CliCommands())
+    std::fprintf(out, "  %-*s %s\n", width, c->name, c->summary);
   std::fprintf(out, "\nRun 'tolvane-cli help COMMAND' for the usage of one command.\n");
 }
 
