@@ -77,6 +77,21 @@ int TCliSession::Open(const std::string& file) {
   return before;  // appended at the end: root slot == old slot count
 }
 
+TCliTarget TCliSession::OpenCatalog(const std::string& file) {
+  TCliTarget t;
+  t.Slot = Open(file);
+  if (t.Slot < 0) return t;
+  t.Catalog = t.Item = NodeChild(bdMain.RootNode(), t.Slot);
+  return t;
+}
+
+TCliTarget TCliSession::OpenItem(const char* command, const std::string& file,
+                                 const std::string& path, const char* what, TCliItemTest accept) {
+  TCliTarget t = OpenCatalog(file);
+  if (t.Catalog) t.Item = FindItemOrSay(command, t.Catalog, path, what, accept);
+  return t;
+}
+
 int TCliSession::OpenOrCreate(const std::string& file, const std::string& name) {
   if (!LockForChange(file)) return -1;  // before looking: another writer may be creating it
   std::error_code ec;
@@ -155,6 +170,15 @@ TNodeRec* FindCatalogItem(TNodeRec* catalog, std::string_view path) {
     node = next;
   }
   return node;
+}
+
+TNodeRec* FindItemOrSay(const char* command, TNodeRec* catalog, const std::string& path,
+                        const char* what, TCliItemTest accept) {
+  TNodeRec* item = FindCatalogItem(catalog, path);
+  if (item && (!accept || accept(item))) return item;
+  std::fprintf(stderr, "tolvane-cli %s: no %s \"%s\" in the catalog\n", command, what,
+               path.c_str());
+  return nullptr;
 }
 
 std::string CatalogItemPath(const TNodeRec* item) {

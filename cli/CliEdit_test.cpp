@@ -9,18 +9,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// Runs a command that must be refused: exit 1, `message` on stderr, nothing on stdout, and the
-// catalog file unchanged.
-void ExpectRefused(const std::vector<std::string>& args, const std::string& catalog,
-                   const std::string& message) {
-  const std::string before = ReadWhole(catalog);
-  TCliResult r = RunCli(args);
-  EXPECT_EQ(r.Status, 1) << args[0];
-  EXPECT_EQ(r.Out, "") << args[0];
-  EXPECT_EQ(r.Err, "tolvane-cli " + args[0] + ": " + message + "\n");
-  EXPECT_EQ(ReadWhole(catalog), before) << args[0];
-}
-
 TEST(CliEditTest, GroupsAreMadeMovedSortedAndRenamed) {
   TSmallCatalog c = MakeSmallCatalog("cli-edit-groups");
   const std::string& cat = c.Catalog;

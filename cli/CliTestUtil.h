@@ -4,6 +4,7 @@
 #pragma once
 
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <poll.h>
 #include <signal.h>
 #include <sys/resource.h>
@@ -220,4 +221,16 @@ inline std::vector<std::string> FolderEntries(const std::string& dir) {
     names.push_back(e.path().filename().string());
   std::sort(names.begin(), names.end());
   return names;
+}
+
+// Runs a command that must be refused: exit 1, `message` on stderr, nothing on stdout, and the
+// catalog file unchanged.
+inline void ExpectRefused(const std::vector<std::string>& args, const std::string& catalog,
+                          const std::string& message) {
+  const std::string before = ReadWhole(catalog);
+  TCliResult r = RunCli(args);
+  EXPECT_EQ(r.Status, 1) << args[0];
+  EXPECT_EQ(r.Out, "") << args[0];
+  EXPECT_EQ(r.Err, "tolvane-cli " + args[0] + ": " + message + "\n");
+  EXPECT_EQ(ReadWhole(catalog), before) << args[0];
 }

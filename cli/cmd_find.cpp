@@ -139,9 +139,9 @@ int RunFind(const std::vector<std::string>& args) {
   TCliSession s;
   std::vector<TNodeRec*> catalogs;
   for (const auto& f : files) {
-    int slot = s.Open(f);
-    if (slot < 0) return 1;
-    catalogs.push_back(NodeChild(s.bdMain.RootNode(), slot));
+    TNodeRec* catalog = s.OpenCatalog(f).Catalog;
+    if (!catalog) return 1;
+    catalogs.push_back(catalog);
   }
   const TNodeRec* scope = nullptr;
   if (a.Has("scope")) {

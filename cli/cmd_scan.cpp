@@ -115,12 +115,10 @@ int RunAdd(const std::vector<std::string>& args) {
   TNodeRec* catalog = NodeChild(s.bdMain.RootNode(), slot);
   TNodeRec* destination = catalog;
   if (a.Has("group")) {
-    destination = FindCatalogItem(catalog, a.Get("group"));
-    if (!destination || ItemKind(ItemFlagsOf(destination)) != ikGroup) {
-      std::fprintf(stderr, "tolvane-cli add: no group \"%s\" in the catalog\n",
-                   a.Get("group").c_str());
-      return 1;
-    }
+    destination = FindItemOrSay("add", catalog, a.Get("group"), "group", [](const TNodeRec* n) {
+      return ItemKind(ItemFlagsOf(n)) == ikGroup;
+    });
+    if (!destination) return 1;
   }
   TVolumeInfo vol = ReadVolumeInfo(path);
   std::string name = a.Get("name");
@@ -152,15 +150,10 @@ int RunUpdate(const std::vector<std::string>& args) {
   }
   int mode = a.Has("delete-descriptions") ? 3 : a.Has("replace") ? 2 : 1;
   TCliSession s{TCliAccess::Change};
-  int slot = s.Open(a.Positional[0]);
-  if (slot < 0) return 1;
-  TNodeRec* catalog = NodeChild(s.bdMain.RootNode(), slot);
-  TNodeRec* disk = FindCatalogItem(catalog, a.Positional[1]);
-  if (!disk || ItemKind(ItemFlagsOf(disk)) != ikDisk) {
-    std::fprintf(stderr, "tolvane-cli update: no disk \"%s\" in the catalog\n",
-                 a.Positional[1].c_str());
-    return 1;
-  }
+  TCliTarget t = s.OpenItem("update", a.Positional[0], a.Positional[1], "disk",
+                            [](const TNodeRec* n) { return ItemKind(ItemFlagsOf(n)) == ikDisk; });
+  TNodeRec* disk = t.Item;
+  if (!disk) return 1;
   const std::string& path = a.Positional[2];
   TQDBase bdDisk, bdOpt;
   if (!PrepareDisk("update", bdDisk, path, ItemName(disk))) return 1;
@@ -173,7 +166,7 @@ int RunUpdate(const std::vector<std::string>& args) {
   scan.TakeOldDisk(s.bdMain);
   if (!RunScan(scan, a.Has("quiet"))) return 130;
   ReplaceDisk(s.bdMain, disk, bdDisk);
-  return s.Save(slot) ? 0 : 1;
+  return s.Save(t.Slot) ? 0 : 1;
 }
 
 const CliCommand kAdd{
