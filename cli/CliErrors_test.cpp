@@ -232,3 +232,29 @@ TEST_F(CliErrorsTest, DamagedCatalogIsRefusedAndLeftAlone) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(CliOutputTest, OutputThatCannotBeWrittenFailsTheRun) {
+  if (!fs::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
+  TSmallCatalog c = MakeSmallCatalog("cli-output");
+  TCliRunOptions full;
+  full.OutputFile = "/dev/full";
+  for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+           {"ls", c.Catalog, "-R", "--tsv"},
+           {"find", c.Catalog, ""},
+           {"info", c.Catalog},
+           {"dump", c.Catalog},
+           {"check", c.Catalog},
+           {"help", "ls"},
+       }) {
+    TCliResult r = RunCli(args, full);
+    EXPECT_EQ(r.Status, 1) << args[0];
+    EXPECT_EQ(r.Err,
+              "tolvane-cli " + args[0] + ": cannot write the output: No space left on device\n");
+  }
+  // A command that prints nothing succeeds all the same.
+  EXPECT_EQ(RunCli({"set-desc", c.Catalog, "Disk1", "d"}, full).Status, 0);
+}
+
+}  // namespace

@@ -35,6 +35,8 @@ struct TCliRunOptions {
   // > 0: the child may not write files larger than this many bytes (RLIMIT_FSIZE, which binds
   // root too); a write past it fails with EFBIG.
   long FileSizeLimit = 0;
+  // Not empty: standard output goes to this file (such as /dev/full) instead of Out.
+  std::string OutputFile;
 };
 
 inline std::string ReadWhole(const std::string& path) {
@@ -66,6 +68,11 @@ inline TCliResult RunCli(const std::vector<std::string>& args, const TCliRunOpti
     if (in < 0) ::_exit(126);
     ::dup2(in, 0);
     ::dup2(outPipe[1], 1);
+    if (!opt.OutputFile.empty()) {
+      int out = ::open(opt.OutputFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+      if (out < 0) ::_exit(126);
+      ::dup2(out, 1);
+    }
     ::dup2(errPipe[1], 2);
     ::close(outPipe[0]);
     ::close(errPipe[0]);
