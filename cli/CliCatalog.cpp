@@ -66,10 +66,31 @@ bool TCliSession::LockForChange(const std::string& file) {
 }
 
 int TCliSession::Open(const std::string& file) {
-  if (!LockForChange(file)) return -1;
+  // A missing file is reported without taking its lock, which would leave a lock file beside a
+  // catalog that does not exist. Should the file appear meanwhile, it is locked once read: a
+  // save refuses to overwrite a file that changed since it was read.
+  std::error_code ec;
+  const bool exists = fs::exists(file, ec);
+  if (exists && !LockForChange(file)) return -1;
   int before = bdMain.RootNode()->SlotCount;
   if (Files.OpenFiles({file}) != 1) return -1;
+  if (!exists && !LockForChange(file)) return -1;
   return before;  // appended at the end: root slot == old slot count
+}
+
+TCliTarget TCliSession::OpenCatalog(const std::string& file) {
+  TCliTarget t;
+  t.Slot = Open(file);
+  if (t.Slot < 0) return t;
+  t.Catalog = t.Item = NodeChild(bdMain.RootNode(), t.Slot);
+  return t;
+}
+
+TCliTarget TCliSession::OpenItem(const char* command, const std::string& file,
+                                 const std::string& path, const char* what, TCliItemTest accept) {
+  TCliTarget t = OpenCatalog(file);
+  if (t.Catalog) t.Item = FindItemOrSay(command, t.Catalog, path, what, accept);
+  return t;
 }
 
 int TCliSession::OpenOrCreate(const std::string& file, const std::string& name) {
@@ -150,6 +171,15 @@ TNodeRec* FindCatalogItem(TNodeRec* catalog, std::string_view path) {
     node = next;
   }
   return node;
+}
+
+TNodeRec* FindItemOrSay(const char* command, TNodeRec* catalog, const std::string& path,
+                        const char* what, TCliItemTest accept) {
+  TNodeRec* item = FindCatalogItem(catalog, path);
+  if (item && (!accept || accept(item))) return item;
+  std::fprintf(stderr, "tolvane-cli %s: no %s \"%s\" in the catalog\n", command, what,
+               path.c_str());
+  return nullptr;
 }
 
 std::string CatalogItemPath(const TNodeRec* item) {

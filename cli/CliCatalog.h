@@ -39,6 +39,17 @@ class TCliCatalogUi : public TCatalogUi {
 // Whether a command only reads its catalogs or changes and saves them.
 enum class TCliAccess { Read, Change };
 
+// Which items a command takes at a PATH argument (nullptr: any item).
+using TCliItemTest = bool (*)(const TNodeRec* item);
+
+// A catalog a command opened and the item it names in it. After a failure, whose reason was
+// printed, Item is nullptr.
+struct TCliTarget {
+  int Slot = -1;                // the catalog's root slot in bdMain
+  TNodeRec* Catalog = nullptr;  // the catalog node
+  TNodeRec* Item = nullptr;     // the item at the path; the catalog itself for ""
+};
+
 // bdMain, the language tables and the catalog-file core of one command run. A session for
 // Change holds the writer's lock of every catalog it opens (FileLock.h) from before it reads the
 // file until the command ends, so that two commands changing one catalog cannot lose each
@@ -53,6 +64,11 @@ class TCliSession {
 
   // Opens `file` as the next catalog; its root slot, or -1 after printing the reason.
   int Open(const std::string& file);
+  // Opens `file` as the next catalog: Item is the catalog itself.
+  TCliTarget OpenCatalog(const std::string& file);
+  // Opens `file` and finds the item at `path` in it as FindItemOrSay does.
+  TCliTarget OpenItem(const char* command, const std::string& file, const std::string& path,
+                      const char* what = "item", TCliItemTest accept = nullptr);
   // Opens `file`, or creates a new catalog named `name` (default: the file name without its
   // extension) that will be saved as `file` when it does not exist. Root slot, or -1.
   int OpenOrCreate(const std::string& file, const std::string& name);
@@ -79,6 +95,12 @@ std::string DecodePathName(std::string_view text);
 // DecodePathName, names compared case-insensitively, "" for the catalog itself) below the catalog
 // node `catalog`; nullptr when a component is missing.
 TNodeRec* FindCatalogItem(TNodeRec* catalog, std::string_view path);
+
+// The item at `path` below `catalog` (FindCatalogItem) when `accept` takes it (any item when
+// `accept` is nullptr); otherwise nullptr after printing
+// "tolvane-cli COMMAND: no WHAT "PATH" in the catalog" on stderr.
+TNodeRec* FindItemOrSay(const char* command, TNodeRec* catalog, const std::string& path,
+                        const char* what = "item", TCliItemTest accept = nullptr);
 
 // The path of `item` from its catalog's first level down, names encoded (EncodePathName), joined
 // by "\".

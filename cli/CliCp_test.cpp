@@ -95,3 +95,43 @@ TEST(CliCpTest, MediumWithoutLabelOrSerialIsNamedNotGuessed) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(CliCpTest, AwkwardNamesAndRefusedPaths) {
+  TSmallCatalog c = MakeSmallCatalog("cli-cp-paths");
+  std::string dest = c.Dir + "/dest";
+  fs::create_directories(dest);
+  // Paths in the encoded form of the rows reach names with line ends.
+  TCliResult cp = RunCli(
+      {"cp", c.Catalog, "Disk1\\sub", "Disk1\\nl%0Aname", dest, "--from", c.Medium, "--quiet"});
+  EXPECT_EQ(cp.Status, 0) << cp.Err;
+  EXPECT_EQ(cp.Out + cp.Err, "");
+  EXPECT_EQ(ReadWhole(dest + "/sub/b.dat"), "12345678");
+  EXPECT_EQ(ReadWhole(dest + "/nl\nname"), "y");
+  TCliResult summary = RunCli({"cp", c.Catalog, "Disk1\\a.txt", dest, "--from", c.Medium});
+  EXPECT_EQ(summary.Status, 0);
+  EXPECT_EQ(summary.Err, "Copied 1 files, 5 bytes\n");
+
+  fs::remove_all(dest);
+  fs::create_directories(dest);
+  ASSERT_EQ(RunCli({"mkgroup", c.Catalog, "", "G"}).Status, 0);
+  for (const char* path : {"", "G", "Disk1\\none"}) {
+    TCliResult r = RunCli({"cp", c.Catalog, "Disk1\\a.txt", path, dest, "--from", c.Medium});
+    EXPECT_EQ(r.Status, 1) << path;
+    EXPECT_EQ(r.Err, std::string("tolvane-cli cp: no disk, folder or file \"") + path +
+                         "\" in the catalog\n");
+  }
+  TCliResult noDest = RunCli({"cp", c.Catalog, "Disk1\\a.txt", c.Dir + "/none"});
+  EXPECT_EQ(noDest.Status, 1);
+  EXPECT_EQ(noDest.Err, "tolvane-cli cp: " + c.Dir + "/none: not an existing folder\n");
+  TCliResult fileDest = RunCli({"cp", c.Catalog, "Disk1\\a.txt", c.Catalog});
+  EXPECT_EQ(fileDest.Status, 1);
+  EXPECT_EQ(fileDest.Err, "tolvane-cli cp: " + c.Catalog + ": not an existing folder\n");
+  TCliResult badFrom = RunCli({"cp", c.Catalog, "Disk1\\a.txt", dest, "--from", c.Catalog});
+  EXPECT_EQ(badFrom.Status, 1);
+  EXPECT_EQ(badFrom.Err, "tolvane-cli cp: --from " + c.Catalog + ": not an existing folder\n");
+  EXPECT_TRUE(fs::is_empty(dest));
+}
+
+}  // namespace

@@ -4,17 +4,23 @@
 #pragma once
 
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <poll.h>
 #include <signal.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
+#include <regex>
 #include <sstream>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -29,6 +35,8 @@ struct TCliRunOptions {
   // > 0: the child may not write files larger than this many bytes (RLIMIT_FSIZE, which binds
   // root too); a write past it fails with EFBIG.
   long FileSizeLimit = 0;
+  // Not empty: standard output goes to this file (such as /dev/full) instead of Out.
+  std::string OutputFile;
 };
 
 inline std::string ReadWhole(const std::string& path) {
@@ -60,6 +68,11 @@ inline TCliResult RunCli(const std::vector<std::string>& args, const TCliRunOpti
     if (in < 0) ::_exit(126);
     ::dup2(in, 0);
     ::dup2(outPipe[1], 1);
+    if (!opt.OutputFile.empty()) {
+      int out = ::open(opt.OutputFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+      if (out < 0) ::_exit(126);
+      ::dup2(out, 1);
+    }
     ::dup2(errPipe[1], 2);
     ::close(outPipe[0]);
     ::close(errPipe[0]);
@@ -126,4 +139,105 @@ inline std::vector<std::string> TsvFields(const std::string& row) {
     if (end == std::string::npos) return fields;
     start = end + 1;
   }
+}
+
+// A fixed modification time for the files of a test medium: 04.03.2020, 05:06:07 local time,
+// shown as "04.03.2020, 05:06" in a row.
+inline void SetTestTime(const std::string& path) {
+  std::tm tm{};
+  tm.tm_year = 2020 - 1900;
+  tm.tm_mon = 2;
+  tm.tm_mday = 4;
+  tm.tm_hour = 5;
+  tm.tm_min = 6;
+  tm.tm_sec = 7;
+  tm.tm_isdst = -1;
+  struct timespec times[2];
+  times[0].tv_sec = times[1].tv_sec = std::mktime(&tm);
+  times[0].tv_nsec = times[1].tv_nsec = 0;
+  ::utimensat(AT_FDCWD, path.c_str(), times, 0);
+}
+
+// A scratch folder holding a small medium and a catalog "c.ctl" (catalog name "c") with the
+// medium added as disk "Disk1". The medium, every entry dated by SetTestTime:
+//   sub/b.dat "12345678", we\ird/t<TAB>ab "x", a.txt "hello", nl<LF>name "y"
+// a.txt is described "hello" by its contents. `ls -R --tsv` gives SmallCatalogRows().
+struct TSmallCatalog {
+  std::string Dir, Medium, Catalog;
+};
+
+inline TSmallCatalog MakeSmallCatalog(const std::string& name) {
+  TSmallCatalog c;
+  c.Dir = ScratchDir(name);
+  c.Medium = c.Dir + "/medium";
+  c.Catalog = c.Dir + "/c.ctl";
+  std::filesystem::create_directories(c.Medium + "/sub");
+  std::filesystem::create_directories(c.Medium + "/we\\ird");
+  std::ofstream(c.Medium + "/sub/b.dat") << "12345678";
+  std::ofstream(c.Medium + "/we\\ird/t\tab") << "x";
+  std::ofstream(c.Medium + "/a.txt") << "hello";
+  std::ofstream(c.Medium + "/nl\nname") << "y";
+  for (const char* p :
+       {"/sub/b.dat", "/we\\ird/t\tab", "/a.txt", "/nl\nname", "/sub", "/we\\ird", ""})
+    SetTestTime(c.Medium + p);
+  TCliResult made = RunCli({"new", c.Catalog});
+  TCliResult added = RunCli({"add", c.Catalog, c.Medium, "--name", "Disk1", "--quiet"});
+  if (made.Status != 0 || added.Status != 0)
+    throw std::runtime_error("cannot make the small catalog: " + made.Err + added.Err);
+  return c;
+}
+
+// `text` with every date other than the test time ("04.03.2020, 05:06") written "<now>": disks,
+// groups and catalogs are dated when they are made.
+inline std::string MaskNow(const std::string& text) {
+  static const std::regex date(R"(\d\d\.\d\d\.\d{4}, \d\d:\d\d)");
+  std::string out;
+  auto begin = std::sregex_iterator(text.begin(), text.end(), date);
+  size_t last = 0;
+  for (auto it = begin; it != std::sregex_iterator(); ++it) {
+    out.append(text, last, static_cast<size_t>(it->position()) - last);
+    out += it->str() == "04.03.2020, 05:06" ? it->str() : "<now>";
+    last = static_cast<size_t>(it->position() + it->length());
+  }
+  out.append(text, last, std::string::npos);
+  return out;
+}
+
+// The rows of `ls -R --tsv` on a fresh small catalog, dates masked, one line each.
+inline std::string SmallCatalogRows() {
+  return "Disk1\tDisk\t15\t\t<now>\t\t\n"
+         "Disk1\\sub\tFolder\t8\td\t04.03.2020, 05:06\t\t\n"
+         "Disk1\\sub\\b.dat\tFile\t8\ta\t04.03.2020, 05:06\t\t\n"
+         "Disk1\\we%5Cird\tFolder\t1\td\t04.03.2020, 05:06\t\t\n"
+         "Disk1\\we%5Cird\\t%09ab\tFile\t1\ta\t04.03.2020, 05:06\t\t\n"
+         "Disk1\\a.txt\tFile\t5\ta\t04.03.2020, 05:06\t\thello\n"
+         "Disk1\\nl%0Aname\tFile\t1\ta\t04.03.2020, 05:06\t\t\n";
+}
+
+// `ls -R --tsv` of `catalog`, dates masked; "" (and a failed test) when ls fails.
+inline std::string AllRows(const std::string& catalog) {
+  TCliResult r = RunCli({"ls", catalog, "-R", "--tsv"});
+  if (r.Status != 0) return "ls failed: " + r.Err;
+  return MaskNow(r.Out);
+}
+
+// The names of the entries of folder `dir`, sorted.
+inline std::vector<std::string> FolderEntries(const std::string& dir) {
+  std::vector<std::string> names;
+  for (const auto& e : std::filesystem::directory_iterator(dir))
+    names.push_back(e.path().filename().string());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+// Runs a command that must be refused: exit 1, `message` on stderr, nothing on stdout, and the
+// catalog file unchanged.
+inline void ExpectRefused(const std::vector<std::string>& args, const std::string& catalog,
+                          const std::string& message) {
+  const std::string before = ReadWhole(catalog);
+  TCliResult r = RunCli(args);
+  EXPECT_EQ(r.Status, 1) << args[0];
+  EXPECT_EQ(r.Out, "") << args[0];
+  EXPECT_EQ(r.Err, "tolvane-cli " + args[0] + ": " + message + "\n");
+  EXPECT_EQ(ReadWhole(catalog), before) << args[0];
 }

@@ -95,15 +95,9 @@ int RunLs(const std::vector<std::string>& args) {
     return Usage(kLsUsage);
   }
   TCliSession s;
-  int slot = s.Open(a.Positional[0]);
-  if (slot < 0) return 1;
-  TNodeRec* catalog = NodeChild(s.bdMain.RootNode(), slot);
-  std::string path = a.Positional.size() > 1 ? a.Positional[1] : "";
-  TNodeRec* node = FindCatalogItem(catalog, path);
-  if (!node) {
-    std::fprintf(stderr, "tolvane-cli ls: no item \"%s\" in the catalog\n", path.c_str());
-    return 1;
-  }
+  TNodeRec* node =
+      s.OpenItem("ls", a.Positional[0], a.Positional.size() > 1 ? a.Positional[1] : "").Item;
+  if (!node) return 1;
   bool tsv = a.Has("tsv");
   if (!IsContainer(node)) {
     if (tsv)
@@ -119,9 +113,8 @@ int RunLs(const std::vector<std::string>& args) {
 int RunInfo(const std::vector<std::string>& args) {
   if (args.size() != 1) return Usage(kInfoUsage);
   TCliSession s;
-  int slot = s.Open(args[0]);
-  if (slot < 0) return 1;
-  TNodeRec* catalog = NodeChild(s.bdMain.RootNode(), slot);
+  TNodeRec* catalog = s.OpenCatalog(args[0]).Catalog;
+  if (!catalog) return 1;
   TItemFields cf = ReadItemFields(catalog);
   TItemCounts all = CountItems(catalog);
   std::printf("Catalog: %s\n", cf.Name.c_str());

@@ -119,18 +119,15 @@ int RunCp(const std::vector<std::string>& args) {
     return 1;
   }
   TCliSession s;
-  int slot = s.Open(a.Positional[0]);
-  if (slot < 0) return 1;
-  TNodeRec* catalog = NodeChild(s.bdMain.RootNode(), slot);
+  TNodeRec* catalog = s.OpenCatalog(a.Positional[0]).Catalog;
+  if (!catalog) return 1;
 
   s.bdMain.ClearMarkList(mlSelection);
   for (size_t i = 1; i + 1 < a.Positional.size(); ++i) {
-    TNodeRec* item = FindCatalogItem(catalog, a.Positional[i]);
-    if (!item || ItemKind(ItemFlagsOf(item)) < ikDisk) {
-      std::fprintf(stderr, "tolvane-cli cp: no disk, folder or file \"%s\" in the catalog\n",
-                   a.Positional[i].c_str());
-      return 1;
-    }
+    TNodeRec* item =
+        FindItemOrSay("cp", catalog, a.Positional[i], "disk, folder or file",
+                      [](const TNodeRec* n) { return ItemKind(ItemFlagsOf(n)) >= ikDisk; });
+    if (!item) return 1;
     s.bdMain.GoToNode(item);
     s.bdMain.AddMark(mlSelection);
   }

@@ -37,27 +37,25 @@ int Fail(const char* command, const std::string& text) {
 
 int KindOf(const TNodeRec* item) { return ItemKind(ItemFlagsOf(item)); }
 
-// A session with one catalog opened and an editor over it.
+// A catalog, group or disk: where mkgroup makes a group, and what rename renames.
+bool IsCatalogGroupOrDisk(const TNodeRec* item) {
+  int kind = KindOf(item);
+  return IsContainer(item) && kind >= ikCatalog && kind <= ikDisk;
+}
+
+// A session changing one catalog, with an editor over it.
 struct TEditRun {
   TCliSession s{TCliAccess::Change};
   TCliEditHost host;
   TCatalogEditor ed{s.bdMain, host};
-  int slot = -1;
-  TNodeRec* catalog = nullptr;
+  TCliTarget t;
 
-  bool Open(const std::string& file) {
-    slot = s.Open(file);
-    if (slot < 0) return false;
-    catalog = NodeChild(s.bdMain.RootNode(), slot);
-    return true;
+  // Opens `file` and finds `path` in it: the item, or nullptr after printing why not.
+  TNodeRec* Open(const char* command, const std::string& file, const std::string& path = "") {
+    t = s.OpenItem(command, file, path);
+    return t.Item;
   }
-  // The item at `path`, or nullptr after printing the reason.
-  TNodeRec* Find(const char* command, TNodeRec* in, const std::string& path) {
-    TNodeRec* item = FindCatalogItem(in, path);
-    if (!item) Fail(command, "no item \"" + path + "\" in the catalog");
-    return item;
-  }
-  int Save() { return s.Save(slot) ? 0 : 1; }
+  int Save() { return s.Save(t.Slot) ? 0 : 1; }
 };
 
 // Text typed with LF line ends becomes a description with CR LF between lines.
@@ -77,11 +75,9 @@ const char* kMkgroupUsage = "mkgroup CATALOG PATH NAME";
 int RunMkgroup(const std::vector<std::string>& args) {
   if (args.size() != 3) return Usage(kMkgroupUsage);
   TEditRun r;
-  if (!r.Open(args[0])) return 1;
-  TNodeRec* at = r.Find("mkgroup", r.catalog, args[1]);
+  TNodeRec* at = r.Open("mkgroup", args[0], args[1]);
   if (!at) return 1;
-  int kind = KindOf(at);
-  if (!IsContainer(at) || kind < ikCatalog || kind > ikDisk)
+  if (!IsCatalogGroupOrDisk(at))
     return Fail("mkgroup", "a group goes into a catalog or group, or above a disk");
   TNodeRec* group = r.ed.AddGroup(at);
   if (!args[2].empty()) r.ed.SetItemName(group, UniqueSiblingName(args[2], group->Parent, group));
@@ -104,15 +100,14 @@ int RunMv(const std::vector<std::string>& args) {
   }
   TEditRun r;
   r.host.AddMissing = !a.Has("drop-missing");
-  if (!r.Open(a.Positional[0])) return 1;
-  int destSlot = r.slot;
+  if (!r.Open("mv", a.Positional[0])) return 1;
+  TCliTarget to = r.t;
   if (!r.s.Files.IsFileOpen(a.Positional[2])) {
-    destSlot = r.s.Open(a.Positional[2]);
-    if (destSlot < 0) return 1;
+    to = r.s.OpenCatalog(a.Positional[2]);
+    if (!to.Catalog) return 1;
   }
-  TNodeRec* destCatalog = NodeChild(r.s.bdMain.RootNode(), destSlot);
-  TNodeRec* item = r.Find("mv", r.catalog, a.Positional[1]);
-  TNodeRec* dest = item ? r.Find("mv", destCatalog, a.Positional[3]) : nullptr;
+  TNodeRec* item = FindItemOrSay("mv", r.t.Catalog, a.Positional[1]);
+  TNodeRec* dest = item ? FindItemOrSay("mv", to.Catalog, a.Positional[3]) : nullptr;
   if (!dest) return 1;
   int kind = KindOf(item);
   if (!IsContainer(item) || (kind != ikGroup && kind != ikDisk))
@@ -132,7 +127,7 @@ int RunMv(const std::vector<std::string>& args) {
   std::string path = CatalogItemPath(result.Copies.at(0));
   // The destination first: should the source then fail to save, the item is in both files
   // rather than in neither.
-  if (destSlot != r.slot && !r.s.Save(destSlot)) return 1;
+  if (to.Slot != r.t.Slot && !r.s.Save(to.Slot)) return 1;
   if (r.Save() != 0) return 1;
   std::printf("%s\n", path.c_str());
   return 0;
@@ -145,16 +140,17 @@ const char* kRmUsage = "rm CATALOG PATH...";
 int RunRm(const std::vector<std::string>& args) {
   if (args.size() < 2) return Usage(kRmUsage);
   TEditRun r;
-  if (!r.Open(args[0])) return 1;
+  TNodeRec* catalog = r.Open("rm", args[0]);
+  if (!catalog) return 1;
   std::vector<TNodeRec*> items;
   for (size_t i = 1; i < args.size(); ++i) {
-    TNodeRec* item = r.Find("rm", r.catalog, args[i]);
+    TNodeRec* item = FindItemOrSay("rm", catalog, args[i]);
     if (!item) return 1;
-    if (item == r.catalog) return Fail("rm", "the catalog itself cannot be removed");
+    if (item == catalog) return Fail("rm", "the catalog itself cannot be removed");
     items.push_back(item);
   }
   r.ed.RemoveItems(items);
-  r.ed.RecomputeTotalsAt(r.catalog);
+  r.ed.RecomputeTotalsAt(catalog);
   return r.Save();
 }
 
@@ -165,11 +161,9 @@ const char* kRenameUsage = "rename CATALOG PATH NEWNAME";
 int RunRename(const std::vector<std::string>& args) {
   if (args.size() != 3) return Usage(kRenameUsage);
   TEditRun r;
-  if (!r.Open(args[0])) return 1;
-  TNodeRec* item = r.Find("rename", r.catalog, args[1]);
+  TNodeRec* item = r.Open("rename", args[0], args[1]);
   if (!item) return 1;
-  int kind = KindOf(item);
-  if (!IsContainer(item) || kind < ikCatalog || kind > ikDisk)
+  if (!IsCatalogGroupOrDisk(item))
     return Fail("rename", "only catalogs, groups and disks can be renamed");
   std::string name = r.ed.RenameItem(item, args[2]);
   if (r.Save() != 0) return 1;
@@ -184,8 +178,7 @@ const char* kSetDescUsage = "set-desc CATALOG PATH TEXT";
 int RunSetDesc(const std::vector<std::string>& args) {
   if (args.size() != 3) return Usage(kSetDescUsage);
   TEditRun r;
-  if (!r.Open(args[0])) return 1;
-  TNodeRec* item = r.Find("set-desc", r.catalog, args[1]);
+  TNodeRec* item = r.Open("set-desc", args[0], args[1]);
   if (!item) return 1;
   std::string text = DescriptionText(args[2]);
   if (FieldStr(FieldNode(item), kFieldDescription) != text) {
@@ -208,15 +201,14 @@ int RunSetCategory(const std::vector<std::string>& args) {
     return Usage(kSetCategoryUsage);
   }
   TEditRun r;
-  if (!r.Open(a.Positional[0])) return 1;
-  TNodeRec* item = r.Find("set-category", r.catalog, a.Positional[1]);
+  TNodeRec* item = r.Open("set-category", a.Positional[0], a.Positional[1]);
   if (!item) return 1;
-  if (item == r.catalog) return Fail("set-category", "catalogs carry no category");
+  if (item == r.t.Catalog) return Fail("set-category", "catalogs carry no category");
   // An empty name removes the category; a name missing from the list is appended to it.
   bool appended = false;
   int index = a.Positional[2].empty()
                   ? 0
-                  : ListIndexOrAppendIgnoringCase(r.s.bdMain, r.catalog, kCatCategories,
+                  : ListIndexOrAppendIgnoringCase(r.s.bdMain, r.t.Catalog, kCatCategories,
                                                   a.Positional[2], appended);
   if (!a.Positional[2].empty() && index == 0)
     return Fail("set-category", "the catalog's category list is full");
@@ -232,8 +224,7 @@ const char* kSortUsage = "sort CATALOG [PATH]";
 int RunSort(const std::vector<std::string>& args) {
   if (args.empty() || args.size() > 2) return Usage(kSortUsage);
   TEditRun r;
-  if (!r.Open(args[0])) return 1;
-  TNodeRec* item = r.Find("sort", r.catalog, args.size() > 1 ? args[1] : "");
+  TNodeRec* item = r.Open("sort", args[0], args.size() > 1 ? args[1] : "");
   if (!item) return 1;
   if (!r.ed.SortDisks(item)) return Fail("sort", "only a catalog or a group can be sorted");
   return r.Save();

@@ -73,7 +73,7 @@ int EmitFindResults(TCliSession& s, const TCliArgs& a) {
     if (catalogColumn) std::printf("%s\t", TsvEscape(ItemName(CatalogNodeOf(item))).c_str());
     std::printf("%s\n", TsvRow(item).c_str());
   }
-  return std::fflush(stdout) == 0 ? 0 : 1;
+  return 0;  // a failed write of the rows fails the run in main
 }
 
 int RunFind(const std::vector<std::string>& args) {
@@ -139,9 +139,9 @@ int RunFind(const std::vector<std::string>& args) {
   TCliSession s;
   std::vector<TNodeRec*> catalogs;
   for (const auto& f : files) {
-    int slot = s.Open(f);
-    if (slot < 0) return 1;
-    catalogs.push_back(NodeChild(s.bdMain.RootNode(), slot));
+    TNodeRec* catalog = s.OpenCatalog(f).Catalog;
+    if (!catalog) return 1;
+    catalogs.push_back(catalog);
   }
   const TNodeRec* scope = nullptr;
   if (a.Has("scope")) {

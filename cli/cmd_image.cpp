@@ -16,7 +16,7 @@ bool LoadImageFile(const std::string& path, TQDBase& store, std::string& header,
   std::string image;
   std::string err = ReadWholeFile(path, image, kMaxImageSize);
   if (!err.empty()) {
-    reason = path + ": " + err;
+    reason = err;  // the callers name the file
     return false;
   }
   header = image.substr(0, std::min<size_t>(image.size(), 50));

@@ -41,15 +41,9 @@ int RunReport(const std::vector<std::string>& args) {
   }
 
   TCliSession s;
-  int slot = s.Open(a.Positional[0]);
-  if (slot < 0) return 1;
-  TNodeRec* catalog = NodeChild(s.bdMain.RootNode(), slot);
   std::string path = a.Positional.size() > 1 ? a.Positional[1] : "";
-  TNodeRec* node = FindCatalogItem(catalog, path);
-  if (!node) {
-    std::fprintf(stderr, "tolvane-cli report: no item \"%s\" in the catalog\n", path.c_str());
-    return 1;
-  }
+  TNodeRec* node = s.OpenItem("report", a.Positional[0], path).Item;
+  if (!node) return 1;
   if (!IsContainer(node)) {
     std::fprintf(stderr,
                  "tolvane-cli report: \"%s\" is a file, not a catalog, group, disk or folder\n",

@@ -2,9 +2,11 @@
 // tolvane-cli add / update: scanning a medium or folder into a disk of a catalog.
 #include <unistd.h>
 
+#include <cerrno>
 #include <csignal>
-#include <cstring>
 #include <cstdio>
+#include <cstring>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -45,7 +47,8 @@ bool RunScan(TFileScan& scan, bool quiet) {
     if (gInterrupted) scan.CancelRequested = true;
     if (live) {
       std::string folder = scan.CurrentFolder();
-      if (folder.size() > 50) folder = folder.substr(0, 20) + "..." + folder.substr(folder.size() - 27);
+      if (folder.size() > 50)
+        folder = folder.substr(0, 20) + "..." + folder.substr(folder.size() - 27);
       std::fprintf(stderr, "\r\033[K%d files, %d folders, %d archives, %d descriptions, %s  %s",
                    scan.FilesDone.load(), scan.FoldersDone.load(), scan.ArchivesDone.load(),
                    scan.DescriptionsDone.load(), FormatSizeUnits(scan.BytesDone.load()).c_str(),
@@ -77,6 +80,18 @@ void DefaultOptions(TQDBase& bdOpt) {
   InitArchiveTypes(bdOpt);
 }
 
+// The header of the disk to scan from the folder `path`; false after printing why not. A path
+// that is no folder is refused: scanned, it would become an empty disk (or empty an updated one).
+bool PrepareDisk(const char* command, TQDBase& bdDisk, const std::string& path,
+                 std::string_view name) {
+  int rc = PrepareDiskHeader(bdDisk, path, name);
+  std::error_code ec;
+  if (rc == 0 && !std::filesystem::is_directory(path, ec)) rc = ENOTDIR;
+  if (rc == 0) return true;
+  std::fprintf(stderr, "tolvane-cli %s: %s: %s\n", command, path.c_str(), std::strerror(rc));
+  return false;
+}
+
 std::string BaseName(std::string path) {
   while (path.size() > 1 && path.back() == '/') path.pop_back();
   auto slash = path.find_last_of('/');
@@ -100,21 +115,16 @@ int RunAdd(const std::vector<std::string>& args) {
   TNodeRec* catalog = NodeChild(s.bdMain.RootNode(), slot);
   TNodeRec* destination = catalog;
   if (a.Has("group")) {
-    destination = FindCatalogItem(catalog, a.Get("group"));
-    if (!destination || ItemKind(ItemFlagsOf(destination)) != ikGroup) {
-      std::fprintf(stderr, "tolvane-cli add: no group \"%s\" in the catalog\n", a.Get("group").c_str());
-      return 1;
-    }
+    destination = FindItemOrSay("add", catalog, a.Get("group"), "group", [](const TNodeRec* n) {
+      return ItemKind(ItemFlagsOf(n)) == ikGroup;
+    });
+    if (!destination) return 1;
   }
   TVolumeInfo vol = ReadVolumeInfo(path);
   std::string name = a.Get("name");
   if (name.empty()) name = !vol.Label.empty() && vol.SubFolder.empty() ? vol.Label : BaseName(path);
   TQDBase bdDisk, bdOpt;
-  int rc = PrepareDiskHeader(bdDisk, path, name);
-  if (rc != 0) {
-    std::fprintf(stderr, "tolvane-cli add: %s: %s\n", path.c_str(), std::strerror(rc));
-    return 1;
-  }
+  if (!PrepareDisk("add", bdDisk, path, name)) return 1;
   DefaultOptions(bdOpt);
   TFileScan scan(bdDisk, path,
                  MakeScanSettings(bdOpt, !a.Has("no-descriptions"), !a.Has("no-archives")));
@@ -129,9 +139,10 @@ int RunAdd(const std::vector<std::string>& args) {
 int RunUpdate(const std::vector<std::string>& args) {
   TCliArgs a;
   std::string err;
-  if (!ParseCliArgs(args,
-                    {"keep", "replace", "delete-descriptions", "no-archives", "no-descriptions", "quiet"},
-                    {}, a, err) ||
+  if (!ParseCliArgs(
+          args,
+          {"keep", "replace", "delete-descriptions", "no-archives", "no-descriptions", "quiet"}, {},
+          a, err) ||
       a.Positional.size() != 3) {
     if (!err.empty()) std::fprintf(stderr, "tolvane-cli update: %s\n", err.c_str());
     std::fprintf(stderr, "Usage: tolvane-cli %s\n", kUpdateUsage);
@@ -139,35 +150,28 @@ int RunUpdate(const std::vector<std::string>& args) {
   }
   int mode = a.Has("delete-descriptions") ? 3 : a.Has("replace") ? 2 : 1;
   TCliSession s{TCliAccess::Change};
-  int slot = s.Open(a.Positional[0]);
-  if (slot < 0) return 1;
-  TNodeRec* catalog = NodeChild(s.bdMain.RootNode(), slot);
-  TNodeRec* disk = FindCatalogItem(catalog, a.Positional[1]);
-  if (!disk || ItemKind(ItemFlagsOf(disk)) != ikDisk) {
-    std::fprintf(stderr, "tolvane-cli update: no disk \"%s\" in the catalog\n", a.Positional[1].c_str());
-    return 1;
-  }
+  TCliTarget t = s.OpenItem("update", a.Positional[0], a.Positional[1], "disk",
+                            [](const TNodeRec* n) { return ItemKind(ItemFlagsOf(n)) == ikDisk; });
+  TNodeRec* disk = t.Item;
+  if (!disk) return 1;
   const std::string& path = a.Positional[2];
   TQDBase bdDisk, bdOpt;
-  int rc = PrepareDiskHeader(bdDisk, path, ItemName(disk));
-  if (rc != 0) {
-    std::fprintf(stderr, "tolvane-cli update: %s: %s\n", path.c_str(), std::strerror(rc));
-    return 1;
-  }
+  if (!PrepareDisk("update", bdDisk, path, ItemName(disk))) return 1;
   CarryDiskFields(disk, bdDisk, mode);
   DefaultOptions(bdOpt);
-  TFileScan scan(bdDisk, path,
-                 MakeScanSettings(bdOpt, !a.Has("no-descriptions"), !a.Has("no-archives"), true, mode));
+  TFileScan scan(
+      bdDisk, path,
+      MakeScanSettings(bdOpt, !a.Has("no-descriptions"), !a.Has("no-archives"), true, mode));
   s.bdMain.GoToNode(disk);
   scan.TakeOldDisk(s.bdMain);
   if (!RunScan(scan, a.Has("quiet"))) return 130;
   ReplaceDisk(s.bdMain, disk, bdDisk);
-  return s.Save(slot) ? 0 : 1;
+  return s.Save(t.Slot) ? 0 : 1;
 }
 
-const CliCommand kAdd{"add", kAddUsage,
-                      "Scan a mount point or folder into a new disk of a catalog (created when missing)",
-                      RunAdd};
+const CliCommand kAdd{
+    "add", kAddUsage,
+    "Scan a mount point or folder into a new disk of a catalog (created when missing)", RunAdd};
 const CliCommand kUpdate{"update", kUpdateUsage, "Rescan a disk of a catalog", RunUpdate};
 CliRegistration regAdd(kAdd);
 CliRegistration regUpdate(kUpdate);

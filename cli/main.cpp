@@ -1,8 +1,11 @@
 // SPDX-License-Identifier: MIT
 // tolvane-cli: drives the Tolvane core from a terminal. Each command lives in a file of its own
 // (cli/cmd_*.cpp) and registers itself in the command table.
+#include <algorithm>
+#include <cerrno>
 #include <clocale>
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -14,8 +17,22 @@ static void PrintHelp(FILE* out) {
                "Usage: tolvane-cli COMMAND [ARGUMENTS]\n"
                "Tolvane catalogues disks, folders and archives into searchable catalogs.\n\n"
                "Commands:\n");
-  for (const CliCommand* c : CliCommands()) std::fprintf(out, "  %-10s %s\n", c->name, c->summary);
+  int width = 0;  // the summaries start in one column, after the longest name
+  for (const CliCommand* c : CliCommands())
+    width = std::max(width, static_cast<int>(std::strlen(c->name)));
+  for (const CliCommand* c : CliCommands())
+    std::fprintf(out, "  %-*s %s\n", width, c->name, c->summary);
   std::fprintf(out, "\nRun 'tolvane-cli help COMMAND' for the usage of one command.\n");
+}
+
+// The exit status of a run that ended with `status`: output that could not be written (a full
+// disk, a closed file) fails the run, so that a script never takes a cut listing for a whole one.
+static int Finish(const char* name, int status) {
+  int err = std::fflush(stdout) != 0 ? errno : 0;
+  if (err == 0 && !std::ferror(stdout)) return status;
+  std::fprintf(stderr, "tolvane-cli %s: cannot write the output: %s\n", name,
+               std::strerror(err != 0 ? err : EIO));
+  return status == 0 ? 1 : status;
 }
 
 int main(int argc, char** argv) {
@@ -23,18 +40,18 @@ int main(int argc, char** argv) {
   PinLocalTimeZone();
   if (argc < 2 || std::string(argv[1]) == "--help" || std::string(argv[1]) == "-h") {
     PrintHelp(stdout);
-    return argc < 2 ? 2 : 0;
+    return Finish("--help", argc < 2 ? 2 : 0);
   }
   std::string name = argv[1];
   std::vector<std::string> args(argv + 2, argv + argc);
   if (name == "help") {
     if (args.empty()) {
       PrintHelp(stdout);
-      return 0;
+      return Finish("help", 0);
     }
     if (const CliCommand* c = FindCliCommand(args[0])) {
       std::printf("Usage: tolvane-cli %s\n%s\n", c->usage, c->summary);
-      return 0;
+      return Finish("help", 0);
     }
     std::fprintf(stderr, "tolvane-cli: unknown command '%s'\n", args[0].c_str());
     return 2;
@@ -46,7 +63,7 @@ int main(int argc, char** argv) {
     return 2;
   }
   try {
-    return c->run(args);
+    return Finish(c->name, c->run(args));
   } catch (const std::exception& e) {
     std::fprintf(stderr, "tolvane-cli %s: %s\n", c->name, e.what());
     return 1;
