@@ -16,7 +16,7 @@ bool Contains(const std::string& text, const std::string& part) {
 }
 
 TEST(CliCpTest, ExistingTargetsAreOverwrittenUnlessNoClobber) {
-  std::string dir = ScratchDir("cli-cp-clobber");
+  std::string dir = CliScratchDir("cli-cp-clobber");
   std::string medium = dir + "/medium", dest = dir + "/dest", catalog = dir + "/c.ctl";
   fs::create_directories(medium + "/sub");
   fs::create_directories(dest);
@@ -56,7 +56,7 @@ TEST(CliCpTest, MediumWithoutLabelOrSerialIsNamedNotGuessed) {
     if (v.Mount.MountPoint == "/dev/shm" && v.Label.empty() && v.SerialText == kNoSerialText)
       ramDisk = true;
   if (!ramDisk) GTEST_SKIP() << "no unlabelled RAM disk at /dev/shm";
-  std::string dir = ScratchDir("cli-cp-unidentified");
+  std::string dir = CliScratchDir("cli-cp-unidentified");
   std::string dest = dir + "/dest", catalog = dir + "/c.ctl", moved = dir + "/moved";
   std::string scanned = "/dev/shm/tolvane-cli-test-" + std::to_string(::getpid());
   fs::remove_all(scanned);

@@ -9,7 +9,7 @@ namespace fs = std::filesystem;
 namespace {
 
 TEST(CliListTest, NewMakesAnEmptyCatalogOnlyWhereNoneIs) {
-  std::string dir = ScratchDir("cli-new");
+  std::string dir = CliScratchDir("cli-new");
   std::string named = dir + "/named.ctl", plain = dir + "/plain.ctl";
   TCliResult made = RunCli({"new", named, "--name", "My discs"});
   EXPECT_EQ(made.Status, 0) << made.Err;

@@ -42,7 +42,7 @@ TEST(CliPathsTest, EncodingOfNamesAndEscapingOfTexts) {
 class CliPathsRunTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    dir_ = ScratchDir("cli-paths");
+    dir_ = CliScratchDir("cli-paths");
     medium_ = dir_ + "/medium";
     catalog_ = dir_ + "/c.ctl";
     fs::create_directories(medium_ + "/sub\\dir");

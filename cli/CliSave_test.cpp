@@ -11,7 +11,7 @@ namespace fs = std::filesystem;
 namespace {
 
 TEST(CliSaveTest, NoSuccessTextWhenTheSaveFails) {
-  std::string dir = ScratchDir("cli-save");
+  std::string dir = CliScratchDir("cli-save");
   std::string catalog = dir + "/c.ctl", medium = dir + "/medium";
   fs::create_directories(medium);
   std::ofstream(medium + "/a.txt") << "text";

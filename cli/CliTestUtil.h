@@ -162,13 +162,20 @@ inline void SetTestTime(const std::string& path) {
 // medium added as disk "Disk1". The medium, every entry dated by SetTestTime:
 //   sub/b.dat "12345678", we\ird/t<TAB>ab "x", a.txt "hello", nl<LF>name "y"
 // a.txt is described "hello" by its contents. `ls -R --tsv` gives SmallCatalogRows().
+// A fresh scratch folder named after `name` and the running test, so that tests of one fixture
+// can run side by side (ctest -j starts each test in a process of its own).
+inline std::string CliScratchDir(const std::string& name) {
+  const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
+  return ScratchDir(info ? name + "-" + info->name() : name);
+}
+
 struct TSmallCatalog {
   std::string Dir, Medium, Catalog;
 };
 
 inline TSmallCatalog MakeSmallCatalog(const std::string& name) {
   TSmallCatalog c;
-  c.Dir = ScratchDir(name);
+  c.Dir = CliScratchDir(name);
   c.Medium = c.Dir + "/medium";
   c.Catalog = c.Dir + "/c.ctl";
   std::filesystem::create_directories(c.Medium + "/sub");
