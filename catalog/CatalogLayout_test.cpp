@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <stdexcept>
+
 #include "app/Language.h"
 #include "catalog/CatalogTestUtil.h"
 
@@ -264,6 +266,37 @@ TEST(CatalogLayout, CategoryBitsAndMarkModified) {
   EXPECT_EQ(s.bd.CurrentNode(), s.x);
   EXPECT_EQ(FieldInt(NodeChild(s.cat, 0), kCatModified), 1);
   EXPECT_DOUBLE_EQ(FieldFloat(NodeChild(s.cat, 0), kFieldChanged), 12345.5);
+}
+
+// The one reader of item fields never throws where the store's reads do: a missing, negative or
+// wrongly typed slot, or a 64-bit pair read from its high half or cut off by the end, reads as
+// zero.
+TEST(CatalogLayout, FieldReadsOfDamagedSlotsAreZero) {
+  TQDBase bd;
+  bd.SetStr(0, "name");
+  bd.SetInt(1, 7);
+  bd.SetInt64(2, int64_t(1) << 40);
+  bd.SetFloat(4, 1.5);
+  bd.SetInt(8, 3);
+  const TNodeRec* n = bd.RootNode();
+  EXPECT_EQ(FieldStr(n, 0), "name");
+  EXPECT_EQ(FieldInt(n, 1), 7);
+  EXPECT_EQ(FieldInt64(n, 2), int64_t(1) << 40);
+  EXPECT_EQ(FieldFloat(n, 4), 1.5);
+  EXPECT_EQ(FieldInt(n, 0), 0);
+  EXPECT_EQ(FieldStr(n, 1), "");
+  EXPECT_EQ(FieldInt64(n, 4), 0);
+  EXPECT_EQ(FieldFloat(n, 2), 0.0);
+  EXPECT_EQ(FieldInt64(n, 3), 0);
+  EXPECT_EQ(FieldFloat(n, 5), 0.0);
+  EXPECT_EQ(FieldInt64(n, 8), 0);  // the last slot: no high half
+  EXPECT_EQ(FieldInt(n, 6), 0);    // empty
+  EXPECT_EQ(FieldInt(n, 9), 0);
+  EXPECT_EQ(FieldInt(n, -1), 0);
+  EXPECT_EQ(FieldStr(n, 100), "");
+  EXPECT_THROW(NodeGetInt(n, 0), std::runtime_error);  // the store's read refuses instead
+  EXPECT_EQ(NodeChild(n, 0), nullptr);
+  EXPECT_EQ(NodeSlotType(n, -1), stEmpty);
 }
 
 TEST(CatalogLayout, UniqueSiblingNameNumbersClashes) {
