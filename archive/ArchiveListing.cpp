@@ -17,7 +17,7 @@ namespace {
 
 // Listing entry slots.
 constexpr int kLPath = 0, kLAttr = 1, kLSize = 2, kLDate = 4;
-constexpr int32_t kImpliedFolderAttr = 0x10 * 256 + 4;
+constexpr int32_t kImpliedFolderAttr = MakeItemFlags(kAttrDirectory, ikFolder);
 
 // The next component of `path` starting at `pos` (up to the next "\" or the end). `pos` moves
 // past the separator; `more` tells whether a separator ended the component.
@@ -148,7 +148,7 @@ int ListArchive(TZipTV& reader, TQDBase& listing) {
       try {
         listing.EnterChild(slot);
         listing.SetStr(kLPath, path);
-        listing.SetInt(kLAttr, static_cast<int32_t>(e.Attr) * 256 + ikFile);
+        listing.SetInt(kLAttr, MakeItemFlags(e.Attr, ikFile));
         listing.SetInt64(kLSize, e.Size);
         listing.SetFloat(kLDate, e.DateTime);
         listing.Up();
@@ -278,7 +278,7 @@ int64_t WriteLevel(TQDBase& listing, TQDBase& dst, const std::string& prefix, in
     if (isDir) {
       dst.EnterChild(0);
       dst.SetStr(kFieldName, e.Name);
-      dst.SetInt(kFieldFlags, e.Attr * 256 + ikFolder + ifInArchive);
+      dst.SetInt(kFieldFlags, MakeItemFlags(e.Attr, ikFolder, ifInArchive));
       dst.SetFloat(kFieldChanged, date);
       dst.SetFloat(kFieldCreated, date);
       dst.Up();
@@ -289,7 +289,7 @@ int64_t WriteLevel(TQDBase& listing, TQDBase& dst, const std::string& prefix, in
       total += sub;
     } else {
       dst.SetStr(kFieldName, e.Name);
-      dst.SetInt(kFieldFlags, e.Attr * 256 + ikFile + ifInArchive);
+      dst.SetInt(kFieldFlags, MakeItemFlags(e.Attr, ikFile, ifInArchive));
       dst.SetInt64(kFieldSize, e.Size);
       dst.SetFloat(kFieldChanged, date);
       dst.SetFloat(kFieldCreated, date);

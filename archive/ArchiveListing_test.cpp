@@ -39,7 +39,7 @@ void Fill(TQDBase& listing, const std::vector<Raw>& entries) {
   for (const Raw& r : entries) {
     listing.EnterChild(listing.SlotCount());
     listing.SetStr(0, r.path);
-    listing.SetInt(1, r.attr * 256 + 100);
+    listing.SetInt(1, MakeItemFlags(r.attr, ikFile));
     listing.SetInt64(2, 7);
     listing.SetFloat(4, r.date);
     listing.Up();

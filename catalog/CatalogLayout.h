@@ -46,6 +46,11 @@ inline int ItemAttributes(int32_t flags) { return (flags >> 8) & 0xFF; }
 inline int ItemCategory(int32_t flags) {
   return static_cast<int>(static_cast<uint32_t>(flags) >> 24);
 }
+// The ItemFlags of an item of kind `kind` (ik*) whose attribute byte is `attr` (kAttr* bits), with
+// `extraFlags` added (ifArchive, ifInArchive); category 0.
+inline constexpr int32_t MakeItemFlags(int attr, int kind, int32_t extraFlags = 0) {
+  return attr * 256 + kind + extraFlags;
+}
 // `flags` with the category index replaced by `category` (0..255).
 inline int32_t WithCategory(int32_t flags, int category) {
   return static_cast<int32_t>((static_cast<uint32_t>(flags) & 0x00FFFFFFu) |

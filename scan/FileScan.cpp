@@ -314,7 +314,7 @@ void TFileScan::ScanReal(int dirfd, const std::string& path, int64_t& total, boo
       if (isDir) {
         disk_.EnterChild(0);
         disk_.SetStr(kFieldName, e.name);
-        disk_.SetInt(kFieldFlags, attr * 256 + ikFolder);
+        disk_.SetInt(kFieldFlags, MakeItemFlags(attr, ikFolder));
         disk_.SetFloat(kFieldChanged, changed);
         disk_.SetFloat(kFieldCreated, created);
         disk_.Up();
@@ -346,7 +346,7 @@ void TFileScan::ScanReal(int dirfd, const std::string& path, int64_t& total, boo
           }
           disk_.EnterChild(0);
           disk_.SetStr(kFieldName, e.name);
-          disk_.SetInt(kFieldFlags, attr * 256 + ikFolder + ifArchive);
+          disk_.SetInt(kFieldFlags, MakeItemFlags(attr, ikFolder, ifArchive));
           disk_.SetFloat(kFieldChanged, changed);
           disk_.SetFloat(kFieldCreated, created);
           disk_.Up();
@@ -362,7 +362,7 @@ void TFileScan::ScanReal(int dirfd, const std::string& path, int64_t& total, boo
         }
         if (!listed) {
           disk_.SetStr(kFieldName, e.name);
-          disk_.SetInt(kFieldFlags, attr * 256 + ikFile);
+          disk_.SetInt(kFieldFlags, MakeItemFlags(attr, ikFile));
           disk_.SetInt64(kFieldSize, size);
           disk_.SetFloat(kFieldChanged, changed);
           disk_.SetFloat(kFieldCreated, changed);
@@ -423,7 +423,7 @@ void TFileScan::ScanArchive(const std::string& prefix, int64_t& total, bool oldM
       if (isDir) {
         disk_.EnterChild(0);
         disk_.SetStr(kFieldName, e.Name);
-        disk_.SetInt(kFieldFlags, e.Attr * 256 + ikFolder + ifInArchive);
+        disk_.SetInt(kFieldFlags, MakeItemFlags(e.Attr, ikFolder, ifInArchive));
         disk_.SetFloat(kFieldChanged, date);
         disk_.SetFloat(kFieldCreated, date);
         disk_.Up();
@@ -434,7 +434,7 @@ void TFileScan::ScanArchive(const std::string& prefix, int64_t& total, bool oldM
       } else {
         total = SaturatingAdd(total, e.Size);
         disk_.SetStr(kFieldName, e.Name);
-        disk_.SetInt(kFieldFlags, e.Attr * 256 + ikFile + ifInArchive);
+        disk_.SetInt(kFieldFlags, MakeItemFlags(e.Attr, ikFile, ifInArchive));
         disk_.SetInt64(kFieldSize, e.Size);
         disk_.SetFloat(kFieldChanged, date);
         disk_.SetFloat(kFieldCreated, date);
