@@ -147,6 +147,11 @@ inline int32_t ItemFlagsOf(const TNodeRec* item) { return FieldInt(FieldNode(ite
 inline int ItemKindOf(const TNodeRec* item) { return item ? ItemKind(ItemFlagsOf(item)) : 0; }
 inline int64_t ItemSizeOf(const TNodeRec* item) { return FieldInt64(FieldNode(item), kFieldSize); }
 
+// Orders the items at slots i and j of the node under `bd`'s cursor as a scan writes every folder
+// and archive level: folders, then archives, then files; equal ranks by name, case-insensitively
+// in the current locale.
+int CompareScannedItems(const TQDBase& bd, int i, int j);
+
 // The common fields of an item.
 struct TItemFields {
   std::string Name;
