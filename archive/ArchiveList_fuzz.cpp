@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: MIT
 // Fuzz target: the bytes are examined as an archive and listed by every reader we have (our
 // header readers at offset 0, libarchive for each of its formats, and the whole TZipTV path
-// with the listing store), so that no input crashes, hangs or leaks. External tools are off.
+// with the listing store and the subtree writer the scanner runs), so that no input crashes,
+// hangs or leaks. External tools are off.
 #include <clocale>
 #include <cstddef>
 #include <cstdint>

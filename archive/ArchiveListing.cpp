@@ -17,7 +17,7 @@ namespace {
 
 // Listing entry slots.
 constexpr int kLPath = 0, kLAttr = 1, kLSize = 2, kLDate = 4;
-constexpr int32_t kImpliedFolderAttr = 0x10 * 256 + 4;
+constexpr int32_t kImpliedFolderAttr = MakeItemFlags(kAttrDirectory, ikFolder);
 
 // The next component of `path` starting at `pos` (up to the next "\" or the end). `pos` moves
 // past the separator; `more` tells whether a separator ended the component.
@@ -148,7 +148,7 @@ int ListArchive(TZipTV& reader, TQDBase& listing) {
       try {
         listing.EnterChild(slot);
         listing.SetStr(kLPath, path);
-        listing.SetInt(kLAttr, static_cast<int32_t>(e.Attr) * 256 + ikFile);
+        listing.SetInt(kLAttr, MakeItemFlags(e.Attr, ikFile));
         listing.SetInt64(kLSize, e.Size);
         listing.SetFloat(kLDate, e.DateTime);
         listing.Up();
@@ -256,70 +256,73 @@ bool NextArchiveEntry(TQDBase& listing, std::string_view prefix, TArcDirEntry& e
 
 namespace {
 
+// Ends a level of the hooks on every way out of it.
+class TLevelScope {
+ public:
+  explicit TLevelScope(TArchiveWriteHooks& hooks) : hooks_(hooks) { hooks_.LevelStarted(); }
+  ~TLevelScope() { hooks_.LevelEnded(); }
+  TLevelScope(const TLevelScope&) = delete;
+  TLevelScope& operator=(const TLevelScope&) = delete;
 
-int64_t WriteLevel(TQDBase& listing, TQDBase& dst, const std::string& prefix, int depth) {
+ private:
+  TArchiveWriteHooks& hooks_;
+};
+
+int64_t WriteLevel(TQDBase& listing, TQDBase& dst, const std::string& prefix, bool levelMatched,
+                   int depth, TArchiveWriteHooks& hooks) {
   int64_t total = 0;
+  TLevelScope scope(hooks);
+  TNodeRec* const level = dst.CurrentNode();
   TArcDirEntry e;
-  while (NextArchiveEntry(listing, prefix, e)) {
-    bool isDir = (e.Attr & 0x10) != 0;
-    if (e.Name == "." || e.Name == "..") {
-      // Not a name a folder can have: the level and everything below it are left out, so that
-      // they do not end the walk of this level early.
+  for (;;) {
+    if (!hooks.Continue()) return total;  // cancelled: no sort, no total
+    if (!NextArchiveEntry(listing, prefix, e)) break;
+    const bool isDir = (e.Attr & kAttrDirectory) != 0;
+    // "", "." and ".." are not names an item can have; they, and folders too deep to record, are
+    // left out with everything below them, so that they do not end the walk of this level early.
+    if (e.Name.empty() || e.Name == "." || e.Name == ".." ||
+        (isDir && depth >= kMaxArchiveFolderDepth)) {
       if (isDir) DropLevel(listing, prefix + e.Name + "\\");
       continue;
     }
-    if (isDir && depth >= kMaxArchiveFolderDepth) {
-      DropLevel(listing, prefix + e.Name + "\\");
-      continue;
+    try {
+      dst.EnterChild(dst.SlotCount());
+      const double date = e.DateTime;
+      const bool matched = hooks.FindCounterpart(e.Name, isDir, levelMatched);
+      if (isDir) {
+        dst.EnterChild(0);
+        dst.SetStr(kFieldName, e.Name);
+        dst.SetInt(kFieldFlags, MakeItemFlags(e.Attr, ikFolder, ifInArchive));
+        dst.SetFloat(kFieldChanged, date);
+        dst.SetFloat(kFieldCreated, date);
+        dst.Up();
+        if (matched) hooks.CarryFields(true);
+        const std::string sub = prefix + e.Name + "\\";
+        total = SaturatingAdd(total, WriteLevel(listing, dst, sub, matched, depth + 1, hooks));
+      } else {
+        total = SaturatingAdd(total, e.Size);
+        dst.SetStr(kFieldName, e.Name);
+        dst.SetInt(kFieldFlags, MakeItemFlags(e.Attr, ikFile, ifInArchive));
+        dst.SetInt64(kFieldSize, e.Size);
+        dst.SetFloat(kFieldChanged, date);
+        dst.SetFloat(kFieldCreated, date);
+        if (matched) hooks.CarryFields(false);
+      }
+    } catch (...) {
+      // The entry is abandoned (its node may be partly written); the walk goes on.
     }
-    double date = e.DateTime;
-    int slot = dst.SlotCount() < 1 ? 1 : dst.SlotCount();
-    dst.EnterChild(slot);
-    if (isDir) {
-      dst.EnterChild(0);
-      dst.SetStr(kFieldName, e.Name);
-      dst.SetInt(kFieldFlags, e.Attr * 256 + ikFolder + ifInArchive);
-      dst.SetFloat(kFieldChanged, date);
-      dst.SetFloat(kFieldCreated, date);
-      dst.Up();
-      int64_t sub = WriteLevel(listing, dst, prefix + e.Name + "\\", depth + 1);
-      dst.EnterChild(0);
-      dst.SetInt64(kFieldSize, sub);
-      dst.Up();
-      total += sub;
-    } else {
-      dst.SetStr(kFieldName, e.Name);
-      dst.SetInt(kFieldFlags, e.Attr * 256 + ikFile + ifInArchive);
-      dst.SetInt64(kFieldSize, e.Size);
-      dst.SetFloat(kFieldChanged, date);
-      dst.SetFloat(kFieldCreated, date);
-      total += e.Size;
-    }
-    dst.Up();
+    dst.GoToNode(level);
+    hooks.ItemDone();
   }
-  // Folders first, then archives, then files; by name within each group.
-  const TNodeRec* node = dst.CurrentNode();
-  auto rankAndName = [node](int i, std::string_view& name) {
-    const TNodeRec* item = NodeChild(node, i);
-    if (item == nullptr) return -1;
-    if (const TNodeRec* header = NodeChild(item, 0)) {
-      name = NodeGetStr(header, kFieldName);
-      return (NodeGetInt(header, kFieldFlags) & ifArchive) ? 1 : 2;
-    }
-    name = NodeGetStr(item, kFieldName);
-    return 0;
-  };
-  dst.SortSlots([&](int i, int j) {
-    std::string_view ni, nj;
-    int ri = rankAndName(i, ni), rj = rankAndName(j, nj);
-    if (ri != rj) return ri > rj ? -1 : 1;
-    return CompareNamesNoCase(ni, nj);
-  }, 1);
+  dst.SortSlots([&dst](int i, int j) { return CompareScannedItems(dst, i, j); }, 1);
+  if (!prefix.empty()) dst.ChildSetInt64(0, kFieldSize, total);
   return total;
 }
 
 }  // namespace
 
-int64_t WriteArchiveLevel(TQDBase& listing, TQDBase& dst, const std::string& prefix) {
-  return WriteLevel(listing, dst, prefix, 0);
+int64_t WriteArchiveLevel(TQDBase& listing, TQDBase& dst, const std::string& prefix,
+                          TArchiveWriteHooks* hooks, bool levelMatched) {
+  TArchiveWriteHooks none;
+  return WriteLevel(listing, dst, prefix, levelMatched, 0, hooks ? *hooks : none);
 }

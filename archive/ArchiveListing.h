@@ -62,14 +62,43 @@ void DropLevel(TQDBase& listing, std::string_view prefix);
 // Folder levels deeper than this inside an archive are not recorded (bounds the recursion).
 inline constexpr int kMaxArchiveFolderDepth = 512;
 
+// What a caller adds to the writing of an archive's entries: the scanner checks for a cancel and,
+// when a disk is updated, carries descriptions and categories over from the old disk's items. The
+// defaults do neither. Called on the thread that writes.
+class TArchiveWriteHooks {
+ public:
+  virtual ~TArchiveWriteHooks() = default;
+  // Asked before each entry is taken; false ends the walk at once: the levels being written are
+  // left unsorted and without their totals.
+  virtual bool Continue() { return true; }
+  // A level starts (before its first Continue) and ends (on every way out, exceptions included;
+  // must not throw). Levels nest as the folders do.
+  virtual void LevelStarted() {}
+  virtual void LevelEnded() noexcept {}
+  // Before an item is written: whether it has a counterpart to carry fields from. `levelMatched`
+  // is what this returned for the folder of the level (the caller's value for the top level).
+  virtual bool FindCounterpart(const std::string& name, bool isFolder, bool levelMatched) {
+    (void)name, (void)isFolder, (void)levelMatched;
+    return false;
+  }
+  // For an item with a counterpart, once its fields (a folder's header) are written; the target's
+  // cursor is on the item.
+  virtual void CarryFields(bool isFolder) { (void)isFolder; }
+  // After each item, written or abandoned.
+  virtual void ItemDone() {}
+};
+
 // Writes the level `prefix` of the sorted listing as items of the container under `dst`'s cursor
 // (its header must be at slot 0), recursing into folders: folders get a header (name,
 // attributes x 256 + 4 + ifInArchive, total size, slots 4 and 6 the entry's date), files their
-// fields (name, attributes x 256 + 100 + ifInArchive, size, dates). Items are sorted folders
-// first, then by name case-insensitively. Entries "." and ".." are not recorded and everything
-// below them is skipped. Returns the total size of the files written. The cursor of `dst` is left
-// on the container.
-int64_t WriteArchiveLevel(TQDBase& listing, TQDBase& dst, const std::string& prefix);
+// fields (name, attributes x 256 + 100 + ifInArchive, size, dates). Items are sorted as the scanner
+// sorts every folder (CompareScannedItems). Entries named "", "." or ".." are not recorded and
+// everything below them is skipped; so are folders deeper than kMaxArchiveFolderDepth. An entry
+// whose writing throws is abandoned (its node may be partly written) and the walk goes on. Returns
+// the total size of the files written (saturated). The cursor of `dst` is left on the container.
+// This is the one writer of archive subtrees: the scanner and the fuzz target both run it.
+int64_t WriteArchiveLevel(TQDBase& listing, TQDBase& dst, const std::string& prefix,
+                          TArchiveWriteHooks* hooks = nullptr, bool levelMatched = false);
 
 // Case-insensitive comparison of two names (upper-cased code points, ASCII fast path).
 int CompareNamesNoCase(std::string_view a, std::string_view b);

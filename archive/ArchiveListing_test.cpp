@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -39,7 +40,7 @@ void Fill(TQDBase& listing, const std::vector<Raw>& entries) {
   for (const Raw& r : entries) {
     listing.EnterChild(listing.SlotCount());
     listing.SetStr(0, r.path);
-    listing.SetInt(1, r.attr * 256 + 100);
+    listing.SetInt(1, MakeItemFlags(r.attr, ikFile));
     listing.SetInt64(2, 7);
     listing.SetFloat(4, r.date);
     listing.Up();
@@ -159,6 +160,96 @@ TEST(ArchiveListing, OddPathsDoNotHideLaterEntries) {
   const std::string folder = std::to_string(0x10 * 256 + 4 + 0x20000);
   EXPECT_EQ(lines, (std::vector<std::string>{"Docs " + folder + " 14", "  a.txt " + file + " 7",
                                              "  b.txt " + file + " 7", "z.txt " + file + " 7"}));
+}
+
+// The archive subtree has one writer, the scanner's; where the listing's own writer differed from
+// it, the scanner's behaviour stands and is pinned here.
+TEST(ArchiveListing, SubtreeWriterBehavesAsTheScanner) {
+  TQDBase listing;
+  // An entry named "" (a path starting with "\" that reached the listing unnormalised) is not
+  // a name an item can have: it is left out with everything below it, not written as a folder
+  // without a name.
+  Fill(listing, {{"\\x.txt", 0x20, 0}, {"y.txt", 0x20, 0}});
+  const std::string file = std::to_string(0x20 * 256 + 100 + 0x20000);
+  EXPECT_EQ(WriteTree(listing), (std::vector<std::string>{"y.txt " + file + " 7"}));
+
+  // Items are ordered as the scanner orders a real folder: by the locale's collation, so "é.txt"
+  // sorts with the e's, before "f.txt" (by upper-cased code points it came after it).
+  Fill(listing,
+       {{"f.txt", 0x20, 0}, {"é.txt", 0x20, 0}, {"d\\F.txt", 0x20, 0}, {"d\\É.txt", 0x20, 0}});
+  const std::string folder = std::to_string(0x10 * 256 + 4 + 0x20000);
+  EXPECT_EQ(WriteTree(listing),
+            (std::vector<std::string>{"d " + folder + " 14", "  É.txt " + file + " 7",
+                                      "  F.txt " + file + " 7", "é.txt " + file + " 7",
+                                      "f.txt " + file + " 7"}));
+
+  // Sizes that add up past the int64 range saturate instead of overflowing.
+  Fill(listing, {{"d\\a.bin", 0x20, 0}, {"d\\b.bin", 0x20, 0}, {"c.bin", 0x20, 0}});
+  for (int i = 0; i < listing.RootNode()->SlotCount; ++i) {
+    listing.GoToDepth(0);
+    listing.EnterChild(i);
+    if (listing.SlotType(2) == stInt64) listing.SetInt64(2, INT64_MAX - 1);
+  }
+  TQDBase tree;
+  tree.EnterChild(0);
+  tree.Up();
+  EXPECT_EQ(WriteArchiveLevel(listing, tree, ""), INT64_MAX);
+  EXPECT_EQ(NodeGetInt64(NodeChild(NodeChild(tree.RootNode(), 1), 0), 2), INT64_MAX);
+}
+
+namespace {
+
+// Hooks that record what the writer asks, cancel after `continues` entries and match every item
+// whose name starts with "m".
+struct TRecordingHooks : TArchiveWriteHooks {
+  int continues = 1000;
+  int depth = 0, maxDepth = 0;
+  std::vector<std::string> calls;
+  bool Continue() override { return continues-- > 0; }
+  void LevelStarted() override { maxDepth = std::max(maxDepth, ++depth); }
+  void LevelEnded() noexcept override { --depth; }
+  bool FindCounterpart(const std::string& name, bool isFolder, bool levelMatched) override {
+    calls.push_back(name + (isFolder ? "/" : "") + (levelMatched ? " in matched" : ""));
+    return name[0] == 'm';
+  }
+  void CarryFields(bool isFolder) override {
+    calls.push_back(isFolder ? "carry folder" : "carry file");
+  }
+};
+
+}  // namespace
+
+// The hooks through which the scanner adds its cancel check and update carry-over: a folder's
+// match is handed to the items below it, levels nest and are all ended, a cancel stops the walk.
+TEST(ArchiveListing, WriterHooks) {
+  TQDBase listing;
+  Fill(listing,
+       {{"m\\a.txt", 0x20, 0}, {"m\\mb.txt", 0x20, 0}, {"x\\c.txt", 0x20, 0}, {"z.txt", 0x20, 0}});
+  TQDBase tree;
+  tree.EnterChild(0);
+  tree.Up();
+  TRecordingHooks hooks;
+  EXPECT_EQ(WriteArchiveLevel(listing, tree, "", &hooks, true), 28);
+  EXPECT_EQ(hooks.calls,
+            (std::vector<std::string>{"m/ in matched", "carry folder", "a.txt in matched",
+                                      "mb.txt in matched", "carry file", "x/ in matched", "c.txt",
+                                      "z.txt in matched"}));
+  EXPECT_EQ(hooks.depth, 0);
+  EXPECT_EQ(hooks.maxDepth, 2);
+
+  // Cancelled after two entries: the walk ends there, every level is ended, nothing is sorted
+  // and the folder being written gets no total.
+  Fill(listing, {{"m\\a.txt", 0x20, 0}, {"m\\b.txt", 0x20, 0}, {"z.txt", 0x20, 0}});
+  TQDBase cut;
+  cut.EnterChild(0);
+  cut.Up();
+  TRecordingHooks cancel;
+  cancel.continues = 2;
+  WriteArchiveLevel(listing, cut, "", &cancel);
+  EXPECT_EQ(cancel.depth, 0);
+  EXPECT_EQ(cancel.calls, (std::vector<std::string>{"m/", "carry folder", "a.txt in matched"}));
+  ASSERT_EQ(cut.RootNode()->SlotCount, 2);
+  EXPECT_EQ(NodeSlotType(NodeChild(NodeChild(cut.RootNode(), 1), 0), 2), stEmpty);
 }
 
 TEST(ArchiveListing, ListArchiveFromFixtures) {

@@ -6,6 +6,7 @@
 #include "platform/Collate.h"
 #include "platform/DateTime.h"
 #include "app/Language.h"
+#include "platform/Collate.h"
 #include "store/CursorGuard.h"
 
 namespace {
@@ -64,6 +65,19 @@ TItemFields ReadItemFields(const TNodeRec* item) {
 
 TItemFields ReadItemFields(const TQDBase& bd, int slot) {
   return ReadItemFields(NodeChild(bd.CurrentNode(), slot));
+}
+
+int CompareScannedItems(const TQDBase& bd, int i, int j) {
+  const TNodeRec* a = NodeChild(bd.CurrentNode(), i);
+  const TNodeRec* b = NodeChild(bd.CurrentNode(), j);
+  auto rank = [](const TNodeRec* n) {
+    if (!n || !IsContainer(n)) return 0;
+    return (ItemFlagsOf(n) & ifArchive) ? 1 : 2;
+  };
+  int ra = rank(a), rb = rank(b);
+  if (ra != rb) return ra > rb ? -1 : 1;
+  if (!a || !b) return 0;
+  return AnsiCompareText(ItemName(a), ItemName(b));
 }
 
 int CreateCatalogNode(TQDBase& bdMain, std::string_view name, double now) {

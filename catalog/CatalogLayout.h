@@ -17,6 +17,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -44,6 +45,11 @@ inline int ItemKind(int32_t flags) { return flags & 0xFF; }
 inline int ItemAttributes(int32_t flags) { return (flags >> 8) & 0xFF; }
 inline int ItemCategory(int32_t flags) {
   return static_cast<int>(static_cast<uint32_t>(flags) >> 24);
+}
+// The ItemFlags of an item of kind `kind` (ik*) whose attribute byte is `attr` (kAttr* bits), with
+// `extraFlags` added (ifArchive, ifInArchive); category 0.
+inline constexpr int32_t MakeItemFlags(int attr, int kind, int32_t extraFlags = 0) {
+  return attr * 256 + kind + extraFlags;
 }
 // `flags` with the category index replaced by `category` (0..255).
 inline int32_t WithCategory(int32_t flags, int category) {
@@ -96,25 +102,31 @@ inline constexpr int kMainMarkLists = 6;
 // the store the six mark lists (those missing are added).
 void InitCatalogStore(TQDBase& bd);
 
-// ---- safe cursor-free reads
-// ------------------------------------------------------------------------ Like NodeGet*, but a
-// slot of the wrong type (a damaged or foreign file) reads as zero instead of throwing. For the hot
-// walks (search, lists, totals).
+// ---- safe cursor-free reads --------------------------------------------------------------------
+// The one reader of item fields: like NodeGet*, but a slot of the wrong type (a damaged or foreign
+// file) reads as zero instead of throwing; never throws. Inline and straight from the slot arrays,
+// for the hot walks (search, list sort, totals).
 inline int32_t FieldInt(const TNodeRec* n, int slot) {
-  return NodeSlotType(n, slot) == stInteger ? NodeGetInt(n, slot) : 0;
+  return NodeSlotType(n, slot) == stInteger ? static_cast<int32_t>(n->Values[slot].Bits) : 0;
+}
+// The 64-bit value of the slot pair `slot`, `slot + 1` of types `low` and `high`; 0 otherwise.
+inline uint64_t FieldPairBits(const TNodeRec* n, int slot, uint8_t low, uint8_t high) {
+  if (NodeSlotType(n, slot) != low || NodeSlotType(n, slot + 1) != high) return 0;
+  return uint64_t(n->Values[slot].Bits) | (uint64_t(n->Values[slot + 1].Bits) << 32);
 }
 inline int64_t FieldInt64(const TNodeRec* n, int slot) {
-  return NodeSlotType(n, slot) == stInt64 && NodeSlotType(n, slot + 1) == stInt64High
-             ? NodeGetInt64(n, slot)
-             : 0;
+  return static_cast<int64_t>(FieldPairBits(n, slot, stInt64, stInt64High));
 }
 inline double FieldFloat(const TNodeRec* n, int slot) {
-  return NodeSlotType(n, slot) == stFloat && NodeSlotType(n, slot + 1) == stFloatHigh
-             ? NodeGetFloat(n, slot)
-             : 0.0;
+  uint64_t bits = FieldPairBits(n, slot, stFloat, stFloatHigh);
+  double d;
+  std::memcpy(&d, &bits, sizeof d);
+  return d;
 }
 inline std::string_view FieldStr(const TNodeRec* n, int slot) {
-  return NodeSlotType(n, slot) == stString ? NodeGetStr(n, slot) : std::string_view();
+  if (NodeSlotType(n, slot) != stString) return {};
+  const TStrBlock* s = n->Values[slot].Str;
+  return {s->Bytes(), static_cast<size_t>(s->Length)};
 }
 
 // ---- items
@@ -134,6 +146,11 @@ inline int32_t ItemFlagsOf(const TNodeRec* item) { return FieldInt(FieldNode(ite
 // The kind of an item, 0 for nullptr (no item).
 inline int ItemKindOf(const TNodeRec* item) { return item ? ItemKind(ItemFlagsOf(item)) : 0; }
 inline int64_t ItemSizeOf(const TNodeRec* item) { return FieldInt64(FieldNode(item), kFieldSize); }
+
+// Orders the items at slots i and j of the node under `bd`'s cursor as a scan writes every folder
+// and archive level: folders, then archives, then files; equal ranks by name, case-insensitively
+// in the current locale.
+int CompareScannedItems(const TQDBase& bd, int i, int j);
 
 // The common fields of an item.
 struct TItemFields {

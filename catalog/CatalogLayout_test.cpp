@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <stdexcept>
+
 #include "app/Language.h"
 #include "catalog/CatalogTestUtil.h"
 
@@ -42,15 +44,15 @@ struct Sample {
     bd.SetInt64(kHdrCapacity, 100);
     bd.SetInt64(kHdrFree, 10);
     bd.Up();
-    folder = AddContainer(bd, "F", (0x10 << 8) | ikFolder);
+    folder = AddContainer(bd, "F", MakeItemFlags(0x10, ikFolder));
     AddFile(bd, "a1", 1);
     bd.GoToNode(folder);
-    archive = AddContainer(bd, "Z.zip", (0x20 << 8) | ikFolder | ifArchive, 50);
+    archive = AddContainer(bd, "Z.zip", MakeItemFlags(0x20, ikFolder, ifArchive), 50);
     f1 = AddFile(bd, "f1", 10);
     bd.GoToNode(archive);
-    inArc = AddContainer(bd, "In", (0x10 << 8) | ikFolder | ifInArchive);
+    inArc = AddContainer(bd, "In", MakeItemFlags(0x10, ikFolder, ifInArchive));
     bd.GoToNode(inArc);
-    x = AddFile(bd, "x.txt", 1000, ikFile | ifInArchive);
+    x = AddFile(bd, "x.txt", 1000, MakeItemFlags(0, ikFile, ifInArchive));
     bd.GoToNode(diskB);
     bd.EnterChild(0);
     bd.SetInt64(kHdrCapacity, 200);
@@ -251,7 +253,7 @@ TEST(CatalogLayout, CategoryLookupExtendsTheListLikeEnterChild) {
 }
 
 TEST(CatalogLayout, CategoryBitsAndMarkModified) {
-  int32_t flags = (0x21 << 8) | ikFile | ifInArchive;
+  int32_t flags = MakeItemFlags(0x21, ikFile, ifInArchive);
   int32_t withCat = WithCategory(flags, 200);
   EXPECT_EQ(ItemCategory(withCat), 200);
   EXPECT_EQ(withCat & 0xFFFFFF, flags);
@@ -264,6 +266,54 @@ TEST(CatalogLayout, CategoryBitsAndMarkModified) {
   EXPECT_EQ(s.bd.CurrentNode(), s.x);
   EXPECT_EQ(FieldInt(NodeChild(s.cat, 0), kCatModified), 1);
   EXPECT_DOUBLE_EQ(FieldFloat(NodeChild(s.cat, 0), kFieldChanged), 12345.5);
+}
+
+// ItemFlags as the image holds them: the kind in bits 0-7, the attribute byte in 8-15, ifArchive
+// and ifInArchive in 16 and 17; MakeItemFlags builds what the decoders take apart.
+TEST(CatalogLayout, MakeItemFlagsMatchesTheDecoders) {
+  EXPECT_EQ(MakeItemFlags(kAttrDirectory, ikFolder), 0x1004);  // an implied folder in a listing
+  EXPECT_EQ(MakeItemFlags(kAttrArchive, ikFolder, ifArchive), 0x12004);
+  EXPECT_EQ(MakeItemFlags(kAttrArchive | kAttrReadOnly, ikFile, ifInArchive), 0x22164);
+  EXPECT_EQ(MakeItemFlags(0, ikDisk), ikDisk);
+  for (int attr : {0x00, 0x01, 0x10, 0x21, 0x37, 0xFF})
+    for (int kind : {ikCatalog, ikGroup, ikDisk, ikFolder, ikFile}) {
+      int32_t flags = MakeItemFlags(attr, kind, ifInArchive);
+      EXPECT_EQ(ItemKind(flags), kind);
+      EXPECT_EQ(ItemAttributes(flags), attr);
+      EXPECT_EQ(ItemCategory(flags), 0);
+      EXPECT_EQ(flags & (ifArchive | ifInArchive), ifInArchive);
+    }
+}
+
+// The one reader of item fields never throws where the store's reads do: a missing, negative or
+// wrongly typed slot, or a 64-bit pair read from its high half or cut off by the end, reads as
+// zero.
+TEST(CatalogLayout, FieldReadsOfDamagedSlotsAreZero) {
+  TQDBase bd;
+  bd.SetStr(0, "name");
+  bd.SetInt(1, 7);
+  bd.SetInt64(2, int64_t(1) << 40);
+  bd.SetFloat(4, 1.5);
+  bd.SetInt(8, 3);
+  const TNodeRec* n = bd.RootNode();
+  EXPECT_EQ(FieldStr(n, 0), "name");
+  EXPECT_EQ(FieldInt(n, 1), 7);
+  EXPECT_EQ(FieldInt64(n, 2), int64_t(1) << 40);
+  EXPECT_EQ(FieldFloat(n, 4), 1.5);
+  EXPECT_EQ(FieldInt(n, 0), 0);
+  EXPECT_EQ(FieldStr(n, 1), "");
+  EXPECT_EQ(FieldInt64(n, 4), 0);
+  EXPECT_EQ(FieldFloat(n, 2), 0.0);
+  EXPECT_EQ(FieldInt64(n, 3), 0);
+  EXPECT_EQ(FieldFloat(n, 5), 0.0);
+  EXPECT_EQ(FieldInt64(n, 8), 0);  // the last slot: no high half
+  EXPECT_EQ(FieldInt(n, 6), 0);    // empty
+  EXPECT_EQ(FieldInt(n, 9), 0);
+  EXPECT_EQ(FieldInt(n, -1), 0);
+  EXPECT_EQ(FieldStr(n, 100), "");
+  EXPECT_THROW(NodeGetInt(n, 0), std::runtime_error);  // the store's read refuses instead
+  EXPECT_EQ(NodeChild(n, 0), nullptr);
+  EXPECT_EQ(NodeSlotType(n, -1), stEmpty);
 }
 
 TEST(CatalogLayout, UniqueSiblingNameNumbersClashes) {

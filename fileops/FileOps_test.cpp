@@ -88,7 +88,7 @@ TEST_F(FileOpsTest, FolderAndItemsInsideItCopiedOnce) {
   WriteFile(m + "/F/G/y.txt", "yy");
   WriteFile(m + "/z.txt", "zzzzz");
   TNodeRec* disk = AddDisk(Bd, "CD", dtCdRom, "CD", "1111-2222");
-  TNodeRec* f = AddFolderIn(Bd, disk, "F", ikFolder | (kAttrDirectory << 8), 12);
+  TNodeRec* f = AddFolderIn(Bd, disk, "F", MakeItemFlags(kAttrDirectory, ikFolder), 12);
   TNodeRec* g = AddFolderIn(Bd, f, "G", ikFolder, 2);
   TNodeRec* y = AddFileIn(Bd, g, "y.txt", 2);
   TNodeRec* x = AddFileIn(Bd, f, "x.txt", 10);
@@ -130,7 +130,7 @@ TEST_F(FileOpsTest, DeleteAndMove) {
   TNodeRec* f = AddFolderIn(Bd, disk, "F");
   TNodeRec* g = AddFolderIn(Bd, f, "G");
   AddFileIn(Bd, g, "g.txt", 1);
-  AddFileIn(Bd, f, "ro.txt", 9, ikFile | (kAttrReadOnly << 8));
+  AddFileIn(Bd, f, "ro.txt", 9, MakeItemFlags(kAttrReadOnly, ikFile));
   TNodeRec* top = AddFileIn(Bd, disk, "top.txt", 3);
   TNodeRec* moved = AddFileIn(Bd, disk, "moved.txt", 10);
 
@@ -205,20 +205,21 @@ struct TSampleArchive {
 };
 
 TSampleArchive AddSampleArchive(TQDBase& bd, TNodeRec* disk) {
-  const int32_t inArc = ifInArchive;
-  const int32_t dirAttr = kAttrDirectory << 8;
+  const int32_t folder = MakeItemFlags(kAttrDirectory, ikFolder, ifInArchive);
+  const int32_t file = MakeItemFlags(0, ikFile, ifInArchive);
   TSampleArchive s;
   TNodeRec* arc = AddFolderIn(bd, disk, "arc");
-  s.Archive = AddFolderIn(bd, arc, "sample.zip", ikFolder | ifArchive | (kAttrArchive << 8), 745);
-  s.FolderA = AddFolderIn(bd, s.Archive, "a", ikFolder | inArc | dirAttr, 12);
-  TNodeRec* b = AddFolderIn(bd, s.FolderA, "b", ikFolder | inArc | dirAttr, 12);
-  s.FileC = AddFileIn(bd, b, "c.txt", 12, ikFile | inArc);
-  s.Dir = AddFolderIn(bd, s.Archive, "dir", ikFolder | inArc | dirAttr, 26);
-  AddFileIn(bd, s.Dir, "Grüße €.txt", 15, ikFile | inArc);
-  AddFileIn(bd, s.Dir, "y.txt", 11, ikFile | inArc);
-  AddFolderIn(bd, s.Archive, "empty", ikFolder | inArc | dirAttr, 0);
-  AddFileIn(bd, s.Archive, "big.txt", 3000, ikFile | inArc);
-  s.X = AddFileIn(bd, s.Archive, "x.txt", 15, ikFile | inArc);
+  s.Archive =
+      AddFolderIn(bd, arc, "sample.zip", MakeItemFlags(kAttrArchive, ikFolder, ifArchive), 745);
+  s.FolderA = AddFolderIn(bd, s.Archive, "a", folder, 12);
+  TNodeRec* b = AddFolderIn(bd, s.FolderA, "b", folder, 12);
+  s.FileC = AddFileIn(bd, b, "c.txt", 12, file);
+  s.Dir = AddFolderIn(bd, s.Archive, "dir", folder, 26);
+  AddFileIn(bd, s.Dir, "Grüße €.txt", 15, file);
+  AddFileIn(bd, s.Dir, "y.txt", 11, file);
+  AddFolderIn(bd, s.Archive, "empty", folder, 0);
+  AddFileIn(bd, s.Archive, "big.txt", 3000, file);
+  s.X = AddFileIn(bd, s.Archive, "x.txt", 15, file);
   return s;
 }
 

@@ -15,10 +15,10 @@ class RunItemTest : public TFileOpsFixture {
     fs::copy_file(Fixture("sample.zip"), M + "/docs/sample.zip");
     Disk = AddDisk(Bd, "Run", dtCdRom, "RUN", "1234-5678");
     Docs = AddFolderIn(Bd, Disk, "docs");
-    Zip = AddFolderIn(Bd, Docs, "sample.zip", ikFolder | ifArchive, 745);
-    TNodeRec* a = AddFolderIn(Bd, Zip, "a", ikFolder | ifInArchive, 12);
-    TNodeRec* b = AddFolderIn(Bd, a, "b", ikFolder | ifInArchive, 12);
-    Inner = AddFileIn(Bd, b, "c.txt", 12, ikFile | ifInArchive);
+    Zip = AddFolderIn(Bd, Docs, "sample.zip", MakeItemFlags(0, ikFolder, ifArchive), 745);
+    TNodeRec* a = AddFolderIn(Bd, Zip, "a", MakeItemFlags(0, ikFolder, ifInArchive), 12);
+    TNodeRec* b = AddFolderIn(Bd, a, "b", MakeItemFlags(0, ikFolder, ifInArchive), 12);
+    Inner = AddFileIn(Bd, b, "c.txt", 12, MakeItemFlags(0, ikFile, ifInArchive));
     Readme = AddFileIn(Bd, Docs, "readme.txt", 7);
     Gone = AddFileIn(Bd, Docs, "gone.txt", 1);
     GoneFolder = AddFolderIn(Bd, Disk, "gone");
@@ -88,7 +88,7 @@ TEST_F(RunItemTest, FilesInsideArchivesRunFromTheTemporaryFolder) {
   EXPECT_EQ(Engine.ExtractForRun(Inner, path), 1);
   EXPECT_EQ(path, "unchanged");
   Volumes.push_back(FakeVolume(M, dtCdRom, "RUN", "1234-5678"));
-  TNodeRec* vanished = AddFileIn(Bd, Zip, "vanished.txt", 3, ikFile | ifInArchive);
+  TNodeRec* vanished = AddFileIn(Bd, Zip, "vanished.txt", 3, MakeItemFlags(0, ikFile, ifInArchive));
   EXPECT_LT(Engine.ExtractForRun(vanished, path), 0);
   EXPECT_EQ(path, "");
   Ui.Messages.clear();

@@ -210,8 +210,8 @@ TEST(TreeRows, MappingImagesAndLookup) {
   TNodeRec* cat = AddCatalog(bd, "Cat");
   TNodeRec* d = AddItem(bd, cat, "Disk", ikDisk);
   SetHeaderInt(bd, d, kDiskDriveType, 5);
-  TNodeRec* arc = AddItem(bd, d, "a.zip", ikFolder | ifArchive);
-  AddItem(bd, arc, "in", ikFolder | ifInArchive);
+  TNodeRec* arc = AddItem(bd, d, "a.zip", MakeItemFlags(0, ikFolder, ifArchive));
+  AddItem(bd, arc, "in", MakeItemFlags(0, ikFolder, ifInArchive));
   AddLeaf(bd, d, "file", 1);
   EXPECT_EQ(TreeRowCount(d), 1);  // the file is no row
   EXPECT_EQ(TreeRowNode(d, 1), nullptr);

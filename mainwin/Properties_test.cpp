@@ -18,9 +18,9 @@ class PropertiesTest : public ::testing::Test {
     group = AddItem(bd, cat, "G", ikGroup);
     disk = AddItem(bd, group, "D", ikDisk, 120);
     folder = AddItem(bd, disk, "F", ikFolder, 100);
-    arc = AddItem(bd, folder, "a.zip", ikFolder | ifArchive, 20);
-    inner = AddItem(bd, arc, "in", ikFolder | ifInArchive);
-    entry = AddLeaf(bd, inner, "e.txt", 5, ikFile | ifInArchive);
+    arc = AddItem(bd, folder, "a.zip", MakeItemFlags(0, ikFolder, ifArchive), 20);
+    inner = AddItem(bd, arc, "in", MakeItemFlags(0, ikFolder, ifInArchive));
+    entry = AddLeaf(bd, inner, "e.txt", 5, MakeItemFlags(0, ikFile, ifInArchive));
     file = AddLeaf(bd, folder, "f.txt", 80);
     AddLeaf(bd, disk, "top.txt", 20);
     SetHeaderInt64(bd, disk, kHdrCapacity, 1000);

@@ -56,19 +56,19 @@ class ReportCatalogTest : public ::testing::Test {
     bd.SetStr(kDiskLabel, "PHOTOS_03");
     bd.GoToNode(disk);
 
-    docs = AddContainer(bd, "Docs", (kAttrDirectory << 8) | ikFolder, 1234);
-    zip = AddContainer(bd, "pics.zip", (kAttrArchive << 8) | ikFolder | ifArchive, 5000);
-    setup = AddFile(bd, "setup.exe", 2048, ((kAttrArchive | kAttrReadOnly) << 8) | ikFile);
+    docs = AddContainer(bd, "Docs", MakeItemFlags(kAttrDirectory, ikFolder), 1234);
+    zip = AddContainer(bd, "pics.zip", MakeItemFlags(kAttrArchive, ikFolder, ifArchive), 5000);
+    setup = AddFile(bd, "setup.exe", 2048, MakeItemFlags(kAttrArchive | kAttrReadOnly, ikFile));
     bd.GoToNode(setup);
     bd.SetFloat(kFieldChanged, Date(2002, 12, 24, 18, 5));
     bd.SetStr(kFieldDescription, "Installer\r\nVersion 2\nACME");
     bd.GoToNode(docs);
-    readme = AddFile(bd, "readme.txt", 1234, ((kAttrArchive | kAttrReadOnly) << 8) | ikFile);
+    readme = AddFile(bd, "readme.txt", 1234, MakeItemFlags(kAttrArchive | kAttrReadOnly, ikFile));
     bd.GoToNode(readme);
     bd.SetFloat(kFieldChanged, Date(2003, 1, 31, 23, 59));
     bd.SetStr(kFieldDescription, "Read me first");
     bd.GoToNode(zip);
-    jpg = AddFile(bd, "a.jpg", 4000, WithCategory(ikFile | ifInArchive, 1));
+    jpg = AddFile(bd, "a.jpg", 4000, WithCategory(MakeItemFlags(0, ikFile, ifInArchive), 1));
     bd.GoToDepth(0);
   }
 

@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <stdexcept>
 
+#include "catalog/CatalogLayout.h"
 #include "platform/FileIO.h"
 #include "scan/DescRules.h"
 #include "scan/DescShortName.h"
@@ -47,7 +48,7 @@ class TScanSim {
             const TNodeRec* oldFile = nullptr) {
     disk.EnterChild(disk.SlotCount());
     disk.SetStr(0, name);
-    disk.SetInt(1, 0x20 * 256 + 100);
+    disk.SetInt(1, MakeItemFlags(kAttrArchive, ikFile));
     TNodeRec* node = disk.CurrentNode();
     Done += ImportFileDescriptions(disk, folderPath, oldFile, lists, ctx);
     EXPECT_EQ(disk.CurrentNode(), node);
@@ -59,7 +60,7 @@ class TScanSim {
     TFolderDescLists rootLists;
     disk.EnterChild(disk.SlotCount());
     disk.ChildSetStr(0, 0, "Sub Folder");
-    disk.ChildSetInt(0, 1, 0x10 * 256 + 4);
+    disk.ChildSetInt(0, 1, MakeItemFlags(kAttrDirectory, ikFolder));
     TFolderDescLists subLists;
     File(kTree + "Sub Folder/", "FILE_ID.DIZ", subLists);
     ApplyListDescriptions(disk, kTree + "Sub Folder/", subLists, ctx);

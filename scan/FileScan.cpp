@@ -79,19 +79,6 @@ double FileTimeToDateTime(int64_t seconds) {
   return EncodeDateTime(p);
 }
 
-int CompareScannedItems(const TQDBase& disk, int i, int j) {
-  const TNodeRec* a = NodeChild(disk.CurrentNode(), i);
-  const TNodeRec* b = NodeChild(disk.CurrentNode(), j);
-  auto rank = [](const TNodeRec* n) {
-    if (!n || !IsContainer(n)) return 0;
-    return (ItemFlagsOf(n) & ifArchive) ? 1 : 2;
-  };
-  int ra = rank(a), rb = rank(b);
-  if (ra != rb) return ra > rb ? -1 : 1;
-  if (!a || !b) return 0;
-  return AnsiCompareText(ItemName(a), ItemName(b));
-}
-
 struct TFileScan::Entry {
   std::string name;
   struct statx st;
@@ -314,7 +301,7 @@ void TFileScan::ScanReal(int dirfd, const std::string& path, int64_t& total, boo
       if (isDir) {
         disk_.EnterChild(0);
         disk_.SetStr(kFieldName, e.name);
-        disk_.SetInt(kFieldFlags, attr * 256 + ikFolder);
+        disk_.SetInt(kFieldFlags, MakeItemFlags(attr, ikFolder));
         disk_.SetFloat(kFieldChanged, changed);
         disk_.SetFloat(kFieldCreated, created);
         disk_.Up();
@@ -346,13 +333,12 @@ void TFileScan::ScanReal(int dirfd, const std::string& path, int64_t& total, boo
           }
           disk_.EnterChild(0);
           disk_.SetStr(kFieldName, e.name);
-          disk_.SetInt(kFieldFlags, attr * 256 + ikFolder + ifArchive);
+          disk_.SetInt(kFieldFlags, MakeItemFlags(attr, ikFolder, ifArchive));
           disk_.SetFloat(kFieldChanged, changed);
           disk_.SetFloat(kFieldCreated, created);
           disk_.Up();
           if (oldFound) CarryHeader();
-          int64_t ignored = 0;
-          ScanArchive("", ignored, oldFound, 0);
+          WriteListedArchive(oldFound);
           disk_.ChildSetInt64(0, kFieldSize, size);
           total = SaturatingAdd(total, size);  // overwritten by the catalog's recompute after grafting
           ++FilesDone;
@@ -362,7 +348,7 @@ void TFileScan::ScanReal(int dirfd, const std::string& path, int64_t& total, boo
         }
         if (!listed) {
           disk_.SetStr(kFieldName, e.name);
-          disk_.SetInt(kFieldFlags, attr * 256 + ikFile);
+          disk_.SetInt(kFieldFlags, MakeItemFlags(attr, ikFile));
           disk_.SetInt64(kFieldSize, size);
           disk_.SetFloat(kFieldChanged, changed);
           disk_.SetFloat(kFieldCreated, changed);
@@ -399,52 +385,35 @@ void TFileScan::ScanReal(int dirfd, const std::string& path, int64_t& total, boo
   ++FoldersDone;
 }
 
-void TFileScan::ScanArchive(const std::string& prefix, int64_t& total, bool oldMatched, int depth) {
-  total = 0;
-  if (CancelRequested || !CheckContinue()) return;
-  TNodeRec* const folder = disk_.CurrentNode();
-  TNodeRec* const oldFolder = old_ ? old_->CurrentNode() : nullptr;
-  TArcDirEntry e;
-  bool first = true;
-  for (;;) {
-    if (!first && (CancelRequested || !CheckContinue())) return;
-    first = false;
-    if (!NextArchiveEntry(*listing_, prefix, e)) break;
-    const bool isDir = (e.Attr & kAttrDirectory) != 0;
-    if (e.Name == "." || e.Name == ".." || e.Name.empty() ||
-        (isDir && depth >= kMaxArchiveFolderDepth)) {
-      if (isDir) DropLevel(*listing_, prefix + e.Name + "\\");
-      continue;
-    }
-    try {
-      disk_.EnterChild(disk_.SlotCount());
-      const double date = e.DateTime;
-      bool oldFound = FindOldCounterpart(e.Name, isDir, oldMatched);
-      if (isDir) {
-        disk_.EnterChild(0);
-        disk_.SetStr(kFieldName, e.Name);
-        disk_.SetInt(kFieldFlags, e.Attr * 256 + ikFolder + ifInArchive);
-        disk_.SetFloat(kFieldChanged, date);
-        disk_.SetFloat(kFieldCreated, date);
-        disk_.Up();
-        if (oldFound) CarryHeader();
-        int64_t sub = 0;
-        ScanArchive(prefix + e.Name + "\\", sub, oldFound, depth + 1);
-        total = SaturatingAdd(total, sub);
-      } else {
-        total = SaturatingAdd(total, e.Size);
-        disk_.SetStr(kFieldName, e.Name);
-        disk_.SetInt(kFieldFlags, e.Attr * 256 + ikFile + ifInArchive);
-        disk_.SetInt64(kFieldSize, e.Size);
-        disk_.SetFloat(kFieldChanged, date);
-        disk_.SetFloat(kFieldCreated, date);
-        if (oldFound) CarryFileFields(true);
-      }
-    } catch (...) {
-    }
-    disk_.GoToNode(folder);
-    if (old_) old_->GoToNode(oldFolder);
+// The scanner's part in writing an archive subtree: cancel and pause, and in update mode the
+// old counterparts, found level by level as in the real folders.
+class TFileScan::TArchiveHooks : public TArchiveWriteHooks {
+ public:
+  explicit TArchiveHooks(TFileScan& scan) : scan_(scan) {}
+  bool Continue() override { return !scan_.CancelRequested && scan_.CheckContinue(); }
+  void LevelStarted() override {
+    oldLevels_.push_back(scan_.old_ ? scan_.old_->CurrentNode() : nullptr);
   }
-  SortFolder();
-  if (!prefix.empty()) disk_.ChildSetInt64(0, kFieldSize, total);
+  void LevelEnded() noexcept override { oldLevels_.pop_back(); }
+  bool FindCounterpart(const std::string& name, bool isFolder, bool levelMatched) override {
+    return scan_.FindOldCounterpart(name, isFolder, levelMatched);
+  }
+  void CarryFields(bool isFolder) override {
+    if (isFolder)
+      scan_.CarryHeader();
+    else
+      scan_.CarryFileFields(true);
+  }
+  void ItemDone() override {
+    if (scan_.old_) scan_.old_->GoToNode(oldLevels_.back());
+  }
+
+ private:
+  TFileScan& scan_;
+  std::vector<TNodeRec*> oldLevels_;  // the old cursor's container at the start of each level
+};
+
+void TFileScan::WriteListedArchive(bool oldMatched) {
+  TArchiveHooks hooks(*this);
+  WriteArchiveLevel(*listing_, disk_, "", &hooks, oldMatched);
 }

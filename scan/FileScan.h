@@ -91,7 +91,10 @@ class TFileScan {
   struct TOldIndex;
   void Walk();
   void ScanReal(int dirfd, const std::string& path, int64_t& total, bool oldMatched);
-  void ScanArchive(const std::string& prefix, int64_t& total, bool oldMatched, int depth);
+  // Writes the listed archive's entries under the disk cursor's container (the one writer of
+  // archive subtrees, WriteArchiveLevel), with the cancel check and the update carry-over.
+  class TArchiveHooks;
+  void WriteListedArchive(bool oldMatched);
   bool ListArchiveFile(int dirfd, const std::string& name, const std::string& path, uint64_t size);
   // The entry being imported, for the content readers: opened through its folder's descriptor,
   // or an unreadable source when it is not a regular file.
@@ -127,10 +130,6 @@ class TFileScan {
   std::string current_;  // guarded by currentMutex_
   std::vector<std::string> unreadable_;  // guarded by currentMutex_
 };
-
-// Orders the items at slots i and j of the node under `disk`'s cursor: folders, then archives,
-// then files; equal ranks by name, case-insensitively in the current locale.
-int CompareScannedItems(const TQDBase& disk, int i, int j);
 
 // The local time of a file time as a date-time double at two-second precision (as the DOS date
 // and time of a directory entry carry it); 0.0 for a time outside 1980..2107.

@@ -511,6 +511,32 @@ TEST_F(UpdateTest, AnArchiveNeverInheritsFromAPlainFileOfItsName) {
   EXPECT_EQ(ItemCategory(ItemFlagsOf(zip)), 0);
 }
 
+// Inside an archive, descriptions and categories follow the entries' names on an update, level by
+// level as in real folders: after a folder's entries the next entry of its level still finds its
+// counterpart.
+TEST_F(UpdateTest, ArchiveEntriesKeepTheirDescriptions) {
+  fs::copy_file(std::string(TOLVANE_SOURCE_DIR) + "/archive/testdata/sample.zip", root_ + "/A.zip");
+  TNodeRec* disk = AddDisk();
+  auto item = [&](std::initializer_list<const char*> path) {
+    const TNodeRec* n = disk;
+    for (const char* name : path) n = n ? Child(n, name) : nullptr;
+    return const_cast<TNodeRec*>(n);
+  };
+  ASSERT_NE(item({"A.zip", "a", "b", "c.txt"}), nullptr);
+  SetDescription(item({"A.zip", "a", "b"}), "folder b", 4);
+  SetDescription(item({"A.zip", "dir", "y.txt"}), "inner", 2);
+  SetDescription(item({"A.zip", "x.txt"}), "top", 3);
+  Update(disk, 1);
+  EXPECT_EQ(FieldStr(FieldNode(item({"A.zip", "a", "b"})), kFieldDescription), "folder b");
+  EXPECT_EQ(ItemCategory(ItemFlagsOf(item({"A.zip", "a", "b"}))), 4);
+  EXPECT_EQ(FieldStr(item({"A.zip", "dir", "y.txt"}), kFieldDescription), "inner");
+  EXPECT_EQ(ItemCategory(ItemFlagsOf(item({"A.zip", "dir", "y.txt"}))), 2);
+  EXPECT_EQ(FieldStr(item({"A.zip", "x.txt"}), kFieldDescription), "top");
+  EXPECT_EQ(ItemCategory(ItemFlagsOf(item({"A.zip", "x.txt"}))), 3);
+  EXPECT_TRUE(FieldStr(item({"A.zip", "a", "b", "c.txt"}), kFieldDescription).empty());
+  EXPECT_TRUE(ItemFlagsOf(item({"A.zip", "x.txt"})) & ifInArchive);
+}
+
 TEST(ScanDates, DosPrecisionAndRange) {
   setenv("TZ", "UTC", 1);
   tzset();

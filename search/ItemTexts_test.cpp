@@ -21,7 +21,7 @@ struct ItemTextsTest : ::testing::Test {
     docs = b.Folder(disk, "Docs");
     a = b.Folder(disk, "A");
     zip = b.Folder(a, "pics.zip", ifArchive);
-    inZip = b.File(zip, "x.jpg", 10, ikFile | ifInArchive);
+    inZip = b.File(zip, "x.jpg", 10, MakeItemFlags(0, ikFile, ifInArchive));
     rootFile = b.File(disk, "boot.ini", 5);
     docFile = b.File(docs, "readme.txt", 7);
   }
@@ -129,7 +129,7 @@ TEST_F(ItemTextsTest, DisplayNamesAndExtensions) {
 TEST_F(ItemTextsTest, RowTexts) {
   TRowTextOptions opt;
   opt.FileIcon = [](const TNodeRec*) { return 42; };
-  b.SetFlags(docFile, ikFile | (kAttrArchive << 8) | (kAttrReadOnly << 8));
+  b.SetFlags(docFile, MakeItemFlags(kAttrArchive | kAttrReadOnly, ikFile));
   TItemRowTexts r = ItemRowTexts(docFile, opt);
   EXPECT_EQ(r.Name, "readme");
   EXPECT_EQ(r.Attributes, "ra");

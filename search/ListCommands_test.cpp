@@ -17,7 +17,7 @@ struct ListCommandsTest : ::testing::Test {
     folder = b.Folder(disk, "Docs");
     zip = b.Folder(disk, "a.zip", ifArchive);
     inFolder = b.File(folder, "in.txt");
-    inZip = b.File(zip, "z.txt", 0, ikFile | ifInArchive);
+    inZip = b.File(zip, "z.txt", 0, MakeItemFlags(0, ikFile, ifInArchive));
     plain = b.File(disk, "plain.txt");
     for (TNodeRec* n : {disk, folder, inFolder, zip, inZip, plain}) b.Mark(mlFound, n);
     view.Count = 6;

@@ -12,7 +12,6 @@
 #include "catalog/CatalogLayout.h"
 #include "platform/Collate.h"
 #include "search/ItemTexts.h"
-#include "search/NodeRead.h"
 #include "search/SortKeys.h"
 
 namespace {
@@ -80,14 +79,14 @@ TSpec SpecOf(TListLayout layout, int column) {
 
 // Groups in ascending order: the lower group sorts first.
 int GroupOf(TListLayout layout, const TNodeRec* item) {
-  const TNodeRec* header = noderead::Child(item, 0);
+  const TNodeRec* header = NodeChild(item, 0);
   switch (layout) {
     case TListLayout::Results:
       return -ResultRank(item);
     case TListLayout::Disk:
       return header ? 0 : 1;
     case TListLayout::File:
-      return header && (noderead::Int(header, kFieldFlags) & ifArchive) == 0 ? 0 : 1;
+      return header && (FieldInt(header, kFieldFlags) & ifArchive) == 0 ? 0 : 1;
   }
   return 0;
 }
@@ -166,8 +165,8 @@ int Sign(int v) { return v < 0 ? -1 : v > 0; }
 }  // namespace
 
 int ResultRank(const TNodeRec* item) {
-  const TNodeRec* header = noderead::Child(item, 0);
-  int32_t flags = noderead::Int(header ? header : item, kFieldFlags);
+  const TNodeRec* header = NodeChild(item, 0);
+  int32_t flags = FieldInt(header ? header : item, kFieldFlags);
   int rank = header ? 2 : 0;
   if (flags & ifArchive) rank -= 2;
   if (flags & ifInArchive) rank -= 1;
@@ -255,7 +254,7 @@ void SortMarkListBy(TQDBase& bd, int list, TListLayout layout, int column, bool 
   if (spec.tieByName) names.Reserve(n, n * 20);
   for (size_t i = 0; i < n; ++i) {
     const TNodeRec* item = nodes[i].first;
-    const TNodeRec* f = noderead::Fields(item);
+    const TNodeRec* f = FieldNode(item);
     TSortRow& r = rows[i];
     r = {GroupOf(layout, item), static_cast<uint32_t>(i), 0, false, false, {0, 0}, 0};
     switch (spec.kind) {
@@ -265,7 +264,7 @@ void SortMarkListBy(TQDBase& bd, int list, TListLayout layout, int column, bool 
         r.k[0] = static_cast<uint64_t>(IntKey(layout, column, item)) ^ (1ull << 63);
         break;
       case TKeyKind::Float:
-        r.k[0] = FloatOrder(noderead::Float(f, kFieldChanged));
+        r.k[0] = FloatOrder(FieldFloat(f, kFieldChanged));
         break;
       case TKeyKind::Path:
         r.k0 = static_cast<uint32_t>(ItemPathDepth(item));
@@ -273,12 +272,12 @@ void SortMarkListBy(TQDBase& bd, int list, TListLayout layout, int column, bool 
         break;
       case TKeyKind::Text:
         if (column == 0)
-          keys.Add(noderead::Str(f, kFieldName));
+          keys.Add(FieldStr(f, kFieldName));
         else
           keys.Add(TextKey(layout, column, item));
         break;
     }
-    if (spec.tieByName) names.Add(noderead::Str(f, kFieldName));
+    if (spec.tieByName) names.Add(FieldStr(f, kFieldName));
   }
   const bool keyPrefix = textKey && keys.HasPrefixes();
   const bool namePrefix = spec.tieByName && names.HasPrefixes();

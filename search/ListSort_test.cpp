@@ -87,10 +87,10 @@ TEST_F(SortTest, DiskLayoutContainersFirstGroupsAndDisksTogether) {
 }
 
 TEST_F(SortTest, FileLayoutPlainFoldersFirstArchivesMixWithFiles) {
-  b.File(disk, "b.txt", 1, ikFile | (kAttrReadOnly << 8));
-  b.File(disk, "a.txt", 1, ikFile | (kAttrArchive << 8));
-  b.File(disk, "c.txt", 1, ikFile | ((kAttrReadOnly | kAttrArchive) << 8));
-  b.File(disk, "d.txt", 1, ikFile | (kAttrArchive << 8));
+  b.File(disk, "b.txt", 1, MakeItemFlags(kAttrReadOnly, ikFile));
+  b.File(disk, "a.txt", 1, MakeItemFlags(kAttrArchive, ikFile));
+  b.File(disk, "c.txt", 1, MakeItemFlags(kAttrReadOnly | kAttrArchive, ikFile));
+  b.File(disk, "d.txt", 1, MakeItemFlags(kAttrArchive, ikFile));
   b.Folder(disk, "m.zip", ifArchive);
   b.Folder(disk, "Sub");
   MarkAll(disk, mlView);
@@ -155,8 +155,8 @@ void CheckFastSort(TCatalogBuilder& b, TNodeRec* disk, const std::vector<std::st
     if (rng() % 6 == 0)
       n = b.Folder(f, name(), rng() % 2 ? ifArchive : 0);
     else
-      n = b.File(f, name(), rng() % 4, ikFile | static_cast<int32_t>((rng() % 64) << 8), rng() % 3,
-                 name());
+      n = b.File(f, name(), rng() % 4, MakeItemFlags(static_cast<int>(rng() % 64), ikFile),
+                 rng() % 3, name());
     b.Mark(mlFound, n);
     b.Mark(mlView, n);
   }

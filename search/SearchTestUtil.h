@@ -42,7 +42,7 @@ struct TCatalogBuilder {
     return n;
   }
   TNodeRec* Folder(TNodeRec* parent, std::string_view name, int32_t extraFlags = 0) {
-    return Container(parent, name, ikFolder | (kAttrDirectory << 8) | extraFlags);
+    return Container(parent, name, MakeItemFlags(kAttrDirectory, ikFolder, extraFlags));
   }
   TNodeRec* File(TNodeRec* parent, std::string_view name, int64_t size = 0, int32_t flags = ikFile,
                  double changed = 0, std::string_view desc = {}) {

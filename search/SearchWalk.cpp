@@ -5,7 +5,6 @@
 #include <vector>
 
 #include "catalog/CatalogLayout.h"
-#include "search/NodeRead.h"
 
 int CategoryFilterFor(const TNodeRec* catalog, std::string_view name) {
   if (name.empty()) return 0;
@@ -27,9 +26,9 @@ int64_t CountItems(const TNodeRec* container, bool countContainers) {
     const TNodeRec* c = stack.back();
     stack.pop_back();
     for (int k = 1; k < c->SlotCount; ++k) {
-      const TNodeRec* item = noderead::Child(c, k);
+      const TNodeRec* item = NodeChild(c, k);
       if (!item) continue;
-      if (noderead::Type(item, 0) == stNode) {
+      if (NodeSlotType(item, 0) == stNode) {
         if (countContainers) ++n;
         stack.push_back(item);
       } else {
@@ -64,21 +63,18 @@ TSearchWalk::TSearchWalk(TQDBase& bdMain, const TFindParams& params)
 
 bool TSearchWalk::LimitReached() const { return found_ >= p_.ResultLimit; }
 
-bool TSearchWalk::Matches(const TNodeRec* item) const {
-  return MatchesFields(noderead::Fields(item));
-}
+bool TSearchWalk::Matches(const TNodeRec* item) const { return MatchesFields(FieldNode(item)); }
 
 bool TSearchWalk::MatchesFields(const TNodeRec* f) const {
-  using namespace noderead;
-  int32_t flags = Int(f, kFieldFlags);
+  int32_t flags = FieldInt(f, kFieldFlags);
   // The cheap numeric tests first; the outcome is the same in any order.
   if (CategoryFilter != 0 && ItemCategory(flags) != CategoryFilter) return false;
   if (p_.DateOn) {
-    double d = Float(f, kFieldChanged);
+    double d = FieldFloat(f, kFieldChanged);
     if (!(p_.DateFrom <= d && d <= p_.DateTo)) return false;
   }
   if (p_.SizeOn) {
-    int64_t s = Int64(f, kFieldSize);
+    int64_t s = FieldInt64(f, kFieldSize);
     if (p_.SizeOp == soEqual && s != p_.SizeLimit) return false;
     if (p_.SizeOp == soGreater && !(s > p_.SizeLimit)) return false;
     if (p_.SizeOp == soLess && !(s < p_.SizeLimit)) return false;
@@ -88,13 +84,13 @@ bool TSearchWalk::MatchesFields(const TNodeRec* f) const {
     int a = ItemKind(flags) >= ikFolder ? ItemAttributes(flags) : kAttrDirectory;
     if ((a & attrMask_) != attrWant_) return false;
   }
-  if (p_.InNames && masks_.MatchesAnyMask(Str(f, kFieldName))) return true;
-  return p_.InDescriptions && masks_.MatchesAnyMask(Str(f, kFieldDescription));
+  if (p_.InNames && masks_.MatchesAnyMask(FieldStr(f, kFieldName))) return true;
+  return p_.InDescriptions && masks_.MatchesAnyMask(FieldStr(f, kFieldDescription));
 }
 
 void TSearchWalk::TestItem(TNodeRec* item) {
   found_ = bd_.MarkCount(mlFound);
-  TestFields(item, noderead::Fields(item));
+  TestFields(item, FieldNode(item));
 }
 
 void TSearchWalk::TestFields(TNodeRec* item, const TNodeRec* fields) {
@@ -128,15 +124,15 @@ void TSearchWalk::SearchContainer(TNodeRec* c) {
       stack.pop_back();
       continue;
     }
-    TNodeRec* item = noderead::Child(fr.node, fr.next++);
+    TNodeRec* item = NodeChild(fr.node, fr.next++);
     if (!item) continue;
-    const TNodeRec* header = noderead::Child(item, 0);
+    const TNodeRec* header = NodeChild(item, 0);
     TestFields(item, header ? header : item);
     ++Visited;
     Progress();
     if (LimitReached()) return;  // nothing more can be added: end the walk
     if (header &&
-        (p_.InArchives || (noderead::Int(header, kFieldFlags) & (ifArchive | ifInArchive)) == 0))
+        (p_.InArchives || (FieldInt(header, kFieldFlags) & (ifArchive | ifInArchive)) == 0))
       stack.push_back({item, 1});
   }
 }

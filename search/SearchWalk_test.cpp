@@ -110,11 +110,11 @@ struct WalkTest : ::testing::Test {
     b.Categories(cat, {"Audio", "Docs"});
     disk = b.Disk(b.Group(cat, "Shelf"), "CD1", 5);
     music = b.Folder(disk, "Music");
-    song = b.File(music, "song.mp3", 1024, WithCategory(ikFile | (kAttrArchive << 8), 1), 0,
+    song = b.File(music, "song.mp3", 1024, WithCategory(MakeItemFlags(kAttrArchive, ikFile), 1), 0,
                   "Best of\r\nsecond line");
     zip = b.Folder(disk, "data.zip", ifArchive);
-    inZip = b.File(zip, "data.txt", 5, ikFile | ifInArchive);
-    notes = b.File(disk, "notes.txt", 1023, ikFile | ((kAttrReadOnly | kAttrHidden) << 8));
+    inZip = b.File(zip, "data.txt", 5, MakeItemFlags(0, ikFile, ifInArchive));
+    notes = b.File(disk, "notes.txt", 1023, MakeItemFlags(kAttrReadOnly | kAttrHidden, ikFile));
     big = b.File(disk, "big.iso", int64_t(3000) * 1048576 + 1);
     dated = b.File(disk, "dated.dat", 0, ikFile, Day(2004, 3, 5), "");
     cat2 = b.Catalog("Two");

@@ -86,14 +86,22 @@ struct TNodeRec {
 };
 
 // Cursor-free reads of a node, for code that must not move a store's cursor (painting a list
-// while a command walks the store, the search walk). Same results and errors as the cursor reads.
-uint8_t NodeSlotType(const TNodeRec* n, int slot);
+// while a command walks the store, the search walk). Same results and errors as the cursor reads:
+// an empty slot reads as zero, a slot of another type throws. The catalog's safe reads (FieldInt,
+// FieldStr... in catalog/CatalogLayout.h) read a slot of another type as zero instead.
+// The type of `slot`, stEmpty past the last slot; inline, as the walks ask it for every item.
+inline uint8_t NodeSlotType(const TNodeRec* n, int slot) {
+  return static_cast<unsigned>(slot) < static_cast<unsigned>(n->SlotCount) ? n->Types()[slot]
+                                                                           : uint8_t(stEmpty);
+}
 int32_t NodeGetInt(const TNodeRec* n, int slot);
 int64_t NodeGetInt64(const TNodeRec* n, int slot);
 double NodeGetFloat(const TNodeRec* n, int slot);
 std::string_view NodeGetStr(const TNodeRec* n, int slot);
 // The child at `slot`, or nullptr when the slot is not stNode.
-TNodeRec* NodeChild(const TNodeRec* n, int slot);
+inline TNodeRec* NodeChild(const TNodeRec* n, int slot) {
+  return NodeSlotType(n, slot) == stNode ? n->Values[slot].Node : nullptr;
+}
 
 class TQDArena;
 
