@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/Language.h"
+#include "app/LanguageTestUtil.h"
 
 TEST(ShellCommand, ShellTemplateSplit) {
   // A program path alone: the item is still passed.
@@ -47,14 +47,11 @@ TEST(ShellCommand, SearchPathLookup) {
   EXPECT_EQ(cmd.Arguments, (std::vector<std::string>{"-v", "/m/f"}));
   EXPECT_FALSE(PrepareAlternativeShell("nothere %1", "/m/f", "/m", cmd, error, exists, "/opt/bin"));
   EXPECT_EQ(error, "Cannot find nothere");
-  LangTable(TLangKind::English).Clear();
 }
 
 TEST(ShellCommand, ErrorTextsComeFromTheLanguageTable) {
-  LangTable(TLangKind::English)
-      .LoadFromText("English\r\n10161=File not found\r\n10173=Unknown error\r\n");
+  TEnglishTexts texts("10161=File not found\r\n10173=Unknown error\r\n");
   EXPECT_EQ(ShellErrorNumber(2), 10161);
   EXPECT_EQ(ShellErrorText(2), "File not found");
   EXPECT_EQ(ShellErrorText(99), "Unknown error");
-  LangTable(TLangKind::English).Clear();
 }

@@ -6,19 +6,13 @@
 #include <cstdint>
 #include <limits>
 
-#include "app/Language.h"
+#include "app/LanguageTestUtil.h"
 
 namespace {
 
 // A small English table for the unit texts.
 class WithTexts : public ::testing::Test {
- protected:
-  void SetUp() override {
-    LangTable(TLangKind::English)
-        .LoadFromText(
-            "English\r\n10151=bytes\r\n10152=KB\r\n10153=MB\r\n10154=GB\r\n");
-  }
-  void TearDown() override { LangTable(TLangKind::English).Clear(); }
+  TEnglishTexts texts_{"10151=bytes\r\n10152=KB\r\n10153=MB\r\n10154=GB\r\n"};
 };
 
 }  // namespace

@@ -3,20 +3,14 @@
 
 #include <gtest/gtest.h>
 
-#include "app/Language.h"
+#include "app/LanguageTestUtil.h"
 #include "catalog/CatalogLayout.h"
 
 namespace {
 
 // A small English table for the kind and drive texts.
 class WithTexts : public ::testing::Test {
- protected:
-  void SetUp() override {
-    LangTable(TLangKind::English)
-        .LoadFromText(
-            "English\r\n10131=File\r\n10132=Catalog\r\n10135=Folder\r\n10183=Fixed\r\n");
-  }
-  void TearDown() override { LangTable(TLangKind::English).Clear(); }
+  TEnglishTexts texts_{"10131=File\r\n10132=Catalog\r\n10135=Folder\r\n10183=Fixed\r\n"};
 };
 
 }  // namespace

@@ -205,20 +205,17 @@ bool TCatalogEditor::DeleteDisk(TNodeRec* node) {
   if (!node || !node->Parent || !node->Parent->Parent) return false;  // nothing, root, catalog
   int kind = KindOf(node);
   if (!IsContainer(node) || (kind != ikGroup && kind != ikDisk)) return RemoveTreeItem(node);
-  std::string name(ItemName(node));
-  if (!host_.Confirm(10128, name, LangFormat(10128, name))) return false;
-  TScope scope(*this);
-  TNodeRec* parent = node->Parent;
-  DeleteItem(node);
-  RecomputeTotalsAt(parent);
-  MarkModified(parent);
-  return true;
+  return ConfirmAndDelete(node, 10128);
 }
 
 bool TCatalogEditor::RemoveTreeItem(TNodeRec* item) {
   if (!item || !item->Parent || !item->Parent->Parent) return false;
+  return ConfirmAndDelete(item, 10130);
+}
+
+bool TCatalogEditor::ConfirmAndDelete(TNodeRec* item, int question) {
   std::string name(ItemName(item));
-  if (!host_.Confirm(10130, name, LangFormat(10130, name))) return false;
+  if (!host_.Confirm(question, name, LangFormat(question, name))) return false;
   TScope scope(*this);
   TNodeRec* parent = item->Parent;
   DeleteItem(item);

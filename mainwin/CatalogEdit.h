@@ -114,6 +114,9 @@ class TCatalogEditor {
   void RecomputeTotalsAt(const TNodeRec* node);
 
  private:
+  // Asks `question` (10128 or 10130) with the item's name and, when confirmed, deletes the item,
+  // recomputes its parent's totals and marks the catalog changed.
+  bool ConfirmAndDelete(TNodeRec* item, int question);
   TQDBase& bd_;
   TEditHost& host_;
   TQDBase temp_;  // bdTemp: scratch space for one copied subtree
