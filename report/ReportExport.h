@@ -11,10 +11,10 @@
 #include <vector>
 
 #include "app/Options.h"
+#include "platform/Error.h"
 #include "report/ReportColumnSet.h"
 #include "report/ReportWriter.h"
 #include "store/QDBase.h"
-#include "platform/Error.h"
 
 // Report types (TReportOptions::ReportType, cbType).
 inline constexpr int kReportHtml = 0;

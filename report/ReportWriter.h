@@ -13,8 +13,8 @@
 #include <string>
 
 #include "app/Options.h"
-#include "report/ReportData.h"
 #include "platform/Error.h"
+#include "report/ReportData.h"
 
 // The address the footer of the HTML report links to.
 inline constexpr const char* kReportHomePage = "https://tolvane.org/";
