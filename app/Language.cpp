@@ -30,7 +30,7 @@ void TLangTable::Clear() {
 bool TLangTable::LoadFromFile(const std::string& path) {
   Clear();
   std::string data;
-  if (!ReadWholeFile(path, data).empty()) return false;
+  if (ReadWholeFile(path, data).Failed()) return false;
   LoadFromText(data);
   return true;
 }

@@ -178,8 +178,8 @@ bool IsValidUtf8(std::string_view s) {
 LangFileInfo ReadLangFile(const std::string& name) {
   LangFileInfo info;
   info.path = std::string(TOLVANE_SOURCE_DIR) + "/Language/" + name;
-  std::string err = ReadWholeFile(info.path, info.raw);
-  EXPECT_EQ(err, "") << info.path;
+  TError err = ReadWholeFile(info.path, info.raw);
+  EXPECT_EQ(err.Message(), "") << info.path;
   size_t pos = 0;
   while (pos < info.raw.size()) {
     size_t end = info.raw.find('\n', pos);
@@ -338,7 +338,7 @@ std::vector<CodeLookup> ScanCodeLookups() {
     if (ext != ".cpp" && ext != ".h") continue;
     if (name.size() > 9 && name.compare(name.size() - 9, 9, "_test.cpp") == 0) continue;
     std::string text;
-    if (!ReadWholeFile(p.string(), text).empty()) {
+    if (ReadWholeFile(p.string(), text).Failed()) {
       ADD_FAILURE() << "cannot read " << p;
       continue;
     }

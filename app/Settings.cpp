@@ -44,11 +44,11 @@ TSettingsLoadResult LoadImageFile(TQDBase& bdOpt, const std::string& path) {
     return result;
   }
   std::string image;
-  std::string err = ReadWholeFile(path, image, kMaxImageSize);
-  if (!err.empty()) {
+  TError err = ReadWholeFile(path, image, kMaxImageSize);
+  if (err.Failed()) {
     // Possibly a passing fault (permissions, I/O): the file is left where it is.
     result.Source = TSettingsSource::Unreadable;
-    result.Reason = err;
+    result.Reason = err.Message();
     return result;
   }
   if (bdOpt.LoadFromString(image)) {
@@ -135,8 +135,8 @@ TSettingsLoadResult TSettings::Load(const TSettingsPlace& place, const TSettings
   return result;
 }
 
-std::string TSettings::Save() {
-  if (place_.SettingsFile.empty()) return "no settings file named";
+TError TSettings::Save() {
+  if (place_.SettingsFile.empty()) return TError::Failure("no settings file named");
   try {
     WriteOptions(bdOpt, Options);
     bdOpt.GoToDepth(0);
@@ -147,6 +147,6 @@ std::string TSettings::Save() {
   } catch (const std::exception& e) {
     // The store refuses an image beyond its size limit; nothing was written.
     bdOpt.GoToDepth(0);
-    return e.what();
+    return TError::Failure(e.what());
   }
 }

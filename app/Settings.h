@@ -15,6 +15,7 @@
 #include <string>
 
 #include "app/Options.h"
+#include "platform/Error.h"
 #include "store/QDBase.h"
 
 inline constexpr const char* kSettingsSignature = "Vrt opt";
@@ -74,9 +75,9 @@ class TSettings {
   TSettingsLoadResult Load(const TSettingsPlace& place, const TSettingsHooks& hooks = {});
 
   // Writes Options into bdOpt (root slots 3 to 6, node 7, node 10) and the image of the whole
-  // store to the settings file, atomically. Returns the error text, empty on success. The other
+  // store to the settings file, atomically. Fails with the error text. The other
   // nodes reach the file as their owners left them. The cursor ends at the root.
-  std::string Save();
+  TError Save();
 
   const TSettingsPlace& Place() const { return place_; }
 

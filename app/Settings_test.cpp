@@ -46,7 +46,7 @@ class SettingsTest : public ::testing::Test {
   void WriteLanguage(const std::string& name, int lines, const std::string& text) {
     std::string body = "Deutsch\r\n10005=" + text + "\r\n";
     for (int i = 2; i < lines; ++i) body += "; filler\r\n";
-    ASSERT_EQ(WriteWholeFileAtomic((dir_ / "Language" / name).string(), body), "");
+    ASSERT_EQ(WriteWholeFileAtomic((dir_ / "Language" / name).string(), body).Message(), "");
   }
 
   // Writes the image of `store` as the settings file.
@@ -55,12 +55,12 @@ class SettingsTest : public ::testing::Test {
     store.Signature = kSettingsSignature;
     std::string image;
     store.SaveToString(image);
-    ASSERT_EQ(WriteWholeFileAtomic(place_.SettingsFile, image), "");
+    ASSERT_EQ(WriteWholeFileAtomic(place_.SettingsFile, image).Message(), "");
   }
 
   std::string ReadFile(const std::string& path) {
     std::string data;
-    EXPECT_EQ(ReadWholeFile(path, data), "");
+    EXPECT_EQ(ReadWholeFile(path, data).Message(), "");
     return data;
   }
 
@@ -220,7 +220,7 @@ TEST_F(SettingsTest, SaveAndLoadKeepEveryOption) {
   a.bdOpt.ChildSetInt(kColTable, 0, 120);
   a.bdOpt.SetInt(kColSortColumn, 4);
   a.bdOpt.GoToDepth(0);
-  ASSERT_EQ(a.Save(), "");
+  ASSERT_EQ(a.Save().Message(), "");
 
   std::string image = ReadFile(place_.SettingsFile);
   ASSERT_GT(image.size(), 17u);
@@ -237,7 +237,7 @@ TEST_F(SettingsTest, SaveAndLoadKeepEveryOption) {
   EXPECT_EQ(LangText(10005), "Dateien löschen?");
 
   // A second save of what was loaded gives the same bytes.
-  ASSERT_EQ(b.Save(), "");
+  ASSERT_EQ(b.Save().Message(), "");
   EXPECT_EQ(ReadFile(place_.SettingsFile), image);
 }
 
@@ -276,7 +276,7 @@ TEST(SettingsReportOptions, RoundTripAndDefaults) {
 
 TEST_F(SettingsTest, CorruptFileIsKeptAsideAndGivesDefaults) {
   const std::string garbage = std::string(200, 'x');
-  ASSERT_EQ(WriteWholeFileAtomic(place_.SettingsFile, garbage), "");
+  ASSERT_EQ(WriteWholeFileAtomic(place_.SettingsFile, garbage).Message(), "");
 
   TSettings s;
   TSettingsLoadResult r = s.Load(place_);
@@ -288,7 +288,7 @@ TEST_F(SettingsTest, CorruptFileIsKeptAsideAndGivesDefaults) {
   EXPECT_EQ(ReadFile(place_.SettingsFile + ".bad"), garbage);
 
   // Saving at exit writes fresh settings and leaves the damaged file alone.
-  ASSERT_EQ(s.Save(), "");
+  ASSERT_EQ(s.Save().Message(), "");
   EXPECT_EQ(ReadFile(place_.SettingsFile + ".bad"), garbage);
   TSettings again;
   EXPECT_EQ(again.Load(place_).Source, TSettingsSource::File);
@@ -299,7 +299,7 @@ TEST_F(SettingsTest, TruncatedOrAlteredImagesAreRejected) {
   TSettings good;
   good.Load(place_);
   good.Options = EveryOptionChanged();
-  ASSERT_EQ(good.Save(), "");
+  ASSERT_EQ(good.Save().Message(), "");
   const std::string image = ReadFile(place_.SettingsFile);
 
   std::vector<std::string> damaged;
@@ -314,7 +314,7 @@ TEST_F(SettingsTest, TruncatedOrAlteredImagesAreRejected) {
 
   for (const std::string& bytes : damaged) {
     SCOPED_TRACE(bytes.size());
-    ASSERT_EQ(WriteWholeFileAtomic(place_.SettingsFile, bytes), "");
+    ASSERT_EQ(WriteWholeFileAtomic(place_.SettingsFile, bytes).Message(), "");
     TSettings s;
     EXPECT_EQ(s.Load(place_).Source, TSettingsSource::Corrupt);
     EXPECT_EQ(s.Options, FreshOptions(Prog()));
@@ -369,7 +369,7 @@ TEST_F(SettingsTest, WrongTypedSlotsReadAsEmptyInsteadOfThrowing) {
 
   s.Options.Report.TitleHistory = {"T"};
   WriteInterfaceOptions(s.bdOpt, TInterfaceOptions{});
-  ASSERT_EQ(s.Save(), "");
+  ASSERT_EQ(s.Save().Message(), "");
   TSettings b;
   b.Load(place_);
   EXPECT_EQ(b.Options.Report.TitleHistory, std::vector<std::string>{"T"});
@@ -381,7 +381,7 @@ TEST_F(SettingsTest, WrongTypedSlotsReadAsEmptyInsteadOfThrowing) {
 TEST_F(SettingsTest, FailedSaveLeavesThePreviousFile) {
   TSettings s;
   s.Load(place_);
-  ASSERT_EQ(s.Save(), "");
+  ASSERT_EQ(s.Save().Message(), "");
   const std::string before = ReadFile(place_.SettingsFile);
 
   // A file-size limit below the new image's size makes the write fail half-way.
@@ -392,18 +392,18 @@ TEST_F(SettingsTest, FailedSaveLeavesThePreviousFile) {
   small.rlim_cur = before.size() + 100;
   auto oldHandler = signal(SIGXFSZ, SIG_IGN);
   ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-  std::string err = s.Save();
+  TError err = s.Save();
   setrlimit(RLIMIT_FSIZE, &old);
   signal(SIGXFSZ, oldHandler);
 
-  EXPECT_NE(err, "");
+  EXPECT_NE(err.Message(), "");
   EXPECT_EQ(ReadFile(place_.SettingsFile), before);
   for (const auto& e : fs::directory_iterator(dir_))
     EXPECT_TRUE(e.path().filename() == kSettingsFileName || e.is_directory()) << e.path();
 
   TSettings nowhere;
   nowhere.Load({(dir_ / "missing" / kSettingsFileName).string(), Prog(), Prog()});
-  EXPECT_NE(nowhere.Save(), "");
+  EXPECT_NE(nowhere.Save().Message(), "");
 }
 
 // ---- language ----------------------------------------------------------------------------------
@@ -473,7 +473,7 @@ TEST_F(SettingsTest, HooksRunAfterDefaultsAndLanguageBeforeTheRecordIsRead) {
   EXPECT_EQ(calls, (std::vector<std::string>{"rules", "archives"}));
   EXPECT_FALSE(s.Options.ScanArchives);  // read after the hooks
   EXPECT_EQ(s.bdOpt.Depth(), 0);
-  ASSERT_EQ(s.Save(), "");
+  ASSERT_EQ(s.Save().Message(), "");
 
   TSettings b;
   b.Load(place_);  // no hooks: the tables are simply kept

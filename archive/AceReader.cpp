@@ -31,34 +31,35 @@ bool ProbeAce(const TArcSource& src, uint64_t offset) {
          Le16(h + 2) >= 10;
 }
 
-std::string ListAce(const TArcSource& src, uint64_t start, const TEntrySink& sink) {
-  if (!ProbeAce(src, start)) return "not an ACE archive";
+TError ListAce(const TArcSource& src, uint64_t start, const TEntrySink& sink) {
+  if (!ProbeAce(src, start)) return TError::Failure("not an ACE archive");
   uint64_t pos = start;
   for (uint64_t count = 0; count < kMaxArchiveEntries; ++count) {
     if (pos == src.Size()) return {};
     unsigned char lead[4];
-    if (!src.ReadAt(pos, lead, 4)) return "truncated ACE header";
+    if (!src.ReadAt(pos, lead, 4)) return TError::Failure("truncated ACE header");
     unsigned size = Le16(lead + 2);
-    if (size < 3) return "bad ACE header size";
+    if (size < 3) return TError::Failure("bad ACE header size");
     std::string block;
-    if (src.ReadSome(pos, size + 4u, block) != size + 4u) return "truncated ACE header";
+    if (src.ReadSome(pos, size + 4u, block) != size + 4u)
+      return TError::Failure("truncated ACE header");
     const auto* b = reinterpret_cast<const unsigned char*>(block.data());  // offsets as above
     unsigned type = b[4];
     unsigned flags = Le16(b + 5);
     bool wide = type >= 3 && type <= 5;
     uint64_t extra = 0;
     if (flags & 1) {
-      if (size < (wide ? 11u : 7u)) return "bad ACE header size";
+      if (size < (wide ? 11u : 7u)) return TError::Failure("bad ACE header size");
       extra = wide ? Le64(b + 7) : Le32(b + 7);
     }
     uint64_t next = pos + 4 + size;
-    if (extra > src.Size() - next) return "truncated ACE archive";
+    if (extra > src.Size() - next) return TError::Failure("truncated ACE archive");
     next += extra;
     if (type == 1 || type == 3) {
       unsigned fixed = type == 1 ? 35 : 43;
-      if (size + 4 < fixed) return "bad ACE header size";
+      if (size + 4 < fixed) return TError::Failure("bad ACE header size");
       unsigned nameLen = Le16(b + fixed - 2);
-      if (fixed + nameLen > size + 4) return "bad ACE file name";
+      if (fixed + nameLen > size + 4) return TError::Failure("bad ACE file name");
       unsigned at = type == 1 ? 15 : 23;  // DOS time, then attributes
       TArchiveEntry e;
       e.Path = ArcStoredPath(std::string_view(reinterpret_cast<const char*>(b + fixed), nameLen));
@@ -74,5 +75,5 @@ std::string ListAce(const TArcSource& src, uint64_t start, const TEntrySink& sin
     }
     pos = next;
   }
-  return "too many entries";
+  return TError::Failure("too many entries");
 }

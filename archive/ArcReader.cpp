@@ -47,15 +47,15 @@ bool ProbeArc(const TArcSource& src, uint64_t offset, bool* isPak) {
   return true;
 }
 
-std::string ListArc(const TArcSource& src, uint64_t start, const TEntrySink& sink) {
+TError ListArc(const TArcSource& src, uint64_t start, const TEntrySink& sink) {
   uint64_t pos = start;
   std::vector<std::string> folders;  // sub-folder names we are inside
   std::string prefix;
   for (uint64_t count = 0; count < kMaxArchiveEntries; ++count) {
     unsigned char h[kArcHeader];
     if (pos == src.Size() && count > 0 && folders.empty()) return {};  // end mark missing
-    if (!src.ReadAt(pos, h, 2)) return "truncated ARC header";
-    if (h[0] != kArcMark) return "bad ARC header";
+    if (!src.ReadAt(pos, h, 2)) return TError::Failure("truncated ARC header");
+    if (h[0] != kArcMark) return TError::Failure("bad ARC header");
     unsigned method = h[1];
     if (method == 0 || method == 31) {  // end of the archive or of a sub-folder
       if (folders.empty()) return {};
@@ -65,24 +65,24 @@ std::string ListArc(const TArcSource& src, uint64_t start, const TEntrySink& sin
       pos += 2;
       continue;
     }
-    if (method > 31) return "bad ARC method";
+    if (method > 31) return TError::Failure("bad ARC method");
     unsigned hdr = method == 1 ? kArcOldHeader : kArcHeader;
-    if (!src.ReadAt(pos, h, hdr)) return "truncated ARC header";
+    if (!src.ReadAt(pos, h, hdr)) return TError::Failure("truncated ARC header");
     uint32_t packed = Le32(h + 15);
     uint32_t original = method == 1 ? packed : Le32(h + 25);
     uint64_t data = pos + hdr;
-    if (data + packed > src.Size()) return "truncated ARC archive";
+    if (data + packed > src.Size()) return TError::Failure("truncated ARC archive");
     if (method >= 20 && method <= 29) {  // PAK information records are not entries
       pos = data + packed;
       continue;
     }
-    if (!ValidArcName(h + 2)) return "bad ARC file name";
+    if (!ValidArcName(h + 2)) return TError::Failure("bad ARC file name");
     TArchiveEntry e;
     std::string name = ArcStoredPath(FieldText(h + 2, 13));
     e.Path = prefix + name;
     e.DateTime = ArcDosTimeToDateTime((static_cast<uint32_t>(Le16(h + 19)) << 16) | Le16(h + 21));
     if (method == 30) {
-      if (folders.size() >= 64) return "ARC folders nested too deeply";
+      if (folders.size() >= 64) return TError::Failure("ARC folders nested too deeply");
       e.IsFolder = true;
       e.Attr = kAttrDirectory;
       EndWithBackslash(e.Path);
@@ -97,5 +97,5 @@ std::string ListArc(const TArcSource& src, uint64_t start, const TEntrySink& sin
     if (!sink(e)) return {};
     pos = data + packed;
   }
-  return "too many entries";
+  return TError::Failure("too many entries");
 }

@@ -10,30 +10,30 @@
 
 TArcSource::~TArcSource() { Close(); }
 
-std::string TArcSource::OpenFile(const std::string& path) {
+TError TArcSource::OpenFile(const std::string& path) {
   Close();
   // Non-blocking, so that a FIFO named like an archive is refused instead of waited on.
   int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
-  if (fd < 0) return std::strerror(errno);
+  if (fd < 0) return TError::Failure(std::strerror(errno));
   struct stat st;
   if (::fstat(fd, &st) != 0) {
     std::string err = std::strerror(errno);
     ::close(fd);
-    return err;
+    return TError::Failure(err);
   }
   if (!S_ISREG(st.st_mode)) {
     ::close(fd);
-    return "Not a regular file";
+    return TError::Failure("Not a regular file");
   }
   fd_ = fd;
   size_ = static_cast<uint64_t>(st.st_size);
   return {};
 }
 
-std::string TArcSource::OpenFileAt(int dirfd, const std::string& name, uint64_t size) {
+TError TArcSource::OpenFileAt(int dirfd, const std::string& name, uint64_t size) {
   Close();
   int fd = ::openat(dirfd, name.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY);
-  if (fd < 0) return std::strerror(errno);
+  if (fd < 0) return TError::Failure(std::strerror(errno));
   fd_ = fd;
   size_ = size;
   return {};

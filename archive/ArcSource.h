@@ -10,6 +10,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/Error.h"
+
 class TArcSource {
  public:
   TArcSource() = default;
@@ -17,11 +19,11 @@ class TArcSource {
   TArcSource(const TArcSource&) = delete;
   TArcSource& operator=(const TArcSource&) = delete;
 
-  // Opens `path` for reading; returns the error text of a failure, empty on success.
-  std::string OpenFile(const std::string& path);
+  // Opens `path` for reading; fails with the error text.
+  TError OpenFile(const std::string& path);
   // Opens the regular file `name` in the folder open as `dirfd`, whose size the caller knows,
   // without following a symbolic link and without blocking on a FIFO or device.
-  std::string OpenFileAt(int dirfd, const std::string& name, uint64_t size);
+  TError OpenFileAt(int dirfd, const std::string& name, uint64_t size);
   // Reads from `data`, which must outlive the source.
   void OpenMemory(std::string_view data);
   void Close();

@@ -34,23 +34,22 @@ bool EntryMatches(const std::string& path, const std::string& spec) {
   }
 }
 
-// Where an entry goes below the target; an error text for an unsafe path.
-std::string TargetParts(const std::string& path, bool withFolders, std::vector<std::string>& parts) {
-  std::string err = SafeRelativeParts(path, parts);
-  if (!err.empty()) return err;
+// Where an entry goes below the target; fails for an unsafe path.
+TError TargetParts(const std::string& path, bool withFolders, std::vector<std::string>& parts) {
+  if (TError err = SafeRelativeParts(path, parts); err.Failed()) return err;
   if (!withFolders) parts.erase(parts.begin(), parts.end() - 1);
   return {};
 }
 
-void NoteError(TExtractResult& r, const std::string& err) {
-  if (r.Error.empty()) r.Error = err;
+void NoteError(TExtractResult& r, const TError& err) {
+  if (r.Error.empty()) r.Error = err.Message();
 }
 
-// Extraction through libarchive from the archive starting at `start`. Returns the error of the
-// archive itself (a damaged archive); per-entry failures go into `r`.
-std::string ExtractWithLibArchive(TZipTV& reader, uint64_t start, const std::string& spec,
-                                  bool withFolders, const std::string& target, TExtractResult& r,
-                                  bool& matched) {
+// Extraction through libarchive from the archive starting at `start`. Fails with the error of
+// the archive itself (a damaged archive); per-entry failures go into `r`.
+TError ExtractWithLibArchive(TZipTV& reader, uint64_t start, const std::string& spec,
+                             bool withFolders, const std::string& target, TExtractResult& r,
+                             bool& matched) {
   std::string gzName;
   if (reader.ArcType() == atGZip) {
     TGzipInfo info;
@@ -66,15 +65,15 @@ std::string ExtractWithLibArchive(TZipTV& reader, uint64_t start, const std::str
     matched = true;
     if (e.IsLink) return true;  // links are never written
     std::vector<std::string> parts;
-    std::string err = TargetParts(e.Path, withFolders, parts);
-    if (!err.empty()) {
+    TError err = TargetParts(e.Path, withFolders, parts);
+    if (err.Failed()) {
       NoteError(r, err);
       return true;
     }
     if (e.IsFolder) {
       if (withFolders) {
         err = SafeMakeFolders(target, parts);
-        if (!err.empty()) NoteError(r, err);
+        if (err.Failed()) NoteError(r, err);
       }
       return true;
     }
@@ -87,7 +86,7 @@ std::string ExtractWithLibArchive(TZipTV& reader, uint64_t start, const std::str
       if (n > 0) written += n;
       return n;
     }, opt);
-    if (!err.empty()) {
+    if (err.Failed()) {
       NoteError(r, err);
       return true;
     }
@@ -103,11 +102,11 @@ void ExtractWithUnar(const std::string& archiveFile, const std::string& spec, bo
                      const std::string& target, TExtractResult& r, bool& matched) {
   std::vector<TArchiveEntry> entries;
   std::vector<int> indexes;
-  std::string err = LsarList(archiveFile, [&](const TArchiveEntry& e) {
+  TError err = LsarList(archiveFile, [&](const TArchiveEntry& e) {
     entries.push_back(e);
     return true;
   }, &indexes);
-  if (!err.empty()) {
+  if (err.Failed()) {
     NoteError(r, err);
     return;
   }
@@ -118,14 +117,14 @@ void ExtractWithUnar(const std::string& archiveFile, const std::string& spec, bo
     if (e.IsLink || indexes[i] < 0) continue;
     std::vector<std::string> parts;
     err = TargetParts(e.Path, withFolders, parts);
-    if (!err.empty()) {
+    if (err.Failed()) {
       NoteError(r, err);
       continue;
     }
     if (e.IsFolder) {
       if (withFolders) {
         err = SafeMakeFolders(target, parts);
-        if (!err.empty()) NoteError(r, err);
+        if (err.Failed()) NoteError(r, err);
       }
       continue;
     }
@@ -140,9 +139,9 @@ void ExtractWithUnar(const std::string& archiveFile, const std::string& spec, bo
         return n;
       }, opt);
     });
-    if (!err.empty()) {
+    if (err.Failed()) {
       NoteError(r, err);
-      if (err.find("not installed") != std::string::npos) return;
+      if (err.Message().find("not installed") != std::string::npos) return;
       continue;
     }
     ++r.Files;
@@ -173,16 +172,16 @@ TExtractResult ExtractEntry(TZipTV& reader, const std::string& archiveFile, cons
   bool done = false;
   std::string libError;
   if (LibArchiveReadsType(type)) {
-    std::string err = ExtractWithLibArchive(reader, reader.ArchiveOffset(), spec, withFolders, targetFolder, r, matched);
-    if (!err.empty() && r.Files == 0 && reader.ArchiveOffset() != 0 && (type == atZipExe || type == atJarExe)) {
+    TError err = ExtractWithLibArchive(reader, reader.ArchiveOffset(), spec, withFolders, targetFolder, r, matched);
+    if (err.Failed() && r.Files == 0 && reader.ArchiveOffset() != 0 && (type == atZipExe || type == atJarExe)) {
       // Offsets counted from the start of the program instead of the archive.
       r = TExtractResult();
       matched = false;
       err = ExtractWithLibArchive(reader, 0, spec, withFolders, targetFolder, r, matched);
     }
-    done = err.empty() || r.Files > 0;
-    if (!done) libError = err;
-    else if (!err.empty()) NoteError(r, err);
+    done = err.Ok() || r.Files > 0;
+    if (!done) libError = err.Message();
+    else if (err.Failed()) NoteError(r, err);
   }
   if (!done) {
     TExtractResult viaTool;

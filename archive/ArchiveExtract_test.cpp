@@ -31,7 +31,7 @@ std::set<std::string> Tree(const std::string& root) {
 
 std::string Read(const std::string& path) {
   std::string data;
-  EXPECT_EQ(ReadWholeFile(path, data), "") << path;
+  EXPECT_EQ(ReadWholeFile(path, data).Message(), "") << path;
   return data;
 }
 
@@ -81,7 +81,7 @@ TEST(ArchiveExtract, PlainGzipSelfExtractorAndExistingFiles) {
   EXPECT_EQ(r.Code, 0) << r.Error;
   EXPECT_EQ(Read(out / "x.txt"), "top level file\n");
   // An existing file is replaced; no temporary file is left behind.
-  ASSERT_EQ(WriteWholeFileAtomic(out / "big.txt", "old"), "");
+  ASSERT_EQ(WriteWholeFileAtomic(out / "big.txt", "old").Message(), "");
   r = ExtractEntry(reader, Fixture("sfx.exe"), "big.txt", false, out.Path());
   EXPECT_EQ(r.Code, 0) << r.Error;
   EXPECT_EQ(Read(out / "big.txt"), std::string(3000, 'z'));
@@ -136,10 +136,10 @@ TEST(ArchiveExtract, HostileNamesStayInsideTheTarget) {
 
 TEST(ArchiveExtract, SafeRelativeParts) {
   std::vector<std::string> parts;
-  EXPECT_EQ(SafeRelativeParts("C:\\x\\.\\y//z", parts), "");
+  EXPECT_EQ(SafeRelativeParts("C:\\x\\.\\y//z", parts).Message(), "");
   EXPECT_EQ(parts, (std::vector<std::string>{"x", "y", "z"}));
-  EXPECT_NE(SafeRelativeParts("a/../b", parts), "");
-  EXPECT_NE(SafeRelativeParts("\\\\", parts), "");
+  EXPECT_NE(SafeRelativeParts("a/../b", parts).Message(), "");
+  EXPECT_NE(SafeRelativeParts("\\\\", parts).Message(), "");
 }
 
 TEST(ArchiveExtract, FormatsOfTheUnarTool) {

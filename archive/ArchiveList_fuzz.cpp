@@ -29,13 +29,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     count += e.Path.size() + 1;
     return count < 100000;
   };
-  ListArj(src, 0, sink);
-  ListArc(src, 0, sink);
-  ListZoo(src, 0, sink);
-  ListHa(src, 0, sink);
-  ListAce(src, 0, sink);
+  (void)ListArj(src, 0, sink);
+  (void)ListArc(src, 0, sink);
+  (void)ListZoo(src, 0, sink);
+  (void)ListHa(src, 0, sink);
+  (void)ListAce(src, 0, sink);
   for (int32_t t : {atZip, atRar, atCab, atLzh, atTar, atTarGZip, atGZip, atSevenZip})
-    LibArchiveList(src, 0, t, sink);
+    (void)LibArchiveList(src, 0, t, sink);
   ProgramImageEnd(src);
 
   for (const char* name : {"x.zip", "x.lha", "x.exe"}) {

@@ -141,7 +141,7 @@ int ListArchive(TZipTV& reader, TQDBase& listing) {
   listing.SetTag(0);
   try {
     if (!IsListableArcType(reader.ArcType())) return 0;
-    std::string err = reader.ListEntries([&](const TArchiveEntry& e) {
+    TError err = reader.ListEntries([&](const TArchiveEntry& e) {
       std::string path = NormalizeEntryPath(e.Path);
       if (path.empty()) return true;  // "./" or "/": the archive's top level itself
       int slot = listing.SlotCount();
@@ -158,7 +158,7 @@ int ListArchive(TZipTV& reader, TQDBase& listing) {
       }
       return true;
     });
-    if (!err.empty()) {
+    if (err.Failed()) {
       listing.Clear();
       return 0;
     }

@@ -41,10 +41,10 @@ inline std::vector<TArchiveEntry> ListFile(const std::string& path, std::string*
   reader.SetArchiveFile(path);
   if (type) *type = reader.ArcType();
   std::vector<TArchiveEntry> out;
-  std::string err = reader.ListAll([&](const TArchiveEntry& e) {
+  TError err = reader.ListAll([&](const TArchiveEntry& e) {
     out.push_back(e);
     return true;
   });
-  if (error) *error = err;
+  if (error) *error = err.Message();
   return out;
 }

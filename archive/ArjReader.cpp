@@ -68,20 +68,20 @@ bool ProbeArj(const TArcSource& src, uint64_t offset) {
   return ReadArjHeader(src, offset, h).empty() && h.basic[6] == 2;
 }
 
-std::string ListArj(const TArcSource& src, uint64_t start, const TEntrySink& sink) {
+TError ListArj(const TArcSource& src, uint64_t start, const TEntrySink& sink) {
   ArjHeader h;
   std::string err = ReadArjHeader(src, start, h);
-  if (err == "end") return "not an ARJ archive";
-  if (!err.empty()) return err;
+  if (err == "end") return TError::Failure("not an ARJ archive");
+  if (!err.empty()) return TError::Failure(err);
   uint64_t pos = h.dataPos;  // the main header carries no data
   for (uint64_t count = 0; count < kMaxArchiveEntries; ++count) {
     err = ReadArjHeader(src, pos, h);
     if (err == "end") return {};
-    if (!err.empty()) return err;
+    if (!err.empty()) return TError::Failure(err);
     const unsigned char* b = h.basic;
     uint32_t packed = Le32(b + 12);
     uint64_t next = h.dataPos + packed;
-    if (next > src.Size()) return "truncated ARJ archive";
+    if (next > src.Size()) return TError::Failure("truncated ARJ archive");
     uint8_t fileType = b[6];
     if (fileType != 4 && fileType != 2) {  // volume labels and comment headers are not entries
       uint8_t host = b[3];
@@ -105,7 +105,7 @@ std::string ListArj(const TArcSource& src, uint64_t start, const TEntrySink& sin
     }
     pos = next;
   }
-  return "too many entries";
+  return TError::Failure("too many entries");
 }
 
 uint32_t ArcCrc32(const void* data, size_t len) {

@@ -44,28 +44,30 @@ bool ProbeHa(const TArcSource& src, uint64_t offset) {
   return offset + sizeof h + Le32(h + 5) <= src.Size();
 }
 
-std::string ListHa(const TArcSource& src, uint64_t start, const TEntrySink& sink) {
+TError ListHa(const TArcSource& src, uint64_t start, const TEntrySink& sink) {
   unsigned char h[4];
-  if (!src.ReadAt(start, h, 4)) return "truncated HA header";
-  if (h[0] != 'H' || h[1] != 'A') return "not an HA archive";
+  if (!src.ReadAt(start, h, 4)) return TError::Failure("truncated HA header");
+  if (h[0] != 'H' || h[1] != 'A') return TError::Failure("not an HA archive");
   unsigned count = Le16(h + 2);
   uint64_t pos = start + 4;
   for (unsigned i = 0; i < count; ++i) {
     unsigned char f[kHaFixed - 4];
-    if (!src.ReadAt(pos, f, 13)) return "truncated HA header";
-    if (!ValidHaMethod(f[0])) return "bad HA method";
+    if (!src.ReadAt(pos, f, 13)) return TError::Failure("truncated HA header");
+    if (!ValidHaMethod(f[0])) return TError::Failure("bad HA method");
     uint32_t packed = Le32(f + 1);
     uint64_t p = pos + 17;
     std::string dir, name;
-    if (!src.ReadAt(pos + 13, h, 4)) return "truncated HA header";
+    if (!src.ReadAt(pos + 13, h, 4)) return TError::Failure("truncated HA header");
     uint32_t stamp = Le32(h);
-    if (!ReadHaText(src, p, dir) || !ReadHaText(src, p, name)) return "truncated HA header";
+    if (!ReadHaText(src, p, dir) || !ReadHaText(src, p, name))
+      return TError::Failure("truncated HA header");
     unsigned char mdiLen;
-    if (!src.ReadAt(p, &mdiLen, 1)) return "truncated HA header";
+    if (!src.ReadAt(p, &mdiLen, 1)) return TError::Failure("truncated HA header");
     std::string mdi;
-    if (mdiLen > 0 && src.ReadSome(p + 1, mdiLen, mdi) != mdiLen) return "truncated HA header";
+    if (mdiLen > 0 && src.ReadSome(p + 1, mdiLen, mdi) != mdiLen)
+      return TError::Failure("truncated HA header");
     p += 1u + mdiLen;
-    if (p + packed > src.Size()) return "truncated HA archive";
+    if (p + packed > src.Size()) return TError::Failure("truncated HA archive");
     TArchiveEntry e;
     e.IsFolder = (f[0] & 0x0F) == 14;
     std::string path = dir;

@@ -181,7 +181,7 @@ double TJsonValue::AsNumber() const {
   return 0.0;
 }
 
-std::string ParseJson(std::string_view text, TJsonValue& out) {
+TError ParseJson(std::string_view text, TJsonValue& out) {
   out = TJsonValue();
-  return Parser(text).Run(out);
+  return TError::Failure(Parser(text).Run(out));
 }

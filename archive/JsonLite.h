@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/Error.h"
+
 struct TJsonValue {
   enum Kind { Null, Bool, Number, String, Array, Object } kind = Null;
   bool boolean = false;
@@ -23,5 +25,5 @@ struct TJsonValue {
   double AsNumber() const;
 };
 
-// Parses `text`; returns the empty string on success, otherwise the reason.
-std::string ParseJson(std::string_view text, TJsonValue& out);
+// Parses `text`; fails with the reason.
+TError ParseJson(std::string_view text, TJsonValue& out);

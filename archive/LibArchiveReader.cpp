@@ -160,12 +160,12 @@ bool LibArchiveReadsType(int32_t type) {
   return a && EnableFormat(a.get(), type);
 }
 
-std::string LibArchiveWalk(const TArcSource& src, uint64_t start, int32_t type,
-                           const TEntryVisitor& visit) {
-  if (start > src.Size()) return "archive offset beyond the end of the file";
+TError LibArchiveWalk(const TArcSource& src, uint64_t start, int32_t type,
+                      const TEntryVisitor& visit) {
+  if (start > src.Size()) return TError::Failure("archive offset beyond the end of the file");
   ArchivePtr a(archive_read_new());
-  if (!a) return "out of memory";
-  if (!EnableFormat(a.get(), type)) return "format not supported by libarchive";
+  if (!a) return TError::Failure("out of memory");
+  if (!EnableFormat(a.get(), type)) return TError::Failure("format not supported by libarchive");
   RangeStream stream;
   stream.src = &src;
   stream.start = start;
@@ -173,13 +173,15 @@ std::string LibArchiveWalk(const TArcSource& src, uint64_t start, int32_t type,
   archive_read_set_skip_callback(a.get(), SkipCb);
   archive_read_set_seek_callback(a.get(), SeekCb);
   archive_read_set_callback_data(a.get(), &stream);
-  if (archive_read_open1(a.get()) != ARCHIVE_OK) return ErrorOf(a.get(), "cannot open archive");
+  if (archive_read_open1(a.get()) != ARCHIVE_OK)
+    return TError::Failure(ErrorOf(a.get(), "cannot open archive"));
   std::unique_ptr<std::unordered_map<std::string, uint32_t>> dosTimes;
   for (;;) {
     struct archive_entry* ae = nullptr;
     int r = archive_read_next_header(a.get(), &ae);
     if (r == ARCHIVE_EOF) return {};
-    if (r != ARCHIVE_OK && r != ARCHIVE_WARN) return ErrorOf(a.get(), "damaged archive");
+    if (r != ARCHIVE_OK && r != ARCHIVE_WARN)
+      return TError::Failure(ErrorOf(a.get(), "damaged archive"));
     TArchiveEntry e;
     FillEntry(ae, e);
     if (IsZipType(type) && archive_entry_mtime_is_set(ae) && archive_entry_mtime(ae) == 0) {
@@ -196,12 +198,12 @@ std::string LibArchiveWalk(const TArcSource& src, uint64_t start, int32_t type,
       return n < 0 ? -1 : n;
     };
     if (!visit(e, data)) return {};
-    if (failed) return ErrorOf(a.get(), "damaged archive");
+    if (failed) return TError::Failure(ErrorOf(a.get(), "damaged archive"));
   }
 }
 
-std::string LibArchiveList(const TArcSource& src, uint64_t start, int32_t type,
-                           const TEntrySink& sink) {
+TError LibArchiveList(const TArcSource& src, uint64_t start, int32_t type,
+                      const TEntrySink& sink) {
   return LibArchiveWalk(src, start, type,
                         [&](const TArchiveEntry& e, const TDataReader&) { return sink(e); });
 }

@@ -13,16 +13,16 @@
 
 #include "archive/ArchiveEntry.h"
 #include "archive/ArcSource.h"
+#include "platform/Error.h"
 
 struct archive;
 
 // True iff libarchive reads archives of type `type` (a TArcType code).
 bool LibArchiveReadsType(int32_t type);
 
-// Lists the archive of type `type` that starts at `start` of `src`. Returns the error text of a
-// failure, empty on success; entries reported before a failure stay reported.
-std::string LibArchiveList(const TArcSource& src, uint64_t start, int32_t type,
-                           const TEntrySink& sink);
+// Lists the archive of type `type` that starts at `start` of `src`. Fails with the error text;
+// entries reported before a failure stay reported.
+TError LibArchiveList(const TArcSource& src, uint64_t start, int32_t type, const TEntrySink& sink);
 
 // Called for each entry during an extraction pass: decides from the entry (as listed) whether to
 // read its data; when it returns true, `write` is handed the data reader: a function that fills
@@ -30,7 +30,7 @@ std::string LibArchiveList(const TArcSource& src, uint64_t start, int32_t type,
 using TDataReader = std::function<int64_t(void* buf, size_t len)>;
 using TEntryVisitor = std::function<bool(const TArchiveEntry& entry, const TDataReader& data)>;
 
-// Walks the archive once, calling `visit` for each entry. Returns the error text of a failure
-// of the archive itself, empty on success. The visitor returns false to stop the walk.
-std::string LibArchiveWalk(const TArcSource& src, uint64_t start, int32_t type,
-                           const TEntryVisitor& visit);
+// Walks the archive once, calling `visit` for each entry. Fails with the error text of a failure
+// of the archive itself. The visitor returns false to stop the walk.
+TError LibArchiveWalk(const TArcSource& src, uint64_t start, int32_t type,
+                      const TEntryVisitor& visit);

@@ -11,16 +11,17 @@
 
 #include "archive/ArchiveEntry.h"
 #include "archive/ArcSource.h"
+#include "platform/Error.h"
 
 // Each lists the archive that begins at byte `start` of `src`, calling `sink` once per entry in
 // the archive's order. Returns the empty string when the listing reached the archive's end (or
 // the sink stopped it), otherwise the reason ("truncated header"...). Entries reported before a
 // failure stay reported.
-std::string ListArj(const TArcSource& src, uint64_t start, const TEntrySink& sink);
-std::string ListArc(const TArcSource& src, uint64_t start, const TEntrySink& sink);  // ARC, PAK
-std::string ListZoo(const TArcSource& src, uint64_t start, const TEntrySink& sink);
-std::string ListHa(const TArcSource& src, uint64_t start, const TEntrySink& sink);
-std::string ListAce(const TArcSource& src, uint64_t start, const TEntrySink& sink);
+TError ListArj(const TArcSource& src, uint64_t start, const TEntrySink& sink);
+TError ListArc(const TArcSource& src, uint64_t start, const TEntrySink& sink);  // ARC, PAK
+TError ListZoo(const TArcSource& src, uint64_t start, const TEntrySink& sink);
+TError ListHa(const TArcSource& src, uint64_t start, const TEntrySink& sink);
+TError ListAce(const TArcSource& src, uint64_t start, const TEntrySink& sink);
 
 // Signature checks used to recognise a format at `offset` (the start of a file, or a place inside
 // a self-extractor). They look at the first header only; true iff it is well formed.

@@ -150,7 +150,7 @@ std::string Ace() {
   return s;
 }
 
-std::vector<TArchiveEntry> ListBytes(std::string (*lister)(const TArcSource&, uint64_t, const TEntrySink&),
+std::vector<TArchiveEntry> ListBytes(TError (*lister)(const TArcSource&, uint64_t, const TEntrySink&),
                                const std::string& bytes, std::string* err) {
   TArcSource src;
   src.OpenMemory(bytes);
@@ -158,7 +158,7 @@ std::vector<TArchiveEntry> ListBytes(std::string (*lister)(const TArcSource&, ui
   *err = lister(src, 0, [&](const TArchiveEntry& e) {
     out.push_back(e);
     return true;
-  });
+  }).Message();
   return out;
 }
 
@@ -224,7 +224,7 @@ TEST(OwnReaders, DetectionAndSelfExtractors) {
   EXPECT_EQ(reader.ArcType(), atAceExe);
   EXPECT_EQ(reader.ArchiveOffset(), 512u);
   int n = 0;
-  EXPECT_EQ(reader.ListAll([&](const TArchiveEntry&) { return ++n, true; }), "");
+  EXPECT_EQ(reader.ListAll([&](const TArchiveEntry&) { return ++n, true; }).Message(), "");
   EXPECT_EQ(n, 2);
 }
 
@@ -258,7 +258,7 @@ TEST(UnarTool, ParsesLsarJson) {
     {"XADFileName":"x","XADIsResourceFork":1,"XADIndex":2}]})";
   std::vector<TArchiveEntry> out;
   std::vector<int> idx;
-  EXPECT_EQ(ParseLsarJson(json, [&](const TArchiveEntry& e) { return out.push_back(e), true; }, &idx), "");
+  EXPECT_EQ(ParseLsarJson(json, [&](const TArchiveEntry& e) { return out.push_back(e), true; }, &idx).Message(), "");
   ASSERT_EQ(out.size(), 2u);
   EXPECT_EQ(out[0].Path, "a\\b.txt");
   EXPECT_EQ(out[0].Size, 12);
@@ -267,6 +267,6 @@ TEST(UnarTool, ParsesLsarJson) {
   EXPECT_EQ(out[1].Path, "dür\\");
   EXPECT_TRUE(out[1].IsFolder);
   EXPECT_EQ(idx, (std::vector<int>{0, 1}));
-  EXPECT_NE(ParseLsarJson("{\"lsarError\":0}", [](const TArchiveEntry&) { return true; }, nullptr), "");
-  EXPECT_NE(ParseLsarJson(std::string(100000, '['), [](const TArchiveEntry&) { return true; }, nullptr), "");
+  EXPECT_NE(ParseLsarJson("{\"lsarError\":0}", [](const TArchiveEntry&) { return true; }, nullptr).Message(), "");
+  EXPECT_NE(ParseLsarJson(std::string(100000, '['), [](const TArchiveEntry&) { return true; }, nullptr).Message(), "");
 }

@@ -18,10 +18,10 @@ TToolStream::~TToolStream() {
   Finish();
 }
 
-std::string TToolStream::Start(const std::vector<std::string>& argv, int timeoutSeconds) {
-  if (argv.empty()) return "no program";
+TError TToolStream::Start(const std::vector<std::string>& argv, int timeoutSeconds) {
+  if (argv.empty()) return TError::Failure("no program");
   int fds[2];
-  if (pipe2(fds, O_CLOEXEC) != 0) return std::strerror(errno);
+  if (pipe2(fds, O_CLOEXEC) != 0) return TError::Failure(std::strerror(errno));
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
@@ -36,7 +36,7 @@ std::string TToolStream::Start(const std::vector<std::string>& argv, int timeout
   ::close(fds[1]);
   if (rc != 0) {
     ::close(fds[0]);
-    return rc == ENOENT ? argv[0] + " is not installed" : std::strerror(rc);
+    return TError::Failure(rc == ENOENT ? argv[0] + " is not installed" : std::strerror(rc));
   }
   pid_ = pid;
   fd_ = fds[0];
@@ -83,7 +83,7 @@ int TToolStream::Finish() {
 TToolResult RunTool(const std::vector<std::string>& argv, size_t maxOutput, int timeoutSeconds) {
   TToolResult res;
   TToolStream tool;
-  res.Error = tool.Start(argv, timeoutSeconds);
+  res.Error = tool.Start(argv, timeoutSeconds).Message();
   if (!res.Error.empty()) return res;
   res.Started = true;
   char buf[65536];

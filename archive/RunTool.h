@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/Error.h"
+
 // A started program whose standard output is read piece by piece. Standard input and error are
 // /dev/null. The destructor kills and reaps a program still running.
 class TToolStream {
@@ -22,8 +24,8 @@ class TToolStream {
   TToolStream& operator=(const TToolStream&) = delete;
 
   // Starts argv[0] (looked up on PATH) with argv[1..]; the whole run may take `timeoutSeconds`.
-  // Returns the error text ("unar is not installed"), empty on success.
-  std::string Start(const std::vector<std::string>& argv, int timeoutSeconds);
+  // Fails with the error text ("unar is not installed").
+  TError Start(const std::vector<std::string>& argv, int timeoutSeconds);
   // Up to `len` bytes of output; 0 at the end; -1 when the time is up or reading failed (the
   // program is then killed).
   int64_t Read(void* buf, size_t len);

@@ -51,7 +51,7 @@ std::string TempName(const std::string& final) {
 
 }  // namespace
 
-std::string SafeRelativeParts(std::string_view stored, std::vector<std::string>& parts) {
+TError SafeRelativeParts(std::string_view stored, std::vector<std::string>& parts) {
   parts.clear();
   size_t i = 0;
   bool first = true;
@@ -66,33 +66,33 @@ std::string SafeRelativeParts(std::string_view stored, std::vector<std::string>&
     first = false;
     if (c == "..") {
       parts.clear();
-      return "unsafe path in archive: " + std::string(stored);
+      return TError::Failure("unsafe path in archive: " + std::string(stored));
     }
     if (!c.empty() && c != ".") parts.emplace_back(c);
     i = j + 1;
   }
-  if (parts.empty()) return "empty path in archive";
+  if (parts.empty()) return TError::Failure("empty path in archive");
   return {};
 }
 
-std::string SafeMakeFolders(const std::string& target, const std::vector<std::string>& parts) {
+TError SafeMakeFolders(const std::string& target, const std::vector<std::string>& parts) {
   TUniqueFd dir;
-  return OpenFolders(target, parts, parts.size(), dir);
+  return TError::Failure(OpenFolders(target, parts, parts.size(), dir));
 }
 
-std::string SafeWriteFile(const std::string& target, const std::vector<std::string>& parts,
-                          const TDataSource& data, const TWriteOptions& options) {
-  if (parts.empty()) return "empty path in archive";
+TError SafeWriteFile(const std::string& target, const std::vector<std::string>& parts,
+                     const TDataSource& data, const TWriteOptions& options) {
+  if (parts.empty()) return TError::Failure("empty path in archive");
   TUniqueFd dir;
   std::string err = OpenFolders(target, parts, parts.size() - 1, dir);
-  if (!err.empty()) return err;
+  if (!err.empty()) return TError::Failure(err);
   const std::string& name = parts.back();
   std::string tmp = TempName(name);
   TUniqueFd file(::openat(dir.fd, tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
-  if (file.fd < 0) return Err(name, errno);
+  if (file.fd < 0) return TError::Failure(Err(name, errno));
   auto fail = [&](std::string why) {
     ::unlinkat(dir.fd, tmp.c_str(), 0);
-    return why;
+    return TError::Failure(why);
   };
   char buf[65536];
   for (;;) {

@@ -13,10 +13,12 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/Error.h"
+
 // Splits `stored` (separators "\" and "/") into components, dropping empty and "." components
-// and a leading drive ("C:"), so that absolute paths become relative. Returns an error text when
+// and a leading drive ("C:"), so that absolute paths become relative. Fails with an error text when
 // a component is "..", or when nothing is left; `parts` holds the components otherwise.
-std::string SafeRelativeParts(std::string_view stored, std::vector<std::string>& parts);
+TError SafeRelativeParts(std::string_view stored, std::vector<std::string>& parts);
 
 // Produces the data of a file: fills up to `len` bytes, returns the count, 0 at the end, -1 on
 // an error.
@@ -27,11 +29,11 @@ struct TWriteOptions {
   bool ReadOnly = false;  // remove the write permissions
 };
 
-// Creates the folders `parts` below the existing folder `target`. Returns the error text.
-std::string SafeMakeFolders(const std::string& target, const std::vector<std::string>& parts);
+// Creates the folders `parts` below the existing folder `target`. Fails with the error text.
+TError SafeMakeFolders(const std::string& target, const std::vector<std::string>& parts);
 
 // Writes a file at `parts` below `target` (its folders created as by SafeMakeFolders) from
-// `data`. An existing file of that name is replaced; an existing folder is not. Returns the error
-// text; on failure nothing is left behind but created folders.
-std::string SafeWriteFile(const std::string& target, const std::vector<std::string>& parts,
-                          const TDataSource& data, const TWriteOptions& options);
+// `data`. An existing file of that name is replaced; an existing folder is not. Fails with the
+// error text; on failure nothing is left behind but created folders.
+TError SafeWriteFile(const std::string& target, const std::vector<std::string>& parts,
+                     const TDataSource& data, const TWriteOptions& options);

@@ -32,12 +32,13 @@ double ParseLsarDate(const std::string& s) {
 
 }  // namespace
 
-std::string ParseLsarJson(const std::string& json, const TEntrySink& sink, std::vector<int>* indexes) {
+TError ParseLsarJson(const std::string& json, const TEntrySink& sink, std::vector<int>* indexes) {
   TJsonValue root;
-  std::string err = ParseJson(json, root);
-  if (!err.empty()) return "unreadable lsar output: " + err;
+  if (TError err = ParseJson(json, root); err.Failed())
+    return TError::Failure("unreadable lsar output: " + err.Message());
   const TJsonValue* contents = root.Field("lsarContents");
-  if (contents == nullptr || contents->kind != TJsonValue::Array) return "lsar cannot list this archive";
+  if (contents == nullptr || contents->kind != TJsonValue::Array)
+    return TError::Failure("lsar cannot list this archive");
   for (const TJsonValue& item : contents->items) {
     const TJsonValue* name = item.Field("XADFileName");
     if (name == nullptr || name->kind != TJsonValue::String) continue;
@@ -71,21 +72,21 @@ std::string ParseLsarJson(const std::string& json, const TEntrySink& sink, std::
   return {};
 }
 
-std::string LsarList(const std::string& archivePath, const TEntrySink& sink, std::vector<int>* indexes) {
+TError LsarList(const std::string& archivePath, const TEntrySink& sink, std::vector<int>* indexes) {
   // "--" ends the options, so a file name beginning with "-" is not taken for one.
   TToolResult r = RunTool({"lsar", "-j", "-nr", "--", archivePath}, kMaxListing, kListSeconds);
-  if (!r.Started || !r.Error.empty()) return r.Error;
-  if (r.ExitCode != 0) return "lsar cannot list this archive";
+  if (!r.Started || !r.Error.empty()) return TError::Failure(r.Error);
+  if (r.ExitCode != 0) return TError::Failure("lsar cannot list this archive");
   return ParseLsarJson(r.Out, sink, indexes);
 }
 
-std::string UnarExtractEntry(const std::string& archivePath, int index,
-                             const std::function<std::string(const std::function<int64_t(void*, size_t)>&)>& write) {
+TError UnarExtractEntry(const std::string& archivePath, int index,
+                        const std::function<TError(const std::function<int64_t(void*, size_t)>&)>& write) {
   // "-o -" writes the entry's data to standard output: nothing lands on disk but what we write.
   TToolStream tool;
-  std::string err = tool.Start({"unar", "-q", "-nr", "-o", "-", "-i", "--", archivePath, std::to_string(index)},
-                               kExtractSeconds);
-  if (!err.empty()) return err;
+  TError err = tool.Start({"unar", "-q", "-nr", "-o", "-", "-i", "--", archivePath, std::to_string(index)},
+                          kExtractSeconds);
+  if (err.Failed()) return err;
   // The end of the data counts only when the tool succeeded, so that a file it could not
   // decompress completely is never put in place.
   int code = 0;
@@ -99,8 +100,8 @@ std::string UnarExtractEntry(const std::string& archivePath, int index,
     return code == 0 ? 0 : -1;
   });
   if (!finished) code = tool.Finish();
-  if (!err.empty()) return err;
-  if (code == 127) return "unar is not installed";
-  if (code != 0) return "unar could not extract the entry";
+  if (err.Failed()) return err;
+  if (code == 127) return TError::Failure("unar is not installed");
+  if (code != 0) return TError::Failure("unar could not extract the entry");
   return {};
 }

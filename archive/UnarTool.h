@@ -10,17 +10,18 @@
 #include <vector>
 
 #include "archive/ArchiveEntry.h"
+#include "platform/Error.h"
 
 // Lists `archivePath` with lsar. `indexes` (when not null) receives lsar's index of every entry
-// reported, in the same order. Returns the error text, empty on success.
-std::string LsarList(const std::string& archivePath, const TEntrySink& sink,
-                     std::vector<int>* indexes = nullptr);
+// reported, in the same order. Fails with the error text.
+TError LsarList(const std::string& archivePath, const TEntrySink& sink,
+                std::vector<int>* indexes = nullptr);
 
 // Extracts the entry with the lsar index `index` of `archivePath` and hands its data to
 // `write`, which pulls it through the given reader (0 at the end, -1 on an error) and returns its
-// own error text. Returns the error text, empty on success.
-std::string UnarExtractEntry(const std::string& archivePath, int index,
-                             const std::function<std::string(const std::function<int64_t(void*, size_t)>&)>& write);
+// own success or failure. Fails with the error text.
+TError UnarExtractEntry(const std::string& archivePath, int index,
+                        const std::function<TError(const std::function<int64_t(void*, size_t)>&)>& write);
 
-// Turns lsar's JSON output into entries (exposed for tests). Returns the error text.
-std::string ParseLsarJson(const std::string& json, const TEntrySink& sink, std::vector<int>* indexes);
+// Turns lsar's JSON output into entries (exposed for tests). Fails with the error text.
+TError ParseLsarJson(const std::string& json, const TEntrySink& sink, std::vector<int>* indexes);

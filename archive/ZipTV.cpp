@@ -88,7 +88,7 @@ void TZipTV::SetArchiveFile(const std::string& path) {
   name_ = slash == std::string::npos ? path : path.substr(slash + 1);
   type_ = atNA;
   offset_ = 0;
-  error_ = src_.OpenFile(path);
+  error_ = src_.OpenFile(path).Message();
   if (!error_.empty()) {
     type_ = atFileOpenErr;
     return;
@@ -102,7 +102,7 @@ void TZipTV::SetArchiveFileAt(int dirfd, const std::string& name, const std::str
   name_ = name;
   type_ = atNA;
   offset_ = 0;
-  error_ = src_.OpenFileAt(dirfd, name, size);
+  error_ = src_.OpenFileAt(dirfd, name, size).Message();
   if (!error_.empty()) {
     type_ = atFileOpenErr;
     return;
@@ -125,7 +125,7 @@ void TZipTV::Examine() {
   if (type_ == atUnknown) error_ = "not an archive";
 }
 
-std::string TZipTV::ListWithOwnReaders(const TEntrySink& sink) {
+TError TZipTV::ListWithOwnReaders(const TEntrySink& sink) {
   switch (type_) {
     case atArj: case atArjExe: return ListArj(src_, offset_, sink);
     case atArc: case atArcExe: case atPak: case atPakExe: return ListArc(src_, offset_, sink);
@@ -134,7 +134,7 @@ std::string TZipTV::ListWithOwnReaders(const TEntrySink& sink) {
     case atAce: case atAceExe: return ListAce(src_, offset_, sink);
     case atGZip: {
       TGzipInfo info;
-      if (!ReadGzipHeader(src_, offset_, info)) return "damaged gzip header";
+      if (!ReadGzipHeader(src_, offset_, info)) return TError::Failure("damaged gzip header");
       TArchiveEntry e;
       e.Path = GzipEntryName(info, name_);
       e.Size = info.ISize;
@@ -151,36 +151,32 @@ std::string TZipTV::ListWithOwnReaders(const TEntrySink& sink) {
     default:
       break;
   }
-  if (LibArchiveReadsType(type_)) {
-    std::string err = LibArchiveList(src_, offset_, type_, sink);
-    return err;
-  }
-  return "no reader for " + std::string(ArcTypeName(type_)) + " archives";
+  if (LibArchiveReadsType(type_)) return LibArchiveList(src_, offset_, type_, sink);
+  return TError::Failure("no reader for " + std::string(ArcTypeName(type_)) + " archives");
 }
 
-std::string TZipTV::ListAll(const TEntrySink& sink) {
-  if (!IsListableArcType(type_)) return error_.empty() ? "not an archive" : error_;
+TError TZipTV::ListAll(const TEntrySink& sink) {
+  if (!IsListableArcType(type_)) return TError::Failure(error_.empty() ? "not an archive" : error_);
   std::vector<TArchiveEntry> entries;
   auto collect = [&](const TArchiveEntry& e) {
     entries.push_back(e);
     return true;
   };
-  std::string err = ListWithOwnReaders(collect);
-  if (!err.empty() && IsZipFamily(type_) && offset_ != 0) {
+  TError err = ListWithOwnReaders(collect);
+  if (err.Failed() && IsZipFamily(type_) && offset_ != 0) {
     // A self-extractor whose offsets count from the start of the program, not of the archive.
     entries.clear();
     err = LibArchiveList(src_, 0, type_, collect);
   }
-  if (!err.empty() && UseExternalTools && !file_.empty() && !src_.Cancelled()) {
+  if (err.Failed() && UseExternalTools && !file_.empty() && !src_.Cancelled()) {
     entries.clear();
-    std::string toolErr = LsarList(file_, collect);
-    if (toolErr.empty())
-      err.clear();
+    if (LsarList(file_, collect).Ok())
+      err = {};
     else
       entries.clear();
   }
-  if (!err.empty()) {
-    error_ = err;
+  if (err.Failed()) {
+    error_ = err.Message();
     return err;
   }
   for (const auto& e : entries)
@@ -188,7 +184,7 @@ std::string TZipTV::ListAll(const TEntrySink& sink) {
   return {};
 }
 
-std::string TZipTV::ListEntries(const TEntrySink& onRead) {
+TError TZipTV::ListEntries(const TEntrySink& onRead) {
   bool all = FileSpec == "*.*" || FileSpec == "*" || FileSpec.empty();
   TWildMask mask(FileSpec);
   return ListAll([&](const TArchiveEntry& e) {

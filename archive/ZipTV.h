@@ -17,6 +17,7 @@
 #include "archive/ArcType.h"
 #include "archive/ArchiveEntry.h"
 #include "archive/ArcSource.h"
+#include "platform/Error.h"
 
 class TZipTV {
  public:
@@ -52,16 +53,16 @@ class TZipTV {
   const TArcSource& Source() const { return src_; }
 
   // Reports each entry (as filtered by FileSpec, RecurseDirs and ShowEmptyDirs) to `onRead` in
-  // the archive's order. Returns the empty string on success, otherwise the reason; on failure
+  // the archive's order. Fails with the reason; on failure
   // nothing is reported at all (the reader lists into a buffer first).
-  std::string ListEntries(const TEntrySink& onRead);
+  TError ListEntries(const TEntrySink& onRead);
 
   // The unfiltered listing, as ListEntries would get it (every entry, folders included).
-  std::string ListAll(const TEntrySink& sink);
+  TError ListAll(const TEntrySink& sink);
 
  private:
   void Examine();
-  std::string ListWithOwnReaders(const TEntrySink& sink);
+  TError ListWithOwnReaders(const TEntrySink& sink);
 
   std::string file_;
   std::string name_;  // the file name, for formats told apart by extension

@@ -74,19 +74,19 @@ TEST(ZipTVListing, FolderEntriesAndFilterSettings) {
     return true;
   };
   // Defaults: no folder entries (the empty folder "empty\" disappears).
-  ASSERT_EQ(reader.ListEntries(collect), "");
+  ASSERT_EQ(reader.ListEntries(collect).Message(), "");
   EXPECT_EQ(std::count(paths.begin(), paths.end(), "empty\\"), 0);
   EXPECT_EQ(paths.size(), 5u);
   paths.clear();
   reader.ShowEmptyDirs = true;
-  ASSERT_EQ(reader.ListEntries(collect), "");
+  ASSERT_EQ(reader.ListEntries(collect).Message(), "");
   EXPECT_EQ(std::count(paths.begin(), paths.end(), "empty\\"), 1);
   EXPECT_EQ(std::count(paths.begin(), paths.end(), "dir\\"), 1);
   paths.clear();
   reader.ShowEmptyDirs = false;
   reader.RecurseDirs = false;
   reader.FileSpec = "*.TXT";
-  ASSERT_EQ(reader.ListEntries(collect), "");
+  ASSERT_EQ(reader.ListEntries(collect).Message(), "");
   EXPECT_EQ(paths, (std::vector<std::string>{"x.txt", "big.txt"}));
 }
 
@@ -116,13 +116,13 @@ TEST(ZipTVDetect, SelfExtractorsAndPlainPrograms) {
   EXPECT_EQ(reader.ArchiveOffset(), 1024u);  // right after the 1024-byte program image
   reader.SetArchiveFile(Fixture("plain.exe"));
   EXPECT_EQ(reader.ArcType(), atUnknown);
-  EXPECT_NE(reader.ListAll([](const TArchiveEntry&) { return true; }), "");
+  EXPECT_NE(reader.ListAll([](const TArchiveEntry&) { return true; }).Message(), "");
 }
 
 TEST(ZipTVDetect, NonArchivesAndMissingFiles) {
   TTempFolder tmp;
-  ASSERT_EQ(WriteWholeFileAtomic(tmp / "fake.zip", "this is no zip file at all"), "");
-  ASSERT_EQ(WriteWholeFileAtomic(tmp / "empty.zip", ""), "");
+  ASSERT_EQ(WriteWholeFileAtomic(tmp / "fake.zip", "this is no zip file at all").Message(), "");
+  ASSERT_EQ(WriteWholeFileAtomic(tmp / "empty.zip", "").Message(), "");
   TZipTV reader;
   reader.SetArchiveFile(tmp / "fake.zip");
   EXPECT_EQ(reader.ArcType(), atUnknown);
@@ -133,26 +133,28 @@ TEST(ZipTVDetect, NonArchivesAndMissingFiles) {
   EXPECT_FALSE(reader.LastError().empty());
   // A damaged archive: the first 200 bytes of the zip fixture.
   std::string zip;
-  ASSERT_EQ(ReadWholeFile(Fixture("sample.zip"), zip), "");
-  ASSERT_EQ(WriteWholeFileAtomic(tmp / "cut.zip", zip.substr(0, 200)), "");
+  ASSERT_EQ(ReadWholeFile(Fixture("sample.zip"), zip).Message(), "");
+  ASSERT_EQ(WriteWholeFileAtomic(tmp / "cut.zip", zip.substr(0, 200)).Message(), "");
   reader.UseExternalTools = false;
   reader.SetArchiveFile(tmp / "cut.zip");
   EXPECT_EQ(reader.ArcType(), atZip);
   int reported = 0;
-  EXPECT_NE(reader.ListEntries([&](const TArchiveEntry&) { return ++reported, true; }), "");
+  EXPECT_NE(
+      reader.ListEntries([&](const TArchiveEntry&) { return ++reported, true; }).Message(), "");
   EXPECT_EQ(reported, 0);  // nothing is reported from an archive that fails
 }
 
 TEST(ZipTVDetect, EveryTruncatedArjPrefixListsWithoutCrashing) {
   std::string arj;
-  ASSERT_EQ(ReadWholeFile(Fixture("sample.arj"), arj), "");
+  ASSERT_EQ(ReadWholeFile(Fixture("sample.arj"), arj).Message(), "");
   for (size_t n = 0; n <= arj.size(); ++n) {
     TZipTV reader;
     reader.UseExternalTools = false;
     std::string_view prefix(arj.data(), n);
     reader.SetArchiveMemory(prefix, "sample.arj");
     int count = 0;
-    std::string err = reader.ListAll([&](const TArchiveEntry&) { return ++count, true; });
+    std::string err =
+        reader.ListAll([&](const TArchiveEntry&) { return ++count, true; }).Message();
     if (n == arj.size()) {
       EXPECT_EQ(err, "");
       EXPECT_EQ(count, 5);

@@ -30,37 +30,37 @@ bool ProbeZoo(const TArcSource& src, uint64_t offset) {
   return first >= sizeof h && offset + first < src.Size();
 }
 
-std::string ListZoo(const TArcSource& src, uint64_t start, const TEntrySink& sink) {
+TError ListZoo(const TArcSource& src, uint64_t start, const TEntrySink& sink) {
   unsigned char h[34];
-  if (!src.ReadAt(start, h, sizeof h)) return "truncated ZOO header";
-  if (Le32(h + 20) != kZooTag) return "not a ZOO archive";
+  if (!src.ReadAt(start, h, sizeof h)) return TError::Failure("truncated ZOO header");
+  if (Le32(h + 20) != kZooTag) return TError::Failure("not a ZOO archive");
   uint64_t pos = start + Le32(h + 24);
   for (uint64_t count = 0; count < kMaxArchiveEntries; ++count) {
     unsigned char d[kZooEntry2];
-    if (!src.ReadAt(pos, d, kZooEntry)) return "truncated ZOO entry";
-    if (Le32(d) != kZooTag) return "bad ZOO entry";
+    if (!src.ReadAt(pos, d, kZooEntry)) return TError::Failure("truncated ZOO entry");
+    if (Le32(d) != kZooTag) return TError::Failure("bad ZOO entry");
     uint64_t next = Le32(d + 6);
     if (next == 0) return {};
     next += start;
     // Entries are written in file order; a chain that goes back would loop.
-    if (next <= pos || next > src.Size()) return "bad ZOO entry chain";
+    if (next <= pos || next > src.Size()) return TError::Failure("bad ZOO entry chain");
     unsigned type = d[4];
-    if (type != 1 && type != 2) return "bad ZOO entry type";
+    if (type != 1 && type != 2) return TError::Failure("bad ZOO entry type");
     bool deleted = d[30] != 0;
     TArchiveEntry e;
     std::string name(FieldText(d + 38, 13));
     std::string dir;
     uint32_t attributes = 0;
     if (type == 2) {
-      if (!src.ReadAt(pos, d, kZooEntry2)) return "truncated ZOO entry";
+      if (!src.ReadAt(pos, d, kZooEntry2)) return TError::Failure("truncated ZOO entry");
       unsigned varLen = Le16(d + 51);
       std::string var;
       if (varLen > 0 && src.ReadSome(pos + kZooEntry2, varLen, var) != varLen)
-        return "truncated ZOO entry";
+        return TError::Failure("truncated ZOO entry");
       const auto* v = reinterpret_cast<const unsigned char*>(var.data());
       if (varLen >= 2) {
         unsigned nameLen = v[0], dirLen = v[1];
-        if (2u + nameLen + dirLen > varLen) return "bad ZOO entry";
+        if (2u + nameLen + dirLen > varLen) return TError::Failure("bad ZOO entry");
         if (nameLen > 0) name.assign(FieldText(v + 2, nameLen));
         dir.assign(FieldText(v + 2 + nameLen, dirLen));
         size_t at = 2u + nameLen + dirLen + 2;  // after the system id
@@ -77,5 +77,5 @@ std::string ListZoo(const TArcSource& src, uint64_t start, const TEntrySink& sin
     }
     pos = next;
   }
-  return "too many entries";
+  return TError::Failure("too many entries");
 }

@@ -74,7 +74,7 @@ int AddGroupToFile(const std::string& path, const std::string& name) {
 TEST(CatalogFileSafety, ParallelWritersLoseNothing) {
   std::string dir = ScratchDir("parallel_writers");
   std::string path = dir + "/c.ctl";
-  ASSERT_EQ(WriteWholeFileAtomic(path, CatalogImage({"Disk"})), "");
+  ASSERT_EQ(WriteWholeFileAtomic(path, CatalogImage({"Disk"})).Message(), "");
   constexpr int kEach = 50;
   pid_t children[2];
   for (int c = 0; c < 2; ++c) {
@@ -104,7 +104,7 @@ TEST(CatalogFileSafety, ParallelWritersLoseNothing) {
 TEST(CatalogFileSafety, AHeldLockMakesTheSecondWriterFailAndChangeNothing) {
   std::string dir = ScratchDir("held_lock");
   std::string path = dir + "/c.ctl";
-  ASSERT_EQ(WriteWholeFileAtomic(path, CatalogImage({"Disk"})), "");
+  ASSERT_EQ(WriteWholeFileAtomic(path, CatalogImage({"Disk"})).Message(), "");
   std::string original = ReadFile(path);
   TFileLock other;
   ASSERT_EQ(other.Lock(path), "");
@@ -142,7 +142,7 @@ TEST(CatalogFileSafety, AFileChangedOnDiskIsNotOverwrittenUnasked) {
   std::string dir = ScratchDir("changed_on_disk");
   std::string path = dir + "/c.ctl";
   std::string other = dir + "/other.ctl";
-  ASSERT_EQ(WriteWholeFileAtomic(path, CatalogImage({"Disk"})), "");
+  ASSERT_EQ(WriteWholeFileAtomic(path, CatalogImage({"Disk"})).Message(), "");
   Session s;
   ASSERT_EQ(s.files.OpenFiles({path}), 1);
   // Saving a file nobody else touched asks nothing, and neither does the next save.
@@ -154,7 +154,7 @@ TEST(CatalogFileSafety, AFileChangedOnDiskIsNotOverwrittenUnasked) {
 
   // Another program replaces the file: cancel keeps its version.
   const std::string theirs = CatalogImage({"Theirs"});
-  ASSERT_EQ(WriteWholeFileAtomic(path, theirs), "");
+  ASSERT_EQ(WriteWholeFileAtomic(path, theirs).Message(), "");
   s.AddGroup(1, "C");
   s.ui.ChangedAnswers = {TChangedAnswer::Cancel};
   EXPECT_EQ(s.files.SaveAt(1, false), TSaveResult::Cancelled);
@@ -172,7 +172,7 @@ TEST(CatalogFileSafety, AFileChangedOnDiskIsNotOverwrittenUnasked) {
   EXPECT_EQ(ItemsOf(other), (std::vector<std::string>{"Disk", "A", "B", "C"}));
 
   // Overwrite: after they change `other` too, the user's catalog replaces theirs.
-  ASSERT_EQ(WriteWholeFileAtomic(other, theirs), "");
+  ASSERT_EQ(WriteWholeFileAtomic(other, theirs).Message(), "");
   s.AddGroup(1, "D");
   s.ui.ChangedAnswers = {TChangedAnswer::Overwrite};
   EXPECT_EQ(s.files.SaveAt(1, false), TSaveResult::Saved);
@@ -183,7 +183,7 @@ TEST(CatalogFileSafety, AFileChangedOnDiskIsNotOverwrittenUnasked) {
 TEST(CatalogFileSafety, AReadOnlyCatalogIsNotReplacedAndAReplacedOneKeepsModeAndOwner) {
   std::string dir = ScratchDir("read_only");
   std::string path = dir + "/c.ctl";
-  ASSERT_EQ(WriteWholeFileAtomic(path, CatalogImage({"Disk"})), "");
+  ASSERT_EQ(WriteWholeFileAtomic(path, CatalogImage({"Disk"})).Message(), "");
   std::string original = ReadFile(path);
   ASSERT_EQ(::chmod(path.c_str(), 0444), 0);
   struct stat before;
@@ -223,7 +223,7 @@ TEST(CatalogFileSafety, AReadOnlyCatalogIsNotReplacedAndAReplacedOneKeepsModeAnd
 TEST(CatalogFileSafety, ASaveRemovesTheStaleTemporaryFilesOfItsOwnName) {
   std::string dir = ScratchDir("stale_tmp");
   std::string path = dir + "/c.ctl";
-  ASSERT_EQ(WriteWholeFileAtomic(path, CatalogImage({"Disk"})), "");
+  ASSERT_EQ(WriteWholeFileAtomic(path, CatalogImage({"Disk"})).Message(), "");
   const std::vector<std::string> stale = {"c.ctl.tmp123456", "c.ctl.tmp7", "c.BAK.tmp42"};
   const std::vector<std::string> kept = {"c.ctl.tmp1234567", "c.ctl.tmpabc", "c.ctl.tmp",
                                          "d.ctl.tmp123456", "xc.ctl.tmp12", "c.ctl.tmp12.bak"};
@@ -259,12 +259,12 @@ TEST(CatalogFileSafety, AFileLargerThanAnyImageIsRefusedBeforeItIsRead) {
   std::string data;
   std::string small = dir + "/small";
   std::ofstream(small) << "0123456789";
-  EXPECT_EQ(ReadWholeFile(small, data, 10), "");
+  EXPECT_EQ(ReadWholeFile(small, data, 10).Message(), "");
   EXPECT_EQ(data, "0123456789");
-  EXPECT_NE(ReadWholeFile(small, data, 9), "");
+  EXPECT_NE(ReadWholeFile(small, data, 9).Message(), "");
   EXPECT_EQ(data, "0123456789");  // untouched on failure
   // A file that reports no size is still read whole, within the limit.
-  EXPECT_EQ(ReadWholeFile("/proc/self/status", data, 1 << 20), "");
+  EXPECT_EQ(ReadWholeFile("/proc/self/status", data, 1 << 20).Message(), "");
   EXPECT_NE(data.find("Name:"), std::string::npos);
-  EXPECT_NE(ReadWholeFile("/proc/self/status", data, 16), "");
+  EXPECT_NE(ReadWholeFile("/proc/self/status", data, 16).Message(), "");
 }

@@ -54,10 +54,9 @@ std::string MakeBackup(const std::string& target, const std::string& bak) {
       err != ENOSYS)
     return bak + ": " + std::strerror(err);
   std::string data;
-  std::string e = ReadWholeFile(target, data);
-  if (!e.empty()) return target + ": " + e;
-  e = WriteWholeFileAtomic(bak, data);
-  return e.empty() ? e : bak + ": " + e;
+  if (TError e = ReadWholeFile(target, data); e.Failed()) return target + ": " + e.Message();
+  TError e = WriteWholeFileAtomic(bak, data);
+  return e.Ok() ? std::string() : bak + ": " + e.Message();
 }
 
 }  // namespace
@@ -201,8 +200,9 @@ int TCatalogFiles::OpenFiles(const std::vector<std::string>& files) {
     }
     std::string image;
     struct stat st;
-    std::string error = ReadWholeFile(name, image, kMaxImageSize, &st);
-    if (!error.empty()) {
+    const TError read = ReadWholeFile(name, image, kMaxImageSize, &st);
+    if (read.Failed()) {
+      const std::string& error = read.Message();
       ui_.ShowMessage(10126, error, LangFormat(10126, error));
       continue;
     }
@@ -318,16 +318,16 @@ TSaveResult TCatalogFiles::SaveCurrent(bool saveAs) {
   // 5-6. The backup, then the new file: written beside the target and renamed over it, so a
   // failure at any point leaves the previous file in place.
   if (error.empty()) {
-    std::string e = CheckReplaceable(chosen);  // before the backup, which it would replace
-    if (!e.empty()) error = chosen + ": " + e;
+    TError e = CheckReplaceable(chosen);  // before the backup, which it would replace
+    if (e.Failed()) error = chosen + ": " + e.Message();
   }
   if (error.empty() && Options.BackupCopies) {
     std::error_code ec;
     if (fs::exists(chosen, ec)) error = MakeBackup(chosen, BackupFileName(chosen));
   }
   if (error.empty()) {
-    std::string e = WriteWholeFileAtomic(chosen, image);
-    if (!e.empty()) error = chosen + ": " + e;
+    TError e = WriteWholeFileAtomic(chosen, image);
+    if (e.Failed()) error = chosen + ": " + e.Message();
   }
   main_.EnterChild(0);
   if (!error.empty()) {
@@ -414,14 +414,14 @@ int TCatalogFiles::OpenRecent(int index) {
   return OpenFiles({name});
 }
 
-int TCatalogFiles::StartUp(const std::string& commandLineFile, int mode,
+int TCatalogFiles::StartUp(const std::string& commandLineFile, TStartupOpen open,
                            const std::vector<std::string>& startupList) {
   if (!commandLineFile.empty()) return OpenFiles({commandLineFile});
-  if (mode == 1) {
+  if (open == TStartupOpen::OpenAtExit) {
     std::vector<std::string> list = openAtExit_;
     return OpenFiles(list);
   }
-  if (mode == 2) {
+  if (open == TStartupOpen::StartupList) {
     std::vector<std::string> list = startupList;
     return OpenFiles(list);
   }

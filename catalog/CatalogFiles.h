@@ -80,6 +80,21 @@ struct TCatalogEvents {
 
 enum class TSaveResult { Saved, Cancelled, Failed };
 
+// What start-up opens when no file is named on the command line. The values are those the
+// settings store (general option 2).
+enum class TStartupOpen : int32_t {
+  Nothing = 0,      // no catalog
+  OpenAtExit = 1,   // the catalogs that were open at the last exit
+  StartupList = 2,  // the fixed start-up list
+};
+
+// The start-up choice of the stored setting: 1 and 2 as they are, anything else opens nothing.
+inline TStartupOpen StartupOpenFromSetting(int32_t value) {
+  if (value == 1) return TStartupOpen::OpenAtExit;
+  if (value == 2) return TStartupOpen::StartupList;
+  return TStartupOpen::Nothing;
+}
+
 class TCatalogFiles {
  public:
   // All references must outlive this object. `bdMain` must have been set up by InitCatalogStore.
@@ -143,9 +158,9 @@ class TCatalogFiles {
   // Opens recent entry `index` as a one-element list; 0 when out of range.
   int OpenRecent(int index);
 
-  // Start-up: the command-line file when `commandLineFile` is not empty, otherwise mode 1 the
-  // catalogs-open-at-exit list and mode 2 `startupList`. Returns the number of catalogs opened.
-  int StartUp(const std::string& commandLineFile, int mode,
+  // Start-up: the command-line file when `commandLineFile` is not empty, otherwise what `open`
+  // says (`startupList` for StartupList). Returns the number of catalogs opened.
+  int StartUp(const std::string& commandLineFile, TStartupOpen open,
               const std::vector<std::string>& startupList);
 
   // The folder the file dialogs start in.

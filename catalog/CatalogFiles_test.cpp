@@ -154,7 +154,7 @@ TEST(CatalogFiles, BackupsKeepThePreviousFileAndReplaceOlderBackups) {
   f.files.Options.BackupCopies = true;
   std::string path = f.MakeCatalogFile("catalog.ctl", "D");
   std::string original = ReadFile(path);
-  ASSERT_EQ(WriteWholeFileAtomic(f.dir + "/catalog.BAK", "stale"), "");
+  ASSERT_EQ(WriteWholeFileAtomic(f.dir + "/catalog.BAK", "stale").Message(), "");
   ASSERT_EQ(f.files.OpenFiles({path}), 1);
   f.bd.GoToNode(f.Catalog(1));
   f.bd.ChildSetStr(0, kFieldName, "Renamed");
@@ -221,7 +221,7 @@ TEST(CatalogFiles, OpenReportsEachBadFileAndOpensTheOthers) {
   std::string bad = f.dir + "/bad.ctl";
   std::string image = ReadFile(a);
   image[image.size() / 2] ^= 0x55;  // a damaged byte: the checksum no longer fits
-  ASSERT_EQ(WriteWholeFileAtomic(bad, image), "");
+  ASSERT_EQ(WriteWholeFileAtomic(bad, image).Message(), "");
   std::vector<int> openedSlots;
   f.files.Events.CatalogOpened = [&](int slot, bool last) {
     openedSlots.push_back(last ? -slot : slot);
@@ -245,7 +245,7 @@ TEST(CatalogFiles, OpenReportsEachBadFileAndOpensTheOthers) {
     opt.Signature = "Vrt opt";
     std::string img;
     opt.SaveToString(img);
-    ASSERT_EQ(WriteWholeFileAtomic(settingsLike, img), "");
+    ASSERT_EQ(WriteWholeFileAtomic(settingsLike, img).Message(), "");
   }
   fs::create_directory(f.dir + "/folder.ctl");
   std::string relative = fs::relative(a, fs::current_path()).string();
@@ -271,7 +271,7 @@ TEST(CatalogFiles, OpeningResetsTheModifiedFlagAndKeepsTheName) {
   other.ChildSetStr(0, kCatFileName, "/somewhere/else.ctl");
   std::string image;
   other.SaveToString(image);
-  ASSERT_EQ(WriteWholeFileAtomic(f.dir + "/m.ctl", image), "");
+  ASSERT_EQ(WriteWholeFileAtomic(f.dir + "/m.ctl", image).Message(), "");
   ASSERT_EQ(f.files.OpenFiles({f.dir + "/m.ctl"}), 1);
   EXPECT_EQ(HeaderInt(f.Catalog(1), kCatModified), 0);
   EXPECT_EQ(HeaderStr(f.Catalog(1), kCatFileName), f.dir + "/m.ctl");
@@ -319,7 +319,7 @@ TEST(CatalogFiles, ExitRecordsOpenCatalogsAndModeOneReopensThem) {
   EXPECT_TRUE(f.files.ExitQuery());
   EXPECT_EQ(f.openAtExit, (std::vector<std::string>{one, two}));
   EXPECT_EQ(f.Count(), 0);
-  EXPECT_EQ(f.files.StartUp("", 1, {}), 2);
+  EXPECT_EQ(f.files.StartUp("", TStartupOpen::OpenAtExit, {}), 2);
   EXPECT_EQ(HeaderStr(f.Catalog(1), kCatFileName), one);
   EXPECT_EQ(HeaderStr(f.Catalog(2), kCatFileName), two);
   // Save all on exit saves a modified catalog instead of asking.
@@ -328,10 +328,10 @@ TEST(CatalogFiles, ExitRecordsOpenCatalogsAndModeOneReopensThem) {
   EXPECT_TRUE(f.files.ExitQuery());
   EXPECT_TRUE(f.ui.Questions.empty());
   // A command-line file wins over the start-up mode; mode 2 opens the fixed list.
-  EXPECT_EQ(f.files.StartUp(f.dir + "/nothing.ctl", 2, {one}), 0);
+  EXPECT_EQ(f.files.StartUp(f.dir + "/nothing.ctl", TStartupOpen::StartupList, {one}), 0);
   EXPECT_EQ(f.ui.Messages.back().number, 10123);
-  EXPECT_EQ(f.files.StartUp("", 2, {two}), 1);
-  EXPECT_EQ(f.files.StartUp("", 0, {one}), 0);
+  EXPECT_EQ(f.files.StartUp("", TStartupOpen::StartupList, {two}), 1);
+  EXPECT_EQ(f.files.StartUp("", TStartupOpen::Nothing, {one}), 0);
 }
 
 TEST(CatalogFiles, SaveAllStopsAtTheFirstCancelledSave) {

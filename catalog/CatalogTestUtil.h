@@ -18,7 +18,7 @@
 // The whole file at `path`; a read error fails the test.
 inline std::string ReadFile(const std::string& path) {
   std::string data;
-  EXPECT_EQ(ReadWholeFile(path, data), "") << path;
+  EXPECT_EQ(ReadWholeFile(path, data).Message(), "") << path;
   return data;
 }
 

@@ -151,7 +151,7 @@ int RunCp(const std::vector<std::string>& args) {
   }, oldTerm{};
   sigaction(SIGINT, &sa, &oldInt);
   sigaction(SIGTERM, &sa, &oldTerm);
-  engine.CopyFiles(mlSelection, nullptr, a.Has("extract"), kOpCopy);
+  engine.CopyFiles(mlSelection, nullptr, a.Has("extract"), TFileOp::Copy);
   sigaction(SIGINT, &oldInt, nullptr);
   sigaction(SIGTERM, &oldTerm, nullptr);
 

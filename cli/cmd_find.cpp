@@ -62,9 +62,9 @@ int EmitFindResults(TCliSession& s, const TCliArgs& a) {
         a.Has("title") ? a.Get("title") : DefaultReportTitle(TReportSource::SearchResults, nullptr);
     stamp.Now = NowDateTime();
     std::string out = a.Get("o", a.Get("output"));
-    std::string error = WriteSearchReport(out, s.bdMain.MarkList(mlFound), format, stamp);
-    if (error.empty()) return 0;
-    std::fprintf(stderr, "tolvane-cli find: %s: %s\n", out.c_str(), error.c_str());
+    TError error = WriteSearchReport(out, s.bdMain.MarkList(mlFound), format, stamp);
+    if (error.Ok()) return 0;
+    std::fprintf(stderr, "tolvane-cli find: %s: %s\n", out.c_str(), error.Message().c_str());
     return 1;
   }
   const bool catalogColumn = a.Has("catalog-column");

@@ -14,9 +14,9 @@ namespace {
 bool LoadImageFile(const std::string& path, TQDBase& store, std::string& header,
                    std::string& reason, size_t* imageSize = nullptr) {
   std::string image;
-  std::string err = ReadWholeFile(path, image, kMaxImageSize);
-  if (!err.empty()) {
-    reason = err;  // the callers name the file
+  TError err = ReadWholeFile(path, image, kMaxImageSize);
+  if (err.Failed()) {
+    reason = err.Message();  // the callers name the file
     return false;
   }
   header = image.substr(0, std::min<size_t>(image.size(), 50));

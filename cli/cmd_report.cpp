@@ -64,10 +64,10 @@ int RunReport(const std::vector<std::string>& args) {
   stamp.Title =
       a.Has("title") ? a.Get("title") : DefaultReportTitle(TReportSource::MainWindow, node);
   stamp.Now = NowDateTime();
-  std::string error = WriteReportFile(out, items, table, AllReportColumns(table), format, stamp,
-                                      TReportOptions{}, a.Has("units"));
-  if (!error.empty()) {
-    std::fprintf(stderr, "tolvane-cli report: %s: %s\n", out.c_str(), error.c_str());
+  TError error = WriteReportFile(out, items, table, AllReportColumns(table), format, stamp,
+                                 TReportOptions{}, a.Has("units"));
+  if (error.Failed()) {
+    std::fprintf(stderr, "tolvane-cli report: %s: %s\n", out.c_str(), error.Message().c_str());
     return 1;
   }
   return 0;

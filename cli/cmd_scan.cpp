@@ -148,7 +148,9 @@ int RunUpdate(const std::vector<std::string>& args) {
     std::fprintf(stderr, "Usage: tolvane-cli %s\n", kUpdateUsage);
     return 2;
   }
-  int mode = a.Has("delete-descriptions") ? 3 : a.Has("replace") ? 2 : 1;
+  const TUpdateDescMode mode = a.Has("delete-descriptions") ? TUpdateDescMode::DeleteAll
+                               : a.Has("replace")           ? TUpdateDescMode::Replace
+                                                            : TUpdateDescMode::Keep;
   TCliSession s{TCliAccess::Change};
   TCliTarget t = s.OpenItem("update", a.Positional[0], a.Positional[1], "disk",
                             [](const TNodeRec* n) { return ItemKind(ItemFlagsOf(n)) == ikDisk; });

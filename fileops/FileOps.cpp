@@ -101,15 +101,15 @@ int64_t TFileOpEngine::TotalOf(const std::vector<TNodeRec*>& items, bool extract
 // ---- CopyFiles ------------------------------------------------------------------------------
 
 void TFileOpEngine::CopyFiles(int markList, const std::vector<int>* indices, bool extract,
-                              int mode) {
-  if (extract) mode = kOpCopy;
+                              TFileOp op) {
+  if (extract) op = TFileOp::Copy;
   failures_.clear();
   skippedDisks_.clear();
   kept_.clear();
 
   // 1. The destination.
   std::string dest;
-  if (mode != kOpDelete) {
+  if (op != TFileOp::Delete) {
     std::string chosen = ui_.ChooseFolder(LangText(11501), Settings.LastDestination);
     if (chosen.empty()) return;
     struct stat st;
@@ -179,8 +179,8 @@ void TFileOpEngine::CopyFiles(int markList, const std::vector<int>* indices, boo
   cancel_ = false;
   doneCount_ = 0;
   doneBytes_ = 0;
-  if (mode != kOpDelete) {
-    std::string caption = mode == kOpMove ? LangText(1502) : LangText(1501);
+  if (op != TFileOp::Delete) {
+    std::string caption = op == TFileOp::Move ? LangText(1502) : LangText(1501);
     ui_.ProgressOpen(caption, dest);
     windowShown_ = true;
   }
@@ -218,7 +218,7 @@ void TFileOpEngine::CopyFiles(int markList, const std::vector<int>* indices, boo
       if (skipped) skippedDisks_.push_back(name);
     }
     if (skipped) continue;
-    CopyFileCur(n, root, dest, extract, mode);
+    CopyFileCur(n, root, dest, extract, op);
     if (cancel_) break;
   }
   // 9. The scope closes the window and empties the work lists.
@@ -266,8 +266,8 @@ void TFileOpEngine::Fail(const std::string& path, const std::string& reason) {
 // ---- per item -------------------------------------------------------------------------------
 
 void TFileOpEngine::CopyFileCur(TNodeRec* item, const std::string& root, const std::string& dest,
-                                bool extract, int mode) {
-  if (root.empty() || (mode != kOpDelete && dest.empty())) return;
+                                bool extract, TFileOp op) {
+  if (root.empty() || (op != TFileOp::Delete && dest.empty())) return;
   int32_t flags = ItemFlagsOf(item);
   int kind = ItemKind(flags);
   if (kind < ikDisk) {  // catalogs and groups have no medium
@@ -277,7 +277,7 @@ void TFileOpEngine::CopyFileCur(TNodeRec* item, const std::string& root, const s
   bool container = IsContainer(item);
   if (flags & ifInArchive) {
     // Items inside archives are extracted; they cannot be moved or deleted.
-    if (extract || mode == kOpCopy)
+    if (extract || op == TFileOp::Copy)
       ExtractItems(item, root, dest, true);
     else
       Drop(item);
@@ -285,22 +285,22 @@ void TFileOpEngine::CopyFileCur(TNodeRec* item, const std::string& root, const s
     if (extract)
       Drop(item);
     else
-      CopyOrdinaryFile(item, root, dest, mode);
+      CopyOrdinaryFile(item, root, dest, op);
   } else if (flags & ifArchive) {
     if (extract)
       ExtractItems(item, root, dest, true);
     else
-      CopyOrdinaryFile(item, root, dest, mode);
+      CopyOrdinaryFile(item, root, dest, op);
   } else {
     if (extract)
       Drop(item);
     else
-      CopyFolder(item, root, dest, mode);
+      CopyFolder(item, root, dest, op);
   }
 }
 
 void TFileOpEngine::CopyFolder(TNodeRec* folder, const std::string& root, const std::string& dest,
-                               int mode) {
+                               TFileOp op) {
   Drop(folder);
   bool isDisk = ItemKind(ItemFlagsOf(folder)) == ikDisk;
   std::string mediumPath = MediumPath(folder);
@@ -310,7 +310,7 @@ void TFileOpEngine::CopyFolder(TNodeRec* folder, const std::string& root, const 
     return;
   }
   std::string target;
-  if (mode != kOpDelete) {
+  if (op != TFileOp::Delete) {
     std::string name(ItemName(folder));
     if (!IsSafeComponent(name)) {
       Fail(source, "unsafe name in the catalog");
@@ -326,15 +326,15 @@ void TFileOpEngine::CopyFolder(TNodeRec* folder, const std::string& root, const 
   for (int s = 1; s < folder->SlotCount; ++s) {
     TNodeRec* child = NodeChild(folder, s);
     if (!child) continue;
-    CopyFileCur(child, root, target, false, mode);
+    CopyFileCur(child, root, target, false, op);
     if (cancel_) return;
   }
   // A moved or deleted folder goes when it is empty; the medium's root never goes.
-  if (mode != kOpCopy && !isDisk) ::rmdir(source.c_str());
+  if (op != TFileOp::Copy && !isDisk) ::rmdir(source.c_str());
 }
 
 void TFileOpEngine::CopyOrdinaryFile(TNodeRec* item, const std::string& root,
-                                     const std::string& dest, int mode) {
+                                     const std::string& dest, TFileOp op) {
   Drop(item);
   std::string mediumPath = MediumPath(item);
   std::string source;
@@ -343,7 +343,7 @@ void TFileOpEngine::CopyOrdinaryFile(TNodeRec* item, const std::string& root,
     return;
   }
   bool copied = false;
-  if (mode != kOpDelete) {
+  if (op != TFileOp::Delete) {
     std::string name(ItemName(item));
     if (!IsSafeComponent(name)) {
       Fail(source, "unsafe name in the catalog");
@@ -362,7 +362,7 @@ void TFileOpEngine::CopyOrdinaryFile(TNodeRec* item, const std::string& root,
           if (windowShown_ && ui_.ProgressPoll()) cancel_ = true;
           return !cancel_;
         },
-        mode == kOpMove);
+        op == TFileOp::Move);
     if (r.Status == TCopyStatus::Done) {
       ++doneCount_;
       doneBytes_ += size;
@@ -372,20 +372,20 @@ void TFileOpEngine::CopyOrdinaryFile(TNodeRec* item, const std::string& root,
     }
   }
   ShowProgress(doneCount_, doneBytes_);
-  if (cancel_ || mode == kOpCopy || !PathExists(source)) return;
+  if (cancel_ || op == TFileOp::Copy || !PathExists(source)) return;
   // A move whose copy failed leaves the source where it is.
-  if (mode == kOpMove && !copied) return;
+  if (op == TFileOp::Move && !copied) return;
 
   int oldMode = ClearReadOnly(source);
   for (;;) {
-    std::string err = DeleteFileAt(source);
-    if (err.empty() || !PathExists(source)) return;  // gone: also when removed meanwhile
+    TError err = DeleteFileAt(source);
+    if (err.Ok() || !PathExists(source)) return;  // gone: also when removed meanwhile
     ClearReadOnly(source);
     TRetryAnswer a = ui_.AskRetry(11502, source, LangFormat(11502, source));
     if (a == TRetryAnswer::Retry) continue;
     // The file stays: give it back the permissions it had.
     if (oldMode >= 0) ::chmod(source.c_str(), static_cast<mode_t>(oldMode));
-    Fail(source, err);
+    Fail(source, err.Message());
     if (a == TRetryAnswer::Cancel) cancel_ = true;
     return;
   }

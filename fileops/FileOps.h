@@ -31,11 +31,11 @@
 #include "fileops/TempFiles.h"
 #include "store/QDBase.h"
 
-// Operation modes.
-enum : int {
-  kOpCopy = 0,
-  kOpMove = 1,
-  kOpDelete = 2,
+// What a file operation does with the real files behind the items.
+enum class TFileOp {
+  Copy,
+  Move,
+  Delete,
 };
 
 // Settings the engine reads (and the remembered destination, which it writes).
@@ -85,13 +85,12 @@ class TFileOpEngine {
 
   // The operation over the items of mark list `markList` of bdMain: with `indices` only those
   // entries whose kind is at least 4 (folders, archives, files: the selected rows of a list),
-  // without every entry. `extract` extracts archive entries (mode must then be kOpCopy);
-  // `mode` is kOpCopy, kOpMove or kOpDelete. Unless deleting, the destination is asked for
-  // first (text 11501); no choice ends the operation, a folder that does not exist shows
-  // text 10507. Items are handled medium by medium (sorted by drive type, serial, label,
-  // scanned sub-folder, then depth); for every medium LocateMedium with Skip: Skip passes over
-  // that disk's items, Cancel ends the operation. The cursor of bdMain is restored.
-  void CopyFiles(int markList, const std::vector<int>* indices, bool extract, int mode);
+  // without every entry. `extract` extracts archive entries (`op` must then be Copy). Unless
+  // deleting, the destination is asked for first (text 11501); no choice ends the operation, a
+  // folder that does not exist shows text 10507. Items are handled medium by medium (sorted by
+  // drive type, serial, label, scanned sub-folder, then depth); for every medium LocateMedium
+  // with Skip: Skip passes over that disk's items, Cancel ends the operation. The cursor of bdMain is restored.
+  void CopyFiles(int markList, const std::vector<int>* indices, bool extract, TFileOp op);
 
   // Prepares running (`explore` false) or showing (`explore` true) the item `item` of bdMain:
   // locates its medium without Skip, extracts a file inside an archive into the temporary
@@ -133,9 +132,10 @@ class TFileOpEngine {
 
  private:
   void CopyFileCur(TNodeRec* item, const std::string& root, const std::string& dest, bool extract,
-                   int mode);
-  void CopyFolder(TNodeRec* folder, const std::string& root, const std::string& dest, int mode);
-  void CopyOrdinaryFile(TNodeRec* item, const std::string& root, const std::string& dest, int mode);
+                   TFileOp op);
+  void CopyFolder(TNodeRec* folder, const std::string& root, const std::string& dest, TFileOp op);
+  void CopyOrdinaryFile(TNodeRec* item, const std::string& root, const std::string& dest,
+                        TFileOp op);
   void ExtractItems(TNodeRec* item, const std::string& root, const std::string& dest,
                     bool withFolders);
   int ExtractForRunAt(const TNodeRec* item, const std::string& root, std::string& path);

@@ -139,7 +139,7 @@ inline void MarkItems(TQDBase& bd, int list, const std::vector<TNodeRec*>& items
 
 inline void WriteFile(const std::string& path, const std::string& data) {
   fs::create_directories(fs::path(path).parent_path());
-  ASSERT_EQ(WriteWholeFileAtomic(path, data), "") << path;
+  ASSERT_EQ(WriteWholeFileAtomic(path, data).Message(), "") << path;
 }
 
 // Every path below `root`, relative, folders with a trailing "/".

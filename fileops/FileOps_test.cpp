@@ -34,7 +34,7 @@ TEST_F(FileOpsTest, MediumByMediumWithSkip) {
   Bd.GoToNode(Catalog);
 
   Ui.InsertAnswers = {kInsertSkip};
-  Engine.CopyFiles(mlFound, nullptr, false, kOpCopy);
+  Engine.CopyFiles(mlFound, nullptr, false, TFileOp::Copy);
 
   // Disk A (smaller serial) first; disk B asked for once and passed over.
   EXPECT_EQ(Ui.Disks, (std::vector<std::string>{"Disk A", "Disk B"}));
@@ -63,7 +63,7 @@ TEST_F(FileOpsTest, MediumByMediumWithSkip) {
   fs::create_directories(Dest);
   MarkItems(Bd, mlFound, {c, b1});
   Ui.InsertAnswers = {kInsertCancel};
-  Engine.CopyFiles(mlFound, nullptr, false, kOpCopy);
+  Engine.CopyFiles(mlFound, nullptr, false, TFileOp::Copy);
   EXPECT_TRUE(TreeOf(Dest).empty());
 }
 
@@ -78,7 +78,7 @@ TEST_F(FileOpsTest, DisksOfOneMediumFromDifferentFoldersKeepTheirRoots) {
   TNodeRec* x = AddFileIn(Bd, photos, "x.jpg", 7);
   TNodeRec* a = AddFileIn(Bd, music, "a.jpg", 7);
   MarkItems(Bd, mlSelection, {x, a});
-  Engine.CopyFiles(mlSelection, nullptr, false, kOpDelete);
+  Engine.CopyFiles(mlSelection, nullptr, false, TFileOp::Delete);
   EXPECT_EQ(TreeOf(m), (std::set<std::string>{"photos/", "photos/a.jpg", "music/"}));
 }
 
@@ -97,7 +97,7 @@ TEST_F(FileOpsTest, FolderAndItemsInsideItCopiedOnce) {
   // item a list operation takes.
   MarkItems(Bd, mlFound, {x, f, y, z, disk});
   std::vector<int> rows{0, 1, 2, 3, 4};
-  Engine.CopyFiles(mlFound, &rows, false, kOpCopy);
+  Engine.CopyFiles(mlFound, &rows, false, TFileOp::Copy);
 
   EXPECT_EQ(TreeOf(Dest), (std::set<std::string>{"F/", "F/G/", "F/G/y.txt", "F/x.txt", "z.txt"}));
   EXPECT_EQ(Engine.DoneCount(), 3);
@@ -114,7 +114,7 @@ TEST_F(FileOpsTest, FolderAndItemsInsideItCopiedOnce) {
   fs::remove_all(Dest);
   fs::create_directories(Dest);
   MarkItems(Bd, mlSelection, {disk});
-  Engine.CopyFiles(mlSelection, nullptr, false, kOpCopy);
+  Engine.CopyFiles(mlSelection, nullptr, false, TFileOp::Copy);
   EXPECT_EQ(TreeOf(Dest), (std::set<std::string>{"CD/", "CD/F/", "CD/F/G/", "CD/F/G/y.txt",
                                                  "CD/F/x.txt", "CD/z.txt"}));
 }
@@ -137,7 +137,7 @@ TEST_F(FileOpsTest, DeleteAndMove) {
   // A delete runs without the progress window and asks nothing: the read-only file goes, the
   // emptied folders go.
   MarkItems(Bd, mlSelection, {f, top});
-  Engine.CopyFiles(mlSelection, nullptr, false, kOpDelete);
+  Engine.CopyFiles(mlSelection, nullptr, false, TFileOp::Delete);
   EXPECT_FALSE(Ui.Opened);
   EXPECT_TRUE(Ui.BrowserInitial.empty());
   EXPECT_TRUE(Ui.RetryAsked.empty());
@@ -145,7 +145,7 @@ TEST_F(FileOpsTest, DeleteAndMove) {
 
   // A move copies, then deletes the source.
   MarkItems(Bd, mlSelection, {moved});
-  Engine.CopyFiles(mlSelection, nullptr, false, kOpMove);
+  Engine.CopyFiles(mlSelection, nullptr, false, TFileOp::Move);
   EXPECT_TRUE(TreeOf(m).empty());
   EXPECT_EQ(ReadFile(Dest + "/moved.txt"), "moved data");
 }
@@ -167,7 +167,7 @@ TEST_F(FileOpsTest, FailedDeletionAsksRetryLeaveOrCancel) {
   // on with the next item.
   MarkItems(Bd, mlSelection, {after, stuck});
   Ui.RetryAnswers = {TRetryAnswer::Retry, TRetryAnswer::Leave};
-  Engine.CopyFiles(mlSelection, nullptr, false, kOpDelete);
+  Engine.CopyFiles(mlSelection, nullptr, false, TFileOp::Delete);
   EXPECT_EQ(Ui.RetryAsked, (std::vector<std::string>{stuckPath, stuckPath}));
   EXPECT_EQ(ModeOf(stuckPath), 0500);
   EXPECT_FALSE(PathExists(m + "/Other/deeper/after.txt"));
@@ -177,7 +177,7 @@ TEST_F(FileOpsTest, FailedDeletionAsksRetryLeaveOrCancel) {
   WriteFile(m + "/Other/deeper/after.txt", "after");
   Ui.RetryAsked.clear();
   Ui.RetryAnswers = {TRetryAnswer::Cancel};
-  Engine.CopyFiles(mlSelection, nullptr, false, kOpDelete);
+  Engine.CopyFiles(mlSelection, nullptr, false, TFileOp::Delete);
   EXPECT_EQ(Ui.RetryAsked.size(), 1u);
   EXPECT_TRUE(PathExists(m + "/Other/deeper/after.txt"));
 
@@ -190,7 +190,7 @@ TEST_F(FileOpsTest, FailedDeletionAsksRetryLeaveOrCancel) {
     WriteFile(stuckPath, "now a file");
   };
   MarkItems(Bd, mlSelection, {stuck});
-  Engine.CopyFiles(mlSelection, nullptr, false, kOpDelete);
+  Engine.CopyFiles(mlSelection, nullptr, false, TFileOp::Delete);
   EXPECT_EQ(Ui.RetryAsked.size(), 1u);
   EXPECT_FALSE(PathExists(stuckPath));
 }
@@ -232,7 +232,7 @@ TEST_F(FileOpsTest, ExtractionKeepsTheArchiveStructure) {
 
   // Extracting the whole archive (and, redundantly, a file inside it).
   MarkItems(Bd, mlSelection, {s.X, s.Archive});
-  Engine.CopyFiles(mlSelection, nullptr, true, kOpCopy);
+  Engine.CopyFiles(mlSelection, nullptr, true, TFileOp::Copy);
   EXPECT_EQ(TreeOf(Dest),
             (std::set<std::string>{"a/", "a/b/", "a/b/c.txt", "big.txt", "dir/", "dir/Grüße €.txt",
                                    "dir/y.txt", "empty/", "x.txt"}));
@@ -245,7 +245,7 @@ TEST_F(FileOpsTest, ExtractionKeepsTheArchiveStructure) {
   fs::remove_all(Dest);
   fs::create_directories(Dest);
   MarkItems(Bd, mlSelection, {s.FileC, s.Dir});
-  Engine.CopyFiles(mlSelection, nullptr, false, kOpCopy);
+  Engine.CopyFiles(mlSelection, nullptr, false, TFileOp::Copy);
   EXPECT_EQ(TreeOf(Dest), (std::set<std::string>{"a/", "a/b/", "a/b/c.txt", "dir/",
                                                  "dir/Grüße €.txt", "dir/y.txt"}));
   EXPECT_EQ(Engine.DoneCount(), 3);
@@ -255,18 +255,18 @@ TEST_F(FileOpsTest, ExtractionKeepsTheArchiveStructure) {
   fs::remove_all(Dest);
   fs::create_directories(Dest);
   MarkItems(Bd, mlSelection, {s.FileC, s.Dir});
-  Engine.CopyFiles(mlSelection, nullptr, false, kOpMove);
-  Engine.CopyFiles(mlSelection, nullptr, false, kOpDelete);
+  Engine.CopyFiles(mlSelection, nullptr, false, TFileOp::Move);
+  Engine.CopyFiles(mlSelection, nullptr, false, TFileOp::Delete);
   EXPECT_TRUE(TreeOf(Dest).empty());
   EXPECT_EQ(fs::file_size(m + "/arc/sample.zip"), 745u);
   WriteFile(m + "/plain.txt", "plain");
   TNodeRec* plain = AddFileIn(Bd, disk, "plain.txt", 5);
   MarkItems(Bd, mlSelection, {s.Archive, plain});
-  Engine.CopyFiles(mlSelection, nullptr, true, kOpCopy);
+  Engine.CopyFiles(mlSelection, nullptr, true, TFileOp::Copy);
   EXPECT_EQ(TreeOf(Dest).count("plain.txt"), 0u);
   fs::remove_all(Dest);
   fs::create_directories(Dest);
-  Engine.CopyFiles(mlSelection, nullptr, false, kOpCopy);
+  Engine.CopyFiles(mlSelection, nullptr, false, TFileOp::Copy);
   EXPECT_EQ(TreeOf(Dest), (std::set<std::string>{"plain.txt", "sample.zip"}));
 }
 
@@ -287,7 +287,7 @@ TEST_F(FileOpsTest, KeepExistingLeavesTargetsAlone) {
   // By default an existing file is replaced.
   WriteFile(Dest + "/F/f.txt", "old f");
   MarkItems(Bd, mlSelection, {f});
-  Engine.CopyFiles(mlSelection, nullptr, false, kOpCopy);
+  Engine.CopyFiles(mlSelection, nullptr, false, TFileOp::Copy);
   EXPECT_EQ(ReadFile(Dest + "/F/f.txt"), "new f");
   EXPECT_TRUE(Engine.KeptTargets().empty());
 
@@ -299,17 +299,17 @@ TEST_F(FileOpsTest, KeepExistingLeavesTargetsAlone) {
   WriteFile(Dest + "/a/b/c.txt", "old c");
   WriteFile(Dest + "/x.txt", "old x");
   MarkItems(Bd, mlSelection, {f});
-  Engine.CopyFiles(mlSelection, nullptr, false, kOpCopy);
+  Engine.CopyFiles(mlSelection, nullptr, false, TFileOp::Copy);
   EXPECT_EQ(ReadFile(Dest + "/F/f.txt"), "old f");
   EXPECT_EQ(ReadFile(Dest + "/F/g.txt"), "new g");
   EXPECT_EQ(Engine.KeptTargets(), (std::vector<std::string>{Dest + "/F/f.txt"}));
   MarkItems(Bd, mlSelection, {moved});
-  Engine.CopyFiles(mlSelection, nullptr, false, kOpMove);
+  Engine.CopyFiles(mlSelection, nullptr, false, TFileOp::Move);
   EXPECT_EQ(ReadFile(Dest + "/moved.txt"), "old moved");
   EXPECT_EQ(ReadFile(m + "/moved.txt"), "new moved");
   EXPECT_EQ(Engine.KeptTargets(), (std::vector<std::string>{Dest + "/moved.txt"}));
   MarkItems(Bd, mlSelection, {s.Archive});
-  Engine.CopyFiles(mlSelection, nullptr, true, kOpCopy);
+  Engine.CopyFiles(mlSelection, nullptr, true, TFileOp::Copy);
   EXPECT_EQ(ReadFile(Dest + "/a/b/c.txt"), "old c");
   EXPECT_EQ(ReadFile(Dest + "/x.txt"), "old x");
   EXPECT_TRUE(PathExists(Dest + "/dir/y.txt"));
@@ -331,7 +331,7 @@ TEST_F(FileOpsTest, CancelDuringACopyLeavesNoPartialTarget) {
 
   // The first poll comes before the first chunk, the second after it: cancel there.
   Ui.CancelAtPoll = 2;
-  Engine.CopyFiles(mlSelection, nullptr, false, kOpMove);
+  Engine.CopyFiles(mlSelection, nullptr, false, TFileOp::Move);
   EXPECT_TRUE(Engine.Cancelled());
   EXPECT_EQ(Engine.DoneCount(), 0);
   // The old target is untouched, no temporary file is left, the sources stay, and the
@@ -343,7 +343,7 @@ TEST_F(FileOpsTest, CancelDuringACopyLeavesNoPartialTarget) {
 
   // Without a cancel the same move goes through.
   Ui.CancelAtPoll = 0;
-  Engine.CopyFiles(mlSelection, nullptr, false, kOpMove);
+  Engine.CopyFiles(mlSelection, nullptr, false, TFileOp::Move);
   EXPECT_FALSE(Engine.Cancelled());
   EXPECT_EQ(fs::file_size(Dest + "/big.bin"), 3u * 1024 * 1024 + 7);
   EXPECT_TRUE(TreeOf(m).empty());
@@ -356,7 +356,7 @@ TEST_F(FileOpsTest, FailedMoveKeepsTheSource) {
   TNodeRec* disk = AddDisk(Bd, "M", dtFixed, "M", "0000-0002");
   TNodeRec* keep = AddFileIn(Bd, disk, "keep.txt", 8);
   MarkItems(Bd, mlSelection, {keep});
-  Engine.CopyFiles(mlSelection, nullptr, false, kOpMove);
+  Engine.CopyFiles(mlSelection, nullptr, false, TFileOp::Move);
   EXPECT_EQ(ReadFile(m + "/keep.txt"), "precious");
   EXPECT_EQ(Engine.DoneCount(), 0);
   ASSERT_EQ(Engine.Failures().size(), 1u);
@@ -364,7 +364,7 @@ TEST_F(FileOpsTest, FailedMoveKeepsTheSource) {
 
   // A move into the folder the file is in would copy it onto itself, then delete it.
   Ui.Folder = m;
-  Engine.CopyFiles(mlSelection, nullptr, false, kOpMove);
+  Engine.CopyFiles(mlSelection, nullptr, false, TFileOp::Move);
   EXPECT_EQ(ReadFile(m + "/keep.txt"), "precious");
 }
 
@@ -378,9 +378,9 @@ TEST_F(FileOpsTest, DestinationIsCheckedAndRemembered) {
   Engine.DestinationChanged = [&] { ++changed; };
 
   Ui.Folder = "";  // no choice
-  Engine.CopyFiles(mlSelection, nullptr, false, kOpCopy);
+  Engine.CopyFiles(mlSelection, nullptr, false, TFileOp::Copy);
   Ui.Folder = Dir + "/missing";
-  Engine.CopyFiles(mlSelection, nullptr, false, kOpCopy);
+  Engine.CopyFiles(mlSelection, nullptr, false, TFileOp::Copy);
   EXPECT_FALSE(Ui.Opened);
   ASSERT_EQ(Ui.Messages.size(), 1u);
   EXPECT_EQ(Ui.Messages[0], std::make_pair(10507, Dir + "/missing"));
@@ -388,7 +388,7 @@ TEST_F(FileOpsTest, DestinationIsCheckedAndRemembered) {
   EXPECT_EQ(Ui.BrowserInitial[0], "/remembered");
 
   Ui.Folder = Dest;
-  Engine.CopyFiles(mlSelection, nullptr, false, kOpCopy);
+  Engine.CopyFiles(mlSelection, nullptr, false, TFileOp::Copy);
   EXPECT_EQ(Engine.Settings.LastDestination, Dest);
   EXPECT_EQ(changed, 1);
   EXPECT_EQ(ReadFile(Dest + "/f.txt"), "f");
@@ -406,8 +406,8 @@ TEST_F(FileOpsTest, CatalogNamesNeverLeaveTheirFolders) {
   TNodeRec* slash = AddFileIn(Bd, inner, "x/../../../escape.txt", 1);
   MarkItems(Bd, mlSelection, {victim, up, dotdot, slash});
 
-  Engine.CopyFiles(mlSelection, nullptr, false, kOpCopy);
-  Engine.CopyFiles(mlSelection, nullptr, false, kOpDelete);
+  Engine.CopyFiles(mlSelection, nullptr, false, TFileOp::Copy);
+  Engine.CopyFiles(mlSelection, nullptr, false, TFileOp::Delete);
   EXPECT_EQ(ReadFile(Dir + "/victim.txt"), "outside the medium");
   EXPECT_EQ(ReadFile(m + "/inner/file.txt"), "inner");
   EXPECT_TRUE(TreeOf(Dest).empty());

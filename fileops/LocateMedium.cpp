@@ -9,7 +9,7 @@
 
 std::vector<TVolume> MountedVolumes(const TSystemView& view) {
   std::vector<TMountEntry> mounts;
-  if (!ReadMountTable(view, mounts).empty()) return {};
+  if (ReadMountTable(view, mounts).Failed()) return {};
   std::vector<TVolume> out;
   for (size_t i = 0; i < mounts.size(); ++i) {
     const TMountEntry& m = mounts[i];

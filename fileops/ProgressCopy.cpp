@@ -168,8 +168,8 @@ int ClearReadOnly(const std::string& path) {
   return static_cast<int>(st.st_mode & 07777);
 }
 
-std::string DeleteFileAt(const std::string& path) {
-  if (::unlink(path.c_str()) != 0) return Err(path, errno);
+TError DeleteFileAt(const std::string& path) {
+  if (::unlink(path.c_str()) != 0) return TError::Failure(Err(path, errno));
   return {};
 }
 

@@ -15,6 +15,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/Error.h"
+
 enum class TCopyStatus { Done, Failed, Cancelled };
 
 struct TCopyResult {
@@ -42,8 +44,8 @@ bool IsRealFolder(const std::string& path);
 // Makes the file writable for its owner (the Windows "clear attributes"); links are left alone.
 // Returns the previous permission bits, or -1 when the path cannot be read.
 int ClearReadOnly(const std::string& path);
-// Deletes the file (or link) `path`. Returns the error text, empty on success.
-std::string DeleteFileAt(const std::string& path);
+// Deletes the file (or link) `path`. Fails with the error text.
+TError DeleteFileAt(const std::string& path);
 
 // True iff `name` can stand as one component of a path: not empty, not "." or "..", and without
 // "/" or a NUL byte.

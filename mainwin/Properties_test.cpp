@@ -80,7 +80,7 @@ TEST_F(PropertiesTest, StatisticsCountArchivesAsFoldersAndEntriesAsFiles) {
 
   std::string dir = ScratchDir("props-catsize");
   std::string path = dir + "/c.ctl";
-  ASSERT_EQ(WriteWholeFileAtomic(path, std::string(1234, 'x')), "");
+  ASSERT_EQ(WriteWholeFileAtomic(path, std::string(1234, 'x')).Message(), "");
   bd.GoToNode(NodeChild(cat, 0));
   bd.SetStr(kCatFileName, path);
   EXPECT_EQ(FillCatPage(file).FileSize, 1234);

@@ -14,7 +14,7 @@
 
 namespace {
 
-std::string ErrnoText(int err) { return std::strerror(err); }
+TError ErrnoText(int err) { return TError::Failure(std::strerror(err)); }
 
 std::string DirOf(const std::string& path) {
   auto slash = path.find_last_of('/');
@@ -25,8 +25,8 @@ std::string DirOf(const std::string& path) {
 
 }  // namespace
 
-std::string ReadWholeFile(const std::string& path, std::string& data, size_t maxSize,
-                          struct stat* info) {
+TError ReadWholeFile(const std::string& path, std::string& data, size_t maxSize,
+                     struct stat* info) {
   int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) return ErrnoText(errno);
   struct stat st;
@@ -41,8 +41,8 @@ std::string ReadWholeFile(const std::string& path, std::string& data, size_t max
   }
   if (st.st_size < 0 || static_cast<uint64_t>(st.st_size) > maxSize) {
     ::close(fd);
-    return "the file is too large (" + std::to_string(st.st_size) + " bytes; at most " +
-           std::to_string(maxSize) + " are accepted)";
+    return TError::Failure("the file is too large (" + std::to_string(st.st_size) +
+                           " bytes; at most " + std::to_string(maxSize) + " are accepted)");
   }
   // A regular file is read into a buffer of exactly its size. Only a file that reports no size
   // (a pseudo file, a pipe) is read in growing steps, still within `maxSize`.
@@ -70,7 +70,8 @@ std::string ReadWholeFile(const std::string& path, std::string& data, size_t max
     }
     if (got > maxSize) {
       ::close(fd);
-      return "the file is too large (more than " + std::to_string(maxSize) + " bytes)";
+      return TError::Failure("the file is too large (more than " + std::to_string(maxSize) +
+                             " bytes)");
     }
   } catch (const std::exception&) {
     ::close(fd);
@@ -83,13 +84,14 @@ std::string ReadWholeFile(const std::string& path, std::string& data, size_t max
   return {};
 }
 
-std::string CheckReplaceable(const std::string& path) {
+TError CheckReplaceable(const std::string& path) {
   struct stat st;
   if (::stat(path.c_str(), &st) != 0) return {};
   // Root may write anything, so for root a file without any write bit counts as read-only.
   const bool writable =
       ::geteuid() == 0 ? (st.st_mode & 0222) != 0 : ::access(path.c_str(), W_OK) == 0;
-  return writable ? std::string() : "the file is read-only; it was not replaced";
+  if (writable) return {};
+  return TError::Failure("the file is read-only; it was not replaced");
 }
 
 int RemoveStaleTempFiles(const std::string& path) {
@@ -116,14 +118,13 @@ int RemoveStaleTempFiles(const std::string& path) {
   return removed;
 }
 
-std::string WriteWholeFileAtomic(const std::string& path, std::string_view data) {
+TError WriteWholeFileAtomic(const std::string& path, std::string_view data) {
   std::string dir = DirOf(path);
   // A file the user may not write is not replaced, although the folder would allow the rename.
   struct stat old;
   const bool hasOld = ::stat(path.c_str(), &old) == 0;
   if (hasOld) {
-    std::string e = CheckReplaceable(path);
-    if (!e.empty()) return e;
+    if (TError e = CheckReplaceable(path); e.Failed()) return e;
   }
   std::random_device rd;
   std::string tmp;

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
-// Whole-file reading and safe whole-file replacement. Neither throws: each returns the empty
-// string on success and the error text of the failure otherwise ("No such file or directory").
+// Whole-file reading and safe whole-file replacement. Neither throws: each returns success or the
+// error text of the failure ("No such file or directory").
 #pragma once
 
 #include <sys/stat.h>
@@ -9,23 +9,25 @@
 #include <string>
 #include <string_view>
 
+#include "platform/Error.h"
+
 // Reads the whole file at `path` into `data` (replaced) with one buffer sized from the open
 // file's own size. A file larger than `maxSize` bytes is refused before anything is read. When
 // `info` is given it receives the status of the file that was read. `data` is untouched on
 // failure.
-std::string ReadWholeFile(const std::string& path, std::string& data,
-                          size_t maxSize = static_cast<size_t>(-1), struct stat* info = nullptr);
+TError ReadWholeFile(const std::string& path, std::string& data,
+                     size_t maxSize = static_cast<size_t>(-1), struct stat* info = nullptr);
 
 // Writes `data` to a temporary file in the folder of `path`, flushes it to the device and renames
 // it over `path`. A failure at any step leaves the previous file as it was and removes the
 // temporary file. An existing file the user may not write (for root: one without any write bit)
 // is refused and stays as it is; the new file takes the mode of the one it replaces and, when
 // run as root, its owner and group.
-std::string WriteWholeFileAtomic(const std::string& path, std::string_view data);
+TError WriteWholeFileAtomic(const std::string& path, std::string_view data);
 
-// Whether WriteWholeFileAtomic may replace `path`: the empty string when it may (or when there is
-// no such file), otherwise the reason.
-std::string CheckReplaceable(const std::string& path);
+// Whether WriteWholeFileAtomic may replace `path`: success when it may (or when there is no such
+// file), otherwise the reason.
+TError CheckReplaceable(const std::string& path);
 
 // Removes the temporary files WriteWholeFileAtomic leaves behind when it is killed: the regular
 // files named like `path` followed by ".tmp" and one to six digits, in the folder of `path`. The

@@ -23,10 +23,10 @@ bool IsIsoPrimaryDescriptor(std::string_view descriptor) {
          descriptor.substr(1, 5) == "CD001";
 }
 
-std::string ReadIsoSerial(const std::string& path, int64_t sessionStart, uint32_t& serial) {
-  if (sessionStart < 0) return "not an ISO 9660 volume";
+TError ReadIsoSerial(const std::string& path, int64_t sessionStart, uint32_t& serial) {
+  if (sessionStart < 0) return TError::Failure("not an ISO 9660 volume");
   int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-  if (fd < 0) return std::strerror(errno);
+  if (fd < 0) return TError::Failure(std::strerror(errno));
   char buf[kIsoSectorSize];
   const off_t offset = static_cast<off_t>(sessionStart + kIsoPrimaryDescriptorSector * 2048);
   size_t got = 0;
@@ -39,10 +39,10 @@ std::string ReadIsoSerial(const std::string& path, int64_t sessionStart, uint32_
     got += static_cast<size_t>(n);
   }
   ::close(fd);
-  if (err != 0) return std::strerror(err);
-  if (got < sizeof buf) return "not an ISO 9660 volume";
+  if (err != 0) return TError::Failure(std::strerror(err));
+  if (got < sizeof buf) return TError::Failure("not an ISO 9660 volume");
   std::string_view pvd(buf, sizeof buf);
-  if (!IsIsoPrimaryDescriptor(pvd)) return "not an ISO 9660 volume";
+  if (!IsIsoPrimaryDescriptor(pvd)) return TError::Failure("not an ISO 9660 volume");
   serial = IsoDescriptorSerial(pvd);
   return {};
 }

@@ -15,6 +15,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/Error.h"
+
 inline constexpr size_t kIsoSectorSize = 2048;
 inline constexpr int64_t kIsoPrimaryDescriptorSector = 16;
 
@@ -28,9 +30,9 @@ bool IsIsoPrimaryDescriptor(std::string_view descriptor);
 
 // Reads the primary volume descriptor of the ISO 9660 volume in the file or device at `path`
 // (sector 16 after `sessionStart`, a byte offset: the start of the last session of a
-// multi-session disc, 0 otherwise) and returns its serial in `serial`. On failure returns the
+// multi-session disc, 0 otherwise) and returns its serial in `serial`. Fails with the
 // reason ("not an ISO 9660 volume", or the system's text) and leaves `serial` untouched.
-std::string ReadIsoSerial(const std::string& path, int64_t sessionStart, uint32_t& serial);
+TError ReadIsoSerial(const std::string& path, int64_t sessionStart, uint32_t& serial);
 
 // The byte offset of the last session of the CD in the device `path` (CDROMMULTISESSION), or 0
 // for a single-session disc, for a device that is not a CD drive, and on any failure.

@@ -51,7 +51,7 @@ TEST(IsoSerialSum, FourByteLanesWrapWithoutCarry) {
 
 TEST(IsoSerialFixture, PrimaryDescriptorOfTheImage) {
   std::string image;
-  ASSERT_EQ(ReadWholeFile(kDisc, image), "");
+  ASSERT_EQ(ReadWholeFile(kDisc, image).Message(), "");
   ASSERT_GE(image.size(), 17 * kIsoSectorSize);
   std::string_view pvd(image.data() + 16 * kIsoSectorSize, kIsoSectorSize);
   EXPECT_TRUE(IsIsoPrimaryDescriptor(pvd));
@@ -60,7 +60,7 @@ TEST(IsoSerialFixture, PrimaryDescriptorOfTheImage) {
   EXPECT_FALSE(IsIsoPrimaryDescriptor(next));
 
   uint32_t serial = 0;
-  ASSERT_EQ(ReadIsoSerial(kDisc, 0, serial), "");
+  ASSERT_EQ(ReadIsoSerial(kDisc, 0, serial).Message(), "");
   // Worked out independently from the descriptor bytes.
   EXPECT_EQ(FormatVolumeSerial(serial), "53AD-FB45");
   EXPECT_EQ(VolumeSerialText("iso9660", kDisc, "2026-12-09-05-38-10-00", true), "53AD-FB45");
@@ -70,7 +70,7 @@ TEST(IsoSerialFixture, PrimaryDescriptorOfTheImage) {
 
 TEST(IsoSerialFixture, LibblkidReadsLabelAndUuid) {
   TDeviceIds ids;
-  ASSERT_EQ(ProbeDeviceIds(kDisc, ids), "");
+  ASSERT_EQ(ProbeDeviceIds(kDisc, ids).Message(), "");
   EXPECT_EQ(ids.FsType, "iso9660");
   EXPECT_EQ(ids.Label, "Tolvane Disc");
   EXPECT_EQ(ids.Uuid, "2026-12-09-05-38-10-00");
@@ -78,21 +78,21 @@ TEST(IsoSerialFixture, LibblkidReadsLabelAndUuid) {
 
 TEST(IsoSerialFixture, RejectsWhatIsNoIsoVolume) {
   uint32_t serial = 7;
-  EXPECT_NE(ReadIsoSerial(kDisc + ".missing", 0, serial), "");
+  EXPECT_NE(ReadIsoSerial(kDisc + ".missing", 0, serial).Message(), "");
   // Shifted by one sector: sector 16 is then the Joliet descriptor (type 2).
-  EXPECT_EQ(ReadIsoSerial(kDisc, 2048, serial), "not an ISO 9660 volume");
-  EXPECT_EQ(ReadIsoSerial(kDisc, -1, serial), "not an ISO 9660 volume");
+  EXPECT_EQ(ReadIsoSerial(kDisc, 2048, serial).Message(), "not an ISO 9660 volume");
+  EXPECT_EQ(ReadIsoSerial(kDisc, -1, serial).Message(), "not an ISO 9660 volume");
 
   std::string image;
-  ASSERT_EQ(ReadWholeFile(kDisc, image), "");
+  ASSERT_EQ(ReadWholeFile(kDisc, image).Message(), "");
   // Cut inside the primary descriptor.
   std::string cut = TempFile("iso-cut.bin", std::string_view(image).substr(0, 16 * 2048 + 1000));
-  EXPECT_EQ(ReadIsoSerial(cut, 0, serial), "not an ISO 9660 volume");
+  EXPECT_EQ(ReadIsoSerial(cut, 0, serial).Message(), "not an ISO 9660 volume");
   // A damaged identifier.
   std::string bad = image;
   bad[16 * 2048 + 3] = 'X';
   std::string badPath = TempFile("iso-bad.bin", bad);
-  EXPECT_EQ(ReadIsoSerial(badPath, 0, serial), "not an ISO 9660 volume");
+  EXPECT_EQ(ReadIsoSerial(badPath, 0, serial).Message(), "not an ISO 9660 volume");
   EXPECT_EQ(serial, 7u);
   // A regular file is no CD drive: single session.
   EXPECT_EQ(CdLastSessionStart(kDisc), 0);

@@ -26,7 +26,7 @@ bool SetDriveDoor(const std::string& drive, bool close, const TSystemView& view)
     probe.Source = drive;
   } else {
     std::vector<TMountEntry> mounts;
-    if (!ReadMountTable(view, mounts).empty()) return false;
+    if (ReadMountTable(view, mounts).Failed()) return false;
     int i = FindContainingMount(mounts, drive);
     if (i < 0 || mounts[static_cast<size_t>(i)].MountPoint != drive) return false;
     probe = mounts[static_cast<size_t>(i)];

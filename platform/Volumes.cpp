@@ -54,7 +54,7 @@ std::string BaseName(std::string_view path) {
 // The first line of a small sysfs file, without trailing white space; empty when unreadable.
 std::string ReadSysValue(const fs::path& file) {
   std::string text;
-  if (!ReadWholeFile(file.string(), text).empty()) return {};
+  if (ReadWholeFile(file.string(), text).Failed()) return {};
   auto end = text.find('\n');
   if (end != std::string::npos) text.resize(end);
   while (!text.empty() && (text.back() == ' ' || text.back() == '\r' || text.back() == '\t'))
@@ -198,10 +198,9 @@ std::vector<TMountEntry> ParseMountInfo(std::string_view text) {
   return mounts;
 }
 
-std::string ReadMountTable(const TSystemView& view, std::vector<TMountEntry>& mounts) {
+TError ReadMountTable(const TSystemView& view, std::vector<TMountEntry>& mounts) {
   std::string text;
-  std::string err = ReadWholeFile(view.MountInfo, text);
-  if (!err.empty()) return err;
+  if (TError err = ReadWholeFile(view.MountInfo, text); err.Failed()) return err;
   mounts = ParseMountInfo(text);
   return {};
 }
@@ -338,10 +337,10 @@ std::string DecodeUdevEscapes(std::string_view name) {
   return out;
 }
 
-std::string ProbeDeviceIds(const std::string& path, TDeviceIds& ids) {
+TError ProbeDeviceIds(const std::string& path, TDeviceIds& ids) {
   errno = 0;
   blkid_probe pr = blkid_new_probe_from_filename(path.c_str());
-  if (!pr) return errno ? std::strerror(errno) : "cannot open the device";
+  if (!pr) return TError::Failure(errno ? std::strerror(errno) : "cannot open the device");
   blkid_probe_enable_superblocks(pr, 1);
   blkid_probe_set_superblocks_flags(pr, BLKID_SUBLKS_LABEL | BLKID_SUBLKS_UUID | BLKID_SUBLKS_TYPE);
   int rc = blkid_do_safeprobe(pr);
@@ -361,13 +360,13 @@ std::string ProbeDeviceIds(const std::string& path, TDeviceIds& ids) {
     err = rc == 1 ? "no file system found" : rc == -2 ? "ambiguous file system" : "probing failed";
   }
   blkid_free_probe(pr);
-  return err;
+  return TError::Failure(err);
 }
 
 TDeviceIds ReadDeviceIds(const std::string& node, const TSystemView& view) {
   TDeviceIds ids;
   if (node.empty()) return ids;
-  if (view.ProbeDevices && ProbeDeviceIds(node, ids).empty()) return ids;
+  if (view.ProbeDevices && ProbeDeviceIds(node, ids).Ok()) return ids;
   ids = TDeviceIds();
   std::string real = node;
   char buf[PATH_MAX];
@@ -383,7 +382,7 @@ std::string VolumeSerialText(std::string_view fsType, const std::string& node,
                              std::string_view uuid, bool probe) {
   if (fsType == "iso9660" && probe && !node.empty()) {
     uint32_t serial = 0;
-    if (ReadIsoSerial(node, CdLastSessionStart(node), serial).empty())
+    if (ReadIsoSerial(node, CdLastSessionStart(node), serial).Ok())
       return FormatVolumeSerial(serial);
   }
   return SerialFromUuid(fsType, uuid);
@@ -448,9 +447,9 @@ std::string PathBelowMount(std::string_view mountPoint, std::string_view realPat
   return out;
 }
 
-std::string ResolveRealPath(const std::string& path, std::string& resolved) {
+TError ResolveRealPath(const std::string& path, std::string& resolved) {
   char* r = ::realpath(path.c_str(), nullptr);
-  if (!r) return std::strerror(errno);
+  if (!r) return TError::Failure(std::strerror(errno));
   resolved = r;
   std::free(r);
   return {};

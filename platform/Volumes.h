@@ -27,6 +27,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/Error.h"
+
 // Windows drive types (GetDriveType numbering, stored in disk headers).
 enum : int {
   dtUnknown = 0,
@@ -66,8 +68,8 @@ std::string DecodeMountEscapes(std::string_view field);
 // Parses mountinfo text, one mount per line, in mount order. Malformed lines are skipped.
 std::vector<TMountEntry> ParseMountInfo(std::string_view text);
 
-// Reads and parses view.MountInfo. Returns the error text of a failed read, empty on success.
-std::string ReadMountTable(const TSystemView& view, std::vector<TMountEntry>& mounts);
+// Reads and parses view.MountInfo. Fails with the error text of a failed read.
+TError ReadMountTable(const TSystemView& view, std::vector<TMountEntry>& mounts);
 
 // True iff the mount is one of the system's own virtual file systems, never a medium a user
 // catalogues: kernel interfaces (proc, sysfs, cgroup*, devpts, debugfs...), anything mounted
@@ -126,8 +128,8 @@ struct TDeviceIds {
 // view.DevDiskRoot; else (ProbeDevices) from libblkid's cache. Missing ids stay empty.
 TDeviceIds ReadDeviceIds(const std::string& deviceNode, const TSystemView& view);
 
-// Probes a device or image file with libblkid. Returns the reason on failure.
-std::string ProbeDeviceIds(const std::string& path, TDeviceIds& ids);
+// Probes a device or image file with libblkid. Fails with the reason.
+TError ProbeDeviceIds(const std::string& path, TDeviceIds& ids);
 
 // The serial text of a volume: for iso9660 with `probe` the checksum of the primary volume
 // descriptor read from `deviceNode` (a device or image file), else SerialFromUuid.
@@ -162,9 +164,9 @@ bool IsHiddenMount(const std::vector<TMountEntry>& mounts, size_t i);
 std::string PathBelowMount(std::string_view mountPoint, std::string_view realPath,
                            bool backslashes);
 
-// The absolute path of `path` with every symbolic link, "." and ".." resolved. Returns the
+// The absolute path of `path` with every symbolic link, "." and ".." resolved. Fails with the
 // error text when the path does not exist or cannot be resolved.
-std::string ResolveRealPath(const std::string& path, std::string& resolved);
+TError ResolveRealPath(const std::string& path, std::string& resolved);
 
 // Capacity (f_blocks) and free space for an unprivileged user (f_bavail) in bytes of the file
 // system holding `path`. Returns the errno of a failure, 0 on success.

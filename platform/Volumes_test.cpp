@@ -23,7 +23,7 @@ const std::string kSys = kTestData + "/sys";
 
 std::vector<TMountEntry> FixtureMounts() {
   std::string text;
-  EXPECT_EQ(ReadWholeFile(kTestData + "/mountinfo.txt", text), "");
+  EXPECT_EQ(ReadWholeFile(kTestData + "/mountinfo.txt", text).Message(), "");
   return ParseMountInfo(text);
 }
 

@@ -271,7 +271,7 @@ TEST_F(ReportCatalogTest, ExportFlowOfTheReportDialog) {
   ASSERT_TRUE(ExportReport(bd, bdOpt, options, st, ui, stamp));
   EXPECT_EQ(ui.Asked.back(), "/reports/|Disk _CD 1_|.txt|TXT files (*.txt)|*.txt");
   std::string text;
-  ASSERT_EQ(ReadWholeFile(ui.Answer, text), "");
+  ASSERT_EQ(ReadWholeFile(ui.Answer, text).Message(), "");
   EXPECT_NE(text.find("setup,2 048,24.12.2002_ 18:05,ra,Installer,\r\n"), std::string::npos);
   EXPECT_EQ(options.ReportFolder, dir + "/");
   EXPECT_EQ(ui.Opened, std::vector<std::string>{ui.Answer});
@@ -341,9 +341,10 @@ TEST_F(ReportCatalogTest, ReportFilesOfTheCommandLine) {
 
   std::string path = ScratchDir("report-cli") + "/found.txt";
   ASSERT_TRUE(ParseReportFormat("txt-tab", f));
-  ASSERT_EQ(WriteSearchReport(path, {jpg, readme}, f, ReportTestStamp("Search results")), "");
+  ASSERT_EQ(
+      WriteSearchReport(path, {jpg, readme}, f, ReportTestStamp("Search results")).Message(), "");
   std::string text;
-  ASSERT_EQ(ReadWholeFile(path, text), "");
+  ASSERT_EQ(ReadWholeFile(path, text).Message(), "");
   auto lines = ReportLines(text);
   ASSERT_EQ(lines.size(), 13u);
   EXPECT_EQ(lines[7], "Name\tExt.\tSize\tModified\tDisk\tDisk type\tPath\tDescription\tCategory");

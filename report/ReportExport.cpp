@@ -64,11 +64,10 @@ bool ExportReport(TQDBase& bdMain, TQDBase& bdOpt, TOptions& options, TReportDia
     ui.PutOnClipboard(ReportClipboardText(data, stamp));
     return true;
   }
-  std::string error = state.Type == kReportHtml
-                          ? WriteHtmlReport(path, data, stamp, options.Report)
-                          : WriteTextReport(path, data, stamp, options.Report);
-  if (!error.empty()) {
-    ui.ShowReportError(error);
+  TError error = state.Type == kReportHtml ? WriteHtmlReport(path, data, stamp, options.Report)
+                                           : WriteTextReport(path, data, stamp, options.Report);
+  if (error.Failed()) {
+    ui.ShowReportError(error.Message());
     return false;
   }
   std::error_code ec;
@@ -92,18 +91,18 @@ bool ParseReportFormat(std::string_view name, TReportFileFormat& format) {
   return true;
 }
 
-std::string WriteReportFile(const std::string& path, const std::vector<TNodeRec*>& entries,
-                            TReportTable table, const std::vector<int>& ids,
-                            const TReportFileFormat& format, const TReportStamp& stamp,
-                            TReportOptions options, bool formatSizes) {
+TError WriteReportFile(const std::string& path, const std::vector<TNodeRec*>& entries,
+                       TReportTable table, const std::vector<int>& ids,
+                       const TReportFileFormat& format, const TReportStamp& stamp,
+                       TReportOptions options, bool formatSizes) {
   TReportData data = CollectReportColumns(entries, table, ids, formatSizes);
   if (format.Html) return WriteHtmlReport(path, data, stamp, options);
   options.Separator = format.Separator;
   return WriteTextReport(path, data, stamp, options);
 }
 
-std::string WriteSearchReport(const std::string& path, const std::vector<TNodeRec*>& results,
-                              const TReportFileFormat& format, const TReportStamp& stamp) {
+TError WriteSearchReport(const std::string& path, const std::vector<TNodeRec*>& results,
+                         const TReportFileFormat& format, const TReportStamp& stamp) {
   return WriteReportFile(path, results, TReportTable::Found, AllReportColumns(TReportTable::Found),
                          format, stamp, TReportOptions{}, false);
 }

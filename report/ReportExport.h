@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "app/Options.h"
+#include "platform/Error.h"
 #include "report/ReportColumnSet.h"
 #include "report/ReportWriter.h"
 #include "store/QDBase.h"
@@ -88,13 +89,13 @@ bool ParseReportFormat(std::string_view name, TReportFileFormat& format);
 
 // Writes the report of `entries` with the columns `ids` of `table` to `path` in `format`, with the
 // HTML options and the replacement of `options` (its separator is replaced by the format's).
-// The error text, empty on success.
-std::string WriteReportFile(const std::string& path, const std::vector<TNodeRec*>& entries,
-                            TReportTable table, const std::vector<int>& ids,
-                            const TReportFileFormat& format, const TReportStamp& stamp,
-                            TReportOptions options, bool formatSizes);
+// Fails with the error text.
+TError WriteReportFile(const std::string& path, const std::vector<TNodeRec*>& entries,
+                       TReportTable table, const std::vector<int>& ids,
+                       const TReportFileFormat& format, const TReportStamp& stamp,
+                       TReportOptions options, bool formatSizes);
 
 // The report of search results: every column of the search-results table, all checked; for
 // `tolvane-cli find --report`.
-std::string WriteSearchReport(const std::string& path, const std::vector<TNodeRec*>& results,
-                              const TReportFileFormat& format, const TReportStamp& stamp);
+TError WriteSearchReport(const std::string& path, const std::vector<TNodeRec*>& results,
+                         const TReportFileFormat& format, const TReportStamp& stamp);

@@ -13,6 +13,7 @@
 #include <string>
 
 #include "app/Options.h"
+#include "platform/Error.h"
 #include "report/ReportData.h"
 
 // The address the footer of the HTML report links to.
@@ -48,10 +49,10 @@ std::string BuildTextReport(const TReportData& data, const TReportStamp& stamp, 
 // the clipboard as plain text.
 std::string ReportClipboardText(const TReportData& data, const TReportStamp& stamp);
 
-// Writes the HTML report to `path` (replacing it atomically). The error text, empty on success.
-std::string WriteHtmlReport(const std::string& path, const TReportData& data,
-                            const TReportStamp& stamp, const TReportOptions& options);
-// Writes the text report with the separator and replacement of `options`. The error text, empty
-// on success.
-std::string WriteTextReport(const std::string& path, const TReportData& data,
-                            const TReportStamp& stamp, const TReportOptions& options);
+// Writes the HTML report to `path` (replacing it atomically). Fails with the error text.
+TError WriteHtmlReport(const std::string& path, const TReportData& data,
+                       const TReportStamp& stamp, const TReportOptions& options);
+// Writes the text report with the separator and replacement of `options`. Fails with the error
+// text.
+TError WriteTextReport(const std::string& path, const TReportData& data,
+                       const TReportStamp& stamp, const TReportOptions& options);

@@ -235,15 +235,16 @@ TEST_F(ReportWriterTest, FileWritersReplaceTheTargetAndReportFailures) {
   std::string path = (dir / "r.txt").string();
   TReportOptions o;
   o.Separator = 2;
-  ASSERT_EQ(WriteTextReport(path, Sample(), ReportTestStamp("Files"), o), "");
+  ASSERT_EQ(WriteTextReport(path, Sample(), ReportTestStamp("Files"), o).Message(), "");
   std::string got;
-  ASSERT_EQ(ReadWholeFile(path, got), "");
+  ASSERT_EQ(ReadWholeFile(path, got).Message(), "");
   EXPECT_EQ(got, BuildTextReport(Sample(), ReportTestStamp("Files"), 2, true, "_"));
-  ASSERT_EQ(WriteHtmlReport(path, Sample(), ReportTestStamp("Files"), o), "");
-  ASSERT_EQ(ReadWholeFile(path, got), "");
+  ASSERT_EQ(WriteHtmlReport(path, Sample(), ReportTestStamp("Files"), o).Message(), "");
+  ASSERT_EQ(ReadWholeFile(path, got).Message(), "");
   EXPECT_EQ(got, BuildHtmlReport(Sample(), ReportTestStamp("Files"), o));
   EXPECT_NE(
-      WriteHtmlReport((dir / "missing" / "r.htm").string(), Sample(), ReportTestStamp("Files"), o),
+      WriteHtmlReport((dir / "missing" / "r.htm").string(), Sample(), ReportTestStamp("Files"), o)
+          .Message(),
       "");
   std::filesystem::remove_all(dir);
 }

@@ -310,18 +310,18 @@ std::string ImageDescriptionFromSource(const TByteSource& source, int reader) {
 
 std::string ReadVersionText(const std::string& path) {
   FileVersionInfo info;
-  if (!ReadFileVersionInfo(path, info).empty()) return "";
+  if (ReadFileVersionInfo(path, info).Failed()) return "";
   return VersionText(info);
 }
 
 std::string VersionTextFromBytes(std::string_view data) {
   FileVersionInfo info;
-  if (!FileVersionInfoFromBytes(data, "", info).empty()) return "";
+  if (FileVersionInfoFromBytes(data, "", info).Failed()) return "";
   return VersionText(info);
 }
 
 std::string VersionTextFromSource(const TByteSource& source) {
   FileVersionInfo info;
-  if (!source.Ok() || !FileVersionInfoFromSource(source, "", info).empty()) return "";
+  if (!source.Ok() || FileVersionInfoFromSource(source, "", info).Failed()) return "";
   return VersionText(info);
 }

@@ -18,7 +18,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   TextHeadFromBytes(bytes, 1, true, "CP866");
   for (int reader = 5; reader <= 10; ++reader) ImageDescriptionFromBytes(bytes, reader);
   FileVersionInfo info;
-  FileVersionInfoFromBytes(bytes, "fuzz", info);
+  (void)FileVersionInfoFromBytes(bytes, "fuzz", info);
   VersionTextFromBytes(bytes);
   Mp3TagsFromBytes(bytes);
   TID3v2 v2;

@@ -223,7 +223,8 @@ TEST_F(ContentDescTest, EveryTruncatedPrefixGivesNothingOrTheFullResult) {
     std::string version = VersionTextFromBytes(data);
     for (size_t n = 0; n < data.size(); ++n) {
       FileVersionInfo info;
-      std::string error = FileVersionInfoFromBytes(std::string_view(data).substr(0, n), "f", info);
+      std::string error =
+          FileVersionInfoFromBytes(std::string_view(data).substr(0, n), "f", info).Message();
       ASSERT_TRUE(error.empty() || error == "Invalid version info record in file f" ||
                   error == "Invalid language info in file f")
           << name << " prefix " << n << ": " << error;

@@ -181,9 +181,9 @@ void ParseFilesBbs(std::string_view data, const TDescRuleSet& rules, bool oem,
 
 // ---- reading -------------------------------------------------------------------------------------
 
-std::string ReadDescriptionFile(const std::string& path, size_t maxBytes, std::string& data) {
+TError ReadDescriptionFile(const std::string& path, size_t maxBytes, std::string& data) {
   int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY);
-  if (fd < 0) return std::strerror(errno);
+  if (fd < 0) return TError::Failure(std::strerror(errno));
   struct stat st;
   int err = 0;
   if (::fstat(fd, &st) != 0)
@@ -194,7 +194,7 @@ std::string ReadDescriptionFile(const std::string& path, size_t maxBytes, std::s
     err = EINVAL;  // a device, pipe or socket
   if (err != 0) {
     ::close(fd);
-    return std::strerror(err);
+    return TError::Failure(std::strerror(err));
   }
   size_t want = st.st_size > 0 ? std::min(static_cast<size_t>(st.st_size), maxBytes) : 0;
   std::string buf;
@@ -206,7 +206,7 @@ std::string ReadDescriptionFile(const std::string& path, size_t maxBytes, std::s
     if (r < 0) {
       int err = errno;
       ::close(fd);
-      return std::strerror(err);
+      return TError::Failure(std::strerror(err));
     }
     if (r == 0) break;  // the file shrank
     got += static_cast<size_t>(r);
@@ -214,7 +214,7 @@ std::string ReadDescriptionFile(const std::string& path, size_t maxBytes, std::s
   ::close(fd);
   buf.resize(got);
   data = std::move(buf);
-  return std::string();
+  return {};
 }
 
 void ReadDescriptionList(const std::string& path, int reader, const TDescRuleSet& rules,
@@ -222,7 +222,7 @@ void ReadDescriptionList(const std::string& path, int reader, const TDescRuleSet
   if (reader != drBBS && reader != drION) return;
   try {
     std::string data;
-    if (!ReadDescriptionFile(path, kMaxListFileBytes, data).empty()) return;
+    if (ReadDescriptionFile(path, kMaxListFileBytes, data).Failed()) return;
     ParseDescriptionList(data, reader, rules, lists, rank);
   } catch (const std::exception&) {
     // Out of memory on a huge list: the entries parsed so far stay; the scan goes on.

@@ -27,6 +27,8 @@
 #include <unordered_map>
 #include <vector>
 
+#include "platform/Error.h"
+
 class TDescRuleSet;
 
 // One description found in a list file.
@@ -74,9 +76,9 @@ inline constexpr size_t kMaxListFileBytes = 64u << 20;
 
 // Reads at most `maxBytes` from the start of the regular file at `path` into `data` (replaced).
 // Symbolic links are not followed and other kinds of file (devices, pipes) are refused, so a
-// medium cannot make the scan block or read elsewhere. Returns the empty string on success, the
-// error text otherwise.
-std::string ReadDescriptionFile(const std::string& path, size_t maxBytes, std::string& data);
+// medium cannot make the scan block or read elsewhere. Fails with the error
+// text.
+TError ReadDescriptionFile(const std::string& path, size_t maxBytes, std::string& data);
 
 // Reads the list file at `path` with reader 12 (FILES.BBS) or 13 (DESCRIPT.ION) into `lists`
 // with `rank`, honouring the OemToAnsi flag of the reader's first rule. Other readers, unreadable

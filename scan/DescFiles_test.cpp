@@ -18,7 +18,7 @@ const std::string kDir = std::string(TOLVANE_SOURCE_DIR) + "/scan/testdata/impor
 
 std::string Fixture(const std::string& name) {
   std::string data;
-  EXPECT_EQ(ReadWholeFile(kDir + name, data), "");
+  EXPECT_EQ(ReadWholeFile(kDir + name, data).Message(), "");
   return data;
 }
 
@@ -136,16 +136,17 @@ TEST(DescFiles, FolderListsRenameMergesByRank) {
 
 TEST(DescFiles, ReadingRefusesLinksAndSpecialFilesAndCapsTheSize) {
   std::string dir = TempDir();
-  ASSERT_EQ(WriteWholeFileAtomic(dir + "list", "0123456789"), "");
+  ASSERT_EQ(WriteWholeFileAtomic(dir + "list", "0123456789").Message(), "");
   std::string data = "old";
-  EXPECT_EQ(ReadDescriptionFile(dir + "list", 4, data), "");
+  EXPECT_EQ(ReadDescriptionFile(dir + "list", 4, data).Message(), "");
   EXPECT_EQ(data, "0123");
   ASSERT_EQ(::symlink((dir + "list").c_str(), (dir + "link").c_str()), 0);
-  EXPECT_NE(ReadDescriptionFile(dir + "link", 100, data), "");
+  EXPECT_NE(ReadDescriptionFile(dir + "link", 100, data).Message(), "");
   ASSERT_EQ(::mkfifo((dir + "fifo").c_str(), 0600), 0);
-  EXPECT_NE(ReadDescriptionFile(dir + "fifo", 100, data), "");  // would block for ever if opened
-  EXPECT_NE(ReadDescriptionFile(dir, 100, data), "");
-  EXPECT_NE(ReadDescriptionFile(dir + "missing", 100, data), "");
+  // A FIFO would block for ever if opened.
+  EXPECT_NE(ReadDescriptionFile(dir + "fifo", 100, data).Message(), "");
+  EXPECT_NE(ReadDescriptionFile(dir, 100, data).Message(), "");
+  EXPECT_NE(ReadDescriptionFile(dir + "missing", 100, data).Message(), "");
   EXPECT_EQ(data, "0123");
 
   TFolderDescLists l;

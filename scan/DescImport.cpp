@@ -112,7 +112,7 @@ int ImportFileDescriptions(TQDBase& disk, const std::string& folderPath, const T
   TDoneTargets doneTargets = 0;
   if (ctx.UpdateMode) {
     std::string oldText(oldFile ? RuleSlotStr(oldFile, 8) : std::string_view());
-    if (ctx.UpdateDescMode != 3) disk.SetStr(8, oldText);
+    if (ctx.UpdateDescMode != TUpdateDescMode::DeleteAll) disk.SetStr(8, oldText);
     if (ctx.KeepExisting() && oldFile) {
       if (!oldText.empty()) AddTarget(doneTargets, dtFile);
       const TNodeRec* oldFolder = oldFile->Parent;

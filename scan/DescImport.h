@@ -20,6 +20,23 @@
 #include "scan/DescFiles.h"
 #include "scan/DescRuleSet.h"
 
+// What an update does with the descriptions the catalog already holds. The values are those the
+// settings store (general option 15).
+enum class TUpdateDescMode : int32_t {
+  Keep = 1,       // keep them; new ones go only where there is none
+  Replace = 2,    // replace them with new ones where available
+  DeleteAll = 3,  // delete them all
+};
+
+// The mode of the stored setting: 2 and 3 as they are, anything else (0 included) keeps.
+inline TUpdateDescMode UpdateDescModeFromSetting(int32_t value) {
+  if (value == 2) return TUpdateDescMode::Replace;
+  if (value == 3) return TUpdateDescMode::DeleteAll;
+  return TUpdateDescMode::Keep;
+}
+// The value the settings store for `mode`.
+inline int32_t UpdateDescModeSetting(TUpdateDescMode mode) { return static_cast<int32_t>(mode); }
+
 class TQDBase;
 struct TNodeRec;
 
@@ -54,14 +71,16 @@ struct TDescImportContext {
   const TContentReaders* Readers = nullptr;  // nullptr: no content readers
   bool ImportDescriptions = true;
   bool UpdateMode = false;
-  // Update mode only: 1 keep existing descriptions (0 means the same), 2 replace them with new
-  // ones where available, 3 delete them all.
-  int UpdateDescMode = 1;
+  // Update mode only: what becomes of the existing descriptions.
+  TUpdateDescMode UpdateDescMode = TUpdateDescMode::Keep;
   // The descriptor of the folder being imported (the scanner sets it; -1: the folder is reached
   // by its path), for finding the entries short names stand for.
   int FolderFd = -1;
 
-  bool KeepExisting() const { return UpdateMode && UpdateDescMode != 2 && UpdateDescMode != 3; }
+  bool KeepExisting() const {
+    return UpdateMode && UpdateDescMode != TUpdateDescMode::Replace &&
+           UpdateDescMode != TUpdateDescMode::DeleteAll;
+  }
 };
 
 // The description of a file by its own content: reader 1 .. 10 on the file at `path`, cleaned;

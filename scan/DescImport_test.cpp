@@ -24,7 +24,7 @@ TContentReaders FakeReaders() {
   TContentReaders r;
   r.TextHead = [](const std::string& path, size_t limit) {
     std::string data;
-    ReadDescriptionFile(path, limit, data);
+    (void)ReadDescriptionFile(path, limit, data);
     return data;
   };
   r.Html = [](const std::string& path) { return "  HTML  " + path.substr(path.rfind('/') + 1); };
@@ -179,7 +179,7 @@ TEST(DescImport, AnEarlierFolderSourceIsNeverReplacedByALaterOne) {
   }
   // A file only the worse rule matches is taken first, then the better rule replaces it.
   std::string tmp = std::filesystem::temp_directory_path().string() + "/descimport_other.diz";
-  ASSERT_EQ(WriteWholeFileAtomic(tmp, "from other.diz"), "");
+  ASSERT_EQ(WriteWholeFileAtomic(tmp, "from other.diz").Message(), "");
   TScanSim sim(table);
   TFolderDescLists lists;
   std::string dir = tmp.substr(0, tmp.rfind('/') + 1);
@@ -230,7 +230,7 @@ TEST(DescImport, TextHeadsHonourTheOemFlagAndTheLimit) {
   table.ChildSetInt(4, rsOemToAnsi, 1);
   table.ChildSetInt(0, doMaxDescKB, 1);
   std::string dir = std::filesystem::temp_directory_path().string() + "/";
-  ASSERT_EQ(WriteWholeFileAtomic(dir + "descimport_oem.txt", "Gr\x81\xE1" "e\r\n" + std::string(3000, 'y')), "");
+  ASSERT_EQ(WriteWholeFileAtomic(dir + "descimport_oem.txt", "Gr\x81\xE1" "e\r\n" + std::string(3000, 'y')).Message(), "");
   TScanSim sim(table);
   TFolderDescLists lists;
   std::string name = "descimport_oem.txt";
@@ -259,7 +259,7 @@ TEST(DescImport, UpdateModes) {
   for (int mode : {0, 1, 2, 3}) {
     TScanSim sim(table);
     sim.ctx.UpdateMode = true;
-    sim.ctx.UpdateDescMode = mode;
+    sim.ctx.UpdateDescMode = UpdateDescModeFromSetting(mode);
     TFolderDescLists lists;
     sim.File(kTree, "readme.txt", lists, oldReadme);
     sim.File(kTree, "other.dat", lists, oldOther);
@@ -281,7 +281,7 @@ TEST(DescImport, UpdateModes) {
     old.SetStr(8, "old other text");
     TScanSim sim(table);
     sim.ctx.UpdateMode = true;
-    sim.ctx.UpdateDescMode = mode;
+    sim.ctx.UpdateDescMode = UpdateDescModeFromSetting(mode);
     TFolderDescLists lists;
     sim.File(kTree, "other.dat", lists, oldOther);
     sim.File(kTree, "FILES.BBS", lists);
@@ -315,8 +315,8 @@ TEST(DescShortName, AsksTheFileSystemFirst) {
   std::string dir = std::filesystem::temp_directory_path().string() + "/descshort/";
   std::filesystem::remove_all(dir);
   std::filesystem::create_directories(dir);
-  ASSERT_EQ(WriteWholeFileAtomic(dir + "Report 1999.doc", "x"), "");
-  ASSERT_EQ(WriteWholeFileAtomic(dir + "Report 2000.doc", "y"), "");
+  ASSERT_EQ(WriteWholeFileAtomic(dir + "Report 1999.doc", "x").Message(), "");
+  ASSERT_EQ(WriteWholeFileAtomic(dir + "Report 2000.doc", "y").Message(), "");
   ASSERT_EQ(::link((dir + "Report 2000.doc").c_str(), (dir + "REPORT~2.DOC").c_str()), 0);
   std::vector<std::string_view> names = {"Report 1999.doc", "Report 2000.doc"};
   EXPECT_EQ(FindShortNameEntry("REPORT~2.DOC", names, dir), 1);
@@ -330,8 +330,8 @@ TEST(DescShortName, AsksTheFolderOpenAsADescriptor) {
   std::string dir = std::filesystem::temp_directory_path().string() + "/descshortfd/";
   std::filesystem::remove_all(dir);
   std::filesystem::create_directories(dir);
-  ASSERT_EQ(WriteWholeFileAtomic(dir + "Report 1999.doc", "x"), "");
-  ASSERT_EQ(WriteWholeFileAtomic(dir + "Report 2000.doc", "y"), "");
+  ASSERT_EQ(WriteWholeFileAtomic(dir + "Report 1999.doc", "x").Message(), "");
+  ASSERT_EQ(WriteWholeFileAtomic(dir + "Report 2000.doc", "y").Message(), "");
   ASSERT_EQ(::link((dir + "Report 2000.doc").c_str(), (dir + "REPORT~2.DOC").c_str()), 0);
   std::vector<std::string_view> names = {"Report 1999.doc", "Report 2000.doc"};
   int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -351,8 +351,8 @@ TEST(DescImport, TextHeadCutKeepsWholeUtf8Characters) {
   std::string dir = std::filesystem::temp_directory_path().string() + "/";
   const std::string utf8 = std::string(1023, 'a') + "\xC3\xA9" + "tail";  // é across the cut
   const std::string legacy = std::string(1023, 'b') + "\xE9\xE9" + "tail";  // not UTF-8
-  ASSERT_EQ(WriteWholeFileAtomic(dir + "descimport_utf8.txt", utf8), "");
-  ASSERT_EQ(WriteWholeFileAtomic(dir + "descimport_legacy.txt", legacy), "");
+  ASSERT_EQ(WriteWholeFileAtomic(dir + "descimport_utf8.txt", utf8).Message(), "");
+  ASSERT_EQ(WriteWholeFileAtomic(dir + "descimport_legacy.txt", legacy).Message(), "");
   TScanSim sim(table);
   TFolderDescLists lists;
   sim.File(dir, "descimport_utf8.txt", lists);

@@ -7,7 +7,7 @@
 #include "platform/Collate.h"
 
 TScanSettings MakeScanSettings(const TQDBase& bdOpt, bool importDescriptions, bool scanArchives,
-                               bool updateMode, int updateDescMode) {
+                               bool updateMode, TUpdateDescMode updateDescMode) {
   TScanSettings s;
   s.ImportDescriptions = importDescriptions;
   s.ScanArchives = scanArchives;
@@ -26,14 +26,15 @@ TScanSettings MakeScanSettings(const TQDBase& bdOpt, bool importDescriptions, bo
   return s;
 }
 
-void CarryDiskFields(const TNodeRec* oldDisk, TQDBase& bdDisk, int updateDescMode) {
+void CarryDiskFields(const TNodeRec* oldDisk, TQDBase& bdDisk, TUpdateDescMode updateDescMode) {
   const TNodeRec* oldHeader = FieldNode(oldDisk);
   bdDisk.GoToDepth(0);
   bdDisk.EnterChild(0);
   bdDisk.SetInt(kHdrLocation, FieldInt(oldHeader, kHdrLocation));
   bdDisk.SetInt(kFieldFlags, WithCategory(bdDisk.GetInt(kFieldFlags),
                                           ItemCategory(FieldInt(oldHeader, kFieldFlags))));
-  if (updateDescMode != 3) bdDisk.SetStr(kFieldDescription, FieldStr(oldHeader, kFieldDescription));
+  if (updateDescMode != TUpdateDescMode::DeleteAll)
+    bdDisk.SetStr(kFieldDescription, FieldStr(oldHeader, kFieldDescription));
   bdDisk.GoToDepth(0);
 }
 

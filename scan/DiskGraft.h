@@ -17,11 +17,12 @@
 // The settings of a scan from bdOpt: the description rule table (a copy of root slot 13), the
 // archive type table (root slot 11), and the switches given.
 TScanSettings MakeScanSettings(const TQDBase& bdOpt, bool importDescriptions, bool scanArchives,
-                               bool updateMode = false, int updateDescMode = 1);
+                               bool updateMode = false,
+                               TUpdateDescMode updateDescMode = TUpdateDescMode::Keep);
 
 // Update mode, before the scan: copies the old disk's location (header slot 20) and category byte
-// into the new header at bdDisk's root, and unless `updateDescMode` is 3 its description.
-void CarryDiskFields(const TNodeRec* oldDisk, TQDBase& bdDisk, int updateDescMode);
+// into the new header at bdDisk's root, and unless `updateDescMode` is DeleteAll its description.
+void CarryDiskFields(const TNodeRec* oldDisk, TQDBase& bdDisk, TUpdateDescMode updateDescMode);
 
 // Moves the disk at bdDisk's root as the last item of the container `destination` (a catalog or
 // group of bdMain) under a name unique among its container items, recomputes the catalog's

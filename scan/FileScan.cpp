@@ -221,7 +221,7 @@ void TFileScan::CarryHeader() {
   const TNodeRec* oldHeader = FieldNode(old_->CurrentNode());
   int32_t oldFlags = FieldInt(oldHeader, kFieldFlags);
   disk_.EnterChild(0);
-  if (settings_.UpdateDescMode != 3) disk_.SetStr(kFieldDescription, FieldStr(oldHeader, kFieldDescription));
+  if (settings_.UpdateDescMode != TUpdateDescMode::DeleteAll) disk_.SetStr(kFieldDescription, FieldStr(oldHeader, kFieldDescription));
   disk_.SetInt(kFieldFlags, WithCategory(disk_.GetInt(kFieldFlags), ItemCategory(oldFlags)));
   disk_.Up();
 }
@@ -230,7 +230,7 @@ void TFileScan::CarryHeader() {
 // through the importer).
 void TFileScan::CarryFileFields(bool archiveEntry) {
   const TNodeRec* old = old_->CurrentNode();
-  if (archiveEntry && settings_.UpdateDescMode != 3)
+  if (archiveEntry && settings_.UpdateDescMode != TUpdateDescMode::DeleteAll)
     disk_.SetStr(kFieldDescription, FieldStr(old, kFieldDescription));
   disk_.SetInt(kFieldFlags,
                WithCategory(disk_.GetInt(kFieldFlags), ItemCategory(FieldInt(old, kFieldFlags))));

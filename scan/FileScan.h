@@ -35,7 +35,7 @@ class TZipTV;
 // What a scan reads as its settings; filled before the scan starts and not changed during it.
 struct TScanSettings {
   bool UpdateMode = false;
-  int UpdateDescMode = 1;  // 1 keep, 2 replace with new ones, 3 delete existing descriptions
+  TUpdateDescMode UpdateDescMode = TUpdateDescMode::Keep;
   bool ImportDescriptions = true;
   bool ScanArchives = true;
   std::vector<TArchiveTypeRow> ArchiveTypes;  // the archive type table

@@ -427,7 +427,7 @@ class UpdateTest : public ScanTest {
     main_.SetStr(kFieldDescription, text);
     main_.SetInt(kFieldFlags, WithCategory(main_.GetInt(kFieldFlags), category));
   }
-  void Update(TNodeRec* disk, int mode) {
+  void Update(TNodeRec* disk, TUpdateDescMode mode) {
     disk_.Clear();
     disk_.ChildSetStr(0, kFieldName, std::string(ItemName(disk)));
     disk_.ChildSetInt(0, kFieldFlags, ikDisk);
@@ -464,7 +464,7 @@ TEST_F(UpdateTest, DescriptionsAndCategoriesFollowNamesByMode) {
   fs::rename(root_ + "/Docs/renamed.bin", root_ + "/Docs/RENAMED2.bin");
   fs::rename(root_ + "/Docs", root_ + "/DOCS");  // a case-only change keeps the match
 
-  Update(disk, 1);
+  Update(disk, TUpdateDescMode::Keep);
   const TNodeRec* newDocs = Child(disk, "DOCS");
   ASSERT_NE(newDocs, nullptr);
   EXPECT_EQ(FieldStr(FieldNode(newDocs), kFieldDescription), "my folder");
@@ -483,12 +483,12 @@ TEST_F(UpdateTest, DescriptionsAndCategoriesFollowNamesByMode) {
   EXPECT_EQ(main_.MarkList(mlUserList)[0], disk);
 
   // Mode 2: the text head replaces the carried description.
-  Update(disk, 2);
+  Update(disk, TUpdateDescMode::Replace);
   notes = Child(Child(disk, "DOCS"), "notes.txt");
   EXPECT_EQ(FieldStr(notes, kFieldDescription).substr(0, 13), "head of notes");
   // Mode 3: nothing carried, the disk description neither; location and category stay.
   SetDescription(const_cast<TNodeRec*>(Child(Child(disk, "DOCS"), "notes.txt")), "again", 3);
-  Update(disk, 3);
+  Update(disk, TUpdateDescMode::DeleteAll);
   EXPECT_TRUE(FieldStr(FieldNode(disk), kFieldDescription).empty());
   EXPECT_EQ(FieldInt(FieldNode(disk), kHdrLocation), 2);
   notes = Child(Child(disk, "DOCS"), "notes.txt");
@@ -504,7 +504,7 @@ TEST_F(UpdateTest, AnArchiveNeverInheritsFromAPlainFileOfItsName) {
   Scan(true, false);  // archives off: a plain file
   TNodeRec* disk = GraftNewDisk(main_, catalog, disk_);
   SetDescription(const_cast<TNodeRec*>(Child(disk, "a.zip")), "zip as a file", 5);
-  Update(disk, 1);
+  Update(disk, TUpdateDescMode::Keep);
   const TNodeRec* zip = Child(disk, "a.zip");
   ASSERT_TRUE(IsContainer(zip));
   EXPECT_TRUE(FieldStr(FieldNode(zip), kFieldDescription).empty());

@@ -194,11 +194,11 @@ void Reset(FileVersionInfo& info, const std::string& name) {
   info.fileName = name;
 }
 
-std::string ParseVersionBlock(std::string_view data, const std::string& name,
-                              FileVersionInfo& info) {
+TError ParseVersionBlock(std::string_view data, const std::string& name,
+                         FileVersionInfo& info) {
   const std::string invalidRecord = "Invalid version info record in file " + name;
   auto root = ParseBlock(data, 0, data.size());
-  if (!root || !SameKey(root->key, "VS_VERSION_INFO")) return invalidRecord;
+  if (!root || !SameKey(root->key, "VS_VERSION_INFO")) return TError::Failure(invalidRecord);
 
   // \VarFileInfo\Translation
   std::string translation;
@@ -213,7 +213,7 @@ std::string ParseVersionBlock(std::string_view data, const std::string& name,
       ForEachChild(data, child, [&](const TVerBlock& table) { stringTables.push_back(table); });
     }
   });
-  if (translation.size() < 4) return "Invalid language info in file " + name;
+  if (translation.size() < 4) return TError::Failure("Invalid language info in file " + name);
   char lang[9];
   std::snprintf(lang, sizeof lang, "%04X%04X", GetU16LE(&translation[0]),
                 GetU16LE(&translation[2]));
@@ -224,7 +224,7 @@ std::string ParseVersionBlock(std::string_view data, const std::string& name,
   const TVerBlock* table = nullptr;
   for (const TVerBlock& t : stringTables)
     if (!table && SameKey(t.key, info.LanguageInfo)) table = &t;
-  if (!table) return "";
+  if (!table) return {};
 
   const std::array<std::pair<const char*, std::string*>, 9> fields = {{
       {"CompanyName", &info.CompanyName},
@@ -248,32 +248,32 @@ std::string ParseVersionBlock(std::string_view data, const std::string& name,
       if (!text.empty()) *fields[i].second = text;
     }
   });
-  return "";
+  return {};
 }
 
 }  // namespace
 
-std::string FileVersionInfoFromSource(const TByteSource& source, const std::string& name,
-                                      FileVersionInfo& info) {
+TError FileVersionInfoFromSource(const TByteSource& source, const std::string& name,
+                                 FileVersionInfo& info) {
   Reset(info, name);
   TPeImage image(source);
   std::optional<std::string> block;
   if (image.Load()) block = image.VersionResource();
-  if (!block) return "Invalid version info record in file " + name;
+  if (!block) return TError::Failure("Invalid version info record in file " + name);
   return ParseVersionBlock(*block, name, info);
 }
 
-std::string FileVersionInfoFromBytes(std::string_view bytes, const std::string& name,
-                                     FileVersionInfo& info) {
+TError FileVersionInfoFromBytes(std::string_view bytes, const std::string& name,
+                                FileVersionInfo& info) {
   TByteSource source = TByteSource::OfBytes(bytes);
   return FileVersionInfoFromSource(source, name, info);
 }
 
-std::string ReadFileVersionInfo(const std::string& path, FileVersionInfo& info) {
+TError ReadFileVersionInfo(const std::string& path, FileVersionInfo& info) {
   Reset(info, path);
   struct stat st;
-  if (::stat(path.c_str(), &st) != 0) return "File not found: " + path;
+  if (::stat(path.c_str(), &st) != 0) return TError::Failure("File not found: " + path);
   TByteSource source = TByteSource::OfFile(path);
-  if (!source.Ok()) return "Invalid version info record in file " + path;
+  if (!source.Ok()) return TError::Failure("Invalid version info record in file " + path);
   return FileVersionInfoFromSource(source, path, info);
 }

@@ -18,6 +18,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/Error.h"
+
 class TByteSource;
 
 // The values of a version resource. A value the resource does not have (or has empty) reads
@@ -36,17 +38,17 @@ struct FileVersionInfo {
   std::string Comments = "n/a";
 };
 
-// Reads the version resource of the file at `path` into `info` (reset first). Returns the
-// empty string on success, otherwise one of the error texts "File not found: " + path,
+// Reads the version resource of the file at `path` into `info` (reset first). Fails with one of
+// the error texts "File not found: " + path,
 // "Invalid version info record in file " + path (no version resource: also for files that are
 // not PE executables or cannot be read) and "Invalid language info in file " + path (the
 // translation table holds fewer than 4 bytes).
-std::string ReadFileVersionInfo(const std::string& path, FileVersionInfo& info);
+TError ReadFileVersionInfo(const std::string& path, FileVersionInfo& info);
 
 // As ReadFileVersionInfo over bytes already in memory; `name` is used in the error texts.
-std::string FileVersionInfoFromBytes(std::string_view bytes, const std::string& name,
-                                     FileVersionInfo& info);
+TError FileVersionInfoFromBytes(std::string_view bytes, const std::string& name,
+                                FileVersionInfo& info);
 
 // As ReadFileVersionInfo over any source (which must be Ok()).
-std::string FileVersionInfoFromSource(const TByteSource& source, const std::string& name,
-                                      FileVersionInfo& info);
+TError FileVersionInfoFromSource(const TByteSource& source, const std::string& name,
+                                 FileVersionInfo& info);

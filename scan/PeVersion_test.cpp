@@ -22,7 +22,7 @@ TEST(PeVersionTest, AllValuesOf32And64BitExecutables) {
   for (const char* name : {"version64.exe", "version32.exe"}) {
     FileVersionInfo info;
     std::string path = ReaderFixture(name);
-    ASSERT_EQ(ReadFileVersionInfo(path, info), "") << name;
+    ASSERT_EQ(ReadFileVersionInfo(path, info).Message(), "") << name;
     EXPECT_EQ(info.fileName, path);
     EXPECT_EQ(info.LanguageInfo, "040904B0");
     EXPECT_EQ(info.CompanyName, "Tolvane Test Works");
@@ -36,7 +36,7 @@ TEST(PeVersionTest, AllValuesOf32And64BitExecutables) {
     EXPECT_EQ(info.Comments, "Grüße");  // UTF-16 in the file, UTF-8 here
   }
   FileVersionInfo info;
-  ASSERT_EQ(ReadFileVersionInfo(ReaderFixture("company64.dll"), info), "");
+  ASSERT_EQ(ReadFileVersionInfo(ReaderFixture("company64.dll"), info).Message(), "");
   EXPECT_EQ(info.LanguageInfo, "040704E4");
   EXPECT_EQ(info.CompanyName, "Only Company");
   EXPECT_EQ(info.FileDescription, "n/a");
@@ -46,22 +46,24 @@ TEST(PeVersionTest, AllValuesOf32And64BitExecutables) {
 TEST(PeVersionTest, ErrorTexts) {
   FileVersionInfo info;
   std::string missing = ReaderFixture("missing.exe");
-  EXPECT_EQ(ReadFileVersionInfo(missing, info), "File not found: " + missing);
+  EXPECT_EQ(ReadFileVersionInfo(missing, info).Message(), "File not found: " + missing);
   std::string nover = ReaderFixture("nover64.exe");
-  EXPECT_EQ(ReadFileVersionInfo(nover, info), "Invalid version info record in file " + nover);
+  EXPECT_EQ(ReadFileVersionInfo(nover, info).Message(),
+            "Invalid version info record in file " + nover);
   std::string bmp = ReaderFixture("rgb24.bmp");
-  EXPECT_EQ(ReadFileVersionInfo(bmp, info), "Invalid version info record in file " + bmp);
+  EXPECT_EQ(ReadFileVersionInfo(bmp, info).Message(), "Invalid version info record in file " + bmp);
   EXPECT_EQ(info.CompanyName, "n/a");  // reset before reading
 
   // A translation table of 2 bytes.
   std::string exe = ReaderFixtureBytes("version64.exe");
   size_t key = KeyAt(exe, "Translation");
   exe[key - 4] = 2;
-  EXPECT_EQ(FileVersionInfoFromBytes(exe, "x.exe", info), "Invalid language info in file x.exe");
+  EXPECT_EQ(FileVersionInfoFromBytes(exe, "x.exe", info).Message(),
+            "Invalid language info in file x.exe");
   // A block that is not VS_VERSION_INFO.
   exe = ReaderFixtureBytes("version64.exe");
   exe[KeyAt(exe, "VS_VERSION_INFO")] = 'X';
-  EXPECT_EQ(FileVersionInfoFromBytes(exe, "x.exe", info),
+  EXPECT_EQ(FileVersionInfoFromBytes(exe, "x.exe", info).Message(),
             "Invalid version info record in file x.exe");
 }
 
@@ -74,14 +76,14 @@ TEST(PeVersionTest, TranslationWithoutItsTableHasNoValues) {
   exe[value + 2] = '\xE4';  // code page 1252 instead of 1200
   exe[value + 3] = '\x04';
   FileVersionInfo info;
-  ASSERT_EQ(FileVersionInfoFromBytes(exe, "x.exe", info), "");
+  ASSERT_EQ(FileVersionInfoFromBytes(exe, "x.exe", info).Message(), "");
   EXPECT_EQ(info.LanguageInfo, "040904E4");
   EXPECT_EQ(info.ProductName, "n/a");
   EXPECT_EQ(info.FileDescription, "n/a");
   EXPECT_EQ(VersionTextFromBytes(exe), "");
   // With the translation of its table the same file is described.
   exe[value + 2] = '\xB0';
-  ASSERT_EQ(FileVersionInfoFromBytes(exe, "x.exe", info), "");
+  ASSERT_EQ(FileVersionInfoFromBytes(exe, "x.exe", info).Message(), "");
   EXPECT_EQ(info.ProductName, "Fixture Suite");
   EXPECT_NE(VersionTextFromBytes(exe), "");
 }
@@ -94,13 +96,13 @@ TEST(PeVersionTest, LyingLengthsStayInsideTheData) {
   size_t comments = KeyAt(exe, "Comments");
   exe[comments - 6] = '\xFF';
   exe[comments - 5] = '\x7F';
-  ASSERT_EQ(FileVersionInfoFromBytes(exe, "x", info), "");
+  ASSERT_EQ(FileVersionInfoFromBytes(exe, "x", info).Message(), "");
   EXPECT_EQ(info.Comments, "Grüße");
   // The root record's length 0: no record at all.
   exe = original;
   size_t root = KeyAt(exe, "VS_VERSION_INFO") - 6;
   exe[root] = exe[root + 1] = 0;
-  EXPECT_NE(FileVersionInfoFromBytes(exe, "x", info), "");
+  EXPECT_NE(FileVersionInfoFromBytes(exe, "x", info).Message(), "");
 }
 
 }  // namespace

@@ -19,7 +19,7 @@ inline std::string ReaderFixture(const std::string& name) {
 
 inline std::string ReaderFixtureBytes(const std::string& name) {
   std::string data;
-  EXPECT_EQ(ReadWholeFile(ReaderFixture(name), data), "") << name;
+  EXPECT_EQ(ReadWholeFile(ReaderFixture(name), data).Message(), "") << name;
   return data;
 }
 
@@ -30,7 +30,7 @@ inline std::string ReaderScratchFile(const std::string& name, std::string_view d
   dir /= "readers";
   std::filesystem::create_directories(dir);
   std::string path = (dir / name).string();
-  EXPECT_EQ(WriteWholeFileAtomic(path, data), "");
+  EXPECT_EQ(WriteWholeFileAtomic(path, data).Message(), "");
   return path;
 }
 

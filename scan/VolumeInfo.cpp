@@ -44,13 +44,13 @@ std::string HomeFolder() {
 TVolumeInfo ReadVolumeInfo(const std::string& drive, const TSystemView& view) {
   TVolumeInfo info;
   std::string real;
-  if (!ResolveRealPath(drive, real).empty()) {
+  if (ResolveRealPath(drive, real).Failed()) {
     info.ErrorCode = errno ? errno : ENOENT;
     info.DriveType = dtNoRootDir;
     return info;
   }
   std::vector<TMountEntry> mounts;
-  if (!ReadMountTable(view, mounts).empty()) {
+  if (ReadMountTable(view, mounts).Failed()) {
     info.ErrorCode = errno ? errno : EIO;
     return info;
   }
@@ -106,12 +106,12 @@ int PrepareDiskHeader(TQDBase& bdDisk, const std::string& folder, std::string_vi
 std::vector<TVolume> ListDrives(const TSystemView& view, const std::string& homeFolder) {
   std::vector<TVolume> drives;
   std::vector<TMountEntry> mounts;
-  if (!ReadMountTable(view, mounts).empty()) mounts.clear();
+  if (ReadMountTable(view, mounts).Failed()) mounts.clear();
 
   std::string home = homeFolder.empty() ? HomeFolder() : homeFolder;
   std::string realHome;
   int homeMount = -1;
-  if (!home.empty() && ResolveRealPath(home, realHome).empty())
+  if (!home.empty() && ResolveRealPath(home, realHome).Ok())
     homeMount = FindContainingMount(mounts, realHome);
 
   for (size_t i = 0; i < mounts.size(); ++i) {

@@ -536,7 +536,7 @@ void TfmVrt::FirstShow() {
   files_->Options.DefaultFolder = settings_.Options.CatalogFolder;
   files_->Options.BackupCopies = settings_.Options.BackupCopies;
   files_->Options.SaveAllOnExit = settings_.Options.SaveAllAtExit;
-  files_->StartUp(places_.CommandLineFile, settings_.Options.StartupMode,
+  files_->StartUp(places_.CommandLineFile, StartupOpenFromSetting(settings_.Options.StartupMode),
                   settings_.Options.StartupCatalogs);
   UpdateStatus();
 }
@@ -652,7 +652,7 @@ void TfmVrt::AfterClose() {
 }
 
 void TfmVrt::SaveSettings() {
-  std::string error = settings_.Save();
+  TError error = settings_.Save();
   (void)error;  // the settings are written again at exit; a failure here is not shown
 }
 

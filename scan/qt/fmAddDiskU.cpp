@@ -168,12 +168,13 @@ QWidget* TfmAddDisk::CreateGeneralPage() {
   lbDiskName->setBuddy(edName);
   connect(edName, &QLineEdit::textChanged, this, [this] {
     NameTyped = true;
-    if (!nameQuiet_) DriveState(false, true);
+    if (!nameQuiet_) DriveState(TDriveChange::NameChanged);
   });
   cbDst = new TDestinationCombo;
   lbDstCap = new QLabel(LangQ(253));
   lbDstCap->setBuddy(cbDst);
-  connect(cbDst, qOverload<int>(&QComboBox::activated), this, [this] { DriveState(false, false); });
+  connect(cbDst, qOverload<int>(&QComboBox::activated), this,
+          [this] { DriveState(TDriveChange::Other); });
 
   cbScanFolder = new QCheckBox(LangQ(254));
   edScanFolder = new QLineEdit;
@@ -401,8 +402,11 @@ void TfmAddDisk::OpenDialog(TMode mode, TNodeRec* target, bool byUser) {
     cbEject->setChecked(o.EjectAfterScan);
     cbRedisplay->setChecked(o.RedisplayAfterScan);
     cbAskForDesc->setChecked(o.AskDiskDescription);
-    (o.UpdateDescMode == 2 ? rbUpdDesc2 : o.UpdateDescMode == 3 ? rbUpdDesc3 : rbUpdDesc1)
-        ->setChecked(true);
+    switch (UpdateDescModeFromSetting(o.UpdateDescMode)) {
+      case TUpdateDescMode::Keep: rbUpdDesc1->setChecked(true); break;
+      case TUpdateDescMode::Replace: rbUpdDesc2->setChecked(true); break;
+      case TUpdateDescMode::DeleteAll: rbUpdDesc3->setChecked(true); break;
+    }
     cbScanArc->setChecked(o.ScanArchives);
     FillArchiveList();
     cbImportDesc->setChecked(o.ImportDescriptions);
@@ -415,7 +419,7 @@ void TfmAddDisk::OpenDialog(TMode mode, TNodeRec* target, bool byUser) {
     w->setEnabled(cbScanArc->isChecked());
 
   // 5. The state of the drive choice.
-  DriveState(false, false);
+  DriveState(TDriveChange::Other);
 }
 
 void TfmAddDisk::CloseDialog() {
@@ -478,7 +482,7 @@ void TfmAddDisk::DriveClicked(int index, bool down) {
   // An empty CD drive may have its tray open: close it before reading the medium. A mounted
   // medium lies in a closed drive already.
   if (down && v.Mount.MountPoint.empty() && HasTray(v)) SetDriveDoor(TrayDrive(v), true);
-  DriveState(true, false);
+  DriveState(TDriveChange::DriveClicked);
   if (DownDrive() && pcPages_->currentWidget() == tsGeneral) {
     edName->setFocus();
     edName->selectAll();
@@ -519,7 +523,7 @@ std::string TfmAddDisk::ScanPath() {
   return JoinPath(d->Volume.Mount.MountPoint, sub);
 }
 
-void TfmAddDisk::DriveState(bool driveClicked, bool nameChanged) {
+void TfmAddDisk::DriveState(TDriveChange cause) {
   // 1. No destination: nothing can be added.
   if (!cbDst->CurrentNode() && DiskDialogMode == TMode::Add) {
     bkOk->setEnabled(false);
@@ -527,7 +531,7 @@ void TfmAddDisk::DriveState(bool driveClicked, bool nameChanged) {
   }
   TDrive* d = DownDrive();
   // 2. A change of the name only decides the OK button.
-  if (nameChanged) {
+  if (cause == TDriveChange::NameChanged) {
     bkOk->setEnabled(d && !edName->text().isEmpty());
     return;
   }
@@ -551,7 +555,7 @@ void TfmAddDisk::DriveState(bool driveClicked, bool nameChanged) {
     ShowMessageQ(this, LangFormatQ(10502, StdStr(DriveCaption(v))), TPromptKind::Warning);
     if (!NameTyped) SetNameQuietly(QString());
     d->Button->setChecked(false);
-    DriveState(false, false);
+    DriveState(TDriveChange::Other);
     return;
   }
   // 5. A readable volume: propose its label as the name, build the header.
@@ -559,7 +563,7 @@ void TfmAddDisk::DriveState(bool driveClicked, bool nameChanged) {
   lbState->setText(LangFormatQ(
       10503, StdStr(info.Label.empty() ? where : where + QStringLiteral("  [") + QStr(info.Label) +
                                                      QStringLiteral("]"))));
-  if (driveClicked && (edName->text().isEmpty() || !NameTyped)) {
+  if (cause == TDriveChange::DriveClicked && (edName->text().isEmpty() || !NameTyped)) {
     if (DiskDialogMode == TMode::Add) edName->setText(QStr(info.Label));
     if (info.Label.empty()) edName->setText(LangFormatQ(10504, StdStr(DriveCaption(v))));
     NameTyped = false;
@@ -570,7 +574,7 @@ void TfmAddDisk::DriveState(bool driveClicked, bool nameChanged) {
   if (rc != 0) {
     ShowMessageQ(this, QString::fromLocal8Bit(std::strerror(rc)), TPromptKind::Warning);
     d->Button->setChecked(false);
-    DriveState(false, false);
+    DriveState(TDriveChange::Other);
     return;
   }
   // 6. Ready.
@@ -607,7 +611,7 @@ void TfmAddDisk::sbScanFolderClick() {
     return;
   }
   edScanFolder->setText(SubFolderToPlatform(info.SubFolder));
-  DriveState(false, false);
+  DriveState(TDriveChange::Other);
 }
 
 void TfmAddDisk::sbPickFolderClick() {
@@ -655,7 +659,7 @@ bool TfmAddDisk::ChooseFolder(const std::string& path) {
 
 void TfmAddDisk::SetDestinationIndex(int index) {
   cbDst->setCurrentIndex(index);
-  DriveState(false, false);
+  DriveState(TDriveChange::Other);
 }
 
 // ---- the check lists ---------------------------------------------------------------------------
@@ -743,7 +747,7 @@ void TfmAddDisk::bkOkClick() {
 }
 
 bool TfmAddDisk::CheckOk() {
-  DriveState(false, false);
+  DriveState(TDriveChange::Other);
   TDrive* d = DownDrive();
   if (!d || !bkOk->isEnabled()) return false;
   if (cbScanFolder->isChecked() && !edScanFolder->text().isEmpty() && !IsFolder(ScanPath())) {
@@ -758,8 +762,10 @@ TfmAddDisk::TOkResult TfmAddDisk::RunOk() {
   return ScanAndGraft();
 }
 
-int TfmAddDisk::UpdateDescChoice() const {
-  return rbUpdDesc3->isChecked() ? 3 : rbUpdDesc2->isChecked() ? 2 : 1;
+TUpdateDescMode TfmAddDisk::UpdateDescChoice() const {
+  return rbUpdDesc3->isChecked()   ? TUpdateDescMode::DeleteAll
+         : rbUpdDesc2->isChecked() ? TUpdateDescMode::Replace
+                                   : TUpdateDescMode::Keep;
 }
 
 TfmAddDisk::TOkResult TfmAddDisk::ScanAndGraft() {
@@ -768,7 +774,7 @@ TfmAddDisk::TOkResult TfmAddDisk::ScanAndGraft() {
   const TVolume volume = d->Volume;
   const bool update = DiskDialogMode == TMode::Update;
   TNodeRec* destination = cbDst->CurrentNode();
-  const int descMode = UpdateDescChoice();
+  const TUpdateDescMode descMode = UpdateDescChoice();
 
   // The header as the medium is at this moment, named as typed.
   const std::string path = ScanPath();
@@ -856,7 +862,7 @@ void TfmAddDisk::RememberSettings() {
     changed = true;
   }
   if (cbUpdDescDef->isChecked() && DiskDialogMode == TMode::Update) {
-    o.UpdateDescMode = UpdateDescChoice();
+    o.UpdateDescMode = UpdateDescModeSetting(UpdateDescChoice());
     changed = true;
   }
   if (cbSaveGen->isChecked()) {

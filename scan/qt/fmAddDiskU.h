@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "platform/Volumes.h"
+#include "scan/DescImport.h"
 #include "store/QDBase.h"
 
 class QCheckBox;
@@ -94,7 +95,13 @@ class TfmAddDisk : public QDialog {
   void PressDrive(int index);
   void ReleaseDrives();
   TDrive* DownDrive();
-  void DriveState(bool driveClicked, bool nameChanged);
+  // Why the state of the drive choice is looked at again.
+  enum class TDriveChange {
+    Other,         // anything else: the dialog opened, the destination or scan folder changed, OK
+    DriveClicked,  // a drive button was pressed or released by the user
+    NameChanged,   // the disk name was edited
+  };
+  void DriveState(TDriveChange cause);
   std::string ScanPath();  // the mount point, or the selected folder of it
   void SetNameQuietly(const QString& name);
   // ---- selective scanning ----
@@ -113,7 +120,7 @@ class TfmAddDisk : public QDialog {
   void bkOkClick();
   bool CheckOk();
   TOkResult ScanAndGraft();
-  int UpdateDescChoice() const;
+  TUpdateDescMode UpdateDescChoice() const;
   void RememberSettings();
   void AskForDescription(TNodeRec* disk);
 
