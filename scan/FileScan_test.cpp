@@ -526,7 +526,7 @@ TEST_F(UpdateTest, ArchiveEntriesKeepTheirDescriptions) {
   SetDescription(item({"A.zip", "a", "b"}), "folder b", 4);
   SetDescription(item({"A.zip", "dir", "y.txt"}), "inner", 2);
   SetDescription(item({"A.zip", "x.txt"}), "top", 3);
-  Update(disk, 1);
+  Update(disk, TUpdateDescMode::Keep);
   EXPECT_EQ(FieldStr(FieldNode(item({"A.zip", "a", "b"})), kFieldDescription), "folder b");
   EXPECT_EQ(ItemCategory(ItemFlagsOf(item({"A.zip", "a", "b"}))), 4);
   EXPECT_EQ(FieldStr(item({"A.zip", "dir", "y.txt"}), kFieldDescription), "inner");
