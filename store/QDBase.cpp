@@ -36,11 +36,6 @@ void ThrowListIndex(int index) {
 
 // ---- cursor-free reads -----------------------------------------------------------------------
 
-uint8_t NodeSlotType(const TNodeRec* n, int slot) {
-  if (slot < 0 || slot >= n->SlotCount) return stEmpty;
-  return n->Types()[slot];
-}
-
 int32_t NodeGetInt(const TNodeRec* n, int slot) {
   uint8_t t = NodeSlotType(n, slot);
   if (t == stEmpty) return 0;
@@ -81,10 +76,6 @@ std::string_view NodeGetStr(const TNodeRec* n, int slot) {
   return {s->Bytes(), static_cast<size_t>(s->Length)};
 }
 
-TNodeRec* NodeChild(const TNodeRec* n, int slot) {
-  if (NodeSlotType(n, slot) != stNode) return nullptr;
-  return n->Values[slot].Node;
-}
 
 // ---- allocation ------------------------------------------------------------------------------
 

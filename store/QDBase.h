@@ -87,13 +87,18 @@ struct TNodeRec {
 
 // Cursor-free reads of a node, for code that must not move a store's cursor (painting a list
 // while a command walks the store, the search walk). Same results and errors as the cursor reads.
-uint8_t NodeSlotType(const TNodeRec* n, int slot);
+inline uint8_t NodeSlotType(const TNodeRec* n, int slot) {
+  if (static_cast<unsigned>(slot) >= static_cast<unsigned>(n->SlotCount)) return stEmpty;
+  return n->Types()[slot];
+}
 int32_t NodeGetInt(const TNodeRec* n, int slot);
 int64_t NodeGetInt64(const TNodeRec* n, int slot);
 double NodeGetFloat(const TNodeRec* n, int slot);
 std::string_view NodeGetStr(const TNodeRec* n, int slot);
 // The child at `slot`, or nullptr when the slot is not stNode.
-TNodeRec* NodeChild(const TNodeRec* n, int slot);
+inline TNodeRec* NodeChild(const TNodeRec* n, int slot) {
+  return NodeSlotType(n, slot) == stNode ? n->Values[slot].Node : nullptr;
+}
 
 class TQDArena;
 
@@ -178,6 +183,11 @@ class TQDBase {
   // root. Never throws. An image of 48 bytes or fewer leaves the store as it was; any other
   // failure leaves it empty. The checksum bytes of `image` are zero afterwards.
   bool LoadFromString(std::string& image);
+  // The same load from bytes it leaves as they are. With `fileMapping`, `image` is a private
+  // read-only mapping of a file (platform/FileIO.h MapWholeFile): pages already read are dropped
+  // from the process as the load goes (they stay in the page cache), so the file never counts in
+  // full towards the process's memory.
+  bool LoadFromImage(std::string_view image, bool fileMapping = false);
   static uint64_t Checksum(std::string_view image);
   // Why the last LoadFromString returned false (empty after a success).
   const std::string& LoadFailure() const { return loadError_; }
@@ -213,6 +223,7 @@ class TQDBase {
  private:
   friend class TQDImageReader;
 
+  bool LoadImage(std::string_view image, uint64_t stored, bool fileMapping);
   TNodeRec* AllocNode(TNodeRec* parent);
   TStrBlock* AllocStr(std::string_view text);
   void FreeStr(TStrBlock* s);
