@@ -53,21 +53,13 @@ uint64_t FirstWord(const unsigned char* p, size_t len) {
          (uint64_t(p[2]) << 24);
 }
 
-// The checksum of an image of more than 48 bytes as though its checksum bytes (24-31) were zero,
-// without writing to it. Those bytes lie in words 6 (byte 23 and bytes 24-26), 7 (27-30) and 8
-// (byte 31 and bytes 32-34). With `release`, the pages summed are given back as the sum goes.
-uint64_t ChecksumFieldZero(const unsigned char* p, size_t len, bool release) {
-  const size_t m = len / 4;
+// The words of the header of an image of more than 48 bytes (words 0 to 8), summed as though its
+// checksum bytes (24-31) were zero, without writing to it. Those bytes lie in words 6 (byte 23
+// and bytes 24-26), 7 (27-30) and 8 (byte 31 and bytes 32-34).
+uint64_t HeaderWordsFieldZero(const unsigned char* p, size_t len) {
   uint64_t sum = FirstWord(p, len) + SumWords(p, 1, 6);
   sum += Load32(p + 23) & 0xFFu;
   sum += Load32(p + 31) & 0xFFFFFF00u;
-  constexpr size_t kStep = size_t(1) << 20;  // words per piece: 4 MiB
-  for (size_t k = 9; k < m;) {
-    size_t end = std::min(m, k + kStep);
-    sum += SumWords(p, k, end);
-    if (release) TQDArena::ReleaseFilePages(p, 4 * k - 1, 4 * end - 1);
-    k = end;
-  }
   return sum;
 }
 
@@ -179,11 +171,22 @@ class TQDImageReader {
  public:
   // With `release`, the image is a read-only file mapping whose pages are given back to the
   // page cache once read, so a load holds only a few megabytes of the file at any time.
+  // The image has more than 48 bytes. The checksum is summed behind the reader, so the bytes are
+  // read from memory once.
   TQDImageReader(TQDBase& store, std::string_view image, bool release)
       : store_(store),
         p_(reinterpret_cast<const unsigned char*>(image.data())),
         len_(image.size()),
-        release_(release) {}
+        release_(release),
+        words_(image.size() / 4),
+        sum_(HeaderWordsFieldZero(p_, len_)) {}
+
+  // The checksum of the whole image with its checksum bytes taken as zero (after Read, whether it
+  // succeeded or not).
+  uint64_t Checksum() {
+    SumTo(len_);
+    return sum_;
+  }
 
   // The top node, or nullptr when the image is malformed (what was read is freed again).
   TNodeRec* Read() {
@@ -224,10 +227,7 @@ class TQDImageReader {
           }
         }
         if (!descended) stack_.pop_back();
-        if (release_ && pos_ - released_ >= kReleaseStep) {
-          TQDArena::ReleaseFilePages(p_, released_, pos_);
-          released_ = pos_;
-        }
+        if (pos_ - summed_ >= kSumStep) SumTo(pos_);
       }
     } catch (...) {
       return Fail(top, "out of memory");
@@ -330,13 +330,32 @@ class TQDImageReader {
     return nullptr;
   }
 
-  static constexpr size_t kReleaseStep = 4 << 20;
+  // Adds the words wholly before `upTo` to the checksum and gives their pages back.
+  void SumTo(size_t upTo) {
+    size_t end = std::min(words_, (upTo + 1) / 4);
+    if (end > nextWord_) {
+      sum_ += SumWords(p_, nextWord_, end);
+      nextWord_ = end;
+    }
+    summed_ = upTo;
+    size_t done = std::min(upTo, 4 * nextWord_ - 1);
+    if (release_ && done > released_) {
+      TQDArena::ReleaseFilePages(p_, released_, done);
+      released_ = done;
+    }
+  }
+
+  static constexpr size_t kSumStep = 1 << 20;
 
   TQDBase& store_;
   const unsigned char* p_;
   size_t len_;
   bool release_;
   size_t released_ = 0;
+  size_t words_;         // words the checksum covers: len_ / 4
+  size_t nextWord_ = 9;  // the first word not yet summed (words 0-8 are the header's)
+  size_t summed_ = 0;
+  uint64_t sum_;
   size_t pos_ = 0;
   const char* reason_ = "";
   std::string error_;
@@ -368,8 +387,15 @@ bool TQDBase::LoadImage(std::string_view image, uint64_t stored, bool fileMappin
     loadError_ = "image of 48 bytes or fewer";
     return false;
   }
-  const auto* bytes = reinterpret_cast<const unsigned char*>(image.data());
-  uint64_t computed = ChecksumFieldZero(bytes, image.size(), fileMapping);
+  Clear();
+  // A catalog's nodes, slot arrays and strings take about twice its image: reserve that at once
+  // (the reader checks every count against the bytes left, so an image cannot ask for more).
+  arena_->Expect(std::min<size_t>(2 * image.size(), size_t(1) << 32));
+  // One pass: the tree is read while the checksum is summed; a wrong checksum is the reason
+  // given, whatever the structure.
+  TQDImageReader reader(*this, image, fileMapping);
+  TNodeRec* top = reader.Read();
+  uint64_t computed = reader.Checksum();
   if (computed != stored) {
     char text[96];
     std::snprintf(text, sizeof text, "checksum mismatch (stored %016llx, computed %016llx)",
@@ -379,12 +405,6 @@ bool TQDBase::LoadImage(std::string_view image, uint64_t stored, bool fileMappin
     Clear();
     return false;
   }
-  Clear();
-  // A catalog's nodes, slot arrays and strings take about twice its image: reserve that at once
-  // (the reader checks every count against the bytes left, so an image cannot ask for more).
-  arena_->Expect(std::min<size_t>(2 * image.size(), size_t(1) << 32));
-  TQDImageReader reader(*this, image, fileMapping);
-  TNodeRec* top = reader.Read();
   if (!top) {
     loadError_ = reader.Error();
     Clear();
