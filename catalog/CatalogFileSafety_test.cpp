@@ -268,3 +268,75 @@ TEST(CatalogFileSafety, AFileLargerThanAnyImageIsRefusedBeforeItIsRead) {
   EXPECT_NE(data.find("Name:"), std::string::npos);
   EXPECT_NE(ReadWholeFile("/proc/self/status", data, 16).Message(), "");
 }
+
+TEST(CatalogFileSafety, AMappedFileGivesTheBytesAndTheChecksOfAReadOne) {
+  std::string dir = ScratchDir("mapped");
+  std::string small = dir + "/small";
+  std::ofstream(small) << "0123456789";
+  TFileImage image;
+  struct stat st;
+  ASSERT_EQ(MapWholeFile(small, image, 10, &st).Message(), "");
+  EXPECT_TRUE(image.Mapped());
+  EXPECT_EQ(image.View(), "0123456789");
+  EXPECT_EQ(st.st_size, 10);
+  // Refused like ReadWholeFile, and the image it had is kept.
+  EXPECT_NE(MapWholeFile(small, image, 9).Message().find("too large"), std::string::npos);
+  EXPECT_EQ(image.View(), "0123456789");
+  EXPECT_EQ(MapWholeFile(dir + "/missing", image).Message(), "No such file or directory");
+  EXPECT_EQ(MapWholeFile(dir, image).Message(), "Is a directory");
+  // A moved image keeps its mapping; the one moved from is empty.
+  TFileImage moved = std::move(image);
+  EXPECT_EQ(moved.View(), "0123456789");
+  EXPECT_TRUE(image.View().empty());
+  // Files without a size (pseudo files) and empty files are read instead.
+  ASSERT_EQ(MapWholeFile("/proc/self/status", image, 1 << 20).Message(), "");
+  EXPECT_FALSE(image.Mapped());
+  EXPECT_NE(image.View().find("Name:"), std::string::npos);
+  std::ofstream(dir + "/empty");
+  ASSERT_EQ(MapWholeFile(dir + "/empty", image).Message(), "");
+  EXPECT_TRUE(image.View().empty());
+}
+
+TEST(CatalogFileSafety, ACatalogLoadsFromItsMappingWithoutWritingToIt) {
+  // Large enough that the load gives pages back to the page cache on the way.
+  TQDBase bd;
+  InitCatalogStore(bd);
+  CreateCatalogNode(bd, "Big", 1);
+  bd.GoToNode(NodeChild(bd.RootNode(), 1));
+  AddContainer(bd, "Disk", ikDisk);
+  bd.GoToNode(NodeChild(NodeChild(bd.RootNode(), 1), 1));
+  for (int i = 1; i <= 200000; ++i) {
+    bd.EnterChild(i);
+    bd.SetStr(kFieldName, "file " + std::to_string(i) + ".txt");
+    bd.SetInt(kFieldFlags, ikFile);
+    bd.SetInt64(kFieldSize, i);
+    bd.Up();
+  }
+  bd.GoToNode(NodeChild(bd.RootNode(), 1));
+  std::string saved;
+  bd.Signature = "Vrt base";
+  bd.SaveToString(saved);
+  ASSERT_GT(saved.size(), 8u << 20);
+  std::string path = ScratchDir("mapped_load") + "/big.ctl";
+  ASSERT_EQ(WriteWholeFileAtomic(path, saved).Message(), "");
+
+  TFileImage image;
+  ASSERT_EQ(MapWholeFile(path, image).Message(), "");
+  ASSERT_TRUE(image.Mapped());
+  TQDBase back;
+  ASSERT_TRUE(back.LoadFromImage(image.View(), true)) << back.LoadFailure();
+  EXPECT_EQ(image.View(), saved);  // read-only pages: a write would have killed the test
+  std::string again;
+  back.Signature = "Vrt base";
+  back.SaveToString(again);
+  EXPECT_EQ(again, saved);
+
+  // Through the catalog files: the same tree as a load from a copy of the bytes.
+  Session s;
+  ASSERT_EQ(s.files.OpenFiles({path}), 1);
+  TQDBase copy;
+  std::string bytes = saved;
+  ASSERT_TRUE(copy.LoadFromString(bytes));
+  EXPECT_EQ(CountItems(s.Catalog(1)).Files, CountItems(copy.RootNode()).Files);
+  EXPECT_EQ(CountItems(s.Catalog(1)).Files, 200000);
+}

@@ -198,9 +198,9 @@ int TCatalogFiles::OpenFiles(const std::vector<std::string>& files) {
       ui_.ShowMessage(10124, given, LangFormat(10124, given));
       continue;
     }
-    std::string image;
+    TFileImage image;
     struct stat st;
-    const TError read = ReadWholeFile(name, image, kMaxImageSize, &st);
+    const TError read = MapWholeFile(name, image, kMaxImageSize, &st);
     if (read.Failed()) {
       const std::string& error = read.Message();
       ui_.ShowMessage(10126, error, LangFormat(10126, error));
@@ -209,7 +209,7 @@ int TCatalogFiles::OpenFiles(const std::vector<std::string>& files) {
     // Any image with a sound checksum and structure opens, whatever its signature, as long as its
     // top node has a header: a settings image or other foreign tree would break every reader.
     temp_.Clear();
-    if (!temp_.LoadFromString(image) || temp_.SlotType(0) != stNode) {
+    if (!temp_.LoadFromImage(image.View(), image.Mapped()) || temp_.SlotType(0) != stNode) {
       temp_.Clear();
       ui_.ShowMessage(10125, given, LangFormat(10125, given));
       continue;

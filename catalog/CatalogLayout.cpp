@@ -274,20 +274,39 @@ void CountOne(const TNodeRec* item, TItemCounts& c) {
   }
 }
 
-void CountBelow(const TNodeRec* container, TItemCounts& c) {
-  std::vector<std::pair<const TNodeRec*, int>> stack;
-  stack.push_back({container, 1});
+// With `disks`, a disk's folders and files are the walk's counts when it leaves the disk less
+// those when it entered it.
+void CountBelow(const TNodeRec* container, TItemCounts& c,
+                std::vector<TDiskCounts>* disks = nullptr) {
+  struct Frame {
+    const TNodeRec* node;
+    int next;
+    int64_t disk;  // index in `disks`, or -1
+  };
+  std::vector<Frame> stack;
+  stack.push_back({container, 1, -1});
   while (!stack.empty()) {
-    auto& [node, next] = stack.back();
-    if (next >= node->SlotCount) {
+    Frame& f = stack.back();
+    if (f.next >= f.node->SlotCount) {
+      if (f.disk >= 0) {
+        TDiskCounts& d = (*disks)[static_cast<size_t>(f.disk)];
+        d.Folders += c.Folders;
+        d.Files += c.Files;
+      }
       stack.pop_back();
       continue;
     }
-    const TNodeRec* item = ItemAt(node, next++);
+    const TNodeRec* item = ItemAt(f.node, f.next++);
     if (!item) continue;
     CountOne(item, c);
-    if (IsContainer(item))
-      stack.push_back({item, 1});  // may invalidate node/next; they are not used after this
+    if (IsContainer(item)) {
+      int64_t disk = -1;
+      if (disks && ItemKind(FieldInt(NodeChild(item, 0), kFieldFlags)) == ikDisk) {
+        disk = static_cast<int64_t>(disks->size());
+        disks->push_back({item, -c.Folders, -c.Files});
+      }
+      stack.push_back({item, 1, disk});  // may invalidate f; it is not used after this
+    }
   }
 }
 
@@ -296,6 +315,12 @@ void CountBelow(const TNodeRec* container, TItemCounts& c) {
 TItemCounts CountItems(const TNodeRec* container) {
   TItemCounts c;
   if (container && IsContainer(container)) CountBelow(container, c);
+  return c;
+}
+
+TItemCounts CountItems(const TNodeRec* container, std::vector<TDiskCounts>& disks) {
+  TItemCounts c;
+  if (container && IsContainer(container)) CountBelow(container, c, &disks);
   return c;
 }
 

@@ -265,6 +265,14 @@ struct TItemCounts {
   int64_t Free = 0;
 };
 TItemCounts CountItems(const TNodeRec* container);
+// The same counts, and from the same walk the folders and files below every disk met on the way
+// (appended to `disks` in walk order; each as CountItems(disk) gives them).
+struct TDiskCounts {
+  const TNodeRec* Disk;
+  int64_t Folders;
+  int64_t Files;
+};
+TItemCounts CountItems(const TNodeRec* container, std::vector<TDiskCounts>& disks);
 // The counts over a set of items (the selection of a command): each item counts itself as the walk
 // counts an item, and containers add what lies below them.
 TItemCounts CountItems(const std::vector<TNodeRec*>& items);

@@ -202,6 +202,37 @@ TEST(CatalogLayout, CountsAndCounting) {
   EXPECT_EQ(sel.Capacity, 100);
 }
 
+TEST(CatalogLayout, OneWalkCountsTheCatalogAndEachDisk) {
+  Sample s;
+  // A disk inside a disk's folder (a damaged or hand-made file) counts towards both.
+  s.bd.GoToNode(s.folder);
+  TNodeRec* inner = AddContainer(s.bd, "Inner", ikDisk);
+  s.bd.GoToNode(inner);
+  AddFile(s.bd, "i1", 1);
+  AddContainer(s.bd, "IF", ikFolder);
+  std::vector<TDiskCounts> disks;
+  TItemCounts all = CountItems(s.cat, disks);
+  TItemCounts alone = CountItems(s.cat);
+  EXPECT_EQ(all.Disks, alone.Disks);
+  EXPECT_EQ(all.Folders, alone.Folders);
+  EXPECT_EQ(all.Files, alone.Files);
+  EXPECT_EQ(all.Capacity, alone.Capacity);
+  EXPECT_EQ(all.Free, alone.Free);
+  ASSERT_EQ(disks.size(), 4u);
+  for (const TDiskCounts& d : disks) {
+    TItemCounts below = CountItems(d.Disk);
+    EXPECT_EQ(d.Folders, below.Folders) << ItemName(d.Disk);
+    EXPECT_EQ(d.Files, below.Files) << ItemName(d.Disk);
+  }
+  EXPECT_EQ(disks[0].Disk, s.diskA);  // walk order: the group's disks first, C last
+  EXPECT_EQ(disks[0].Folders, 4);
+  EXPECT_EQ(disks[0].Files, 4);  // x.txt, f1, a1 and i1
+  EXPECT_EQ(disks[1].Disk, inner);
+  EXPECT_EQ(disks[1].Folders, 1);
+  EXPECT_EQ(disks[1].Files, 1);
+  EXPECT_EQ(disks[3].Disk, s.diskC);
+}
+
 TEST(CatalogLayout, LocatingAndTreePosition) {
   Sample s;
   EXPECT_EQ(CatalogNodeOf(s.x), s.cat);

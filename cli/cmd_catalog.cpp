@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <unordered_map>
 
 #include "app/SizeTexts.h"
 #include "catalog/ItemLabels.h"
@@ -116,7 +117,11 @@ int RunInfo(const std::vector<std::string>& args) {
   TNodeRec* catalog = s.OpenCatalog(args[0]).Catalog;
   if (!catalog) return 1;
   TItemFields cf = ReadItemFields(catalog);
-  TItemCounts all = CountItems(catalog);
+  // One walk gives the catalog's counts and every disk's.
+  std::vector<TDiskCounts> diskCounts;
+  TItemCounts all = CountItems(catalog, diskCounts);
+  std::unordered_map<const TNodeRec*, const TDiskCounts*> countsOf;
+  for (const TDiskCounts& c : diskCounts) countsOf.emplace(c.Disk, &c);
   std::printf("Catalog: %s\n", cf.Name.c_str());
   std::printf("Created: %s\n", FormatDateTime(cf.Created).c_str());
   std::printf("Changed: %s\n", FormatDateTime(cf.Changed).c_str());
@@ -142,7 +147,7 @@ int RunInfo(const std::vector<std::string>& args) {
   }
   for (const TNodeRec* d : disks) {
     const TNodeRec* h = FieldNode(d);
-    TItemCounts c = CountItems(d);
+    const TDiskCounts& c = *countsOf.at(d);
     std::printf("  %s: %s, %lld folders, %lld files, label \"%s\", serial %s, %s\n",
                 CatalogItemPath(d).c_str(), FormatSizeUnits(ItemSizeOf(d)).c_str(),
                 static_cast<long long>(c.Folders), static_cast<long long>(c.Files),

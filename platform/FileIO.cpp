@@ -3,6 +3,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -11,6 +12,7 @@
 #include <cstdint>
 #include <cstring>
 #include <random>
+#include <utility>
 
 namespace {
 
@@ -80,6 +82,64 @@ TError ReadWholeFile(const std::string& path, std::string& data, size_t maxSize,
   ::close(fd);
   buf.resize(got);
   data.swap(buf);
+  if (info) *info = st;
+  return {};
+}
+
+TFileImage::~TFileImage() { Reset(); }
+
+TFileImage::TFileImage(TFileImage&& other) noexcept { *this = std::move(other); }
+
+TFileImage& TFileImage::operator=(TFileImage&& other) noexcept {
+  if (this != &other) {
+    Reset();
+    map_ = other.map_;
+    size_ = other.size_;
+    mapped_ = other.mapped_;
+    buffer_ = std::move(other.buffer_);
+    other.map_ = nullptr;
+    other.size_ = 0;
+    other.mapped_ = false;
+    other.buffer_.clear();
+  }
+  return *this;
+}
+
+void TFileImage::Reset() {
+  if (mapped_) ::munmap(const_cast<char*>(map_), size_);
+  map_ = nullptr;
+  size_ = 0;
+  mapped_ = false;
+  buffer_.clear();
+}
+
+TError MapWholeFile(const std::string& path, TFileImage& image, size_t maxSize,
+                    struct stat* info) {
+  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return ErrnoText(errno);
+  struct stat st;
+  if (::fstat(fd, &st) != 0) {
+    int err = errno;
+    ::close(fd);
+    return ErrnoText(err);
+  }
+  const bool sized = S_ISREG(st.st_mode) && st.st_size > 0 &&
+                     static_cast<uint64_t>(st.st_size) <= maxSize;
+  void* p = sized ? ::mmap(nullptr, static_cast<size_t>(st.st_size), PROT_READ, MAP_PRIVATE, fd, 0)
+                  : MAP_FAILED;
+  ::close(fd);
+  if (p == MAP_FAILED) {
+    // Not a regular file, empty, too large or not mappable: read it (which also gives the error).
+    TFileImage read;
+    TError e = ReadWholeFile(path, read.buffer_, maxSize, info);
+    if (e.Ok()) image = std::move(read);
+    return e;
+  }
+  TFileImage mapped;
+  mapped.map_ = static_cast<const char*>(p);
+  mapped.size_ = static_cast<size_t>(st.st_size);
+  mapped.mapped_ = true;
+  image = std::move(mapped);
   if (info) *info = st;
   return {};
 }

@@ -18,6 +18,36 @@
 TError ReadWholeFile(const std::string& path, std::string& data,
                      size_t maxSize = static_cast<size_t>(-1), struct stat* info = nullptr);
 
+// The bytes of a whole file, mapped read-only when it is a regular file, otherwise read into a
+// buffer of its own. Move-only; the mapping goes with the object.
+class TFileImage {
+ public:
+  TFileImage() = default;
+  ~TFileImage();
+  TFileImage(TFileImage&& other) noexcept;
+  TFileImage& operator=(TFileImage&& other) noexcept;
+  TFileImage(const TFileImage&) = delete;
+  TFileImage& operator=(const TFileImage&) = delete;
+
+  std::string_view View() const { return mapped_ ? std::string_view(map_, size_) : buffer_; }
+  // True when View() is a private read-only file mapping (TQDBase::LoadFromImage may drop its
+  // pages as it reads).
+  bool Mapped() const { return mapped_; }
+
+ private:
+  friend TError MapWholeFile(const std::string&, TFileImage&, size_t, struct stat*);
+  void Reset();
+  const char* map_ = nullptr;
+  size_t size_ = 0;
+  bool mapped_ = false;
+  std::string buffer_;
+};
+
+// ReadWholeFile's checks and errors, but a regular file is mapped instead of copied: loading a
+// catalog then costs no buffer of the file's size. `image` is replaced on success only.
+TError MapWholeFile(const std::string& path, TFileImage& image,
+                    size_t maxSize = static_cast<size_t>(-1), struct stat* info = nullptr);
+
 // Writes `data` to a temporary file in the folder of `path`, flushes it to the device and renames
 // it over `path`. A failure at any step leaves the previous file as it was and removes the
 // temporary file. An existing file the user may not write (for root: one without any write bit)

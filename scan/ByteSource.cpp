@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -51,6 +52,23 @@ size_t TByteSource::ReadAt(uint64_t offset, void* out, size_t n) const {
     std::memcpy(out, mem_.data() + offset, n);
     return n;
   }
+  const size_t headSize = static_cast<size_t>(std::min<uint64_t>(size_, kHeadBytes));
+  if (offset + n <= headSize) {
+    if (!headRead_) {
+      headRead_ = true;
+      head_.resize(headSize);
+      head_.resize(ReadFile(0, head_.data(), headSize));
+    }
+    // A file that shrank since its size was taken is read directly below.
+    if (offset + n <= head_.size()) {
+      std::memcpy(out, head_.data() + offset, n);
+      return n;
+    }
+  }
+  return ReadFile(offset, out, n);
+}
+
+size_t TByteSource::ReadFile(uint64_t offset, void* out, size_t n) const {
   size_t got = 0;
   while (got < n) {
     ssize_t r = ::pread(fd_, static_cast<char*>(out) + got, n - got,

@@ -48,6 +48,14 @@ class TByteSource {
   explicit TByteSource(std::string_view bytes);
   TByteSource() = default;
   TByteSource(int dirfd, const std::string& name, uint64_t size);
+  size_t ReadFile(uint64_t offset, void* out, size_t n) const;
+
+  // The first bytes of a file, read by the first request that lies wholly within them: the
+  // readers ask for several small pieces of a file's head (a page's title, a tag's frames), and
+  // one read then serves them all.
+  static constexpr size_t kHeadBytes = 4096;
+  mutable std::string head_;
+  mutable bool headRead_ = false;
 
   int fd_ = -1;
   std::string_view mem_;

@@ -27,7 +27,9 @@ char AsciiUpper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32
 // length, so a match across a block boundary is found.
 std::optional<uint64_t> FindUpper(const TByteSource& src, std::string_view needle, uint64_t from) {
   const uint64_t end = std::min<uint64_t>(src.Size(), kHtmlHead);
-  std::string block(kHtmlBlock, '\0');
+  if (from >= end) return std::nullopt;
+  // A block no larger than what is to be searched: most pages are far smaller than a block.
+  std::string block(static_cast<size_t>(std::min<uint64_t>(kHtmlBlock, end - from)), '\0');
   for (uint64_t pos = from; pos < end;) {
     size_t got = src.ReadAt(pos, block.data(), static_cast<size_t>(std::min<uint64_t>(block.size(), end - pos)));
     if (got == 0) return std::nullopt;

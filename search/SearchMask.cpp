@@ -93,8 +93,15 @@ bool TSearchMask::Match(std::string_view text) const {
   if (!UpperPlain(text, buf)) return wild_.Match(text);
   std::string_view s(buf, text.size()), g(literal_);
   switch (form_) {
-    case TForm::Contains:
-      return s.find(g) != std::string_view::npos;
+    case TForm::Contains: {
+      // Names are short: a plain scan for the first letter beats the library's search calls.
+      if (s.size() < g.size()) return false;
+      const char first = g[0];
+      const size_t rest = g.size() - 1, last = s.size() - g.size();
+      for (size_t i = 0; i <= last; ++i)
+        if (s[i] == first && std::memcmp(s.data() + i + 1, g.data() + 1, rest) == 0) return true;
+      return false;
+    }
     case TForm::Suffix:
       return s.size() >= g.size() && s.substr(s.size() - g.size()) == g;
     case TForm::Prefix: {

@@ -2,6 +2,7 @@
 #include "store/QDArena.h"
 
 #include <sys/mman.h>
+#include <unistd.h>
 
 #include <cstdint>
 #include <cstdlib>
@@ -51,6 +52,14 @@ void TQDArena::NewChunk(size_t atLeast) {
   reserved_ += c.size;
   next_ = static_cast<char*>(c.base);
   end_ = next_ + c.size;
+}
+
+void TQDArena::ReleaseFilePages(const void* base, size_t from, size_t to) {
+  static const size_t page = static_cast<size_t>(sysconf(_SC_PAGESIZE));
+  from = (from + page - 1) / page * page;
+  to = to / page * page;
+  if (to > from)
+    madvise(const_cast<char*>(static_cast<const char*>(base)) + from, to - from, MADV_DONTNEED);
 }
 
 void TQDArena::AdviseHugePages(void* p, size_t bytes) {

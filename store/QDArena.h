@@ -26,8 +26,16 @@ class TQDArena {
     return p;
   }
   size_t ReservedBytes() const { return reserved_; }
+  // Makes the next chunk at least `bytes` large (a load that knows its size asks for it at once;
+  // pages of a chunk cost nothing until they are touched).
+  void Expect(size_t bytes) {
+    if (bytes > nextSize_) nextSize_ = bytes;
+  }
   // Advises the 2 MiB-aligned interior of a large, not yet touched buffer for huge pages.
   static void AdviseHugePages(void* p, size_t bytes);
+  // Drops the whole pages of [base + from, base + to) of a private read-only file mapping (whose
+  // start `base` is page-aligned) from the process; a later read faults them in again.
+  static void ReleaseFilePages(const void* base, size_t from, size_t to);
 
  private:
   void NewChunk(size_t atLeast);

@@ -186,6 +186,11 @@ class TQDBase {
   // root. Never throws. An image of 48 bytes or fewer leaves the store as it was; any other
   // failure leaves it empty. The checksum bytes of `image` are zero afterwards.
   bool LoadFromString(std::string& image);
+  // The same load from bytes it leaves as they are. With `fileMapping`, `image` is a private
+  // read-only mapping of a file (platform/FileIO.h MapWholeFile): pages already read are dropped
+  // from the process as the load goes (they stay in the page cache), so the file never counts in
+  // full towards the process's memory.
+  bool LoadFromImage(std::string_view image, bool fileMapping = false);
   static uint64_t Checksum(std::string_view image);
   // Why the last LoadFromString returned false (empty after a success).
   const std::string& LoadFailure() const { return loadError_; }
@@ -221,6 +226,7 @@ class TQDBase {
  private:
   friend class TQDImageReader;
 
+  bool LoadImage(std::string_view image, uint64_t stored, bool fileMapping);
   TNodeRec* AllocNode(TNodeRec* parent);
   TStrBlock* AllocStr(std::string_view text);
   void FreeStr(TStrBlock* s);

@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: MIT
 // The node-store image: SaveToString, LoadFromString and the checksum (store/IMAGE_FORMAT.md).
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <limits>
+#include <new>
 #include <string>
 
 #include "store/QDArena.h"
@@ -23,8 +25,42 @@ inline uint32_t Load32(const unsigned char* p) {
 inline void Store32(unsigned char* p, uint32_t v) { std::memcpy(p, &v, 4); }
 
 bool ValidType(uint8_t t) {
-  return t == stEmpty || t == stNode || t == stString || t == stInteger || t == stFloat ||
-         t == stInt64 || t == stFloatHigh || t == stInt64High;
+  constexpr uint32_t kValid = 1u << stEmpty | 1u << stNode | 1u << stString | 1u << stInteger |
+                              1u << stFloat | 1u << stInt64 | 1u << stFloatHigh |
+                              1u << stInt64High;
+  return t < 32 && ((kValid >> t) & 1) != 0;
+}
+
+}  // namespace
+
+namespace {
+
+// The sum of words k in [from, to) (k >= 1): word k is image bytes 4k-1 .. 4k+2.
+uint64_t SumWords(const unsigned char* p, size_t from, size_t to) {
+  uint64_t a = 0, b = 0;
+  size_t k = from;
+  for (; k + 1 < to; k += 2) {
+    a += Load32(p + 4 * k - 1);
+    b += Load32(p + 4 * k + 3);
+  }
+  for (; k < to; ++k) a += Load32(p + 4 * k - 1);
+  return a + b;
+}
+
+// Word 0: the length byte (bits 24-31 of the length) and image bytes 0-2.
+uint64_t FirstWord(const unsigned char* p, size_t len) {
+  return uint64_t((len >> 24) & 0xFF) | (uint64_t(p[0]) << 8) | (uint64_t(p[1]) << 16) |
+         (uint64_t(p[2]) << 24);
+}
+
+// The words of the header of an image of more than 48 bytes (words 0 to 8), summed as though its
+// checksum bytes (24-31) were zero, without writing to it. Those bytes lie in words 6 (byte 23
+// and bytes 24-26), 7 (27-30) and 8 (byte 31 and bytes 32-34).
+uint64_t HeaderWordsFieldZero(const unsigned char* p, size_t len) {
+  uint64_t sum = FirstWord(p, len) + SumWords(p, 1, 6);
+  sum += Load32(p + 23) & 0xFFu;
+  sum += Load32(p + 31) & 0xFFFFFF00u;
+  return sum;
 }
 
 }  // namespace
@@ -34,18 +70,7 @@ uint64_t TQDBase::Checksum(std::string_view image) {
   const size_t m = len / 4;
   if (m == 0) return 0;
   const auto* p = reinterpret_cast<const unsigned char*>(image.data());
-  // Word 0 is the length byte (bits 24-31 of the length) and image bytes 0-2; word k >= 1 is
-  // image bytes 4k-1 .. 4k+2.
-  uint64_t sum = uint64_t((len >> 24) & 0xFF) | (uint64_t(p[0]) << 8) | (uint64_t(p[1]) << 16) |
-                 (uint64_t(p[2]) << 24);
-  uint64_t a = 0, b = 0;
-  size_t k = 1;
-  for (; k + 1 < m; k += 2) {
-    a += Load32(p + 4 * k - 1);
-    b += Load32(p + 4 * k + 3);
-  }
-  for (; k < m; ++k) a += Load32(p + 4 * k - 1);
-  return sum + a + b;
+  return FirstWord(p, len) + SumWords(p, 1, m);
 }
 
 void TQDBase::SaveToString(std::string& image) {
@@ -144,10 +169,24 @@ void TQDBase::SaveToString(std::string& image) {
 // followed with an explicit stack, so any depth is safe.
 class TQDImageReader {
  public:
-  TQDImageReader(TQDBase& store, const std::string& image)
+  // With `release`, the image is a read-only file mapping whose pages are given back to the
+  // page cache once read, so a load holds only a few megabytes of the file at any time.
+  // The image has more than 48 bytes. The checksum is summed behind the reader, so the bytes are
+  // read from memory once.
+  TQDImageReader(TQDBase& store, std::string_view image, bool release)
       : store_(store),
         p_(reinterpret_cast<const unsigned char*>(image.data())),
-        len_(image.size()) {}
+        len_(image.size()),
+        release_(release),
+        words_(image.size() / 4),
+        sum_(HeaderWordsFieldZero(p_, len_)) {}
+
+  // The checksum of the whole image with its checksum bytes taken as zero (after Read, whether it
+  // succeeded or not).
+  uint64_t Checksum() {
+    SumTo(len_);
+    return sum_;
+  }
 
   // The top node, or nullptr when the image is malformed (what was read is freed again).
   TNodeRec* Read() {
@@ -172,8 +211,7 @@ class TQDImageReader {
             uint32_t l = Load32(p_ + pos_);
             pos_ += 4;
             if (l > len_ - pos_) return Fail(top, "string runs past the end");
-            n->Values[i].Str =
-                store_.AllocStr(std::string_view(reinterpret_cast<const char*>(p_ + pos_), l));
+            n->Values[i].Str = NewStr(l);
             types[i] = stString;
             ++n->OwnedCount;
             mem_ += 4 + int64_t(l);
@@ -189,6 +227,7 @@ class TQDImageReader {
           }
         }
         if (!descended) stack_.pop_back();
+        if (pos_ - summed_ >= kSumStep) SumTo(pos_);
       }
     } catch (...) {
       return Fail(top, "out of memory");
@@ -237,21 +276,31 @@ class TQDImageReader {
     reason_ = "payloads run past the end";
     if (size_t(owned) * 4 > len_ - pos_ - size_t(count) * 5) return nullptr;
 
-    TNodeRec* n = store_.AllocNode(parent);
+    // The node and its slot arrays in one block straight from the arena (the free lists are
+    // empty during a load). Both parts are blocks of their own size class, so either can later
+    // be freed alone.
+    size_t valueBytes = 0;
     if (count > 0) {
-      n->Values = static_cast<TCell*>(
-          store_.AllocBlock((size_t(count) * (sizeof(TCell) + 1) + 7) & ~size_t(7)));
+      valueBytes = (size_t(count) * (sizeof(TCell) + 1) + 7) & ~size_t(7);
+      TQDBase::SizeClass(valueBytes);
+    }
+    char* block = static_cast<char*>(store_.arena_->Bump(sizeof(TNodeRec) + valueBytes));
+    TNodeRec* n = reinterpret_cast<TNodeRec*>(block);
+    *n = TNodeRec{parent, nullptr, 0, 0, 0, 0, 0, 0};
+    if (count > 0) {
+      n->Values = reinterpret_cast<TCell*>(block + sizeof(TNodeRec));
       n->Capacity = count;
       n->SlotCount = count;
       uint8_t* dt = n->Types();
+      TCell* v = n->Values;
       for (int32_t i = 0; i < count; ++i) {
         uint8_t t = types[i];
-        n->Values[i].Node = nullptr;
+        v[i].Node = nullptr;
         if (t == stNode || t == stString) {
           dt[i] = t | kPending;  // set to the real type once the payload is read
         } else {
           dt[i] = t;
-          n->Values[i].Bits = Load32(cells + 4 * size_t(i));
+          v[i].Bits = Load32(cells + 4 * size_t(i));
         }
       }
     }
@@ -259,6 +308,17 @@ class TQDImageReader {
     mem_ += 36 + 5 * int64_t(count);
     stack_.push_back({n, 0});
     return n;
+  }
+
+  // The string of `l` bytes at pos_, bumped from the arena like AllocStr's blocks.
+  TStrBlock* NewStr(uint32_t l) {
+    if (l > uint32_t(std::numeric_limits<int32_t>::max() - 16)) throw std::bad_alloc();
+    size_t bytes = sizeof(TStrBlock) + l;
+    TQDBase::SizeClass(bytes);
+    auto* s = static_cast<TStrBlock*>(store_.arena_->Bump(bytes));
+    s->Length = static_cast<int32_t>(l);
+    if (l) std::memcpy(s->Bytes(), p_ + pos_, l);
+    return s;
   }
 
   TNodeRec* Fail(TNodeRec* top, const char* reason) {
@@ -270,9 +330,32 @@ class TQDImageReader {
     return nullptr;
   }
 
+  // Adds the words wholly before `upTo` to the checksum and gives their pages back.
+  void SumTo(size_t upTo) {
+    size_t end = std::min(words_, (upTo + 1) / 4);
+    if (end > nextWord_) {
+      sum_ += SumWords(p_, nextWord_, end);
+      nextWord_ = end;
+    }
+    summed_ = upTo;
+    size_t done = std::min(upTo, 4 * nextWord_ - 1);
+    if (release_ && done > released_) {
+      TQDArena::ReleaseFilePages(p_, released_, done);
+      released_ = done;
+    }
+  }
+
+  static constexpr size_t kSumStep = 1 << 20;
+
   TQDBase& store_;
   const unsigned char* p_;
   size_t len_;
+  bool release_;
+  size_t released_ = 0;
+  size_t words_;         // words the checksum covers: len_ / 4
+  size_t nextWord_ = 9;  // the first word not yet summed (words 0-8 are the header's)
+  size_t summed_ = 0;
+  uint64_t sum_;
   size_t pos_ = 0;
   const char* reason_ = "";
   std::string error_;
@@ -280,16 +363,39 @@ class TQDImageReader {
   std::vector<Frame> stack_;
 };
 
+namespace {
+uint64_t StoredChecksum(std::string_view image) {
+  const auto* bytes = reinterpret_cast<const unsigned char*>(image.data());
+  return uint64_t(Load32(bytes + kChecksumOffset)) |
+         (uint64_t(Load32(bytes + kChecksumOffset + 4)) << 32);
+}
+}  // namespace
+
 bool TQDBase::LoadFromString(std::string& image) {
+  if (image.size() <= 48) return LoadImage(image, 0, false);
+  uint64_t stored = StoredChecksum(image);
+  std::memset(image.data() + kChecksumOffset, 0, 8);
+  return LoadImage(image, stored, false);
+}
+
+bool TQDBase::LoadFromImage(std::string_view image, bool fileMapping) {
+  return LoadImage(image, image.size() > 48 ? StoredChecksum(image) : 0, fileMapping);
+}
+
+bool TQDBase::LoadImage(std::string_view image, uint64_t stored, bool fileMapping) {
   if (image.size() <= 48) {
     loadError_ = "image of 48 bytes or fewer";
     return false;
   }
-  auto* bytes = reinterpret_cast<unsigned char*>(image.data());
-  uint64_t stored = uint64_t(Load32(bytes + kChecksumOffset)) |
-                    (uint64_t(Load32(bytes + kChecksumOffset + 4)) << 32);
-  std::memset(bytes + kChecksumOffset, 0, 8);
-  uint64_t computed = Checksum(image);
+  Clear();
+  // A catalog's nodes, slot arrays and strings take about twice its image: reserve that at once
+  // (the reader checks every count against the bytes left, so an image cannot ask for more).
+  arena_->Expect(std::min<size_t>(2 * image.size(), size_t(1) << 32));
+  // One pass: the tree is read while the checksum is summed; a wrong checksum is the reason
+  // given, whatever the structure.
+  TQDImageReader reader(*this, image, fileMapping);
+  TNodeRec* top = reader.Read();
+  uint64_t computed = reader.Checksum();
   if (computed != stored) {
     char text[96];
     std::snprintf(text, sizeof text, "checksum mismatch (stored %016llx, computed %016llx)",
@@ -299,9 +405,6 @@ bool TQDBase::LoadFromString(std::string& image) {
     Clear();
     return false;
   }
-  Clear();
-  TQDImageReader reader(*this, image);
-  TNodeRec* top = reader.Read();
   if (!top) {
     loadError_ = reader.Error();
     Clear();

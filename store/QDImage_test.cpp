@@ -163,6 +163,36 @@ TEST(QDImage, DamagedImagesFailAsTheFormatSays) {
   EXPECT_EQ(copy.substr(24, 8), std::string(8, '\0'));
 }
 
+TEST(QDImage, LoadFromImageChecksAsLoadFromStringAndLeavesTheBytes) {
+  TQDBase db;
+  BuildSample(db);
+  std::string good;
+  db.SaveToString(good);
+  const std::string kept = good;
+  TQDBase t;
+  ASSERT_TRUE(t.LoadFromImage(good)) << t.LoadFailure();
+  EXPECT_EQ(good, kept);  // the checksum bytes too
+  std::string again;
+  t.SaveToString(again);
+  EXPECT_EQ(again, kept);
+  // Every covered byte, the checksum's own included, is checked as LoadFromString checks it.
+  const size_t m = good.size() / 4;
+  for (size_t off = 0; off + 2 <= 4 * m; ++off) {
+    std::string bad = good;
+    bad[off] = static_cast<char>(bad[off] ^ 0x5A);
+    TQDBase u;
+    ASSERT_FALSE(u.LoadFromImage(bad)) << "offset " << off;
+    std::string bad2 = bad;
+    TQDBase v;
+    ASSERT_FALSE(v.LoadFromString(bad2)) << "offset " << off;
+    EXPECT_EQ(u.LoadFailure(), v.LoadFailure()) << "offset " << off;
+  }
+  TQDBase w;
+  w.SetInt(0, 5);
+  EXPECT_FALSE(w.LoadFromImage(std::string_view(good).substr(0, 48)));
+  EXPECT_EQ(w.GetInt(0), 5);
+}
+
 TEST(QDImage, LastByteOfAWordAlignedImageIsNotCovered) {
   TQDBase db;
   std::string image;
