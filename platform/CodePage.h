@@ -7,6 +7,8 @@
 
 #include "platform/TextCase.h"  // IsValidUtf8
 
+#include <cstdint>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -46,9 +48,16 @@ class TTextDecoder {
   // True iff `bytes` is not valid UTF-8, so that it is shown decoded. ASCII texts are checked
   // without a call.
   static bool NeedsDecoding(std::string_view bytes) {
-    for (char c : bytes)
-      if (static_cast<unsigned char>(c) >= 0x80) return !IsValidUtf8(bytes);
-    return false;
+    const char* p = bytes.data();
+    size_t n = bytes.size(), i = 0;
+    uint64_t high = 0;
+    for (; i + 8 <= n; i += 8) {
+      uint64_t w;
+      std::memcpy(&w, p + i, 8);
+      high |= w;
+    }
+    for (; i < n; ++i) high |= static_cast<unsigned char>(p[i]);
+    return (high & 0x8080808080808080ull) != 0 && !IsValidUtf8(bytes);
   }
   // The text of `bytes` as UTF-8.
   std::string Text(std::string_view bytes) const;

@@ -7,14 +7,17 @@
 #include "catalog/CatalogLayout.h"
 #include "search/NodeRead.h"
 
-int CategoryFilterFor(const TNodeRec* catalog, std::string_view name) {
+int CategoryFilterFor(const TNodeRec* catalog, std::string_view name,
+                      const TCatalogDecoders* decoders) {
   if (name.empty()) return 0;
+  const TCatalogDecoders& d = decoders ? *decoders : DefaultCatalogDecoders();
+  std::string scratch;
   const TNodeRec* header = catalog ? NodeChild(catalog, 0) : nullptr;
   const TNodeRec* list = header ? NodeChild(header, kCatCategories) : nullptr;
   if (!list) return kNoSuchCategory;
   for (int k = 1; k < list->SlotCount && k <= 255; ++k) {
     const TNodeRec* e = NodeChild(list, k);
-    if (e && FieldStr(e, kEntryName) == name) return k;
+    if (e && d.View(catalog, FieldStr(e, kEntryName), scratch) == name) return k;
   }
   return kNoSuchCategory;
 }
@@ -88,8 +91,17 @@ bool TSearchWalk::MatchesFields(const TNodeRec* f) const {
     int a = ItemKind(flags) >= ikFolder ? ItemAttributes(flags) : kAttrDirectory;
     if ((a & attrMask_) != attrWant_) return false;
   }
-  if (p_.InNames && masks_.MatchesAnyMask(Str(f, kFieldName))) return true;
-  return p_.InDescriptions && masks_.MatchesAnyMask(Str(f, kFieldDescription));
+  if (p_.InNames && MatchesText(f, Str(f, kFieldName))) return true;
+  return p_.InDescriptions && MatchesText(f, Str(f, kFieldDescription));
+}
+
+bool TSearchWalk::MatchesText(const TNodeRec* fields, std::string_view text) const {
+  // UTF-8 (all ASCII names among them) is matched in place; only legacy text is decoded.
+  if (!TTextDecoder::NeedsDecoding(text)) return masks_.MatchesAnyMask(text);
+  thread_local std::string decoded;
+  const TCatalogDecoders& d = Decoders ? *Decoders : DefaultCatalogDecoders();
+  d.For(fields).DecodeInto(text, decoded);
+  return masks_.MatchesAnyMask(decoded);
 }
 
 void TSearchWalk::TestItem(TNodeRec* item) {
@@ -158,12 +170,12 @@ int TSearchWalk::Run(const TNodeRec* scope, std::string_view category) {
         if (count) Total += CountItems(cat, true);
       }
     for (TNodeRec* cat : catalogs) {
-      CategoryFilter = CategoryFilterFor(cat, category);
+      CategoryFilter = CategoryFilterFor(cat, category, Decoders);
       SearchContainer(cat);
     }
   } else {
     if (count) Total = CountItems(scope, false);
-    CategoryFilter = CategoryFilterFor(CatalogNodeOf(scope), category);
+    CategoryFilter = CategoryFilterFor(CatalogNodeOf(scope), category, Decoders);
     SearchContainer(const_cast<TNodeRec*>(scope));
   }
   bd_.GoToNode(keep);
