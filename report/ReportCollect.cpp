@@ -39,7 +39,8 @@ void CountEntry(const TNodeRec* item, TReportTotals& t) {
 
 TReportData CollectReportColumns(const std::vector<TNodeRec*>& entries, TReportTable table,
                                  const std::vector<int>& ids, bool formatSizes,
-                                 std::string_view legacyCodePage) {
+                                 const TCatalogDecoders* decoders) {
+  const TCatalogDecoders& dec = decoders ? *decoders : DefaultCatalogDecoders();
   TReportData data;
   size_t columns = std::min(ids.size(), static_cast<size_t>(kMaxReportColumns));
   for (size_t c = 0; c < columns; ++c) {
@@ -53,7 +54,7 @@ TReportData CollectReportColumns(const std::vector<TNodeRec*>& entries, TReportT
     if (!item) continue;  // a placeholder of a released node
     for (auto& col : data.Columns) {
       TReportCellText cell = ReportCell(item, table, col.Id, formatSizes);
-      std::string text = ReportUtf8(cell.Text, legacyCodePage);
+      std::string text = dec.Text(item, cell.Text);
       if (cell.MultiLine) {
         col.MultiLine = true;
         for (auto& line : SplitReportLines(text)) AddLine(col, std::move(line));
