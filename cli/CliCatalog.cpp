@@ -144,7 +144,10 @@ TNodeRec* FindCatalogItem(TNodeRec* catalog, std::string_view path) {
     TNodeRec* next = nullptr;
     for (int i = 1; i < node->SlotCount && !next; ++i) {
       TNodeRec* child = NodeChild(node, i);
-      if (child && AnsiSameText(ItemName(child), part)) next = child;
+      if (!child) continue;
+      std::string_view name = ItemName(child);
+      if (AnsiSameText(name, part) || AnsiSameText(CliDecoders().Text(child, name), part))
+        next = child;
     }
     if (!next) return nullptr;
     node = next;
@@ -157,9 +160,10 @@ std::string CatalogItemPath(const TNodeRec* item) {
   for (const TNodeRec* n = item; n && n->Parent && n->Parent->Parent; n = n->Parent)
     parts.push_back(ItemName(n));
   std::string out;
+  const TTextDecoder& decoder = CliDecoders().For(item);
   for (auto it = parts.rbegin(); it != parts.rend(); ++it) {
     if (!out.empty()) out += '\\';
-    out += EncodePathName(*it);
+    out += EncodePathName(decoder.Text(*it));
   }
   return out;
 }
@@ -194,6 +198,7 @@ std::string TsvRow(const TNodeRec* item) {
   const TNodeRec* catalog = CatalogNodeOf(item);
   std::string category;
   if (catalog && catalog != item) category = std::string(CategoryNameOf(catalog, ItemCategory(f.Flags)));
+  const TTextDecoder& decoder = CliDecoders().For(item);
   std::string row = CatalogItemPath(item);
   row += '\t';
   row += KindText(f.Flags);
@@ -204,9 +209,9 @@ std::string TsvRow(const TNodeRec* item) {
   row += '\t';
   row += FormatDateTime(f.Changed);
   row += '\t';
-  row += TsvEscape(category);
+  row += TsvEscape(decoder.Text(category));
   row += '\t';
-  row += TsvEscape(f.Description);
+  row += TsvEscape(decoder.Text(f.Description));
   return row;
 }
 
