@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/CliCatalog.h"
 #include "cli/Command.h"
 #include "platform/TimeZone.h"
 
@@ -15,7 +16,11 @@ static void PrintHelp(FILE* out) {
                "Tolvane catalogues disks, folders and archives into searchable catalogs.\n\n"
                "Commands:\n");
   for (const CliCommand* c : CliCommands()) std::fprintf(out, "  %-10s %s\n", c->name, c->summary);
-  std::fprintf(out, "\nRun 'tolvane-cli help COMMAND' for the usage of one command.\n");
+  std::fprintf(out,
+               "\nEvery command that reads a catalog takes --codepage NAME (1251, windows-1252,\n"
+               "cp866, ...): the code page of names and descriptions that are not UTF-8 (catalogs\n"
+               "made on older systems); without it the program's setting applies.\n"
+               "Run 'tolvane-cli help COMMAND' for the usage of one command.\n");
 }
 
 int main(int argc, char** argv) {
@@ -45,7 +50,18 @@ int main(int argc, char** argv) {
     PrintHelp(stderr);
     return 2;
   }
+  std::string page, error;
+  if (!TakeCodePageOption(args, page, error)) {
+    std::fprintf(stderr, "tolvane-cli %s: %s\n", c->name, error.c_str());
+    return 2;
+  }
   try {
+    TCatalogDecoders decoders;
+    // A page given on the command line applies to every catalog; otherwise the settings decide,
+    // per catalog file where one has a page of its own.
+    if (page.empty()) page = CliDefaultCodePage(&decoders);
+    decoders.SetAll(TTextDecoder(page));
+    SetCliDecoders(std::move(decoders));
     return c->run(args);
   } catch (const std::exception& e) {
     std::fprintf(stderr, "tolvane-cli %s: %s\n", c->name, e.what());
