@@ -6,6 +6,7 @@
 
 #include "catalog/CatalogLayout.h"
 #include "report/ReportText.h"
+#include "search/ItemTexts.h"
 
 std::vector<int> AllReportColumns(TReportTable table) {
   std::vector<int> ids;
@@ -54,7 +55,10 @@ TReportData CollectReportColumns(const std::vector<TNodeRec*>& entries, TReportT
     if (!item) continue;  // a placeholder of a released node
     for (auto& col : data.Columns) {
       TReportCellText cell = ReportCell(item, table, col.Id, formatSizes);
-      std::string text = dec.Text(item, cell.Text);
+      // A path joins names of its own: each is decoded by itself, UTF-8 and legacy ones alike.
+      bool path = (table == TReportTable::Found || table == TReportTable::UserList) && col.Id == 6;
+      std::string text = path && TTextDecoder::NeedsDecoding(cell.Text) ? ItemPathText(item, dec)
+                                                                        : dec.Text(item, cell.Text);
       if (cell.MultiLine) {
         col.MultiLine = true;
         for (auto& line : SplitReportLines(text)) AddLine(col, std::move(line));

@@ -186,6 +186,18 @@ TEST_F(ReportCatalogTest, LegacyTextsInTheCatalogsCodePage) {
   EXPECT_EQ(CollectReportColumns({readme}, TReportTable::FileView, {0}, false).Columns[0].Lines[0],
             "Ïðèìåð");
   EXPECT_EQ(DefaultReportTitle(TReportSource::MainWindow, readme, &russian), "File \"Пример.txt\"");
+  // A path of a UTF-8 folder and a legacy one: each name decoded by itself.
+  bd.GoToNode(docs);
+  bd.EnterChild(0);
+  bd.SetStr(kFieldName, "Тексты");
+  bd.GoToNode(docs);
+  TNodeRec* inner = AddContainer(bd, "\xCF\xE0\xEF\xEA\xE0", ikFolder);  // "Папка"
+  bd.GoToNode(inner);
+  TNodeRec* deep = AddFile(bd, "a.txt", 1);
+  EXPECT_EQ(CollectReportColumns({deep}, TReportTable::Found, {6}, false, &russian)
+                .Columns[0]
+                .Lines[0],
+            "\\Тексты\\Папка\\");
 }
 
 TEST_F(ReportCatalogTest, TextReportOfADiskByteForByte) {
