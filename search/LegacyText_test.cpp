@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "catalog/CatalogText.h"
+#include "platform/TextCase.h"
 #include "search/FindParams.h"
 #include "search/ItemTexts.h"
 #include "search/ListSort.h"
@@ -110,6 +111,50 @@ TEST_F(LegacyTextTest, SortOrdersDecodedText) {
   EXPECT_EQ(names, (std::vector<std::string>{"архив.zip", "Бета.doc", "Отчёт.txt", "Пробный.txt"}));
   EXPECT_LT(CompareListRows(TListLayout::Results, archive, beta, rcName, false, &decoders), 0);
   EXPECT_LT(CompareListRows(TListLayout::Results, report, utf8, rcName, false, &decoders), 0);
+}
+
+// Reading, searching and sorting decode only what they show: the image saved again is the image
+// loaded, byte for byte.
+TEST_F(LegacyTextTest, TheImageSavedAgainIsByteIdentical) {
+  b.bd.GoToNode(ru);
+  std::string image;
+  b.bd.SaveToString(image);
+  TQDBase loaded;
+  InitCatalogStore(loaded);
+  std::string copy = image;
+  ASSERT_TRUE(loaded.LoadFromString(copy));
+  // Loaded on its own, the catalog is the root of the store: one page for everything.
+  TCatalogDecoders russian{TTextDecoder("1251")};
+  TNodeRec* catalog = loaded.CurrentNode();
+  TRowTextOptions o;
+  o.Decoders = &russian;
+  std::vector<TNodeRec*> items;
+  std::vector<TNodeRec*> stack{catalog};
+  while (!stack.empty()) {
+    TNodeRec* n = stack.back();
+    stack.pop_back();
+    for (int i = 1; i < n->SlotCount; ++i)
+      if (TNodeRec* item = NodeChild(n, i)) {
+        items.push_back(item);
+        if (IsContainer(item)) stack.push_back(item);
+        EXPECT_TRUE(IsValidUtf8(ItemRowTexts(item, o).Name));
+      }
+  }
+  for (TNodeRec* item : items) {
+    loaded.GoToNode(item);
+    loaded.AddMark(mlFound);
+  }
+  SortResults(loaded, mlFound, rcPath, true, nullptr, &russian);
+  TFindControls c;
+  c.MaskText = "пример";
+  TFindParams p = CompileCriteria(c);
+  TSearchWalk walk(loaded, p);
+  walk.Decoders = &russian;
+  EXPECT_EQ(walk.Run(catalog, {}), 2);  // "Disk Пример" and "Пример"
+  loaded.GoToNode(catalog);
+  std::string again;
+  loaded.SaveToString(again);
+  EXPECT_EQ(again, image);
 }
 
 }  // namespace
