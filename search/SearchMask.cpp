@@ -52,6 +52,19 @@ bool UpperPlain(std::string_view text, char* out) {
 
 }  // namespace
 
+std::string_view TMatchText::Shown() {
+  if (!checked_) {
+    checked_ = true;
+    shown_ = stored_;
+    if (decoder_ && TTextDecoder::NeedsDecoding(stored_)) {
+      thread_local std::string decoded;
+      decoder_->DecodeInto(stored_, decoded);
+      shown_ = decoded;
+    }
+  }
+  return shown_;
+}
+
 TSearchMask::TSearchMask(std::string_view mask) : wild_(mask) {
   std::string m = Collapse(mask);
   if (m == "*") {
@@ -73,16 +86,18 @@ TSearchMask::TSearchMask(std::string_view mask) : wild_(mask) {
     form_ = TForm::Prefix;
 }
 
-bool TSearchMask::Match(std::string_view text) const {
+bool TSearchMask::Match(TMatchText& t) const {
+  std::string_view text = t.Stored();
   switch (form_) {
     case TForm::General:
-      return wild_.Match(text);
+      return wild_.Match(t.Shown());
     case TForm::All:
       return true;
     default:
       break;
   }
   if (text.empty()) return wild_.Match(text);
+  // Plain ASCII (the fast forms' case) is UTF-8: it is matched as stored.
   char small[256];
   thread_local std::string large;
   char* buf = small;
@@ -90,7 +105,7 @@ bool TSearchMask::Match(std::string_view text) const {
     large.resize(text.size());
     buf = large.data();
   }
-  if (!UpperPlain(text, buf)) return wild_.Match(text);
+  if (!UpperPlain(text, buf)) return wild_.Match(t.Shown());
   std::string_view s(buf, text.size()), g(literal_);
   switch (form_) {
     case TForm::Contains:
@@ -104,7 +119,7 @@ bool TSearchMask::Match(std::string_view text) const {
       return std::memcmp(s.data(), g.data(), n) == 0;
     }
     default:
-      return wild_.Match(text);
+      return wild_.Match(t.Shown());
   }
 }
 
@@ -113,7 +128,7 @@ TMaskSet::TMaskSet(const std::vector<std::string>& masks) {
   for (const auto& m : masks) masks_.emplace_back(m);
 }
 
-bool TMaskSet::MatchesAnyMask(std::string_view text) const {
+bool TMaskSet::MatchesAnyMask(TMatchText& text) const {
   for (const auto& m : masks_)
     if (m.Match(text)) return true;
   return false;

@@ -91,17 +91,11 @@ bool TSearchWalk::MatchesFields(const TNodeRec* f) const {
     int a = ItemKind(flags) >= ikFolder ? ItemAttributes(flags) : kAttrDirectory;
     if ((a & attrMask_) != attrWant_) return false;
   }
-  if (p_.InNames && MatchesText(f, Str(f, kFieldName))) return true;
-  return p_.InDescriptions && MatchesText(f, Str(f, kFieldDescription));
-}
-
-bool TSearchWalk::MatchesText(const TNodeRec* fields, std::string_view text) const {
-  // UTF-8 (all ASCII names among them) is matched in place; only legacy text is decoded.
-  if (!TTextDecoder::NeedsDecoding(text)) return masks_.MatchesAnyMask(text);
-  thread_local std::string decoded;
-  const TCatalogDecoders& d = Decoders ? *Decoders : DefaultCatalogDecoders();
-  d.For(fields).DecodeInto(text, decoded);
-  return masks_.MatchesAnyMask(decoded);
+  // UTF-8 (all ASCII names among them) is matched as stored; only legacy text is decoded.
+  const TTextDecoder* decoder =
+      decoder_ ? decoder_ : &(Decoders ? *Decoders : DefaultCatalogDecoders()).For(f);
+  if (p_.InNames && masks_.MatchesAnyMask(Str(f, kFieldName), decoder)) return true;
+  return p_.InDescriptions && masks_.MatchesAnyMask(Str(f, kFieldDescription), decoder);
 }
 
 void TSearchWalk::TestItem(TNodeRec* item) {
@@ -129,6 +123,12 @@ void TSearchWalk::Progress() {
 void TSearchWalk::SearchContainer(TNodeRec* c) {
   found_ = bd_.MarkCount(mlFound);  // nothing else changes the list during the walk
   if (!c || !IsContainer(c) || LimitReached()) return;
+  // Everything below `c` belongs to one catalog: its page is looked up once.
+  decoder_ = &(Decoders ? *Decoders : DefaultCatalogDecoders()).For(c);
+  struct TReset {
+    const TTextDecoder*& d;
+    ~TReset() { d = nullptr; }
+  } reset{decoder_};
   struct Frame {
     TNodeRec* node;
     int next;

@@ -70,7 +70,7 @@ class TSearchWalk {
 
  private:
   bool MatchesFields(const TNodeRec* fields) const;
-  bool MatchesText(const TNodeRec* fields, std::string_view text) const;
+
   void TestFields(TNodeRec* item, const TNodeRec* fields);
   bool LimitReached() const;
   void Progress();
@@ -80,4 +80,5 @@ class TSearchWalk {
   TMaskSet masks_;
   int32_t attrMask_ = 0, attrWant_ = 0;  // the attribute requirements folded into one test
   int found_ = 0;                        // entries of mlFound
+  const TTextDecoder* decoder_ = nullptr;  // the page of the catalog being walked
 };
