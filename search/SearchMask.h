@@ -14,32 +14,19 @@
 #include "platform/CodePage.h"
 #include "platform/WildMatch.h"
 
-// A stored text as the masks see it: itself while it is valid UTF-8, else decoded with the
-// catalog's code page. Whether it is UTF-8 is found out only when a mask's ASCII fast path does
-// not settle the match, and then once for all masks; ASCII texts are never scanned twice.
-class TMatchText {
- public:
-  TMatchText(std::string_view stored, const TTextDecoder* decoder)
-      : stored_(stored), decoder_(decoder) {}
-  std::string_view Stored() const { return stored_; }
-  // The text shown: the stored one or its decoding (kept in a buffer of the calling thread).
-  std::string_view Shown();
-
- private:
-  std::string_view stored_;
-  std::string_view shown_;
-  const TTextDecoder* decoder_;
-  bool checked_ = false;
-};
-
 class TSearchMask {
  public:
   explicit TSearchMask(std::string_view mask);
   bool Match(std::string_view text) const {
-    TMatchText t(text, nullptr);
-    return Match(t);
+    TFast fast = MatchFast(text);
+    return fast == TFast::Undecided ? wild_.Match(text) : fast == TFast::Yes;
   }
-  bool Match(TMatchText& text) const;
+
+  // The fast forms on plain ASCII text; Undecided for every other mask or text, which then goes
+  // to MatchWild (with the text decoded when it is not UTF-8).
+  enum class TFast { No, Yes, Undecided };
+  TFast MatchFast(std::string_view text) const;
+  bool MatchWild(std::string_view text) const { return wild_.Match(text); }
 
  private:
   enum class TForm { General, All, Contains, Suffix, Prefix };
@@ -53,16 +40,10 @@ class TMaskSet {
   TMaskSet() = default;
   explicit TMaskSet(const std::vector<std::string>& masks);
   // True iff at least one mask matches; the masks are tried in order.
-  bool MatchesAnyMask(std::string_view text) const {
-    TMatchText t(text, nullptr);
-    return MatchesAnyMask(t);
-  }
-  // The same for a stored text that is decoded with `decoder` when it is not UTF-8.
-  bool MatchesAnyMask(std::string_view stored, const TTextDecoder* decoder) const {
-    TMatchText t(stored, decoder);
-    return MatchesAnyMask(t);
-  }
-  bool MatchesAnyMask(TMatchText& text) const;
+  bool MatchesAnyMask(std::string_view text) const { return MatchesAnyMask(text, nullptr); }
+  // The same for a stored text, decoded with `decoder` when it is not UTF-8 (the decision is
+  // taken only once a mask's ASCII fast path has not settled the match, and once for all masks).
+  bool MatchesAnyMask(std::string_view stored, const TTextDecoder* decoder) const;
   size_t Size() const { return masks_.size(); }
 
  private:
