@@ -135,6 +135,7 @@ void TfmVrt::createViews() {
   trTree = new QTreeView(splitter_);
   trTree->setObjectName(QStringLiteral("tr"));
   trModel_ = new TCatalogTreeModel(bdMain, this);
+  trModel_->SetDecoders(&decoders_);
   trTree->setModel(trModel_);
   trTree->setHeaderHidden(true);
   // Long names scroll sideways instead of being cut off.
@@ -174,6 +175,7 @@ void TfmVrt::createViews() {
   LV = new QTreeView(splitter_);
   LV->setObjectName(QStringLiteral("LV"));
   lvModel_ = new TItemListModel(bdMain, this);
+  lvModel_->SetDecoders(&decoders_);
   LV->setModel(lvModel_);
   LV->setRootIsDecorated(false);
   LV->setItemsExpandable(false);
@@ -514,6 +516,7 @@ void TfmVrt::ChooseLanguage(const QString& file) {
   LoadSelectedLanguage(settings_.bdOpt, places_.LanguageFolder);
   ReadGeneralOptions(settings_.bdOpt, settings_.Options);
   SaveSettings();
+  ApplyCodePages();  // the program's page may follow the language
   SetTexts();
   SetListLayout(diskLayout_, true);
   trChange(false);
@@ -589,6 +592,18 @@ void TfmVrt::ApplyListOptions() {
     Tray->hide();
   }
   lvModel_->SetFormattedSizes(settings_.Options.FormatSizes);
+  ApplyCodePages();
+}
+
+void TfmVrt::ApplyCodePages() {
+  const TCodePageOptions& pages = settings_.Options.CodePages;
+  std::string page = CatalogCodePage(pages, settings_.Options.LanguageFile, {});
+  TCatalogDecoders decoders{TTextDecoder(page)};
+  for (const auto& [file, own] : pages.Catalogs) decoders.SetForFile(file, TTextDecoder(own));
+  decoders_ = std::move(decoders);
+  SetLegacyCodePage(decoders_.All().CodePage());  // texts shown without their catalog
+  lvModel_->RefreshRows();
+  trTree->viewport()->update();
 }
 
 void TfmVrt::RestoreApplication() {

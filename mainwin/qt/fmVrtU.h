@@ -21,6 +21,7 @@
 
 #include "app/Settings.h"
 #include "catalog/CatalogFiles.h"
+#include "catalog/CatalogText.h"
 #include "mainwin/CatalogEdit.h"
 #include "mainwin/EditHost.h"
 #include "scan/qt/AddDiskHost.h"
@@ -215,6 +216,8 @@ class TfmVrt : public QMainWindow, public TAddDiskHost, public TEditHost {
   void FirstShow();
   void ApplyInterfaceSettings();
   void ApplyListOptions();
+  // Fills decoders_ from the settings (the program's page, the catalog files' own) and repaints.
+  void ApplyCodePages();
   void readLayout();
   void writeLayout();
   void AfterClose();
@@ -268,6 +271,8 @@ class TfmVrt : public QMainWindow, public TAddDiskHost, public TEditHost {
 
   TVrtPlaces places_;
   TSettings settings_;
+  // The code pages of catalog texts that are not UTF-8, from the settings (ApplyCodePages).
+  TCatalogDecoders decoders_;
   std::unique_ptr<TGuiCatalogUi> ui_;
   std::unique_ptr<TCatalogFiles> files_;
   std::unique_ptr<TCatalogEditor> editor_;
