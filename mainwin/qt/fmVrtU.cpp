@@ -367,6 +367,9 @@ void TfmVrt::createMenus() {
   mmLanguage = mmOptions->addMenu(QString());
   mmLanguage->setObjectName(QStringLiteral("nnLanguage"));
   connect(mmLanguage, &QMenu::aboutToShow, this, &TfmVrt::FillLanguageMenu);
+  mmCodePage = mmOptions->addMenu(QString());
+  mmCodePage->setObjectName(QStringLiteral("nnCodePage"));
+  connect(mmCodePage, &QMenu::aboutToShow, this, &TfmVrt::FillCodePageMenu);
 
   mmHelp = menuBar()->addMenu(QString());
   mmHelp->addAction(ActHelp);
@@ -478,6 +481,7 @@ void TfmVrt::SetTexts() {
   mmOptions->setTitle(LangQ(61));
   set(ActOptions, 62);
   mmLanguage->setTitle(LangQ(65));
+  mmCodePage->setTitle(LangQ(12705));
   mmHelp->setTitle(LangQ(71));
   set(ActHelp, 72);
   set(nnSite, 73);
@@ -508,6 +512,63 @@ void TfmVrt::FillLanguageMenu() {
     QString file = fi.fileName();
     connect(a, &QAction::triggered, this, [this, file] { ChooseLanguage(file); });
   }
+}
+
+namespace {
+// The pages offered in the menu: the Windows pages of old catalogs, and two DOS-era ones.
+const char* const kMenuCodePages[] = {"WINDOWS-1250", "WINDOWS-1251", "WINDOWS-1252",
+                                      "WINDOWS-1253", "WINDOWS-1254", "WINDOWS-1255",
+                                      "WINDOWS-1256", "WINDOWS-1257", "WINDOWS-1258",
+                                      "WINDOWS-874",  "CP866",        "KOI8-R"};
+}  // namespace
+
+void TfmVrt::FillCodePageMenu() {
+  mmCodePage->clear();
+  const TCodePageOptions& pages = settings_.Options.CodePages;
+  // One checkable list: the first entry follows (the language, or for a catalog the program).
+  auto fill = [this](QMenu* menu, const QString& follow, const std::string& chosen,
+                     const std::string& catalogFile) {
+    auto* group = new QActionGroup(menu);
+    QAction* a = menu->addAction(follow);
+    a->setCheckable(true);
+    a->setChecked(chosen.empty());
+    group->addAction(a);
+    connect(a, &QAction::triggered, this, [this, catalogFile] { ChooseCodePage({}, catalogFile); });
+    menu->addSeparator();
+    for (const char* page : kMenuCodePages) {
+      a = menu->addAction(QString::fromLatin1(page));
+      a->setCheckable(true);
+      a->setChecked(chosen == page);
+      group->addAction(a);
+      std::string p = page;
+      connect(a, &QAction::triggered, this, [this, p, catalogFile] { ChooseCodePage(p, catalogFile); });
+    }
+  };
+  fill(mmCodePage,
+       LangFormatQ(12706, LanguageCodePage(settings_.Options.LanguageFile)), pages.Program, {});
+  // The catalog selected in the tree, once it has a file, may have a page of its own.
+  const TNodeRec* catalog = CatalogNodeOf(SelectedTreeNode());
+  std::string file = catalog ? std::string(FieldStr(FieldNode(catalog), kCatFileName)) : "";
+  if (file.empty()) return;
+  mmCodePage->addSeparator();
+  QMenu* own = mmCodePage->addMenu(LangQ(12707) + QStringLiteral(": ") +
+                                   QStr(decoders_.Text(catalog, ItemName(catalog))));
+  own->setObjectName(QStringLiteral("nnCatalogCodePage"));
+  std::string chosen;
+  for (const auto& [f, p] : pages.Catalogs)
+    if (f == file) chosen = p;
+  fill(own, LangFormatQ(12708, CatalogCodePage(pages, settings_.Options.LanguageFile, {})), chosen,
+       file);
+}
+
+void TfmVrt::ChooseCodePage(const std::string& page, const std::string& catalogFile) {
+  if (catalogFile.empty())
+    settings_.Options.CodePages.Program = page;
+  else
+    SetCatalogCodePage(settings_.Options.CodePages, catalogFile, page);
+  SaveSettings();
+  ApplyCodePages();
+  UpdateStatus();
 }
 
 void TfmVrt::ChooseLanguage(const QString& file) {

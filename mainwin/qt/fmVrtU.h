@@ -134,6 +134,10 @@ class TfmVrt : public QMainWindow, public TAddDiskHost, public TEditHost {
   void OpenRequestedFiles(const QStringList& files);
   // Switches to the language file `file` of the language folder and retexts the window.
   void ChooseLanguage(const QString& file);
+  // The legacy code page of catalog texts that are not UTF-8: the program's (empty: as the
+  // language), or, with `catalogFile`, that catalog file's own (empty: as the program). Saved in
+  // the settings and shown at once.
+  void ChooseCodePage(const std::string& page, const std::string& catalogFile = {});
   // The foreground condition of the commands with shortcuts.
   bool IsForeground() const;
 
@@ -212,6 +216,7 @@ class TfmVrt : public QMainWindow, public TAddDiskHost, public TEditHost {
   void createViews();
   void SetTexts();
   void FillLanguageMenu();
+  void FillCodePageMenu();
   // Start-up and exit (fmVrtU.cpp).
   void FirstShow();
   void ApplyInterfaceSettings();
@@ -303,6 +308,7 @@ class TfmVrt : public QMainWindow, public TAddDiskHost, public TEditHost {
   QMenu* mmSearch = nullptr;
   QMenu* mmOptions = nullptr;
   QMenu* mmLanguage = nullptr;
+  QMenu* mmCodePage = nullptr;
   QMenu* mmHelp = nullptr;
   QMenu* pmRecent = nullptr;
   QSystemTrayIcon* Tray = nullptr;
