@@ -242,7 +242,6 @@ struct TSortRow {
 void SortMarkListBy(TQDBase& bd, int list, TListLayout layout, int column, bool descending,
                     TListRows* view, const TCatalogDecoders* decoders) {
   const TCatalogDecoders& d = decoders ? *decoders : DefaultCatalogDecoders();
-  std::string scratch;
   const std::vector<TNodeRec*>& marks = bd.MarkList(list);
   const size_t oldSize = marks.size();
   // The live entries with their list index, in the nodes' memory order: that is close to the
@@ -289,12 +288,12 @@ void SortMarkListBy(TQDBase& bd, int list, TListLayout layout, int column, bool 
         break;
       case TKeyKind::Text:
         if (column == 0)
-          keys.Add(d.View(item, noderead::Str(f, kFieldName), scratch));
+          keys.Add(noderead::Str(f, kFieldName), &d, item);
         else
           keys.Add(TextKey(layout, column, item, d));
         break;
     }
-    if (spec.tieByName) names.Add(d.View(item, noderead::Str(f, kFieldName), scratch));
+    if (spec.tieByName) names.Add(noderead::Str(f, kFieldName), &d, item);
   }
   const bool keyPrefix = textKey && keys.HasPrefixes();
   const bool namePrefix = spec.tieByName && names.HasPrefixes();
