@@ -242,6 +242,7 @@ void ReadOptions(const TQDBase& bdOpt, TOptions& options) {
   options.StartupCatalogs = ReadRootStringList(bdOpt, kOptStartupCatalogs);
   ReadGeneralOptions(bdOpt, options);
   ReadReportOptions(bdOpt, options.Report);
+  options.CodePages = ReadCodePageOptions(bdOpt);
 }
 
 void WriteOptions(TQDBase& bdOpt, const TOptions& options) {
@@ -251,4 +252,63 @@ void WriteOptions(TQDBase& bdOpt, const TOptions& options) {
   WriteRootStringList(bdOpt, kOptStartupCatalogs, options.StartupCatalogs);
   WriteGeneralOptions(bdOpt, options);
   WriteReportOptions(bdOpt, options.Report);
+  WriteCodePageOptions(bdOpt, options.CodePages);
+}
+
+// ---- code pages --------------------------------------------------------------------------------
+
+std::string LanguageCodePage(std::string_view languageFile) {
+  std::string lower;
+  for (char c : languageFile) lower += (c >= 'A' && c <= 'Z') ? char(c + 32) : c;
+  return lower == "russian.lng" ? "WINDOWS-1251" : "WINDOWS-1252";
+}
+
+std::string CatalogCodePage(const TCodePageOptions& pages, std::string_view languageFile,
+                            std::string_view catalogFile) {
+  for (const auto& [file, page] : pages.Catalogs)
+    if (file == catalogFile && !page.empty()) return page;
+  return pages.Program.empty() ? LanguageCodePage(languageFile) : pages.Program;
+}
+
+void SetCatalogCodePage(TCodePageOptions& pages, const std::string& catalogFile,
+                        const std::string& page) {
+  auto& list = pages.Catalogs;
+  for (auto it = list.begin(); it != list.end(); ++it)
+    if (it->first == catalogFile) {
+      if (page.empty())
+        list.erase(it);
+      else
+        it->second = page;
+      return;
+    }
+  if (!page.empty()) list.emplace_back(catalogFile, page);
+}
+
+TCodePageOptions ReadCodePageOptions(const TQDBase& bdOpt) {
+  TCodePageOptions pages;
+  const TNodeRec* node = OptNode(bdOpt, kOptCodePages);
+  if (!node) return pages;
+  pages.Program = OptStr(node, kCpProgram);
+  for (int k = 1; k < node->SlotCount; ++k) {
+    const TNodeRec* entry = NodeChild(node, k);
+    std::string file = OptStr(entry, kCpCatalogFile), page = OptStr(entry, kCpCatalogPage);
+    if (entry && !file.empty() && !page.empty()) pages.Catalogs.emplace_back(file, page);
+  }
+  return pages;
+}
+
+void WriteCodePageOptions(TQDBase& bdOpt, const TCodePageOptions& pages) {
+  bdOpt.GoToDepth(0);
+  bool exists = bdOpt.SlotCount() > kOptCodePages && bdOpt.SlotType(kOptCodePages) != stEmpty;
+  if (!exists && pages == TCodePageOptions{}) return;
+  EnterOptNode(bdOpt, kOptCodePages);
+  while (bdOpt.SlotCount() > 0) bdOpt.DeleteSlot(bdOpt.SlotCount() - 1);
+  bdOpt.SetStr(kCpProgram, pages.Program);
+  int k = 1;
+  for (const auto& [file, page] : pages.Catalogs) {
+    bdOpt.ChildSetStr(k, kCpCatalogFile, file);
+    bdOpt.ChildSetStr(k, kCpCatalogPage, page);
+    ++k;
+  }
+  bdOpt.GoToDepth(0);
 }

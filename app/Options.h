@@ -18,6 +18,8 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 #include "store/QDBase.h"
@@ -40,6 +42,15 @@ inline constexpr int kOptDescRules = 13;        // description-import rules
 inline constexpr int kOptInterface = 14;        // menu style, colours, fonts (kUi...)
 inline constexpr int kOptUserListColumns = 15;  // column layout: user-list window
 inline constexpr int kOptRootSlots = 16;
+// Root slot 16, after the slots every settings file has: the legacy code pages of catalog texts.
+// Made only once there is a choice to keep, so a settings file without one keeps its bytes.
+inline constexpr int kOptCodePages = 16;
+
+// ---- node 16: legacy code pages --------------------------------------------------------------
+inline constexpr int kCpProgram = 0;  // stString: the program's page; "" follows the language
+// Slots 1..: a node per catalog with a page of its own:
+inline constexpr int kCpCatalogFile = 0;  // stString: the catalog file's full path
+inline constexpr int kCpCatalogPage = 1;  // stString: its page
 
 // ---- node 7: general options (stInteger 0/1 unless noted) -------------------------------------
 inline constexpr int kGenMinToTray = 0;
@@ -136,6 +147,25 @@ struct TReportOptions {
   bool operator==(const TReportOptions&) const = default;
 };
 
+// The code pages that decode catalog texts which are not UTF-8 (node 16).
+struct TCodePageOptions {
+  std::string Program;  // "" follows the language (LanguageCodePage)
+  std::vector<std::pair<std::string, std::string>> Catalogs;  // catalog file, page
+
+  bool operator==(const TCodePageOptions&) const = default;
+};
+
+// The legacy code page that goes with a language file: Windows-1251 for "Russian.lng",
+// Windows-1252 for every other.
+std::string LanguageCodePage(std::string_view languageFile);
+// The page of the catalog saved as `catalogFile`: its own choice, else the program's, else the
+// language's.
+std::string CatalogCodePage(const TCodePageOptions& pages, std::string_view languageFile,
+                            std::string_view catalogFile);
+// Sets (or, with an empty page, removes) the choice of one catalog file.
+void SetCatalogCodePage(TCodePageOptions& pages, const std::string& catalogFile,
+                        const std::string& page);
+
 // The options record. Member defaults are the values of a fresh settings store, except the two
 // folders, which depend on the program folder and are filled in by loading.
 struct TOptions {
@@ -176,6 +206,9 @@ struct TOptions {
 
   // Node 10.
   TReportOptions Report;
+
+  // Node 16.
+  TCodePageOptions CodePages;
 
   bool operator==(const TOptions&) const = default;
 };
@@ -248,6 +281,10 @@ void WriteReportOptions(TQDBase& bdOpt, const TReportOptions& report);
 TInterfaceOptions ReadInterfaceOptions(const TQDBase& bdOpt);
 void WriteInterfaceOptions(TQDBase& bdOpt, const TInterfaceOptions& ui);
 
-// The whole record: root slots 3 to 6, node 7 and node 10.
+// Node 16. Writing makes node 16 only when `pages` holds a choice; an existing node is rewritten.
+TCodePageOptions ReadCodePageOptions(const TQDBase& bdOpt);
+void WriteCodePageOptions(TQDBase& bdOpt, const TCodePageOptions& pages);
+
+// The whole record: root slots 3 to 6, node 7, node 10 and node 16.
 void ReadOptions(const TQDBase& bdOpt, TOptions& options);
 void WriteOptions(TQDBase& bdOpt, const TOptions& options);

@@ -132,6 +132,7 @@ TSettingsLoadResult TSettings::Load(const TSettingsPlace& place, const TSettings
 
   WriteReportDefaults(bdOpt);
   ReadReportOptions(bdOpt, Options.Report);
+  Options.CodePages = ReadCodePageOptions(bdOpt);
   return result;
 }
 

@@ -98,6 +98,8 @@ TOptions EveryOptionChanged() {
   o.LanguageFile = "Deutsch.lng";
   o.ReportFolder = "/srv/reports/";
   o.Report = {{"Fotos 2003", "Musik"}, 2, false, false, false, 1, false, ""};
+  o.CodePages.Program = "WINDOWS-1250";
+  o.CodePages.Catalogs = {{"/data/Fotos.ctl", "WINDOWS-1251"}, {"/x/y.ctl", "CP866"}};
   return o;
 }
 
@@ -239,6 +241,41 @@ TEST_F(SettingsTest, SaveAndLoadKeepEveryOption) {
   // A second save of what was loaded gives the same bytes.
   ASSERT_EQ(b.Save().Message(), "");
   EXPECT_EQ(ReadFile(place_.SettingsFile), image);
+}
+
+// The code pages of legacy catalog texts: the program's page follows the language unless chosen,
+// a catalog file may have its own, and a settings file without a choice keeps its bytes.
+TEST_F(SettingsTest, CodePagesFollowTheLanguageAndAreKeptOnlyWhenChosen) {
+  TSettings a;
+  a.Load(place_);
+  ASSERT_EQ(a.Save().Message(), "");
+  const std::string fresh = ReadFile(place_.SettingsFile);
+  EXPECT_LE(a.bdOpt.RootNode()->SlotCount, kOptCodePages);  // no node 16 without a choice
+
+  TCodePageOptions& pages = a.Options.CodePages;
+  EXPECT_EQ(CatalogCodePage(pages, "English.lng", "/c/a.ctl"), "WINDOWS-1252");
+  EXPECT_EQ(CatalogCodePage(pages, "Russian.lng", "/c/a.ctl"), "WINDOWS-1251");
+  SetCatalogCodePage(pages, "/c/a.ctl", "WINDOWS-1251");
+  SetCatalogCodePage(pages, "/c/b.ctl", "WINDOWS-1250");
+  EXPECT_EQ(CatalogCodePage(pages, "English.lng", "/c/a.ctl"), "WINDOWS-1251");
+  EXPECT_EQ(CatalogCodePage(pages, "English.lng", "/c/other.ctl"), "WINDOWS-1252");
+  pages.Program = "CP1257";
+  EXPECT_EQ(CatalogCodePage(pages, "Russian.lng", "/c/other.ctl"), "CP1257");
+  SetCatalogCodePage(pages, "/c/b.ctl", "");  // removed
+  ASSERT_EQ(a.Save().Message(), "");
+
+  TSettings b;
+  b.Load(place_);
+  EXPECT_EQ(b.Options.CodePages.Program, "CP1257");
+  EXPECT_EQ(b.Options.CodePages.Catalogs,
+            (std::vector<std::pair<std::string, std::string>>{{"/c/a.ctl", "WINDOWS-1251"}}));
+  // Choices taken back leave an empty node 16, which reads as no choice.
+  b.Options.CodePages = {};
+  ASSERT_EQ(b.Save().Message(), "");
+  TSettings c;
+  c.Load(place_);
+  EXPECT_EQ(c.Options.CodePages, TCodePageOptions{});
+  EXPECT_NE(ReadFile(place_.SettingsFile), fresh);
 }
 
 TEST(SettingsReportOptions, RoundTripAndDefaults) {

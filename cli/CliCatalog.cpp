@@ -11,6 +11,9 @@
 #include "app/Language.h"
 #include "catalog/CatalogLayout.h"
 #include "platform/Collate.h"
+#include "app/ProgramFolder.h"
+#include "app/Settings.h"
+#include "platform/FileIO.h"
 
 namespace fs = std::filesystem;
 
@@ -117,6 +120,73 @@ bool TCliSession::Save(int rootSlot, const std::string& file) {
   return Files.SaveAt(rootSlot, false) == TSaveResult::Saved;
 }
 
+bool TakeCodePageOption(std::vector<std::string>& args, std::string& page, std::string& error) {
+  std::vector<std::string> rest;
+  bool onlyPositional = false;
+  for (size_t i = 0; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    if (a == "--") onlyPositional = true;
+    std::string value;
+    if (onlyPositional || (a != "--codepage" && !a.starts_with("--codepage="))) {
+      rest.push_back(a);
+      continue;
+    }
+    if (a == "--codepage") {
+      if (i + 1 >= args.size()) {
+        error = "option --codepage needs a value";
+        return false;
+      }
+      value = args[++i];
+    } else {
+      value = a.substr(11);
+    }
+    std::string name = CodePageName(value);
+    if (name.empty()) {
+      error = "unknown code page \"" + value + "\" (for example 1251, windows-1252, cp866)";
+      return false;
+    }
+    page = name;
+  }
+  args = std::move(rest);
+  return true;
+}
+
+std::string CliDefaultCodePage(TCatalogDecoders* decoders) {
+  // The settings file of the program's places, found without creating any folder: the portable
+  // program folder (the executable's, holding the language files), else the per-user one.
+  TProgramInputs in = CurrentProgramInputs({});
+  std::error_code ec;
+  fs::path exeFolder = fs::path(in.ExecutablePath).parent_path();
+  fs::path file = exeFolder / kSettingsFileName;
+  if (in.ExecutablePath.empty() || !fs::is_regular_file(exeFolder / "Language" / "English.lng", ec) ||
+      !fs::is_regular_file(file, ec)) {
+    fs::path config = !in.XdgConfigHome.empty() ? fs::path(in.XdgConfigHome)
+                      : !in.Home.empty()        ? fs::path(in.Home) / ".config"
+                                                : fs::path();
+    file = config.empty() ? fs::path() : config / "tolvane" / kSettingsFileName;
+  }
+  std::string image;
+  TQDBase bdOpt;
+  if (file.empty() || !fs::is_regular_file(file, ec) ||
+      ReadWholeFile(file.string(), image, kMaxImageSize).Failed() || !bdOpt.LoadFromString(image))
+    return "WINDOWS-1252";
+  TCodePageOptions pages = ReadCodePageOptions(bdOpt);
+  std::string language = OptStr(OptNode(bdOpt, kOptGeneral), kGenLanguageFile);
+  if (decoders)
+    for (const auto& [file, page] : pages.Catalogs) decoders->SetForFile(file, TTextDecoder(page));
+  return CatalogCodePage(pages, language, {});
+}
+
+namespace {
+TCatalogDecoders& CliDecodersStore() {
+  static TCatalogDecoders decoders;
+  return decoders;
+}
+}  // namespace
+
+void SetCliDecoders(TCatalogDecoders decoders) { CliDecodersStore() = std::move(decoders); }
+const TCatalogDecoders& CliDecoders() { return CliDecodersStore(); }
+
 std::string EncodePathName(std::string_view name) {
   static const char kHex[] = "0123456789ABCDEF";
   std::string out;
@@ -165,7 +235,10 @@ TNodeRec* FindCatalogItem(TNodeRec* catalog, std::string_view path) {
     TNodeRec* next = nullptr;
     for (int i = 1; i < node->SlotCount && !next; ++i) {
       TNodeRec* child = NodeChild(node, i);
-      if (child && AnsiSameText(ItemName(child), part)) next = child;
+      if (!child) continue;
+      std::string_view name = ItemName(child);
+      if (AnsiSameText(name, part) || AnsiSameText(CliDecoders().Text(child, name), part))
+        next = child;
     }
     if (!next) return nullptr;
     node = next;
@@ -187,9 +260,10 @@ std::string CatalogItemPath(const TNodeRec* item) {
   for (const TNodeRec* n = item; n && n->Parent && n->Parent->Parent; n = n->Parent)
     parts.push_back(ItemName(n));
   std::string out;
+  const TTextDecoder& decoder = CliDecoders().For(item);
   for (auto it = parts.rbegin(); it != parts.rend(); ++it) {
     if (!out.empty()) out += '\\';
-    out += EncodePathName(*it);
+    out += EncodePathName(decoder.Text(*it));
   }
   return out;
 }
@@ -224,6 +298,7 @@ std::string TsvRow(const TNodeRec* item) {
   const TNodeRec* catalog = CatalogNodeOf(item);
   std::string category;
   if (catalog && catalog != item) category = std::string(CategoryNameOf(catalog, ItemCategory(f.Flags)));
+  const TTextDecoder& decoder = CliDecoders().For(item);
   std::string row = CatalogItemPath(item);
   row += '\t';
   row += KindText(f.Flags);
@@ -234,9 +309,9 @@ std::string TsvRow(const TNodeRec* item) {
   row += '\t';
   row += FormatDateTime(f.Changed);
   row += '\t';
-  row += TsvEscape(category);
+  row += TsvEscape(decoder.Text(category));
   row += '\t';
-  row += TsvEscape(f.Description);
+  row += TsvEscape(decoder.Text(f.Description));
   return row;
 }
 

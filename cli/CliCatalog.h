@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "catalog/CatalogFiles.h"
+#include "catalog/CatalogText.h"
 #include "store/QDBase.h"
 
 // Answers every question of the catalog core on a terminal without asking: messages go to
@@ -91,9 +92,29 @@ std::string EncodePathName(std::string_view name);
 // text, a lone "%" too, stands for itself.
 std::string DecodePathName(std::string_view text);
 
+// ---- code pages
+// Catalogs made on older systems hold names and descriptions in a legacy code page. Every text a
+// command prints (the plain listing, TSV rows, paths, info, reports) is UTF-8: a stored text that
+// is not valid UTF-8 is decoded with the code page of this run, "--codepage NAME" on any command
+// that reads a catalog, else the program's setting (CliDefaultCodePage). Path arguments name
+// items by their decoded names (their stored bytes match too).
+
+// Takes every "--codepage NAME" and "--codepage=NAME" out of `args` (arguments after a "--" are
+// left alone); the last one's page, as CodePageName gives it, goes into `page`, which is left
+// alone without the option. False with `error` set for a missing value or an unknown page.
+bool TakeCodePageOption(std::vector<std::string>& args, std::string& page, std::string& error);
+// The program's legacy code page: the one chosen in the settings (bdOpt.dat of the settings folder),
+// else the one of the selected language; Windows-1252 without settings. Per catalog file
+// choices of the settings are added to `decoders` (SetForFile).
+std::string CliDefaultCodePage(TCatalogDecoders* decoders = nullptr);
+// How the commands of this run decode: set once by main before the command runs (from
+// --codepage, else CliDefaultCodePage), read by every printing helper below.
+void SetCliDecoders(TCatalogDecoders decoders);
+const TCatalogDecoders& CliDecoders();
+
 // The item at `path` ("Disk 1\Docs\a.txt", split at "\", each component decoded with
-// DecodePathName, names compared case-insensitively, "" for the catalog itself) below the catalog
-// node `catalog`; nullptr when a component is missing.
+// DecodePathName, names compared case-insensitively as CliDecoders() shows them or as stored, ""
+// for the catalog itself) below the catalog node `catalog`; nullptr when a component is missing.
 TNodeRec* FindCatalogItem(TNodeRec* catalog, std::string_view path);
 
 // The item at `path` below `catalog` (FindCatalogItem) when `accept` takes it (any item when
@@ -102,11 +123,11 @@ TNodeRec* FindCatalogItem(TNodeRec* catalog, std::string_view path);
 TNodeRec* FindItemOrSay(const char* command, TNodeRec* catalog, const std::string& path,
                         const char* what = "item", TCliItemTest accept = nullptr);
 
-// The path of `item` from its catalog's first level down, names encoded (EncodePathName), joined
-// by "\".
+// The path of `item` from its catalog's first level down, names decoded (CliDecoders) and encoded
+// (EncodePathName), joined by "\".
 std::string CatalogItemPath(const TNodeRec* item);
 
-// One TSV row of `item` (no line end).
+// One TSV row of `item` (no line end), its texts decoded (CliDecoders).
 std::string TsvRow(const TNodeRec* item);
 // Escapes a text for a TSV field.
 std::string TsvEscape(std::string_view text);

@@ -16,7 +16,8 @@ TEST(CliListTest, NewMakesAnEmptyCatalogOnlyWhereNoneIs) {
   EXPECT_EQ(made.Out + made.Err, "");
   EXPECT_EQ(MaskNow(RunCli({"info", named}).Out),
             "Catalog: My discs\nCreated: <now>\nChanged: <now>\nSize: 0 bytes (0 bytes)\n"
-            "Disks: 0, folders: 0, files: 0\n");
+            "Disks: 0, folders: 0, files: 0\n"
+            "Names not in UTF-8: 0 of 0\n");
   TCliResult ls = RunCli({"ls", named, "-R", "--tsv"});
   EXPECT_EQ(ls.Status, 0);
   EXPECT_EQ(ls.Out, "");
@@ -93,7 +94,7 @@ TEST(CliListTest, InfoCountsEveryDiskThroughGroups) {
   TCliResult info = RunCli({"info", c.Catalog});
   EXPECT_EQ(info.Status, 0) << info.Err;
   std::vector<std::string> lines = Lines(MaskNow(info.Out));
-  ASSERT_EQ(lines.size(), 7u) << info.Out;
+  ASSERT_EQ(lines.size(), 8u) << info.Out;
   EXPECT_EQ(lines[0], "Catalog: c");
   EXPECT_EQ(lines[1], "Created: <now>");
   EXPECT_EQ(lines[3], "Size: 30 bytes (30 bytes)");
@@ -102,6 +103,7 @@ TEST(CliListTest, InfoCountsEveryDiskThroughGroups) {
   EXPECT_EQ(lines[5].rfind("  Disk1: 15 bytes, 2 folders, 4 files, label \"", 0), 0u) << lines[5];
   EXPECT_EQ(lines[6].rfind("  Box%091\\Inner: 15 bytes, 2 folders, 4 files, label \"", 0), 0u)
       << lines[6];
+  EXPECT_EQ(lines[7].rfind("Names not in UTF-8: 0 of ", 0), 0u) << lines[7];
 }
 
 }  // namespace

@@ -31,7 +31,10 @@ const char* kLsUsage =
     "  and %25 (\"a\\b\" is a folder \"a\" holding \"b\"; \"a%5Cb\" is one item named \"a\\b\").\n"
     "  In the category and description columns a line end is written \\n (a lone CR \\r),\n"
     "  TAB \\t, backslash \\\\ and a zero byte \\0.";
-const char* kInfoUsage = "info FILE";
+const char* kInfoUsage =
+    "info FILE [--codepage NAME]\n"
+    "  Besides the counts: how many names are not UTF-8 (stored in a legacy code page) and a few\n"
+    "  of them as the code page in use decodes them, to check that it is the right one.";
 
 int RunNew(const std::vector<std::string>& args) {
   TCliArgs a;
@@ -55,7 +58,7 @@ void PrintPlain(const TNodeRec* item, int depth) {
   TItemFields f = ReadItemFields(item);
   std::string kind = KindText(f.Flags);
   // The name column is padded by characters, not bytes, so names beyond ASCII stay aligned.
-  std::string name = f.Name;
+  std::string name = CliDecoders().Text(item, f.Name);
   size_t chars = ReportTextLength(name);
   if (chars < 40) name.append(40 - chars, ' ');
   std::printf("%*s%s %-8s %15s %-5s %s\n", depth * 2, "", name.c_str(), kind.c_str(),
@@ -111,6 +114,43 @@ int RunLs(const std::vector<std::string>& args) {
   return 0;
 }
 
+// How many item names are not UTF-8, and the first few of them (full paths) as `decoder` reads
+// them.
+void PrintLegacyNames(const TNodeRec* catalog, const TTextDecoder& decoder) {
+  constexpr size_t kExamples = 5;
+  int64_t names = 0, legacy = 0, descriptions = 0;
+  std::vector<const TNodeRec*> examples;
+  std::vector<const TNodeRec*> stack{catalog};
+  while (!stack.empty()) {
+    const TNodeRec* n = stack.back();
+    stack.pop_back();
+    // Children in their order, then their contents, the first container first.
+    for (int i = 1; i < n->SlotCount; ++i) {
+      const TNodeRec* item = NodeChild(n, i);
+      if (!item) continue;
+      ++names;
+      if (TTextDecoder::NeedsDecoding(ItemName(item))) {
+        ++legacy;
+        if (examples.size() < kExamples) examples.push_back(item);
+      }
+      if (TTextDecoder::NeedsDecoding(FieldStr(FieldNode(item), kFieldDescription))) ++descriptions;
+    }
+    for (int i = n->SlotCount - 1; i >= 1; --i) {
+      const TNodeRec* item = NodeChild(n, i);
+      if (item && IsContainer(item)) stack.push_back(item);
+    }
+  }
+  std::printf("Names not in UTF-8: %lld of %lld", static_cast<long long>(legacy),
+              static_cast<long long>(names));
+  if (legacy == 0 && descriptions == 0) {
+    std::printf("\n");
+    return;
+  }
+  std::printf(" (descriptions: %lld), read as %s:\n", static_cast<long long>(descriptions),
+              decoder.CodePage().c_str());
+  for (const TNodeRec* item : examples) std::printf("  %s\n", CatalogItemPath(item).c_str());
+}
+
 int RunInfo(const std::vector<std::string>& args) {
   if (args.size() != 1) return Usage(kInfoUsage);
   TCliSession s;
@@ -122,7 +162,8 @@ int RunInfo(const std::vector<std::string>& args) {
   TItemCounts all = CountItems(catalog, diskCounts);
   std::unordered_map<const TNodeRec*, const TDiskCounts*> countsOf;
   for (const TDiskCounts& c : diskCounts) countsOf.emplace(c.Disk, &c);
-  std::printf("Catalog: %s\n", cf.Name.c_str());
+  const TTextDecoder& decoder = CliDecoders().For(catalog);
+  std::printf("Catalog: %s\n", decoder.Text(cf.Name).c_str());
   std::printf("Created: %s\n", FormatDateTime(cf.Created).c_str());
   std::printf("Changed: %s\n", FormatDateTime(cf.Changed).c_str());
   std::printf("Size: %s bytes (%s)\n", FormatSizeBytes(cf.Size).c_str(),
@@ -151,10 +192,11 @@ int RunInfo(const std::vector<std::string>& args) {
     std::printf("  %s: %s, %lld folders, %lld files, label \"%s\", serial %s, %s\n",
                 CatalogItemPath(d).c_str(), FormatSizeUnits(ItemSizeOf(d)).c_str(),
                 static_cast<long long>(c.Folders), static_cast<long long>(c.Files),
-                std::string(FieldStr(h, kDiskLabel)).c_str(),
+                decoder.Text(FieldStr(h, kDiskLabel)).c_str(),
                 std::string(FieldStr(h, kDiskSerial)).c_str(),
                 DriveTypeText(FieldInt(h, kDiskDriveType)).c_str());
   }
+  PrintLegacyNames(catalog, decoder);
   return 0;
 }
 

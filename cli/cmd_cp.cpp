@@ -42,7 +42,7 @@ class TCliFileOpsUi : public TFileOpsUi {
 
   int AskInsertDisk(const TInsertDiskInfo& disk, bool, std::string& chosenRoot) override {
     ClearLine();
-    std::string what = "disk \"" + disk.Name + "\"" +
+    std::string what = "disk \"" + CliDecoders().All().Text(disk.Name) + "\"" +
                        (disk.TypeText.empty() ? std::string() : " (" + disk.TypeText + ")");
     if (!from_.empty()) {
       // --from is tried once per disk; asked again, the folder was not there.

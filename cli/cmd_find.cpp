@@ -36,6 +36,8 @@ const char* kFindUsage =
     "  --sort name|ext|size|date|disk|type|path|desc|category   sort column (default name)\n"
     "  --desc                   sort descending\n"
     "  --catalog-column         put the catalog's name in front of every row\n"
+    "  --codepage NAME          code page of names and descriptions that are not UTF-8\n"
+    "                           (1251, windows-1252, cp866, ...); masks match the decoded text\n"
     "  --report html|txt|txt-tab|txt-comma -o FILE [--title TEXT]\n"
     "                           write the results as a report file instead of TSV rows\n"
     "  Output: one TSV row per result (path, kind, size, attributes, modified, category,\n"
@@ -62,7 +64,8 @@ int EmitFindResults(TCliSession& s, const TCliArgs& a) {
         a.Has("title") ? a.Get("title") : DefaultReportTitle(TReportSource::SearchResults, nullptr);
     stamp.Now = NowDateTime();
     std::string out = a.Get("o", a.Get("output"));
-    TError error = WriteSearchReport(out, s.bdMain.MarkList(mlFound), format, stamp);
+    TError error =
+        WriteSearchReport(out, s.bdMain.MarkList(mlFound), format, stamp, &CliDecoders());
     if (error.Ok()) return 0;
     std::fprintf(stderr, "tolvane-cli find: %s: %s\n", out.c_str(), error.Message().c_str());
     return 1;
@@ -70,7 +73,10 @@ int EmitFindResults(TCliSession& s, const TCliArgs& a) {
   const bool catalogColumn = a.Has("catalog-column");
   for (const TNodeRec* item : s.bdMain.MarkList(mlFound)) {
     if (!item) continue;
-    if (catalogColumn) std::printf("%s\t", TsvEscape(ItemName(CatalogNodeOf(item))).c_str());
+    if (catalogColumn) {
+      const TNodeRec* catalog = CatalogNodeOf(item);
+      std::printf("%s\t", TsvEscape(CliDecoders().Text(catalog, ItemName(catalog))).c_str());
+    }
     std::printf("%s\n", TsvRow(item).c_str());
   }
   return 0;  // a failed write of the rows fails the run in main
@@ -153,8 +159,9 @@ int RunFind(const std::vector<std::string>& args) {
   }
 
   TSearchWalk walk(s.bdMain, p);
+  walk.Decoders = &CliDecoders();
   walk.Run(scope, a.Get("category"));
-  SortResults(s.bdMain, mlFound, column, a.Has("desc"));
+  SortResults(s.bdMain, mlFound, column, a.Has("desc"), nullptr, &CliDecoders());
   return EmitFindResults(s, a);
 }
 

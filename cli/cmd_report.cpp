@@ -62,10 +62,11 @@ int RunReport(const std::vector<std::string>& args) {
 
   TReportStamp stamp;
   stamp.Title =
-      a.Has("title") ? a.Get("title") : DefaultReportTitle(TReportSource::MainWindow, node);
+      a.Has("title") ? a.Get("title")
+                     : DefaultReportTitle(TReportSource::MainWindow, node, &CliDecoders());
   stamp.Now = NowDateTime();
   TError error = WriteReportFile(out, items, table, AllReportColumns(table), format, stamp,
-                                 TReportOptions{}, a.Has("units"));
+                                 TReportOptions{}, a.Has("units"), &CliDecoders());
   if (error.Failed()) {
     std::fprintf(stderr, "tolvane-cli report: %s: %s\n", out.c_str(), error.Message().c_str());
     return 1;

@@ -131,7 +131,7 @@ int RunAdd(const std::vector<std::string>& args) {
                  MakeScanSettings(bdOpt, !a.Has("no-descriptions"), !a.Has("no-archives")));
   if (!RunScan(scan, a.Has("quiet"))) return 130;  // nothing was changed or saved
   TNodeRec* disk = GraftNewDisk(s.bdMain, destination, bdDisk);
-  std::string added(ItemName(disk));
+  std::string added = CliDecoders().Text(disk, ItemName(disk));
   if (!s.Save(slot, file)) return 1;
   if (!a.Has("quiet")) std::fprintf(stderr, "Added disk \"%s\"\n", added.c_str());
   return 0;

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/CliCatalog.h"
 #include "cli/Command.h"
 #include "platform/TimeZone.h"
 
@@ -22,7 +23,11 @@ static void PrintHelp(FILE* out) {
     width = std::max(width, static_cast<int>(std::strlen(c->name)));
   for (const CliCommand* c : CliCommands())
     std::fprintf(out, "  %-*s %s\n", width, c->name, c->summary);
-  std::fprintf(out, "\nRun 'tolvane-cli help COMMAND' for the usage of one command.\n");
+  std::fprintf(out,
+               "\nEvery command that reads a catalog takes --codepage NAME (1251, windows-1252,\n"
+               "cp866, ...): the code page of names and descriptions that are not UTF-8 (catalogs\n"
+               "made on older systems); without it the program's setting applies.\n"
+               "Run 'tolvane-cli help COMMAND' for the usage of one command.\n");
 }
 
 // The exit status of a run that ended with `status`: output that could not be written (a full
@@ -62,7 +67,18 @@ int main(int argc, char** argv) {
     PrintHelp(stderr);
     return 2;
   }
+  std::string page, error;
+  if (!TakeCodePageOption(args, page, error)) {
+    std::fprintf(stderr, "tolvane-cli %s: %s\n", c->name, error.c_str());
+    return 2;
+  }
   try {
+    TCatalogDecoders decoders;
+    // A page given on the command line applies to every catalog; otherwise the settings decide,
+    // per catalog file where one has a page of its own.
+    if (page.empty()) page = CliDefaultCodePage(&decoders);
+    decoders.SetAll(TTextDecoder(page));
+    SetCliDecoders(std::move(decoders));
     return Finish(c->name, c->run(args));
   } catch (const std::exception& e) {
     std::fprintf(stderr, "tolvane-cli %s: %s\n", c->name, e.what());

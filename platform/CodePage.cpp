@@ -9,17 +9,18 @@
 #include <memory>
 #include <mutex>
 
-namespace {
-
-constexpr char32_t kReplacement = 0xFFFD;
-
 // The UTF-8 text of every byte of a single-byte code page, built once per page through iconv
 // and then shared read-only. `singleByte` is false for a page with multi-byte characters, which
 // is then converted by streaming through iconv.
-struct TByteTable {
+struct TCodePageTable {
   bool singleByte = true;
   std::array<std::string, 256> utf8;
 };
+
+namespace {
+
+using TByteTable = TCodePageTable;
+constexpr char32_t kReplacement = 0xFFFD;
 
 std::string NormalisePage(std::string_view page) {
   bool digits = !page.empty();
@@ -87,16 +88,17 @@ std::string StreamConvert(std::string_view bytes, const std::string& page) {
   return out;
 }
 
-std::string Convert(std::string_view bytes, std::string_view codepage, const char* fallback) {
-  std::string page = NormalisePage(codepage);
-  auto table = TableFor(page);
-  if (!table) {
-    page = fallback;
-    table = TableFor(page);
+void ConvertWith(std::string_view bytes, const TByteTable* table, const std::string& page,
+                 std::string& out) {
+  out.clear();
+  if (!table) {  // iconv without the page at all: keep the bytes
+    out.assign(bytes);
+    return;
   }
-  if (!table) return std::string(bytes);  // iconv without the page at all: keep the bytes
-  if (!table->singleByte) return StreamConvert(bytes, page);
-  std::string out;
+  if (!table->singleByte) {
+    out = StreamConvert(bytes, page);
+    return;
+  }
   out.reserve(bytes.size() + bytes.size() / 4);
   for (unsigned char c : bytes) {
     if (c < 0x80 && table->utf8[c].size() == 1 && table->utf8[c][0] == static_cast<char>(c))
@@ -104,7 +106,25 @@ std::string Convert(std::string_view bytes, std::string_view codepage, const cha
     else
       out += table->utf8[c];
   }
+}
+
+std::string Convert(std::string_view bytes, std::string_view codepage, const char* fallback) {
+  std::string page = NormalisePage(codepage);
+  auto table = TableFor(page);
+  if (!table) {
+    page = fallback;
+    table = TableFor(page);
+  }
+  std::string out;
+  ConvertWith(bytes, table.get(), page, out);
   return out;
+}
+
+bool AllDigits(std::string_view s) {
+  if (s.empty()) return false;
+  for (char c : s)
+    if (c < '0' || c > '9') return false;
+  return true;
 }
 
 }  // namespace
@@ -117,6 +137,52 @@ std::string AnsiToUtf8(std::string_view bytes, std::string_view codepage) {
   return Convert(bytes, codepage, "WINDOWS-1252");
 }
 
+
+std::string CodePageName(std::string_view name) {
+  std::string up;
+  for (char c : name)
+    if (c != ' ') up += static_cast<char>(AsciiUpper(static_cast<unsigned char>(c)));
+  std::string_view number;
+  std::string_view u(up);
+  if (AllDigits(u))
+    number = u;
+  else if (u.starts_with("CP-") && AllDigits(u.substr(3)))
+    number = u.substr(3);
+  else if (u.starts_with("CP") && AllDigits(u.substr(2)))
+    number = u.substr(2);
+  else if (u.starts_with("WINDOWS-") && AllDigits(u.substr(8)))
+    number = u.substr(8);
+  else if (u.starts_with("WINDOWS") && AllDigits(u.substr(7)))
+    number = u.substr(7);
+  std::string page = up;
+  if (!number.empty()) {
+    while (number.size() > 1 && number.front() == '0') number.remove_prefix(1);
+    int n = number.size() <= 5 ? std::stoi(std::string(number)) : -1;
+    page = (n == 874 || (n >= 1250 && n <= 1258)) ? "WINDOWS-" + std::string(number)
+                                                  : "CP" + std::string(number);
+  }
+  if (page.empty() || page.find('/') != std::string::npos || !TableFor(page)) return {};
+  return page;
+}
+
+TTextDecoder::TTextDecoder() : TTextDecoder("WINDOWS-1252") {}
+
+TTextDecoder::TTextDecoder(std::string_view codepage) {
+  page_ = CodePageName(codepage);
+  if (page_.empty()) page_ = "WINDOWS-1252";
+  table_ = TableFor(page_);
+}
+
+std::string TTextDecoder::Text(std::string_view bytes) const {
+  if (!NeedsDecoding(bytes)) return std::string(bytes);
+  std::string out;
+  DecodeInto(bytes, out);
+  return out;
+}
+
+void TTextDecoder::DecodeInto(std::string_view bytes, std::string& out) const {
+  ConvertWith(bytes, table_.get(), page_, out);
+}
 
 std::string Utf16ToUtf8(std::string_view bytes, bool bigEndian) {
   std::string out;

@@ -43,3 +43,39 @@ TEST(CodePageTest, Utf8Checks) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(CodePageTest, CodePageNamesAsUsersWriteThem) {
+  for (const char* name : {"1251", "cp1251", "CP1251", "cp-1251", "windows-1251", "Windows1251"})
+    EXPECT_EQ(CodePageName(name), "WINDOWS-1251") << name;
+  EXPECT_EQ(CodePageName("1252"), "WINDOWS-1252");
+  EXPECT_EQ(CodePageName("874"), "WINDOWS-874");
+  EXPECT_EQ(CodePageName("866"), "CP866");
+  EXPECT_EQ(CodePageName("koi8-r"), "KOI8-R");
+  for (const char* bad : {"", "no-such-page", "99999", "cp", "UTF-8//TRANSLIT"})
+    EXPECT_EQ(CodePageName(bad), "") << bad;
+}
+
+TEST(CodePageTest, DecoderKeepsUtf8AndDecodesTheRest) {
+  const std::string cyrillic = "\xCF\xF0\xE8\xEC\xE5\xF0";  // "Пример" in Windows-1251
+  TTextDecoder ru("1251"), west;
+  EXPECT_EQ(ru.CodePage(), "WINDOWS-1251");
+  EXPECT_EQ(west.CodePage(), "WINDOWS-1252");
+  EXPECT_EQ(ru.Text(cyrillic), "Пример");
+  EXPECT_EQ(west.Text(cyrillic), "Ïðèìåð");
+  EXPECT_EQ(west.Text("caf\xE9"), "café");
+  // Valid UTF-8 is never decoded again, whatever the page.
+  EXPECT_EQ(ru.Text("Пример"), "Пример");
+  EXPECT_EQ(ru.Text("plain"), "plain");
+  EXPECT_FALSE(TTextDecoder::NeedsDecoding("plain ascii"));
+  EXPECT_FALSE(TTextDecoder::NeedsDecoding("café"));
+  EXPECT_TRUE(TTextDecoder::NeedsDecoding(cyrillic));
+  std::string scratch;
+  std::string_view plain = "name.txt";
+  EXPECT_EQ(ru.View(plain, scratch).data(), plain.data());  // no copy for UTF-8
+  EXPECT_EQ(ru.View(cyrillic, scratch), "Пример");
+  EXPECT_EQ(TTextDecoder("no-such-page").CodePage(), "WINDOWS-1252");
+}
+
+}  // namespace

@@ -6,6 +6,7 @@
 
 #include "catalog/CatalogLayout.h"
 #include "report/ReportText.h"
+#include "search/ItemTexts.h"
 
 std::vector<int> AllReportColumns(TReportTable table) {
   std::vector<int> ids;
@@ -39,7 +40,8 @@ void CountEntry(const TNodeRec* item, TReportTotals& t) {
 
 TReportData CollectReportColumns(const std::vector<TNodeRec*>& entries, TReportTable table,
                                  const std::vector<int>& ids, bool formatSizes,
-                                 std::string_view legacyCodePage) {
+                                 const TCatalogDecoders* decoders) {
+  const TCatalogDecoders& dec = decoders ? *decoders : DefaultCatalogDecoders();
   TReportData data;
   size_t columns = std::min(ids.size(), static_cast<size_t>(kMaxReportColumns));
   for (size_t c = 0; c < columns; ++c) {
@@ -53,7 +55,10 @@ TReportData CollectReportColumns(const std::vector<TNodeRec*>& entries, TReportT
     if (!item) continue;  // a placeholder of a released node
     for (auto& col : data.Columns) {
       TReportCellText cell = ReportCell(item, table, col.Id, formatSizes);
-      std::string text = ReportUtf8(cell.Text, legacyCodePage);
+      // A path joins names of its own: each is decoded by itself, UTF-8 and legacy ones alike.
+      bool path = (table == TReportTable::Found || table == TReportTable::UserList) && col.Id == 6;
+      std::string text = path && TTextDecoder::NeedsDecoding(cell.Text) ? ItemPathText(item, dec)
+                                                                        : dec.Text(item, cell.Text);
       if (cell.MultiLine) {
         col.MultiLine = true;
         for (auto& line : SplitReportLines(text)) AddLine(col, std::move(line));

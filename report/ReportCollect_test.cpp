@@ -9,6 +9,7 @@
 #include "platform/FileIO.h"
 #include "report/ReportExport.h"
 #include "report/ReportTestUtil.h"
+#include "report/ReportTitle.h"
 
 namespace {
 
@@ -170,6 +171,33 @@ TEST_F(ReportCatalogTest, LegacyBytesAndLineBreaksInNames) {
   EXPECT_EQ(d.Columns[0].Lines[0], "café menu");
   EXPECT_EQ(d.Columns[1].Lines[0], "naïve");
   EXPECT_EQ(d.Columns[0].Width, 9u);
+}
+
+TEST_F(ReportCatalogTest, LegacyTextsInTheCatalogsCodePage) {
+  bd.GoToNode(readme);
+  bd.SetStr(kFieldName, "\xCF\xF0\xE8\xEC\xE5\xF0.txt");  // "Пример" in Windows-1251
+  bd.SetStr(kFieldDescription, "\xCE\xF2\xF7\xB8\xF2");    // "Отчёт"
+  TCatalogDecoders russian{TTextDecoder("1251")};
+  TReportData d = CollectReportColumns({readme}, TReportTable::FileView, {0, 5}, false, &russian);
+  EXPECT_EQ(d.Columns[0].Lines[0], "Пример");
+  EXPECT_EQ(d.Columns[1].Lines[0], "Отчёт");
+  EXPECT_EQ(d.Columns[0].Width, 6u);
+  // Without a choice the bytes read as Windows-1252.
+  EXPECT_EQ(CollectReportColumns({readme}, TReportTable::FileView, {0}, false).Columns[0].Lines[0],
+            "Ïðèìåð");
+  EXPECT_EQ(DefaultReportTitle(TReportSource::MainWindow, readme, &russian), "File \"Пример.txt\"");
+  // A path of a UTF-8 folder and a legacy one: each name decoded by itself.
+  bd.GoToNode(docs);
+  bd.EnterChild(0);
+  bd.SetStr(kFieldName, "Тексты");
+  bd.GoToNode(docs);
+  TNodeRec* inner = AddContainer(bd, "\xCF\xE0\xEF\xEA\xE0", ikFolder);  // "Папка"
+  bd.GoToNode(inner);
+  TNodeRec* deep = AddFile(bd, "a.txt", 1);
+  EXPECT_EQ(CollectReportColumns({deep}, TReportTable::Found, {6}, false, &russian)
+                .Columns[0]
+                .Lines[0],
+            "\\Тексты\\Папка\\");
 }
 
 TEST_F(ReportCatalogTest, TextReportOfADiskByteForByte) {

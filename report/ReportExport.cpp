@@ -32,7 +32,7 @@ void CloseReportDialog(TQDBase& bdOpt, TOptions& options, const TReportDialogSta
 }
 
 bool ExportReport(TQDBase& bdMain, TQDBase& bdOpt, TOptions& options, TReportDialogState& state,
-                  TReportUi& ui, TReportStamp stamp) {
+                  TReportUi& ui, TReportStamp stamp, const TCatalogDecoders* decoders) {
   if (state.Type != kReportHtml && state.Type != kReportTextFile && state.Type != kReportClipboard)
     return false;
   AddReportTitle(options.Report.TitleHistory, state.Title);
@@ -59,7 +59,7 @@ bool ExportReport(TQDBase& bdMain, TQDBase& bdOpt, TOptions& options, TReportDia
   std::vector<TNodeRec*> entries;
   if (list < bdMain.MarkListCount()) entries = bdMain.MarkList(list);
   TReportData data = CollectReportColumns(entries, table, CheckedReportColumns(state.Columns),
-                                          options.FormatSizes);
+                                          options.FormatSizes, decoders);
   if (state.Type == kReportClipboard) {
     ui.PutOnClipboard(ReportClipboardText(data, stamp));
     return true;
@@ -94,15 +94,17 @@ bool ParseReportFormat(std::string_view name, TReportFileFormat& format) {
 TError WriteReportFile(const std::string& path, const std::vector<TNodeRec*>& entries,
                        TReportTable table, const std::vector<int>& ids,
                        const TReportFileFormat& format, const TReportStamp& stamp,
-                       TReportOptions options, bool formatSizes) {
-  TReportData data = CollectReportColumns(entries, table, ids, formatSizes);
+                       TReportOptions options, bool formatSizes,
+                       const TCatalogDecoders* decoders) {
+  TReportData data = CollectReportColumns(entries, table, ids, formatSizes, decoders);
   if (format.Html) return WriteHtmlReport(path, data, stamp, options);
   options.Separator = format.Separator;
   return WriteTextReport(path, data, stamp, options);
 }
 
 TError WriteSearchReport(const std::string& path, const std::vector<TNodeRec*>& results,
-                         const TReportFileFormat& format, const TReportStamp& stamp) {
+                         const TReportFileFormat& format, const TReportStamp& stamp,
+                         const TCatalogDecoders* decoders) {
   return WriteReportFile(path, results, TReportTable::Found, AllReportColumns(TReportTable::Found),
-                         format, stamp, TReportOptions{}, false);
+                         format, stamp, TReportOptions{}, false, decoders);
 }

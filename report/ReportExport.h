@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "app/Options.h"
+#include "catalog/CatalogText.h"
 #include "platform/Error.h"
 #include "report/ReportColumnSet.h"
 #include "report/ReportWriter.h"
@@ -76,8 +77,9 @@ inline bool ReportRunEnabled(int type) { return type != kReportClipboard; }
 //  6. a written file is opened when cbRun is enabled and checked.
 // A write failure is shown through `ui` and nothing is opened (false). `stamp` gives the program
 // title and the time; its title is replaced by state.Title.
+// Texts that are not UTF-8 are decoded with `decoders` (nullptr: DefaultCatalogDecoders()).
 bool ExportReport(TQDBase& bdMain, TQDBase& bdOpt, TOptions& options, TReportDialogState& state,
-                  TReportUi& ui, TReportStamp stamp);
+                  TReportUi& ui, TReportStamp stamp, const TCatalogDecoders* decoders = nullptr);
 
 // A report file format of tolvane-cli: "html", "txt" (aligned), "txt-tab", "txt-comma".
 struct TReportFileFormat {
@@ -93,9 +95,11 @@ bool ParseReportFormat(std::string_view name, TReportFileFormat& format);
 TError WriteReportFile(const std::string& path, const std::vector<TNodeRec*>& entries,
                        TReportTable table, const std::vector<int>& ids,
                        const TReportFileFormat& format, const TReportStamp& stamp,
-                       TReportOptions options, bool formatSizes);
+                       TReportOptions options, bool formatSizes,
+                       const TCatalogDecoders* decoders = nullptr);
 
 // The report of search results: every column of the search-results table, all checked; for
 // `tolvane-cli find --report`.
 TError WriteSearchReport(const std::string& path, const std::vector<TNodeRec*>& results,
-                         const TReportFileFormat& format, const TReportStamp& stamp);
+                         const TReportFileFormat& format, const TReportStamp& stamp,
+                         const TCatalogDecoders* decoders = nullptr);

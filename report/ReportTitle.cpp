@@ -8,7 +8,8 @@
 #include "catalog/CatalogLayout.h"
 #include "platform/Collate.h"
 
-std::string DefaultReportTitle(TReportSource source, const TNodeRec* treeSelection) {
+std::string DefaultReportTitle(TReportSource source, const TNodeRec* treeSelection,
+                               const TCatalogDecoders* decoders) {
   switch (source) {
     case TReportSource::SearchResults:
       return LangText(12106);
@@ -20,7 +21,8 @@ std::string DefaultReportTitle(TReportSource source, const TNodeRec* treeSelecti
   if (!treeSelection) return {};
   std::string title = KindText(ItemFlagsOf(treeSelection));
   title += " \"";
-  title += ItemName(treeSelection);
+  const TCatalogDecoders& d = decoders ? *decoders : DefaultCatalogDecoders();
+  title += d.Text(treeSelection, ItemName(treeSelection));
   title += '"';
   return title;
 }

@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "catalog/CatalogText.h"
 #include "report/ReportTables.h"
 #include "store/QDBase.h"
 
@@ -20,8 +21,10 @@ inline constexpr size_t kMaxReportTitleLength = 300;
 // The title proposed when a source is chosen: text 12106 for the search results, 12110 for the
 // user list; for the main window the kind text of `treeSelection` (file, catalog, group, disk,
 // folder), a space and its name in double quotation marks, or empty when nothing is selected
-// (nullptr).
-std::string DefaultReportTitle(TReportSource source, const TNodeRec* treeSelection);
+// (nullptr). A name that is not UTF-8 is decoded with `decoders` (nullptr:
+// DefaultCatalogDecoders()).
+std::string DefaultReportTitle(TReportSource source, const TNodeRec* treeSelection,
+                               const TCatalogDecoders* decoders = nullptr);
 
 // Puts `title` at the front of `history` when it is not empty and no title of the history equals
 // it with letter case ignored; the history then keeps its first kMaxReportTitles titles. True iff

@@ -2,12 +2,14 @@
 #include "search/ItemTexts.h"
 
 #include <cstring>
+#include <vector>
 
 #include "app/SizeTexts.h"
 #include "catalog/ItemLabels.h"
 #include "platform/DateTime.h"
 #include "platform/FileNames.h"
 #include "catalog/CatalogLayout.h"
+#include "catalog/CatalogText.h"
 
 namespace {
 
@@ -40,6 +42,24 @@ std::string ItemPath(const TNodeRec* item) {
   }
   buf[--start] = '\\';
   return std::string(buf + start, kItemPathMax - start);
+}
+
+std::string ItemPathText(const TNodeRec* item, const TCatalogDecoders& decoders) {
+  std::string raw = ItemPath(item);
+  if (!TTextDecoder::NeedsDecoding(raw)) return raw;
+  // The names that fit into ItemPath, innermost first, each decoded on its own.
+  int depth = ItemPathDepth(item);
+  std::vector<std::string_view> names;
+  for (const TNodeRec* n = item->Parent; n && n->Parent && int(names.size()) + 1 < depth;
+       n = n->Parent)
+    if (IsPathContainer(n)) names.push_back(ItemName(n));
+  const TTextDecoder& decoder = decoders.For(item);
+  std::string out = "\\";
+  for (auto it = names.rbegin(); it != names.rend(); ++it) {
+    out += decoder.Text(*it);
+    out += '\\';
+  }
+  return out;
 }
 
 int ItemPathDepth(const TNodeRec* item) {
@@ -159,13 +179,15 @@ int ContainerImageIndex(const TNodeRec* item) {
 TItemRowTexts ItemRowTexts(const TNodeRec* item, const TRowTextOptions& options) {
   TItemRowTexts row;
   if (!item) return row;
+  const TCatalogDecoders& dec = options.Decoders ? *options.Decoders : DefaultCatalogDecoders();
+  auto text = [&](std::string_view bytes) { return dec.Text(item, bytes); };
   const TNodeRec* f = FieldNode(item);
   int32_t flags = FieldInt(f, kFieldFlags);
   int kind = ItemKind(flags);
   bool container = IsContainer(item);
   bool groupOrDisk = container && (kind == ikGroup || kind == ikDisk);
-  row.Name = ItemDisplayName(item);
-  row.Extension = ItemExtension(item);
+  row.Name = text(ItemDisplayName(item));
+  row.Extension = text(ItemExtension(item));
   row.Attributes = AttributeLetters(flags);
   int64_t size = FieldInt64(f, kFieldSize);
   bool shortSize = options.FormattedSizes || (container && kind >= ikCatalog && kind <= ikDisk);
@@ -175,16 +197,16 @@ TItemRowTexts ItemRowTexts(const TNodeRec* item, const TRowTextOptions& options)
     row.Icon = 1000000 + ContainerImageIndex(item);
   else
     row.Icon = options.FileIcon ? options.FileIcon(item) : 0;
-  row.Description = FirstLineText(FieldStr(f, kFieldDescription));
+  row.Description = text(FirstLineText(FieldStr(f, kFieldDescription)));
   row.DiskType = DiskTypeText(ItemDiskType(item));
-  row.DiskName = ItemDiskName(item);
+  row.DiskName = text(ItemDiskName(item));
   if (groupOrDisk) {
     row.Capacity = FormatSizeUnits(FieldInt64(f, kHdrCapacity));
     row.Free = FormatSizeUnits(FieldInt64(f, kHdrFree));
-    row.Label = FieldStr(f, kDiskLabel);
-    row.Location = ItemLocationName(item);
+    row.Label = text(FieldStr(f, kDiskLabel));
+    row.Location = text(ItemLocationName(item));
   }
-  row.Path = ItemPath(item);
-  row.Category = ItemCategoryName(item);
+  row.Path = ItemPathText(item, dec);
+  row.Category = text(ItemCategoryName(item));
   return row;
 }

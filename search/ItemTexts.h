@@ -20,6 +20,8 @@
 
 #include "store/QDBase.h"
 
+class TCatalogDecoders;
+
 // The bound of an item path in bytes, the leading backslash included.
 inline constexpr size_t kItemPathMax = 9998;
 
@@ -34,6 +36,9 @@ std::string ItemPath(const TNodeRec* item);
 // The number of backslashes ItemPath(item) holds, without building it (the path column sorts by
 // depth first).
 int ItemPathDepth(const TNodeRec* item);
+// ItemPath as it is shown: each name decoded on its own by `decoders` (a name that is valid UTF-8
+// stays as it is), so that UTF-8 and legacy names of one path both read right.
+std::string ItemPathText(const TNodeRec* item, const TCatalogDecoders& decoders);
 
 // The name of the nearest disk at or above `item`; empty for catalogs and groups.
 std::string_view ItemDiskName(const TNodeRec* item);
@@ -79,13 +84,17 @@ struct TRowTextOptions {
   // The icon code of a file (the index of its icon in the system's small-icon list); 0 when
   // unset. Containers get 1000000 plus their tree image (ContainerImageIndex).
   std::function<int(const TNodeRec* file)> FileIcon;
+  // How texts that are not UTF-8 are decoded; nullptr: DefaultCatalogDecoders().
+  const TCatalogDecoders* Decoders = nullptr;
 };
 
 // The tree image of a container item: catalog 1, group 2, disk from a sub-folder 3, disk of a
 // whole drive 20 + drive type, folder 4, archive 8, folder inside an archive 10, other kinds 0.
 int ContainerImageIndex(const TNodeRec* item);
 
-// The texts of one list row; the fields are the slots 1..15 of a row of the row cache.
+// The texts of one list row, every one UTF-8 (names, labels, descriptions, categories and
+// locations decoded with TRowTextOptions::Decoders); the fields are the slots 1..15 of a row of
+// the row cache.
 struct TItemRowTexts {
   std::string Name;         // 1 display name
   std::string Extension;    // 2 extension (files and archives)

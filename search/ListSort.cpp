@@ -106,7 +106,7 @@ uint64_t FloatOrder(double v) {
   return (bits & (1ull << 63)) ? ~bits : bits | (1ull << 63);
 }
 
-std::string TextKey(TListLayout layout, int column, const TNodeRec* item) {
+std::string RawTextKey(TListLayout layout, int column, const TNodeRec* item) {
   const TNodeRec* f = FieldNode(item);
   if (column == 0) return std::string(ItemName(item));
   switch (layout) {
@@ -156,6 +156,15 @@ std::string TextKey(TListLayout layout, int column, const TNodeRec* item) {
   return {};
 }
 
+// The text of a column as shown: a text that is not UTF-8 decoded with its catalog's page.
+std::string TextKey(TListLayout layout, int column, const TNodeRec* item,
+                    const TCatalogDecoders& decoders) {
+  if (layout == TListLayout::Results && column == rcPath) return ItemPathText(item, decoders);
+  std::string raw = RawTextKey(layout, column, item);
+  if (!TTextDecoder::NeedsDecoding(raw)) return raw;
+  return decoders.For(item).Text(raw);
+}
+
 template <class T>
 int Cmp(T a, T b) {
   return a < b ? -1 : (b < a ? 1 : 0);
@@ -174,7 +183,8 @@ int ResultRank(const TNodeRec* item) {
 }
 
 int CompareListRows(TListLayout layout, const TNodeRec* a, const TNodeRec* b, int column,
-                    bool descending) {
+                    bool descending, const TCatalogDecoders* decoders) {
+  const TCatalogDecoders& d = decoders ? *decoders : DefaultCatalogDecoders();
   int c = Cmp(GroupOf(layout, a), GroupOf(layout, b));
   TSpec spec = SpecOf(layout, column);
   if (c == 0) {
@@ -190,14 +200,15 @@ int CompareListRows(TListLayout layout, const TNodeRec* a, const TNodeRec* b, in
         break;
       case TKeyKind::Path:
         c = Cmp(ItemPathDepth(a), ItemPathDepth(b));
-        if (c == 0) c = Sign(AnsiCompareText(ItemPath(a), ItemPath(b)));
+        if (c == 0) c = Sign(AnsiCompareText(ItemPathText(a, d), ItemPathText(b, d)));
         break;
       case TKeyKind::Text:
-        c = Sign(AnsiCompareText(TextKey(layout, column, a), TextKey(layout, column, b)));
+        c = Sign(AnsiCompareText(TextKey(layout, column, a, d), TextKey(layout, column, b, d)));
         break;
     }
   }
-  if (c == 0 && spec.tieByName) c = Sign(AnsiCompareText(ItemName(a), ItemName(b)));
+  if (c == 0 && spec.tieByName)
+    c = Sign(AnsiCompareText(d.Text(a, ItemName(a)), d.Text(b, ItemName(b))));
   return descending ? -c : c;
 }
 
@@ -228,7 +239,8 @@ struct TSortRow {
 }  // namespace
 
 void SortMarkListBy(TQDBase& bd, int list, TListLayout layout, int column, bool descending,
-                    TListRows* view) {
+                    TListRows* view, const TCatalogDecoders* decoders) {
+  const TCatalogDecoders& d = decoders ? *decoders : DefaultCatalogDecoders();
   const std::vector<TNodeRec*>& marks = bd.MarkList(list);
   const size_t oldSize = marks.size();
   // The live entries with their list index, in the nodes' memory order: that is close to the
@@ -246,9 +258,12 @@ void SortMarkListBy(TQDBase& bd, int list, TListLayout layout, int column, bool 
 
   TTextKeys keys([&](size_t row) {
     const TNodeRec* item = nodes[row].first;
-    return spec.kind == TKeyKind::Path ? ItemPath(item) : TextKey(layout, column, item);
+    return spec.kind == TKeyKind::Path ? ItemPathText(item, d) : TextKey(layout, column, item, d);
   });
-  TTextKeys names([&](size_t row) { return std::string(ItemName(nodes[row].first)); });
+  TTextKeys names([&](size_t row) {
+    const TNodeRec* item = nodes[row].first;
+    return d.Text(item, ItemName(item));
+  });
   std::vector<TSortRow> rows(n);
   if (textKey) keys.Reserve(n, n * 20);
   if (spec.tieByName) names.Reserve(n, n * 20);
@@ -268,16 +283,16 @@ void SortMarkListBy(TQDBase& bd, int list, TListLayout layout, int column, bool 
         break;
       case TKeyKind::Path:
         r.k0 = static_cast<uint32_t>(ItemPathDepth(item));
-        keys.Add(ItemPath(item));
+        keys.Add(ItemPathText(item, d));
         break;
       case TKeyKind::Text:
         if (column == 0)
-          keys.Add(FieldStr(f, kFieldName));
+          keys.Add(FieldStr(f, kFieldName), &d, item);
         else
-          keys.Add(TextKey(layout, column, item));
+          keys.Add(TextKey(layout, column, item, d));
         break;
     }
-    if (spec.tieByName) names.Add(FieldStr(f, kFieldName));
+    if (spec.tieByName) names.Add(FieldStr(f, kFieldName), &d, item);
   }
   const bool keyPrefix = textKey && keys.HasPrefixes();
   const bool namePrefix = spec.tieByName && names.HasPrefixes();

@@ -14,6 +14,7 @@
 // Threads: the thread that owns the store.
 #pragma once
 
+#include "catalog/CatalogText.h"
 #include "search/ListRows.h"
 #include "store/QDBase.h"
 
@@ -64,17 +65,19 @@ int ResultRank(const TNodeRec* item);
 int CompareResultRows(const TNodeRec* a, const TNodeRec* b, int column, bool descending);
 int CompareDiskLayout(const TNodeRec* a, const TNodeRec* b, int column, bool descending);
 int CompareFileLayout(const TNodeRec* a, const TNodeRec* b, int column, bool descending);
+// Texts that are not UTF-8 compare as `decoders` decodes them (nullptr: DefaultCatalogDecoders()).
 int CompareListRows(TListLayout layout, const TNodeRec* a, const TNodeRec* b, int column,
-                    bool descending);
+                    bool descending, const TCatalogDecoders* decoders = nullptr);
 
 // Sorts mark list `list` of `bd` by the comparator of `layout`. With a view (rows = entries of
 // the list), the selected and focused states follow their items to their new rows. Placeholders
 // of released nodes are dropped. The cursor of `bd` is restored.
+// Texts that are not UTF-8 sort as `decoders` decodes them (nullptr: DefaultCatalogDecoders()).
 void SortMarkListBy(TQDBase& bd, int list, TListLayout layout, int column, bool descending,
-                    TListRows* view = nullptr);
+                    TListRows* view = nullptr, const TCatalogDecoders* decoders = nullptr);
 
 // The search results' and the user list's sort.
 inline void SortResults(TQDBase& bd, int list, int column, bool descending,
-                        TListRows* view = nullptr) {
-  SortMarkListBy(bd, list, TListLayout::Results, column, descending, view);
+                        TListRows* view = nullptr, const TCatalogDecoders* decoders = nullptr) {
+  SortMarkListBy(bd, list, TListLayout::Results, column, descending, view, decoders);
 }

@@ -52,6 +52,23 @@ bool UpperPlain(std::string_view text, char* out) {
 
 }  // namespace
 
+namespace {
+
+// `stored` as the masks see it: itself while valid UTF-8, else decoded into a buffer of the
+// calling thread.
+[[gnu::noinline]] std::string_view Decoded(std::string_view stored, const TTextDecoder& decoder) {
+  thread_local std::string decoded;
+  decoder.DecodeInto(stored, decoded);
+  return decoded;
+}
+
+inline std::string_view ShownText(std::string_view stored, const TTextDecoder* decoder) {
+  if (!decoder || stored.empty() || !TTextDecoder::NeedsDecoding(stored)) return stored;
+  return Decoded(stored, *decoder);
+}
+
+}  // namespace
+
 TSearchMask::TSearchMask(std::string_view mask) : wild_(mask) {
   std::string m = Collapse(mask);
   if (m == "*") {
@@ -73,16 +90,16 @@ TSearchMask::TSearchMask(std::string_view mask) : wild_(mask) {
     form_ = TForm::Prefix;
 }
 
-bool TSearchMask::Match(std::string_view text) const {
+TSearchMask::TFast TSearchMask::MatchFast(std::string_view text) const {
   switch (form_) {
     case TForm::General:
-      return wild_.Match(text);
+      return TFast::Undecided;
     case TForm::All:
-      return true;
+      return TFast::Yes;
     default:
       break;
   }
-  if (text.empty()) return wild_.Match(text);
+  if (text.empty()) return TFast::Undecided;
   char small[256];
   thread_local std::string large;
   char* buf = small;
@@ -90,29 +107,34 @@ bool TSearchMask::Match(std::string_view text) const {
     large.resize(text.size());
     buf = large.data();
   }
-  if (!UpperPlain(text, buf)) return wild_.Match(text);
+  // Plain ASCII (the fast forms' case) is UTF-8: it is matched as stored.
+  if (!UpperPlain(text, buf)) return TFast::Undecided;
   std::string_view s(buf, text.size()), g(literal_);
+  bool match = false;
   switch (form_) {
     case TForm::Contains: {
       // Names are short: a plain scan for the first letter beats the library's search calls.
-      if (s.size() < g.size()) return false;
+      if (s.size() < g.size()) break;
       const char first = g[0];
       const size_t rest = g.size() - 1, last = s.size() - g.size();
-      for (size_t i = 0; i <= last; ++i)
-        if (s[i] == first && std::memcmp(s.data() + i + 1, g.data() + 1, rest) == 0) return true;
-      return false;
+      for (size_t i = 0; i <= last && !match; ++i)
+        match = s[i] == first && std::memcmp(s.data() + i + 1, g.data() + 1, rest) == 0;
+      break;
     }
     case TForm::Suffix:
-      return s.size() >= g.size() && s.substr(s.size() - g.size()) == g;
+      match = s.size() >= g.size() && s.substr(s.size() - g.size()) == g;
+      break;
     case TForm::Prefix: {
       // The matcher stops at the end of the text and then accepts because the mask ends in "*":
       // a text that is a prefix of the literal matches too ('read*' matches 'rea').
       size_t n = std::min(s.size(), g.size());
-      return std::memcmp(s.data(), g.data(), n) == 0;
+      match = std::memcmp(s.data(), g.data(), n) == 0;
+      break;
     }
     default:
-      return wild_.Match(text);
+      return TFast::Undecided;
   }
+  return match ? TFast::Yes : TFast::No;
 }
 
 TMaskSet::TMaskSet(const std::vector<std::string>& masks) {
@@ -120,8 +142,23 @@ TMaskSet::TMaskSet(const std::vector<std::string>& masks) {
   for (const auto& m : masks) masks_.emplace_back(m);
 }
 
-bool TMaskSet::MatchesAnyMask(std::string_view text) const {
-  for (const auto& m : masks_)
-    if (m.Match(text)) return true;
+bool TMaskSet::MatchesAnyMask(std::string_view stored, const TTextDecoder* decoder) const {
+  std::string_view shown;
+  bool decided = false;  // whether `shown` is set
+  for (const auto& m : masks_) {
+    switch (m.MatchFast(stored)) {
+      case TSearchMask::TFast::Yes:
+        return true;
+      case TSearchMask::TFast::No:
+        continue;
+      case TSearchMask::TFast::Undecided:
+        break;
+    }
+    if (!decided) {
+      shown = ShownText(stored, decoder);
+      decided = true;
+    }
+    if (m.MatchWild(shown)) return true;
+  }
   return false;
 }

@@ -11,12 +11,22 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/CodePage.h"
 #include "platform/WildMatch.h"
 
 class TSearchMask {
  public:
   explicit TSearchMask(std::string_view mask);
-  bool Match(std::string_view text) const;
+  bool Match(std::string_view text) const {
+    TFast fast = MatchFast(text);
+    return fast == TFast::Undecided ? wild_.Match(text) : fast == TFast::Yes;
+  }
+
+  // The fast forms on plain ASCII text; Undecided for every other mask or text, which then goes
+  // to MatchWild (with the text decoded when it is not UTF-8).
+  enum class TFast { No, Yes, Undecided };
+  TFast MatchFast(std::string_view text) const;
+  bool MatchWild(std::string_view text) const { return wild_.Match(text); }
 
  private:
   enum class TForm { General, All, Contains, Suffix, Prefix };
@@ -30,7 +40,10 @@ class TMaskSet {
   TMaskSet() = default;
   explicit TMaskSet(const std::vector<std::string>& masks);
   // True iff at least one mask matches; the masks are tried in order.
-  bool MatchesAnyMask(std::string_view text) const;
+  bool MatchesAnyMask(std::string_view text) const { return MatchesAnyMask(text, nullptr); }
+  // The same for a stored text, decoded with `decoder` when it is not UTF-8 (the decision is
+  // taken only once a mask's ASCII fast path has not settled the match, and once for all masks).
+  bool MatchesAnyMask(std::string_view stored, const TTextDecoder* decoder) const;
   size_t Size() const { return masks_.size(); }
 
  private:

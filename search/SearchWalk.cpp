@@ -6,14 +6,17 @@
 
 #include "catalog/CatalogLayout.h"
 
-int CategoryFilterFor(const TNodeRec* catalog, std::string_view name) {
+int CategoryFilterFor(const TNodeRec* catalog, std::string_view name,
+                      const TCatalogDecoders* decoders) {
   if (name.empty()) return 0;
+  const TCatalogDecoders& d = decoders ? *decoders : DefaultCatalogDecoders();
+  std::string scratch;
   const TNodeRec* header = catalog ? NodeChild(catalog, 0) : nullptr;
   const TNodeRec* list = header ? NodeChild(header, kCatCategories) : nullptr;
   if (!list) return kNoSuchCategory;
   for (int k = 1; k < list->SlotCount && k <= 255; ++k) {
     const TNodeRec* e = NodeChild(list, k);
-    if (e && FieldStr(e, kEntryName) == name) return k;
+    if (e && d.View(catalog, FieldStr(e, kEntryName), scratch) == name) return k;
   }
   return kNoSuchCategory;
 }
@@ -84,8 +87,11 @@ bool TSearchWalk::MatchesFields(const TNodeRec* f) const {
     int a = ItemKind(flags) >= ikFolder ? ItemAttributes(flags) : kAttrDirectory;
     if ((a & attrMask_) != attrWant_) return false;
   }
-  if (p_.InNames && masks_.MatchesAnyMask(FieldStr(f, kFieldName))) return true;
-  return p_.InDescriptions && masks_.MatchesAnyMask(FieldStr(f, kFieldDescription));
+  // UTF-8 (all ASCII names among them) is matched as stored; only legacy text is decoded.
+  const TTextDecoder* decoder =
+      decoder_ ? decoder_ : &(Decoders ? *Decoders : DefaultCatalogDecoders()).For(f);
+  if (p_.InNames && masks_.MatchesAnyMask(FieldStr(f, kFieldName), decoder)) return true;
+  return p_.InDescriptions && masks_.MatchesAnyMask(FieldStr(f, kFieldDescription), decoder);
 }
 
 void TSearchWalk::TestItem(TNodeRec* item) {
@@ -113,6 +119,12 @@ void TSearchWalk::Progress() {
 void TSearchWalk::SearchContainer(TNodeRec* c) {
   found_ = bd_.MarkCount(mlFound);  // nothing else changes the list during the walk
   if (!c || !IsContainer(c) || LimitReached()) return;
+  // Everything below `c` belongs to one catalog: its page is looked up once.
+  decoder_ = &(Decoders ? *Decoders : DefaultCatalogDecoders()).For(c);
+  struct TReset {
+    const TTextDecoder*& d;
+    ~TReset() { d = nullptr; }
+  } reset{decoder_};
   struct Frame {
     TNodeRec* node;
     int next;
@@ -154,12 +166,12 @@ int TSearchWalk::Run(const TNodeRec* scope, std::string_view category) {
         if (count) Total += CountItems(cat, true);
       }
     for (TNodeRec* cat : catalogs) {
-      CategoryFilter = CategoryFilterFor(cat, category);
+      CategoryFilter = CategoryFilterFor(cat, category, Decoders);
       SearchContainer(cat);
     }
   } else {
     if (count) Total = CountItems(scope, false);
-    CategoryFilter = CategoryFilterFor(CatalogNodeOf(scope), category);
+    CategoryFilter = CategoryFilterFor(CatalogNodeOf(scope), category, Decoders);
     SearchContainer(const_cast<TNodeRec*>(scope));
   }
   bd_.GoToNode(keep);

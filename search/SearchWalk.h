@@ -11,6 +11,7 @@
 #include <functional>
 #include <string_view>
 
+#include "catalog/CatalogText.h"
 #include "search/FindParams.h"
 #include "search/SearchMask.h"
 #include "store/QDBase.h"
@@ -22,7 +23,10 @@ inline constexpr int kNoSuchCategory = -1;
 // the first entry (from 1) of the catalog's category list whose name equals `name` exactly (letter
 // case counts), or kNoSuchCategory when the list has none (or only one beyond index 255, which no
 // item can carry).
-int CategoryFilterFor(const TNodeRec* catalog, std::string_view name);
+// `name` is the category as shown: an entry stored in a legacy code page is compared decoded
+// (`decoders`, nullptr for DefaultCatalogDecoders()).
+int CategoryFilterFor(const TNodeRec* catalog, std::string_view name,
+                      const TCatalogDecoders* decoders = nullptr);
 
 // The number of items below `container`: 1 for the container itself when `countContainers`, and
 // for every item a container's own count (same switch) or 1 for a file. Iterative.
@@ -38,6 +42,10 @@ class TSearchWalk {
   std::function<void(int64_t visited, int64_t total, int found)> OnProgress;
   // The millisecond tick; a steady clock by default (tests replace it).
   std::function<uint32_t()> Tick;
+  // How names and descriptions that are not UTF-8 are decoded before the masks see them (the
+  // masks then ignore letter case of the decoded text); nullptr: DefaultCatalogDecoders(). Must
+  // outlive the walk.
+  const TCatalogDecoders* Decoders = nullptr;
 
   // The whole search: mlFound cleared, counters reset, Total computed, then every catalog of the
   // scope walked (Total is counted only when OnProgress is set). `scope` nullptr means all open
@@ -62,6 +70,7 @@ class TSearchWalk {
 
  private:
   bool MatchesFields(const TNodeRec* fields) const;
+
   void TestFields(TNodeRec* item, const TNodeRec* fields);
   bool LimitReached() const;
   void Progress();
@@ -71,4 +80,5 @@ class TSearchWalk {
   TMaskSet masks_;
   int32_t attrMask_ = 0, attrWant_ = 0;  // the attribute requirements folded into one test
   int found_ = 0;                        // entries of mlFound
+  const TTextDecoder* decoder_ = nullptr;  // the page of the catalog being walked
 };

@@ -74,7 +74,8 @@ void TTextKeys::Reserve(size_t rows, size_t bytes) {
   bytes_.reserve(bytes);
 }
 
-void TTextKeys::Add(std::string_view text) {
+void TTextKeys::Add(std::string_view text, const TCatalogDecoders* decoders,
+                    const TNodeRec* item) {
   const TRanks& r = Ranks();
   size_t at = bytes_.size();
   bool fast = r.usable;
@@ -90,7 +91,10 @@ void TTextKeys::Add(std::string_view text) {
   }
   if (!fast) {
     bytes_.resize(at);
-    bytes_.append(text);
+    if (decoders && TTextDecoder::NeedsDecoding(text))
+      bytes_.append(decoders->For(item).Text(text));
+    else
+      bytes_.append(text);
     allFast_ = false;
   }
   start_.push_back(at);

@@ -13,6 +13,8 @@
 #include <string_view>
 #include <vector>
 
+#include "catalog/CatalogText.h"
+
 // The keys of a column of texts, row by row. A rank key is all a row keeps; a row whose text is
 // not ASCII keeps the text itself. Comparing such a row with a ranked one needs the ranked row's
 // text back, which `textOf` (given at construction) returns.
@@ -21,7 +23,10 @@ class TTextKeys {
   explicit TTextKeys(std::function<std::string(size_t row)> textOf) : textOf_(std::move(textOf)) {}
   void Reserve(size_t rows, size_t bytes);
   // Appends the key of the next row's text.
-  void Add(std::string_view text);
+  void Add(std::string_view text) { Add(text, nullptr, nullptr); }
+  // The same for a stored text of `item`: a text that is not UTF-8 is keyed by its decoding with
+  // the page of the item's catalog (checked only once the text turned out not to be ASCII).
+  void Add(std::string_view text, const TCatalogDecoders* decoders, const TNodeRec* item);
   size_t Size() const { return start_.size(); }
   // Negative, zero or positive as the text of row a sorts before, equal to, or after row b's.
   int Compare(size_t a, size_t b) const;

@@ -97,7 +97,7 @@ QVariant TCatalogTreeModel::data(const QModelIndex& index, int role) const {
     case Qt::DisplayRole:
     case Qt::EditRole:
     case Qt::ToolTipRole:
-      return QStr(ItemName(node));
+      return decoders_ ? QStr(decoders_->Text(node, ItemName(node))) : QStr(ItemName(node));
     case Qt::DecorationRole:
       return RowIcon(TreeImageIndex(node, false), TreeImageIndex(node, true));
     case Qt::FontRole:

@@ -17,6 +17,7 @@
 #include <QColor>
 #include <functional>
 
+#include "catalog/CatalogText.h"
 #include "mainwin/EditHost.h"
 #include "mainwin/qt/InterfaceStyle.h"
 #include "store/QDBase.h"
@@ -76,6 +77,8 @@ class TCatalogTreeModel : public QAbstractItemModel {
   void InsertAllRows(const TNodeRec* node);
 
   void SetAppearance(const QFont& font, const QColor& textColor);
+  // How names that are not UTF-8 are decoded (must outlive the model); nullptr: as QStr does.
+  void SetDecoders(const TCatalogDecoders* decoders) { decoders_ = decoders; }
 
  private:
   const TNodeRec* StoreNode(const QModelIndex& index) const;
@@ -83,5 +86,6 @@ class TCatalogTreeModel : public QAbstractItemModel {
 
   TQDBase& bd_;
   const TNodeRec* hidden_ = nullptr;  // rows withheld between RemoveAllRows and InsertAllRows
+  const TCatalogDecoders* decoders_ = nullptr;
   TRowAppearance appearance_;
 };

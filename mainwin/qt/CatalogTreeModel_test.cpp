@@ -143,3 +143,40 @@ TEST(ItemListModelTest, RowsComeFromTheViewListWithTheParentRowFirst) {
 }
 
 }  // namespace
+
+namespace {
+
+// A catalog from an older system: the tree and the list show its Windows-1251 names decoded with
+// the page the window hands them, each UTF-8 name as it is.
+TEST(LegacyCodePageModelTest, TreeAndListShowTheDecodedNames) {
+  LoadEnglish();
+  TQDBase bd;
+  InitCatalogStore(bd);
+  TNodeRec* cat = AddCatalog(bd, "Cat");
+  TNodeRec* disk = AddItem(bd, cat, "\xC4\xE8\xF1\xEA", ikDisk);        // "Диск"
+  TNodeRec* file = AddLeaf(bd, disk, "\xCE\xF2\xF7\xB8\xF2.txt", 10);  // "Отчёт.txt"
+  TNodeRec* utf8 = AddLeaf(bd, disk, "Пробный.txt", 10);
+  TCatalogDecoders russian{TTextDecoder("1251")};
+
+  TCatalogTreeModel tree(bd);
+  tree.SetDecoders(&russian);
+  EXPECT_EQ(tree.data(tree.IndexOf(disk)).toString(), QStringLiteral("Диск"));
+
+  for (TNodeRec* n : {utf8, file}) {
+    bd.GoToNode(n);
+    bd.AddMark(mlView);
+  }
+  TItemListModel list(bd);
+  list.SetDecoders(&russian);
+  list.SetDiskLayout(false);
+  list.ResetRows();
+  ASSERT_EQ(list.rowCount(), 2);
+  EXPECT_EQ(list.data(list.index(0, fcName)).toString(), QStringLiteral("Пробный"));
+  EXPECT_EQ(list.data(list.index(1, fcName)).toString(), QStringLiteral("Отчёт"));
+  // Sorted by the decoded names: "О" before "П".
+  SortMarkListBy(bd, mlView, TListLayout::File, fcName, false, nullptr, &russian);
+  list.ResetRows();
+  EXPECT_EQ(list.ItemAt(0), file);
+}
+
+}  // namespace

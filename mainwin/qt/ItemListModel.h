@@ -46,6 +46,8 @@ class TItemListModel : public QAbstractTableModel {
   void RefreshRows();
   void SetAppearance(const QFont& font, const QColor& textColor);
   void SetFormattedSizes(bool formatted) { options_.FormattedSizes = formatted; }
+  // How texts that are not UTF-8 are decoded (must outlive the model).
+  void SetDecoders(const TCatalogDecoders* decoders) { options_.Decoders = decoders; }
 
   // The item behind row `row`, or nullptr for the parent row and rows out of range.
   TNodeRec* ItemAt(int row) const;

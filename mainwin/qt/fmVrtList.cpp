@@ -103,7 +103,7 @@ void TfmVrt::ShowSortMarks() {
 void TfmVrt::SortList() {
   int li = LayoutIndex(diskLayout_);
   SortMarkListBy(bdMain, mlView, diskLayout_ ? TListLayout::Disk : TListLayout::File,
-                 sortColumn_[li], sortDescending_[li]);
+                 sortColumn_[li], sortDescending_[li], nullptr, &decoders_);
   lvModel_->ResetRows();
   ShowSortMarks();
 }

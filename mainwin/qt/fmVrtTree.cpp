@@ -146,7 +146,7 @@ QString TfmVrt::ItemSummaryText() {
     text = LangQ(10131);
   else if (kindText)
     text = LangQ(kindText);
-  text += QStringLiteral(" \"") + QStr(ItemName(item)) + QStringLiteral("\"");
+  text += QStringLiteral(" \"") + QStr(decoders_.Text(item, ItemName(item))) + QStringLiteral("\"");
   if (kind == ikCatalog) {
     std::string_view path = FieldStr(FieldNode(item), kCatFileName);
     if (!path.empty()) text += QStringLiteral(" (") + QStr(path) + QStringLiteral(")");
@@ -192,7 +192,7 @@ void TfmVrt::UpdateStatus() {
   QString title = caption_;
   const TNodeRec* catalog = node ? CatalogNodeOf(node) : nullptr;
   if (catalog) {
-    title += QStringLiteral("  -  ") + QStr(ItemName(catalog)) + QLatin1Char(' ') +
+    title += QStringLiteral("  -  ") + QStr(decoders_.Text(catalog, ItemName(catalog))) + QLatin1Char(' ') +
              LangFormatQ(10136, std::to_string(CountDisks(catalog)));
   }
   if (windowTitle() != title) setWindowTitle(title);

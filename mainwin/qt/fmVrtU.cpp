@@ -131,6 +131,7 @@ void TfmVrt::CreateViews() {
   trTree = new QTreeView(splitter_);
   trTree->setObjectName(QStringLiteral("tr"));
   trModel_ = new TCatalogTreeModel(bdMain, this);
+  trModel_->SetDecoders(&decoders_);
   trTree->setModel(trModel_);
   trTree->setHeaderHidden(true);
   // Long names scroll sideways instead of being cut off.
@@ -170,6 +171,7 @@ void TfmVrt::CreateViews() {
   LV = new QTreeView(splitter_);
   LV->setObjectName(QStringLiteral("LV"));
   lvModel_ = new TItemListModel(bdMain, this);
+  lvModel_->SetDecoders(&decoders_);
   LV->setModel(lvModel_);
   LV->setRootIsDecorated(false);
   LV->setItemsExpandable(false);
@@ -362,6 +364,9 @@ void TfmVrt::CreateMenus() {
   nnOpt5 = nnnOptions->addMenu(QString());
   nnOpt5->setObjectName(QStringLiteral("nnOpt5"));
   connect(nnOpt5, &QMenu::aboutToShow, this, &TfmVrt::FillLanguageMenu);
+  codePageMenu_ = nnnOptions->addMenu(QString());
+  codePageMenu_->setObjectName(QStringLiteral("codePageMenu"));
+  connect(codePageMenu_, &QMenu::aboutToShow, this, &TfmVrt::FillCodePageMenu);
 
   nnnHelp = menuBar()->addMenu(QString());
   nnnHelp->addAction(ActHelp);
@@ -474,6 +479,7 @@ void TfmVrt::SetTexts() {
   nnnOptions->setTitle(LangQ(61));
   set(nnOpt0, 62);
   nnOpt5->setTitle(LangQ(65));
+  codePageMenu_->setTitle(LangQ(12705));
   nnnHelp->setTitle(LangQ(71));
   set(ActHelp, 72);
   set(nnSite, 73);
@@ -506,12 +512,70 @@ void TfmVrt::FillLanguageMenu() {
   }
 }
 
+namespace {
+// The pages offered in the menu: the Windows pages of old catalogs, and two DOS-era ones.
+const char* const kMenuCodePages[] = {"WINDOWS-1250", "WINDOWS-1251", "WINDOWS-1252",
+                                      "WINDOWS-1253", "WINDOWS-1254", "WINDOWS-1255",
+                                      "WINDOWS-1256", "WINDOWS-1257", "WINDOWS-1258",
+                                      "WINDOWS-874",  "CP866",        "KOI8-R"};
+}  // namespace
+
+void TfmVrt::FillCodePageMenu() {
+  codePageMenu_->clear();
+  const TCodePageOptions& pages = settings_.Options.CodePages;
+  // One checkable list: the first entry follows (the language, or for a catalog the program).
+  auto fill = [this](QMenu* menu, const QString& follow, const std::string& chosen,
+                     const std::string& catalogFile) {
+    auto* group = new QActionGroup(menu);
+    QAction* a = menu->addAction(follow);
+    a->setCheckable(true);
+    a->setChecked(chosen.empty());
+    group->addAction(a);
+    connect(a, &QAction::triggered, this, [this, catalogFile] { ChooseCodePage({}, catalogFile); });
+    menu->addSeparator();
+    for (const char* page : kMenuCodePages) {
+      a = menu->addAction(QString::fromLatin1(page));
+      a->setCheckable(true);
+      a->setChecked(chosen == page);
+      group->addAction(a);
+      std::string p = page;
+      connect(a, &QAction::triggered, this, [this, p, catalogFile] { ChooseCodePage(p, catalogFile); });
+    }
+  };
+  fill(codePageMenu_,
+       LangFormatQ(12706, LanguageCodePage(settings_.Options.LanguageFile)), pages.Program, {});
+  // The catalog selected in the tree, once it has a file, may have a page of its own.
+  const TNodeRec* catalog = CatalogNodeOf(SelectedTreeNode());
+  std::string file = catalog ? std::string(FieldStr(FieldNode(catalog), kCatFileName)) : "";
+  if (file.empty()) return;
+  codePageMenu_->addSeparator();
+  QMenu* own = codePageMenu_->addMenu(LangQ(12707) + QStringLiteral(": ") +
+                                   QStr(decoders_.Text(catalog, ItemName(catalog))));
+  own->setObjectName(QStringLiteral("nnCatalogCodePage"));
+  std::string chosen;
+  for (const auto& [f, p] : pages.Catalogs)
+    if (f == file) chosen = p;
+  fill(own, LangFormatQ(12708, CatalogCodePage(pages, settings_.Options.LanguageFile, {})), chosen,
+       file);
+}
+
+void TfmVrt::ChooseCodePage(const std::string& page, const std::string& catalogFile) {
+  if (catalogFile.empty())
+    settings_.Options.CodePages.Program = page;
+  else
+    SetCatalogCodePage(settings_.Options.CodePages, catalogFile, page);
+  SaveSettings();
+  ApplyCodePages();
+  UpdateStatus();
+}
+
 void TfmVrt::ChooseLanguage(const QString& file) {
   settings_.Options.LanguageFile = file.toStdString();
   WriteGeneralOptions(settings_.bdOpt, settings_.Options);
   LoadSelectedLanguage(settings_.bdOpt, places_.LanguageFolder);
   ReadGeneralOptions(settings_.bdOpt, settings_.Options);
   SaveSettings();
+  ApplyCodePages();  // the program's page may follow the language
   SetTexts();
   SetListLayout(diskLayout_, true);
   trChange(false);
@@ -587,6 +651,18 @@ void TfmVrt::ApplyListOptions() {
     Tray->hide();
   }
   lvModel_->SetFormattedSizes(settings_.Options.FormatSizes);
+  ApplyCodePages();
+}
+
+void TfmVrt::ApplyCodePages() {
+  const TCodePageOptions& pages = settings_.Options.CodePages;
+  std::string page = CatalogCodePage(pages, settings_.Options.LanguageFile, {});
+  TCatalogDecoders decoders{TTextDecoder(page)};
+  for (const auto& [file, own] : pages.Catalogs) decoders.SetForFile(file, TTextDecoder(own));
+  decoders_ = std::move(decoders);
+  SetLegacyCodePage(decoders_.All().CodePage());  // texts shown without their catalog
+  lvModel_->RefreshRows();
+  trTree->viewport()->update();
 }
 
 void TfmVrt::RestoreApplication() {

@@ -23,6 +23,7 @@
 #include "app/Settings.h"
 #include "app/qt/AppStores.h"
 #include "catalog/CatalogFiles.h"
+#include "catalog/CatalogText.h"
 #include "mainwin/CatalogEdit.h"
 #include "mainwin/EditHost.h"
 #include "scan/qt/AddDiskHost.h"
@@ -136,6 +137,10 @@ class TfmVrt : public QMainWindow, public TAddDiskHost, public TEditHost {
   void OpenRequestedFiles(const QStringList& files);
   // Switches to the language file `file` of the language folder and retexts the window.
   void ChooseLanguage(const QString& file);
+  // The legacy code page of catalog texts that are not UTF-8: the program's (empty: as the
+  // language), or, with `catalogFile`, that catalog file's own (empty: as the program). Saved in
+  // the settings and shown at once.
+  void ChooseCodePage(const std::string& page, const std::string& catalogFile = {});
   // The foreground condition of the commands with shortcuts.
   bool IsForeground() const;
 
@@ -218,10 +223,13 @@ class TfmVrt : public QMainWindow, public TAddDiskHost, public TEditHost {
   void CreateViews();
   void SetTexts();
   void FillLanguageMenu();
+  void FillCodePageMenu();
   // Start-up and exit (fmVrtU.cpp).
   void FirstShow();
   void ApplyInterfaceSettings();
   void ApplyListOptions();
+  // Fills decoders_ from the settings (the program's page, the catalog files' own) and repaints.
+  void ApplyCodePages();
   void ReadLayout();
   void WriteLayout();
   void AfterClose();
@@ -275,6 +283,8 @@ class TfmVrt : public QMainWindow, public TAddDiskHost, public TEditHost {
 
   TVrtPlaces places_;
   TSettings& settings_;
+  // The code pages of catalog texts that are not UTF-8, from the settings (ApplyCodePages).
+  TCatalogDecoders decoders_;
   std::unique_ptr<TGuiCatalogUi> ui_;
   std::unique_ptr<TCatalogFiles> files_;
   std::unique_ptr<TCatalogEditor> editor_;
@@ -299,7 +309,8 @@ class TfmVrt : public QMainWindow, public TAddDiskHost, public TEditHost {
   QToolBar* MainBar = nullptr;
   QToolButton* tbOpenCat = nullptr;
   // The menus of the menu bar and the language menu; filesMenu_ and userListMenu_ are the
-  // sub-menus of ActFiles and ActUser, recentMenu_ the drop-down of tbOpenCat.
+  // sub-menus of ActFiles and ActUser, recentMenu_ the drop-down of tbOpenCat, codePageMenu_ the
+  // code page of old catalogs (Options).
   QMenu* nnnFile = nullptr;
   QMenu* nnnAction = nullptr;
   QMenu* filesMenu_ = nullptr;
@@ -307,6 +318,7 @@ class TfmVrt : public QMainWindow, public TAddDiskHost, public TEditHost {
   QMenu* nnnSearch = nullptr;
   QMenu* nnnOptions = nullptr;
   QMenu* nnOpt5 = nullptr;
+  QMenu* codePageMenu_ = nullptr;
   QMenu* nnnHelp = nullptr;
   QMenu* recentMenu_ = nullptr;
   QSystemTrayIcon* Tray = nullptr;

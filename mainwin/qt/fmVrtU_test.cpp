@@ -651,3 +651,44 @@ TEST_F(MainWindowTest, StoresOutliveTheWindowThatShowedThem) {
   EXPECT_EQ(ItemName(NodeChild(root, 1)), "Alpha");
   EXPECT_GT(stores.Settings.bdOpt.RootNode()->SlotCount, 0);  // loaded, with its defaults
 }
+
+namespace {
+
+// A catalog made on an older system: its Windows-1251 names read with the program's page, a page
+// of the catalog's own wins, and both are kept in the settings.
+void BuildLegacy(TQDBase& bd, TNodeRec* catalog) {
+  TNodeRec* disk = AddItem(bd, catalog, "\xC4\xE8\xF1\xEA", ikDisk);  // "Диск" in Windows-1251
+  AddLeaf(bd, disk, "\xCE\xF2\xF7\xB8\xF2.txt", 10);                 // "Отчёт.txt"
+}
+
+TEST_F(MainWindowTest, CodePagesOfOldCatalogsAreChosenForTheProgramAndPerCatalog) {
+  std::string legacy = dir_ + "/legacy.ctl";
+  WriteCatalogFile(legacy, "Old", BuildLegacy);
+  auto w = MakeMainWindow(settings_);
+  ASSERT_EQ(w->OpenCatalogFiles({legacy}), 1);
+  TCatalogTreeModel* m = w->TreeModel();
+  QModelIndex old = m->index(0, 0);
+  EXPECT_EQ(m->data(m->index(0, 0, old)).toString(), QStringLiteral("Äèñê"));  // English: 1252
+
+  w->ChooseCodePage("WINDOWS-1251");
+  EXPECT_EQ(m->data(m->index(0, 0, old)).toString(), QStringLiteral("Диск"));
+  w->SelectTreeNode(m->index(0, 0, old));
+  EXPECT_EQ(ListNames(*w), (std::vector<QString>{"[ . . ]", QStringLiteral("Отчёт")}));
+
+  // The catalog's own page, keyed by its file.
+  std::string file(FieldStr(FieldNode(NodeChild(w->bdMain.RootNode(), 1)), kCatFileName));
+  ASSERT_FALSE(file.empty());
+  w->ChooseCodePage("WINDOWS-1252", file);
+  EXPECT_EQ(m->data(m->index(0, 0, old)).toString(), QStringLiteral("Äèñê"));
+
+  TSettings reread;
+  TSettingsPlace place = w->Settings().Place();
+  reread.Load(place);
+  EXPECT_EQ(reread.Options.CodePages.Program, "WINDOWS-1251");
+  EXPECT_EQ(reread.Options.CodePages.Catalogs,
+            (std::vector<std::pair<std::string, std::string>>{{file, "WINDOWS-1252"}}));
+  // The stored names were never touched.
+  EXPECT_EQ(ItemName(NodeChild(NodeChild(w->bdMain.RootNode(), 1), 1)), "\xC4\xE8\xF1\xEA");
+}
+
+}  // namespace
