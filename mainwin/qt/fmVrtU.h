@@ -42,6 +42,7 @@ class TItemListModel;
 class TfmAddDisk;
 class TfmNewCat;
 class TfmAbout;
+class TfmFind;
 class TSingleInstance;
 class TGridDelegate;
 class TGuiCatalogUi;
@@ -271,7 +272,16 @@ class TfmVrt : public QMainWindow, public TAddDiskHost, public TEditHost {
   void ActGotoUpExecute();
   void ActHelpExecute();
   void nnAboutClick();
+  void ActFindExecute();
+  void ActFindAllExecute();
+
+ public:
+  // The window layout file fmStorage.ini, shared with the other windows.
   std::string LayoutFileName() const;
+  // The search window, once it was opened.
+  TfmFind* SearchWindow() const { return fmFind; }
+
+ private:
 
   TVrtPlaces places_;
   TSettings& settings_;
@@ -320,4 +330,5 @@ class TfmVrt : public QMainWindow, public TAddDiskHost, public TEditHost {
   QPointer<TfmAddDisk> fmAddDisk;
   QPointer<TfmNewCat> fmNewCat;
   QPointer<TfmAbout> fmAbout;
+  TfmFind* fmFind = nullptr;  // a child window, made on first use
 };
