@@ -630,7 +630,8 @@ bool TfmVrt::IsForeground() const {
 }
 
 void TfmVrt::closeEvent(QCloseEvent* event) {
-  if (!files_->ExitQuery()) {
+  // A running search reads the catalogs: they stay until it ends.
+  if ((fmFind && fmFind->Searching()) || !files_->ExitQuery()) {
     event->ignore();
     return;
   }

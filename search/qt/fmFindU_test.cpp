@@ -9,9 +9,12 @@
 #include <QPushButton>
 #include <QSpinBox>
 #include <QProcess>
+#include <QSettings>
+#include <QToolBar>
 #include <QTreeView>
 #include <filesystem>
 
+#include "app/Options.h"
 #include "app/qt/GuiText.h"
 #include "mainwin/EditTestUtil.h"
 #include "mainwin/qt/CatalogTreeModel.h"
@@ -344,6 +347,83 @@ TEST_F(FindWindowTest, ASearchOfTheSampleCatalogGivesTheRowsOfTheCommandLineFind
     guiPaths.sort();
     EXPECT_EQ(cliPaths.join("\n").toStdString(), guiPaths.join("\n").toStdString()) << mask;
   }
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(FindWindowTest, ClosingKeepsTheResultsAndWritesTheOptionsPlacementAndColumns) {
+  TfmFind* f = OpenFind(Alpha());
+  Search(f, QStringLiteral("txt"));
+  f->cbInArc->setChecked(false);
+  f->cbStopFind->setChecked(true);
+  f->ColumnClick(rcDate);
+  f->removeToolBar(f->tbSearchBar);
+  f->addToolBar(Qt::BottomToolBarArea, f->tbSearchBar);
+  f->tbSearchBar->show();
+  f->close();
+  EXPECT_FALSE(f->isVisible());
+  EXPECT_EQ(w_->bdMain.MarkCount(mlFound), 3);  // the results stay
+  QSettings ini(QString::fromStdString(w_->LayoutFileName()), QSettings::IniFormat);
+  EXPECT_EQ(ini.value(QStringLiteral("SearchBar/Parent")).toString(), "tbDockDown");
+  EXPECT_TRUE(ini.childGroups().contains(QStringLiteral("fmFindpos")));
+  const TNodeRec* options = OptNode(w_->Settings().bdOpt, kOptFind);
+  EXPECT_EQ(OptInt(options, kFindInArchives), 0);
+  EXPECT_EQ(OptInt(options, kFindStopAtLimit), 1);
+  EXPECT_EQ(OptInt(options, kFindStopCount), 1000);
+
+  // Opening again shows them; a second main window over the same settings folder places its
+  // search window's toolbar where it was left and sorts by the saved column.
+  TfmFind* again = OpenFind(Alpha());
+  EXPECT_EQ(again->ResultModel()->rowCount(), 3);
+  EXPECT_FALSE(again->cbInArc->isChecked());
+  w_->SaveSettings();
+  w_.reset();
+  w_ = MakeMainWindow(settings_);
+  w_->OpenCatalogFiles({alpha_});
+  TfmFind* other = OpenFind(Alpha());
+  EXPECT_EQ(other->toolBarArea(other->tbSearchBar), Qt::BottomToolBarArea);
+  EXPECT_EQ(other->SortColumn(), rcDate);
+  EXPECT_FALSE(other->cbInArc->isChecked());
+}
+
+TEST_F(FindWindowTest, DoubleClickGoesToTheItemWhenTheOptionSaysSo) {
+  w_->Settings().Options.DblClickAction = 1;  // properties
+  w_->Settings().Options.DblClickGoTo = true;
+  TfmFind* f = OpenFind(Alpha());
+  Search(f, QStringLiteral("inner"));
+  QModelIndex row = f->ResultModel()->index(0, 0);
+  f->LVF->selectionModel()->setCurrentIndex(row, QItemSelectionModel::ClearAndSelect |
+                                                     QItemSelectionModel::Rows);
+  emit f->LVF->doubleClicked(row);
+  EXPECT_EQ(w_->Tree()->currentIndex(), Child(D1(), QStringLiteral("sub")));
+}
+
+TEST_F(FindWindowTest, FileCommandsWaitForTheirHandlerAndGetTheSelectedItems) {
+  TfmFind* f = OpenFind(Alpha());
+  Search(f, QStringLiteral("txt"));
+  QItemSelectionModel* sel = f->LVF->selectionModel();
+  sel->setCurrentIndex(f->ResultModel()->index(0, 0),
+                       QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+  sel->select(f->ResultModel()->index(1, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
+  f->UpdateStatus();
+  EXPECT_FALSE(f->ActRunItem->isEnabled());
+  EXPECT_FALSE(f->ActFiles->isEnabled());
+  EXPECT_TRUE(f->ActGoto->isEnabled());
+  std::vector<std::pair<TFindItemCommand, size_t>> calls;
+  f->ItemCommand = [&](TFindItemCommand c, const std::vector<TNodeRec*>& items) {
+    calls.push_back({c, items.size()});
+  };
+  f->UpdateStatus();
+  EXPECT_TRUE(f->ActRunItem->isEnabled());
+  EXPECT_TRUE(f->ActExploreItem->isEnabled());
+  EXPECT_TRUE(f->ActFiles->isEnabled());
+  f->ActRunItem->trigger();
+  f->ActFilesCopy->trigger();
+  ASSERT_EQ(calls.size(), 2u);
+  EXPECT_EQ(calls[0], std::make_pair(TFindItemCommand::Run, size_t{1}));
+  EXPECT_EQ(calls[1], std::make_pair(TFindItemCommand::Copy, size_t{2}));
 }
 
 }  // namespace
