@@ -501,7 +501,12 @@ void TfmFind::SetTexts() {
   set(ActUser, 39);
   set(ActHelp, 71);
   set(nnDelete, 30);
-  if (model_) emit model_->headerDataChanged(Qt::Horizontal, 0, model_->columnCount() - 1);
+  if (model_) {
+    // Rows hold language texts too (disk types): they are formatted again.
+    emit model_->headerDataChanged(Qt::Horizontal, 0, model_->columnCount() - 1);
+    model_->RefreshRows();
+    if (isVisible() && main_.Settings().Options.AdjustColumns) FitColumns(LVF, -1, sortColumn_);
+  }
   if (cbCat && cbCat->count() > 0) cbCat->setItemText(0, LangQ(11007));
   if (cbDst && cbDst->count() > 0 && !cbDst->Entries().empty() && !cbDst->Entries()[0].Node)
     cbDst->setItemText(0, LangQ(11004));

@@ -27,11 +27,13 @@
 namespace {
 
 // Catalog "Alpha": group G1 (disk D2), disk D1 holding folders sub/ (inner.txt) and zeta/, the
-// archive pack.zip listed as a folder, and the files b.txt, a.txt (both 10 bytes), c.doc.
+// archive pack.zip listed as a folder, and the files b.txt, a.txt (both 10 bytes), c.doc. D1 is a
+// hard disk.
 void BuildAlpha(TQDBase& bd, TNodeRec* catalog) {
   TNodeRec* g1 = AddItem(bd, catalog, "G1", ikGroup);
   AddItem(bd, g1, "D2", ikDisk, 100);
   TNodeRec* d1 = AddItem(bd, catalog, "D1", ikDisk, 2000);
+  SetHeaderInt(bd, d1, kDiskDriveType, 3);  // a hard disk
   TNodeRec* sub = AddItem(bd, d1, "sub", ikFolder, 7);
   AddLeaf(bd, sub, "inner.txt", 7);
   AddItem(bd, d1, "zeta", ikFolder, 0);
@@ -424,6 +426,27 @@ TEST_F(FindWindowTest, FileCommandsWaitForTheirHandlerAndGetTheSelectedItems) {
   ASSERT_EQ(calls.size(), 2u);
   EXPECT_EQ(calls[0], std::make_pair(TFindItemCommand::Run, size_t{1}));
   EXPECT_EQ(calls[1], std::make_pair(TFindItemCommand::Copy, size_t{2}));
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(FindWindowTest, ALanguageChangeRetextsTheWindowAndTheRows) {
+  TfmFind* f = OpenFind(Alpha());
+  Search(f, QStringLiteral("b.t"));
+  ASSERT_EQ(f->ResultModel()->rowCount(), 1);
+  QModelIndex type = f->ResultModel()->index(0, rcDiskType);
+  QString english = f->ResultModel()->data(type).toString();
+  w_->ChooseLanguage(QStringLiteral("Russian.lng"));
+  QString russian = f->ResultModel()->data(type).toString();
+  QString title = f->windowTitle();
+  QString expected = LangQ(1001);
+  w_->ChooseLanguage(QStringLiteral("English.lng"));
+  EXPECT_EQ(title, expected);
+  EXPECT_NE(title, QStringLiteral("Find"));
+  EXPECT_NE(russian, english);
+  EXPECT_EQ(f->ResultModel()->data(type).toString(), english);
 }
 
 }  // namespace
