@@ -640,6 +640,7 @@ void TfmVrt::closeEvent(QCloseEvent* event) {
 }
 
 void TfmVrt::AfterClose() {
+  if (fmFind && fmFind->isVisible()) fmFind->close();  // writes its options and layout
   WriteLayout();
   SaveListLayout();
   SaveSettings();

@@ -450,3 +450,18 @@ TEST_F(FindWindowTest, ALanguageChangeRetextsTheWindowAndTheRows) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(FindWindowTest, ClosingTheMainWindowClosesTheSearchWindowAndSavesItsOptions) {
+  TfmFind* f = OpenFind(Alpha());
+  f->cbInArc->setChecked(false);
+  w_->close();
+  EXPECT_FALSE(f->isVisible());
+  TSettings reread;
+  reread.Load(w_->Settings().Place());
+  EXPECT_EQ(OptInt(OptNode(reread.bdOpt, kOptFind), kFindInArchives), 0);
+  EXPECT_EQ(OptInt(OptNode(reread.bdOpt, kOptFind), kFindInNames), 1);
+}
+
+}  // namespace
