@@ -777,24 +777,43 @@ void TfmFind::SortBy(int column, bool descending) {
     TBusyCursor busy;
     stPanels_[1]->setText(LangFormatQ(11009, std::to_string(bd_.MarkCount(mlFound))));
     stPanels_[1]->repaint();
-    TViewRows rows(LVF);
-    // The view's rows are re-announced after the sort; the states come back by item.
-    int n = std::min(rows.RowCount(), bd_.MarkCount(mlFound));
+    // The selected and focused states, by row, follow their items through the sort; the view
+    // is asked once for its selection, not row by row.
     struct TState : TListRows {
-      std::vector<std::pair<bool, bool>> s;  // focused, selected
+      std::vector<char> s;  // bit 0 selected, bit 1 focused
       int RowCount() const override { return static_cast<int>(s.size()); }
-      bool IsRowSelected(int r) const override { return s[static_cast<size_t>(r)].second; }
-      bool IsRowFocused(int r) const override { return s[static_cast<size_t>(r)].first; }
-      void SetRowState(int r, bool f, bool sel) override { s[static_cast<size_t>(r)] = {f, sel}; }
+      bool IsRowSelected(int r) const override { return s[static_cast<size_t>(r)] & 1; }
+      bool IsRowFocused(int r) const override { return s[static_cast<size_t>(r)] & 2; }
+      void SetRowState(int r, bool f, bool sel) override {
+        s[static_cast<size_t>(r)] = static_cast<char>((sel ? 1 : 0) | (f ? 2 : 0));
+      }
     } state;
-    for (int r = 0; r < n; ++r) state.s.push_back({rows.IsRowFocused(r), rows.IsRowSelected(r)});
+    int n = std::min(model_->rowCount(), bd_.MarkCount(mlFound));
+    state.s.assign(static_cast<size_t>(n), 0);
+    for (const QModelIndex& i : LVF->selectionModel()->selectedRows())
+      if (i.row() < n) state.s[static_cast<size_t>(i.row())] |= 1;
+    if (int f = FocusedRow(); f >= 0 && f < n) state.s[static_cast<size_t>(f)] |= 2;
     SortResults(bd_, mlFound, column, descending, &state);
     model_->ResetRows();
-    for (int r = 0; r < state.RowCount(); ++r) {
-      auto [f, sel] = state.s[static_cast<size_t>(r)];
-      rows.SetRowState(r, f, sel);
-      if (f) LVF->scrollTo(model_->index(r, 0));
+    QItemSelection selection;
+    int focused = -1;
+    for (int r = 0; r < n; ++r) {
+      char st = state.s[static_cast<size_t>(r)];
+      if (st & 2) focused = r;
+      if (!(st & 1)) continue;
+      int last = r;
+      while (last + 1 < n && (state.s[static_cast<size_t>(last + 1)] & 1)) {
+        ++last;
+        if (state.s[static_cast<size_t>(last)] & 2) focused = last;
+      }
+      selection.select(model_->index(r, 0), model_->index(last, model_->columnCount() - 1));
+      r = last;
     }
+    if (focused >= 0)
+      LVF->selectionModel()->setCurrentIndex(model_->index(focused, 0),
+                                             QItemSelectionModel::NoUpdate);
+    if (!selection.isEmpty()) LVF->selectionModel()->select(selection, QItemSelectionModel::Select);
+    if (focused >= 0) LVF->scrollTo(model_->index(focused, 0));
   }
   ShowSortMarks();
   UpdateStatus();
