@@ -10,6 +10,8 @@
 #include <QSpinBox>
 #include <QProcess>
 #include <QSettings>
+#include <QTimer>
+#include <QProgressBar>
 #include <QToolBar>
 #include <QTreeView>
 #include <filesystem>
@@ -462,6 +464,48 @@ TEST_F(FindWindowTest, ClosingTheMainWindowClosesTheSearchWindowAndSavesItsOptio
   reread.Load(w_->Settings().Place());
   EXPECT_EQ(OptInt(OptNode(reread.bdOpt, kOptFind), kFindInArchives), 0);
   EXPECT_EQ(OptInt(OptNode(reread.bdOpt, kOptFind), kFindInNames), 1);
+}
+
+}  // namespace
+
+namespace {
+
+// A long search keeps the event loop turning (timers fire, the window repaints), shows its
+// progress bar meanwhile, and the main window cannot be closed under it.
+TEST_F(FindWindowTest, ALongSearchKeepsTheWindowAliveAndTheCatalogsOpen) {
+  std::string big = dir_ + "/big.ctl";
+  WriteCatalogFile(big, "Big", [](TQDBase& bd, TNodeRec* catalog) {
+    TNodeRec* disk = AddItem(bd, catalog, "Disk", ikDisk);
+    for (int f = 0; f < 200; ++f) {
+      TNodeRec* folder = AddItem(bd, disk, "folder" + std::to_string(f), ikFolder);
+      for (int i = 0; i < 1000; ++i) AddLeaf(bd, folder, "file" + std::to_string(i) + ".dat", i);
+    }
+  });
+  w_->OpenCatalogFiles({big});
+  TfmFind* f = OpenFind(QModelIndex(), true);
+  int ticks = 0;
+  bool progressShown = false, mainOpen = true;
+  QTimer timer;
+  timer.setInterval(0);
+  QObject::connect(&timer, &QTimer::timeout, [&] {
+    if (!f->Searching()) return;
+    ++ticks;
+    progressShown = progressShown || f->pbProg->isVisible();
+    if (ticks == 1) {
+      w_->close();
+      mainOpen = w_->isVisible();
+    }
+  });
+  timer.start();
+  f->cbMask->setEditText(QStringLiteral("no-such-name"));
+  f->Start();
+  timer.stop();
+  EXPECT_GT(ticks, 0);
+  EXPECT_TRUE(progressShown);
+  EXPECT_TRUE(mainOpen);
+  EXPECT_FALSE(f->pbProg->isVisible());
+  EXPECT_FALSE(f->Searching());
+  EXPECT_TRUE(f->bkStart->isEnabled());
 }
 
 }  // namespace
