@@ -711,8 +711,12 @@ void TfmFind::Start() {
   int chosen = cbDst->currentIndex();
   if (chosen < 0 || chosen >= static_cast<int>(cbDst->Entries().size())) return;
   const TNodeRec* scope = cbDst->Entries()[static_cast<size_t>(chosen)].Node;
-  // An entry whose node was removed since the list was built is not searched.
-  if (chosen > 0 && !scope) return;
+  // An entry whose node was removed since the list was built is not searched: the list is
+  // built again without it, for the user to choose anew.
+  if (chosen > 0 && !scope) {
+    FillDestinations();
+    return;
+  }
   AddMaskToHistory(cbMask->currentText().trimmed().isEmpty() ? QString() : cbMask->currentText());
 
   LVF->selectionModel()->clear();

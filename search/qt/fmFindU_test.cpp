@@ -164,6 +164,9 @@ TEST_F(FindWindowTest, AnEntryWhoseNodeWasRemovedIsNotSearched) {
   f->Start();
   EXPECT_EQ(w_->bdMain.MarkCount(mlFound), 0);
   EXPECT_FALSE(prompter_.SawText(LangQ(11005)));  // refused, not searched
+  // The list was built again without the folder.
+  for (const TDestination& d : f->cbDst->Entries()) EXPECT_NE(d.Name, "sub");
+  EXPECT_EQ(f->cbDst->currentIndex(), 0);
 }
 
 TEST_F(FindWindowTest, NoResultsShowsTheMessageOnceAndAnEmptyList) {
