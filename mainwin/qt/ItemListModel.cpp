@@ -13,17 +13,17 @@
 #include "search/ListSort.h"
 #include "store/CursorGuard.h"
 
-namespace {
-
-struct TColumnDef {
+struct TListColumnDef {
   int Caption;  // language text
   int Width;
   bool Right;
   int Slot;  // row cache slot shown
 };
 
+namespace {
+
 // The disk layout, by column index (dc...).
-const TColumnDef kDiskColumns[] = {
+const TListColumnDef kDiskColumns[] = {
     {10101, 150, false, kRowName},     {10102, 100, false, kRowDiskType},
     {10103, 80, false, kRowLabel},     {10104, 80, true, kRowSize},
     {10106, 80, true, kRowFree},       {10107, 120, true, kRowDate},
@@ -31,14 +31,23 @@ const TColumnDef kDiskColumns[] = {
     {10116, 80, false, kRowLocation},
 };
 // The file layout, by column index (fc...).
-const TColumnDef kFileColumns[] = {
+const TListColumnDef kFileColumns[] = {
     {10109, 150, false, kRowName},     {10110, 40, false, kRowExtension},
     {10104, 80, true, kRowSize},       {10111, 120, true, kRowDate},
     {10112, 40, false, kRowAttributes}, {10108, 200, false, kRowDescription},
     {10115, 80, false, kRowCategory},
 };
 
-const TColumnDef& Column(bool disk, int column) {
+// The search results, by column index (rc...).
+const TListColumnDef kResultColumns[] = {
+    {10113, 150, false, kRowName},     {10110, 40, false, kRowExtension},
+    {10104, 80, true, kRowSize},       {10111, 80, true, kRowDate},
+    {10101, 80, false, kRowDiskName},  {10102, 100, false, kRowDiskType},
+    {10114, 120, false, kRowPath},     {10108, 200, false, kRowDescription},
+    {10115, 80, false, kRowCategory},
+};
+
+const TListColumnDef& Column(bool disk, int column) {
   return disk ? kDiskColumns[column] : kFileColumns[column];
 }
 
@@ -71,6 +80,20 @@ TItemListModel::TItemListModel(TQDBase& bdMain, QObject* parent)
   options_.FileIcon = FileIconCode;
 }
 
+TItemListModel::TItemListModel(TQDBase& bdMain, int resultList, QObject* parent)
+    : TItemListModel(bdMain, parent) {
+  list_ = resultList;
+  results_ = true;
+}
+
+int TItemListModel::ResultColumns() { return 9; }
+QString TItemListModel::ResultCaption(int column) { return LangQ(kResultColumns[column].Caption); }
+int TItemListModel::ResultWidth(int column) { return kResultColumns[column].Width; }
+
+const TListColumnDef& TItemListModel::Def(int column) const {
+  return results_ ? kResultColumns[column] : Column(diskLayout_, column);
+}
+
 int TItemListModel::LayoutColumns(bool diskLayout) { return diskLayout ? 9 : 7; }
 
 QString TItemListModel::ColumnCaption(bool diskLayout, int column) {
@@ -90,18 +113,18 @@ int TItemListModel::rowCount(const QModelIndex& parent) const {
 }
 
 int TItemListModel::columnCount(const QModelIndex& parent) const {
-  return parent.isValid() ? 0 : LayoutColumns(diskLayout_);
+  return parent.isValid() ? 0 : results_ ? ResultColumns() : LayoutColumns(diskLayout_);
 }
 
 TNodeRec* TItemListModel::ItemAt(int row) const {
   int entry = row - (parentRow_ ? 1 : 0);
-  if (entry < 0 || entry >= bd_.MarkCount(mlView)) return nullptr;
-  return bd_.MarkList(mlView)[static_cast<size_t>(entry)];
+  if (entry < 0 || entry >= bd_.MarkCount(list_)) return nullptr;
+  return bd_.MarkList(list_)[static_cast<size_t>(entry)];
 }
 
 const TNodeRec* TItemListModel::CachedRow(int row) const {
   TCursorBack back(bd_);
-  CacheRow(bdBuf_, bd_, mlView, row - (parentRow_ ? 1 : 0), memo_, options_);
+  CacheRow(bdBuf_, bd_, list_, row - (parentRow_ ? 1 : 0), memo_, options_);
   return bdBuf_.CurrentNode();
 }
 
@@ -114,10 +137,9 @@ QVariant TItemListModel::data(const QModelIndex& index, int role) const {
     case Qt::DisplayRole:
     case Qt::ToolTipRole:
       if (parentRow) return column == 0 ? ParentRowCaption() : QString();
-      if (role == Qt::ToolTipRole && column != 0 &&
-          Column(diskLayout_, column).Slot != kRowDescription)
+      if (role == Qt::ToolTipRole && column != 0 && Def(column).Slot != kRowDescription)
         return QVariant();
-      return QStr(NodeGetStr(CachedRow(row), Column(diskLayout_, column).Slot));
+      return QStr(NodeGetStr(CachedRow(row), Def(column).Slot));
     case Qt::DecorationRole: {
       if (column != 0) return QVariant();
       if (parentRow) return TreeIcon(7);
@@ -129,8 +151,7 @@ QVariant TItemListModel::data(const QModelIndex& index, int role) const {
     }
     case Qt::TextAlignmentRole:
       return QVariant::fromValue(Qt::AlignVCenter |
-                                 (RightAligned(diskLayout_, column) ? Qt::AlignRight
-                                                                    : Qt::AlignLeft));
+                                 (Def(column).Right ? Qt::AlignRight : Qt::AlignLeft));
     case Qt::FontRole:
     case Qt::ForegroundRole:
       return appearance_.ForRole(role);
@@ -141,13 +162,11 @@ QVariant TItemListModel::data(const QModelIndex& index, int role) const {
 }
 
 QVariant TItemListModel::headerData(int section, Qt::Orientation orientation, int role) const {
-  if (orientation != Qt::Horizontal || section < 0 || section >= LayoutColumns(diskLayout_))
-    return QVariant();
-  if (role == Qt::DisplayRole) return ColumnCaption(diskLayout_, section);
+  if (orientation != Qt::Horizontal || section < 0 || section >= columnCount()) return QVariant();
+  if (role == Qt::DisplayRole) return LangQ(Def(section).Caption);
   if (role == Qt::TextAlignmentRole)
-    return QVariant::fromValue(Qt::AlignVCenter | (RightAligned(diskLayout_, section)
-                                                       ? Qt::AlignRight
-                                                       : Qt::AlignLeft));
+    return QVariant::fromValue(Qt::AlignVCenter |
+                               (Def(section).Right ? Qt::AlignRight : Qt::AlignLeft));
   return QVariant();
 }
 
@@ -161,7 +180,7 @@ void TItemListModel::SetDiskLayout(bool diskLayout) {
   beginResetModel();
   diskLayout_ = diskLayout;
   bdBuf_.Clear();
-  rows_ = bd_.MarkCount(mlView) + (parentRow_ ? 1 : 0);
+  rows_ = bd_.MarkCount(list_) + (parentRow_ ? 1 : 0);
   endResetModel();
 }
 
@@ -170,13 +189,13 @@ void TItemListModel::SetParentRow(bool shown) { parentRow_ = shown; }
 void TItemListModel::ResetRows() {
   beginResetModel();
   bdBuf_.Clear();
-  rows_ = bd_.MarkCount(mlView) + (parentRow_ ? 1 : 0);
+  rows_ = bd_.MarkCount(list_) + (parentRow_ ? 1 : 0);
   endResetModel();
 }
 
 void TItemListModel::RefreshRows() {
   bdBuf_.Clear();
-  int rows = bd_.MarkCount(mlView) + (parentRow_ ? 1 : 0);
+  int rows = bd_.MarkCount(list_) + (parentRow_ ? 1 : 0);
   if (rows != rows_) {
     ResetRows();
     return;

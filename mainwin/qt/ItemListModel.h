@@ -7,6 +7,9 @@
 // layout (disk, folder or archive selected: seven columns). Each column is known by its index in
 // its layout's table (dc... and fc... of search/ListSort.h), whatever position it is shown at.
 //
+// The same model serves the search window's results: a third layout of nine columns (rc... of
+// search/ListSort.h) over another mark list (mlFound), without the parent row.
+//
 // Reading rows saves and restores bdMain's cursor. The owner clears the cache (ResetRows)
 // whenever mlView is refilled, sorted or shortened.
 //
@@ -17,15 +20,20 @@
 #include <QColor>
 #include <QFont>
 
+#include "catalog/CatalogLayout.h"
 #include "search/RowCache.h"
 #include "mainwin/qt/InterfaceStyle.h"
 #include "store/QDBase.h"
+
+struct TListColumnDef;
 
 class TItemListModel : public QAbstractTableModel {
   Q_OBJECT
 
  public:
   explicit TItemListModel(TQDBase& bdMain, QObject* parent = nullptr);
+  // The results layout over mark list `resultList`.
+  TItemListModel(TQDBase& bdMain, int resultList, QObject* parent);
 
   int rowCount(const QModelIndex& parent = QModelIndex()) const override;
   int columnCount(const QModelIndex& parent = QModelIndex()) const override;
@@ -58,15 +66,21 @@ class TItemListModel : public QAbstractTableModel {
   static QString ColumnCaption(bool diskLayout, int column);
   static int DefaultWidth(bool diskLayout, int column);
   static bool RightAligned(bool diskLayout, int column);
+  static int ResultColumns();
+  static QString ResultCaption(int column);
+  static int ResultWidth(int column);
 
  private:
   // The row cache's node for list row `row` (built when missing); bdMain's cursor is kept.
   const TNodeRec* CachedRow(int row) const;
+  const TListColumnDef& Def(int column) const;
 
   TQDBase& bd_;
   mutable TQDBase bdBuf_;  // the row cache
   mutable TRowCacheMemo memo_;
   TRowTextOptions options_;
+  int list_ = mlView;
+  bool results_ = false;
   bool diskLayout_ = true;
   bool parentRow_ = false;
   int rows_ = 0;  // marks of mlView plus the parent row, as last announced

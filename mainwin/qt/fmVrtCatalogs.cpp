@@ -21,6 +21,7 @@
 #include "mainwin/qt/CatalogTreeModel.h"
 #include "mainwin/qt/ItemListModel.h"
 #include "mainwin/qt/fmVrtU.h"
+#include "search/qt/fmFindU.h"
 #include "scan/DiskGraft.h"
 #include "scan/qt/fmAddDiskU.h"
 #include "store/CursorGuard.h"
@@ -83,12 +84,14 @@ void TfmVrt::CatalogOpened(int rootSlot, bool last) {
 }
 
 void TfmVrt::CatalogClosing(int rootSlot) {
+  if (fmFind) fmFind->ForgetStartNode(NodeChild(bdMain.RootNode(), rootSlot), true);
   trModel_->BeginRemove(bdMain.RootNode(), rootSlot - 1, rootSlot - 1);
 }
 
 void TfmVrt::CatalogClosed(int) {
   trModel_->EndRemove();
   trChange(false);
+  if (fmFind) fmFind->ReloadResults();
 }
 
 TSaveResult TfmVrt::SaveSelectedCatalog(bool saveAs) {
@@ -302,6 +305,22 @@ void TfmVrt::ActGotoUpExecute() { GoUp(); }
 
 void TfmVrt::ActHelpExecute() { ShowHelpTopic(QStringLiteral("Overview.htm")); }
 
+// ---- the search window --------------------------------------------------------------------------
+
+void TfmVrt::ActFindExecute() {
+  if (!IsForeground() || !trTree->currentIndex().isValid()) return;
+  TNodeRec* item = GoToCurrentItem();
+  if (item && !IsContainer(item)) item = item->Parent;  // a file: the folder that holds it
+  if (!fmFind) fmFind = new TfmFind(*this);
+  fmFind->ShowSearch(item, false);
+}
+
+void TfmVrt::ActFindAllExecute() {
+  if (!IsForeground() || bdMain.RootNode()->SlotCount < 2) return;
+  if (!fmFind) fmFind = new TfmFind(*this);
+  fmFind->ShowSearch(NodeChild(bdMain.RootNode(), 1), true);
+}
+
 void TfmVrt::nnAboutClick() {
   if (!fmAbout) fmAbout = new TfmAbout(versionText_, this);
   fmAbout->adjustSize();
@@ -328,6 +347,7 @@ void TfmVrt::TreeChanged(const TTreeChange& change) {
 }
 
 void TfmVrt::SubtreeRemoving(const TNodeRec* item) {
+  if (fmFind) fmFind->ForgetStartNode(item, false);
   // The selection inside a subtree about to go moves to the subtree's parent first, so the
   // tree keeps a selection and the list shows the container the item was in.
   TNodeRec* shown = trModel_->NodeOf(trTree->currentIndex());

@@ -10,13 +10,14 @@
 #include <QTreeView>
 #include <algorithm>
 
-#include "app/ColumnLayout.h"
 #include "app/Options.h"
 #include "app/qt/GuiText.h"
 #include "catalog/CatalogLayout.h"
 #include "mainwin/qt/CatalogTreeModel.h"
 #include "mainwin/qt/ItemListModel.h"
+#include "mainwin/qt/ListHeader.h"
 #include "mainwin/qt/fmVrtU.h"
+#include "search/qt/fmFindU.h"
 #include "search/ListSort.h"
 #include "store/CursorGuard.h"
 
@@ -31,57 +32,18 @@ int LayoutSlot(bool diskLayout) { return diskLayout ? kOptDiskColumns : kOptFile
 
 void TfmVrt::SaveListLayout() {
   if (!layoutBuilt_) return;
-  QHeaderView* header = LV->header();
-  int columns = TItemListModel::LayoutColumns(diskLayout_);
-  TColumnLayout layout;
-  layout.Width.resize(static_cast<size_t>(columns));
-  layout.Position.resize(static_cast<size_t>(columns));
-  for (int c = 0; c < columns; ++c) {
-    layout.Width[static_cast<size_t>(c)] = header->sectionSize(c);
-    layout.Position[static_cast<size_t>(c)] = header->visualIndex(c);
-  }
-  layout.SortColumn = sortColumn_[LayoutIndex(diskLayout_)];
-  layout.SortDirection = sortDescending_[LayoutIndex(diskLayout_)] ? 1 : 0;
-  TQDBase& bd = settings_.bdOpt;
-  bd.GoToDepth(0);
-  EnterOptNode(bd, LayoutSlot(diskLayout_));
-  SaveColumnLayout(bd, layout);
-  bd.GoToDepth(0);
+  int li = LayoutIndex(diskLayout_);
+  SaveHeaderLayout(settings_.bdOpt, LayoutSlot(diskLayout_), LV, sortColumn_[li],
+                   sortDescending_[li]);
 }
 
 void TfmVrt::LoadListLayout() {
-  QHeaderView* header = LV->header();
-  int columns = TItemListModel::LayoutColumns(diskLayout_);
-  TColumnLayout layout;
-  for (int c = 0; c < columns; ++c) {
-    layout.Width.push_back(TItemListModel::DefaultWidth(diskLayout_, c));
-    layout.Position.push_back(c);
-  }
-  layout.SortColumn = 0;
-  layout.SortDirection = 0;
-  TQDBase& bd = settings_.bdOpt;
-  bd.GoToDepth(0);
-  if (NodeSlotType(bd.RootNode(), LayoutSlot(diskLayout_)) == stNode) {
-    bd.EnterChild(LayoutSlot(diskLayout_));
-    LoadColumnLayout(bd, layout);
-  }
-  bd.GoToDepth(0);
-  // Positions: place the columns from the first display position on.
-  std::vector<int> order(static_cast<size_t>(columns));
-  for (int c = 0; c < columns; ++c) order[static_cast<size_t>(c)] = c;
-  std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
-    return layout.Position[static_cast<size_t>(a)] < layout.Position[static_cast<size_t>(b)];
-  });
-  for (int p = 0; p < columns; ++p) {
-    int logical = order[static_cast<size_t>(p)];
-    int from = header->visualIndex(logical);
-    if (from != p) header->moveSection(from, p);
-  }
-  for (int c = 0; c < columns; ++c)
-    header->resizeSection(c, std::max(1, layout.Width[static_cast<size_t>(c)]));
+  std::vector<int> widths;
+  for (int c = 0; c < TItemListModel::LayoutColumns(diskLayout_); ++c)
+    widths.push_back(TItemListModel::DefaultWidth(diskLayout_, c));
   int li = LayoutIndex(diskLayout_);
-  sortColumn_[li] = layout.SortColumn >= 0 && layout.SortColumn < columns ? layout.SortColumn : 0;
-  sortDescending_[li] = layout.SortDirection != 0;
+  LoadHeaderLayout(settings_.bdOpt, LayoutSlot(diskLayout_), LV, widths, sortColumn_[li],
+                   sortDescending_[li]);
 }
 
 void TfmVrt::SetListLayout(bool diskLayout, bool forced) {
@@ -120,30 +82,7 @@ void TfmVrt::LVColumnClick(int column) {
 }
 
 void TfmVrt::AdjustColumns(int column) {
-  QHeaderView* header = LV->header();
-  QFontMetrics text(LV->font());
-  QFontMetrics caption(header->font());
-  int columns = lvModel_->columnCount();
-  int li = LayoutIndex(diskLayout_);
-  // The rows from the top of the visible area down to the first one below it.
-  std::vector<int> rows;
-  QModelIndex top = LV->indexAt(QPoint(0, 0));
-  int height = LV->viewport()->height();
-  for (int r = top.isValid() ? top.row() : 0; r < lvModel_->rowCount(); ++r) {
-    rows.push_back(r);
-    if (LV->visualRect(lvModel_->index(r, 0)).top() > height) break;
-  }
-  for (int c = 0; c < columns; ++c) {
-    if (column >= 0 ? c != column : header->sectionSize(c) <= 1) continue;
-    int width = caption.horizontalAdvance(TItemListModel::ColumnCaption(diskLayout_, c)) + 20;
-    if (c == sortColumn_[li]) width += 24;
-    for (int r : rows) {
-      QString s = lvModel_->data(lvModel_->index(r, c)).toString();
-      int w = text.horizontalAdvance(s) + 16 + (c == 0 ? 32 : 0);
-      width = std::max(width, w);
-    }
-    header->resizeSection(c, width);
-  }
+  FitColumns(LV, column, sortColumn_[LayoutIndex(diskLayout_)]);
   SaveListLayout();
 }
 
@@ -153,6 +92,7 @@ void TfmVrt::RefreshList() {
 }
 
 void TfmVrt::RefreshViews() {
+  if (fmFind) fmFind->ReloadResults();
   if (listStale_) {
     listStale_ = false;
     trChange(false);
@@ -238,27 +178,9 @@ void TfmVrt::LVContextMenu(const QPoint& pos) {
 }
 
 void TfmVrt::LVColumnRightClick(const QPoint& pos) {
-  QHeaderView* header = LV->header();
-  int clicked = header->logicalIndexAt(pos);
-  QMenu pmColumns(this);
-  pmColumns.setObjectName(QStringLiteral("pmColumns"));
-  pmColumns.setStyleSheet(menuSheet_);
-  QAction* nnAdjustColumns = pmColumns.addAction(LangQ(81));
-  connect(nnAdjustColumns, &QAction::triggered, this, [this] { AdjustColumns(-1); });
-  QAction* nnHideColumn = pmColumns.addAction(LangQ(82));
-  nnHideColumn->setEnabled(clicked >= 0);
-  connect(nnHideColumn, &QAction::triggered, this, [this, header, clicked] {
-    header->resizeSection(clicked, 1);
-    SaveListLayout();
-  });
-  QMenu* nnShowColumn = pmColumns.addMenu(LangQ(83));
-  for (int c = 0; c < lvModel_->columnCount(); ++c) {
-    if (header->sectionSize(c) >= 2) continue;
-    QAction* a = nnShowColumn->addAction(TItemListModel::ColumnCaption(diskLayout_, c));
-    connect(a, &QAction::triggered, this, [this, c] { AdjustColumns(c); });
-  }
-  nnShowColumn->setEnabled(!nnShowColumn->isEmpty());
-  pmColumns.exec(header->mapToGlobal(pos));
+  ExecColumnMenu(
+      this, LV, pos, menuSheet_, [this](int column) { AdjustColumns(column); },
+      [this] { SaveListLayout(); });
 }
 
 void TfmVrt::LVKeyPressed(QKeyEvent* event, bool& handled) {

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 // The main window: building it, its texts, start-up, exit and the window layout file.
 #include "mainwin/qt/fmVrtU.h"
+#include "search/qt/fmFindU.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -272,10 +273,10 @@ void TfmVrt::CreateActions() {
   ActUserView->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_U));
   ActUserAdd = make("ActUserAdd", nullptr, nullptr);
   ActUserDelete = make("ActUserDelete", nullptr, nullptr);
-  ActFind = make("ActFind", "find", nullptr);
+  ActFind = make("ActFind", "find", &TfmVrt::ActFindExecute);
   ActFind->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
-  ActFindAll = make("ActFindAll", nullptr, nullptr);
-  ActFindAll->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F));
+  ActFindAll = make("ActFindAll", nullptr, &TfmVrt::ActFindAllExecute);
+  ActFindAll->setShortcut(QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_F));
   nnSearchAllCatalogs = ActFindAll;
   ActReport = make("ActReport", "report", nullptr);
   ActReport->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_R));
@@ -291,7 +292,7 @@ void TfmVrt::CreateActions() {
   // Commands whose windows are not part of this program yet stay disabled for good.
   for (QAction* a : {ActExploreItem, ActRunItem, ActFilesCopy, ActFilesMove,
                      ActFilesDelete, ActFilesExtract, ActProperties, ActCatSetup, ActCatMan,
-                     ActUserView, ActUserAdd, ActUserDelete, ActFind, ActFindAll, ActReport,
+                     ActUserView, ActUserAdd, ActUserDelete, ActReport,
                      nnOpt0}) {
     a->setProperty("tolvaneUnavailable", true);
     a->setEnabled(false);
@@ -577,6 +578,7 @@ void TfmVrt::ChooseLanguage(const QString& file) {
   SaveSettings();
   ApplyCodePages();  // the program's page may follow the language
   SetTexts();
+  if (fmFind) fmFind->SetTexts();
   SetListLayout(diskLayout_, true);
   trChange(false);
   if (settings_.Options.AdjustColumns) AdjustColumns(-1);
@@ -688,7 +690,7 @@ void TfmVrt::OpenRequestedFiles(const QStringList& files) {
   requestedFiles_ += files;
   if (requestedFiles_.isEmpty()) return;
   // A dialog (a scan, a question) owns the catalogs now: try again once it is gone.
-  if (QApplication::activeModalWidget()) {
+  if (QApplication::activeModalWidget() || (fmFind && fmFind->Searching())) {
     QTimer::singleShot(300, this, [this] { OpenRequestedFiles({}); });
     return;
   }
@@ -704,7 +706,8 @@ bool TfmVrt::IsForeground() const {
 }
 
 void TfmVrt::closeEvent(QCloseEvent* event) {
-  if (!files_->ExitQuery()) {
+  // A running search reads the catalogs: they stay until it ends.
+  if ((fmFind && fmFind->Searching()) || !files_->ExitQuery()) {
     event->ignore();
     return;
   }
@@ -713,6 +716,7 @@ void TfmVrt::closeEvent(QCloseEvent* event) {
 }
 
 void TfmVrt::AfterClose() {
+  if (fmFind && fmFind->isVisible()) fmFind->close();  // writes its options and layout
   WriteLayout();
   SaveListLayout();
   SaveSettings();

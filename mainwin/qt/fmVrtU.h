@@ -43,6 +43,7 @@ class TItemListModel;
 class TfmAddDisk;
 class TfmNewCat;
 class TfmAbout;
+class TfmFind;
 class TSingleInstance;
 class TGridDelegate;
 class TGuiCatalogUi;
@@ -279,7 +280,16 @@ class TfmVrt : public QMainWindow, public TAddDiskHost, public TEditHost {
   void ActGotoUpExecute();
   void ActHelpExecute();
   void nnAboutClick();
+  void ActFindExecute();
+  void ActFindAllExecute();
+
+ public:
+  // The window layout file fmStorage.ini, shared with the other windows.
   std::string LayoutFileName() const;
+  // The search window, once it was opened.
+  TfmFind* SearchWindow() const { return fmFind; }
+
+ private:
 
   TVrtPlaces places_;
   TSettings& settings_;
@@ -332,4 +342,5 @@ class TfmVrt : public QMainWindow, public TAddDiskHost, public TEditHost {
   QPointer<TfmAddDisk> fmAddDisk;
   QPointer<TfmNewCat> fmNewCat;
   QPointer<TfmAbout> fmAbout;
+  TfmFind* fmFind = nullptr;  // a child window, made on first use
 };

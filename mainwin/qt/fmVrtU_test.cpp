@@ -196,8 +196,9 @@ TEST_F(MainWindowTest, ActionsEnableByKind) {
   EXPECT_FALSE(w->ActRenameCatalog->isEnabled());
   EXPECT_FALSE(w->ActSortDisk->isEnabled());
   EXPECT_FALSE(w->ActRemoveFromCatalog->isEnabled());
-  // Windows that are not part of the program yet keep their commands off.
-  EXPECT_FALSE(w->ActFind->isEnabled());
+  // Windows that are not part of the program yet keep their commands off; the search is there.
+  EXPECT_TRUE(w->ActFind->isEnabled());
+  EXPECT_TRUE(w->ActFindAll->isEnabled());
   EXPECT_FALSE(w->ActProperties->isEnabled());
 
   // A change enables saving, and the status bar says so.

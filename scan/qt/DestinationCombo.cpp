@@ -34,15 +34,15 @@ class TIndentDelegate : public QStyledItemDelegate {
 
 }  // namespace
 
-std::vector<TDestination> ListDestinations(const TNodeRec* root) {
+std::vector<TDestination> ListDestinations(const TNodeRec* root, int maxKind) {
   std::vector<TDestination> list;
   if (!root) return list;
   // (container, next slot, level of its items); iterative, so any nesting is safe.
   std::vector<std::pair<const TNodeRec*, int>> stack;
   auto add = [&](TNodeRec* node, int level) {
-    list.push_back({std::string(ItemName(node)), ItemKind(ItemFlagsOf(node)), level, node,
-                    TreeImageIndex(node)});
-    stack.push_back({node, 1});
+    int kind = ItemKind(ItemFlagsOf(node));
+    list.push_back({std::string(ItemName(node)), kind, level, node, TreeImageIndex(node)});
+    if (kind < ikDisk) stack.push_back({node, 1});  // disks hold no groups
   };
   for (int slot = 1; slot < root->SlotCount; ++slot)
     if (TNodeRec* catalog = NodeChild(root, slot); catalog && IsContainer(catalog)) {
@@ -54,7 +54,8 @@ std::vector<TDestination> ListDestinations(const TNodeRec* root) {
           continue;
         }
         TNodeRec* item = NodeChild(node, next++);
-        if (item && IsContainer(item) && ItemKind(ItemFlagsOf(item)) == ikGroup)
+        int kind = item && IsContainer(item) ? ItemKind(ItemFlagsOf(item)) : 0;
+        if (kind >= ikGroup && kind <= maxKind)
           add(item, static_cast<int>(stack.size()));
       }
     }
@@ -67,11 +68,16 @@ TDestinationCombo::TDestinationCombo(QWidget* parent) : QComboBox(parent) {
   setMinimumContentsLength(24);
 }
 
-void TDestinationCombo::Fill(const TNodeRec* root) {
+void TDestinationCombo::Fill(const TNodeRec* root) { SetEntries(ListDestinations(root)); }
+
+void TDestinationCombo::SetEntries(std::vector<TDestination> entries) {
   clear();
-  entries_ = ListDestinations(root);
+  entries_ = std::move(entries);
   for (const TDestination& d : entries_) {
-    addItem(TreeIcon(d.Image), QStr(d.Name));
+    if (d.Image >= 0)
+      addItem(TreeIcon(d.Image), QStr(d.Name));
+    else
+      addItem(QStr(d.Name));
     setItemData(count() - 1, d.Level, kLevelRole);
   }
   setCurrentIndex(-1);

@@ -18,20 +18,25 @@ struct TDestination {
   int Kind = 0;              // ikCatalog or ikGroup
   int Level = 0;             // depth in bdMain minus 1: catalogs 0, their groups 1, ...
   TNodeRec* Node = nullptr;  // the catalog or group node of bdMain
-  int Image = 0;             // TreeImageIndex
+  int Image = 0;             // TreeImageIndex; -1 for an entry without an image
 };
 
-// Every catalog (root slots 1..n of `root`) and every group below it, depth first in slot order.
-std::vector<TDestination> ListDestinations(const TNodeRec* root);
+// Every catalog (root slots 1..n of `root`) and every group below it, depth first in slot order;
+// with `maxKind` ikDisk the disks too (the search window's list).
+std::vector<TDestination> ListDestinations(const TNodeRec* root, int maxKind = 2);
 
 class TDestinationCombo : public QComboBox {
   Q_OBJECT
 
  public:
+  // Entries of the list, for callers that change them (a node that was removed).
+  std::vector<TDestination>& MutableEntries() { return entries_; }
   explicit TDestinationCombo(QWidget* parent = nullptr);
 
   // Refills the list from bdMain's root; nothing is selected afterwards.
   void Fill(const TNodeRec* root);
+  // Shows `entries` instead; nothing is selected afterwards.
+  void SetEntries(std::vector<TDestination> entries);
   const std::vector<TDestination>& Entries() const { return entries_; }
   // The node of the current entry, or nullptr.
   TNodeRec* CurrentNode() const;
