@@ -119,6 +119,9 @@ class TfmVrt : public QMainWindow, public TAddDiskHost, public TEditHost {
   QTreeView* Tree() const { return trTree; }
   QTreeView* List() const { return LV; }
   TCatalogTreeModel* TreeModel() const { return trModel_; }
+  // How texts that are not UTF-8 read (the code pages of the settings); for the windows
+  // that show catalog texts beside this one.
+  const TCatalogDecoders& Decoders() const { return decoders_; }
   TItemListModel* ListModel() const { return lvModel_; }
   QString StatusPanel(int panel) const;
   // The style sheet of the configured menu style, for pop-up menus of this window.

@@ -373,6 +373,7 @@ void TfmFind::CreateControls() {
   LVF = new QTreeView(central);
   LVF->setObjectName(QStringLiteral("LVF"));
   model_ = new TItemListModel(bd_, mlFound, this);
+  model_->SetDecoders(&main_.Decoders());
   LVF->setModel(model_);
   LVF->setRootIsDecorated(false);
   LVF->setItemsExpandable(false);
@@ -733,6 +734,7 @@ void TfmFind::Start() {
   {
     TBusyCursor busy;
     TSearchWalk walk(bd_, params);
+    walk.Decoders = &main_.Decoders();
     walk.OnProgress = [this](int64_t visited, int64_t total, int found) {
       pbProg->setValue(total > 0 ? static_cast<int>(visited * 100 / total) : 0);
       stPanels_[0]->setText(LangFormatQ(11008, std::to_string(visited) + " / " +
@@ -797,7 +799,7 @@ void TfmFind::SortBy(int column, bool descending) {
     for (const QModelIndex& i : LVF->selectionModel()->selectedRows())
       if (i.row() < n) state.s[static_cast<size_t>(i.row())] |= 1;
     if (int f = FocusedRow(); f >= 0 && f < n) state.s[static_cast<size_t>(f)] |= 2;
-    SortResults(bd_, mlFound, column, descending, &state);
+    SortResults(bd_, mlFound, column, descending, &state, &main_.Decoders());
     model_->ResetRows();
     QItemSelection selection;
     int focused = -1;
