@@ -67,6 +67,15 @@ struct TFileOpFailure {
   std::string Reason;
 };
 
+// The real path of `item` below `root` (which ends in "/"): the names of the items from just
+// below its disk down to the item, joined with "/". A name may hold "\", which is an ordinary
+// character on the medium, so the path is built from the items, never from a "\"-joined text.
+// A disk gives `root` itself. False when a name is unsafe (IsSafeComponent).
+bool ItemRealPath(const std::string& root, const TNodeRec* item, std::string& out);
+
+// The outermost archive file holding `item` (below its disk), or null when it lies in none.
+const TNodeRec* OutermostArchiveOf(const TNodeRec* item);
+
 class TFileOpEngine {
  public:
   // `bdMain` holds the catalogs and the six mark lists; `temp` receives the files extracted
