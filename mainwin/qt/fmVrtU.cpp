@@ -35,6 +35,7 @@
 #include "catalog/CatalogLayout.h"
 #include "catalog/qt/GuiCatalogUi.h"
 #include "catalog/qt/fmNewCatU.h"
+#include "fileops/qt/FileCommands.h"
 #include "mainwin/qt/CatalogTreeModel.h"
 #include "mainwin/qt/GridDelegate.h"
 #include "mainwin/qt/InterfaceStyle.h"
@@ -99,6 +100,7 @@ TfmVrt::TfmVrt(TAppStores& stores, const TVrtPlaces& places, QWidget* parent)
   files_->Events.CatalogClosed = [this](int slot) { CatalogClosed(slot); };
   files_->Events.CatalogSaved = [this] { UpdateStatus(); };
   editor_ = std::make_unique<TCatalogEditor>(bdMain, *this);
+  fileCommands_ = std::make_unique<TFileCommands>(this, bdMain, settings_, tempFiles_);
 
   CreateViews();
   CreateActions();
@@ -252,11 +254,17 @@ void TfmVrt::CreateActions() {
   ActRenameCatalog = make("ActRenameCatalog", nullptr, &TfmVrt::ActRenameExecute);
   ActDeleteDisk = make("ActDeleteDisk", "delete", &TfmVrt::ActDeleteDiskExecute);
   ActExploreItem = make("ActExploreItem", "explore", nullptr);
+  connect(ActExploreItem, &QAction::triggered, this, [this] { RunItem(true); });
   ActRunItem = make("ActRunItem", "run", nullptr);
+  connect(ActRunItem, &QAction::triggered, this, [this] { RunItem(false); });
   ActFilesCopy = make("ActFilesCopy", nullptr, nullptr);
+  connect(ActFilesCopy, &QAction::triggered, this, [this] { FilesCommand(false, kOpCopy); });
   ActFilesMove = make("ActFilesMove", nullptr, nullptr);
+  connect(ActFilesMove, &QAction::triggered, this, [this] { FilesCommand(false, kOpMove); });
   ActFilesDelete = make("ActFilesDelete", nullptr, nullptr);
+  connect(ActFilesDelete, &QAction::triggered, this, [this] { FilesCommand(false, kOpDelete); });
   ActFilesExtract = make("ActFilesExtract", nullptr, nullptr);
+  connect(ActFilesExtract, &QAction::triggered, this, [this] { FilesCommand(true, kOpCopy); });
   ActRemoveFromCatalog =
       make("ActRemoveFromCatalog", nullptr, &TfmVrt::ActRemoveFromCatalogExecute);
   ActProperties = make("ActProperties", "properties", nullptr);
@@ -287,8 +295,7 @@ void TfmVrt::CreateActions() {
   connect(nnMail, &QAction::triggered, this, [this] { OpenProductPage(true, caption_); });
 
   // Commands whose windows are not part of this program yet stay disabled for good.
-  for (QAction* a : {ActExploreItem, ActRunItem, ActFilesCopy, ActFilesMove,
-                     ActFilesDelete, ActFilesExtract, ActProperties, ActCatSetup, ActCatMan,
+  for (QAction* a : {ActProperties, ActCatSetup, ActCatMan,
                      ActUserView, ActUserAdd, ActUserDelete, ActFind, ActFindAll, ActReport,
                      nnOpt0}) {
     a->setProperty("tolvaneUnavailable", true);
@@ -333,8 +340,7 @@ void TfmVrt::CreateMenus() {
   filesMenu_->addAction(ActFilesExtract);
   ActFiles = filesMenu_->menuAction();
   ActFiles->setObjectName(QStringLiteral("ActFiles"));
-  ActFiles->setProperty("tolvaneUnavailable", true);
-  ActFiles->setEnabled(false);
+  connect(filesMenu_, &QMenu::aboutToShow, this, &TfmVrt::UpdateFilesMenu);
   nnnAction->addAction(ActRemoveFromCatalog);
   nnnAction->addSeparator();
   nnnAction->addAction(ActProperties);
@@ -642,13 +648,8 @@ void TfmVrt::AfterClose() {
   SaveSettings();
   hide();
   if (Tray) Tray->hide();
-  if (!tempFiles_.empty() && AskYesNoQ(nullptr, LangQ(10005))) {
-    for (const std::string& f : tempFiles_) {
-      std::error_code ec;
-      std::filesystem::remove(f, ec);
-    }
-    tempFiles_.clear();
-  }
+  // No keeps the extracted files (and their folder) for the user.
+  if (!tempFiles_.Empty() && AskYesNoQ(nullptr, LangQ(10005))) tempFiles_.DeleteAll();
 }
 
 void TfmVrt::SaveSettings() {
