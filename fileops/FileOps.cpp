@@ -378,15 +378,14 @@ void TFileOpEngine::CopyOrdinaryFile(TNodeRec* item, const std::string& root,
       return;  // a move leaves the source too
     }
     int64_t size = ItemSizeOf(item);
-    TCopyResult r = CopyFileWithProgress(
-        source, dest + name,
-        [&](int64_t copied) {
-          if (windowShown_) ui_.ProgressFile(source, copied, size);
-          ShowProgress(doneCount_, doneBytes_ + copied);
-          if (windowShown_ && ui_.ProgressPoll()) cancel_ = true;
-          return !cancel_;
-        },
-        mode == kOpMove);
+    TCopyProgressFn progress = [&](int64_t copied) {
+      if (windowShown_) ui_.ProgressFile(source, copied, size);
+      ShowProgress(doneCount_, doneBytes_ + copied);
+      if (windowShown_ && ui_.ProgressPoll()) cancel_ = true;
+      return !cancel_;
+    };
+    TCopyResult r = CopyRunner ? CopyRunner(source, dest + name, progress, mode == kOpMove)
+                               : CopyFileWithProgress(source, dest + name, progress, mode == kOpMove);
     if (r.Status == TCopyStatus::Done) {
       ++doneCount_;
       doneBytes_ += size;

@@ -28,6 +28,7 @@
 #include "archive/ZipTV.h"
 #include "fileops/FileOpsUi.h"
 #include "fileops/LocateMedium.h"
+#include "fileops/ProgressCopy.h"
 #include "fileops/TempFiles.h"
 #include "store/QDBase.h"
 
@@ -91,6 +92,12 @@ class TFileOpEngine {
   TFileOpsSettings Settings;
   // Called after Settings.LastDestination changed (the settings image is written).
   std::function<void()> DestinationChanged;
+  // Runs the copy of one file as CopyFileWithProgress does; empty: CopyFileWithProgress itself.
+  // The GUI copies on a worker thread so that its window stays live between chunks; `progress`
+  // must still be called on the engine's thread.
+  std::function<TCopyResult(const std::string& source, const std::string& target,
+                            const TCopyProgressFn& progress, bool sync)>
+      CopyRunner;
 
   // The operation over the items of mark list `markList` of bdMain: with `indices` only those
   // entries whose kind is at least 4 (folders, archives, files: the selected rows of a list),

@@ -6,6 +6,11 @@
 #include <QProcess>
 #include <QString>
 #include <QWidget>
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
 
 #include "app/Settings.h"
 #include "app/qt/GuiText.h"
@@ -14,6 +19,49 @@
 #include "catalog/CatalogLayout.h"
 #include "fileops/qt/fmInsertDiskU.h"
 #include "fileops/qt/fmProgressU.h"
+
+// ---- the copy worker ----------------------------------------------------------------------------
+
+TCopyResult CopyOnWorker(const std::string& source, const std::string& target,
+                         const TCopyProgressFn& progress, bool sync) {
+  // As the copy itself does, progress hears of the start before any byte is copied.
+  if (progress && !progress(0)) {
+    TCopyResult cancelled;
+    cancelled.Status = TCopyStatus::Cancelled;
+    cancelled.Error = "cancelled";
+    return cancelled;
+  }
+  std::atomic<int64_t> copied{0};
+  std::atomic<bool> cancel{false};
+  std::mutex m;
+  std::condition_variable cv;
+  bool done = false;
+  TCopyResult result;
+  std::thread worker([&] {
+    TCopyResult r = CopyFileWithProgress(
+        source, target,
+        [&](int64_t bytes) {
+          copied = bytes;
+          return !cancel.load();
+        },
+        sync);
+    std::lock_guard<std::mutex> lock(m);
+    result = std::move(r);
+    done = true;
+    cv.notify_all();
+  });
+  for (;;) {
+    {
+      std::unique_lock<std::mutex> lock(m);
+      cv.wait_for(lock, std::chrono::milliseconds(30), [&] { return done; });
+      if (done) break;
+    }
+    if (progress && !progress(copied.load())) cancel = true;
+  }
+  worker.join();
+  if (progress && result.Status == TCopyStatus::Done) progress(result.Bytes);
+  return result;
+}
 
 // ---- TGuiFileOpsUi ------------------------------------------------------------------------------
 
@@ -106,6 +154,7 @@ TFileCommands::TFileCommands(QWidget* owner, TQDBase& bdMain, TSettings& setting
                              TTempFiles& temp)
     : owner_(owner), settings_(settings), ui_(owner), engine_(bdMain, ui_, temp) {
   ui_.CancelRequested = [this] { engine_.RequestCancel(); };
+  engine_.CopyRunner = CopyOnWorker;
   engine_.DestinationChanged = [this] {
     settings_.Options.LastCopyFolder = engine_.Settings.LastDestination;
     (void)settings_.Save();  // written again at exit; a failure here is not shown

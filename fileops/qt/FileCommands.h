@@ -22,6 +22,13 @@ class TSettings;
 class TfmInsertDisk;
 class TfmProgress;
 
+// CopyFileWithProgress on a worker thread. The calling (GUI) thread calls `progress` with 0
+// first (false: nothing is copied), then with the bytes copied so far every 30 ms while it
+// waits, and once more at the end; when `progress` returns false the worker is asked to stop
+// after its chunk. Returns the worker's result.
+TCopyResult CopyOnWorker(const std::string& source, const std::string& target,
+                         const TCopyProgressFn& progress, bool sync);
+
 // TFileOpsUi over the program's dialogs.
 class TGuiFileOpsUi : public TFileOpsUi {
  public:
