@@ -5,7 +5,8 @@
 // other window of the program is disabled; it cannot be closed while the operation runs (Esc and
 // the close button cancel instead).
 //
-// The operation runs on the GUI thread: after every chunk of a copy the engine calls Poll, which
+// The operation runs on the GUI thread; the bytes of a file are copied on a worker thread
+// (CopyOnWorker) while the GUI thread reports the progress every 30 ms and calls Poll, which
 // processes pending events, so the window repaints and its Cancel button acts.
 //
 // Threads: GUI thread only.
