@@ -7,6 +7,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QLabel>
+#include <QListWidget>
 #include <QMenu>
 #include <QProgressBar>
 #include <QPushButton>
@@ -251,6 +252,25 @@ TEST_F(FileCommandsTest, MissingMediumIsAskedForAndSkipPassesItOver) {
   EXPECT_FALSE(Commands->RunOrExplore(b, false));
   EXPECT_FALSE(skipShown);
   EXPECT_TRUE(Started.empty());
+}
+
+TEST_F(FileCommandsTest, AnUnidentifiedMediumIsTakenFromTheFolderChosen) {
+  std::string m = AddMedium("ram", "", kNoSerialText);
+  WriteFile(m + "/r.txt", "ram file");
+  TNodeRec* disk = AddDisk(Bd, "Ram", dtFixed, "", kNoSerialText);
+  TNodeRec* r = AddFileIn(Bd, disk, "r.txt", 8);
+  QString serial;
+  QStringList candidates;
+  WhenShown<TfmInsertDisk>([&](TfmInsertDisk* d) {
+    serial = d->lbSerial->text();
+    for (int i = 0; i < d->lvCandidates->count(); ++i) candidates << d->lvCandidates->item(i)->text();
+    d->bkOk->click();  // the first candidate is selected
+  });
+  MarkItems(Bd, mlSelection, {r});
+  Commands->Run(mlSelection, nullptr, false, kOpCopy);
+  EXPECT_EQ(serial, QStringLiteral("-"));
+  EXPECT_EQ(candidates, QStringList{QString::fromStdString(m + "/")});
+  EXPECT_EQ(ReadFile(Dest + "/r.txt"), "ram file");
 }
 
 TEST_F(FileCommandsTest, PromptClosesByItselfWhenTheMediumIsMounted) {

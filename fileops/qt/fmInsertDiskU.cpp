@@ -11,6 +11,7 @@
 
 #include "app/qt/GuiText.h"
 #include "app/qt/Shell.h"
+#include "platform/Volumes.h"
 
 TfmInsertDisk::TfmInsertDisk(QWidget* parent) : QDialog(parent) {
   setObjectName(QStringLiteral("fmInsertDisk"));
@@ -119,7 +120,8 @@ int TfmInsertDisk::Ask(const TInsertDiskInfo& disk, bool skipAllowed, std::strin
 
   lbName->setText(QStr(disk.Name));
   lbLabel->setText(disk.Label.empty() ? QStringLiteral("-") : QStr(disk.Label));
-  lbSerial->setText(disk.Serial.empty() ? QStringLiteral("-") : QStr(disk.Serial));
+  bool noSerial = disk.Serial.empty() || disk.Serial == kNoSerialText;
+  lbSerial->setText(noSerial ? QStringLiteral("-") : QStr(disk.Serial));
   lbType->setText(QStr(disk.TypeText));
   lbLoc->setText(QStr(disk.LocationText));
   bkSkip->setVisible(skipAllowed);
