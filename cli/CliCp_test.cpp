@@ -109,6 +109,14 @@ TEST(CliCpTest, AwkwardNamesAndRefusedPaths) {
   EXPECT_EQ(cp.Out + cp.Err, "");
   EXPECT_EQ(ReadWhole(dest + "/sub/b.dat"), "12345678");
   EXPECT_EQ(ReadWhole(dest + "/nl\nname"), "y");
+  // A backslash inside a name is no separator on the medium: "we\ird" is one folder.
+  for (const char* path : {"Disk1\\we%5Cird", "Disk1\\we%5Cird\\t%09ab"}) {
+    TCliResult weird = RunCli({"cp", c.Catalog, path, dest, "--from", c.Medium, "--quiet"});
+    EXPECT_EQ(weird.Status, 0) << path << ": " << weird.Err;
+    EXPECT_EQ(weird.Out + weird.Err, "") << path;
+  }
+  EXPECT_EQ(ReadWhole(dest + "/we\\ird/t\tab"), "x");
+  EXPECT_EQ(ReadWhole(dest + "/t\tab"), "x");
   TCliResult summary = RunCli({"cp", c.Catalog, "Disk1\\a.txt", dest, "--from", c.Medium});
   EXPECT_EQ(summary.Status, 0);
   EXPECT_EQ(summary.Err, "Copied 1 files, 5 bytes\n");

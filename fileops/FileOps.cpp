@@ -53,6 +53,31 @@ class TOperationScope {
 
 }  // namespace
 
+bool ItemRealPath(const std::string& root, const TNodeRec* item, std::string& out) {
+  out = root;
+  if (!item || !DiskNodeOf(item->Parent)) return true;  // a disk, or no item on a medium
+  std::vector<std::string_view> names;
+  for (const TNodeRec* n = item; n && n->Parent; n = n->Parent) {
+    if (ItemKind(ItemFlagsOf(n)) <= ikDisk) break;
+    names.push_back(ItemName(n));
+  }
+  for (size_t i = names.size(); i-- > 0;) {
+    if (!IsSafeComponent(names[i])) return false;
+    if (!out.empty() && out.back() != '/') out += '/';
+    out += names[i];
+  }
+  return true;
+}
+
+const TNodeRec* OutermostArchiveOf(const TNodeRec* item) {
+  const TNodeRec* archive = nullptr;
+  for (const TNodeRec* n = item ? item->Parent : nullptr; n && n->Parent; n = n->Parent) {
+    if (ItemKind(ItemFlagsOf(n)) <= ikDisk) break;
+    if (IsContainer(n) && (ItemFlagsOf(n) & ifArchive)) archive = n;
+  }
+  return archive;
+}
+
 TFileOpEngine::TFileOpEngine(TQDBase& bdMain, TFileOpsUi& ui, TTempFiles& temp)
     : bd_(bdMain), ui_(ui), temp_(temp) {}
 
@@ -303,10 +328,9 @@ void TFileOpEngine::CopyFolder(TNodeRec* folder, const std::string& root, const 
                                TFileOp op) {
   Drop(folder);
   bool isDisk = ItemKind(ItemFlagsOf(folder)) == ikDisk;
-  std::string mediumPath = MediumPath(folder);
   std::string source;
-  if (!RealPathBelow(root, mediumPath, source)) {
-    Fail(root + mediumPath, "unsafe name in the catalog");
+  if (!ItemRealPath(root, folder, source)) {
+    Fail(root + MediumPath(folder), "unsafe name in the catalog");
     return;
   }
   std::string target;
@@ -336,10 +360,9 @@ void TFileOpEngine::CopyFolder(TNodeRec* folder, const std::string& root, const 
 void TFileOpEngine::CopyOrdinaryFile(TNodeRec* item, const std::string& root,
                                      const std::string& dest, TFileOp op) {
   Drop(item);
-  std::string mediumPath = MediumPath(item);
   std::string source;
-  if (!RealPathBelow(root, mediumPath, source)) {
-    Fail(root + mediumPath, "unsafe name in the catalog");
+  if (!ItemRealPath(root, item, source)) {
+    Fail(root + MediumPath(item), "unsafe name in the catalog");
     return;
   }
   bool copied = false;
@@ -355,14 +378,15 @@ void TFileOpEngine::CopyOrdinaryFile(TNodeRec* item, const std::string& root,
       return;  // a move leaves the source too
     }
     int64_t size = ItemSizeOf(item);
-    TCopyResult r = CopyFileWithProgress(
-        source, dest + name,
-        [&](int64_t copied) {
-          ShowProgress(doneCount_, doneBytes_ + copied);
-          if (windowShown_ && ui_.ProgressPoll()) cancel_ = true;
-          return !cancel_;
-        },
-        op == TFileOp::Move);
+    TCopyProgressFn progress = [&](int64_t copied) {
+      if (windowShown_) ui_.ProgressFile(source, copied, size);
+      ShowProgress(doneCount_, doneBytes_ + copied);
+      if (windowShown_ && ui_.ProgressPoll()) cancel_ = true;
+      return !cancel_;
+    };
+    const bool move = op == TFileOp::Move;
+    TCopyResult r = CopyRunner ? CopyRunner(source, dest + name, progress, move)
+                               : CopyFileWithProgress(source, dest + name, progress, move);
     if (r.Status == TCopyStatus::Done) {
       ++doneCount_;
       doneBytes_ += size;
@@ -421,7 +445,7 @@ void TFileOpEngine::ExtractItems(TNodeRec* item, const std::string& root, const 
     Drop(item);
   std::string archivePath, spec, archiveFile;
   if (!SplitArchivePath(item, archivePath, spec) ||
-      !RealPathBelow(root, archivePath, archiveFile)) {
+      !ItemRealPath(root, OutermostArchiveOf(item), archiveFile)) {
     Fail(root + archivePath, "unsafe name in the catalog");
     return;
   }
@@ -435,6 +459,7 @@ void TFileOpEngine::ExtractItems(TNodeRec* item, const std::string& root, const 
       return;
     }
   }
+  if (windowShown_) ui_.ProgressFile(archiveFile + ": " + spec, 0, ItemSizeOf(item));
   TExtractResult r = ::ExtractEntry(reader_, archiveFile, spec, withFolders, dest);
   if (folder) {
     doneCount_ += r.Files;

@@ -28,6 +28,7 @@
 #include "archive/ZipTV.h"
 #include "fileops/FileOpsUi.h"
 #include "fileops/LocateMedium.h"
+#include "fileops/ProgressCopy.h"
 #include "fileops/TempFiles.h"
 #include "store/QDBase.h"
 
@@ -67,6 +68,15 @@ struct TFileOpFailure {
   std::string Reason;
 };
 
+// The real path of `item` below `root` (which ends in "/"): the names of the items from just
+// below its disk down to the item, joined with "/". A name may hold "\", which is an ordinary
+// character on the medium, so the path is built from the items, never from a "\"-joined text.
+// A disk gives `root` itself. False when a name is unsafe (IsSafeComponent).
+bool ItemRealPath(const std::string& root, const TNodeRec* item, std::string& out);
+
+// The outermost archive file holding `item` (below its disk), or null when it lies in none.
+const TNodeRec* OutermostArchiveOf(const TNodeRec* item);
+
 class TFileOpEngine {
  public:
   // `bdMain` holds the catalogs and the six mark lists; `temp` receives the files extracted
@@ -82,6 +92,12 @@ class TFileOpEngine {
   TFileOpsSettings Settings;
   // Called after Settings.LastDestination changed (the settings image is written).
   std::function<void()> DestinationChanged;
+  // Runs the copy of one file as CopyFileWithProgress does; empty: CopyFileWithProgress itself.
+  // The GUI copies on a worker thread so that its window stays live between chunks; `progress`
+  // must still be called on the engine's thread.
+  std::function<TCopyResult(const std::string& source, const std::string& target,
+                            const TCopyProgressFn& progress, bool sync)>
+      CopyRunner;
 
   // The operation over the items of mark list `markList` of bdMain: with `indices` only those
   // entries whose kind is at least 4 (folders, archives, files: the selected rows of a list),

@@ -10,6 +10,7 @@
 // GUI thread only (the file operations run there).
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -19,6 +20,8 @@ struct TInsertDiskInfo {
   int DriveType = 0;         // header slot 12
   std::string TypeText;      // the drive-type name (texts 10181..10186, empty for 0)
   std::string LocationText;  // the location name, or "-" when the disk has no location
+  std::string Label;         // the volume label recorded (header slot 17)
+  std::string Serial;        // the serial text recorded (header slot 18)
   // The disk records neither a volume label nor a serial, so no volume can be told to hold its
   // medium: the prompt asks even while such volumes are mounted.
   bool Unidentified = false;
@@ -68,6 +71,9 @@ class TFileOpsUi {
   virtual void ProgressDisk(const std::string& /*diskName*/) {}
   // The bar position (0..100) and the progress text (lbCopied).
   virtual void ProgressShow(int /*percent*/, const std::string& /*text*/) {}
+  // The file in work: its source path, the bytes of it copied so far and its size (an
+  // extraction reports its archive and entry once, with `copied` 0).
+  virtual void ProgressFile(const std::string& /*source*/, int64_t /*copied*/, int64_t /*size*/) {}
   // Called while a file is being copied: the window processes pending input here, which is the
   // only point where its cancel button can act. Returns true when the user asked to cancel.
   virtual bool ProgressPoll() { return false; }

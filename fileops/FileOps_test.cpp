@@ -195,7 +195,8 @@ TEST_F(FileOpsTest, FailedDeletionAsksRetryLeaveOrCancel) {
   EXPECT_FALSE(PathExists(stuckPath));
 }
 
-// The catalog of archive/testdata/sample.zip as the scanner lists it, at arc/sample.zip.
+// The catalog of archive/testdata/sample.zip as the scanner lists it, at arc/sample.zip (or in
+// another folder of the disk).
 struct TSampleArchive {
   TNodeRec* Archive;
   TNodeRec* FolderA;
@@ -204,11 +205,11 @@ struct TSampleArchive {
   TNodeRec* X;
 };
 
-TSampleArchive AddSampleArchive(TQDBase& bd, TNodeRec* disk) {
+TSampleArchive AddSampleArchive(TQDBase& bd, TNodeRec* disk, const std::string& folderName = "arc") {
   const int32_t folder = MakeItemFlags(kAttrDirectory, ikFolder, ifInArchive);
   const int32_t file = MakeItemFlags(0, ikFile, ifInArchive);
   TSampleArchive s;
-  TNodeRec* arc = AddFolderIn(bd, disk, "arc");
+  TNodeRec* arc = AddFolderIn(bd, disk, folderName);
   s.Archive =
       AddFolderIn(bd, arc, "sample.zip", MakeItemFlags(kAttrArchive, ikFolder, ifArchive), 745);
   s.FolderA = AddFolderIn(bd, s.Archive, "a", folder, 12);
@@ -413,6 +414,47 @@ TEST_F(FileOpsTest, CatalogNamesNeverLeaveTheirFolders) {
   EXPECT_TRUE(TreeOf(Dest).empty());
   EXPECT_FALSE(PathExists(Dir + "/escape.txt"));
   EXPECT_FALSE(Engine.Failures().empty());
+}
+
+// A backslash is an ordinary character of a name on the medium: the real paths come from the
+// items, so "we\ird" is one folder, not "we" holding "ird".
+TEST_F(FileOpsTest, BackslashInANameIsNoSeparator) {
+  std::string m = AddMedium("m", dtFixed, "BS", "0000-0005");
+  WriteFile(m + "/we\\ird/t\tab", "x");
+  WriteFile(m + "/we/ird/t\tab", "decoy");
+  fs::create_directories(m + "/z\\ip");
+  fs::copy_file(Fixture("sample.zip"), m + "/z\\ip/sample.zip");
+  TNodeRec* disk = AddDisk(Bd, "BS", dtFixed, "BS", "0000-0005");
+  TNodeRec* weird = AddFolderIn(Bd, disk, "we\\ird", MakeItemFlags(kAttrDirectory, ikFolder, 0));
+  TNodeRec* tab = AddFileIn(Bd, weird, "t\tab", 1);
+  TSampleArchive s = AddSampleArchive(Bd, disk, "z\\ip");
+
+  MarkItems(Bd, mlSelection, {tab});
+  Engine.CopyFiles(mlSelection, nullptr, false, TFileOp::Copy);
+  EXPECT_TRUE(Engine.Failures().empty()) << Engine.Failures()[0].Reason;
+  EXPECT_EQ(ReadFile(Dest + "/t\tab"), "x");
+
+  fs::remove_all(Dest);
+  fs::create_directories(Dest);
+  MarkItems(Bd, mlSelection, {weird, s.X});
+  Engine.CopyFiles(mlSelection, nullptr, false, TFileOp::Copy);
+  EXPECT_TRUE(Engine.Failures().empty()) << Engine.Failures()[0].Reason;
+  EXPECT_EQ(TreeOf(Dest), (std::set<std::string>{"we\\ird/", "we\\ird/t\tab", "x.txt"}));
+  EXPECT_EQ(ReadFile(Dest + "/we\\ird/t\tab"), "x");
+
+  TShellAction open = Engine.RunOrExplore(tab, false);
+  EXPECT_EQ(open.Kind, TShellActionKind::Open);
+  EXPECT_EQ(open.Path, m + "/we\\ird/t\tab");
+  std::string extracted;
+  EXPECT_EQ(Engine.ExtractForRun(s.X, extracted), 0);
+  EXPECT_EQ(fs::file_size(extracted), 15u);
+
+  // A move takes the file from the folder of that name only.
+  fs::remove_all(Dest);
+  fs::create_directories(Dest);
+  Engine.CopyFiles(mlSelection, nullptr, false, TFileOp::Move);
+  EXPECT_FALSE(PathExists(m + "/we\\ird/t\tab"));
+  EXPECT_EQ(ReadFile(m + "/we/ird/t\tab"), "decoy");
 }
 
 }  // namespace

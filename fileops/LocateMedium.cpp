@@ -67,6 +67,8 @@ TInsertDiskInfo InsertDiskInfoOf(const TNodeRec* disk) {
   info.Name = FieldStr(h, kFieldName);
   info.DriveType = FieldInt(h, kDiskDriveType);
   info.TypeText = DriveTypeText(info.DriveType);
+  info.Label = FieldStr(h, kDiskLabel);
+  info.Serial = FieldStr(h, kDiskSerial);
   int location = FieldInt(h, kHdrLocation);
   info.LocationText =
       location == 0 ? std::string("-") : std::string(LocationNameOf(CatalogNodeOf(disk), location));

@@ -28,7 +28,8 @@ int TFileOpEngine::ExtractForRunAt(const TNodeRec* item, const std::string& root
                                    std::string& path) {
   path.clear();
   std::string archivePath, spec, archiveFile;
-  if (!SplitArchivePath(item, archivePath, spec) || !RealPathBelow(root, archivePath, archiveFile))
+  if (!SplitArchivePath(item, archivePath, spec) ||
+      !ItemRealPath(root, OutermostArchiveOf(item), archiveFile))
     return -1;
   std::string name(ItemName(item));
   if (!IsSafeComponent(name)) return -1;
@@ -53,7 +54,7 @@ TShellAction TFileOpEngine::RunOrExplore(const TNodeRec* item, bool explore) {
   if (inArchive && (explore || container)) return action;
 
   std::string path;
-  if (!RealPathBelow(root, MediumPath(item), path)) return action;
+  if (!ItemRealPath(root, item, path)) return action;
   if (path.size() > 1 && path.back() == '/') path.pop_back();  // a disk: its root folder
 
   if (inArchive) {

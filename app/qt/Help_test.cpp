@@ -13,7 +13,8 @@ namespace {
 
 const QStringList kTopics = {"Overview.htm",        "Search.htm",      "UserList.htm",
                              "GeneralOptions.htm",  "FileListOptions.htm", "ArcOptions.htm",
-                             "DescOptions.htm",     "InterOptions.htm", "index.htm"};
+                             "DescOptions.htm",     "InterOptions.htm", "index.htm",
+                             "FileOps.htm"};
 
 QString Read(const QString& path) {
   QFile f(path);

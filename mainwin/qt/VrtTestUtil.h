@@ -21,12 +21,9 @@
 // The real language files of the source tree.
 inline std::string SourceLanguageFolder() { return std::string(TOLVANE_SOURCE_DIR) + "/Language/"; }
 
+// Loaded every time: tests of the editing code replace the table with a few texts of their own.
 inline void LoadEnglish() {
-  static bool loaded = false;
-  if (!loaded) {
-    LangTable(TLangKind::English).LoadFromFile(SourceLanguageFolder() + "English.lng");
-    loaded = true;
-  }
+  LangTable(TLangKind::English).LoadFromFile(SourceLanguageFolder() + "English.lng");
 }
 
 // Writes a catalog file whose catalog is named `name`; `build` adds its contents with the

@@ -13,6 +13,7 @@
 #include "app/Options.h"
 #include "app/qt/GuiText.h"
 #include "catalog/CatalogLayout.h"
+#include "fileops/qt/FileCommands.h"
 #include "mainwin/qt/CatalogTreeModel.h"
 #include "mainwin/qt/ItemListModel.h"
 #include "mainwin/qt/ListHeader.h"
@@ -129,8 +130,10 @@ void TfmVrt::LVDblClick(bool alt) {
     LV->setFocus();
     return;
   }
-  // A file, or an archive with Alt: the configured action. Properties, running and opening
-  // real files come with their windows; until then a double click on a file does nothing.
+  // A file, or an archive with Alt: the configured action. 1 properties (its window is not
+  // part of the program yet: nothing), 2 run (open), 3 show in the file manager.
+  int action = alt ? settings_.Options.AltDblClickAction : settings_.Options.DblClickAction;
+  if (action == 2 || action == 3) fileCommands_->RunOrExplore(item, action == 3);
 }
 
 // ---- pop-up menus ---------------------------------------------------------------------------

@@ -36,6 +36,7 @@
 #include "catalog/CatalogLayout.h"
 #include "catalog/qt/GuiCatalogUi.h"
 #include "catalog/qt/fmNewCatU.h"
+#include "fileops/qt/FileCommands.h"
 #include "mainwin/qt/CatalogTreeModel.h"
 #include "mainwin/qt/GridDelegate.h"
 #include "mainwin/qt/InterfaceStyle.h"
@@ -100,6 +101,7 @@ TfmVrt::TfmVrt(TAppStores& stores, const TVrtPlaces& places, QWidget* parent)
   files_->Events.CatalogClosed = [this](int slot) { CatalogClosed(slot); };
   files_->Events.CatalogSaved = [this] { UpdateStatus(); };
   editor_ = std::make_unique<TCatalogEditor>(bdMain, *this);
+  fileCommands_ = std::make_unique<TFileCommands>(this, bdMain, settings_, tempFiles_);
 
   CreateViews();
   CreateActions();
@@ -255,11 +257,17 @@ void TfmVrt::CreateActions() {
   ActRenameCatalog = make("ActRenameCatalog", nullptr, &TfmVrt::ActRenameExecute);
   ActDeleteDisk = make("ActDeleteDisk", "delete", &TfmVrt::ActDeleteDiskExecute);
   ActExploreItem = make("ActExploreItem", "explore", nullptr);
+  connect(ActExploreItem, &QAction::triggered, this, [this] { RunItem(true); });
   ActRunItem = make("ActRunItem", "run", nullptr);
+  connect(ActRunItem, &QAction::triggered, this, [this] { RunItem(false); });
   ActFilesCopy = make("ActFilesCopy", nullptr, nullptr);
+  connect(ActFilesCopy, &QAction::triggered, this, [this] { FilesCommand(false, TFileOp::Copy); });
   ActFilesMove = make("ActFilesMove", nullptr, nullptr);
+  connect(ActFilesMove, &QAction::triggered, this, [this] { FilesCommand(false, TFileOp::Move); });
   ActFilesDelete = make("ActFilesDelete", nullptr, nullptr);
+  connect(ActFilesDelete, &QAction::triggered, this, [this] { FilesCommand(false, TFileOp::Delete); });
   ActFilesExtract = make("ActFilesExtract", nullptr, nullptr);
+  connect(ActFilesExtract, &QAction::triggered, this, [this] { FilesCommand(true, TFileOp::Copy); });
   ActRemoveFromCatalog =
       make("ActRemoveFromCatalog", nullptr, &TfmVrt::ActRemoveFromCatalogExecute);
   ActProperties = make("ActProperties", "properties", nullptr);
@@ -290,8 +298,7 @@ void TfmVrt::CreateActions() {
   connect(nnMail, &QAction::triggered, this, [this] { OpenProductPage(true, caption_); });
 
   // Commands whose windows are not part of this program yet stay disabled for good.
-  for (QAction* a : {ActExploreItem, ActRunItem, ActFilesCopy, ActFilesMove,
-                     ActFilesDelete, ActFilesExtract, ActProperties, ActCatSetup, ActCatMan,
+  for (QAction* a : {ActProperties, ActCatSetup, ActCatMan,
                      ActUserView, ActUserAdd, ActUserDelete, ActReport,
                      nnOpt0}) {
     a->setProperty("tolvaneUnavailable", true);
@@ -336,8 +343,7 @@ void TfmVrt::CreateMenus() {
   filesMenu_->addAction(ActFilesExtract);
   ActFiles = filesMenu_->menuAction();
   ActFiles->setObjectName(QStringLiteral("ActFiles"));
-  ActFiles->setProperty("tolvaneUnavailable", true);
-  ActFiles->setEnabled(false);
+  connect(filesMenu_, &QMenu::aboutToShow, this, &TfmVrt::UpdateFilesMenu);
   nnnAction->addAction(ActRemoveFromCatalog);
   nnnAction->addSeparator();
   nnnAction->addAction(ActProperties);
@@ -722,13 +728,8 @@ void TfmVrt::AfterClose() {
   SaveSettings();
   hide();
   if (Tray) Tray->hide();
-  if (!tempFiles_.empty() && AskYesNoQ(nullptr, LangQ(10005))) {
-    for (const std::string& f : tempFiles_) {
-      std::error_code ec;
-      std::filesystem::remove(f, ec);
-    }
-    tempFiles_.clear();
-  }
+  // No keeps the extracted files (and their folder) for the user.
+  if (!tempFiles_.Empty() && AskYesNoQ(nullptr, LangQ(10005))) tempFiles_.DeleteAll();
 }
 
 void TfmVrt::SaveSettings() {

@@ -24,6 +24,8 @@
 #include "app/qt/AppStores.h"
 #include "catalog/CatalogFiles.h"
 #include "catalog/CatalogText.h"
+#include "fileops/FileOps.h"
+#include "fileops/TempFiles.h"
 #include "mainwin/CatalogEdit.h"
 #include "mainwin/EditHost.h"
 #include "scan/qt/AddDiskHost.h"
@@ -47,6 +49,7 @@ class TfmFind;
 class TSingleInstance;
 class TGridDelegate;
 class TGuiCatalogUi;
+class TFileCommands;
 
 // Where the window finds and keeps its files. Folders end in "/".
 struct TVrtPlaces {
@@ -130,8 +133,16 @@ class TfmVrt : public QMainWindow, public TAddDiskHost, public TEditHost {
   // The file dialogs of the catalog commands are answered by `chooser` instead (tests). It gets
   // the proposed name and folder and returns the chosen name, or empty for Cancel.
   void SetSaveNameChooser(std::function<std::string(const std::string&, const std::string&)>);
-  // The list of files made for running archived files, offered for deletion at exit.
-  std::vector<std::string>& TempFiles() { return tempFiles_; }
+  // The files extracted from archives to be opened, offered for deletion at exit.
+  TTempFiles& TempFiles() { return tempFiles_; }
+  // Copying, moving, deleting and extracting real files, running and exploring items: the entry
+  // point of every window (the search window passes its found items, mlFound).
+  TFileCommands& FileCommands() { return *fileCommands_; }
+  // The Files sub-menu's command on the current selection: the selected rows of the list when
+  // it has the focus and a selected item row, else the tree's selection (a disk, folder or file).
+  void FilesCommand(bool extract, TFileOp mode);
+  // Run (`explore` false) or Explore on the current item (the focused row, else the tree node).
+  void RunItem(bool explore);
   // Restores the window from minimised or hidden state (a second start of the program).
   void RestoreApplication();
   // A later start of the program, announced by `instance`, restores this window and opens the
@@ -242,6 +253,10 @@ class TfmVrt : public QMainWindow, public TAddDiskHost, public TEditHost {
   void trChange(bool userAction);
   void trContextMenu(const QPoint& pos);
   void trKeyPressed(QKeyEvent* event, bool& handled);
+  // Shows and enables the Files sub-menu's commands for the current selection.
+  void UpdateFilesMenu();
+  // True when the Files commands apply to the list's selected rows rather than the tree node.
+  bool FilesOnListRows() const;
   TNodeRec* GoToCurrentItem();
   int CountDisks(const TNodeRec* catalog) const;
   // List (fmVrtList.cpp).
@@ -301,7 +316,8 @@ class TfmVrt : public QMainWindow, public TAddDiskHost, public TEditHost {
   std::unique_ptr<TGuiCatalogUi> ui_;
   std::unique_ptr<TCatalogFiles> files_;
   std::unique_ptr<TCatalogEditor> editor_;
-  std::vector<std::string> tempFiles_;
+  TTempFiles tempFiles_;
+  std::unique_ptr<TFileCommands> fileCommands_;
   QString caption_;
   QString menuSheet_;  // the menu style's style sheet, also given to the pop-up menus
   QString versionText_;
