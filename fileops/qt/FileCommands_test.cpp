@@ -26,6 +26,8 @@
 #include "mainwin/qt/CatalogTreeModel.h"
 #include "mainwin/qt/ItemListModel.h"
 #include "mainwin/qt/VrtTestUtil.h"
+#include "scan/qt/DestinationCombo.h"
+#include "search/qt/fmFindU.h"
 
 namespace {
 
@@ -446,6 +448,30 @@ TEST_F(MainWindowFilesTest, DoubleClickEnterRunAndExploreFollowTheSettings) {
   ASSERT_EQ(started_.size(), 5u);
   EXPECT_EQ(ReadFile(started_[4].Path).size(), 15u);
   EXPECT_FALSE(w_->TempFiles().Empty());
+}
+
+// Found items are copied and opened by the same commands as the main window's: the chosen
+// results only, from the medium the volume list shows.
+TEST_F(MainWindowFilesTest, SearchResultsAreCopiedAndOpenedThroughTheFileCommands) {
+  TfmFind& f = w_->FindWindow();
+  f.ShowSearch(NodeChild(w_->bdMain.RootNode(), 1), true);
+  f.cbDst->setCurrentIndex(0);
+  f.cbMask->setEditText(QStringLiteral("a.txt"));
+  f.Start();
+  ASSERT_EQ(f.ResultModel()->rowCount(), 1);
+  QItemSelectionModel* sel = f.LVF->selectionModel();
+  sel->setCurrentIndex(f.ResultModel()->index(0, 0),
+                       QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+  f.UpdateStatus();
+  ASSERT_TRUE(f.ActFilesCopy->isEnabled());
+  f.ActFilesCopy->trigger();
+  EXPECT_EQ(TreeOf(dest_), std::set<std::string>{"a.txt"});
+  EXPECT_EQ(ReadFile(dest_ + "/a.txt"), "alpha");
+  f.ActRunItem->trigger();
+  ASSERT_EQ(started_.size(), 1u);
+  EXPECT_EQ(started_[0].Kind, TShellActionKind::Open);
+  EXPECT_EQ(started_[0].Path, medium_ + "/docs/a.txt");
+  EXPECT_TRUE(prompter_.Shown.empty());
 }
 
 }  // namespace

@@ -311,14 +311,12 @@ void TfmVrt::ActFindExecute() {
   if (!IsForeground() || !trTree->currentIndex().isValid()) return;
   TNodeRec* item = GoToCurrentItem();
   if (item && !IsContainer(item)) item = item->Parent;  // a file: the folder that holds it
-  if (!fmFind) fmFind = new TfmFind(*this);
-  fmFind->ShowSearch(item, false);
+  FindWindow().ShowSearch(item, false);
 }
 
 void TfmVrt::ActFindAllExecute() {
   if (!IsForeground() || bdMain.RootNode()->SlotCount < 2) return;
-  if (!fmFind) fmFind = new TfmFind(*this);
-  fmFind->ShowSearch(NodeChild(bdMain.RootNode(), 1), true);
+  FindWindow().ShowSearch(NodeChild(bdMain.RootNode(), 1), true);
 }
 
 void TfmVrt::nnAboutClick() {

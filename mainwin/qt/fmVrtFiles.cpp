@@ -12,6 +12,7 @@
 #include "mainwin/qt/CatalogTreeModel.h"
 #include "mainwin/qt/ItemListModel.h"
 #include "mainwin/qt/fmVrtU.h"
+#include "search/qt/fmFindU.h"
 #include "search/ListCommands.h"
 
 namespace {
@@ -95,4 +96,29 @@ void TfmVrt::RunItem(bool explore) {
   TNodeRec* item = GoToCurrentItem();
   if (!item || ItemKindOf(item) < ikDisk) return;
   fileCommands_->RunOrExplore(item, explore);
+}
+
+TfmFind& TfmVrt::FindWindow() {
+  if (fmFind) return *fmFind;
+  fmFind = new TfmFind(*this);
+  fmFind->ItemCommand = [this](TFindItemCommand command, const std::vector<TNodeRec*>& items) {
+    if (command == TFindItemCommand::Run || command == TFindItemCommand::Explore) {
+      fileCommands_->RunOrExplore(items.front(), command == TFindItemCommand::Explore);
+      return;
+    }
+    const TFileOp mode = command == TFindItemCommand::Move     ? TFileOp::Move
+                         : command == TFindItemCommand::Delete ? TFileOp::Delete
+                                                               : TFileOp::Copy;
+    // The engine works on a mark list: the chosen results, in their order.
+    bdMain.ClearMarkList(mlSelection);
+    bdMain.PushPos();
+    for (TNodeRec* item : items) {
+      bdMain.GoToNode(item);
+      bdMain.AddMark(mlSelection);
+    }
+    bdMain.PopPos();
+    fileCommands_->Run(mlSelection, nullptr, command == TFindItemCommand::Extract, mode);
+    bdMain.ClearMarkList(mlSelection);
+  };
+  return *fmFind;
 }

@@ -143,6 +143,8 @@ class TfmVrt : public QMainWindow, public TAddDiskHost, public TEditHost {
   void FilesCommand(bool extract, TFileOp mode);
   // Run (`explore` false) or Explore on the current item (the focused row, else the tree node).
   void RunItem(bool explore);
+  // The search window, made on first use with its run, explore and file commands connected.
+  TfmFind& FindWindow();
   // Restores the window from minimised or hidden state (a second start of the program).
   void RestoreApplication();
   // A later start of the program, announced by `instance`, restores this window and opens the

@@ -183,9 +183,9 @@ void TfmFind::CreateActions() {
   ActFilesMove = make("ActFilesMove", nullptr);
   connect(ActFilesMove, &QAction::triggered, this, [this] { RunItemCommand(TFindItemCommand::Move); });
   ActFilesDelete = make("ActFilesDelete", nullptr);
-  connect(ActFilesDelete, &QAction::triggered, this, [this] {
-    if (AskYesNoQ(this, LangQ(10141), true)) RunItemCommand(TFindItemCommand::Delete);
-  });
+  // The file commands ask before deleting.
+  connect(ActFilesDelete, &QAction::triggered, this,
+          [this] { RunItemCommand(TFindItemCommand::Delete); });
   ActUserView = make("ActUserView", "userlist");
   ActUserView->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_U));
   ActUserAdd = make("ActUserAdd", nullptr);

@@ -414,6 +414,9 @@ TEST_F(FindWindowTest, FileCommandsWaitForTheirHandlerAndGetTheSelectedItems) {
   sel->setCurrentIndex(f->ResultModel()->index(0, 0),
                        QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
   sel->select(f->ResultModel()->index(1, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
+  // The main window connects its file commands; without a handler they stay disabled.
+  EXPECT_TRUE(static_cast<bool>(f->ItemCommand));
+  f->ItemCommand = nullptr;
   f->UpdateStatus();
   EXPECT_FALSE(f->ActRunItem->isEnabled());
   EXPECT_FALSE(f->ActFiles->isEnabled());
