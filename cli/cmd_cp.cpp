@@ -141,6 +141,7 @@ int RunCp(const std::vector<std::string>& args) {
   TCliFileOpsUi ui(dest, from, !quiet && isatty(STDERR_FILENO));
   TTempFiles temp;
   TFileOpEngine engine(s.bdMain, ui, temp);
+  engine.Decoders = &CliDecoders();
   engine.KeepExisting = a.Has("n") || a.Has("no-clobber");
 
   gInterrupted = 0;

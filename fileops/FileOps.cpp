@@ -53,7 +53,8 @@ class TOperationScope {
 
 }  // namespace
 
-bool ItemRealPath(const std::string& root, const TNodeRec* item, std::string& out) {
+bool ItemRealPath(const std::string& root, const TNodeRec* item, std::string& out,
+                  const TCatalogDecoders* decoders) {
   out = root;
   if (!item || !DiskNodeOf(item->Parent)) return true;  // a disk, or no item on a medium
   std::vector<std::string_view> names;
@@ -61,9 +62,18 @@ bool ItemRealPath(const std::string& root, const TNodeRec* item, std::string& ou
     if (ItemKind(ItemFlagsOf(n)) <= ikDisk) break;
     names.push_back(ItemName(n));
   }
+  const TCatalogDecoders& pages = decoders ? *decoders : DefaultCatalogDecoders();
   for (size_t i = names.size(); i-- > 0;) {
     if (!IsSafeComponent(names[i])) return false;
     if (!out.empty() && out.back() != '/') out += '/';
+    if (TTextDecoder::NeedsDecoding(names[i])) {
+      struct stat st;
+      std::string decoded = pages.For(item).Text(names[i]);
+      if (::lstat((out + std::string(names[i])).c_str(), &st) != 0 && IsSafeComponent(decoded)) {
+        out += decoded;
+        continue;
+      }
+    }
     out += names[i];
   }
   return true;
@@ -80,6 +90,10 @@ const TNodeRec* OutermostArchiveOf(const TNodeRec* item) {
 
 TFileOpEngine::TFileOpEngine(TQDBase& bdMain, TFileOpsUi& ui, TTempFiles& temp)
     : bd_(bdMain), ui_(ui), temp_(temp) {}
+
+std::string TFileOpEngine::CopyName(const TNodeRec* item) const {
+  return (Decoders ? *Decoders : DefaultCatalogDecoders()).Text(item, ItemName(item));
+}
 
 // ---- totals ---------------------------------------------------------------------------------
 
@@ -329,13 +343,13 @@ void TFileOpEngine::CopyFolder(TNodeRec* folder, const std::string& root, const 
   Drop(folder);
   bool isDisk = ItemKind(ItemFlagsOf(folder)) == ikDisk;
   std::string source;
-  if (!ItemRealPath(root, folder, source)) {
+  if (!ItemRealPath(root, folder, source, Decoders)) {
     Fail(root + MediumPath(folder), "unsafe name in the catalog");
     return;
   }
   std::string target;
   if (op != TFileOp::Delete) {
-    std::string name(ItemName(folder));
+    std::string name = CopyName(folder);
     if (!IsSafeComponent(name)) {
       Fail(source, "unsafe name in the catalog");
       return;
@@ -361,13 +375,13 @@ void TFileOpEngine::CopyOrdinaryFile(TNodeRec* item, const std::string& root,
                                      const std::string& dest, TFileOp op) {
   Drop(item);
   std::string source;
-  if (!ItemRealPath(root, item, source)) {
+  if (!ItemRealPath(root, item, source, Decoders)) {
     Fail(root + MediumPath(item), "unsafe name in the catalog");
     return;
   }
   bool copied = false;
   if (op != TFileOp::Delete) {
-    std::string name(ItemName(item));
+    std::string name = CopyName(item);
     if (!IsSafeComponent(name)) {
       Fail(source, "unsafe name in the catalog");
       return;
@@ -445,7 +459,7 @@ void TFileOpEngine::ExtractItems(TNodeRec* item, const std::string& root, const 
     Drop(item);
   std::string archivePath, spec, archiveFile;
   if (!SplitArchivePath(item, archivePath, spec) ||
-      !ItemRealPath(root, OutermostArchiveOf(item), archiveFile)) {
+      !ItemRealPath(root, OutermostArchiveOf(item), archiveFile, Decoders)) {
     Fail(root + archivePath, "unsafe name in the catalog");
     return;
   }

@@ -26,6 +26,7 @@
 
 #include "app/ShellCommand.h"
 #include "archive/ZipTV.h"
+#include "catalog/CatalogText.h"
 #include "fileops/FileOpsUi.h"
 #include "fileops/LocateMedium.h"
 #include "fileops/ProgressCopy.h"
@@ -72,7 +73,11 @@ struct TFileOpFailure {
 // below its disk down to the item, joined with "/". A name may hold "\", which is an ordinary
 // character on the medium, so the path is built from the items, never from a "\"-joined text.
 // A disk gives `root` itself. False when a name is unsafe (IsSafeComponent).
-bool ItemRealPath(const std::string& root, const TNodeRec* item, std::string& out);
+// A name stored in a legacy code page (a catalog made on another system) appears on a medium
+// mounted here as UTF-8: unless its stored bytes name an entry there, the name decoded with the
+// catalog's page (`decoders`; nullptr: DefaultCatalogDecoders()) is taken.
+bool ItemRealPath(const std::string& root, const TNodeRec* item, std::string& out,
+                  const TCatalogDecoders* decoders = nullptr);
 
 // The outermost archive file holding `item` (below its disk), or null when it lies in none.
 const TNodeRec* OutermostArchiveOf(const TNodeRec* item);
@@ -98,6 +103,9 @@ class TFileOpEngine {
   std::function<TCopyResult(const std::string& source, const std::string& target,
                             const TCopyProgressFn& progress, bool sync)>
       CopyRunner;
+  // The code pages of names that are not UTF-8 (nullptr: DefaultCatalogDecoders()): the real
+  // paths on the medium and the names of the copies are the decoded names.
+  const TCatalogDecoders* Decoders = nullptr;
 
   // The operation over the items of mark list `markList` of bdMain: with `indices` only those
   // entries whose kind is at least 4 (folders, archives, files: the selected rows of a list),
@@ -147,6 +155,8 @@ class TFileOpEngine {
                                std::string& entrySpec);
 
  private:
+  // The name of the copy of `item`: its name, decoded when it is not UTF-8.
+  std::string CopyName(const TNodeRec* item) const;
   void CopyFileCur(TNodeRec* item, const std::string& root, const std::string& dest, bool extract,
                    TFileOp op);
   void CopyFolder(TNodeRec* folder, const std::string& root, const std::string& dest, TFileOp op);

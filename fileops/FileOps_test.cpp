@@ -418,6 +418,31 @@ TEST_F(FileOpsTest, CatalogNamesNeverLeaveTheirFolders) {
 
 // A backslash is an ordinary character of a name on the medium: the real paths come from the
 // items, so "we\ird" is one folder, not "we" holding "ird".
+// A catalog made on another system stores its names in a legacy code page; the medium mounted
+// here shows them in UTF-8. The decoded names are found and given to the copies, and a name whose
+// stored bytes are really on the medium is still taken as it is.
+TEST_F(FileOpsTest, LegacyNamesAreFoundAndCopiedAsTheirDecodedText) {
+  std::string m = AddMedium("m", dtFixed, "CP", "0000-0007");
+  WriteFile(m + "/\xD0\x9F\xD0\xB0\xD0\xBF\xD0\xBA\xD0\xB0/\xD0\xA4.txt", "decoded");  // Папка/Ф.txt
+  WriteFile(m + "/raw\xC0.txt", "raw");
+  TNodeRec* disk = AddDisk(Bd, "CP", dtFixed, "CP", "0000-0007");
+  TNodeRec* folder = AddFolderIn(Bd, disk, "\xCF\xE0\xEF\xEA\xE0",  // "Папка" in Windows-1251
+                                 MakeItemFlags(kAttrDirectory, ikFolder, 0));
+  TNodeRec* file = AddFileIn(Bd, folder, "\xD4.txt", 7);
+  TNodeRec* raw = AddFileIn(Bd, disk, "raw\xC0.txt", 3);
+  TCatalogDecoders pages{TTextDecoder("WINDOWS-1251")};
+  Engine.Decoders = &pages;
+
+  MarkItems(Bd, mlSelection, {folder, raw});
+  Engine.CopyFiles(mlSelection, nullptr, false, TFileOp::Copy);
+  EXPECT_TRUE(Engine.Failures().empty()) << Engine.Failures()[0].Reason;
+  EXPECT_EQ(ReadFile(Dest + "/\xD0\x9F\xD0\xB0\xD0\xBF\xD0\xBA\xD0\xB0/\xD0\xA4.txt"), "decoded");
+  // The copy of a name found by its stored bytes gets its decoded name too ("rawА.txt").
+  EXPECT_EQ(ReadFile(Dest + "/raw\xD0\x90.txt"), "raw");
+  TShellAction open = Engine.RunOrExplore(file, false);
+  EXPECT_EQ(open.Path, m + "/\xD0\x9F\xD0\xB0\xD0\xBF\xD0\xBA\xD0\xB0/\xD0\xA4.txt");
+}
+
 TEST_F(FileOpsTest, BackslashInANameIsNoSeparator) {
   std::string m = AddMedium("m", dtFixed, "BS", "0000-0005");
   WriteFile(m + "/we\\ird/t\tab", "x");

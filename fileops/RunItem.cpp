@@ -29,9 +29,9 @@ int TFileOpEngine::ExtractForRunAt(const TNodeRec* item, const std::string& root
   path.clear();
   std::string archivePath, spec, archiveFile;
   if (!SplitArchivePath(item, archivePath, spec) ||
-      !ItemRealPath(root, OutermostArchiveOf(item), archiveFile))
+      !ItemRealPath(root, OutermostArchiveOf(item), archiveFile, Decoders))
     return -1;
-  std::string name(ItemName(item));
+  std::string name = CopyName(item);
   if (!IsSafeComponent(name)) return -1;
   const std::string& folder = temp_.Folder();
   if (folder.empty()) return -1;
@@ -54,7 +54,7 @@ TShellAction TFileOpEngine::RunOrExplore(const TNodeRec* item, bool explore) {
   if (inArchive && (explore || container)) return action;
 
   std::string path;
-  if (!ItemRealPath(root, item, path)) return action;
+  if (!ItemRealPath(root, item, path, Decoders)) return action;
   if (path.size() > 1 && path.back() == '/') path.pop_back();  // a disk: its root folder
 
   if (inArchive) {

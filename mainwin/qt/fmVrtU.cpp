@@ -102,6 +102,7 @@ TfmVrt::TfmVrt(TAppStores& stores, const TVrtPlaces& places, QWidget* parent)
   files_->Events.CatalogSaved = [this] { UpdateStatus(); };
   editor_ = std::make_unique<TCatalogEditor>(bdMain, *this);
   fileCommands_ = std::make_unique<TFileCommands>(this, bdMain, settings_, tempFiles_);
+  fileCommands_->Engine().Decoders = &decoders_;
 
   CreateViews();
   CreateActions();
