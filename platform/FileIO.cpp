@@ -25,18 +25,26 @@ std::string DirOf(const std::string& path) {
   return path.substr(0, slash);
 }
 
+// Opens `path` for reading and reads its status; on failure nothing stays open.
+TError OpenForReading(const std::string& path, int& fd, struct stat& st) {
+  fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return ErrnoText(errno);
+  if (::fstat(fd, &st) != 0) {
+    int err = errno;
+    ::close(fd);
+    fd = -1;
+    return ErrnoText(err);
+  }
+  return {};
+}
+
 }  // namespace
 
 TError ReadWholeFile(const std::string& path, std::string& data, size_t maxSize,
                      struct stat* info) {
-  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return ErrnoText(errno);
+  int fd = -1;
   struct stat st;
-  if (::fstat(fd, &st) != 0) {
-    int err = errno;
-    ::close(fd);
-    return ErrnoText(err);
-  }
+  if (TError e = OpenForReading(path, fd, st); e.Failed()) return e;
   if (S_ISDIR(st.st_mode)) {
     ::close(fd);
     return ErrnoText(EISDIR);
@@ -115,14 +123,9 @@ void TFileImage::Reset() {
 
 TError MapWholeFile(const std::string& path, TFileImage& image, size_t maxSize,
                     struct stat* info) {
-  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return ErrnoText(errno);
+  int fd = -1;
   struct stat st;
-  if (::fstat(fd, &st) != 0) {
-    int err = errno;
-    ::close(fd);
-    return ErrnoText(err);
-  }
+  if (TError e = OpenForReading(path, fd, st); e.Failed()) return e;
   const bool sized = S_ISREG(st.st_mode) && st.st_size > 0 &&
                      static_cast<uint64_t>(st.st_size) <= maxSize;
   void* p = sized ? ::mmap(nullptr, static_cast<size_t>(st.st_size), PROT_READ, MAP_PRIVATE, fd, 0)

@@ -16,6 +16,7 @@
 #include "app/qt/PromptsTestUtil.h"
 #include "catalog/CatalogLayout.h"
 #include "catalog/CatalogTestUtil.h"
+#include "mainwin/EditTestUtil.h"
 #include "mainwin/qt/fmVrtU.h"
 
 // The real language files of the source tree.
@@ -52,6 +53,23 @@ class TTestMainWindow : private TTestStores, public TfmVrt {
  public:
   explicit TTestMainWindow(const TVrtPlaces& places) : TfmVrt(stores_, places) {}
 };
+
+// Catalog "Alpha": group G1 (disk D2), disk D1 (of drive type `driveType`) holding folders sub/
+// (inner.txt) and zeta/, the archive pack.zip listed as a folder, and the files b.txt, a.txt (both
+// 10 bytes), c.doc.
+inline void BuildAlphaCatalog(TQDBase& bd, TNodeRec* catalog, int driveType) {
+  TNodeRec* g1 = AddItem(bd, catalog, "G1", ikGroup);
+  AddItem(bd, g1, "D2", ikDisk, 100);
+  TNodeRec* d1 = AddItem(bd, catalog, "D1", ikDisk, 2000);
+  SetHeaderInt(bd, d1, kDiskDriveType, driveType);
+  TNodeRec* sub = AddItem(bd, d1, "sub", ikFolder, 7);
+  AddLeaf(bd, sub, "inner.txt", 7);
+  AddItem(bd, d1, "zeta", ikFolder, 0);
+  AddItem(bd, d1, "pack.zip", ikFolder | ifArchive, 30);
+  AddLeaf(bd, d1, "b.txt", 10);
+  AddLeaf(bd, d1, "a.txt", 10);
+  AddLeaf(bd, d1, "c.doc", 5);
+}
 
 // A main window over a fresh settings folder, shown and active so that the commands with
 // shortcuts act.

@@ -28,21 +28,8 @@
 
 namespace {
 
-// Catalog "Alpha": group G1 (disk D2), disk D1 (a CD) holding folders sub/ (inner.txt) and
-// zeta/, the archive pack.zip listed as a folder, and the files b.txt, a.txt, c.doc.
-void BuildAlpha(TQDBase& bd, TNodeRec* catalog) {
-  TNodeRec* g1 = AddItem(bd, catalog, "G1", ikGroup);
-  AddItem(bd, g1, "D2", ikDisk, 100);
-  TNodeRec* d1 = AddItem(bd, catalog, "D1", ikDisk, 2000);
-  SetHeaderInt(bd, d1, kDiskDriveType, 5);
-  TNodeRec* sub = AddItem(bd, d1, "sub", ikFolder, 7);
-  AddLeaf(bd, sub, "inner.txt", 7);
-  AddItem(bd, d1, "zeta", ikFolder, 0);
-  AddItem(bd, d1, "pack.zip", ikFolder | ifArchive, 30);
-  AddLeaf(bd, d1, "b.txt", 10);
-  AddLeaf(bd, d1, "a.txt", 10);
-  AddLeaf(bd, d1, "c.doc", 5);
-}
+// Catalog "Alpha" with D1 a CD.
+void BuildAlpha(TQDBase& bd, TNodeRec* catalog) { BuildAlphaCatalog(bd, catalog, 5); }
 
 class MainWindowTest : public ::testing::Test {
  protected:
