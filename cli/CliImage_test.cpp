@@ -2,7 +2,6 @@
 // tolvane-cli dump / check: the verdict on a node-store image and the printed tree.
 #include <gtest/gtest.h>
 
-#include <regex>
 
 #include "cli/CliTestUtil.h"
 
@@ -12,8 +11,7 @@ TEST(CliImageTest, CheckAndDumpOfACatalog) {
   TSmallCatalog c = MakeSmallCatalog("cli-image");
   TCliResult check = RunCli({"check", c.Catalog});
   EXPECT_EQ(check.Status, 0) << check.Out;
-  EXPECT_TRUE(std::regex_match(
-      check.Out, std::regex(c.Catalog + ": valid image, [1-9][0-9]* bytes accounted\n")))
+  EXPECT_TRUE(FullMatch(check.Out, c.Catalog + ": valid image, [1-9][0-9]* bytes accounted\n"))
       << check.Out;
   EXPECT_EQ(check.Err, "");
 
@@ -21,10 +19,9 @@ TEST(CliImageTest, CheckAndDumpOfACatalog) {
   EXPECT_EQ(dump.Status, 0) << dump.Err;
   std::vector<std::string> lines = Lines(dump.Out);
   ASSERT_GT(lines.size(), 20u);
-  EXPECT_TRUE(std::regex_match(lines[0],
-                               std::regex("signature \"[^\"]*\", version 0x[0-9A-F]{2}, checksum "
-                                          "0x[0-9A-F]{16}, " +
-                                          std::to_string(ReadWhole(c.Catalog).size()) + " bytes")))
+  EXPECT_TRUE(FullMatch(lines[0], "signature \"[^\"]*\", version 0x[0-9A-F]{2}, checksum "
+                                 "0x[0-9A-F]{16}, " +
+                                     std::to_string(ReadWhole(c.Catalog).size()) + " bytes"))
       << lines[0];
   // Names are escaped, one node per line.
   for (const char* shown :
