@@ -108,7 +108,31 @@ TCopyResult CopyFileWithProgress(const std::string& source, const std::string& t
   TCopyResult result;
   std::unique_ptr<char[]> buf(new char[kChunk]);
   if (progress && !progress(0)) return discard(Fail("cancelled", TCopyStatus::Cancelled));
+  // The kernel copies between the files without passing the bytes through this process (and may
+  // share the blocks); where it cannot (another file system on older kernels, special files), the
+  // bytes are read and written.
+  bool kernelCopy = true;
   for (;;) {
+    if (kernelCopy) {
+      ssize_t n = ::copy_file_range(in.fd, nullptr, out.fd, nullptr, kChunk, 0);
+      if (n < 0 && errno == EINTR) continue;
+      if (n < 0 && result.Bytes == 0 &&
+          (errno == EXDEV || errno == ENOSYS || errno == EINVAL || errno == EOPNOTSUPP ||
+           errno == EBADF)) {
+        kernelCopy = false;
+        continue;
+      }
+      if (n < 0) return discard(Fail(Err(target, errno)));
+      if (n == 0 && result.Bytes == 0 && src.st_size > 0) {
+        kernelCopy = false;  // a file system that copies nothing this way: read and write it
+        continue;
+      }
+      if (n == 0) break;
+      result.Bytes += n;
+      if (progress && !progress(result.Bytes))
+        return discard(Fail("cancelled", TCopyStatus::Cancelled));
+      continue;
+    }
     // Fill a whole chunk (or reach the end) before reporting.
     size_t filled = 0;
     while (filled < kChunk) {
