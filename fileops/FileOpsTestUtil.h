@@ -160,17 +160,37 @@ inline std::string TestScratchName(const std::string& suffix) {
   return std::string("fileops-") + info->test_suite_name() + "-" + info->name() + "-" + suffix;
 }
 
-// A catalog store with one catalog, a scratch folder with media folders and a destination, and
-// an engine over them whose volume list is `Volumes`.
-class TFileOpsFixture : public ::testing::Test {
- protected:
-  void SetUp() override {
+// A catalog store with one catalog, and a scratch folder holding the media folders (listed in
+// `Volumes`) and the destination `Dest`.
+struct TMediaScratch {
+  void MakeScratch() {
     Dir = ScratchDir(TestScratchName("media"));
     Dest = Dir + "/dest";
     fs::create_directories(Dest);
     InitCatalogStore(Bd);
     CreateCatalogNode(Bd, "Cat", 0);
     Catalog = Bd.CurrentNode();
+  }
+  // A medium folder under the scratch folder, listed as a volume.
+  std::string AddMedium(const std::string& name, int driveType, const std::string& label,
+                        const std::string& serial) {
+    std::string mount = Dir + "/" + name;
+    fs::create_directories(mount);
+    Volumes.push_back(FakeVolume(mount, driveType, label, serial));
+    return mount;
+  }
+
+  std::string Dir, Dest;
+  TQDBase Bd;
+  TNodeRec* Catalog = nullptr;
+  std::vector<TVolume> Volumes;
+};
+
+// TMediaScratch with an engine over it whose volume list is `Volumes`.
+class TFileOpsFixture : public ::testing::Test, protected TMediaScratch {
+ protected:
+  void SetUp() override {
+    MakeScratch();
     Engine.Volumes = [this] { return Volumes; };
     Ui.Folder = Dest;
   }
@@ -185,19 +205,6 @@ class TFileOpsFixture : public ::testing::Test {
     Temp.DeleteAll();
   }
 
-  // A medium folder under the scratch folder, listed as a volume.
-  std::string AddMedium(const std::string& name, int driveType, const std::string& label,
-                        const std::string& serial) {
-    std::string mount = Dir + "/" + name;
-    fs::create_directories(mount);
-    Volumes.push_back(FakeVolume(mount, driveType, label, serial));
-    return mount;
-  }
-
-  std::string Dir, Dest;
-  TQDBase Bd;
-  TNodeRec* Catalog = nullptr;
-  std::vector<TVolume> Volumes;
   TScriptedFileOpsUi Ui;
   TTempFiles Temp{ScratchDir(TestScratchName("tmp"))};
   TFileOpEngine Engine{Bd, Ui, Temp};

@@ -310,14 +310,24 @@ TEST(DescShortName, FindsTheEntryAShortNameStandsFor) {
   EXPECT_FALSE(IsDosName(".profile"));
 }
 
-TEST(DescShortName, AsksTheFileSystemFirst) {
-  // A file system that resolves aliases is imitated by a hard link under the short name.
-  std::string dir = std::filesystem::temp_directory_path().string() + "/descshort/";
+// A fresh folder `name` under the temporary folder with "Report 1999.doc" and "Report 2000.doc",
+// the second also under the alias "REPORT~2.DOC" (a hard link), as a file system that resolves
+// short names shows them; empty when it cannot be made.
+static std::string ShortNameFolder(const std::string& name) {
+  std::string dir = std::filesystem::temp_directory_path().string() + "/" + name + "/";
   std::filesystem::remove_all(dir);
   std::filesystem::create_directories(dir);
-  ASSERT_EQ(WriteWholeFileAtomic(dir + "Report 1999.doc", "x").Message(), "");
-  ASSERT_EQ(WriteWholeFileAtomic(dir + "Report 2000.doc", "y").Message(), "");
-  ASSERT_EQ(::link((dir + "Report 2000.doc").c_str(), (dir + "REPORT~2.DOC").c_str()), 0);
+  if (WriteWholeFileAtomic(dir + "Report 1999.doc", "x").Failed() ||
+      WriteWholeFileAtomic(dir + "Report 2000.doc", "y").Failed() ||
+      ::link((dir + "Report 2000.doc").c_str(), (dir + "REPORT~2.DOC").c_str()) != 0)
+    return {};
+  return dir;
+}
+
+TEST(DescShortName, AsksTheFileSystemFirst) {
+  // A file system that resolves aliases is imitated by a hard link under the short name.
+  std::string dir = ShortNameFolder("descshort");
+  ASSERT_FALSE(dir.empty());
   std::vector<std::string_view> names = {"Report 1999.doc", "Report 2000.doc"};
   EXPECT_EQ(FindShortNameEntry("REPORT~2.DOC", names, dir), 1);
   EXPECT_EQ(FindShortNameEntry("REPORT~1.DOC", names, dir), -1);
@@ -327,12 +337,8 @@ TEST(DescShortName, AsksTheFileSystemFirst) {
 // The scanner asks through the folder's descriptor, so a folder deeper than a path can name is
 // asked too.
 TEST(DescShortName, AsksTheFolderOpenAsADescriptor) {
-  std::string dir = std::filesystem::temp_directory_path().string() + "/descshortfd/";
-  std::filesystem::remove_all(dir);
-  std::filesystem::create_directories(dir);
-  ASSERT_EQ(WriteWholeFileAtomic(dir + "Report 1999.doc", "x").Message(), "");
-  ASSERT_EQ(WriteWholeFileAtomic(dir + "Report 2000.doc", "y").Message(), "");
-  ASSERT_EQ(::link((dir + "Report 2000.doc").c_str(), (dir + "REPORT~2.DOC").c_str()), 0);
+  std::string dir = ShortNameFolder("descshortfd");
+  ASSERT_FALSE(dir.empty());
   std::vector<std::string_view> names = {"Report 1999.doc", "Report 2000.doc"};
   int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   ASSERT_GE(fd, 0);

@@ -68,16 +68,11 @@ std::unique_ptr<QTimer> WhileShown(TfmProgress* progress, std::function<void()> 
 
 // A store with one catalog, media folders in a scratch folder, and the file commands over them,
 // owned by a plain window.
-class FileCommandsTest : public ::testing::Test {
+class FileCommandsTest : public ::testing::Test, protected TMediaScratch {
  protected:
   void SetUp() override {
     LoadEnglish();
-    Dir = ScratchDir(TestScratchName("media"));
-    Dest = Dir + "/dest";
-    fs::create_directories(Dest);
-    InitCatalogStore(Bd);
-    CreateCatalogNode(Bd, "Cat", 0);
-    Catalog = Bd.CurrentNode();
+    MakeScratch();
     Owner.show();
     Commands = std::make_unique<TFileCommands>(&Owner, Bd, Settings, Temp);
     Commands->SetVolumes([this] { return Volumes; });
@@ -93,18 +88,12 @@ class FileCommandsTest : public ::testing::Test {
     std::error_code ec;
     fs::remove_all(Dir, ec);
   }
+  // A hard disk medium.
   std::string AddMedium(const std::string& name, const std::string& label,
                         const std::string& serial) {
-    std::string mount = Dir + "/" + name;
-    fs::create_directories(mount);
-    Volumes.push_back(FakeVolume(mount, dtFixed, label, serial));
-    return mount;
+    return TMediaScratch::AddMedium(name, dtFixed, label, serial);
   }
 
-  std::string Dir, Dest;
-  TQDBase Bd;
-  TNodeRec* Catalog = nullptr;
-  std::vector<TVolume> Volumes;
   TSettings Settings;
   TTempFiles Temp{ScratchDir(TestScratchName("tmp"))};
   QWidget Owner;

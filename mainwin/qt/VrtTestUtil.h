@@ -71,6 +71,25 @@ inline void BuildAlphaCatalog(TQDBase& bd, TNodeRec* catalog, int driveType) {
   AddLeaf(bd, d1, "c.doc", 5);
 }
 
+// Catalog files "Alpha" (BuildAlphaCatalog with D1 of `driveType`) and "Beta" (empty) and a
+// settings folder, in a fresh scratch folder named after the running test.
+struct TAlphaBetaFiles {
+  std::string Dir, Alpha, Beta, Settings;
+};
+inline TAlphaBetaFiles MakeAlphaBetaFiles(int driveType) {
+  TAlphaBetaFiles f;
+  f.Dir = ScratchDir(::testing::UnitTest::GetInstance()->current_test_info()->name());
+  f.Alpha = f.Dir + "/alpha.ctl";
+  f.Beta = f.Dir + "/beta.ctl";
+  WriteCatalogFile(f.Alpha, "Alpha", [driveType](TQDBase& bd, TNodeRec* catalog) {
+    BuildAlphaCatalog(bd, catalog, driveType);
+  });
+  WriteCatalogFile(f.Beta, "Beta");
+  f.Settings = f.Dir + "/settings";
+  std::filesystem::create_directories(f.Settings);
+  return f;
+}
+
 // A main window over a fresh settings folder, shown and active so that the commands with
 // shortcuts act.
 inline std::unique_ptr<TfmVrt> MakeMainWindow(const std::string& settingsFolder,

@@ -28,19 +28,14 @@
 
 namespace {
 
-// Catalog "Alpha" with D1 a CD.
-void BuildAlpha(TQDBase& bd, TNodeRec* catalog) { BuildAlphaCatalog(bd, catalog, 5); }
-
 class MainWindowTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    dir_ = ScratchDir(::testing::UnitTest::GetInstance()->current_test_info()->name());
-    alpha_ = dir_ + "/alpha.ctl";
-    beta_ = dir_ + "/beta.ctl";
-    WriteCatalogFile(alpha_, "Alpha", BuildAlpha);
-    WriteCatalogFile(beta_, "Beta");
-    settings_ = dir_ + "/settings";
-    std::filesystem::create_directories(settings_);
+    TAlphaBetaFiles f = MakeAlphaBetaFiles(5);
+    dir_ = f.Dir;
+    alpha_ = f.Alpha;
+    beta_ = f.Beta;
+    settings_ = f.Settings;
   }
 
   // The names shown in column 0 of the list, parent row included.

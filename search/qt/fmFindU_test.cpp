@@ -28,19 +28,14 @@
 
 namespace {
 
-// Catalog "Alpha" with D1 a hard disk.
-void BuildAlpha(TQDBase& bd, TNodeRec* catalog) { BuildAlphaCatalog(bd, catalog, 3); }
-
 class FindWindowTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    dir_ = ScratchDir(::testing::UnitTest::GetInstance()->current_test_info()->name());
-    alpha_ = dir_ + "/alpha.ctl";
-    beta_ = dir_ + "/beta.ctl";
-    WriteCatalogFile(alpha_, "Alpha", BuildAlpha);
-    WriteCatalogFile(beta_, "Beta");
-    settings_ = dir_ + "/settings";
-    std::filesystem::create_directories(settings_);
+    TAlphaBetaFiles f = MakeAlphaBetaFiles(3);
+    dir_ = f.Dir;
+    alpha_ = f.Alpha;
+    beta_ = f.Beta;
+    settings_ = f.Settings;
     w_ = MakeMainWindow(settings_);
     w_->OpenCatalogFiles({alpha_, beta_});
     w_->Tree()->expandAll();
