@@ -340,3 +340,42 @@ TEST(CatalogFileSafety, ACatalogLoadsFromItsMappingWithoutWritingToIt) {
   EXPECT_EQ(CountItems(s.Catalog(1)).Files, CountItems(copy.RootNode()).Files);
   EXPECT_EQ(CountItems(s.Catalog(1)).Files, 200000);
 }
+
+TEST(CatalogFileSafety, AMappedCatalogCutShortByAnotherProgramIsRefusedNotFatal) {
+  TQDBase bd;
+  InitCatalogStore(bd);
+  CreateCatalogNode(bd, "Cut", 1);
+  bd.GoToNode(NodeChild(bd.RootNode(), 1));
+  AddContainer(bd, "Disk", ikDisk);
+  bd.GoToNode(NodeChild(NodeChild(bd.RootNode(), 1), 1));
+  for (int i = 1; i <= 20000; ++i) {
+    bd.EnterChild(i);
+    bd.SetStr(kFieldName, "file " + std::to_string(i) + ".txt");
+    bd.SetInt(kFieldFlags, ikFile);
+    bd.Up();
+  }
+  bd.GoToNode(NodeChild(bd.RootNode(), 1));
+  std::string saved;
+  bd.Signature = "Vrt base";
+  bd.SaveToString(saved);
+  std::string path = ScratchDir("cut_short") + "/cut.ctl";
+  ASSERT_EQ(WriteWholeFileAtomic(path, saved).Message(), "");
+
+  // The file shrinks to one page after it was mapped and before it is read: reading the rest of
+  // the mapping would raise SIGBUS.
+  TFileImage image;
+  ASSERT_EQ(MapWholeFile(path, image).Message(), "");
+  ASSERT_TRUE(image.Mapped());
+  ASSERT_EQ(::truncate(path.c_str(), 4096), 0);
+  TQDBase back;
+  EXPECT_FALSE(back.LoadFromImage(image.View(), true));
+  EXPECT_TRUE(image.Damaged());
+  EXPECT_EQ(image.View().size(), saved.size());
+
+  // A second mapping of the same (now short) file reads as the short file and is not damaged.
+  TFileImage again;
+  ASSERT_EQ(MapWholeFile(path, again).Message(), "");
+  EXPECT_EQ(again.View().size(), 4096u);
+  EXPECT_FALSE(again.Damaged());
+  EXPECT_FALSE(image.View().empty());
+}

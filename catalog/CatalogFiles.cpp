@@ -209,7 +209,15 @@ int TCatalogFiles::OpenFiles(const std::vector<std::string>& files) {
     // Any image with a sound checksum and structure opens, whatever its signature, as long as its
     // top node has a header: a settings image or other foreign tree would break every reader.
     temp_.Clear();
-    if (!temp_.LoadFromImage(image.View(), image.Mapped()) || temp_.SlotType(0) != stNode) {
+    const bool loaded = temp_.LoadFromImage(image.View(), image.Mapped());
+    if (image.Damaged()) {
+      // Another program cut the file short while it was read: what was read is not the file.
+      temp_.Clear();
+      const std::string error = "the file was truncated while it was read";
+      ui_.ShowMessage(10126, error, LangFormat(10126, error));
+      continue;
+    }
+    if (!loaded || temp_.SlotType(0) != stNode) {
       temp_.Clear();
       ui_.ShowMessage(10125, given, LangFormat(10125, given));
       continue;

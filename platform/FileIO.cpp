@@ -8,6 +8,8 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
+#include <csignal>
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
@@ -94,6 +96,85 @@ TError ReadWholeFile(const std::string& path, std::string& data, size_t maxSize,
   return {};
 }
 
+namespace {
+
+// A mapped file that another program truncates makes every read past its new end raise SIGBUS,
+// which would end the program in the middle of opening a catalog. While a TFileImage maps a file,
+// its range is registered here; a fault inside a registered range puts zero pages over the whole
+// range (the read goes on and sees zeros), marks it damaged, and the reader reports the file as
+// unreadable. Faults elsewhere go to the handler that was there before.
+struct TGuardedRange {
+  std::atomic<uintptr_t> Start{0};
+  std::atomic<size_t> Size{0};
+  std::atomic<bool> Damaged{false};
+};
+constexpr int kGuardedRanges = 32;
+TGuardedRange g_ranges[kGuardedRanges];
+struct sigaction g_previousBus;
+
+void OnBusError(int sig, siginfo_t* info, void* context) {
+  const auto addr = reinterpret_cast<uintptr_t>(info->si_addr);
+  for (TGuardedRange& r : g_ranges) {
+    const uintptr_t start = r.Start.load(std::memory_order_acquire);
+    const size_t size = r.Size.load(std::memory_order_acquire);
+    if (start <= 1 || addr < start || addr - start >= size) continue;
+    void* p = ::mmap(reinterpret_cast<void*>(start), size, PROT_READ,
+                     MAP_PRIVATE | MAP_ANONYMOUS | MAP_FIXED, -1, 0);
+    if (p != MAP_FAILED) {
+      r.Damaged.store(true, std::memory_order_release);
+      return;
+    }
+    break;
+  }
+  if (g_previousBus.sa_flags & SA_SIGINFO) {
+    if (g_previousBus.sa_sigaction) return g_previousBus.sa_sigaction(sig, info, context);
+  } else if (g_previousBus.sa_handler != SIG_DFL && g_previousBus.sa_handler != SIG_IGN) {
+    return g_previousBus.sa_handler(sig);
+  }
+  // No handler of its own before: the default action, taken when the instruction runs again.
+  ::signal(SIGBUS, SIG_DFL);
+}
+
+void InstallBusHandler() {
+  static const bool installed = [] {
+    struct sigaction sa {};
+    sa.sa_sigaction = OnBusError;
+    sa.sa_flags = SA_SIGINFO | SA_NODEFER;
+    sigemptyset(&sa.sa_mask);
+    return ::sigaction(SIGBUS, &sa, &g_previousBus) == 0;
+  }();
+  (void)installed;
+}
+
+// False when every slot is taken: the mapping then stays unguarded, as it would be anyway.
+bool GuardRange(const char* start, size_t size) {
+  InstallBusHandler();
+  constexpr uintptr_t kReserved = 1;  // taken, not yet filled in: the handler skips it
+  for (TGuardedRange& r : g_ranges) {
+    uintptr_t expected = 0;
+    if (!r.Start.compare_exchange_strong(expected, kReserved, std::memory_order_acq_rel)) continue;
+    r.Size.store(size, std::memory_order_release);
+    r.Damaged.store(false, std::memory_order_release);
+    r.Start.store(reinterpret_cast<uintptr_t>(start), std::memory_order_release);
+    return true;
+  }
+  return false;
+}
+
+TGuardedRange* FindRange(const char* start) {
+  for (TGuardedRange& r : g_ranges)
+    if (r.Start.load(std::memory_order_acquire) == reinterpret_cast<uintptr_t>(start)) return &r;
+  return nullptr;
+}
+
+}  // namespace
+
+bool TFileImage::Damaged() const {
+  if (!mapped_) return false;
+  const TGuardedRange* r = FindRange(map_);
+  return r && r->Damaged.load(std::memory_order_acquire);
+}
+
 TFileImage::~TFileImage() { Reset(); }
 
 TFileImage::TFileImage(TFileImage&& other) noexcept { *this = std::move(other); }
@@ -114,7 +195,10 @@ TFileImage& TFileImage::operator=(TFileImage&& other) noexcept {
 }
 
 void TFileImage::Reset() {
-  if (mapped_) ::munmap(const_cast<char*>(map_), size_);
+  if (mapped_) {
+    if (TGuardedRange* r = FindRange(map_)) r->Start.store(0, std::memory_order_release);
+    ::munmap(const_cast<char*>(map_), size_);
+  }
   map_ = nullptr;
   size_ = 0;
   mapped_ = false;
@@ -142,6 +226,7 @@ TError MapWholeFile(const std::string& path, TFileImage& image, size_t maxSize,
   mapped.map_ = static_cast<const char*>(p);
   mapped.size_ = static_cast<size_t>(st.st_size);
   mapped.mapped_ = true;
+  GuardRange(mapped.map_, mapped.size_);
   image = std::move(mapped);
   if (info) *info = st;
   return {};

@@ -33,6 +33,9 @@ class TFileImage {
   // True when View() is a private read-only file mapping (TQDBase::LoadFromImage may drop its
   // pages as it reads).
   bool Mapped() const { return mapped_; }
+  // True when the mapped file lost bytes (another program truncated it) while it was read: the
+  // missing pages read as zeros instead of ending the program, and the bytes are not the file's.
+  bool Damaged() const;
 
  private:
   friend TError MapWholeFile(const std::string&, TFileImage&, size_t, struct stat*);
