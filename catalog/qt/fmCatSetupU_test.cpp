@@ -17,6 +17,7 @@
 
 #include "app/qt/GuiText.h"
 #include "mainwin/EditTestUtil.h"
+#include "mainwin/qt/CatalogTreeModel.h"
 #include "mainwin/qt/VrtTestUtil.h"
 
 namespace {
