@@ -73,6 +73,14 @@ class CatManWindowTest : public ::testing::Test {
     for (int r = 0; r < m->rowCount(parent); ++r) rows << m->data(m->index(r, 0, parent)).toString();
     return rows;
   }
+  // The rows the main window's tree view shows, top to bottom.
+  QStringList VisibleTreeRows() {
+    QStringList rows;
+    QTreeView* tree = w->Tree();
+    for (QModelIndex i = tree->model()->index(0, 0); i.isValid(); i = tree->indexBelow(i))
+      rows << i.data().toString();
+    return rows;
+  }
   TNodeRec* Child(const TNodeRec* parent, const char* name) {
     for (TNodeRec* item : TCatMan::PanelItems(parent))
       if (ItemName(item) == name) return item;
@@ -95,6 +103,7 @@ TEST_F(CatManWindowTest, MovingADiskIntoACatalogWithoutItsCategoryAppendsTheName
   SetItemCategory(w->bdMain, d1, games, false);
   SetHeaderInt(w->bdMain, d1, kHdrLocation, 1);
 
+  EXPECT_EQ(VisibleTreeRows(), QStringList({"Alpha", "G1", "D2", "D1", "Beta"}));
   cm->FormShow(TreeRowNode(alpha, 0));  // G1 of Alpha is the main tree's selection
   EXPECT_EQ(cm->windowTitle(), LangQ(2401));
   EXPECT_EQ(cm->Destination(0), alpha);
@@ -126,6 +135,9 @@ TEST_F(CatManWindowTest, MovingADiskIntoACatalogWithoutItsCategoryAppendsTheName
   // The main tree shows it at once; both panels follow.
   EXPECT_EQ(TreeRows(alpha), QStringList({"G1"}));
   EXPECT_EQ(TreeRows(beta), QStringList({"D1"}));
+  EXPECT_EQ(VisibleTreeRows(), QStringList({"Alpha", "G1", "D2", "Beta"}));
+  w->Tree()->expand(w->TreeModel()->IndexOf(beta));
+  EXPECT_EQ(VisibleTreeRows(), QStringList({"Alpha", "G1", "D2", "Beta", "D1"}));
   EXPECT_EQ(Rows(cm->trL), QStringList({"G1"}));
   EXPECT_EQ(Rows(cm->trR), QStringList({"D1"}));
   EXPECT_EQ(FieldInt(FieldNode(alpha), kCatModified), 1);
