@@ -85,7 +85,6 @@ QWidget* TfmCatSetup::BuildPage(TListKind kind) {
   QPushButton* del = button("sbDel");
   column->addSpacing(8);
   QPushButton* up = button("sbUp");
-  up->setIcon(CommandIcon("up"));
   QPushButton* down = button("sbDown");
   column->addSpacing(8);
   QPushButton* copy = button("sbCopy");

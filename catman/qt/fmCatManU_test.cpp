@@ -270,6 +270,24 @@ TEST_F(CatManWindowTest, StatusCaptionsButtonsAndNavigation) {
   EXPECT_EQ(shown, TCatMan::PanelItems(Child(alpha, "G1")));
 }
 
+TEST_F(CatManWindowTest, DeletingTheGroupTheOtherPanelShowsFallsBackToTheFirstEntry) {
+  cm->FormShow(beta);
+  TNodeRec* g1 = Child(alpha, "G1");
+  cm->SelectDestination(0, alpha);
+  cm->SelectDestination(1, g1);
+  ASSERT_EQ(Rows(cm->trR), QStringList({"D2"}));
+  cm->SetActivePanel(0);
+  cm->SelectRows(0, {0});  // G1
+  prompter.Answers = {TAnswer::Yes};
+  cm->sbDeleteClick();
+  EXPECT_EQ(TreeRows(alpha), QStringList({"D1"}));
+  EXPECT_EQ(cm->Destination(0), alpha);
+  EXPECT_EQ(cm->Destination(1), alpha);  // entry 0
+  EXPECT_EQ(cm->PanelBox(1)->count(), 2);  // Alpha, Beta
+  EXPECT_EQ(Rows(cm->trR), QStringList({"D1"}));
+  EXPECT_EQ(Rows(cm->trL), QStringList({"D1"}));
+}
+
 TEST_F(CatManWindowTest, TheMainWindowCommandOpensTheWindowOnTheSelectedCatalog) {
   w->SelectTreeNode(w->TreeModel()->IndexOf(beta));
   w->UpdateActions();
