@@ -275,8 +275,8 @@ void TfmVrt::CreateActions() {
   ActProperties->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_P),
                                QKeySequence(Qt::ALT | Qt::Key_Return)});
   ActSortDisk = make("ActSortDisk", nullptr, &TfmVrt::ActSortDiskExecute);
-  ActCatSetup = make("ActCatSetup", nullptr, nullptr);
-  ActCatMan = make("ActCatMan", nullptr, nullptr);
+  ActCatSetup = make("ActCatSetup", nullptr, &TfmVrt::ActCatSetupExecute);
+  ActCatMan = make("ActCatMan", nullptr, &TfmVrt::ActCatManExecute);
   ActGotoUp = make("ActGotoUp", "up", &TfmVrt::ActGotoUpExecute);
   ActUserView = make("ActUserView", "userlist", nullptr);
   ActUserView->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_U));
@@ -299,7 +299,7 @@ void TfmVrt::CreateActions() {
   connect(nnMail, &QAction::triggered, this, [this] { OpenProductPage(true, caption_); });
 
   // Commands whose windows are not part of this program yet stay disabled for good.
-  for (QAction* a : {ActProperties, ActCatSetup, ActCatMan,
+  for (QAction* a : {ActProperties,
                      ActUserView, ActUserAdd, ActUserDelete, ActReport,
                      nnOpt0}) {
     a->setProperty("tolvaneUnavailable", true);

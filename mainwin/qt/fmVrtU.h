@@ -50,6 +50,7 @@ class TSingleInstance;
 class TGridDelegate;
 class TGuiCatalogUi;
 class TFileCommands;
+class TfmCatMan;
 
 // Where the window finds and keeps its files. Folders end in "/".
 struct TVrtPlaces {
@@ -364,4 +365,18 @@ class TfmVrt : public QMainWindow, public TAddDiskHost, public TEditHost {
   QPointer<TfmNewCat> fmNewCat;
   QPointer<TfmAbout> fmAbout;
   TfmFind* fmFind = nullptr;  // a child window, made on first use
+
+  // ---- categories and locations, the catalog manager (fmVrtCatMan.cpp) ----------------------
+ public:
+  // The catalog setup dialog for the catalog at root slot `catalogSlot` (1 for the first open
+  // catalog), opened on its location page with `locations`. True when the lists were applied
+  // (the catalog's references renumbered and the views refreshed).
+  bool ShowCatSetup(int catalogSlot, bool locations = false);
+  // The catalog manager, made on first use (its ShowProperties hook opens the properties).
+  TfmCatMan& CatManWindow();
+
+ private:
+  void ActCatSetupExecute();
+  void ActCatManExecute();
+  QPointer<TfmCatMan> fmCatMan;
 };
