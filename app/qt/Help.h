@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 // The help: HTML pages in the "help/" folder of the data folder (app/ProgramFolder.h), shown in
 // the desktop's web browser. Topics: "Overview.htm" (main window), "Search.htm", "UserList.htm",
+// "Report.htm" (the report dialog),
 // and the options pages "GeneralOptions.htm", "FileListOptions.htm", "ArcOptions.htm",
 // "DescOptions.htm", "InterOptions.htm"; "index.htm" lists them all.
 //

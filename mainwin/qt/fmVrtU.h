@@ -364,4 +364,7 @@ class TfmVrt : public QMainWindow, public TAddDiskHost, public TEditHost {
   QPointer<TfmNewCat> fmNewCat;
   QPointer<TfmAbout> fmAbout;
   TfmFind* fmFind = nullptr;  // a child window, made on first use
+ public:
+  // The report command (Ctrl+R): the report dialog for the item list (fmVrtReport.cpp).
+  void ActReportExecute();
 };
