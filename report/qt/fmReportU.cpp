@@ -17,6 +17,7 @@
 #include <QRadioButton>
 #include <QStyle>
 #include <QToolButton>
+#include <QTreeView>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
