@@ -286,6 +286,13 @@ TEST_F(ReportWindowTest, TitleHistoryKeepsTwentyAndTheClearEntryEmptiesIt) {
   ASSERT_TRUE(dlg.Export());
   EXPECT_EQ(history.front(), "New title");
   EXPECT_EQ(history[1], "T1");
+  // After a clipboard report the save dialog still starts in the last report folder.
+  std::string folder = w_->Settings().Options.ReportFolder;
+  dlg.cbType->setCurrentIndex(kReportHtml);
+  EXPECT_FALSE(dlg.Export());  // Cancel in the save dialog
+  ASSERT_EQ(asked_.size(), 1u);
+  EXPECT_EQ(StdStr(asked_[0].Folder), folder);
+  EXPECT_FALSE(folder.empty());
   w_->SaveSettings();
 
   // The clear-history entry: the drop-down ends in it while it is open.
@@ -399,6 +406,7 @@ TEST_F(ReportWindowTest, OptionsReachTheNextReportAndCancelChangesNothing) {
   TReportOptions kept = w_->Settings().Options.Report;
   ASSERT_TRUE(options([](TfmReportOpt& opt) {
     EXPECT_EQ(opt.pcPages->currentWidget(), opt.tsASCII);  // the page of the text type
+    EXPECT_EQ(opt.pcPages->tabText(1), LangQ(12103));       // "Text file", not "Clipboard"
     EXPECT_FALSE(opt.cbASCIIreplace->isEnabled());
     EXPECT_FALSE(opt.edreplaceStr->isEnabled());
     opt.cbHTMLhideBorder->setChecked(false);
