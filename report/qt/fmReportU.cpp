@@ -117,7 +117,7 @@ TfmReport::TfmReport(TfmVrt& main, QWidget* parent) : QDialog(parent), main_(mai
   cbType->setSizeAdjustPolicy(QComboBox::AdjustToContents);
   auto* lbTypeRep = new QLabel(LangQ(2003));
   lbTypeRep->setBuddy(cbType);
-  cbRun = new QCheckBox(LangQ(28), this);
+  cbRun = new QCheckBox(LangQ(12750), this);
   cbRun->setObjectName(QStringLiteral("cbRun"));
 
   auto* lbSrc = new QLabel(LangQ(2004));
@@ -154,7 +154,7 @@ TfmReport::TfmReport(TfmVrt& main, QWidget* parent) : QDialog(parent), main_(mai
   lvCol->setMinimumHeight(lvCol->fontMetrics().height() * 12);
   sbColSet = new QPushButton(LangQ(272), gbCol);
   sbColSet->setObjectName(QStringLiteral("sbColSet"));
-  sbColReset = new QPushButton(LangQ(273), gbCol);
+  sbColReset = new QPushButton(LangQ(12751), gbCol);
   sbColReset->setObjectName(QStringLiteral("sbColReset"));
   sbUpCol = new QToolButton(gbCol);
   sbUpCol->setObjectName(QStringLiteral("sbUpCol"));

@@ -11,6 +11,7 @@
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QHeaderView>
+#include <QLabel>
 #include <QLineEdit>
 #include <QProcess>
 #include <QPushButton>
@@ -21,6 +22,7 @@
 #include <QTreeView>
 #include <QTreeWidget>
 #include <filesystem>
+#include <map>
 
 #include "app/qt/GuiText.h"
 #include "catalog/CatalogLayout.h"
@@ -456,6 +458,38 @@ TEST_F(ReportWindowTest, OptionsReachTheNextReportAndCancelChangesNothing) {
   }));
   dlg.reject();
   LoadEnglish();
+}
+
+// Every access key of the report dialog (labels, buttons, boxes) is taken once, in both
+// languages; the boxes show their full texts (the Russian ones are longer).
+TEST_F(ReportWindowTest, AccessKeysAreDistinctInEveryLanguage) {
+  Select(D1());
+  for (const char* language : {"English.lng", "Russian.lng"}) {
+    w_->ChooseLanguage(QString::fromLatin1(language));
+    TfmReport dlg(*w_, w_.get());
+    dlg.OpenFor(TReportSource::MainWindow);
+    dlg.show();
+    QApplication::processEvents();
+    std::map<QChar, QString> keys;
+    auto add = [&](const QString& text) {
+      int amp = text.indexOf(QLatin1Char('&'));
+      if (amp < 0 || amp + 1 >= text.size()) return;
+      QChar key = text.at(amp + 1).toUpper();
+      auto [at, fresh] = keys.emplace(key, text);
+      EXPECT_TRUE(fresh) << language << ": \"" << text.toStdString() << "\" and \""
+                         << at->second.toStdString() << "\"";
+    };
+    for (QLabel* l : dlg.findChildren<QLabel*>()) add(l->text());
+    for (QAbstractButton* b : dlg.findChildren<QAbstractButton*>()) {
+      add(b->text());
+      if (!b->text().isEmpty()) {
+        EXPECT_GE(b->width(), b->sizeHint().width()) << language << " " << b->text().toStdString();
+      }
+    }
+    EXPECT_EQ(dlg.cbRun->text(), LangQ(12750));
+    dlg.reject();
+  }
+  w_->ChooseLanguage(QStringLiteral("English.lng"));
 }
 
 }  // namespace
