@@ -372,6 +372,14 @@ TEST_F(ReportWindowTest, ColumnListMovesChecksAndSourcesAndTheCloseStoresThem) {
   // Cancel in the save dialog writes nothing.
   answers_.clear();
   EXPECT_FALSE(again.Export());
+  // A file that cannot be made: the reason is shown and nothing is opened.
+  opened_.clear();
+  answers_ = {QString::fromStdString(dir_ + "/no/such/folder/r.txt")};
+  EXPECT_FALSE(again.Export());
+  EXPECT_TRUE(opened_.empty());
+  ASSERT_FALSE(prompter_.Shown.empty());
+  EXPECT_EQ(prompter_.Shown.back().Kind, TPromptKind::Error);
+  EXPECT_FALSE(prompter_.Shown.back().Text.isEmpty());
   again.reject();
 }
 
