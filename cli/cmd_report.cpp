@@ -7,7 +7,6 @@
 #include "catalog/CatalogLayout.h"
 #include "cli/CliCatalog.h"
 #include "cli/Command.h"
-#include "report/ReportCollect.h"
 #include "report/ReportExport.h"
 #include "report/ReportTitle.h"
 
@@ -51,22 +50,14 @@ int RunReport(const std::vector<std::string>& args) {
     return 1;
   }
 
-  // The main list shows a catalog or group in its disk layout, anything else in its file layout,
-  // with the items in their stored order.
-  int kind = ItemKind(ItemFlagsOf(node));
-  TReportTable table =
-      ReportTableOf(TReportSource::MainWindow, kind == ikCatalog || kind == ikGroup);
-  std::vector<TNodeRec*> items;
-  for (int i = 1; i < node->SlotCount; ++i)
-    if (TNodeRec* item = NodeChild(node, i)) items.push_back(item);
-
   TReportStamp stamp;
   stamp.Title =
       a.Has("title") ? a.Get("title")
                      : DefaultReportTitle(TReportSource::MainWindow, node, &CliDecoders());
+  stamp.ProgramTitle = ReportProgramTitle(TOLVANE_VERSION);
   stamp.Now = NowDateTime();
-  TError error = WriteReportFile(out, items, table, AllReportColumns(table), format, stamp,
-                                 TReportOptions{}, a.Has("units"), &CliDecoders());
+  TError error =
+      WriteContainerReport(out, node, format, stamp, a.Has("units"), &CliDecoders());
   if (error.Failed()) {
     std::fprintf(stderr, "tolvane-cli report: %s: %s\n", out.c_str(), error.Message().c_str());
     return 1;

@@ -382,4 +382,35 @@ TEST_F(ReportCatalogTest, ReportFilesOfTheCommandLine) {
   EXPECT_EQ(lines[12], "Files: 2 (5.11 KB)");
 }
 
+TEST_F(ReportCatalogTest, ContainerReportOfTheCommandLine) {
+  EXPECT_EQ(ReportProgramTitle("1.0.0"), "Tolvane 1.00");
+  EXPECT_EQ(ReportProgramTitle("2.1.0"), "Tolvane 2.10");
+  EXPECT_EQ(ReportProgramTitle(""), "Tolvane .");
+
+  // A disk: its items in stored order in the file layout, every column.
+  std::string dir = ScratchDir("report-container");
+  TReportFileFormat f;
+  ASSERT_TRUE(ParseReportFormat("txt", f));
+  TReportStamp stamp = ReportTestStamp("CD 1");
+  ASSERT_EQ(WriteContainerReport(dir + "/disk.txt", disk, f, stamp, false).Message(), "");
+  ASSERT_EQ(WriteReportFile(dir + "/expected.txt", DiskItems(), TReportTable::FileView,
+                            AllReportColumns(TReportTable::FileView), f, stamp, TReportOptions{},
+                            false)
+                .Message(),
+            "");
+  std::string written, expected;
+  ASSERT_EQ(ReadWholeFile(dir + "/disk.txt", written).Message(), "");
+  ASSERT_EQ(ReadWholeFile(dir + "/expected.txt", expected).Message(), "");
+  EXPECT_EQ(written, expected);
+  EXPECT_NE(written.find("setup "), std::string::npos);
+
+  // A group: the disk layout.
+  ASSERT_EQ(WriteContainerReport(dir + "/group.txt", group, f, stamp, false).Message(), "");
+  ASSERT_EQ(ReadWholeFile(dir + "/group.txt", written).Message(), "");
+  auto lines = ReportLines(written);
+  ASSERT_GT(lines.size(), 9u);
+  EXPECT_EQ(lines[7].substr(0, 5), "Disk ");
+  EXPECT_NE(lines[9].find("PHOTOS_03"), std::string::npos);
+}
+
 }  // namespace

@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "app/Options.h"
+#include "catalog/CatalogLayout.h"
 #include "report/ReportCollect.h"
 #include "report/ReportTitle.h"
 
@@ -100,6 +101,19 @@ TError WriteReportFile(const std::string& path, const std::vector<TNodeRec*>& en
   if (format.Html) return WriteHtmlReport(path, data, stamp, options);
   options.Separator = format.Separator;
   return WriteTextReport(path, data, stamp, options);
+}
+
+TError WriteContainerReport(const std::string& path, const TNodeRec* container,
+                            const TReportFileFormat& format, const TReportStamp& stamp,
+                            bool formatSizes, const TCatalogDecoders* decoders) {
+  int kind = ItemKindOf(container);
+  TReportTable table =
+      ReportTableOf(TReportSource::MainWindow, kind == ikCatalog || kind == ikGroup);
+  std::vector<TNodeRec*> items;
+  for (int i = 1; container && i < container->SlotCount; ++i)
+    if (TNodeRec* item = NodeChild(container, i)) items.push_back(item);
+  return WriteReportFile(path, items, table, AllReportColumns(table), format, stamp,
+                         TReportOptions{}, formatSizes, decoders);
 }
 
 TError WriteSearchReport(const std::string& path, const std::vector<TNodeRec*>& results,

@@ -98,6 +98,14 @@ TError WriteReportFile(const std::string& path, const std::vector<TNodeRec*>& en
                        TReportOptions options, bool formatSizes,
                        const TCatalogDecoders* decoders = nullptr);
 
+// The report of the main window's item list for `container` (a catalog, group, disk or folder)
+// with every column, as tolvane-cli report writes it: a catalog or group in the disk layout,
+// anything else in the file layout, the items in their stored order, the options of a fresh
+// settings store.
+TError WriteContainerReport(const std::string& path, const TNodeRec* container,
+                            const TReportFileFormat& format, const TReportStamp& stamp,
+                            bool formatSizes, const TCatalogDecoders* decoders = nullptr);
+
 // The report of search results: every column of the search-results table, all checked; for
 // `tolvane-cli find --report`.
 TError WriteSearchReport(const std::string& path, const std::vector<TNodeRec*>& results,

@@ -33,6 +33,15 @@ void AppendSpaces(std::string& out, size_t n) { out.append(n, ' '); }
 
 }  // namespace
 
+std::string ReportProgramTitle(std::string_view version) {
+  std::string title = "Tolvane ";
+  if (!version.empty()) title += version[0];
+  title += '.';
+  if (version.size() > 2) title += version[2];
+  if (version.size() > 4) title += version[4];
+  return title;
+}
+
 char ReportSeparatorChar(int separator) {
   switch (separator) {
     case 1:

@@ -11,6 +11,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "app/Options.h"
 #include "platform/Error.h"
@@ -25,6 +26,11 @@ struct TReportStamp {
   std::string ProgramTitle = "Tolvane";  // product name and version, "Tolvane 2.10"
   double Now = 0;                        // the date-time written into the head of the report
 };
+
+// The program title of a report: the product name, a space and the short version, the version's
+// 1st character, ".", its 3rd and 5th ("1.0.0" gives "Tolvane 1.00"), as the main window's
+// caption shows it.
+std::string ReportProgramTitle(std::string_view version);
 
 // The separator of a text report: 0 none (aligned columns), 1 TAB, 2 comma (TReportOptions).
 // Any other value counts as none.

@@ -2,6 +2,7 @@
 // The help: HTML pages in the "help/" folder of the data folder (app/ProgramFolder.h), shown in
 // the desktop's web browser. Topics: "Overview.htm" (main window), "Search.htm", "UserList.htm",
 // "CatSetup.htm" (categories and locations), "CatMan.htm" (catalog manager),
+// "Report.htm" (the report dialog),
 // and the options pages "GeneralOptions.htm", "FileListOptions.htm", "ArcOptions.htm",
 // "DescOptions.htm", "InterOptions.htm"; "index.htm" lists them all.
 //

@@ -287,7 +287,7 @@ void TfmVrt::CreateActions() {
   ActFindAll = make("ActFindAll", nullptr, &TfmVrt::ActFindAllExecute);
   ActFindAll->setShortcut(QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_F));
   nnSearchAllCatalogs = ActFindAll;
-  ActReport = make("ActReport", "report", nullptr);
+  ActReport = make("ActReport", "report", &TfmVrt::ActReportExecute);
   ActReport->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_R));
   nnOpt0 = make("nnOpt0", nullptr, nullptr);
   ActHelp = make("ActHelp", "help", &TfmVrt::ActHelpExecute);
@@ -300,7 +300,7 @@ void TfmVrt::CreateActions() {
 
   // Commands whose windows are not part of this program yet stay disabled for good.
   for (QAction* a : {ActProperties,
-                     ActUserView, ActUserAdd, ActUserDelete, ActReport,
+                     ActUserView, ActUserAdd, ActUserDelete,
                      nnOpt0}) {
     a->setProperty("tolvaneUnavailable", true);
     a->setEnabled(false);

@@ -379,4 +379,7 @@ class TfmVrt : public QMainWindow, public TAddDiskHost, public TEditHost {
   void ActCatSetupExecute();
   void ActCatManExecute();
   QPointer<TfmCatMan> fmCatMan;
+ public:
+  // The report command (Ctrl+R): the report dialog for the item list (fmVrtReport.cpp).
+  void ActReportExecute();
 };

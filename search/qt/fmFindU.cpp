@@ -44,6 +44,7 @@
 #include "mainwin/qt/VrtLayoutFile.h"
 #include "mainwin/qt/fmVrtU.h"
 #include "platform/DateTime.h"
+#include "report/qt/fmReportU.h"
 #include "scan/qt/DestinationCombo.h"
 #include "search/ListCommands.h"
 #include "search/ListSort.h"
@@ -174,6 +175,11 @@ void TfmFind::CreateActions() {
   connect(ActDelete, &QAction::triggered, this, &TfmFind::RemoveFromResults);
   ActReport = make("ActReport", "report");
   ActReport->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_R));
+  connect(ActReport, &QAction::triggered, this, [this] {
+    if (!IsForeground() || searching_) return;
+    TfmReport dlg(main_, this);
+    dlg.ShowFor(TReportSource::SearchResults);
+  });
   ActFiles = make("ActFiles", nullptr);
   ActFilesExtract = make("ActFilesExtract", nullptr);
   connect(ActFilesExtract, &QAction::triggered, this,
@@ -213,8 +219,8 @@ void TfmFind::CreateActions() {
   userMenu_->addAction(ActUserView);
   ActUser->setMenu(userMenu_);
 
-  // The user list and the report windows are not part of the program yet; properties neither.
-  for (QAction* a : {ActReport, ActUserView, ActUserAdd, ActUserDelete, ActUser, ActProperties}) {
+  // The user list is not part of the program yet; properties neither.
+  for (QAction* a : {ActUserView, ActUserAdd, ActUserDelete, ActUser, ActProperties}) {
     a->setProperty("tolvaneUnavailable", true);
     a->setEnabled(false);
   }
