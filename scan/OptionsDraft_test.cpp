@@ -24,6 +24,7 @@ class OptionsDraftTest : public ::testing::Test {
     place_.LanguageFolder = std::string(TOLVANE_SOURCE_DIR) + "/Language";
     Load(settings_);
   }
+  void TearDown() override { LangTable(TLangKind::Selected).Clear(); }
   void Load(TSettings& settings) {
     TSettingsHooks hooks;
     hooks.InitDescriptionRules = [](TQDBase& bd) { InitDescriptionRules(bd); };
