@@ -12,6 +12,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTabWidget>
 #include <QTimer>
 #include <QTreeView>
@@ -241,7 +242,8 @@ TEST_F(OptionsDialogTest, EveryMenuItemOpensItsPageAndHelpFollowsThePage) {
     QString topic;
     QTimer::singleShot(0, [&] {
       TfmOpt* d = w_->OptionsDialog();
-      ASSERT_TRUE(d && d->isVisible());
+      if (!d) return;
+      EXPECT_TRUE(d->isVisible());
       shown = d->CurrentPage();
       d->ShowHelp = [&](const QString& t) { topic = t; };
       d->HelpClick();
