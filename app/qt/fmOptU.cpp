@@ -108,6 +108,7 @@ TfmOpt::TfmOpt(TSettings& settings, const std::string& languageFolder, QWidget* 
 
   pc = new QTabWidget;
   pc->setObjectName(QStringLiteral("pc"));
+  pc->setUsesScrollButtons(false);  // every page's tab shows: the dialog is as wide as they need
   tsGen = CreateGeneralPage();
   tsList = CreateListPage();
   tsArc = CreateArchivePage();

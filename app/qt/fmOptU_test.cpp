@@ -7,6 +7,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
@@ -284,6 +285,24 @@ TEST_F(OptionsDialogTest, StartupListAndCatalogFolderRefuseWhatDoesNotExist) {
   EXPECT_EQ(w_->Settings().Options.CatalogFolder, settingsDir_ + "/Catalogs/");
   EXPECT_EQ(w_->Settings().Options.StartupCatalogs, std::vector<std::string>{alpha_});
   EXPECT_EQ(w_->Settings().Options.StartupMode, 2);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(OptionsDialogTest, AnAppliedLanguageRetextsTheWindowsAtOnce) {
+  TfmOpt& d = Dialog(TfmOpt::pgLanguage);
+  d.cbLang->setCurrentIndex(d.cbLang->findText("Russian.lng"));
+  TLangTable russian;
+  russian.LoadFromFile(SourceLanguageFolder() + "Russian.lng");
+  EXPECT_EQ(d.lbLangCap->text(), QString::fromStdString(russian.FirstLine()));
+  d.bkApply->click();
+  EXPECT_EQ(w_->Settings().Options.LanguageFile, "Russian.lng");
+  EXPECT_EQ(w_->ActNewCatalog->text(), QString::fromStdString(*russian.Find(2)));
+  EXPECT_EQ(d.windowTitle(), QString::fromStdString(*russian.Find(1301)));
+  EXPECT_FALSE(d.bkApply->isEnabled());  // retexting the dialog is no change of the user's
+  d.bkCancel->click();
 }
 
 }  // namespace
