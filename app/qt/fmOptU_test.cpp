@@ -139,11 +139,31 @@ TEST_F(OptionsDialogTest, ApplyThenCancelKeepsWhatWasApplied) {
   TfmOpt& d = Dialog(TfmOpt::pgInterface);
   d.cbMenuStyle->setCurrentIndex(3);
   d.cbGrid->setChecked(true);
+  d.ChooseColor = [](QColor& c) {
+    c = QColor(10, 20, 30);
+    return true;
+  };
+  d.ChooseListColor();
+  d.ChooseFont = [](QFont& f) {
+    f = QFont(QStringLiteral("Serif"), 14);
+    f.setItalic(true);
+    return true;
+  };
+  d.cbSelFont->setCurrentIndex(1);  // the item lists
+  d.sbFontSetClick();
   d.bkApply->click();
   EXPECT_FALSE(d.bkApply->isEnabled());
-  // At once: the menus take the style, the file holds it.
+  // At once: the menus take the style, the list its colour and font, the file holds them.
   EXPECT_EQ(w_->MenuSheet(), MenuStyleSheet(3));
   EXPECT_EQ(w_->menuBar()->styleSheet(), MenuStyleSheet(3));
+  EXPECT_EQ(w_->List()->palette().color(QPalette::Base), QColor(10, 20, 30));
+  EXPECT_EQ(w_->List()->font().pointSize(), 14);
+  EXPECT_TRUE(w_->List()->font().italic());
+  EXPECT_FALSE(w_->Tree()->font().italic());
+  const TInterfaceOptions ui = ReadInterfaceOptions(w_->Settings().bdOpt);
+  EXPECT_EQ(ui.ListColor, 10 | (20 << 8) | (30 << 16));
+  EXPECT_EQ(ui.ListFont.Size, 14);
+  EXPECT_EQ(ui.ListFont.Style, 2);
   const std::string applied = ReadBytes(SettingsFile());
 
   d.cbMenuStyle->setCurrentIndex(0);
