@@ -328,3 +328,35 @@ TEST_F(OptionsDialogTest, AnAppliedLanguageRetextsTheWindowsAtOnce) {
 }
 
 }  // namespace
+
+namespace {
+
+// The dialog on its own, over settings of a scratch folder and a language folder of its own.
+TEST(OptionsDialogAloneTest, AFileThatIsNoLanguageIsSaidSoAndStillStored) {
+  LoadEnglish();
+  const std::string dir = ScratchDir("OptionsDialogAlone");
+  const std::string languages = dir + "/Language/";
+  fs::create_directories(languages);
+  fs::copy_file(SourceLanguageFolder() + "English.lng", languages + "English.lng");
+  std::ofstream(languages + "Short.lng") << "Short\r\n1=File\r\n";
+  TSettings settings;
+  TSettingsPlace place;
+  place.SettingsFile = dir + "/bdOpt.dat";
+  place.ProgramFolder = dir;
+  place.LanguageFolder = languages;
+  settings.Load(place);
+  TfmOpt d(settings, languages);
+  int applied = 0;
+  d.Applied = [&](const TOptionsApplied& a) { applied += a.LanguageChanged ? 1 : 100; };
+  d.OpenPage(TfmOpt::pgLanguage);
+  EXPECT_EQ(d.cbLang->count(), 2);
+  EXPECT_EQ(d.lbLangCap->text(), QStringLiteral("English"));
+  d.cbLang->setCurrentIndex(d.cbLang->findText("Short.lng"));
+  EXPECT_EQ(d.lbLangCap->text(), LangQ(12001));
+  d.bkOk->click();
+  EXPECT_EQ(applied, 1);
+  EXPECT_EQ(settings.Options.LanguageFile, "Short.lng");
+  LangTable(TLangKind::Selected).Clear();
+}
+
+}  // namespace
