@@ -290,6 +290,16 @@ void TfmVrt::CreateActions() {
   ActReport = make("ActReport", "report", &TfmVrt::ActReportExecute);
   ActReport->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_R));
   nnOpt0 = make("nnOpt0", nullptr, nullptr);
+  nnOpt1 = make("nnOpt1", nullptr, nullptr);
+  nnOpt2 = make("nnOpt2", nullptr, nullptr);
+  nnOpt3 = make("nnOpt3", nullptr, nullptr);
+  nnOpt4 = make("nnOpt4", nullptr, nullptr);
+  nnOpt5 = make("nnOpt5", nullptr, nullptr);
+  {
+    const std::array<QAction*, 6> pages{nnOpt0, nnOpt1, nnOpt2, nnOpt3, nnOpt4, nnOpt5};
+    for (int page = 0; page < 6; ++page)
+      connect(pages[page], &QAction::triggered, this, [this, page] { ShowOptions(page); });
+  }
   ActHelp = make("ActHelp", "help", &TfmVrt::ActHelpExecute);
   ActHelp->setShortcut(QKeySequence(Qt::Key_F1));
   nnSite = make("nnSite", nullptr, nullptr);
@@ -300,8 +310,7 @@ void TfmVrt::CreateActions() {
 
   // Commands whose windows are not part of this program yet stay disabled for good.
   for (QAction* a : {ActProperties,
-                     ActUserView, ActUserAdd, ActUserDelete,
-                     nnOpt0}) {
+                     ActUserView, ActUserAdd, ActUserDelete}) {
     a->setProperty("tolvaneUnavailable", true);
     a->setEnabled(false);
   }
@@ -368,10 +377,11 @@ void TfmVrt::CreateMenus() {
   nnnSearch->addAction(ActReport);
 
   nnnOptions = menuBar()->addMenu(QString());
-  nnnOptions->addAction(nnOpt0);
-  nnOpt5 = nnnOptions->addMenu(QString());
-  nnOpt5->setObjectName(QStringLiteral("nnOpt5"));
-  connect(nnOpt5, &QMenu::aboutToShow, this, &TfmVrt::FillLanguageMenu);
+  for (QAction* a : {nnOpt0, nnOpt1, nnOpt2, nnOpt3, nnOpt4, nnOpt5}) nnnOptions->addAction(a);
+  nnnOptions->addSeparator();
+  languageMenu_ = nnnOptions->addMenu(QString());
+  languageMenu_->setObjectName(QStringLiteral("nnLanguageMenu"));
+  connect(languageMenu_, &QMenu::aboutToShow, this, &TfmVrt::FillLanguageMenu);
   codePageMenu_ = nnnOptions->addMenu(QString());
   codePageMenu_->setObjectName(QStringLiteral("codePageMenu"));
   connect(codePageMenu_, &QMenu::aboutToShow, this, &TfmVrt::FillCodePageMenu);
@@ -486,7 +496,12 @@ void TfmVrt::SetTexts() {
   set(ActReport, 2001);
   nnnOptions->setTitle(LangQ(61));
   set(nnOpt0, 62);
-  nnOpt5->setTitle(LangQ(65));
+  set(nnOpt1, 63);
+  set(nnOpt2, 66);
+  set(nnOpt3, 64);
+  set(nnOpt4, 67);
+  set(nnOpt5, 65);
+  languageMenu_->setTitle(LangQ(12801));
   codePageMenu_->setTitle(LangQ(12705));
   nnnHelp->setTitle(LangQ(71));
   set(ActHelp, 72);
@@ -503,15 +518,15 @@ void TfmVrt::SetTexts() {
 }
 
 void TfmVrt::FillLanguageMenu() {
-  nnOpt5->clear();
+  languageMenu_->clear();
   QDir dir(QString::fromStdString(places_.LanguageFolder));
   QString current = QString::fromStdString(settings_.Options.LanguageFile);
-  auto* group = new QActionGroup(nnOpt5);
+  auto* group = new QActionGroup(languageMenu_);
   for (const QFileInfo& fi : dir.entryInfoList({QStringLiteral("*.lng")}, QDir::Files,
                                                QDir::Name)) {
     TLangTable table;
     if (!table.LoadFromFile(fi.absoluteFilePath().toStdString()) || !table.Loaded()) continue;
-    QAction* a = nnOpt5->addAction(QString::fromStdString(table.FirstLine()));
+    QAction* a = languageMenu_->addAction(QString::fromStdString(table.FirstLine()));
     a->setCheckable(true);
     a->setChecked(fi.fileName() == current);
     group->addAction(a);

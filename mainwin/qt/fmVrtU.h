@@ -46,6 +46,8 @@ class TfmAddDisk;
 class TfmNewCat;
 class TfmAbout;
 class TfmFind;
+class TfmOpt;
+struct TOptionsApplied;
 class TSingleInstance;
 class TGridDelegate;
 class TGuiCatalogUi;
@@ -349,7 +351,7 @@ class TfmVrt : public QMainWindow, public TAddDiskHost, public TEditHost {
   QMenu* userListMenu_ = nullptr;
   QMenu* nnnSearch = nullptr;
   QMenu* nnnOptions = nullptr;
-  QMenu* nnOpt5 = nullptr;
+  QMenu* languageMenu_ = nullptr;
   QMenu* codePageMenu_ = nullptr;
   QMenu* nnnHelp = nullptr;
   QMenu* recentMenu_ = nullptr;
@@ -382,4 +384,25 @@ class TfmVrt : public QMainWindow, public TAddDiskHost, public TEditHost {
  public:
   // The report command (Ctrl+R): the report dialog for the item list (fmVrtReport.cpp).
   void ActReportExecute();
+ public:
+  // ---- the options dialog (fmVrtOptions.cpp) -------------------------------------------------
+  // Opens the options dialog (made on first use and kept) modally on page `page` (0 to 5).
+  void ShowOptions(int page);
+  // The options dialog, once it was made.
+  TfmOpt* OptionsDialog() const { return fmOpt; }
+  // Makes the options dialog without showing it (tests drive it through OpenPage).
+  TfmOpt& OptionsWindow();
+  // nnOpt1 .. nnOpt5 open the dialog on the lists, archives, descriptions, interface and
+  // language pages (nnOpt0, the general page, is above); the language files are also listed in
+  // the sub-menu languageMenu_ as a shortcut.
+  QAction* nnOpt1 = nullptr;
+  QAction* nnOpt2 = nullptr;
+  QAction* nnOpt3 = nullptr;
+  QAction* nnOpt4 = nullptr;
+  QAction* nnOpt5 = nullptr;
+
+ private:
+  // What Apply in the options dialog changed reaches the windows.
+  void OptionsApplied(const TOptionsApplied& applied);
+  TfmOpt* fmOpt = nullptr;
 };

@@ -227,8 +227,8 @@ void ExpectNoIdleCommand(TfmVrt& w, const char* where) {
 
 TEST_F(MainWindowTest, NoEnabledCommandDoesNothing) {
   auto w = MakeMainWindow(settings_);
-  // Options and the user list have no windows yet: off with and without a catalog.
-  EXPECT_FALSE(w->nnOpt0->isEnabled());
+  // The user list has no window yet: off with and without a catalog; the options are on.
+  EXPECT_TRUE(w->nnOpt0->isEnabled());
   EXPECT_FALSE(w->ActUserDelete->isEnabled());
   ExpectNoIdleCommand(*w, "no catalog");
 
@@ -237,7 +237,7 @@ TEST_F(MainWindowTest, NoEnabledCommandDoesNothing) {
   QModelIndex d1 = Child(*w, alpha, "D1");
   w->Tree()->setFocus();
   w->SelectTreeNode(alpha);
-  EXPECT_FALSE(w->nnOpt0->isEnabled());
+  EXPECT_TRUE(w->nnOpt0->isEnabled());
   EXPECT_FALSE(w->ActUserDelete->isEnabled());
   ExpectNoIdleCommand(*w, "catalog");
 
