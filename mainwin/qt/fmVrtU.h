@@ -399,6 +399,9 @@ class TfmVrt : public QMainWindow, public TAddDiskHost, public TEditHost {
  private:
   void ConnectUserList();
   void UpdateUserListActions();
+  // The list's selected rows are what the user-list commands work on: the list has the focus, or
+  // a menu or toolbar has it and the list had it last of the two views (listFocusedLast_).
   bool UserListOnListRows() const;
+  bool listFocusedLast_ = false;
   TfmUserList* fmUserList = nullptr;  // a child window, made on first use
 };

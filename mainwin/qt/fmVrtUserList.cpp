@@ -56,6 +56,12 @@ void TfmVrt::ConnectUserList() {
     QMetaObject::invokeMethod(
         this, [this, at, copy] { DropListRowsOn(at, copy); }, Qt::QueuedConnection);
   };
+  connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
+    if (now == LV)
+      listFocusedLast_ = true;
+    else if (now == trTree)
+      listFocusedLast_ = false;
+  });
   // Names of groups and disks are edited in the list itself.
   lvModel_->OnRename = [this](TNodeRec* item, const QString& typed) {
     editor_->RenameItem(item, StdStr(typed));
@@ -108,13 +114,22 @@ void TfmVrt::ChangeUserList(bool add, bool onListRows) {
 
 void TfmVrt::UserListCommand(bool add) {
   if (!trTree->currentIndex().isValid()) return;
-  ChangeUserList(add, FilesOnListRows());
+  ChangeUserList(add, UserListOnListRows());
+}
+
+bool TfmVrt::UserListOnListRows() const {
+  // A menu opened from the keyboard takes the focus from the list it acts on.
+  if (!LV->hasFocus() && (trTree->hasFocus() || !listFocusedLast_)) return false;
+  int offset = lvModel_->HasParentRow() ? 1 : 0;
+  for (int row : SelectedRows())
+    if (row >= offset) return true;
+  return false;
 }
 
 void TfmVrt::UpdateUserListActions() {
   bool add = false, remove = false;
   TNodeRec* node = trModel_->NodeOf(trTree->currentIndex());
-  if (node && FilesOnListRows()) {
+  if (node && UserListOnListRows()) {
     TResultViewRows rows(LV);
     TUserListState state =
         UserListState(bdMain, rows, mlView, lvModel_->HasParentRow() ? 1 : 0);

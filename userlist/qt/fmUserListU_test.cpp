@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QMimeData>
 #include <QScrollBar>
+#include <QSettings>
 #include <QTest>
 #include <QTreeView>
 #include <memory>
@@ -132,6 +133,14 @@ TEST_F(UserListWindowTest, AddingTheSameItemTwiceKeepsOneMemberAndCatalogsNeverJ
 
   // Rows of the list: the new one joins, the member is not added again.
   SelectListRows({"a.txt", "b.txt"});
+  EXPECT_TRUE(w_->ActUserAdd->isEnabled());
+  EXPECT_FALSE(w_->ActUserDelete->isEnabled());
+  // A menu opened from the keyboard takes the focus from the list: its rows stay the subject.
+  QLineEdit elsewhere(w_.get());
+  elsewhere.show();
+  elsewhere.setFocus();
+  QApplication::processEvents();
+  ASSERT_FALSE(w_->List()->hasFocus());
   w_->UpdateActions();
   EXPECT_TRUE(w_->ActUserAdd->isEnabled());
   EXPECT_FALSE(w_->ActUserDelete->isEnabled());
@@ -316,8 +325,11 @@ TEST_F(UserListWindowTest, ClosingKeepsTheMembersAndWritesTheLayout) {
   u->close();
   EXPECT_FALSE(u->isVisible());
   EXPECT_EQ(Members().size(), 1u);
-  // The sort column and direction come back with the next window.
+  // At exit the window's and its toolbar's places are written beside the main window's.
   u->WriteLayout();
+  QSettings ini(QString::fromStdString(w_->LayoutFileName()), QSettings::IniFormat);
+  EXPECT_TRUE(ini.childGroups().contains(QStringLiteral("fmUserListpos")));
+  EXPECT_TRUE(ini.childGroups().contains(QStringLiteral("UserListBar")));
   EXPECT_EQ(Open(), u);
   EXPECT_EQ(u->Model()->rowCount(), 1);
   EXPECT_EQ(u->SortColumn(), 2);
