@@ -227,7 +227,7 @@ void ExpectNoIdleCommand(TfmVrt& w, const char* where) {
 
 TEST_F(MainWindowTest, NoEnabledCommandDoesNothing) {
   auto w = MakeMainWindow(settings_);
-  // Options and the user list have no windows yet: off with and without a catalog.
+  // Options have no window yet; the user list holds nothing to remove, and never a catalog.
   EXPECT_FALSE(w->nnOpt0->isEnabled());
   EXPECT_FALSE(w->ActUserDelete->isEnabled());
   ExpectNoIdleCommand(*w, "no catalog");
