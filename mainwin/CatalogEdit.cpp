@@ -294,8 +294,9 @@ bool TCatalogEditor::CanDrop(const TNodeRec* dragged, const TNodeRec* target) co
   return bothCatalogs || CatalogNodeOf(dragged) == CatalogNodeOf(target);
 }
 
-TNodeRec* TCatalogEditor::Drop(TNodeRec* dragged, TNodeRec* target) {
+TNodeRec* TCatalogEditor::Drop(TNodeRec* dragged, TNodeRec* target, bool copy) {
   if (!CanDrop(dragged, target)) return nullptr;
+  if (copy && KindOf(dragged) == ikCatalog) return nullptr;
   TScope scope(*this);
   if (KindOf(dragged) == ikCatalog) {
     // Both catalogs: a single MoveSlot puts a catalog from above right after the target and one
@@ -314,11 +315,61 @@ TNodeRec* TCatalogEditor::Drop(TNodeRec* dragged, TNodeRec* target) {
     slot = SlotInParent(target);
     if (dragged->Parent == parent && SlotInParent(dragged) < slot) ++slot;
   }
+  if (copy) {
+    // The copy's name is made unique among its new siblings before it joins them.
+    std::string name = UniqueSiblingName(ItemName(dragged), parent);
+    temp_.GoToDepth(0);
+    if (temp_.SlotCount() > 0 && temp_.SlotType(0) == stNode) {
+      temp_.EnterChild(0);
+      temp_.SetStr(kFieldName, name);
+      temp_.GoToDepth(0);
+    }
+    TNodeRec* made = InsertCopy(temp_, parent, slot);
+    temp_.Clear();
+    RecomputeTotalsAt(made);
+    MarkModified(made);
+    return made;
+  }
   TNodeRec* oldParent = dragged->Parent;
-  TNodeRec* copy = InsertCopy(temp_, parent, slot);
+  TNodeRec* moved = InsertCopy(temp_, parent, slot);
   temp_.Clear();
+  CarryMarks(dragged, moved);
   DeleteItem(dragged);
   RecomputeTotalsAt(oldParent);
-  MarkModified(copy);
-  return copy;
+  MarkModified(moved);
+  return moved;
+}
+
+void TCatalogEditor::CarryMarks(TNodeRec* from, TNodeRec* to) {
+  // The copy has the same shape as the original: a node inside `from` is reached in `to` by the
+  // same slot path.
+  auto counterpart = [from, to](TNodeRec* n) -> TNodeRec* {
+    std::vector<int> path;
+    for (; n && n != from; n = n->Parent) path.push_back(SlotInParent(n));
+    if (n != from) return nullptr;
+    TNodeRec* m = to;
+    for (auto it = path.rbegin(); it != path.rend() && m; ++it) m = NodeChild(m, *it);
+    return m;
+  };
+  TScope scope(*this);
+  for (int list : {mlFound, mlUserList}) {
+    if (list >= bd_.MarkListCount()) continue;
+    std::vector<TNodeRec*> entries = bd_.MarkList(list);
+    bool touched = false;
+    for (TNodeRec*& n : entries) {
+      TNodeRec* m = n ? counterpart(n) : nullptr;
+      if (!m) continue;
+      m->NodeFlags = n->NodeFlags;
+      n = m;
+      touched = true;
+    }
+    if (!touched) continue;
+    // Rebuilt in the same order, so the counts of references stay exact.
+    bd_.ClearMarkList(list);
+    for (TNodeRec* n : entries) {
+      if (!n) continue;
+      bd_.GoToNode(n);
+      bd_.AddMark(list);
+    }
+  }
 }

@@ -95,7 +95,15 @@ class TCatalogEditor {
   // to a target disk (before it, after it when both share a parent and the dragged one stood
   // above), and the original deleted; totals recomputed, catalog marked changed. Returns the
   // node now standing for the dragged item, or nullptr when refused.
-  TNodeRec* Drop(TNodeRec* dragged, TNodeRec* target);
+  //
+  // A moved item stays the same item for the lists that name it: the entries of the search
+  // results (mlFound) and the user list (mlUserList) that refer to it or to anything inside it
+  // name the moved copy afterwards, in their places, and its user-list flags go with it.
+  //
+  // With `copy` (a drag with Ctrl held) a group or disk is copied instead: the original stays,
+  // the copy gets a name unique among its new siblings (UniqueSiblingName) and is no member of
+  // any list. Catalogs are never copied (nullptr).
+  TNodeRec* Drop(TNodeRec* dragged, TNodeRec* target, bool copy = false);
 
   // ---- building blocks, also used by the catalog manager and the properties dialog --------------
 
@@ -117,6 +125,9 @@ class TCatalogEditor {
   // Asks `question` (10128 or 10130) with the item's name and, when confirmed, deletes the item,
   // recomputes its parent's totals and marks the catalog changed.
   bool ConfirmAndDelete(TNodeRec* item, int question);
+  // Points the entries of mlFound and mlUserList inside `from` at the same places inside `to`
+  // (a deep copy of `from`), and copies the user-list flags over.
+  void CarryMarks(TNodeRec* from, TNodeRec* to);
   TQDBase& bd_;
   TEditHost& host_;
   TQDBase temp_;  // bdTemp: scratch space for one copied subtree

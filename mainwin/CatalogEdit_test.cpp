@@ -203,6 +203,53 @@ TEST_F(CatalogDropTest, DiskMovesNextToADiskAndTotalsFollow) {
   EXPECT_TRUE(CatalogModified(cat));
 }
 
+TEST_F(CatalogDropTest, AMoveKeepsTheListsThatNameTheItemAndACopyJoinsNone) {
+  TNodeRec* g = AddItem(bd, cat, "G", ikGroup);
+  TNodeRec* a = AddItem(bd, cat, "A", ikDisk);
+  TNodeRec* folder = AddItem(bd, a, "F", ikFolder);
+  TNodeRec* file = AddLeaf(bd, folder, "f.txt", 5);
+  TNodeRec* other = AddLeaf(bd, folder, "g.txt", 5);
+  // The user list holds the disk and a file inside it, around an item elsewhere.
+  auto mark = [this](int list, TNodeRec* n, bool member) {
+    bd.GoToNode(n);
+    bd.AddMark(list);
+    if (member) n->NodeFlags |= 1;
+  };
+  mark(mlUserList, file, true);
+  mark(mlUserList, g, true);
+  mark(mlUserList, a, true);
+  mark(mlFound, other, false);
+
+  TNodeRec* moved = ed.Drop(a, g);
+  ASSERT_NE(moved, nullptr);
+  EXPECT_EQ(RowNames(g), "A");
+  TNodeRec* movedFile = NodeChild(NodeChild(moved, 1), 1);
+  TNodeRec* movedOther = NodeChild(NodeChild(moved, 1), 2);
+  EXPECT_EQ(ItemName(movedFile), "f.txt");
+  EXPECT_EQ(bd.MarkList(mlUserList), (std::vector<TNodeRec*>{movedFile, g, moved}));
+  EXPECT_EQ(bd.MarkList(mlFound), (std::vector<TNodeRec*>{movedOther}));
+  EXPECT_EQ(moved->NodeFlags & 1, 1);
+  EXPECT_EQ(movedFile->NodeFlags & 1, 1);
+  EXPECT_EQ(movedOther->NodeFlags & 1, 0);
+  EXPECT_EQ(moved->MarkRefs, 1u);
+
+  // A copy next to its original is numbered, and neither it nor anything inside joins a list.
+  TNodeRec* copy = ed.Drop(moved, cat, true);
+  ASSERT_NE(copy, nullptr);
+  EXPECT_EQ(RowNames(cat), "G,A");
+  EXPECT_EQ(RowNames(g), "A");
+  TNodeRec* second = ed.Drop(moved, g, true);
+  ASSERT_NE(second, nullptr);
+  EXPECT_EQ(RowNames(g), "A,A (2)");
+  EXPECT_EQ(second->NodeFlags, 0);
+  EXPECT_EQ(NodeChild(NodeChild(second, 1), 1)->NodeFlags, 0);
+  EXPECT_EQ(bd.MarkList(mlUserList), (std::vector<TNodeRec*>{movedFile, g, moved}));
+  EXPECT_EQ(ItemSizeOf(g), 20);
+  // Catalogs reorder but are never copied.
+  TNodeRec* c2 = AddCatalog(bd, "C2");
+  EXPECT_EQ(ed.Drop(c2, cat, true), nullptr);
+}
+
 TEST(TreeRows, MappingImagesAndLookup) {
   LoadEditTexts();
   TQDBase bd;

@@ -11,6 +11,7 @@
 #include "app/qt/Images.h"
 #include "catalog/CatalogLayout.h"
 #include "mainwin/TreeRows.h"
+#include "mainwin/qt/ItemListModel.h"
 
 namespace {
 
@@ -125,7 +126,9 @@ const QString kTreeDragMime = QStringLiteral("application/x-tolvane-tree-drag");
 QByteArray DragMark() { return QByteArray::number(QCoreApplication::applicationPid()); }
 }  // namespace
 
-QStringList TCatalogTreeModel::mimeTypes() const { return {kTreeDragMime}; }
+QStringList TCatalogTreeModel::mimeTypes() const {
+  return {kTreeDragMime, TItemListModel::ListDragMimeType()};
+}
 
 QMimeData* TCatalogTreeModel::mimeData(const QModelIndexList& indexes) const {
   if (indexes.isEmpty()) return nullptr;
@@ -136,6 +139,10 @@ QMimeData* TCatalogTreeModel::mimeData(const QModelIndexList& indexes) const {
 
 bool TCatalogTreeModel::canDropMimeData(const QMimeData* data, Qt::DropAction, int row, int,
                                         const QModelIndex& parent) const {
+  if (ListDragList(data) == mlView) {
+    if (row != -1 || !parent.isValid() || !CanDropRowsOn || !DropRowsOn) return false;
+    return CanDropRowsOn(NodeOf(parent));
+  }
   // Only onto an item (not between rows), only a drag of this process's tree.
   if (!data || !data->hasFormat(kTreeDragMime) || data->data(kTreeDragMime) != DragMark())
     return false;
@@ -146,6 +153,10 @@ bool TCatalogTreeModel::canDropMimeData(const QMimeData* data, Qt::DropAction, i
 bool TCatalogTreeModel::dropMimeData(const QMimeData* data, Qt::DropAction action, int row,
                                      int column, const QModelIndex& parent) {
   if (!canDropMimeData(data, action, row, column, parent)) return false;
+  if (ListDragList(data) == mlView) {
+    DropRowsOn(NodeOf(parent), action == Qt::CopyAction);
+    return false;
+  }
   DropOn(NodeOf(parent));
   // The move is done and announced; false keeps the view from removing the source rows itself.
   return false;

@@ -46,10 +46,17 @@ class TCatalogTreeModel : public QAbstractItemModel {
   // dropped onto `target`, and DropOn moves it there (and announces the rows itself).
   std::function<bool(const TNodeRec* target)> CanDropOn;
   std::function<void(TNodeRec* target)> DropOn;
+  // Rows of the main item list (mlView) dropped onto a catalog, group or disk: CanDropRowsOn
+  // says whether the list's selected rows may go onto `target`, DropRowsOn moves them there, or
+  // copies them for a drop with the copy action (Ctrl held).
+  std::function<bool(const TNodeRec* target)> CanDropRowsOn;
+  std::function<void(TNodeRec* target, bool copy)> DropRowsOn;
   QStringList mimeTypes() const override;
   QMimeData* mimeData(const QModelIndexList& indexes) const override;
   Qt::DropActions supportedDragActions() const override { return Qt::MoveAction; }
-  Qt::DropActions supportedDropActions() const override { return Qt::MoveAction; }
+  Qt::DropActions supportedDropActions() const override {
+    return Qt::MoveAction | Qt::CopyAction;
+  }
   bool canDropMimeData(const QMimeData* data, Qt::DropAction action, int row, int column,
                        const QModelIndex& parent) const override;
   bool dropMimeData(const QMimeData* data, Qt::DropAction action, int row, int column,

@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include "mainwin/qt/ItemListModel.h"
 
+#include <QCoreApplication>
 #include <QIcon>
+#include <QMimeData>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -134,6 +136,11 @@ QVariant TItemListModel::data(const QModelIndex& index, int role) const {
   int column = index.column();
   bool parentRow = parentRow_ && row == 0;
   switch (role) {
+    case Qt::EditRole:
+      // The editor of a name starts with the stored name, not the shown one (no extension cut).
+      if (parentRow || column != 0) return QVariant();
+      if (TNodeRec* item = ItemAt(row)) return QStr(ItemName(item));
+      return QVariant();
     case Qt::DisplayRole:
     case Qt::ToolTipRole:
       if (parentRow) return column == 0 ? ParentRowCaption() : QString();
@@ -172,7 +179,47 @@ QVariant TItemListModel::headerData(int section, Qt::Orientation orientation, in
 
 Qt::ItemFlags TItemListModel::flags(const QModelIndex& index) const {
   if (!index.isValid()) return Qt::NoItemFlags;
-  return Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+  Qt::ItemFlags f = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+  if (index.row() >= rows_) return f;
+  TNodeRec* item = ItemAt(index.row());
+  if (!item) return f;
+  if (dragRows_) f |= Qt::ItemIsDragEnabled;
+  int kind = ItemKindOf(item);
+  if (OnRename && !results_ && diskLayout_ && index.column() == 0 &&
+      (kind == ikGroup || kind == ikDisk))
+    f |= Qt::ItemIsEditable;
+  return f;
+}
+
+bool TItemListModel::setData(const QModelIndex& index, const QVariant& value, int role) {
+  if (role != Qt::EditRole || !(flags(index) & Qt::ItemIsEditable)) return false;
+  OnRename(ItemAt(index.row()), value.toString());
+  return true;
+}
+
+namespace {
+const QString kListDragMime = QStringLiteral("application/x-tolvane-list-drag");
+}  // namespace
+
+int ListDragList(const QMimeData* data) {
+  if (!data || !data->hasFormat(kListDragMime)) return -1;
+  QList<QByteArray> parts = data->data(kListDragMime).split(':');
+  if (parts.size() != 2 || parts[0] != QByteArray::number(QCoreApplication::applicationPid()))
+    return -1;
+  bool ok = false;
+  int list = parts[1].toInt(&ok);
+  return ok ? list : -1;
+}
+
+QStringList TItemListModel::mimeTypes() const { return {kListDragMime}; }
+QString TItemListModel::ListDragMimeType() { return kListDragMime; }
+
+QMimeData* TItemListModel::mimeData(const QModelIndexList& indexes) const {
+  if (indexes.isEmpty() || !dragRows_) return nullptr;
+  auto* data = new QMimeData;
+  data->setData(kListDragMime, QByteArray::number(QCoreApplication::applicationPid()) + ':' +
+                                   QByteArray::number(list_));
+  return data;
 }
 
 void TItemListModel::SetDiskLayout(bool diskLayout) {

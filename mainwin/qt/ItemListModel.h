@@ -19,6 +19,7 @@
 #include <QAbstractTableModel>
 #include <QColor>
 #include <QFont>
+#include <functional>
 
 #include "catalog/CatalogLayout.h"
 #include "search/RowCache.h"
@@ -26,6 +27,11 @@
 #include "store/QDBase.h"
 
 struct TListColumnDef;
+class QMimeData;
+
+// The mark list whose rows a drag of an item list of this process carries, or -1 for any other
+// drag.
+int ListDragList(const QMimeData* data);
 
 class TItemListModel : public QAbstractTableModel {
   Q_OBJECT
@@ -41,6 +47,19 @@ class TItemListModel : public QAbstractTableModel {
   QVariant headerData(int section, Qt::Orientation orientation,
                       int role = Qt::DisplayRole) const override;
   Qt::ItemFlags flags(const QModelIndex& index) const override;
+  // In the disk layout the names of groups and disks are edited in place when OnRename is set;
+  // it stores the name (through the catalog editor). The editor starts with the stored name.
+  bool setData(const QModelIndex& index, const QVariant& value, int role = Qt::EditRole) override;
+  std::function<void(TNodeRec* item, const QString& typed)> OnRename;
+
+  // Item rows can be dragged (to the catalog tree, to the user list) once SetDragRows is on.
+  // The drag data names the mark list and this process only (ListDragList reads it back); the
+  // rows dragged are the view's selected rows, which the receiver reads from the view.
+  void SetDragRows(bool on) { dragRows_ = on; }
+  QStringList mimeTypes() const override;
+  static QString ListDragMimeType();
+  QMimeData* mimeData(const QModelIndexList& indexes) const override;
+  Qt::DropActions supportedDragActions() const override { return Qt::CopyAction | Qt::MoveAction; }
 
   // Switches between the disk layout and the file layout (columns are rebuilt).
   void SetDiskLayout(bool diskLayout);
@@ -84,5 +103,6 @@ class TItemListModel : public QAbstractTableModel {
   bool diskLayout_ = true;
   bool parentRow_ = false;
   int rows_ = 0;  // marks of mlView plus the parent row, as last announced
+  bool dragRows_ = false;
   TRowAppearance appearance_;
 };

@@ -92,6 +92,7 @@ void TfmVrt::CatalogClosed(int) {
   trModel_->EndRemove();
   trChange(false);
   if (fmFind) fmFind->ReloadResults();
+  ReloadUserList();  // the members inside the catalog went with it
 }
 
 TSaveResult TfmVrt::SaveSelectedCatalog(bool saveAs) {
@@ -218,6 +219,7 @@ void TfmVrt::ReplaceScannedDisk(TNodeRec* oldDisk, TQDBase& bdDisk) {
   ReplaceDisk(bdMain, oldDisk, bdDisk);
   trModel_->InsertAllRows(oldDisk);
   SelectTreeNode(trModel_->IndexOf(oldDisk));
+  ReloadUserList();  // members that are no longer on the medium went with the old items
 }
 
 void TfmVrt::MarkModified(const TNodeRec* item) { editor_->MarkModified(item); }
@@ -244,6 +246,7 @@ void TfmVrt::ActAddNewDiskGroupExecute() {
 }
 
 void TfmVrt::ActRenameExecute() {
+  if (RenameListRow()) return;  // a group or disk focused in the list is renamed there
   TNodeRec* item = GoToCurrentItem();
   int kind = ItemKindOf(item);
   if (kind < ikCatalog || kind > ikDisk) return;

@@ -102,23 +102,7 @@ TfmFind& TfmVrt::FindWindow() {
   if (fmFind) return *fmFind;
   fmFind = new TfmFind(*this);
   fmFind->ItemCommand = [this](TFindItemCommand command, const std::vector<TNodeRec*>& items) {
-    if (command == TFindItemCommand::Run || command == TFindItemCommand::Explore) {
-      fileCommands_->RunOrExplore(items.front(), command == TFindItemCommand::Explore);
-      return;
-    }
-    const TFileOp mode = command == TFindItemCommand::Move     ? TFileOp::Move
-                         : command == TFindItemCommand::Delete ? TFileOp::Delete
-                                                               : TFileOp::Copy;
-    // The engine works on a mark list: the chosen results, in their order.
-    bdMain.ClearMarkList(mlSelection);
-    bdMain.PushPos();
-    for (TNodeRec* item : items) {
-      bdMain.GoToNode(item);
-      bdMain.AddMark(mlSelection);
-    }
-    bdMain.PopPos();
-    fileCommands_->Run(mlSelection, nullptr, command == TFindItemCommand::Extract, mode);
-    bdMain.ClearMarkList(mlSelection);
+    RunFoundItems(command, items);
   };
   return *fmFind;
 }

@@ -94,6 +94,7 @@ void TfmVrt::RefreshList() {
 
 void TfmVrt::RefreshViews() {
   if (fmFind) fmFind->ReloadResults();
+  ReloadUserList();
   if (listStale_) {
     listStale_ = false;
     trChange(false);
@@ -188,6 +189,9 @@ void TfmVrt::LVColumnRightClick(const QPoint& pos) {
 
 void TfmVrt::LVKeyPressed(QKeyEvent* event, bool& handled) {
   handled = false;
+  // Keys that the name editor leaves (Enter) are not the list's commands while it edits.
+  if (QWidget* focus = QApplication::focusWidget(); focus && focus != LV && LV->isAncestorOf(focus))
+    return;
   switch (event->key()) {
     case Qt::Key_Return:
     case Qt::Key_Enter:
@@ -200,7 +204,11 @@ void TfmVrt::LVKeyPressed(QKeyEvent* event, bool& handled) {
       handled = true;
       break;
     case Qt::Key_Delete:
-      ActRemoveFromCatalogExecute();
+      // Groups and disks are deleted as in the tree; folders and files leave their catalog.
+      if (diskLayout_)
+        DeleteListRow();
+      else
+        ActRemoveFromCatalogExecute();
       handled = true;
       break;
     case Qt::Key_F2:

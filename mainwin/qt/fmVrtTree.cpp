@@ -245,6 +245,7 @@ TNodeRec* TfmVrt::GoToCurrentItem() {
 }
 
 void TfmVrt::UpdateActions() {
+  UpdateUserListActions();
   TNodeRec* treeNode = trModel_->NodeOf(trTree->currentIndex());
   auto enable = [](QAction* a, bool on) {
     a->setEnabled(on && !a->property("tolvaneUnavailable").toBool());

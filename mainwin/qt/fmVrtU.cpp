@@ -2,6 +2,7 @@
 // The main window: building it, its texts, start-up, exit and the window layout file.
 #include "mainwin/qt/fmVrtU.h"
 #include "search/qt/fmFindU.h"
+#include "userlist/qt/fmUserListU.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -108,6 +109,7 @@ TfmVrt::TfmVrt(TAppStores& stores, const TVrtPlaces& places, QWidget* parent)
   CreateActions();
   CreateMenus();
   CreateToolBars();
+  ConnectUserList();
   CreateStatusBar();
   SetListLayout(true, true);
   SetTexts();
@@ -309,8 +311,7 @@ void TfmVrt::CreateActions() {
   connect(nnMail, &QAction::triggered, this, [this] { OpenProductPage(true, caption_); });
 
   // Commands whose windows are not part of this program yet stay disabled for good.
-  for (QAction* a : {ActProperties,
-                     ActUserView, ActUserAdd, ActUserDelete}) {
+  for (QAction* a : {ActProperties}) {
     a->setProperty("tolvaneUnavailable", true);
     a->setEnabled(false);
   }
@@ -364,11 +365,8 @@ void TfmVrt::CreateMenus() {
   userListMenu_->addAction(ActUserView);
   userListMenu_->addAction(ActUserAdd);
   userListMenu_->addAction(ActUserDelete);
-  // All its commands wait for the user list window: the sub-menu is off with them.
   ActUser = userListMenu_->menuAction();
   ActUser->setObjectName(QStringLiteral("ActUser"));
-  ActUser->setProperty("tolvaneUnavailable", true);
-  ActUser->setEnabled(false);
 
   nnnSearch = menuBar()->addMenu(QString());
   nnnSearch->addAction(ActFind);
@@ -601,6 +599,7 @@ void TfmVrt::ChooseLanguage(const QString& file) {
   ApplyCodePages();  // the program's page may follow the language
   SetTexts();
   if (fmFind) fmFind->SetTexts();
+  if (fmUserList) fmUserList->SetTexts();
   SetListLayout(diskLayout_, true);
   trChange(false);
   if (settings_.Options.AdjustColumns) AdjustColumns(-1);
@@ -739,6 +738,10 @@ void TfmVrt::closeEvent(QCloseEvent* event) {
 
 void TfmVrt::AfterClose() {
   if (fmFind && fmFind->isVisible()) fmFind->close();  // writes its options and layout
+  if (fmUserList) {
+    fmUserList->WriteLayout();
+    fmUserList->hide();
+  }
   WriteLayout();
   SaveListLayout();
   SaveSettings();

@@ -48,6 +48,8 @@ class TfmAbout;
 class TfmFind;
 class TfmOpt;
 struct TOptionsApplied;
+class TfmUserList;
+enum class TFindItemCommand;
 class TSingleInstance;
 class TGridDelegate;
 class TGuiCatalogUi;
@@ -405,4 +407,41 @@ class TfmVrt : public QMainWindow, public TAddDiskHost, public TEditHost {
   // What Apply in the options dialog changed reaches the windows.
   void OptionsApplied(const TOptionsApplied& applied);
   TfmOpt* fmOpt = nullptr;
+  // ---- the user list (fmVrtUserList.cpp) --------------------------------------------------------
+ public:
+  // The user list window, made on first use with its run, explore and file commands connected.
+  TfmUserList& UserListWindow();
+  // The user list window, once it was made.
+  TfmUserList* UserList() const { return fmUserList; }
+  // Shows the user list window (ActUserView, Ctrl+U).
+  void OpenUserList();
+  // The members changed or catalog contents changed: the user list window re-reads its rows.
+  void ReloadUserList();
+  // Add to (`add`) or remove from the user list: with `onListRows` the item list's selected rows
+  // (the parent row left out), otherwise the tree's selected node. Catalogs never join.
+  void ChangeUserList(bool add, bool onListRows);
+  // ActUserAdd and ActUserDelete: the list's rows when the list has the focus and a selected row
+  // other than the parent row, else the tree's selected node.
+  void UserListCommand(bool add);
+  // Running, exploring and the file operations on items of a result window.
+  void RunFoundItems(TFindItemCommand command, const std::vector<TNodeRec*>& items);
+  // Rows of the item list dropped on a tree node: whether the list's selected groups and disks
+  // may go there, and moving (or, with `copy`, copying) them there through the editor.
+  bool CanDropListRowsOn(const TNodeRec* target);
+  void DropListRowsOn(const QPersistentModelIndex& target, bool copy);
+  // Delete on the item list in the disk layout: the focused group or disk is deleted as in the
+  // tree (asked first); the row at its place keeps the focus.
+  void DeleteListRow();
+  // F2 in the item list's disk layout: the focused group's or disk's name is edited in place;
+  // the list keeps its rows, scroll position and current row.
+  bool RenameListRow();
+
+ private:
+  void ConnectUserList();
+  void UpdateUserListActions();
+  // The list's selected rows are what the user-list commands work on: the list has the focus, or
+  // a menu or toolbar has it and the list had it last of the two views (listFocusedLast_).
+  bool UserListOnListRows() const;
+  bool listFocusedLast_ = false;
+  TfmUserList* fmUserList = nullptr;  // a child window, made on first use
 };

@@ -227,7 +227,7 @@ void ExpectNoIdleCommand(TfmVrt& w, const char* where) {
 
 TEST_F(MainWindowTest, NoEnabledCommandDoesNothing) {
   auto w = MakeMainWindow(settings_);
-  // The user list has no window yet: off with and without a catalog; the options are on.
+  // The options are on; the user list holds nothing to remove, and never a catalog.
   EXPECT_TRUE(w->nnOpt0->isEnabled());
   EXPECT_FALSE(w->ActUserDelete->isEnabled());
   ExpectNoIdleCommand(*w, "no catalog");

@@ -49,31 +49,13 @@
 #include "search/ListCommands.h"
 #include "search/ListSort.h"
 #include "search/SearchWalk.h"
+#include "search/qt/ResultList.h"
+#include "userlist/UserList.h"
 #include "store/CursorGuard.h"
 
 namespace {
 
 constexpr int kMaxHistory = 20;
-
-// The rows of LVF as the shared list commands see them.
-class TViewRows : public TListRows {
- public:
-  explicit TViewRows(QTreeView* view) : v_(view) {}
-  int RowCount() const override { return v_->model()->rowCount(); }
-  bool IsRowSelected(int row) const override {
-    return v_->selectionModel()->isRowSelected(row, QModelIndex());
-  }
-  bool IsRowFocused(int row) const override { return v_->currentIndex().row() == row; }
-  void SetRowState(int row, bool focused, bool selected) override {
-    QModelIndex i = v_->model()->index(row, 0);
-    if (selected)
-      v_->selectionModel()->select(i, QItemSelectionModel::Select | QItemSelectionModel::Rows);
-    if (focused) v_->selectionModel()->setCurrentIndex(i, QItemSelectionModel::NoUpdate);
-  }
-
- private:
-  QTreeView* v_;
-};
 
 bool SameText(const QString& a, const QString& b) {
   return a.compare(b, Qt::CaseInsensitive) == 0;
@@ -218,9 +200,22 @@ void TfmFind::CreateActions() {
   userMenu_->addSeparator();
   userMenu_->addAction(ActUserView);
   ActUser->setMenu(userMenu_);
+  connect(userMenu_, &QMenu::aboutToShow, this, &TfmFind::OpenUserMenu);
+  connect(ActUser, &QAction::triggered, this, [this] { main_.OpenUserList(); });
+  connect(ActUserView, &QAction::triggered, this, [this] {
+    if (IsForeground()) main_.OpenUserList();
+  });
+  connect(ActUserAdd, &QAction::triggered, this, [this] {
+    TResultViewRows rows(LVF);
+    AddToUserList(bd_, &rows, mlFound, 0, [this] { main_.ReloadUserList(); });
+  });
+  connect(ActUserDelete, &QAction::triggered, this, [this] {
+    TResultViewRows rows(LVF);
+    RemoveFromUserList(bd_, &rows, mlFound, 0, [this] { main_.ReloadUserList(); });
+  });
 
-  // The user list is not part of the program yet; properties neither.
-  for (QAction* a : {ActUserView, ActUserAdd, ActUserDelete, ActUser, ActProperties}) {
+  // Properties are not part of the program yet.
+  for (QAction* a : {ActProperties}) {
     a->setProperty("tolvaneUnavailable", true);
     a->setEnabled(false);
   }
@@ -380,20 +375,7 @@ void TfmFind::CreateControls() {
   LVF->setObjectName(QStringLiteral("LVF"));
   model_ = new TItemListModel(bd_, mlFound, this);
   model_->SetDecoders(&main_.Decoders());
-  LVF->setModel(model_);
-  LVF->setRootIsDecorated(false);
-  LVF->setItemsExpandable(false);
-  LVF->setUniformRowHeights(true);
-  LVF->setAllColumnsShowFocus(true);
-  LVF->setSelectionMode(QAbstractItemView::ExtendedSelection);
-  LVF->setSelectionBehavior(QAbstractItemView::SelectRows);
-  LVF->setEditTriggers(QAbstractItemView::NoEditTriggers);
-  LVF->setContextMenuPolicy(Qt::CustomContextMenu);
-  LVF->header()->setSectionsMovable(true);
-  LVF->header()->setStretchLastSection(false);
-  LVF->header()->setSectionsClickable(true);
-  LVF->header()->setSortIndicatorShown(true);
-  LVF->header()->setContextMenuPolicy(Qt::CustomContextMenu);
+  SetUpResultView(LVF, model_);
   LVF->installEventFilter(this);
   outer->addWidget(LVF, 1);
   connect(LVF->header(), &QHeaderView::sectionClicked, this, &TfmFind::ColumnClick);
@@ -789,43 +771,7 @@ void TfmFind::SortBy(int column, bool descending) {
     TBusyCursor busy;
     stPanels_[1]->setText(LangFormatQ(11009, std::to_string(bd_.MarkCount(mlFound))));
     stPanels_[1]->repaint();
-    // The selected and focused states, by row, follow their items through the sort; the view
-    // is asked once for its selection, not row by row.
-    struct TState : TListRows {
-      std::vector<char> s;  // bit 0 selected, bit 1 focused
-      int RowCount() const override { return static_cast<int>(s.size()); }
-      bool IsRowSelected(int r) const override { return s[static_cast<size_t>(r)] & 1; }
-      bool IsRowFocused(int r) const override { return s[static_cast<size_t>(r)] & 2; }
-      void SetRowState(int r, bool f, bool sel) override {
-        s[static_cast<size_t>(r)] = static_cast<char>((sel ? 1 : 0) | (f ? 2 : 0));
-      }
-    } state;
-    int n = std::min(model_->rowCount(), bd_.MarkCount(mlFound));
-    state.s.assign(static_cast<size_t>(n), 0);
-    for (const QModelIndex& i : LVF->selectionModel()->selectedRows())
-      if (i.row() < n) state.s[static_cast<size_t>(i.row())] |= 1;
-    if (int f = FocusedRow(); f >= 0 && f < n) state.s[static_cast<size_t>(f)] |= 2;
-    SortResults(bd_, mlFound, column, descending, &state, &main_.Decoders());
-    model_->ResetRows();
-    QItemSelection selection;
-    int focused = -1;
-    for (int r = 0; r < n; ++r) {
-      char st = state.s[static_cast<size_t>(r)];
-      if (st & 2) focused = r;
-      if (!(st & 1)) continue;
-      int last = r;
-      while (last + 1 < n && (state.s[static_cast<size_t>(last + 1)] & 1)) {
-        ++last;
-        if (state.s[static_cast<size_t>(last)] & 2) focused = last;
-      }
-      selection.select(model_->index(r, 0), model_->index(last, model_->columnCount() - 1));
-      r = last;
-    }
-    if (focused >= 0)
-      LVF->selectionModel()->setCurrentIndex(model_->index(focused, 0),
-                                             QItemSelectionModel::NoUpdate);
-    if (!selection.isEmpty()) LVF->selectionModel()->select(selection, QItemSelectionModel::Select);
-    if (focused >= 0) LVF->scrollTo(model_->index(focused, 0));
+    SortResultView(bd_, mlFound, LVF, model_, column, descending, &main_.Decoders());
   }
   ShowSortMarks();
   UpdateStatus();
@@ -845,17 +791,9 @@ int TfmFind::FocusedRow() const {
   return i.isValid() ? i.row() : -1;
 }
 
-TNodeRec* TfmFind::FocusedItem() const {
-  int row = FocusedRow();
-  return row >= 0 ? model_->ItemAt(row) : nullptr;
-}
+TNodeRec* TfmFind::FocusedItem() const { return FocusedViewItem(LVF, model_); }
 
-std::vector<int> TfmFind::SelectedRows() const {
-  std::vector<int> rows;
-  for (const QModelIndex& i : LVF->selectionModel()->selectedRows()) rows.push_back(i.row());
-  std::sort(rows.begin(), rows.end());
-  return rows;
-}
+std::vector<int> TfmFind::SelectedRows() const { return SelectedViewRows(LVF); }
 
 QString TfmFind::StatusPanel(int panel) const {
   return panel >= 0 && panel < 3 ? stPanels_[static_cast<size_t>(panel)]->text() : QString();
@@ -863,49 +801,10 @@ QString TfmFind::StatusPanel(int panel) const {
 
 void TfmFind::UpdateStatus() {
   if (!stPanels_[0] || searching_) return;
-  std::vector<int> selected = SelectedRows();
-  QString summary;
-  if (!selected.empty())
-    if (TNodeRec* item = model_->ItemAt(selected.front())) {
-      TCursorKeeper keep(bd_);
-      bd_.GoToNode(item);
-      summary = main_.ItemSummaryText();
-    }
-  stPanels_[1]->setText(summary);
-  int64_t sum = 0;
-  int count = 0;
-  for (int row : selected)
-    if (TNodeRec* item = model_->ItemAt(row)) {
-      ++count;
-      sum += ItemSizeOf(item);
-    }
-  stPanels_[2]->setText(LangFormatQ(10140, std::to_string(count)) + QStringLiteral(" (") +
-                        QString::fromStdString(FormatSizeUnits(sum)) + QStringLiteral(")"));
-  stPanels_[0]->setText(LangFormatQ(11002, std::to_string(bd_.MarkCount(mlFound))));
-
-  auto enable = [](QAction* a, bool on) {
-    a->setEnabled(on && !a->property("tolvaneUnavailable").toBool());
-  };
-  TNodeRec* item = FocusedItem();
-  bool hook = static_cast<bool>(ItemCommand);
-  if (!item) {
-    for (QAction* a : {ActGoto, ActProperties, ActRunItem, ActExploreItem, ActFiles, ActDelete,
-                       nnDelete})
-      a->setEnabled(false);
-    ActRunItem->setText(LangQ(28));
-    return;
-  }
-  int32_t flags = ItemFlagsOf(item);
-  int k = ItemKind(flags);
-  bool run = k >= ikFile || (flags & ifArchive);
-  enable(ActRunItem, hook && run);
-  ActRunItem->setText(LangQ(run && (flags & ifInArchive) ? 32 : 28));
-  enable(ActExploreItem, hook && k >= ikDisk && !(flags & ifInArchive));
-  enable(ActFiles, hook && k > ikDisk);
-  enable(ActGoto, true);
-  enable(ActProperties, true);
-  enable(ActDelete, true);
-  enable(nnDelete, k >= ikFolder);
+  ShowResultStatus(main_, mlFound, LVF, model_, stPanels_);
+  EnableResultActions({ActGoto, ActProperties, ActRunItem, ActExploreItem, ActFiles, ActDelete,
+                       nnDelete},
+                      FocusedItem(), static_cast<bool>(ItemCommand));
 }
 
 // ---- commands -------------------------------------------------------------------------------
@@ -916,38 +815,10 @@ bool TfmFind::IsForeground() const {
   return active == nullptr || active == this;
 }
 
-void TfmFind::GoTo() {
-  TNodeRec* item = FocusedItem();
-  if (!item || !item->Parent) return;
-  std::string name(ItemName(item));
-  main_.raise();
-  main_.activateWindow();
-  QModelIndex node;
-  {
-    TCursorKeeper keep(bd_);
-    bd_.GoToNode(item->Parent);
-    node = main_.TreeNodeOfCursor(true);
-  }
-  if (!node.isValid()) return;
-  main_.SelectTreeNode(node);
-  main_.Tree()->scrollTo(node);
-  const std::vector<TNodeRec*>& view = bd_.MarkList(mlView);
-  for (size_t e = 0; e < view.size(); ++e) {
-    if (!view[e] || ItemName(view[e]) != name) continue;
-    TItemListModel* m = main_.ListModel();
-    QModelIndex row = m->index(m->RowOfEntry(static_cast<int>(e)), 0);
-    QTreeView* lv = main_.List();
-    lv->selectionModel()->clearSelection();
-    lv->selectionModel()->setCurrentIndex(
-        row, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-    lv->scrollTo(row);
-    break;
-  }
-  main_.List()->setFocus();
-}
+void TfmFind::GoTo() { GoToItemInMain(main_, FocusedItem()); }
 
 void TfmFind::RemoveFromResults() {
-  TViewRows rows(LVF);
+  TResultViewRows rows(LVF);
   std::vector<int> entries = CollectSelected(bd_, rows, mlFound, 0, 0);
   if (entries.empty()) return;
   if (!AskYesNoQ(this, LangQ(11001))) return;
@@ -966,14 +837,7 @@ void TfmFind::RemoveFromResults() {
 }
 
 void TfmFind::RemoveFromCatalog() {
-  std::vector<TNodeRec*> items;
-  for (int row : SelectedRows())
-    if (TNodeRec* item = model_->ItemAt(row))
-      if (ItemKindOf(item) >= ikFolder) items.push_back(item);
-  if (items.empty()) return;
-  LVF->selectionModel()->clear();
-  // The editor asks, tells the tree and the search window, and has every list reloaded.
-  main_.Editor().RemoveItems(items);
+  RemoveSelectedFromCatalog(main_, LVF, model_);
   ReloadResults();
 }
 
@@ -983,21 +847,22 @@ void TfmFind::RunItemCommand(TFindItemCommand command) {
   if (command == TFindItemCommand::Run || command == TFindItemCommand::Explore) {
     if (TNodeRec* item = FocusedItem()) items.push_back(item);
   } else {
-    for (int row : SelectedRows())
-      if (TNodeRec* item = model_->ItemAt(row)) items.push_back(item);
+    items = SelectedViewItems(LVF, model_);
   }
   if (items.empty()) return;
   ItemCommand(command, items);
 }
 
 void TfmFind::OpenFilesMenu() {
-  TViewRows rows(LVF);
-  TFileOpsState state = FileOpsState(bd_, rows, mlFound, 0);
-  bool hook = static_cast<bool>(ItemCommand);
-  ActFilesExtract->setVisible(state.Extract);
-  ActFilesExtract->setEnabled(hook && state.Extract);
-  for (QAction* a : {ActFilesCopy, ActFilesMove, ActFilesDelete})
-    a->setEnabled(hook && state.CopyMoveDelete);
+  EnableResultFilesMenu(bd_, mlFound, LVF, static_cast<bool>(ItemCommand), ActFilesExtract,
+                        {ActFilesCopy, ActFilesMove, ActFilesDelete});
+}
+
+void TfmFind::OpenUserMenu() {
+  TResultViewRows rows(LVF);
+  TUserListState state = UserListState(bd_, rows, mlFound, 0);
+  ActUserAdd->setEnabled(state.CanAdd);
+  ActUserDelete->setEnabled(state.CanRemove);
 }
 
 void TfmFind::ListContextMenu(const QPoint& pos) {

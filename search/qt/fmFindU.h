@@ -178,6 +178,7 @@ class TfmFind : public QMainWindow {
   void ListDoubleClick();
   void RunItemCommand(TFindItemCommand command);
   void OpenFilesMenu();
+  void OpenUserMenu();
   bool IsForeground() const;
   int FocusedRow() const;
   TNodeRec* FocusedItem() const;

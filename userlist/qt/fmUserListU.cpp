@@ -1,0 +1,452 @@
+// SPDX-License-Identifier: MIT
+#include "userlist/qt/fmUserListU.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileInfo>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMenu>
+#include <QPointer>
+#include <QScreen>
+#include <QSettings>
+#include <QStatusBar>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
+#include <QTreeView>
+#include <algorithm>
+
+#include "app/Options.h"
+#include "app/qt/GuiText.h"
+#include "app/qt/Help.h"
+#include "app/qt/Images.h"
+#include "app/qt/Prompts.h"
+#include "catalog/CatalogLayout.h"
+#include "mainwin/qt/GridDelegate.h"
+#include "mainwin/qt/ItemListModel.h"
+#include "mainwin/qt/ListHeader.h"
+#include "mainwin/qt/VrtLayoutFile.h"
+#include "mainwin/qt/fmVrtU.h"
+#include "search/qt/ResultList.h"
+#include "search/qt/fmFindU.h"
+#include "userlist/UserList.h"
+
+namespace {
+const QString kPlacement = QStringLiteral("fmUserListpos");
+const QString kBarPlacement = QStringLiteral("UserListBar");
+}  // namespace
+
+TfmUserList::TfmUserList(TfmVrt& main)
+    : QMainWindow(&main, Qt::Window), main_(main), bd_(main.bdMain) {
+  setObjectName(QStringLiteral("fmUserList"));
+  setWindowIcon(main.windowIcon());
+  CreateActions();
+  CreateControls();
+  SetTexts();
+  ReadPlacement();
+  std::vector<int> widths;
+  for (int c = 0; c < TItemListModel::ResultColumns(); ++c)
+    widths.push_back(TItemListModel::ResultWidth(c));
+  LoadHeaderLayout(main_.Settings().bdOpt, kOptUserListColumns, LVU, widths, sortColumn_,
+                   sortDescending_);
+  ShowSortMarks();
+  UpdateStatus();
+}
+
+TfmUserList::~TfmUserList() = default;
+
+void TfmUserList::CreateActions() {
+  auto make = [this](const char* name, const char* icon) {
+    QAction* a = new QAction(this);
+    a->setObjectName(QString::fromLatin1(name));
+    if (icon) a->setIcon(CommandIcon(icon));
+    addAction(a);
+    return a;
+  };
+  ActGoto = make("ActGoto", "up");
+  ActGoto->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_G));
+  connect(ActGoto, &QAction::triggered, this, &TfmUserList::GoTo);
+  ActProperties = make("ActProperties", "properties");
+  ActProperties->setShortcuts(
+      {QKeySequence(Qt::CTRL | Qt::Key_P), QKeySequence(Qt::ALT | Qt::Key_Return)});
+  ActRunItem = make("ActRunItem", "run");
+  connect(ActRunItem, &QAction::triggered, this, [this] { RunItemCommand(TFindItemCommand::Run); });
+  ActExploreItem = make("ActExploreItem", "explore");
+  connect(ActExploreItem, &QAction::triggered, this,
+          [this] { RunItemCommand(TFindItemCommand::Explore); });
+  ActFiles = make("ActFiles", nullptr);
+  ActFilesExtract = make("ActFilesExtract", nullptr);
+  connect(ActFilesExtract, &QAction::triggered, this,
+          [this] { RunItemCommand(TFindItemCommand::Extract); });
+  ActFilesCopy = make("ActFilesCopy", nullptr);
+  connect(ActFilesCopy, &QAction::triggered, this, [this] { RunItemCommand(TFindItemCommand::Copy); });
+  ActFilesMove = make("ActFilesMove", nullptr);
+  connect(ActFilesMove, &QAction::triggered, this, [this] { RunItemCommand(TFindItemCommand::Move); });
+  ActFilesDelete = make("ActFilesDelete", nullptr);
+  connect(ActFilesDelete, &QAction::triggered, this,
+          [this] { RunItemCommand(TFindItemCommand::Delete); });
+  ActDelete = make("ActDelete", "delete");
+  connect(ActDelete, &QAction::triggered, this, &TfmUserList::RemoveFromList);
+  ActReport = make("ActReport", "report");
+  ActReport->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_R));
+  connect(ActReport, &QAction::triggered, this, [this] {
+    if (OpenReport && IsForeground()) OpenReport();
+  });
+  ActDeleteAll = make("ActDeleteAll", nullptr);
+  connect(ActDeleteAll, &QAction::triggered, this, &TfmUserList::ClearList);
+  ActHelp = make("ActHelp", "help");
+  ActHelp->setShortcut(QKeySequence(Qt::Key_F1));
+  connect(ActHelp, &QAction::triggered, this, [this] {
+    if (IsForeground()) ShowHelpTopic(QStringLiteral("UserList.htm"));
+  });
+  nnDelete = make("nnDelete", nullptr);
+  connect(nnDelete, &QAction::triggered, this, &TfmUserList::RemoveFromCatalog);
+
+  filesMenu_ = new QMenu(this);
+  filesMenu_->addAction(ActFilesExtract);
+  filesMenu_->addAction(ActFilesCopy);
+  filesMenu_->addAction(ActFilesMove);
+  filesMenu_->addAction(ActFilesDelete);
+  ActFiles->setMenu(filesMenu_);
+  connect(filesMenu_, &QMenu::aboutToShow, this, &TfmUserList::OpenFilesMenu);
+
+  // The properties dialog is not part of the program yet.
+  ActProperties->setProperty("tolvaneUnavailable", true);
+  ActProperties->setEnabled(false);
+}
+
+void TfmUserList::CreateControls() {
+  LVU = new QTreeView(this);
+  LVU->setObjectName(QStringLiteral("LVU"));
+  model_ = new TItemListModel(bd_, mlUserList, this);
+  model_->SetDecoders(&main_.Decoders());
+  SetUpResultView(LVU, model_);
+  auto* grid = new TGridDelegate(LVU);
+  LVU->setItemDelegate(grid);
+  LVU->installEventFilter(this);
+  // Drops are taken on the viewport: every drag is accepted, the source decides what is added.
+  LVU->setAcceptDrops(true);
+  LVU->viewport()->setAcceptDrops(true);
+  LVU->viewport()->installEventFilter(this);
+  setCentralWidget(LVU);
+  connect(LVU->header(), &QHeaderView::sectionClicked, this, &TfmUserList::ColumnClick);
+  connect(LVU->header(), &QHeaderView::customContextMenuRequested, this, [this](const QPoint& pos) {
+    ExecColumnMenu(
+        this, LVU, pos, main_.MenuSheet(),
+        [this](int column) {
+          FitColumns(LVU, column, sortColumn_);
+          SaveColumns();
+        },
+        [this] { SaveColumns(); });
+  });
+  connect(LVU, &QTreeView::customContextMenuRequested, this, &TfmUserList::ListContextMenu);
+  connect(LVU->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
+    if (statusPosted_) return;
+    statusPosted_ = true;
+    QTimer::singleShot(0, this, [this] {
+      statusPosted_ = false;
+      UpdateStatus();
+    });
+  });
+  connect(LVU->selectionModel(), &QItemSelectionModel::currentChanged, this,
+          [this] { UpdateStatus(); });
+
+  tbUserListBar = new QToolBar(this);
+  tbUserListBar->setObjectName(QStringLiteral("tbUserListBar"));
+  tbUserListBar->setIconSize(QSize(16, 16));
+  tbUserListBar->addAction(ActReport);
+  tbUserListBar->addSeparator();
+  tbUserListBar->addAction(ActGoto);
+  tbUserListBar->addAction(ActProperties);
+  tbUserListBar->addAction(ActExploreItem);
+  tbUserListBar->addAction(ActRunItem);
+  tbUserListBar->addAction(ActFiles);
+  if (auto* b = qobject_cast<QToolButton*>(tbUserListBar->widgetForAction(ActFiles)))
+    b->setPopupMode(QToolButton::InstantPopup);
+  tbUserListBar->addSeparator();
+  tbUserListBar->addAction(ActDelete);
+  tbUserListBar->addAction(ActDeleteAll);
+  addToolBar(Qt::TopToolBarArea, tbUserListBar);
+
+  QStatusBar* stBar = statusBar();
+  stBar->setObjectName(QStringLiteral("stBar"));
+  for (size_t i = 0; i < stPanels_.size(); ++i) {
+    stPanels_[i] = new QLabel(stBar);
+    stPanels_[i]->setObjectName(QStringLiteral("stPanel%1").arg(i));
+    stPanels_[i]->setTextFormat(Qt::PlainText);
+  }
+  stPanels_[0]->setMinimumWidth(200);
+  stBar->addWidget(stPanels_[0]);
+  stBar->addWidget(stPanels_[1], 1);
+  stBar->addPermanentWidget(stPanels_[2]);
+}
+
+void TfmUserList::SetTexts() {
+  setWindowTitle(LangQ(2501));
+  auto set = [](QAction* a, int number) {
+    a->setText(LangQ(number));
+    a->setToolTip(PlainCaption(a->text()));
+    a->setStatusTip(PlainCaption(a->text()));
+  };
+  // The captions of the search window's commands of the same names.
+  set(ActGoto, 1031);
+  set(ActProperties, 31);
+  set(ActRunItem, 28);
+  set(ActExploreItem, 27);
+  set(ActFiles, 29);
+  set(ActFilesCopy, 41);
+  set(ActFilesMove, 42);
+  set(ActFilesDelete, 43);
+  set(ActFilesExtract, 44);
+  set(ActDelete, 1032);
+  set(ActReport, 2001);
+  set(ActDeleteAll, 2502);
+  set(ActHelp, 71);
+  set(nnDelete, 30);
+  tbUserListBar->setWindowTitle(PlainCaption(LangQ(2501)));
+  if (model_) {
+    emit model_->headerDataChanged(Qt::Horizontal, 0, model_->columnCount() - 1);
+    model_->RefreshRows();
+  }
+  UpdateStatus();
+}
+
+// ---- placement ------------------------------------------------------------------------------
+
+void TfmUserList::ReadPlacement() {
+  QString file = QString::fromStdString(main_.LayoutFileName());
+  QSettings ini(file, QSettings::IniFormat);
+  if (!QFileInfo::exists(file) || !ini.childGroups().contains(kPlacement)) {
+    QRect screen = QApplication::primaryScreen() ? QApplication::primaryScreen()->geometry()
+                                                 : QRect(0, 0, 1280, 1024);
+    resize(screen.width() * 3 / 4, screen.height() * 3 / 5);
+  } else {
+    ReadWindowPlacement(ini, kPlacement, this, nullptr);
+  }
+  PlaceToolBars(this, {{tbUserListBar, ReadToolBarPlace(ini, kBarPlacement, 0)}});
+}
+
+void TfmUserList::SaveColumns() {
+  SaveHeaderLayout(main_.Settings().bdOpt, kOptUserListColumns, LVU, sortColumn_,
+                   sortDescending_);
+}
+
+void TfmUserList::WriteLayout() {
+  SaveColumns();
+  QSettings ini(QString::fromStdString(main_.LayoutFileName()), QSettings::IniFormat);
+  WriteWindowPlacement(ini, kPlacement, this, nullptr);
+  WriteToolBarPlace(ini, kBarPlacement, ToolBarPlaceOf(this, tbUserListBar));
+  ini.sync();  // a failure to write the layout is ignored
+}
+
+// ---- showing and reloading ------------------------------------------------------------------
+
+void TfmUserList::OpenUserList() {
+  if (!isVisible()) {
+    LVU->setFont(main_.List()->font());
+    LVU->setPalette(main_.List()->palette());
+    model_->SetFormattedSizes(main_.Settings().Options.FormatSizes);
+    static_cast<TGridDelegate*>(LVU->itemDelegate())
+        ->SetGridLines(main_.Settings().Options.GridLines);
+    ShowSortMarks();
+    ReloadUserList();
+    show();
+  }
+  raise();
+  activateWindow();
+  UpdateStatus();
+}
+
+void TfmUserList::ReloadUserList() {
+  // A release may leave placeholders while a caller defers packing: they are dropped first.
+  if (!bd_.DeferMarkPack) bd_.PackMarkList(mlUserList);
+  model_->ResetRows();
+  UpdateStatus();
+}
+
+// ---- sorting --------------------------------------------------------------------------------
+
+void TfmUserList::ShowSortMarks() {
+  LVU->header()->setSortIndicator(sortColumn_,
+                                  sortDescending_ ? Qt::DescendingOrder : Qt::AscendingOrder);
+}
+
+void TfmUserList::SortBy(int column, bool descending) {
+  sortColumn_ = column;
+  sortDescending_ = descending;
+  SortResultView(bd_, mlUserList, LVU, model_, column, descending, &main_.Decoders());
+  ShowSortMarks();
+  UpdateStatus();
+}
+
+void TfmUserList::ColumnClick(int column) {
+  SortBy(column, column == sortColumn_ ? !sortDescending_ : false);
+}
+
+// ---- status ---------------------------------------------------------------------------------
+
+std::vector<int> TfmUserList::SelectedRows() const { return SelectedViewRows(LVU); }
+
+QString TfmUserList::StatusPanel(int panel) const {
+  return panel >= 0 && panel < 3 ? stPanels_[static_cast<size_t>(panel)]->text() : QString();
+}
+
+void TfmUserList::UpdateStatus() {
+  if (!stPanels_[0]) return;
+  ShowResultStatus(main_, mlUserList, LVU, model_, stPanels_);
+  EnableResultActions({ActGoto, ActProperties, ActRunItem, ActExploreItem, ActFiles, ActDelete,
+                       nnDelete},
+                      FocusedViewItem(LVU, model_), static_cast<bool>(ItemCommand));
+  ActDeleteAll->setEnabled(bd_.MarkCount(mlUserList) > 0);
+  ActReport->setEnabled(static_cast<bool>(OpenReport));
+}
+
+// ---- commands -------------------------------------------------------------------------------
+
+bool TfmUserList::IsForeground() const {
+  if (QApplication::activeModalWidget()) return false;
+  QWidget* active = QApplication::activeWindow();
+  return active == nullptr || active == this;
+}
+
+void TfmUserList::GoTo() { GoToItemInMain(main_, FocusedViewItem(LVU, model_)); }
+
+void TfmUserList::RemoveFromList() {
+  if (SelectedRows().empty()) return;
+  if (!AskYesNoQ(this, LangQ(11001))) return;
+  TResultViewRows rows(LVU);
+  int first = RemoveSelectedFromUserList(bd_, rows);
+  if (first < 0) return;
+  LVU->selectionModel()->clear();
+  main_.ReloadUserList();
+  int left = model_->rowCount();
+  if (left > 0) {
+    QModelIndex i = model_->index(std::min(first, left - 1), 0);
+    LVU->setFocus();
+    LVU->selectionModel()->setCurrentIndex(
+        i, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    LVU->scrollTo(i);
+  }
+  UpdateStatus();
+}
+
+void TfmUserList::ClearList() {
+  if (bd_.MarkCount(mlUserList) == 0) return;
+  if (!AskYesNoQ(this, LangQ(11010))) return;
+  LVU->selectionModel()->clear();
+  ClearUserList(bd_);
+  main_.ReloadUserList();
+}
+
+void TfmUserList::RemoveFromCatalog() {
+  RemoveSelectedFromCatalog(main_, LVU, model_);
+  ReloadUserList();
+}
+
+void TfmUserList::RunItemCommand(TFindItemCommand command) {
+  if (!ItemCommand) return;
+  std::vector<TNodeRec*> items;
+  if (command == TFindItemCommand::Run || command == TFindItemCommand::Explore) {
+    if (TNodeRec* item = FocusedViewItem(LVU, model_)) items.push_back(item);
+  } else {
+    items = SelectedViewItems(LVU, model_);
+  }
+  if (items.empty()) return;
+  ItemCommand(command, items);
+}
+
+void TfmUserList::OpenFilesMenu() {
+  EnableResultFilesMenu(bd_, mlUserList, LVU, static_cast<bool>(ItemCommand), ActFilesExtract,
+                        {ActFilesCopy, ActFilesMove, ActFilesDelete});
+}
+
+void TfmUserList::ListContextMenu(const QPoint& pos) {
+  std::vector<int> selected = SelectedRows();
+  if (selected.empty()) return;
+  TNodeRec* first = model_->ItemAt(selected.front());
+  if (!first) return;
+  UpdateStatus();
+  int32_t flags = ItemFlagsOf(first);
+  QMenu pmLV(this);
+  pmLV.setObjectName(QStringLiteral("pmLV"));
+  pmLV.setStyleSheet(main_.MenuSheet());
+  pmLV.addAction(ActGoto);
+  pmLV.setDefaultAction(ActGoto);
+  if (ItemKind(flags) >= ikFile || (flags & ifArchive)) pmLV.addAction(ActRunItem);
+  if (!(flags & ifInArchive)) pmLV.addAction(ActExploreItem);
+  pmLV.addAction(ActDelete);
+  pmLV.addSeparator();
+  pmLV.addAction(ActFiles);
+  pmLV.addAction(nnDelete);
+  pmLV.addAction(ActProperties);
+  pmLV.exec(LVU->viewport()->mapToGlobal(pos + QPoint(5, 0)));
+}
+
+void TfmUserList::DropFrom(QObject* source) {
+  if (!source) return;
+  if (source == main_.Tree() || source == main_.List()) {
+    main_.ChangeUserList(true, source == main_.List());
+    return;
+  }
+  TfmFind* find = main_.SearchWindow();
+  if (find && source == find->LVF) {
+    TResultViewRows rows(find->LVF);
+    AddToUserList(bd_, &rows, mlFound, 0, [this] { main_.ReloadUserList(); });
+  }
+}
+
+// ---- events ---------------------------------------------------------------------------------
+
+bool TfmUserList::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == LVU->viewport()) {
+    switch (event->type()) {
+      case QEvent::DragEnter:
+      case QEvent::DragMove: {
+        auto* drag = static_cast<QDragMoveEvent*>(event);
+        drag->setDropAction(Qt::CopyAction);
+        drag->accept();
+        return true;
+      }
+      case QEvent::Drop: {
+        auto* drop = static_cast<QDropEvent*>(event);
+        drop->setDropAction(Qt::CopyAction);
+        drop->accept();
+        QObject* source = drop->source();
+        // The source's view finishes its drag first; the rows are read afterwards.
+        QPointer<QObject> from(source);
+        QTimer::singleShot(0, this, [this, from] {
+          if (from) DropFrom(from);
+        });
+        return true;
+      }
+      default:
+        break;
+    }
+  }
+  if (watched == LVU && event->type() == QEvent::KeyPress) {
+    auto* key = static_cast<QKeyEvent*>(event);
+    if (key->key() == Qt::Key_Delete && key->modifiers() == Qt::NoModifier) {
+      RemoveFromList();
+      return true;
+    }
+  }
+  return QMainWindow::eventFilter(watched, event);
+}
+
+void TfmUserList::keyPressEvent(QKeyEvent* event) {
+  if (event->key() == Qt::Key_Escape) {
+    close();
+    return;
+  }
+  QMainWindow::keyPressEvent(event);
+}
+
+void TfmUserList::closeEvent(QCloseEvent* event) {
+  SaveColumns();
+  QMainWindow::closeEvent(event);
+}
