@@ -18,6 +18,7 @@
 #include "mainwin/qt/CatalogTreeModel.h"
 #include "mainwin/qt/ItemListModel.h"
 #include "mainwin/qt/fmVrtU.h"
+#include "report/qt/fmReportU.h"
 #include "search/qt/ResultList.h"
 #include "search/qt/fmFindU.h"
 #include "userlist/UserList.h"
@@ -76,6 +77,10 @@ TfmUserList& TfmVrt::UserListWindow() {
   fmUserList = new TfmUserList(*this);
   fmUserList->ItemCommand = [this](TFindItemCommand command, const std::vector<TNodeRec*>& items) {
     RunFoundItems(command, items);
+  };
+  fmUserList->OpenReport = [this] {
+    TfmReport dlg(*this, fmUserList);
+    dlg.ShowFor(TReportSource::UserList, fmUserList->LVU->header());
   };
   return *fmUserList;
 }

@@ -36,6 +36,7 @@
 #include "scan/qt/DestinationCombo.h"
 #include "scan/qt/fmAddDiskU.h"
 #include "search/qt/fmFindU.h"
+#include "userlist/qt/fmUserListU.h"
 
 namespace {
 
@@ -257,6 +258,43 @@ TEST_F(ReportWindowTest, ReportOfSearchResultsHasTheSearchColumns) {
   again.OpenFor(TReportSource::SearchResults);
   EXPECT_EQ(again.lvCol->topLevelItem(0)->text(0), QStr(ReportCaption(TReportTable::Found, 6)));
   again.reject();
+}
+
+TEST_F(ReportWindowTest, ReportOfTheUserListHasTheSearchColumnsAndItsMembers) {
+  Select(Alpha());
+  w_->ActFind->trigger();
+  TfmFind* f = w_->SearchWindow();
+  ASSERT_NE(f, nullptr);
+  f->cbDst->setCurrentIndex(0);
+  f->cbMask->setEditText(QStringLiteral("txt"));
+  f->Start();
+  ASSERT_EQ(f->ResultModel()->rowCount(), 3);
+  QApplication::setActiveWindow(f);
+  f->LVF->selectAll();
+  f->ActUserAdd->trigger();
+  w_->OpenUserList();
+  TfmUserList* u = w_->UserList();
+  ASSERT_NE(u, nullptr);
+  ASSERT_EQ(u->Model()->rowCount(), 3);
+  QApplication::setActiveWindow(u);
+  ASSERT_TRUE(u->ActReport->isEnabled());
+
+  const std::string path = dir_ + "/members.txt";
+  answers_ = {QString::fromStdString(path)};
+  ASSERT_TRUE(RunReport(u->ActReport, [&](TfmReport& dlg) {
+    EXPECT_TRUE(dlg.rbSRC3->isChecked());
+    ASSERT_EQ(dlg.lvCol->topLevelItemCount(), ReportColumnCount(TReportTable::Found));
+    EXPECT_TRUE(dlg.sbFromList->isEnabled());
+    Create(dlg, kReportTextFile);
+  }));
+  std::vector<std::string> lines = Lines(ReadFile(path));
+  ASSERT_EQ(lines.size(), 9u + 3u + 2u);
+  for (int id = 0; id < ReportColumnCount(TReportTable::Found); ++id)
+    EXPECT_NE(lines[7].find(ReportCaption(TReportTable::Found, id)), std::string::npos) << id;
+  for (int r = 0; r < 3; ++r) {
+    std::string name(ItemName(u->Model()->ItemAt(r)));
+    EXPECT_NE(lines[9 + size_t(r)].find(name.substr(0, name.rfind('.'))), std::string::npos) << r;
+  }
 }
 
 TEST_F(ReportWindowTest, TitleHistoryKeepsTwentyAndTheClearEntryEmptiesIt) {
