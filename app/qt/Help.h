@@ -2,7 +2,7 @@
 // The help: HTML pages in the "help/" folder of the data folder (app/ProgramFolder.h), shown in
 // the desktop's web browser. Topics: "Overview.htm" (main window), "Search.htm", "UserList.htm",
 // and the options pages "GeneralOptions.htm", "FileListOptions.htm", "ArcOptions.htm",
-// "DescOptions.htm", "InterOptions.htm"; "index.htm" lists them all.
+// "DescOptions.htm", "InterOptions.htm", "Properties.htm"; "index.htm" lists them all.
 //
 // Threads: GUI thread.
 #pragma once

@@ -14,7 +14,7 @@ namespace {
 const QStringList kTopics = {"Overview.htm",        "Search.htm",      "UserList.htm",
                              "GeneralOptions.htm",  "FileListOptions.htm", "ArcOptions.htm",
                              "DescOptions.htm",     "InterOptions.htm", "index.htm",
-                             "FileOps.htm"};
+                             "FileOps.htm",         "Properties.htm"};
 
 QString Read(const QString& path) {
   QFile f(path);

@@ -102,6 +102,10 @@ TfmFind& TfmVrt::FindWindow() {
   if (fmFind) return *fmFind;
   fmFind = new TfmFind(*this);
   fmFind->ItemCommand = [this](TFindItemCommand command, const std::vector<TNodeRec*>& items) {
+    if (command == TFindItemCommand::Properties) {
+      ShowProperties(items);
+      return;
+    }
     if (command == TFindItemCommand::Run || command == TFindItemCommand::Explore) {
       fileCommands_->RunOrExplore(items.front(), command == TFindItemCommand::Explore);
       return;

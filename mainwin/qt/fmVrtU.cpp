@@ -271,9 +271,10 @@ void TfmVrt::CreateActions() {
   connect(ActFilesExtract, &QAction::triggered, this, [this] { FilesCommand(true, TFileOp::Copy); });
   ActRemoveFromCatalog =
       make("ActRemoveFromCatalog", nullptr, &TfmVrt::ActRemoveFromCatalogExecute);
-  ActProperties = make("ActProperties", "properties", nullptr);
+  ActProperties = make("ActProperties", "properties", &TfmVrt::ActPropertiesExecute);
   ActProperties->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_P),
-                               QKeySequence(Qt::ALT | Qt::Key_Return)});
+                               QKeySequence(Qt::ALT | Qt::Key_Return),
+                               QKeySequence(Qt::ALT | Qt::Key_Enter)});
   ActSortDisk = make("ActSortDisk", nullptr, &TfmVrt::ActSortDiskExecute);
   ActCatSetup = make("ActCatSetup", nullptr, nullptr);
   ActCatMan = make("ActCatMan", nullptr, nullptr);
@@ -299,7 +300,7 @@ void TfmVrt::CreateActions() {
   connect(nnMail, &QAction::triggered, this, [this] { OpenProductPage(true, caption_); });
 
   // Commands whose windows are not part of this program yet stay disabled for good.
-  for (QAction* a : {ActProperties, ActCatSetup, ActCatMan,
+  for (QAction* a : {ActCatSetup, ActCatMan,
                      ActUserView, ActUserAdd, ActUserDelete, ActReport,
                      nnOpt0}) {
     a->setProperty("tolvaneUnavailable", true);

@@ -181,7 +181,7 @@ TEST_F(MainWindowTest, ActionsEnableByKind) {
   // Windows that are not part of the program yet keep their commands off; the search is there.
   EXPECT_TRUE(w->ActFind->isEnabled());
   EXPECT_TRUE(w->ActFindAll->isEnabled());
-  EXPECT_FALSE(w->ActProperties->isEnabled());
+  EXPECT_TRUE(w->ActProperties->isEnabled());
 
   // A change enables saving, and the status bar says so.
   w->Editor().MarkModified(w->TreeModel()->NodeOf(alpha));

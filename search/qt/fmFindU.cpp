@@ -163,8 +163,11 @@ void TfmFind::CreateActions() {
   ActGoto->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_G));
   connect(ActGoto, &QAction::triggered, this, &TfmFind::GoTo);
   ActProperties = make("ActProperties", "properties");
-  ActProperties->setShortcuts(
-      {QKeySequence(Qt::CTRL | Qt::Key_P), QKeySequence(Qt::ALT | Qt::Key_Return)});
+  ActProperties->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_P),
+                               QKeySequence(Qt::ALT | Qt::Key_Return),
+                               QKeySequence(Qt::ALT | Qt::Key_Enter)});
+  connect(ActProperties, &QAction::triggered, this,
+          [this] { RunItemCommand(TFindItemCommand::Properties); });
   ActRunItem = make("ActRunItem", "run");
   connect(ActRunItem, &QAction::triggered, this, [this] { RunItemCommand(TFindItemCommand::Run); });
   ActExploreItem = make("ActExploreItem", "explore");
@@ -213,8 +216,8 @@ void TfmFind::CreateActions() {
   userMenu_->addAction(ActUserView);
   ActUser->setMenu(userMenu_);
 
-  // The user list and the report windows are not part of the program yet; properties neither.
-  for (QAction* a : {ActReport, ActUserView, ActUserAdd, ActUserDelete, ActUser, ActProperties}) {
+  // The user list and the report windows are not part of the program yet.
+  for (QAction* a : {ActReport, ActUserView, ActUserAdd, ActUserDelete, ActUser}) {
     a->setProperty("tolvaneUnavailable", true);
     a->setEnabled(false);
   }
@@ -897,7 +900,7 @@ void TfmFind::UpdateStatus() {
   enable(ActExploreItem, hook && k >= ikDisk && !(flags & ifInArchive));
   enable(ActFiles, hook && k > ikDisk);
   enable(ActGoto, true);
-  enable(ActProperties, true);
+  enable(ActProperties, hook);
   enable(ActDelete, true);
   enable(nnDelete, k >= ikFolder);
 }
@@ -978,7 +981,9 @@ void TfmFind::RunItemCommand(TFindItemCommand command) {
     if (TNodeRec* item = FocusedItem()) items.push_back(item);
   } else {
     for (int row : SelectedRows())
-      if (TNodeRec* item = model_->ItemAt(row)) items.push_back(item);
+      if (TNodeRec* item = model_->ItemAt(row))
+        if (command != TFindItemCommand::Properties || ItemKindOf(item) >= ikGroup)
+          items.push_back(item);
   }
   if (items.empty()) return;
   ItemCommand(command, items);
@@ -1037,8 +1042,11 @@ void TfmFind::ListDoubleClick() {
     case 3:
       RunItemCommand(TFindItemCommand::Explore);
       break;
+    case 1:
+      if (ItemCommand) ItemCommand(TFindItemCommand::Properties, {item});
+      break;
     default:
-      break;  // 1 properties: the properties dialog is not part of the program yet
+      break;
   }
 }
 
