@@ -26,6 +26,7 @@ const TNodeRec* Child(const TNodeRec* node, std::string_view name) {
   return nullptr;
 }
 TNodeRec* Mut(const TNodeRec* n) { return const_cast<TNodeRec*>(n); }
+const TNodeRec* zip0(const TNodeRec* disk) { return Child(disk, "A.zip"); }
 
 class DescriptionUpdateTest : public ::testing::Test {
  protected:
@@ -41,6 +42,10 @@ class DescriptionUpdateTest : public ::testing::Test {
     Write("descript.ion", "Docs the docs folder\r\ntop.bin top from the list\r\n");
     Write("Pics/file_id.diz", "pictures from the diz\r\n");
     Write("Pics/p.bin", "p");
+    Write("Docs/\xC3\x84nderung \xE2\x82\xAC.txt", "text head");
+    Write("file_id.diz", "the whole disk from the diz\r\n");
+    fs::copy_file(std::string(TOLVANE_SOURCE_DIR) + "/archive/testdata/sample.zip",
+                  medium_ + "/A.zip");
     InitDescriptionRules(opt_);
     InitArchiveTypes(opt_);
     InitCatalogStore(bd_);
@@ -104,12 +109,21 @@ TEST_F(DescriptionUpdateTest, EditedDescriptionsSurviveSaveReopenAndAKeepingUpda
     EditDescription(Mut(Child(docs, "plain.bin")), TPropPage::File, "my plain");
     EditDescription(Mut(Child(docs, "listed.bin")), TPropPage::File, "my listed");
     EditDescription(Mut(docs), TPropPage::Folder, "my folder");
+    ASSERT_NE(Child(docs, "\xC3\x84nderung \xE2\x82\xAC.txt"), nullptr);
+    EditDescription(Mut(Child(docs, "\xC3\x84nderung \xE2\x82\xAC.txt")), TPropPage::File, "my change");
+    EditDescription(Mut(Child(Child(zip0(disk), "dir"), "Gr\xC3\xBC\xC3\x9F" "e \xE2\x82\xAC.txt")),
+                    TPropPage::File, "my greeting");
+    ASSERT_EQ(FieldStr(FieldNode(disk), kFieldDescription).substr(0, 14), "the whole disk");
     EditDescription(disk, TPropPage::Disk, "my disk");
     const TNodeRec* pics = Child(disk, "Pics");
     ASSERT_NE(pics, nullptr);
     ASSERT_EQ(FieldStr(FieldNode(pics), kFieldDescription).substr(0, 8), "pictures");
     EditDescription(Mut(pics), TPropPage::Folder, "meine Bilder \xC3\xA4\xC3\xB6\xE2\x82\xAC");
     EditDescription(Mut(Child(disk, "top.bin")), TPropPage::File, "my top");
+    const TNodeRec* zip = Child(disk, "A.zip");
+    ASSERT_TRUE(IsContainer(zip));
+    EditDescription(Mut(zip), TPropPage::File, "my archive");
+    EditDescription(Mut(Child(zip, "x.txt")), TPropPage::File, "my entry");
     ui_.FileNames.push_back(path);
     bd_.GoToNode(catalog);
     ASSERT_EQ(files.Save(false), TSaveResult::Saved);
@@ -129,10 +143,16 @@ TEST_F(DescriptionUpdateTest, EditedDescriptionsSurviveSaveReopenAndAKeepingUpda
   ASSERT_NE(docs, nullptr);
   EXPECT_EQ(FieldStr(Child(docs, "notes.txt"), kFieldDescription), "my notes\r\nsecond line");
   EXPECT_EQ(FieldStr(Child(docs, "plain.bin"), kFieldDescription), "my plain");
+  EXPECT_EQ(FieldStr(Child(docs, "\xC3\x84nderung \xE2\x82\xAC.txt"), kFieldDescription), "my change");
+  EXPECT_EQ(FieldStr(Child(Child(zip0(disk), "dir"), "Gr\xC3\xBC\xC3\x9F" "e \xE2\x82\xAC.txt"),
+                     kFieldDescription),
+            "my greeting");
   EXPECT_EQ(FieldStr(Child(docs, "listed.bin"), kFieldDescription), "my listed");
   EXPECT_EQ(FieldStr(FieldNode(docs), kFieldDescription), "my folder");
   EXPECT_EQ(FieldStr(FieldNode(disk), kFieldDescription), "my disk");
   EXPECT_EQ(FieldStr(Child(disk, "top.bin"), kFieldDescription), "my top");
+  EXPECT_EQ(FieldStr(FieldNode(Child(disk, "A.zip")), kFieldDescription), "my archive");
+  EXPECT_EQ(FieldStr(Child(Child(disk, "A.zip"), "x.txt"), kFieldDescription), "my entry");
   EXPECT_EQ(FieldStr(FieldNode(Child(disk, "Pics")), kFieldDescription),
             "meine Bilder \xC3\xA4\xC3\xB6\xE2\x82\xAC");
 }

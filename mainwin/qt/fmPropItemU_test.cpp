@@ -16,6 +16,8 @@
 #include <functional>
 #include <map>
 #include <tuple>
+#include <filesystem>
+#include <fstream>
 
 #include "app/SizeTexts.h"
 #include "app/qt/GuiText.h"
@@ -25,6 +27,7 @@
 #include "mainwin/qt/ItemListModel.h"
 #include "mainwin/qt/VrtTestUtil.h"
 #include "scan/qt/DestinationCombo.h"
+#include "scan/qt/fmAddDiskU.h"
 #include "search/qt/fmFindU.h"
 
 namespace {
@@ -474,6 +477,68 @@ TEST_F(PropItemWindowTest, SearchResultsOpenTheProperties) {
   TNodeRec* item = f->ResultModel()->ItemAt(0);
   ASSERT_NE(item, nullptr);
   EXPECT_EQ(FieldStr(item, kFieldDescription), "found");
+}
+
+// A description written in the dialog and saved stays after the disk is updated with "keep
+// descriptions", although the medium would give the file another one.
+TEST_F(PropItemWindowTest, EditedDescriptionSurvivesSaveReopenAndUpdate) {
+  const std::string dir = ScratchDir("prop-desc-update");
+  const std::string medium = dir + "/medium";
+  std::filesystem::create_directories(medium + "/docs");
+  std::ofstream(medium + "/docs/notes.txt", std::ios::binary) << "head of the notes\r\n";
+  std::ofstream(medium + "/docs/descript.ion", std::ios::binary) << "other.bin listed\r\n";
+  std::ofstream(medium + "/docs/other.bin", std::ios::binary) << "x";
+  const std::string file = dir + "/disks.ctl";
+
+  w_->NewCatalog(QStringLiteral("Disks"));
+  TQDBase& bd = w_->bdMain;
+  TNodeRec* catalog = NodeChild(bd.RootNode(), bd.RootNode()->SlotCount - 1);
+  w_->SelectTreeNode(w_->TreeModel()->IndexOf(catalog));
+  {
+    TfmAddDisk add(*w_);
+    add.OpenAdd();
+    ASSERT_TRUE(add.ChooseFolder(medium));
+    ASSERT_EQ(add.RunOk(), TfmAddDisk::TOkResult::Done);
+  }
+  TNodeRec* disk = NodeChild(catalog, 1);
+  ASSERT_NE(disk, nullptr);
+  auto child = [](const TNodeRec* n, const char* name) {
+    for (int i = 1; n && i < n->SlotCount; ++i)
+      if (ItemName(NodeChild(n, i)) == name) return NodeChild(n, i);
+    return static_cast<TNodeRec*>(nullptr);
+  };
+  TNodeRec* notes = child(child(disk, "docs"), "notes.txt");
+  TNodeRec* other = child(child(disk, "docs"), "other.bin");
+  ASSERT_TRUE(notes && other);
+  ASSERT_EQ(FieldStr(other, kFieldDescription), "listed");
+
+  TfmPropItem dlg(w_->Editor(), w_->Settings());
+  for (auto [item, text] : {std::pair{notes, "my notes"}, {other, "my other"}}) {
+    bd.ClearMarkList(mlSelection);
+    bd.GoToNode(item);
+    bd.AddMark(mlSelection);
+    dlg.Prepare(PrepareItems(bd, mlSelection, nullptr, 0));
+    bd.ClearMarkList(mlSelection);
+    dlg.mmFile->setPlainText(QString::fromUtf8(text));
+    ASSERT_TRUE(dlg.bkOkClick());
+  }
+  w_->SelectTreeNode(w_->TreeModel()->IndexOf(catalog));
+  w_->SetSaveNameChooser([&](const std::string&, const std::string&) { return file; });
+  ASSERT_EQ(w_->SaveSelectedCatalog(false), TSaveResult::Saved);
+  ASSERT_TRUE(w_->CloseAllCatalogs());
+  ASSERT_EQ(w_->OpenCatalogFiles({file}), 1);
+
+  catalog = NodeChild(bd.RootNode(), 1);
+  disk = NodeChild(catalog, 1);
+  ASSERT_EQ(FieldStr(child(child(disk, "docs"), "notes.txt"), kFieldDescription), "my notes");
+  {
+    TfmAddDisk update(*w_);
+    update.OpenUpdate(disk);
+    ASSERT_TRUE(update.ChooseFolder(medium));
+    ASSERT_EQ(update.RunOk(), TfmAddDisk::TOkResult::Done);
+  }
+  EXPECT_EQ(FieldStr(child(child(disk, "docs"), "notes.txt"), kFieldDescription), "my notes");
+  EXPECT_EQ(FieldStr(child(child(disk, "docs"), "other.bin"), kFieldDescription), "my other");
 }
 
 }  // namespace
