@@ -126,6 +126,8 @@ QWidget* TfmPropItem::MemoRow(QPlainTextEdit*& memo, int wrapIndex, QToolButton*
   v->addLayout(head);
   memo = new QPlainTextEdit;
   memo->setTabChangesFocus(true);
+  memo->setMinimumSize(memo->fontMetrics().averageCharWidth() * 56,
+                       memo->fontMetrics().lineSpacing() * 6);
   caption->setBuddy(memo);
   v->addWidget(memo, 1);
   return box;
@@ -523,7 +525,6 @@ void TfmPropItem::UpdateSelControls() {
   cbSelCatAll->setVisible(sel_.HasContainers);
   cbSelCatAll->setEnabled(offered);
   mmSel->setEnabled(cbSelDescAll->isChecked());
-  sbWrap[5]->setEnabled(cbSelDescAll->isChecked());
 }
 
 void TfmPropItem::EditListsClick(TListKind kind) {
