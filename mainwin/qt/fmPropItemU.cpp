@@ -26,6 +26,7 @@
 #include "app/qt/Help.h"
 #include "app/qt/Images.h"
 #include "catalog/CatalogLayout.h"
+#include "mainwin/TreeRows.h"
 #include "platform/DateTime.h"
 #include "scan/qt/fmDiskDescU.h"
 
@@ -348,7 +349,8 @@ void TfmPropItem::Prepare(const TPropItems& items) {
     box->setChecked(false);
   std::vector<TPropPage> pages = PropPages(items_);
   bool single = items_.Items.size() == 1;
-  cbArchivCatAll->setVisible(single && FillFilePage(items_.Items[0]).IsArchive);
+  cbArchivCatAll->setVisible(single && IsContainer(items_.Items[0]) &&
+                             (ItemFlagsOf(items_.Items[0]) & ifArchive) != 0);
   FillListBoxes();
   bool lists = static_cast<bool>(EditLists) && single;
   for (QToolButton* b : sbEditCat) b->setVisible(lists);
@@ -363,7 +365,7 @@ void TfmPropItem::Prepare(const TPropItems& items) {
     size_t i = PageIndex(page);
     QIcon icon;
     if (page == TPropPage::Disk)
-      icon = TreeIcon(FillDiskPage(items_.Items[0]).Image);
+      icon = TreeIcon(TreeImageIndex(DiskNodeOf(items_.Items[0])));
     else if (page == TPropPage::File)
       icon = FileIcon(ItemName(items_.Items[0]));
     else if (page == TPropPage::Sel)
