@@ -349,7 +349,7 @@ bool ApplySelection(TCatalogEditor& ed, const TPropItems& items, const TSelEdit&
     auto index = indices(edit.CatChoice, edit.CatName, kCatCategories);
     for (TNodeRec* item : items.Items) {
       const TNodeRec* catalog = CatalogNodeOf(item);
-      if (SetItemCategory(bd, item, index[catalog], false)) note(catalog);
+      if (SetItemCategory(bd, item, index[catalog], edit.CatAll)) note(catalog);
     }
   }
   for (const TNodeRec* catalog : noted) ed.MarkModified(catalog, true);
@@ -364,6 +364,16 @@ bool ApplySelection(TCatalogEditor& ed, const TPropItems& items, const TSelEdit&
   }
   ed.Host().RefreshViews();
   return changed;
+}
+
+int ListIndexAfterSetup(const TNodeRec* catalog, int listSlot, int oldIndex) {
+  if (oldIndex <= 0) return 0;
+  const TNodeRec* list = NodeChild(NodeChild(catalog, 0), listSlot);
+  for (int i = 1; list && i < list->SlotCount; ++i) {
+    const TNodeRec* entry = NodeChild(list, i);
+    if (entry && entry->SlotCount > kEntryKey && FieldInt(entry, kEntryKey) == oldIndex) return i;
+  }
+  return 0;
 }
 
 // ---- OEM -> ANSI -------------------------------------------------------------------------------

@@ -136,11 +136,14 @@ struct TSelEdit {
   std::string LocName;
   bool DescAll = false;
   std::string Description;
+  // With a category chosen (not unset, not "leave unchanged"): every item inside the selected
+  // containers gets the category too.
+  bool CatAll = false;
 };
 
 // OK for several items: locations of the selected groups and disks, categories of every selected
 // item (a name missing from a catalog's list, compared in upper case, is appended to it spelled
-// as chosen), and with DescAll the common description. Catalogs whose items or lists changed are
+// as chosen; with CatAll also every item inside them), and with DescAll the common description. Catalogs whose items or lists changed are
 // marked changed; the views are refreshed. True when anything changed.
 bool ApplySelection(TCatalogEditor& ed, const TPropItems& items, const TSelEdit& edit);
 
@@ -150,6 +153,11 @@ bool ApplySelection(TCatalogEditor& ed, const TPropItems& items, const TSelEdit&
 // and appends nothing. The store's cursor is kept.
 int ListIndexOrAppendIgnoringCase(TQDBase& bd, TNodeRec* catalog, int listSlot,
                                   const std::string& name, bool& appended);
+
+// After the catalog setup applied new lists to `catalog`: the index now held by the entry of the
+// list in header slot `listSlot` that had index `oldIndex` when the setup opened (the setup keys
+// each entry with that index), or 0 when it was deleted. 0 stays 0.
+int ListIndexAfterSetup(const TNodeRec* catalog, int listSlot, int oldIndex);
 
 // The OEM->ANSI button: the text of a memo read as OEM bytes and converted to UTF-8. Text that is
 // not valid UTF-8 holds the raw bytes; valid UTF-8 shows them decoded through the ANSI page, so

@@ -167,6 +167,38 @@ TEST_F(PropertiesTest, SelectionAddsMissingNamesPerCatalogIgnoringCase) {
   EXPECT_EQ(FieldStr(NodeChild(disk2, 0), kFieldDescription), "same");
 }
 
+TEST_F(PropertiesTest, SelectionCategoryReachesTheItemsInsideOnlyWhenAsked) {
+  std::vector<TNodeRec*> picked{folder, file};
+  TPropItems items{picked, {cat}};
+  TSelEdit e;
+  e.CatChoice = 2;
+  e.CatName = "Music";
+  e.CatAll = true;
+  EXPECT_TRUE(ApplySelection(ed, items, e));
+  for (TNodeRec* n : {folder, arc, inner, entry, file}) EXPECT_EQ(ItemCategory(ItemFlagsOf(n)), 1);
+  EXPECT_EQ(ItemCategory(ItemFlagsOf(disk)), 0);
+}
+
+TEST_F(PropertiesTest, BoxIndicesFollowTheEntriesAfterTheCatalogSetup) {
+  bd.GoToNode(cat);
+  ListIndexOrAppend(bd, TListKind::Categories, "Video");
+  ListIndexOrAppend(bd, TListKind::Categories, "Books");
+  bd.GoToNode(cat);
+  TCatSetup setup;
+  ASSERT_TRUE(setup.Open(bd));
+  setup.Delete(TListKind::Categories, 0);  // Music (1) goes
+  setup.MoveUp(TListKind::Categories, 1);  // Books (3) before Video (2)
+  setup.Add(TListKind::Categories, "New");
+  ASSERT_TRUE(setup.Apply(bd));
+  EXPECT_EQ(CategoryChoices(cat), (std::vector<std::string>{"(none)", "Books", "Video", "New"}));
+  EXPECT_EQ(ListIndexAfterSetup(cat, kCatCategories, 0), 0);
+  EXPECT_EQ(ListIndexAfterSetup(cat, kCatCategories, 1), 0);
+  EXPECT_EQ(ListIndexAfterSetup(cat, kCatCategories, 2), 2);
+  EXPECT_EQ(ListIndexAfterSetup(cat, kCatCategories, 3), 1);
+  EXPECT_EQ(ListIndexAfterSetup(cat, kCatCategories, 4), 0);
+  EXPECT_EQ(ListIndexAfterSetup(cat, kCatLocations, 1), 1);
+}
+
 TEST(OemToAnsiText, RawBytesAndTextShownThroughTheAnsiPage) {
   EXPECT_EQ(OemToAnsiText(""), "");
   // CP437 0x84 is "ä", 0x94 "ö"; bytes that are not UTF-8 are the OEM bytes themselves.

@@ -4,7 +4,7 @@
 // "CatSetup.htm" (categories and locations), "CatMan.htm" (catalog manager),
 // "Report.htm" (the report dialog),
 // and the options pages "GeneralOptions.htm", "FileListOptions.htm", "ArcOptions.htm",
-// "DescOptions.htm", "InterOptions.htm"; "index.htm" lists them all.
+// "DescOptions.htm", "InterOptions.htm", "Properties.htm"; "index.htm" lists them all.
 //
 // Threads: GUI thread.
 #pragma once

@@ -14,7 +14,8 @@ namespace {
 const QStringList kTopics = {"Overview.htm",        "Search.htm",      "UserList.htm",
                              "GeneralOptions.htm",  "FileListOptions.htm", "ArcOptions.htm",
                              "DescOptions.htm",     "InterOptions.htm", "index.htm",
-                             "FileOps.htm",         "CatSetup.htm",    "CatMan.htm"};
+                             "FileOps.htm",         "CatSetup.htm",    "CatMan.htm",
+                             "Properties.htm"};
 
 QString Read(const QString& path) {
   QFile f(path);

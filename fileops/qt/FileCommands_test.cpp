@@ -6,6 +6,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDialog>
 #include <QLabel>
 #include <QListWidget>
 #include <QMenu>
@@ -411,9 +412,19 @@ TEST_F(MainWindowFilesTest, DoubleClickEnterRunAndExploreFollowTheSettings) {
   w_->LVDblClick(true);
   ASSERT_EQ(started_.size(), 2u);
   EXPECT_EQ(started_[1].Kind, TShellActionKind::ShowInFolder);
-  // Properties (1) and nothing (0) start nothing.
+  // Properties (1) opens the file's properties and nothing (0) does nothing; neither starts
+  // anything.
   w_->Settings().Options.DblClickAction = 1;
+  QString modal;
+  QTimer::singleShot(0, [&] {
+    if (auto* d = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+      modal = d->objectName();
+      d->reject();
+    }
+  });
   w_->LVDblClick(false);
+  EXPECT_EQ(modal, QStringLiteral("fmPropItem"));
+  SelectRows({"a.txt"});  // the list has the focus again
   w_->Settings().Options.DblClickAction = 0;
   w_->LVDblClick(false);
   EXPECT_EQ(started_.size(), 2u);

@@ -29,7 +29,12 @@ void TfmVrt::ActCatSetupExecute() {
 }
 
 TfmCatMan& TfmVrt::CatManWindow() {
-  if (!fmCatMan) fmCatMan = new TfmCatMan(*editor_, this);
+  if (!fmCatMan) {
+    fmCatMan = new TfmCatMan(*editor_, this);
+    fmCatMan->ShowProperties = [this](const std::vector<TNodeRec*>& items) {
+      ShowProperties(items);
+    };
+  }
   return *fmCatMan;
 }
 

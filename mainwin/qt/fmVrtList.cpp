@@ -131,9 +131,10 @@ void TfmVrt::LVDblClick(bool alt) {
     LV->setFocus();
     return;
   }
-  // A file, or an archive with Alt: the configured action. 1 properties (its window is not
-  // part of the program yet: nothing), 2 run (open), 3 show in the file manager.
+  // A file, or an archive with Alt: the configured action. 1 properties, 2 run (open), 3 show
+  // in the file manager.
   int action = alt ? settings_.Options.AltDblClickAction : settings_.Options.DblClickAction;
+  if (action == 1) ShowProperties({item});
   if (action == 2 || action == 3) fileCommands_->RunOrExplore(item, action == 3);
 }
 

@@ -273,9 +273,10 @@ void TfmVrt::CreateActions() {
   connect(ActFilesExtract, &QAction::triggered, this, [this] { FilesCommand(true, TFileOp::Copy); });
   ActRemoveFromCatalog =
       make("ActRemoveFromCatalog", nullptr, &TfmVrt::ActRemoveFromCatalogExecute);
-  ActProperties = make("ActProperties", "properties", nullptr);
+  ActProperties = make("ActProperties", "properties", &TfmVrt::ActPropertiesExecute);
   ActProperties->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_P),
-                               QKeySequence(Qt::ALT | Qt::Key_Return)});
+                               QKeySequence(Qt::ALT | Qt::Key_Return),
+                               QKeySequence(Qt::ALT | Qt::Key_Enter)});
   ActSortDisk = make("ActSortDisk", nullptr, &TfmVrt::ActSortDiskExecute);
   ActCatSetup = make("ActCatSetup", nullptr, &TfmVrt::ActCatSetupExecute);
   ActCatMan = make("ActCatMan", nullptr, &TfmVrt::ActCatManExecute);
@@ -310,11 +311,6 @@ void TfmVrt::CreateActions() {
   connect(nnSite, &QAction::triggered, this, [] { OpenProductPage(false); });
   connect(nnMail, &QAction::triggered, this, [this] { OpenProductPage(true, caption_); });
 
-  // Commands whose windows are not part of this program yet stay disabled for good.
-  for (QAction* a : {ActProperties}) {
-    a->setProperty("tolvaneUnavailable", true);
-    a->setEnabled(false);
-  }
 }
 
 void TfmVrt::CreateMenus() {

@@ -171,6 +171,7 @@ class TfmVrt : public QMainWindow, public TAddDiskHost, public TEditHost {
   TNodeRec* AddScannedDisk(TNodeRec* destination, TQDBase& bdDisk) override;
   void ReplaceScannedDisk(TNodeRec* oldDisk, TQDBase& bdDisk) override;
   void MarkModified(const TNodeRec* item) override;
+  void ShowDiskProperties(TNodeRec* disk) override { ShowProperties({disk}); }
   void SaveCatalogOf(const TNodeRec* item) override;
   void SaveSettings() override;
   QWidget* MainWindow() override { return this; }
@@ -444,4 +445,12 @@ class TfmVrt : public QMainWindow, public TAddDiskHost, public TEditHost {
   bool UserListOnListRows() const;
   bool listFocusedLast_ = false;
   TfmUserList* fmUserList = nullptr;  // a child window, made on first use
+ public:
+  // ---- the properties dialog (fmVrtProps.cpp) ------------------------------------------------
+  // Action > Properties (Ctrl+P, Alt+Enter): the selected item rows of the list when it has the
+  // focus, else the tree's selection.
+  void ActPropertiesExecute();
+  // The properties dialog for `items` (nodes of bdMain; catalogs only alone). True when OK
+  // changed anything.
+  bool ShowProperties(const std::vector<TNodeRec*>& items);
 };

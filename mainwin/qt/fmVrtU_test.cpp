@@ -178,10 +178,10 @@ TEST_F(MainWindowTest, ActionsEnableByKind) {
   EXPECT_FALSE(w->ActRenameCatalog->isEnabled());
   EXPECT_FALSE(w->ActSortDisk->isEnabled());
   EXPECT_FALSE(w->ActRemoveFromCatalog->isEnabled());
-  // Windows that are not part of the program yet keep their commands off; the search is there.
+  // The search and the properties are there with a catalog.
   EXPECT_TRUE(w->ActFind->isEnabled());
   EXPECT_TRUE(w->ActFindAll->isEnabled());
-  EXPECT_FALSE(w->ActProperties->isEnabled());
+  EXPECT_TRUE(w->ActProperties->isEnabled());
 
   // A change enables saving, and the status bar says so.
   w->Editor().MarkModified(w->TreeModel()->NodeOf(alpha));

@@ -150,6 +150,10 @@ void TfmVrt::UpdateUserListActions() {
 
 void TfmVrt::RunFoundItems(TFindItemCommand command, const std::vector<TNodeRec*>& items) {
   if (items.empty()) return;
+  if (command == TFindItemCommand::Properties) {
+    ShowProperties(items);
+    return;
+  }
   if (command == TFindItemCommand::Run || command == TFindItemCommand::Explore) {
     fileCommands_->RunOrExplore(items.front(), command == TFindItemCommand::Explore);
     return;

@@ -27,6 +27,9 @@ class TAddDiskHost {
   virtual void ReplaceScannedDisk(TNodeRec* oldDisk, TQDBase& bdDisk) = 0;
   // The catalog holding `item` was changed outside the add/replace calls (its disk description).
   virtual void MarkModified(const TNodeRec* item) = 0;
+  // "Ask for the disk's description": the properties dialog of the new or updated disk, where
+  // the user edits its description, category and location (modal).
+  virtual void ShowDiskProperties(TNodeRec* disk) = 0;
   // Saves the catalog holding `item` (Save, which asks for a name when it has none).
   virtual void SaveCatalogOf(const TNodeRec* item) = 0;
   // Refreshes the item lists and the status bar (after the dialog closes).

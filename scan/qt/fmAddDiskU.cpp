@@ -44,7 +44,6 @@
 #include "scan/qt/AddDiskHost.h"
 #include "scan/qt/DestinationCombo.h"
 #include "scan/qt/fmDescOptU.h"
-#include "scan/qt/fmDiskDescU.h"
 #include "scan/qt/fmScanU.h"
 #include "store/CursorGuard.h"
 
@@ -834,7 +833,7 @@ TfmAddDisk::TOkResult TfmAddDisk::ScanAndGraft() {
     bdDisk.Clear();
   }
 
-  if (disk && cbAskForDesc->isChecked()) AskForDescription(disk);
+  if (disk && cbAskForDesc->isChecked()) host_.ShowDiskProperties(disk);
   if (disk && cbSaveAfterScan->isChecked()) host_.SaveCatalogOf(disk);
   return TOkResult::Done;
 }
@@ -875,20 +874,4 @@ void TfmAddDisk::RememberSettings() {
   if (!changed) return;
   WriteGeneralOptions(bdOpt, o);
   host_.SaveSettings();
-}
-
-void TfmAddDisk::AskForDescription(TNodeRec* disk) {
-  TfmDiskDesc dialog(QStr(ItemName(disk)), FieldStr(FieldNode(disk), kFieldDescription),
-                     host_.MainWindow());
-  if (dialog.exec() != QDialog::Accepted) return;
-  const std::string text = dialog.Description();
-  if (text == FieldStr(FieldNode(disk), kFieldDescription)) return;
-  TQDBase& bdMain = host_.MainStore();
-  {
-    TCursorBack back(bdMain);
-    bdMain.GoToNode(disk);
-    bdMain.EnterChild(0);
-    bdMain.SetStr(kFieldDescription, text);
-  }
-  host_.MarkModified(disk);
 }

@@ -122,7 +122,6 @@ class TfmAddDisk : public QDialog {
   TOkResult ScanAndGraft();
   TUpdateDescMode UpdateDescChoice() const;
   void RememberSettings();
-  void AskForDescription(TNodeRec* disk);
 
   TAddDiskHost& host_;
   TfmScan* fmScan_;  // child of the dialog

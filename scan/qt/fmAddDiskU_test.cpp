@@ -61,6 +61,7 @@ class TFakeHost : public TAddDiskHost {
     ReplaceDisk(bdMain, oldDisk, bdDisk);
   }
   void MarkModified(const TNodeRec*) override { ++modified; }
+  void ShowDiskProperties(TNodeRec* disk) override { propertiesOf.push_back(disk); }
   void SaveCatalogOf(const TNodeRec*) override { ++saved; }
   void RefreshViews() override {}
   void SaveSettings() override { ++settingsSaved; }
@@ -69,6 +70,7 @@ class TFakeHost : public TAddDiskHost {
   TQDBase bdMain;
   TSettings settings;
   TNodeRec* selected = nullptr;
+  std::vector<TNodeRec*> propertiesOf;  // the disks whose properties were shown
   int added = 0, replaced = 0, modified = 0, saved = 0, settingsSaved = 0;
   bool failGraft = false;                        // AddScannedDisk throws
   Qt::CursorShape graftCursor = Qt::ArrowCursor;  // the cursor AddScannedDisk saw
@@ -142,6 +144,21 @@ TEST_F(AddDiskTest, AddsTheMediumWithItsTotalsAndAUniqueName) {
   EXPECT_EQ(host.saved, 0);          // save after scan is off by default
   EXPECT_EQ(host.settingsSaved, 0);  // nothing asked to be remembered
   EXPECT_TRUE(prompter.Shown.empty());
+}
+
+// "Ask for the disk's description" shows the properties of the disk just added, and nothing
+// when it is off.
+TEST_F(AddDiskTest, AskingForTheDescriptionShowsTheNewDisksProperties) {
+  TfmAddDisk dlg(host);
+  ASSERT_EQ(AddMedium(dlg), TfmAddDisk::TOkResult::Done);
+  EXPECT_TRUE(host.propertiesOf.empty());
+  dlg.OpenAdd();
+  dlg.findChild<QCheckBox*>(QStringLiteral("cbAskForDesc"))->setChecked(true);
+  dlg.SetDestinationIndex(0);
+  ASSERT_TRUE(dlg.ChooseFolder(medium));
+  ASSERT_EQ(dlg.RunOk(), TfmAddDisk::TOkResult::Done);
+  ASSERT_EQ(catalog->SlotCount, 3);
+  EXPECT_EQ(host.propertiesOf, std::vector<TNodeRec*>{NodeChild(catalog, 2)});
 }
 
 TEST_F(AddDiskTest, BusyCursorLastsWhileTheDiskIsGraftedAndGoesWhenTheGraftFails) {

@@ -146,8 +146,11 @@ void TfmFind::CreateActions() {
   ActGoto->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_G));
   connect(ActGoto, &QAction::triggered, this, &TfmFind::GoTo);
   ActProperties = make("ActProperties", "properties");
-  ActProperties->setShortcuts(
-      {QKeySequence(Qt::CTRL | Qt::Key_P), QKeySequence(Qt::ALT | Qt::Key_Return)});
+  ActProperties->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_P),
+                               QKeySequence(Qt::ALT | Qt::Key_Return),
+                               QKeySequence(Qt::ALT | Qt::Key_Enter)});
+  connect(ActProperties, &QAction::triggered, this,
+          [this] { RunItemCommand(TFindItemCommand::Properties); });
   ActRunItem = make("ActRunItem", "run");
   connect(ActRunItem, &QAction::triggered, this, [this] { RunItemCommand(TFindItemCommand::Run); });
   ActExploreItem = make("ActExploreItem", "explore");
@@ -213,12 +216,6 @@ void TfmFind::CreateActions() {
     TResultViewRows rows(LVF);
     RemoveFromUserList(bd_, &rows, mlFound, 0, [this] { main_.ReloadUserList(); });
   });
-
-  // Properties are not part of the program yet.
-  for (QAction* a : {ActProperties}) {
-    a->setProperty("tolvaneUnavailable", true);
-    a->setEnabled(false);
-  }
 }
 
 void TfmFind::CreateControls() {
@@ -848,6 +845,9 @@ void TfmFind::RunItemCommand(TFindItemCommand command) {
     if (TNodeRec* item = FocusedItem()) items.push_back(item);
   } else {
     items = SelectedViewItems(LVF, model_);
+    // Catalogs have properties only alone, from the main window.
+    if (command == TFindItemCommand::Properties)
+      std::erase_if(items, [](TNodeRec* item) { return ItemKindOf(item) < ikGroup; });
   }
   if (items.empty()) return;
   ItemCommand(command, items);
@@ -908,8 +908,11 @@ void TfmFind::ListDoubleClick() {
     case 3:
       RunItemCommand(TFindItemCommand::Explore);
       break;
+    case 1:
+      if (ItemCommand) ItemCommand(TFindItemCommand::Properties, {item});
+      break;
     default:
-      break;  // 1 properties: the properties dialog is not part of the program yet
+      break;
   }
 }
 

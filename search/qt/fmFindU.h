@@ -53,8 +53,8 @@ class TMaskCombo : public QComboBox {
 };
 
 // The commands on the results that belong to other parts of the program (running, exploring,
-// file operations). The main window connects them through TfmFind::ItemCommand.
-enum class TFindItemCommand { Run, Explore, Extract, Copy, Move, Delete };
+// file operations, the properties dialog). The main window connects them through TfmFind::ItemCommand.
+enum class TFindItemCommand { Run, Explore, Extract, Copy, Move, Delete, Properties };
 
 class TfmFind : public QMainWindow {
   Q_OBJECT
@@ -83,8 +83,9 @@ class TfmFind : public QMainWindow {
   void UpdateStatus();
   void UpdateStartButton();
 
-  // Running, exploring and the file operations on `items` (the focused one for Run and
-  // Explore). While unset, those commands stay disabled.
+  // Running, exploring, the file operations and the properties dialog on `items` (the focused
+  // one for Run and Explore; the selected ones, catalogs left out, for Properties). While unset,
+  // those commands stay disabled.
   std::function<void(TFindItemCommand command, const std::vector<TNodeRec*>& items)> ItemCommand;
 
   TNodeRec* StartNode() const { return startNode_; }

@@ -401,6 +401,7 @@ TEST_F(FindWindowTest, FileCommandsWaitForTheirHandlerAndGetTheSelectedItems) {
   f->UpdateStatus();
   EXPECT_FALSE(f->ActRunItem->isEnabled());
   EXPECT_FALSE(f->ActFiles->isEnabled());
+  EXPECT_FALSE(f->ActProperties->isEnabled());
   EXPECT_TRUE(f->ActGoto->isEnabled());
   std::vector<std::pair<TFindItemCommand, size_t>> calls;
   f->ItemCommand = [&](TFindItemCommand c, const std::vector<TNodeRec*>& items) {
@@ -410,11 +411,14 @@ TEST_F(FindWindowTest, FileCommandsWaitForTheirHandlerAndGetTheSelectedItems) {
   EXPECT_TRUE(f->ActRunItem->isEnabled());
   EXPECT_TRUE(f->ActExploreItem->isEnabled());
   EXPECT_TRUE(f->ActFiles->isEnabled());
+  EXPECT_TRUE(f->ActProperties->isEnabled());
   f->ActRunItem->trigger();
   f->ActFilesCopy->trigger();
-  ASSERT_EQ(calls.size(), 2u);
+  f->ActProperties->trigger();
+  ASSERT_EQ(calls.size(), 3u);
   EXPECT_EQ(calls[0], std::make_pair(TFindItemCommand::Run, size_t{1}));
   EXPECT_EQ(calls[1], std::make_pair(TFindItemCommand::Copy, size_t{2}));
+  EXPECT_EQ(calls[2], std::make_pair(TFindItemCommand::Properties, size_t{2}));
 }
 
 }  // namespace

@@ -75,6 +75,8 @@ void TfmUserList::CreateActions() {
   ActProperties->setShortcuts(
       {QKeySequence(Qt::CTRL | Qt::Key_P), QKeySequence(Qt::ALT | Qt::Key_Return)});
   ActRunItem = make("ActRunItem", "run");
+  connect(ActProperties, &QAction::triggered, this,
+          [this] { RunItemCommand(TFindItemCommand::Properties); });
   connect(ActRunItem, &QAction::triggered, this, [this] { RunItemCommand(TFindItemCommand::Run); });
   ActExploreItem = make("ActExploreItem", "explore");
   connect(ActExploreItem, &QAction::triggered, this,
@@ -114,10 +116,6 @@ void TfmUserList::CreateActions() {
   filesMenu_->addAction(ActFilesDelete);
   ActFiles->setMenu(filesMenu_);
   connect(filesMenu_, &QMenu::aboutToShow, this, &TfmUserList::OpenFilesMenu);
-
-  // The properties dialog is not part of the program yet.
-  ActProperties->setProperty("tolvaneUnavailable", true);
-  ActProperties->setEnabled(false);
 }
 
 void TfmUserList::CreateControls() {
