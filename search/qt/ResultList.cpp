@@ -162,7 +162,7 @@ void EnableResultActions(const TResultActions& a, const TNodeRec* item, bool hoo
   enable(a.Explore, hook && k >= ikDisk && !(flags & ifInArchive));
   enable(a.Files, hook && k > ikDisk);
   enable(a.Goto, true);
-  enable(a.Properties, true);
+  enable(a.Properties, hook);
   enable(a.Delete, true);
   enable(a.RemoveFromCatalog, k >= ikFolder);
 }
