@@ -13,6 +13,14 @@ list(FILTER TOLVANE_GUI_SOURCES EXCLUDE REGEX "app/qt/main\\.cpp$")
 add_library(tolvane_gui STATIC ${TOLVANE_GUI_SOURCES} ${CMAKE_SOURCE_DIR}/app/qt/tolvane.qrc)
 set_target_properties(tolvane_gui PROPERTIES AUTOMOC ON AUTORCC ON)
 target_link_libraries(tolvane_gui PUBLIC tolvane_core Qt6::Widgets Qt6::Network Qt6::DBus Qt6::Svg)
+# The Qt headers most windows include, parsed once per target instead of once per source: a window
+# source spends about half its compile time in them (2 s of 4.6 s for the item list under the
+# sanitizers).
+set(TOLVANE_GUI_PCH <QAction> <QApplication> <QCheckBox> <QComboBox> <QDialog> <QDir> <QFileInfo>
+    <QHBoxLayout> <QHeaderView> <QLabel> <QLineEdit> <QListWidget> <QMainWindow> <QMenu>
+    <QPushButton> <QString> <QTimer> <QToolBar> <QTreeView> <QVBoxLayout> <functional> <memory>
+    <string> <vector>)
+target_precompile_headers(tolvane_gui PRIVATE ${TOLVANE_GUI_PCH})
 
 add_executable(tolvane ${CMAKE_SOURCE_DIR}/app/qt/main.cpp)
 set_target_properties(tolvane PROPERTIES AUTOMOC ON)
@@ -66,6 +74,7 @@ if(TOLVANE_TESTS)
     set_target_properties(gui_tests PROPERTIES AUTOMOC ON)
     target_link_libraries(gui_tests PRIVATE tolvane_gui Qt6::Test GTest::gtest)
     target_include_directories(gui_tests PRIVATE ${CMAKE_SOURCE_DIR}/testutil)
+    target_precompile_headers(gui_tests PRIVATE ${TOLVANE_GUI_PCH} <gtest/gtest.h>)
     gtest_discover_tests(gui_tests WORKING_DIRECTORY ${CMAKE_SOURCE_DIR}
                          PROPERTIES ENVIRONMENT
                          "TOLVANE_TEST_TMP=${CMAKE_BINARY_DIR}/testtmp;QT_QPA_PLATFORM=offscreen"
