@@ -106,19 +106,23 @@ void TQDBase::SaveToString(std::string& image) {
     ++nodes;
     const size_t count = size_t(n->SlotCount);
     need(8 + count * 5);
-    Store32(out + pos, uint32_t(n->SlotCount));
-    Store32(out + pos + 4, uint32_t(n->OwnedCount));
+    unsigned char* counts = out + pos;
     pos += 8;
     const uint8_t* types = n->Types();
     if (count) std::memcpy(out + pos, types, count);
     pos += count;
+    uint32_t owned = 0;
     for (size_t i = 0; i < count; ++i) {
       uint8_t t = types[i];
       // Cells of owned and empty slots carry no meaning: write zero for a reproducible image.
-      uint32_t cell = (t == stEmpty || t == stNode || t == stString) ? 0 : n->Values[i].Bits;
+      bool ownedSlot = t == stNode || t == stString;
+      owned += ownedSlot;
+      uint32_t cell = (t == stEmpty || ownedSlot) ? 0 : n->Cells()[i].Bits;
       Store32(out + pos, cell);
       pos += 4;
     }
+    Store32(counts, uint32_t(n->SlotCount));
+    Store32(counts + 4, owned);
     stack.push_back({n, 0});
   };
 
@@ -132,13 +136,13 @@ void TQDBase::SaveToString(std::string& image) {
       while (f.next < n->SlotCount) {
         int i = f.next++;
         if (types[i] == stString) {
-          const TStrBlock* s = n->Values[i].Str;
+          const TStrBlock* s = n->Cells()[i].Str();
           need(4 + size_t(s->Length));
           Store32(out + pos, uint32_t(s->Length));
           if (s->Length) std::memcpy(out + pos + 4, s->Bytes(), size_t(s->Length));
           pos += 4 + size_t(s->Length);
         } else if (types[i] == stNode) {
-          writeNode(n->Values[i].Node);  // may reallocate `stack`: leave the loop at once
+          writeNode(n->Cells()[i].Node());  // may reallocate `stack`: leave the loop at once
           descended = true;
           break;
         }
@@ -211,17 +215,15 @@ class TQDImageReader {
             uint32_t l = Load32(p_ + pos_);
             pos_ += 4;
             if (l > len_ - pos_) return Fail(top, "string runs past the end");
-            n->Values[i].Str = NewStr(l);
+            n->Cells()[i].Bits = QDRef(NewStr(l));
             types[i] = stString;
-            ++n->OwnedCount;
             mem_ += 4 + int64_t(l);
             pos_ += l;
           } else if (types[i] == (stNode | kPending)) {
             TNodeRec* child = ReadRecord(n);
             if (!child) return Fail(top, reason_);
-            n->Values[i].Node = child;
+            n->Cells()[i].Bits = QDRef(child);
             types[i] = stNode;
-            ++n->OwnedCount;
             descended = true;
             break;
           }
@@ -286,16 +288,16 @@ class TQDImageReader {
     }
     char* block = static_cast<char*>(store_.arena_->Bump(sizeof(TNodeRec) + valueBytes));
     TNodeRec* n = reinterpret_cast<TNodeRec*>(block);
-    *n = TNodeRec{parent, nullptr, 0, 0, 0, 0, 0, 0};
+    n->Init(parent);
     if (count > 0) {
-      n->Values = reinterpret_cast<TCell*>(block + sizeof(TNodeRec));
+      n->ValuesRef = QDRef(block + sizeof(TNodeRec));
       n->Capacity = count;
       n->SlotCount = count;
       uint8_t* dt = n->Types();
-      TCell* v = n->Values;
+      TCell* v = n->Cells();
       for (int32_t i = 0; i < count; ++i) {
         uint8_t t = types[i];
-        v[i].Node = nullptr;
+        v[i].Bits = 0;
         if (t == stNode || t == stString) {
           dt[i] = t | kPending;  // set to the real type once the payload is read
         } else {
@@ -388,8 +390,9 @@ bool TQDBase::LoadImage(std::string_view image, uint64_t stored, bool fileMappin
     return false;
   }
   Clear();
-  // A catalog's nodes, slot arrays and strings take about twice its image: reserve that at once
-  // (the reader checks every count against the bytes left, so an image cannot ask for more).
+  // A catalog's nodes, slot arrays and strings take about 1.3 times its image: reserve up to twice
+  // that at once, since untouched pages cost nothing (the reader checks every count against the
+  // bytes left, so an image cannot ask for more).
   arena_->Expect(std::min<size_t>(2 * image.size(), size_t(1) << 32));
   // One pass: the tree is read while the checksum is summed; a wrong checksum is the reason
   // given, whatever the structure.
