@@ -16,9 +16,7 @@ constexpr int kMaxPositions = 1000;
 
 size_t RoundUp8(size_t n) { return (n + 7) & ~size_t(7); }
 
-size_t ValuesBlockSize(int capacity) {
-  return RoundUp8(static_cast<size_t>(capacity) * (sizeof(TCell) + 1));
-}
+size_t ValuesBlockSize(int capacity) { return RoundUp8(TNodeRec::SlotBlockBytes(capacity)); }
 
 // Capacity growth: n + n/4 above 64 slots, n + 16 from 9 to 64, n + 4 up to 8.
 int GrownCapacity(int n) {
@@ -141,13 +139,13 @@ void TQDBase::FreeStr(TStrBlock* s) { FreeBlock(s, sizeof(TStrBlock) + size_t(s-
 void TQDBase::Reserve(TNodeRec* n, int needed) {
   if (needed < n->Capacity) return;
   int cap = GrownCapacity(needed);
-  auto* block = static_cast<TCell*>(AllocBlock(ValuesBlockSize(cap)));
-  uint8_t* types = reinterpret_cast<uint8_t*>(block + cap);
+  auto* block = static_cast<uint8_t*>(AllocBlock(ValuesBlockSize(cap)));
+  auto* cells = reinterpret_cast<TCell*>(block + TNodeRec::TypesBytes(cap));
   if (n->SlotCount > 0) {
-    std::memcpy(block, n->Cells(), sizeof(TCell) * size_t(n->SlotCount));
-    std::memcpy(types, n->Types(), size_t(n->SlotCount));
+    std::memcpy(cells, n->Cells(), sizeof(TCell) * size_t(n->SlotCount));
+    std::memcpy(block, n->Types(), size_t(n->SlotCount));
   }
-  if (n->ValuesRef) FreeBlock(n->Cells(), ValuesBlockSize(n->Capacity));
+  if (n->ValuesRef) FreeBlock(n->Types(), ValuesBlockSize(n->Capacity));
   n->ValuesRef = QDRef(block);
   n->Capacity = cap;
 }
@@ -217,7 +215,7 @@ void TQDBase::FreeSubtreeMemory(TNodeRec* top) {
       }
     }
     mem_ -= kNodeCost + kSlotCost * n->SlotCount;
-    if (n->ValuesRef) FreeBlock(n->Cells(), ValuesBlockSize(n->Capacity));
+    if (n->ValuesRef) FreeBlock(n->Types(), ValuesBlockSize(n->Capacity));
     FreeBlock(n, sizeof(TNodeRec));
   }
 }

@@ -95,8 +95,10 @@ struct TCell {
   TStrBlock* Str() const { return QDAt<TStrBlock>(Bits); }
 };
 
-// A node, 24 bytes. Its slot arrays are one block (ValuesRef): `Capacity` cells, then `Capacity`
-// type bytes. MarkRefs counts the mark-list entries that refer to the node (never saved); it
+// A node, 24 bytes. Its slot arrays are one block (ValuesRef): `Capacity` type bytes padded to a
+// multiple of 4, then `Capacity` cells; the types come first, so that a walk asking a node for
+// the type of its first slots finds them beside the node (a loaded node and its arrays are one
+// block). MarkRefs counts the mark-list entries that refer to the node (never saved); it
 // sticks at its largest value, and a node counted that often is then never taken for unmarked.
 struct TNodeRec {
   static constexpr uint32_t kMarkRefsStuck = 0xFFFFFF;
@@ -109,10 +111,17 @@ struct TNodeRec {
   uint32_t MarkRefs : 24;
   uint32_t NodeFlags : 8;  // application flags; bit 0 = member of the user list; never saved
 
-  TCell* Cells() { return QDAt<TCell>(ValuesRef); }
-  const TCell* Cells() const { return QDAt<TCell>(ValuesRef); }
-  uint8_t* Types() { return reinterpret_cast<uint8_t*>(Cells() + Capacity); }
-  const uint8_t* Types() const { return reinterpret_cast<const uint8_t*>(Cells() + Capacity); }
+  // The bytes of the type array of `capacity` slots, and of the whole block.
+  static size_t TypesBytes(int capacity) { return (static_cast<size_t>(capacity) + 3) & ~size_t(3); }
+  static size_t SlotBlockBytes(int capacity) {
+    return TypesBytes(capacity) + sizeof(TCell) * static_cast<size_t>(capacity);
+  }
+  uint8_t* Types() { return QDAt<uint8_t>(ValuesRef); }
+  const uint8_t* Types() const { return QDAt<uint8_t>(ValuesRef); }
+  TCell* Cells() { return reinterpret_cast<TCell*>(Types() + TypesBytes(Capacity)); }
+  const TCell* Cells() const {
+    return reinterpret_cast<const TCell*>(Types() + TypesBytes(Capacity));
+  }
   // Set up as an empty node under `parent`.
   void Init(TNodeRec* parent) {
     Parent = parent;

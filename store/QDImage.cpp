@@ -267,7 +267,7 @@ class TQDImageReader {
     // bounded by the image. Both parts are blocks of their own size class, so either can later
     // be freed alone.
     size_t valueBytes = 0;
-    if (count > 0) valueBytes = BlockBytes(size_t(count) * (sizeof(TCell) + 1));
+    if (count > 0) valueBytes = BlockBytes(TNodeRec::SlotBlockBytes(count));
     char* block = static_cast<char*>(store_.arena_->Bump(sizeof(TNodeRec) + valueBytes));
     TNodeRec* n = reinterpret_cast<TNodeRec*>(block);
     n->Init(parent);
