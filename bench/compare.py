@@ -14,6 +14,7 @@ the same round as min / median / max:
   tolvane-cli info CATALOG                / cat
   tolvane-cli find CATALOG rare           / cat, and against grep -c -i over a names file
   tolvane-cli find CATALOG common         / grep -c -i over a names file
+  resident memory of tolvane-cli info     / the catalog's size (peak RSS of the process)
 
 Caches are warm: each command runs once before the rounds. Usage:
   bench/compare.py --cli build/compare/tolvane-cli [--files N] [--rounds R] [--work DIR]
@@ -70,10 +71,19 @@ def make_tree(root, files):
     open(stamp, "w").write(str(files))
 
 
+PEAK_RSS = {}  # command name -> the largest peak resident set seen, in bytes
+
+
 def timed(cmd, out=subprocess.DEVNULL):
     start = time.perf_counter()
-    subprocess.run(cmd, stdout=out, stderr=subprocess.DEVNULL, check=True)
-    return time.perf_counter() - start
+    proc = subprocess.Popen(cmd, stdout=out, stderr=subprocess.DEVNULL)
+    _, status, usage = os.wait4(proc.pid, 0)
+    elapsed = time.perf_counter() - start
+    if status != 0:
+        raise subprocess.CalledProcessError(status, cmd)
+    key = " ".join(cmd[:2])
+    PEAK_RSS[key] = max(PEAK_RSS.get(key, 0), usage.ru_maxrss * 1024)
+    return elapsed
 
 
 def main():
@@ -153,6 +163,9 @@ def main():
     line("tolvane-cli find rare", "find rare", "cat catalog")
     line("tolvane-cli find rare", "find rare", "grep -c -i rare (names file)")
     line("tolvane-cli find common", "find common (*.txt)", "grep -c -i common (names file)")
+    rss = PEAK_RSS.get(a.cli + " info", 0)
+    print("%-44s %7.1f MB  %5.2fx  (of the catalog's size)" % ("tolvane-cli info peak RSS", rss / 1e6,
+                                                              rss / size))
     return 0
 
 

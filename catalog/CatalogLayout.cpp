@@ -142,7 +142,7 @@ int SlotInParent(const TNodeRec* child) {
   if (!p) return -1;
   const uint8_t* types = p->Types();
   for (int i = 0; i < p->SlotCount; ++i)
-    if (types[i] == stNode && p->Values[i].Node == child) return i;
+    if (types[i] == stNode && p->Cells()[i].Node() == child) return i;
   return -1;
 }
 

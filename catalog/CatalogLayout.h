@@ -107,12 +107,12 @@ void InitCatalogStore(TQDBase& bd);
 // file) reads as zero instead of throwing; never throws. Inline and straight from the slot arrays,
 // for the hot walks (search, list sort, totals).
 inline int32_t FieldInt(const TNodeRec* n, int slot) {
-  return NodeSlotType(n, slot) == stInteger ? static_cast<int32_t>(n->Values[slot].Bits) : 0;
+  return NodeSlotType(n, slot) == stInteger ? static_cast<int32_t>(n->Cells()[slot].Bits) : 0;
 }
 // The 64-bit value of the slot pair `slot`, `slot + 1` of types `low` and `high`; 0 otherwise.
 inline uint64_t FieldPairBits(const TNodeRec* n, int slot, uint8_t low, uint8_t high) {
   if (NodeSlotType(n, slot) != low || NodeSlotType(n, slot + 1) != high) return 0;
-  return uint64_t(n->Values[slot].Bits) | (uint64_t(n->Values[slot + 1].Bits) << 32);
+  return uint64_t(n->Cells()[slot].Bits) | (uint64_t(n->Cells()[slot + 1].Bits) << 32);
 }
 inline int64_t FieldInt64(const TNodeRec* n, int slot) {
   return static_cast<int64_t>(FieldPairBits(n, slot, stInt64, stInt64High));
@@ -125,7 +125,7 @@ inline double FieldFloat(const TNodeRec* n, int slot) {
 }
 inline std::string_view FieldStr(const TNodeRec* n, int slot) {
   if (NodeSlotType(n, slot) != stString) return {};
-  const TStrBlock* s = n->Values[slot].Str;
+  const TStrBlock* s = n->Cells()[slot].Str();
   return {s->Bytes(), static_cast<size_t>(s->Length)};
 }
 

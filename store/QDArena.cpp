@@ -4,21 +4,125 @@
 #include <sys/mman.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdint>
-#include <cstdlib>
+#include <iterator>
+#include <map>
+#include <mutex>
 #include <new>
 
+#include "store/QDBase.h"
+
 namespace {
+
 constexpr size_t kHugeChunk = 2 * 1024 * 1024;
-}
+constexpr size_t kPage = 4096;
+constexpr size_t kCommitStep = 64 * 1024 * 1024;
+
+size_t RoundUp(size_t n, size_t unit) { return (n + unit - 1) / unit * unit; }
+
+// The address space of all stores: reserved inaccessible, made readable and writable from the
+// start as it is first handed out (so the kernel accounts only what was used), and handed out in
+// chunks. Returned chunks are kept in a map of free ranges, merged with their neighbours, and
+// handed out again; the pages of large ones are given back to the system at once. A 32-bit
+// reference counts 8-byte units, so the space is at most 32 GiB.
+class TSpace {
+ public:
+  static TSpace& Get() {
+    static TSpace* space = new TSpace;  // never destroyed: arenas may go after static destructors
+    return *space;
+  }
+
+  size_t Size() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    Reserve();
+    return size_;
+  }
+
+  char* Take(size_t bytes) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    Reserve();
+    const size_t align = bytes >= kHugeChunk ? kHugeChunk : kPage;
+    for (auto it = free_.begin(); it != free_.end(); ++it) {
+      size_t start = RoundUp(it->first, align);
+      size_t end = it->first + it->second;
+      if (start + bytes > end) continue;
+      size_t before = start - it->first;
+      size_t after = end - (start + bytes);
+      size_t from = it->first;
+      free_.erase(it);
+      if (before) free_[from] = before;
+      if (after) free_[start + bytes] = after;
+      return base_ + start;
+    }
+    size_t start = RoundUp(top_, align);
+    if (start > size_ || bytes > size_ - start) throw std::bad_alloc();
+    if (start + bytes > committed_) {
+      size_t upTo = std::min(size_, RoundUp(start + bytes, kCommitStep));
+      if (mprotect(base_ + committed_, upTo - committed_, PROT_READ | PROT_WRITE) != 0)
+        throw std::bad_alloc();
+      committed_ = upTo;
+    }
+    if (start > top_) Give(top_, start - top_);
+    top_ = start + bytes;
+    return base_ + start;
+  }
+
+  void Return(char* p, size_t bytes) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (bytes >= kHugeChunk) madvise(p, bytes, MADV_DONTNEED);
+    Give(static_cast<size_t>(p - base_), bytes);
+  }
+
+ private:
+  void Reserve() {
+    if (base_) return;
+    // The first page stays unused: reference 0 means none.
+    for (size_t size = size_t(32) << 30; size >= (size_t(256) << 20); size /= 2) {
+      void* p = mmap(nullptr, size, PROT_NONE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
+      if (p == MAP_FAILED) continue;
+      base_ = static_cast<char*>(p);
+      size_ = size;
+      top_ = kPage;
+      committed_ = kPage;
+      gQDSpace = base_;
+      return;
+    }
+    throw std::bad_alloc();
+  }
+
+  // Adds [at, at + bytes) to the free ranges, merged with the ranges it touches.
+  void Give(size_t at, size_t bytes) {
+    auto next = free_.lower_bound(at);
+    if (next != free_.begin()) {
+      auto prev = std::prev(next);
+      if (prev->first + prev->second == at) {
+        at = prev->first;
+        bytes += prev->second;
+        free_.erase(prev);
+      }
+    }
+    if (next != free_.end() && at + bytes == next->first) {
+      bytes += next->second;
+      free_.erase(next);
+    }
+    free_[at] = bytes;
+  }
+
+  std::mutex mutex_;
+  char* base_ = nullptr;
+  size_t size_ = 0;
+  size_t top_ = 0;        // everything from here on was never handed out
+  size_t committed_ = 0;  // readable and writable up to here
+  std::map<size_t, size_t> free_;
+};
+
+}  // namespace
+
+size_t TQDArena::SpaceSize() { return TSpace::Get().Size(); }
 
 TQDArena::~TQDArena() {
-  for (const Chunk& c : chunks_) {
-    if (c.mapped)
-      munmap(c.base, c.size);
-    else
-      std::free(c.base);
-  }
+  for (const Chunk& c : chunks_) TSpace::Get().Return(static_cast<char*>(c.base), c.size);
 }
 
 void TQDArena::NewChunk(size_t atLeast) {
@@ -26,32 +130,15 @@ void TQDArena::NewChunk(size_t atLeast) {
   size_t size = nextSize_;
   while (size < atLeast) size *= 2;
   if (nextSize_ < 16 * kHugeChunk) nextSize_ *= 2;
-  Chunk c{nullptr, size, false};
-  if (size >= kHugeChunk) {
-    size = (size + kHugeChunk - 1) / kHugeChunk * kHugeChunk;
-    // Map one huge page more than needed and trim, so the chunk starts on a 2 MiB boundary.
-    size_t span = size + kHugeChunk;
-    void* raw = mmap(nullptr, span, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-    if (raw == MAP_FAILED) throw std::bad_alloc();
-    char* p = static_cast<char*>(raw);
-    char* aligned = reinterpret_cast<char*>(
-        (reinterpret_cast<uintptr_t>(p) + kHugeChunk - 1) & ~(uintptr_t(kHugeChunk) - 1));
-    if (aligned > p) munmap(p, static_cast<size_t>(aligned - p));
-    char* tail = aligned + size;
-    char* spanEnd = p + span;
-    if (spanEnd > tail) munmap(tail, static_cast<size_t>(spanEnd - tail));
+  size = RoundUp(size, size >= kHugeChunk ? kHugeChunk : kPage);
+  char* p = TSpace::Get().Take(size);
 #ifdef MADV_HUGEPAGE
-    madvise(aligned, size, MADV_HUGEPAGE);
+  if (size >= kHugeChunk) madvise(p, size, MADV_HUGEPAGE);
 #endif
-    c = Chunk{aligned, size, true};
-  } else {
-    c.base = std::malloc(size);
-    if (!c.base) throw std::bad_alloc();
-  }
-  chunks_.push_back(c);
-  reserved_ += c.size;
-  next_ = static_cast<char*>(c.base);
-  end_ = next_ + c.size;
+  chunks_.push_back(Chunk{p, size});
+  reserved_ += size;
+  next_ = p;
+  end_ = p + size;
 }
 
 void TQDArena::ReleaseFilePages(const void* base, size_t from, size_t to) {

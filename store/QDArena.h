@@ -1,11 +1,13 @@
 // SPDX-License-Identifier: MIT
 // TQDArena: the memory a node store bumps its nodes, slot arrays and strings out of.
 //
-// Chunks grow geometrically from 64 KiB to 2 MiB; 2 MiB chunks are aligned and advised for
+// Chunks come from one address space shared by every store of the process (gQDSpace in
+// store/QDBase.h), so that a node refers to its children, strings and parent in 32 bits. They
+// grow geometrically from 64 KiB to 32 MiB; chunks of 2 MiB and more are aligned and advised for
 // transparent huge pages, because the first touch of every 4 KiB page costs several
-// microseconds and a loaded catalog touches hundreds of megabytes at once. An arena frees its
-// chunks when the last store holding it lets go. Only the store that created an arena bumps out
-// of it (one thread); other stores only keep it alive.
+// microseconds and a loaded catalog touches hundreds of megabytes at once. An arena gives its
+// chunks back to the space when the last store holding it lets go. Only the store that created
+// an arena bumps out of it (one thread); other stores only keep it alive.
 #pragma once
 
 #include <cstddef>
@@ -36,13 +38,15 @@ class TQDArena {
   // Drops the whole pages of [base + from, base + to) of a private read-only file mapping (whose
   // start `base` is page-aligned) from the process; a later read faults them in again.
   static void ReleaseFilePages(const void* base, size_t from, size_t to);
+  // The bytes of the shared address space (reserved at the first chunk): the most every store of
+  // the process together can hold. Throws std::bad_alloc when no space could be reserved.
+  static size_t SpaceSize();
 
  private:
   void NewChunk(size_t atLeast);
   struct Chunk {
     void* base;
     size_t size;
-    bool mapped;
   };
   std::vector<Chunk> chunks_;
   char* next_ = nullptr;

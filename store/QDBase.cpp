@@ -16,9 +16,7 @@ constexpr int kMaxPositions = 1000;
 
 size_t RoundUp8(size_t n) { return (n + 7) & ~size_t(7); }
 
-size_t ValuesBlockSize(int capacity) {
-  return RoundUp8(static_cast<size_t>(capacity) * (sizeof(TCell) + 1));
-}
+size_t ValuesBlockSize(int capacity) { return RoundUp8(TNodeRec::SlotBlockBytes(capacity)); }
 
 // Capacity growth: n + n/4 above 64 slots, n + 16 from 9 to 64, n + 4 up to 8.
 int GrownCapacity(int n) {
@@ -40,7 +38,7 @@ int32_t NodeGetInt(const TNodeRec* n, int slot) {
   uint8_t t = NodeSlotType(n, slot);
   if (t == stEmpty) return 0;
   if (t != stInteger) ThrowQD(kTypeError);
-  return static_cast<int32_t>(n->Values[slot].Bits);
+  return static_cast<int32_t>(n->Cells()[slot].Bits);
 }
 
 static uint64_t PairBits(const TNodeRec* n, int slot, uint8_t lowType, uint8_t highType,
@@ -51,7 +49,7 @@ static uint64_t PairBits(const TNodeRec* n, int slot, uint8_t lowType, uint8_t h
   if (types[slot] == stEmpty) return 0;
   if (types[slot] != lowType || types[slot + 1] != highType) ThrowQD(kTypeError);
   present = true;
-  return uint64_t(n->Values[slot].Bits) | (uint64_t(n->Values[slot + 1].Bits) << 32);
+  return uint64_t(n->Cells()[slot].Bits) | (uint64_t(n->Cells()[slot + 1].Bits) << 32);
 }
 
 int64_t NodeGetInt64(const TNodeRec* n, int slot) {
@@ -72,7 +70,7 @@ std::string_view NodeGetStr(const TNodeRec* n, int slot) {
   uint8_t t = NodeSlotType(n, slot);
   if (t == stEmpty) return {};
   if (t != stString) ThrowQD(kTypeError);
-  const TStrBlock* s = n->Values[slot].Str;
+  const TStrBlock* s = n->Cells()[slot].Str();
   return {s->Bytes(), static_cast<size_t>(s->Length)};
 }
 
@@ -123,7 +121,7 @@ void TQDBase::HoldArena(const std::shared_ptr<TQDArena>& a) {
 
 TNodeRec* TQDBase::AllocNode(TNodeRec* parent) {
   auto* n = static_cast<TNodeRec*>(AllocBlock(sizeof(TNodeRec)));
-  *n = TNodeRec{parent, nullptr, 0, 0, 0, 0, 0, 0};
+  n->Init(parent);
   return n;
 }
 
@@ -141,14 +139,14 @@ void TQDBase::FreeStr(TStrBlock* s) { FreeBlock(s, sizeof(TStrBlock) + size_t(s-
 void TQDBase::Reserve(TNodeRec* n, int needed) {
   if (needed < n->Capacity) return;
   int cap = GrownCapacity(needed);
-  auto* block = static_cast<TCell*>(AllocBlock(ValuesBlockSize(cap)));
-  uint8_t* types = reinterpret_cast<uint8_t*>(block + cap);
+  auto* block = static_cast<uint8_t*>(AllocBlock(ValuesBlockSize(cap)));
+  auto* cells = reinterpret_cast<TCell*>(block + TNodeRec::TypesBytes(cap));
   if (n->SlotCount > 0) {
-    std::memcpy(block, n->Values, sizeof(TCell) * size_t(n->SlotCount));
-    std::memcpy(types, n->Types(), size_t(n->SlotCount));
+    std::memcpy(cells, n->Cells(), sizeof(TCell) * size_t(n->SlotCount));
+    std::memcpy(block, n->Types(), size_t(n->SlotCount));
   }
-  if (n->Values) FreeBlock(n->Values, ValuesBlockSize(n->Capacity));
-  n->Values = block;
+  if (n->ValuesRef) FreeBlock(n->Types(), ValuesBlockSize(n->Capacity));
+  n->ValuesRef = QDRef(block);
   n->Capacity = cap;
 }
 
@@ -160,7 +158,7 @@ void TQDBase::ExtendTo(int n) {
   uint8_t* types = c->Types();
   for (int i = c->SlotCount; i < n; ++i) {
     types[i] = stEmpty;
-    c->Values[i].Node = nullptr;
+    c->Cells()[i].Bits = 0;
   }
   mem_ += kSlotCost * (n - c->SlotCount);
   c->SlotCount = n;
@@ -182,14 +180,12 @@ int32_t TQDBase::MemoryUsed() const {
 void TQDBase::ReleaseSlot(TNodeRec* n, int slot) {
   uint8_t t = n->Types()[slot];
   if (t == stNode) {
-    TNodeRec* child = n->Values[slot].Node;
-    n->Values[slot].Node = nullptr;
-    --n->OwnedCount;
+    TNodeRec* child = n->Cells()[slot].Node();
+    n->Cells()[slot].Bits = 0;
     ReleaseSubtree(child);
   } else if (t == stString) {
-    TStrBlock* s = n->Values[slot].Str;
-    n->Values[slot].Str = nullptr;
-    --n->OwnedCount;
+    TStrBlock* s = n->Cells()[slot].Str();
+    n->Cells()[slot].Bits = 0;
     mem_ -= kStrCost + s->Length;
     FreeStr(s);
   }
@@ -211,15 +207,15 @@ void TQDBase::FreeSubtreeMemory(TNodeRec* top) {
     const uint8_t* types = n->Types();
     for (int i = 0; i < n->SlotCount; ++i) {
       if (types[i] == stNode) {
-        stack.push_back(n->Values[i].Node);
+        stack.push_back(n->Cells()[i].Node());
       } else if (types[i] == stString) {
-        TStrBlock* s = n->Values[i].Str;
+        TStrBlock* s = n->Cells()[i].Str();
         mem_ -= kStrCost + s->Length;
         FreeStr(s);
       }
     }
     mem_ -= kNodeCost + kSlotCost * n->SlotCount;
-    if (n->Values) FreeBlock(n->Values, ValuesBlockSize(n->Capacity));
+    if (n->ValuesRef) FreeBlock(n->Types(), ValuesBlockSize(n->Capacity));
     FreeBlock(n, sizeof(TNodeRec));
   }
 }
@@ -247,8 +243,7 @@ void TQDBase::NewChild(int slot) {
   TNodeRec* child = AllocNode(cur_);
   ReleaseSlot(cur_, slot);
   cur_->Types()[slot] = stNode;
-  cur_->Values[slot].Node = child;
-  ++cur_->OwnedCount;
+  cur_->Cells()[slot].Bits = QDRef(child);
   mem_ += kNodeCost;
 }
 
@@ -260,7 +255,7 @@ void TQDBase::EnterChild(int slot) {
   } else if (t != stNode) {
     ThrowQD(kTypeError);
   }
-  cur_ = cur_->Values[slot].Node;
+  cur_ = cur_->Cells()[slot].Node();
 }
 
 int TQDBase::IndexInParent() const {
@@ -268,7 +263,7 @@ int TQDBase::IndexInParent() const {
   if (!p) return 0;
   const uint8_t* types = p->Types();
   for (int i = 0; i < p->SlotCount; ++i)
-    if (types[i] == stNode && p->Values[i].Node == cur_) return i;
+    if (types[i] == stNode && p->Cells()[i].Node() == cur_) return i;
   ThrowQD(kIndexError);
 }
 
@@ -302,8 +297,8 @@ void TQDBase::SetInt(int slot, int32_t value) {
   else
     ExtendTo(slot + 1);
   cur_->Types()[slot] = stInteger;
-  cur_->Values[slot].Node = nullptr;
-  cur_->Values[slot].Bits = static_cast<uint32_t>(value);
+  cur_->Cells()[slot].Bits = 0;
+  cur_->Cells()[slot].Bits = static_cast<uint32_t>(value);
 }
 
 void TQDBase::SetPair(int slot, uint8_t lowType, uint8_t highType, uint64_t bits) {
@@ -318,10 +313,10 @@ void TQDBase::SetPair(int slot, uint8_t lowType, uint8_t highType, uint64_t bits
   uint8_t* types = cur_->Types();
   types[slot] = lowType;
   types[slot + 1] = highType;
-  cur_->Values[slot].Node = nullptr;
-  cur_->Values[slot + 1].Node = nullptr;
-  cur_->Values[slot].Bits = static_cast<uint32_t>(bits);
-  cur_->Values[slot + 1].Bits = static_cast<uint32_t>(bits >> 32);
+  cur_->Cells()[slot].Bits = 0;
+  cur_->Cells()[slot + 1].Bits = 0;
+  cur_->Cells()[slot].Bits = static_cast<uint32_t>(bits);
+  cur_->Cells()[slot + 1].Bits = static_cast<uint32_t>(bits >> 32);
 }
 
 void TQDBase::SetInt64(int slot, int64_t value) {
@@ -348,8 +343,7 @@ void TQDBase::SetStr(int slot, std::string_view text) {
     }
   }
   cur_->Types()[slot] = stString;
-  cur_->Values[slot].Str = s;
-  ++cur_->OwnedCount;
+  cur_->Cells()[slot].Bits = QDRef(s);
   mem_ += kStrCost + s->Length;
 }
 
@@ -440,10 +434,10 @@ void TQDBase::InsertSlot(int slot) {
   if (c->SlotCount >= c->Capacity) Reserve(c, c->SlotCount + 1);
   uint8_t* types = c->Types();
   int tail = c->SlotCount - slot;
-  std::memmove(c->Values + slot + 1, c->Values + slot, sizeof(TCell) * size_t(tail));
+  std::memmove(c->Cells() + slot + 1, c->Cells() + slot, sizeof(TCell) * size_t(tail));
   std::memmove(types + slot + 1, types + slot, size_t(tail));
   types[slot] = stEmpty;
-  c->Values[slot].Node = nullptr;
+  c->Cells()[slot].Bits = 0;
   ++c->SlotCount;
   mem_ += kSlotCost;
 }
@@ -459,7 +453,7 @@ void TQDBase::DeleteSlot(int slot) {
   if (count == 2) ReleaseSlot(c, slot + 1);
   uint8_t* types = c->Types();
   int tail = c->SlotCount - slot - count;
-  std::memmove(c->Values + slot, c->Values + slot + count, sizeof(TCell) * size_t(tail));
+  std::memmove(c->Cells() + slot, c->Cells() + slot + count, sizeof(TCell) * size_t(tail));
   std::memmove(types + slot, types + slot + count, size_t(tail));
   c->SlotCount -= count;
   mem_ -= kSlotCost * count;
@@ -469,7 +463,7 @@ void TQDBase::ExchangeRaw(int a, int b) {
   if (a == b) return;
   uint8_t* types = cur_->Types();
   std::swap(types[a], types[b]);
-  std::swap(cur_->Values[a], cur_->Values[b]);
+  std::swap(cur_->Cells()[a], cur_->Cells()[b]);
 }
 
 void TQDBase::ExchangeSlots(int a, int b) {
@@ -483,16 +477,16 @@ void TQDBase::MoveSlot(int from, int to) {
   TNodeRec* c = cur_;
   if (from < 0 || to < 0 || from >= c->SlotCount || to >= c->SlotCount) ThrowQD(kRangeError);
   uint8_t* types = c->Types();
-  TCell cell = c->Values[from];
+  TCell cell = c->Cells()[from];
   uint8_t type = types[from];
   if (from < to) {
-    std::memmove(c->Values + from, c->Values + from + 1, sizeof(TCell) * size_t(to - from));
+    std::memmove(c->Cells() + from, c->Cells() + from + 1, sizeof(TCell) * size_t(to - from));
     std::memmove(types + from, types + from + 1, size_t(to - from));
   } else {
-    std::memmove(c->Values + to + 1, c->Values + to, sizeof(TCell) * size_t(from - to));
+    std::memmove(c->Cells() + to + 1, c->Cells() + to, sizeof(TCell) * size_t(from - to));
     std::memmove(types + to + 1, types + to, size_t(from - to));
   }
-  c->Values[to] = cell;
+  c->Cells()[to] = cell;
   types[to] = type;
 }
 

@@ -53,6 +53,33 @@ inline constexpr size_t kMaxImageSize = 0x7FFFFFFF;
 
 struct TNodeRec;
 
+// The address space every store allocates its nodes, slot arrays and strings from (reserved once
+// per process, store/QDArena.cpp). Inside a node, references are 32 bits: the offset from the
+// start of the space in units of 8 bytes, 0 meaning none. Set before the first node exists.
+inline char* gQDSpace = nullptr;
+
+inline uint32_t QDRef(const void* p) {
+  return p ? static_cast<uint32_t>(static_cast<size_t>(static_cast<const char*>(p) - gQDSpace) >> 3)
+           : 0u;
+}
+// The block a non-zero reference names.
+template <class T>
+inline T* QDAt(uint32_t ref) {
+  return reinterpret_cast<T*>(gQDSpace + (static_cast<size_t>(ref) << 3));
+}
+
+// A node pointer kept in 4 bytes; reads and assigns like a TNodeRec*.
+class TNodeRef {
+ public:
+  TNodeRef() = default;
+  TNodeRef(TNodeRec* node) : ref_(QDRef(node)) {}  // NOLINT: converts like a pointer
+  operator TNodeRec*() const { return ref_ ? QDAt<TNodeRec>(ref_) : nullptr; }
+  TNodeRec* operator->() const { return QDAt<TNodeRec>(ref_); }
+
+ private:
+  uint32_t ref_ = 0;
+};
+
 // A string block: the length, then the bytes (no terminator).
 struct TStrBlock {
   int32_t Length;
@@ -60,30 +87,53 @@ struct TStrBlock {
   const char* Bytes() const { return reinterpret_cast<const char*>(this + 1); }
 };
 
-// The value cell of a slot. Integers and the halves of 64-bit values use `Bits`; owned slots
-// hold a pointer. The image carries 32 bits per cell.
-union TCell {
+// The value cell of a slot, 32 bits as in the image: an integer, a half of a 64-bit value, or
+// for a node or string slot the reference (QDRef) of its block.
+struct TCell {
   uint32_t Bits;
-  TNodeRec* Node;
-  TStrBlock* Str;
+  TNodeRec* Node() const { return QDAt<TNodeRec>(Bits); }
+  TStrBlock* Str() const { return QDAt<TStrBlock>(Bits); }
 };
 
-// A node. `Values` points to one block holding `Capacity` cells followed by `Capacity` type
-// bytes. MarkRefs is an exact count (never saved), so a node marked more than 255 times is never
-// freed while a list still refers to it.
+// A node, 24 bytes. Its slot arrays are one block (ValuesRef): `Capacity` type bytes padded to a
+// multiple of 4, then `Capacity` cells; the types come first, so that a walk asking a node for
+// the type of its first slots finds them beside the node (a loaded node and its arrays are one
+// block). MarkRefs counts the mark-list entries that refer to the node (never saved); it
+// sticks at its largest value, and a node counted that often is then never taken for unmarked.
 struct TNodeRec {
-  TNodeRec* Parent;  // the node whose slot holds this node; nullptr for the root
-  TCell* Values;
-  int32_t SlotCount;   // slots in use
-  int32_t OwnedCount;  // slots of type stNode or stString
-  int32_t Capacity;    // allocated length of the cell and type arrays
-  uint32_t MarkRefs;   // mark-list entries that refer to this node
-  int32_t NodeTag;     // application scratch; 0 when created or loaded; never saved
-  uint8_t NodeFlags;   // application flags; bit 0 = member of the user list; never saved
+  static constexpr uint32_t kMarkRefsStuck = 0xFFFFFF;
 
-  uint8_t* Types() { return reinterpret_cast<uint8_t*>(Values + Capacity); }
-  const uint8_t* Types() const { return reinterpret_cast<const uint8_t*>(Values + Capacity); }
+  TNodeRef Parent;     // the node whose slot holds this node; nullptr for the root
+  uint32_t ValuesRef;  // the slot arrays; 0 while Capacity is 0
+  int32_t SlotCount;   // slots in use
+  int32_t Capacity;    // allocated length of the cell and type arrays
+  int32_t NodeTag;     // application scratch; 0 when created or loaded; never saved
+  uint32_t MarkRefs : 24;
+  uint32_t NodeFlags : 8;  // application flags; bit 0 = member of the user list; never saved
+
+  // The bytes of the type array of `capacity` slots, and of the whole block.
+  static size_t TypesBytes(int capacity) { return (static_cast<size_t>(capacity) + 3) & ~size_t(3); }
+  static size_t SlotBlockBytes(int capacity) {
+    return TypesBytes(capacity) + sizeof(TCell) * static_cast<size_t>(capacity);
+  }
+  uint8_t* Types() { return QDAt<uint8_t>(ValuesRef); }
+  const uint8_t* Types() const { return QDAt<uint8_t>(ValuesRef); }
+  TCell* Cells() { return reinterpret_cast<TCell*>(Types() + TypesBytes(Capacity)); }
+  const TCell* Cells() const {
+    return reinterpret_cast<const TCell*>(Types() + TypesBytes(Capacity));
+  }
+  // Set up as an empty node under `parent`.
+  void Init(TNodeRec* parent) {
+    Parent = parent;
+    ValuesRef = 0;
+    SlotCount = 0;
+    Capacity = 0;
+    NodeTag = 0;
+    MarkRefs = 0;
+    NodeFlags = 0;
+  }
 };
+static_assert(sizeof(TNodeRec) == 24, "a node is 24 bytes");
 
 // Cursor-free reads of a node, for code that must not move a store's cursor (painting a list
 // while a command walks the store, the search walk). Same results and errors as the cursor reads:
@@ -100,7 +150,7 @@ double NodeGetFloat(const TNodeRec* n, int slot);
 std::string_view NodeGetStr(const TNodeRec* n, int slot);
 // The child at `slot`, or nullptr when the slot is not stNode.
 inline TNodeRec* NodeChild(const TNodeRec* n, int slot) {
-  return NodeSlotType(n, slot) == stNode ? n->Values[slot].Node : nullptr;
+  return NodeSlotType(n, slot) == stNode ? n->Cells()[slot].Node() : nullptr;
 }
 
 class TQDArena;

@@ -4,6 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
+#include <string>
+
+#include "store/QDArena.h"
+
 namespace {
 
 void ExpectQDError(const char* text, const std::function<void()>& f) {
@@ -264,4 +269,50 @@ TEST(QDBase, ManySlotsAndDeepChainsAreSafe) {
   db.GoToDepth(0);
   db.DeleteSlot(0);
   EXPECT_EQ(db.MemoryUsed(), 36);
+}
+
+// All stores share one address space: what a store lets go is handed out again, and a store's
+// nodes and strings stay as they were while others come and go around them.
+TEST(QDBase, StoresThatComeAndGoShareTheAddressSpace) {
+  auto fill = [](TQDBase& db, const std::string& text, int nodes) {
+    for (int i = 0; i < nodes; ++i) {
+      db.EnterChild(i);
+      db.SetStr(0, text + std::to_string(i));
+      db.SetInt(1, i);
+      db.Up();
+    }
+  };
+  auto check = [](TQDBase& db, const std::string& text, int nodes) {
+    ASSERT_EQ(db.SlotCount(), nodes);
+    for (int i = 0; i < nodes; ++i) {
+      const TNodeRec* n = NodeChild(db.RootNode(), i);
+      ASSERT_NE(n, nullptr);
+      EXPECT_EQ(static_cast<const TNodeRec*>(n->Parent), db.RootNode());
+      EXPECT_EQ(NodeGetStr(n, 0), text + std::to_string(i));
+      EXPECT_EQ(NodeGetInt(n, 1), i);
+    }
+  };
+  TQDBase a;
+  fill(a, "first ", 5000);
+  {
+    auto b = std::make_unique<TQDBase>();
+    fill(*b, "gone ", 20000);
+    TQDBase c;
+    fill(c, "third ", 3000);
+    b.reset();
+    TQDBase d;
+    fill(d, "after ", 30000);
+    check(c, "third ", 3000);
+    check(d, "after ", 30000);
+  }
+  check(a, "first ", 5000);
+
+  // Arenas of 8 MiB taken and dropped five thousand times: 40 GiB in all, more than the space
+  // holds, so only a space that takes back what arenas return gets through.
+  for (int i = 0; i < 5000; ++i) {
+    TQDArena arena;
+    arena.Bump(8 << 20);
+  }
+  EXPECT_LT(TQDArena::SpaceSize(), size_t(5000) * (8 << 20));
+  check(a, "first ", 5000);
 }

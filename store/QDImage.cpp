@@ -24,12 +24,10 @@ inline uint32_t Load32(const unsigned char* p) {
 }
 inline void Store32(unsigned char* p, uint32_t v) { std::memcpy(p, &v, 4); }
 
-bool ValidType(uint8_t t) {
-  constexpr uint32_t kValid = 1u << stEmpty | 1u << stNode | 1u << stString | 1u << stInteger |
-                              1u << stFloat | 1u << stInt64 | 1u << stFloatHigh |
-                              1u << stInt64High;
-  return t < 32 && ((kValid >> t) & 1) != 0;
-}
+// Bit t is set for each slot type t there is.
+constexpr uint32_t kValidTypes = 1u << stEmpty | 1u << stNode | 1u << stString | 1u << stInteger |
+                                 1u << stFloat | 1u << stInt64 | 1u << stFloatHigh |
+                                 1u << stInt64High;
 
 }  // namespace
 
@@ -106,19 +104,23 @@ void TQDBase::SaveToString(std::string& image) {
     ++nodes;
     const size_t count = size_t(n->SlotCount);
     need(8 + count * 5);
-    Store32(out + pos, uint32_t(n->SlotCount));
-    Store32(out + pos + 4, uint32_t(n->OwnedCount));
+    unsigned char* counts = out + pos;
     pos += 8;
     const uint8_t* types = n->Types();
     if (count) std::memcpy(out + pos, types, count);
     pos += count;
+    uint32_t owned = 0;
     for (size_t i = 0; i < count; ++i) {
       uint8_t t = types[i];
       // Cells of owned and empty slots carry no meaning: write zero for a reproducible image.
-      uint32_t cell = (t == stEmpty || t == stNode || t == stString) ? 0 : n->Values[i].Bits;
+      bool ownedSlot = t == stNode || t == stString;
+      owned += ownedSlot;
+      uint32_t cell = (t == stEmpty || ownedSlot) ? 0 : n->Cells()[i].Bits;
       Store32(out + pos, cell);
       pos += 4;
     }
+    Store32(counts, uint32_t(n->SlotCount));
+    Store32(counts + 4, owned);
     stack.push_back({n, 0});
   };
 
@@ -132,13 +134,13 @@ void TQDBase::SaveToString(std::string& image) {
       while (f.next < n->SlotCount) {
         int i = f.next++;
         if (types[i] == stString) {
-          const TStrBlock* s = n->Values[i].Str;
+          const TStrBlock* s = n->Cells()[i].Str();
           need(4 + size_t(s->Length));
           Store32(out + pos, uint32_t(s->Length));
           if (s->Length) std::memcpy(out + pos + 4, s->Bytes(), size_t(s->Length));
           pos += 4 + size_t(s->Length);
         } else if (types[i] == stNode) {
-          writeNode(n->Values[i].Node);  // may reallocate `stack`: leave the loop at once
+          writeNode(n->Cells()[i].Node());  // may reallocate `stack`: leave the loop at once
           descended = true;
           break;
         }
@@ -211,17 +213,15 @@ class TQDImageReader {
             uint32_t l = Load32(p_ + pos_);
             pos_ += 4;
             if (l > len_ - pos_) return Fail(top, "string runs past the end");
-            n->Values[i].Str = NewStr(l);
+            n->Cells()[i].Bits = QDRef(NewStr(l));
             types[i] = stString;
-            ++n->OwnedCount;
             mem_ += 4 + int64_t(l);
             pos_ += l;
           } else if (types[i] == (stNode | kPending)) {
             TNodeRec* child = ReadRecord(n);
             if (!child) return Fail(top, reason_);
-            n->Values[i].Node = child;
+            n->Cells()[i].Bits = QDRef(child);
             types[i] = stNode;
-            ++n->OwnedCount;
             descended = true;
             break;
           }
@@ -261,49 +261,44 @@ class TQDImageReader {
     if (size_t(count) > (len_ - pos_) / 5) return nullptr;
     const unsigned char* types = p_ + pos_;
     const unsigned char* cells = types + count;
+
+    // The node and its slot arrays in one block straight from the arena (the free lists are
+    // empty during a load); the counts were checked against the bytes left, so the block is
+    // bounded by the image. Both parts are blocks of their own size class, so either can later
+    // be freed alone.
+    size_t valueBytes = 0;
+    if (count > 0) valueBytes = BlockBytes(TNodeRec::SlotBlockBytes(count));
+    char* block = static_cast<char*>(store_.arena_->Bump(sizeof(TNodeRec) + valueBytes));
+    TNodeRec* n = reinterpret_cast<TNodeRec*>(block);
+    n->Init(parent);
     int32_t ownedSeen = 0;
-    for (int32_t i = 0; i < count; ++i) {
-      if (!ValidType(types[i])) {
-        reason_ = "unknown slot type";
-        return nullptr;
+    uint32_t invalid = 0;
+    if (count > 0) {
+      n->ValuesRef = QDRef(block + sizeof(TNodeRec));
+      n->Capacity = count;
+      n->SlotCount = count;
+      uint8_t* dt = n->Types();
+      std::memcpy(dt, types, size_t(count));
+      std::memcpy(n->Cells(), cells, 4 * size_t(count));
+      // Types checked and owned slots marked pending (set to the real type once the payload is
+      // read; their cells are set then) in one pass without branches.
+      for (int32_t i = 0; i < count; ++i) {
+        uint32_t t = dt[i];
+        invalid |= (t >> 5) | ((~kValidTypes >> (t & 31)) & 1);
+        uint32_t ownedSlot = uint32_t(t == stNode) | uint32_t(t == stString);
+        ownedSeen += static_cast<int32_t>(ownedSlot);
+        dt[i] = static_cast<uint8_t>(t | (ownedSlot << 7));
       }
-      if (types[i] == stNode || types[i] == stString) ++ownedSeen;
     }
+    // A failed record stays in the arena, which the failed load drops as a whole.
+    reason_ = "unknown slot type";
+    if (invalid) return nullptr;
     // Every owned slot must have its payload, or its cell would point nowhere.
     reason_ = "owned count does not match the node and string slots";
     if (ownedSeen != owned) return nullptr;
     // Each owned slot needs at least 4 more bytes (a string length or a node's counts).
     reason_ = "payloads run past the end";
     if (size_t(owned) * 4 > len_ - pos_ - size_t(count) * 5) return nullptr;
-
-    // The node and its slot arrays in one block straight from the arena (the free lists are
-    // empty during a load). Both parts are blocks of their own size class, so either can later
-    // be freed alone.
-    size_t valueBytes = 0;
-    if (count > 0) {
-      valueBytes = (size_t(count) * (sizeof(TCell) + 1) + 7) & ~size_t(7);
-      TQDBase::SizeClass(valueBytes);
-    }
-    char* block = static_cast<char*>(store_.arena_->Bump(sizeof(TNodeRec) + valueBytes));
-    TNodeRec* n = reinterpret_cast<TNodeRec*>(block);
-    *n = TNodeRec{parent, nullptr, 0, 0, 0, 0, 0, 0};
-    if (count > 0) {
-      n->Values = reinterpret_cast<TCell*>(block + sizeof(TNodeRec));
-      n->Capacity = count;
-      n->SlotCount = count;
-      uint8_t* dt = n->Types();
-      TCell* v = n->Values;
-      for (int32_t i = 0; i < count; ++i) {
-        uint8_t t = types[i];
-        v[i].Node = nullptr;
-        if (t == stNode || t == stString) {
-          dt[i] = t | kPending;  // set to the real type once the payload is read
-        } else {
-          dt[i] = t;
-          v[i].Bits = Load32(cells + 4 * size_t(i));
-        }
-      }
-    }
     pos_ += size_t(count) * 5;
     mem_ += 36 + 5 * int64_t(count);
     stack_.push_back({n, 0});
@@ -313,12 +308,17 @@ class TQDImageReader {
   // The string of `l` bytes at pos_, bumped from the arena like AllocStr's blocks.
   TStrBlock* NewStr(uint32_t l) {
     if (l > uint32_t(std::numeric_limits<int32_t>::max() - 16)) throw std::bad_alloc();
-    size_t bytes = sizeof(TStrBlock) + l;
-    TQDBase::SizeClass(bytes);
-    auto* s = static_cast<TStrBlock*>(store_.arena_->Bump(bytes));
+    auto* s = static_cast<TStrBlock*>(store_.arena_->Bump(BlockBytes(sizeof(TStrBlock) + l)));
     s->Length = static_cast<int32_t>(l);
     if (l) std::memcpy(s->Bytes(), p_ + pos_, l);
     return s;
+  }
+
+  // The size of the block AllocBlock would give for `bytes` (multiples of 8 up to 1 KiB).
+  static size_t BlockBytes(size_t bytes) {
+    bytes = (bytes + 7) & ~size_t(7);
+    if (bytes > 1024) TQDBase::SizeClass(bytes);
+    return bytes;
   }
 
   TNodeRec* Fail(TNodeRec* top, const char* reason) {
@@ -388,8 +388,9 @@ bool TQDBase::LoadImage(std::string_view image, uint64_t stored, bool fileMappin
     return false;
   }
   Clear();
-  // A catalog's nodes, slot arrays and strings take about twice its image: reserve that at once
-  // (the reader checks every count against the bytes left, so an image cannot ask for more).
+  // A catalog's nodes, slot arrays and strings take about 1.3 times its image: reserve up to twice
+  // that at once, since untouched pages cost nothing (the reader checks every count against the
+  // bytes left, so an image cannot ask for more).
   arena_->Expect(std::min<size_t>(2 * image.size(), size_t(1) << 32));
   // One pass: the tree is read while the checksum is summed; a wrong checksum is the reason
   // given, whatever the structure.

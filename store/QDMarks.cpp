@@ -13,6 +13,16 @@ std::vector<TNodeRec*>& TQDBase::List(int list) {
   return marks_[static_cast<size_t>(list)];
 }
 
+namespace {
+// The mark count of a node sticks at its largest value.
+void MarkRefUp(TNodeRec* n) {
+  if (n->MarkRefs != TNodeRec::kMarkRefsStuck) n->MarkRefs = n->MarkRefs + 1;
+}
+void MarkRefDown(TNodeRec* n) {
+  if (n->MarkRefs != TNodeRec::kMarkRefsStuck && n->MarkRefs != 0) n->MarkRefs = n->MarkRefs - 1;
+}
+}  // namespace
+
 const std::vector<TNodeRec*>& TQDBase::MarkList(int list) const {
   return const_cast<TQDBase*>(this)->List(list);
 }
@@ -23,7 +33,7 @@ int TQDBase::MarkCount(int list) const { return static_cast<int>(MarkList(list).
 
 void TQDBase::AddMark(int list) {
   List(list).push_back(cur_);
-  ++cur_->MarkRefs;
+  MarkRefUp(cur_);
 }
 
 bool TQDBase::GoToMark(int list, int index) {
@@ -36,7 +46,7 @@ bool TQDBase::GoToMark(int list, int index) {
 }
 
 void TQDBase::MarkRemoveAt(std::vector<TNodeRec*>& l, size_t index) {
-  if (TNodeRec* n = l[index]) --n->MarkRefs;
+  if (TNodeRec* n = l[index]) MarkRefDown(n);
   if (DeferMarkPack)
     l[index] = nullptr;
   else
@@ -58,7 +68,7 @@ void TQDBase::RemoveCurrentMark(int list) {
 void TQDBase::ClearMarkList(int list) {
   auto& l = List(list);
   for (TNodeRec* n : l)
-    if (n) --n->MarkRefs;
+    if (n) MarkRefDown(n);
   if (DeferMarkPack)
     std::fill(l.begin(), l.end(), nullptr);
   else
@@ -84,7 +94,7 @@ static uint64_t SubtreeMarkSum(const TNodeRec* top, size_t limit) {
     sum += n->MarkRefs;
     const uint8_t* types = n->Types();
     for (int i = 0; i < n->SlotCount; ++i)
-      if (types[i] == stNode) stack.push_back(n->Values[i].Node);
+      if (types[i] == stNode) stack.push_back(n->Cells()[i].Node());
   }
   return sum;
 }
@@ -115,7 +125,7 @@ void TQDBase::ForgetMarks(TNodeRec* child) {
           below = e == child;
         }
         if (below) {
-          --e->MarkRefs;
+          MarkRefDown(e);
           e = nullptr;
           ++removed;
         }
@@ -135,7 +145,7 @@ void TQDBase::ForgetWholeTree() {
       const TNodeRec* top = e;
       while (top->Parent) top = top->Parent;
       if (top == root_) {
-        --e->MarkRefs;
+        MarkRefDown(e);
         e = nullptr;
       }
     }
@@ -173,10 +183,10 @@ void TQDBase::AppendFrom(TQDBase& source) {
           ClearSlot(at);
           break;
         case stInteger:
-          SetInt(at, static_cast<int32_t>(s->Values[i].Bits));
+          SetInt(at, static_cast<int32_t>(s->Cells()[i].Bits));
           break;
         case stString: {
-          const TStrBlock* str = s->Values[i].Str;
+          const TStrBlock* str = s->Cells()[i].Str();
           SetStr(at, std::string_view(str->Bytes(), size_t(str->Length)));
           break;
         }
@@ -184,13 +194,13 @@ void TQDBase::AppendFrom(TQDBase& source) {
         case stInt64: {
           uint8_t low = s->Types()[i];
           uint8_t high = low == stFloat ? stFloatHigh : stInt64High;
-          uint32_t hi = i + 1 < s->SlotCount ? s->Values[i + 1].Bits : 0;
-          SetPair(at, low, high, uint64_t(s->Values[i].Bits) | (uint64_t(hi) << 32));
+          uint32_t hi = i + 1 < s->SlotCount ? s->Cells()[i + 1].Bits : 0;
+          SetPair(at, low, high, uint64_t(s->Cells()[i].Bits) | (uint64_t(hi) << 32));
           ++f.next;
           break;
         }
         case stNode: {
-          const TNodeRec* child = s->Values[i].Node;
+          const TNodeRec* child = s->Cells()[i].Node();
           EnterChild(at);
           TNodeRec* dst = cur_;
           stack.push_back({child, 0, child->SlotCount, dst});
@@ -232,8 +242,8 @@ void TQDBase::TakeSubtree(TQDBase& source) {
     if (!parent) return;
     const uint8_t* types = parent->Types();
     for (int k = 0; k < parent->SlotCount; ++k)
-      if (types[k] == stNode && parent->Values[k].Node == from) {
-        parent->Values[k].Node = to;
+      if (types[k] == stNode && parent->Cells()[k].Node() == from) {
+        parent->Cells()[k].Bits = QDRef(to);
         return;
       }
     ThrowQD(kIndexError);
@@ -270,9 +280,9 @@ int TQDBase::FindChildStr(std::string_view text, int slot, int start) const {
   const uint8_t* types = c->Types();
   for (int i = std::max(start, 0); i < c->SlotCount; ++i) {
     if (types[i] != stNode) continue;
-    const TNodeRec* child = c->Values[i].Node;
+    const TNodeRec* child = c->Cells()[i].Node();
     if (NodeSlotType(child, slot) != stString) continue;
-    const TStrBlock* s = child->Values[slot].Str;
+    const TStrBlock* s = child->Cells()[slot].Str();
     if (size_t(s->Length) == text.size() &&
         (text.empty() || std::memcmp(s->Bytes(), text.data(), text.size()) == 0))
       return i;
@@ -285,9 +295,9 @@ int TQDBase::FindChildInt(int32_t value, int slot, int start) const {
   const uint8_t* types = c->Types();
   for (int i = std::max(start, 0); i < c->SlotCount; ++i) {
     if (types[i] != stNode) continue;
-    const TNodeRec* child = c->Values[i].Node;
+    const TNodeRec* child = c->Cells()[i].Node();
     if (NodeSlotType(child, slot) == stInteger &&
-        static_cast<int32_t>(child->Values[slot].Bits) == value)
+        static_cast<int32_t>(child->Cells()[slot].Bits) == value)
       return i;
   }
   return -1;
