@@ -37,6 +37,7 @@
 #include "catalog/qt/GuiCatalogUi.h"
 #include "mainwin/qt/InterfaceStyle.h"
 #include "scan/DescRules.h"
+#include "scan/qt/DescRulesPage.h"
 #include "scan/qt/fmDescOptU.h"
 #include "store/QDBase.h"
 
@@ -317,8 +318,7 @@ QWidget* TfmOpt::CreateArchivePage() {
   sbArcOptReset = new QPushButton;
   for (QPushButton* b : {sbArcOptSet, sbArcOptReset}) b->setAutoDefault(false);
   auto setAll = [this](bool on) {
-    for (int i = 0; i < clScanArc->count(); ++i)
-      clScanArc->item(i)->setCheckState(on ? Qt::Checked : Qt::Unchecked);
+    CheckAllItems(clScanArc, on);
   };
   connect(sbArcOptSet, &QPushButton::clicked, this, [setAll] { setAll(true); });
   connect(sbArcOptReset, &QPushButton::clicked, this, [setAll] { setAll(false); });
@@ -334,22 +334,17 @@ QWidget* TfmOpt::CreateArchivePage() {
   return page;
 }
 
+TDescRulesWidgets TfmOpt::DescRulesWidgets() {
+  return {cbImportDesc, clImpDesc, sbDescOptSet, sbDescOptReset, sbDescOpt, sbUpDesc, sbDownDesc};
+}
+
 QWidget* TfmOpt::CreateDescriptionPage() {
-  auto* page = new QWidget;
-  cbImportDesc = new QCheckBox;
-  clImpDesc = new QListWidget;
-  sbDescOptSet = new QPushButton;
-  sbDescOptReset = new QPushButton;
-  sbDescOpt = new QPushButton;
-  sbUpDesc = ArrowButton(this, QStyle::SP_ArrowUp, 278);
-  sbDownDesc = ArrowButton(this, QStyle::SP_ArrowDown, 279);
-  for (QPushButton* b : {sbDescOptSet, sbDescOptReset, sbDescOpt}) b->setAutoDefault(false);
-  auto setAll = [this](bool on) {
-    for (int i = 0; i < clImpDesc->count(); ++i)
-      clImpDesc->item(i)->setCheckState(on ? Qt::Checked : Qt::Unchecked);
-  };
-  connect(sbDescOptSet, &QPushButton::clicked, this, [setAll] { setAll(true); });
-  connect(sbDescOptReset, &QPushButton::clicked, this, [setAll] { setAll(false); });
+  TDescRulesHandlers h;
+  h.SetAll = [this](bool on) { CheckAllItems(clImpDesc, on); };
+  h.Move = [this](int step) { MoveRule(step); };
+  h.OpenRule = [this] { sbDescOptClick(); };
+  h.UpdateButtons = [this] { UpdateEnabled(); };
+  QWidget* page = BuildDescRulesPage(this, DescRulesWidgets(), h, nullptr);
   connect(clImpDesc, &QListWidget::itemChanged, this, [this] {
     if (filling_) return;
     std::vector<bool> enabled;
@@ -357,29 +352,6 @@ QWidget* TfmOpt::CreateDescriptionPage() {
       enabled.push_back(clImpDesc->item(i)->checkState() == Qt::Checked);
     SetDescRulesEnabled(draft_.DescRules, enabled);
   });
-  connect(clImpDesc, &QListWidget::currentRowChanged, this, &TfmOpt::UpdateEnabled);
-  connect(clImpDesc, &QListWidget::itemDoubleClicked, this, &TfmOpt::sbDescOptClick);
-  connect(sbUpDesc, &QToolButton::clicked, this, [this] { MoveRule(-1); });
-  connect(sbDownDesc, &QToolButton::clicked, this, [this] { MoveRule(1); });
-  connect(sbDescOpt, &QPushButton::clicked, this, &TfmOpt::sbDescOptClick);
-  connect(cbImportDesc, &QCheckBox::toggled, this, &TfmOpt::UpdateEnabled);
-
-  auto* side = new QVBoxLayout;
-  side->addWidget(sbUpDesc);
-  side->addWidget(sbDownDesc);
-  side->addStretch(1);
-  auto* listRow = new QHBoxLayout;
-  listRow->addWidget(clImpDesc, 1);
-  listRow->addLayout(side);
-  auto* buttons = new QHBoxLayout;
-  buttons->addWidget(sbDescOptSet);
-  buttons->addWidget(sbDescOptReset);
-  buttons->addStretch(1);
-  buttons->addWidget(sbDescOpt);
-  auto* layout = new QVBoxLayout(page);
-  layout->addWidget(cbImportDesc);
-  layout->addLayout(listRow, 1);
-  layout->addLayout(buttons);
   return page;
 }
 
@@ -525,12 +497,7 @@ void TfmOpt::SetTexts() {
   cbScanArc->setText(LangQ(276));
   sbArcOptSet->setText(LangQ(272));
   sbArcOptReset->setText(LangQ(273));
-  cbImportDesc->setText(LangQ(271));
-  sbDescOptSet->setText(LangQ(272));
-  sbDescOptReset->setText(LangQ(273));
-  sbDescOpt->setText(LangQ(274));
-  sbUpDesc->setToolTip(PlainCaption(LangQ(278)));
-  sbDownDesc->setToolTip(PlainCaption(LangQ(279)));
+  SetDescRulesPageTexts(DescRulesWidgets());
   sbUpCat->setToolTip(PlainCaption(LangQ(278)));
   sbDownCat->setToolTip(PlainCaption(LangQ(279)));
 

@@ -36,6 +36,7 @@ class QRadioButton;
 class QTabWidget;
 class QToolButton;
 class TSettings;
+struct TDescRulesWidgets;
 
 class TfmOpt : public QDialog {
   Q_OBJECT
@@ -172,6 +173,7 @@ class TfmOpt : public QDialog {
   void sbEplorerClick();
   void MoveRule(int delta);
   void sbDescOptClick();
+  TDescRulesWidgets DescRulesWidgets();
   void ChooseListColor();
   void ChooseTreeColor();
   void sbFontSetClick();

@@ -42,6 +42,7 @@
 #include "scan/DiskGraft.h"
 #include "scan/VolumeInfo.h"
 #include "scan/qt/AddDiskHost.h"
+#include "scan/qt/DescRulesPage.h"
 #include "scan/qt/DestinationCombo.h"
 #include "scan/qt/fmDescOptU.h"
 #include "scan/qt/fmScanU.h"
@@ -236,8 +237,7 @@ QWidget* TfmAddDisk::CreateArchivePage() {
   cbSaveArc = new QCheckBox(LangQ(259));
   for (QPushButton* b : {sbArcOptSet, sbArcOptReset}) b->setAutoDefault(false);
   auto setAll = [this](bool on) {
-    for (int i = 0; i < clScanArc->count(); ++i)
-      clScanArc->item(i)->setCheckState(on ? Qt::Checked : Qt::Unchecked);
+    CheckAllItems(clScanArc, on);
   };
   connect(sbArcOptSet, &QPushButton::clicked, this, [setAll] { setAll(true); });
   connect(sbArcOptReset, &QPushButton::clicked, this, [setAll] { setAll(false); });
@@ -257,57 +257,27 @@ QWidget* TfmAddDisk::CreateArchivePage() {
   return page;
 }
 
-QWidget* TfmAddDisk::CreateDescriptionPage() {
-  auto* page = new QWidget;
-  cbImportDesc = new QCheckBox(LangQ(271));
-  clImpDesc = new QListWidget;
-  sbDescOptSet = new QPushButton(LangQ(272));
-  sbDescOptReset = new QPushButton(LangQ(273));
-  sbDescOpt = new QPushButton(LangQ(274));
-  sbUpDesc = new QToolButton;
-  sbUpDesc->setIcon(style()->standardIcon(QStyle::SP_ArrowUp));
-  sbUpDesc->setToolTip(PlainCaption(LangQ(278)));
-  sbDownDesc = new QToolButton;
-  sbDownDesc->setIcon(style()->standardIcon(QStyle::SP_ArrowDown));
-  sbDownDesc->setToolTip(PlainCaption(LangQ(279)));
-  cbSaveDesc = new QCheckBox(LangQ(259));
-  for (QPushButton* b : {sbDescOptSet, sbDescOptReset, sbDescOpt}) b->setAutoDefault(false);
+TDescRulesWidgets TfmAddDisk::DescRulesWidgets() {
+  return {cbImportDesc, clImpDesc, sbDescOptSet, sbDescOptReset, sbDescOpt, sbUpDesc, sbDownDesc};
+}
 
-  auto setAll = [this](bool on) {
+QWidget* TfmAddDisk::CreateDescriptionPage() {
+  TDescRulesHandlers h;
+  h.SetAll = [this](bool on) {
     filling_ = true;
-    for (int i = 0; i < clImpDesc->count(); ++i)
-      clImpDesc->item(i)->setCheckState(on ? Qt::Checked : Qt::Unchecked);
+    CheckAllItems(clImpDesc, on);
     filling_ = false;
     clImpDescChanged();
   };
-  connect(sbDescOptSet, &QPushButton::clicked, this, [setAll] { setAll(true); });
-  connect(sbDescOptReset, &QPushButton::clicked, this, [setAll] { setAll(false); });
+  h.Move = [this](int step) { MoveRule(step); };
+  h.OpenRule = [this] { sbDescOptClick(); };
+  h.UpdateButtons = [this] { UpdateListButtons(); };
+  QVBoxLayout* layout = nullptr;
+  QWidget* page = BuildDescRulesPage(this, DescRulesWidgets(), h, &layout);
   connect(clImpDesc, &QListWidget::itemChanged, this, [this] {
     if (!filling_) clImpDescChanged();
   });
-  connect(clImpDesc, &QListWidget::currentRowChanged, this, &TfmAddDisk::UpdateListButtons);
-  connect(clImpDesc, &QListWidget::itemDoubleClicked, this, &TfmAddDisk::sbDescOptClick);
-  connect(sbUpDesc, &QToolButton::clicked, this, [this] { MoveRule(-1); });
-  connect(sbDownDesc, &QToolButton::clicked, this, [this] { MoveRule(1); });
-  connect(sbDescOpt, &QPushButton::clicked, this, &TfmAddDisk::sbDescOptClick);
-  connect(cbImportDesc, &QCheckBox::toggled, this, &TfmAddDisk::UpdateListButtons);
-
-  auto* side = new QVBoxLayout;
-  side->addWidget(sbUpDesc);
-  side->addWidget(sbDownDesc);
-  side->addStretch(1);
-  auto* listRow = new QHBoxLayout;
-  listRow->addWidget(clImpDesc, 1);
-  listRow->addLayout(side);
-  auto* buttons = new QHBoxLayout;
-  buttons->addWidget(sbDescOptSet);
-  buttons->addWidget(sbDescOptReset);
-  buttons->addStretch(1);
-  buttons->addWidget(sbDescOpt);
-  auto* layout = new QVBoxLayout(page);
-  layout->addWidget(cbImportDesc);
-  layout->addLayout(listRow, 1);
-  layout->addLayout(buttons);
+  cbSaveDesc = new QCheckBox(LangQ(259));
   layout->addWidget(cbSaveDesc);
   return page;
 }

@@ -36,6 +36,7 @@ class QToolButton;
 class TAddDiskHost;
 class TDestinationCombo;
 class TfmScan;
+struct TDescRulesWidgets;
 
 class TfmAddDisk : public QDialog {
   Q_OBJECT
@@ -116,6 +117,7 @@ class TfmAddDisk : public QDialog {
   void MoveRule(int delta);
   void sbDescOptClick();
   void UpdateListButtons();
+  TDescRulesWidgets DescRulesWidgets();
   // ---- OK ----
   void bkOkClick();
   bool CheckOk();

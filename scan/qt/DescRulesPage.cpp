@@ -1,0 +1,71 @@
+// SPDX-License-Identifier: MIT
+#include "scan/qt/DescRulesPage.h"
+
+#include <QCheckBox>
+#include <QHBoxLayout>
+#include <QListWidget>
+#include <QPushButton>
+#include <QStyle>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include "app/qt/GuiText.h"
+
+QWidget* BuildDescRulesPage(QWidget* dialog, const TDescRulesWidgets& w,
+                            const TDescRulesHandlers& h, QVBoxLayout** layout) {
+  auto* page = new QWidget;
+  w.cbImportDesc = new QCheckBox;
+  w.clImpDesc = new QListWidget;
+  w.sbDescOptSet = new QPushButton;
+  w.sbDescOptReset = new QPushButton;
+  w.sbDescOpt = new QPushButton;
+  w.sbUpDesc = new QToolButton;
+  w.sbUpDesc->setIcon(dialog->style()->standardIcon(QStyle::SP_ArrowUp));
+  w.sbDownDesc = new QToolButton;
+  w.sbDownDesc->setIcon(dialog->style()->standardIcon(QStyle::SP_ArrowDown));
+  for (QPushButton* b : {w.sbDescOptSet, w.sbDescOptReset, w.sbDescOpt}) b->setAutoDefault(false);
+  SetDescRulesPageTexts(w);
+
+  QObject::connect(w.sbDescOptSet, &QPushButton::clicked, dialog, [h] { h.SetAll(true); });
+  QObject::connect(w.sbDescOptReset, &QPushButton::clicked, dialog, [h] { h.SetAll(false); });
+  QObject::connect(w.clImpDesc, &QListWidget::currentRowChanged, dialog,
+                   [h] { h.UpdateButtons(); });
+  QObject::connect(w.clImpDesc, &QListWidget::itemDoubleClicked, dialog, [h] { h.OpenRule(); });
+  QObject::connect(w.sbUpDesc, &QToolButton::clicked, dialog, [h] { h.Move(-1); });
+  QObject::connect(w.sbDownDesc, &QToolButton::clicked, dialog, [h] { h.Move(1); });
+  QObject::connect(w.sbDescOpt, &QPushButton::clicked, dialog, [h] { h.OpenRule(); });
+  QObject::connect(w.cbImportDesc, &QCheckBox::toggled, dialog, [h] { h.UpdateButtons(); });
+
+  auto* side = new QVBoxLayout;
+  side->addWidget(w.sbUpDesc);
+  side->addWidget(w.sbDownDesc);
+  side->addStretch(1);
+  auto* listRow = new QHBoxLayout;
+  listRow->addWidget(w.clImpDesc, 1);
+  listRow->addLayout(side);
+  auto* buttons = new QHBoxLayout;
+  buttons->addWidget(w.sbDescOptSet);
+  buttons->addWidget(w.sbDescOptReset);
+  buttons->addStretch(1);
+  buttons->addWidget(w.sbDescOpt);
+  auto* main = new QVBoxLayout(page);
+  main->addWidget(w.cbImportDesc);
+  main->addLayout(listRow, 1);
+  main->addLayout(buttons);
+  if (layout) *layout = main;
+  return page;
+}
+
+void SetDescRulesPageTexts(const TDescRulesWidgets& w) {
+  w.cbImportDesc->setText(LangQ(271));
+  w.sbDescOptSet->setText(LangQ(272));
+  w.sbDescOptReset->setText(LangQ(273));
+  w.sbDescOpt->setText(LangQ(274));
+  w.sbUpDesc->setToolTip(PlainCaption(LangQ(278)));
+  w.sbDownDesc->setToolTip(PlainCaption(LangQ(279)));
+}
+
+void CheckAllItems(QListWidget* list, bool on) {
+  for (int i = 0; i < list->count(); ++i)
+    list->item(i)->setCheckState(on ? Qt::Checked : Qt::Unchecked);
+}
