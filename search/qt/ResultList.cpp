@@ -2,20 +2,28 @@
 #include "search/qt/ResultList.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QLabel>
+#include <QMainWindow>
+#include <QMenu>
+#include <QStatusBar>
+#include <QToolBar>
+#include <QToolButton>
 #include <QTreeView>
 #include <algorithm>
 
 #include "app/SizeTexts.h"
 #include "app/qt/BusyCursor.h"
 #include "app/qt/GuiText.h"
+#include "app/qt/Images.h"
 #include "catalog/CatalogLayout.h"
 #include "mainwin/qt/ItemListModel.h"
 #include "mainwin/qt/fmVrtU.h"
 #include "search/ListCommands.h"
 #include "search/ListSort.h"
+#include "search/qt/fmFindU.h"
 #include "store/CursorGuard.h"
 
 int TResultViewRows::RowCount() const { return v_->model()->rowCount(); }
@@ -214,4 +222,157 @@ void RemoveSelectedFromCatalog(TfmVrt& main, QTreeView* view, TItemListModel* mo
   view->selectionModel()->clear();
   // The editor asks, tells the tree and the search window, and has every list reloaded.
   main.Editor().RemoveItems(items);
+}
+
+TResultActions TResultCommands::Focused() const {
+  return {Goto, Properties, Run, Explore, Files, Delete, RemoveFromCatalog};
+}
+
+QMenu* MakeResultCommands(QWidget* window, const TResultCommands& c,
+                          const std::function<void(TFindItemCommand)>& itemCommand,
+                          const std::function<void()>& openFilesMenu) {
+  auto make = [window](const char* name, const char* icon) {
+    QAction* a = new QAction(window);
+    a->setObjectName(QString::fromLatin1(name));
+    if (icon) a->setIcon(CommandIcon(icon));
+    window->addAction(a);
+    return a;
+  };
+  auto runs = [window, &itemCommand](QAction* a, TFindItemCommand command) {
+    QObject::connect(a, &QAction::triggered, window,
+                     [itemCommand, command] { itemCommand(command); });
+  };
+  c.Goto = make("ActGoto", "up");
+  c.Goto->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_G));
+  c.Properties = make("ActProperties", "properties");
+  c.Properties->setShortcuts(
+      {QKeySequence(Qt::CTRL | Qt::Key_P), QKeySequence(Qt::ALT | Qt::Key_Return)});
+  runs(c.Properties, TFindItemCommand::Properties);
+  c.Run = make("ActRunItem", "run");
+  runs(c.Run, TFindItemCommand::Run);
+  c.Explore = make("ActExploreItem", "explore");
+  runs(c.Explore, TFindItemCommand::Explore);
+  c.Files = make("ActFiles", nullptr);
+  c.FilesExtract = make("ActFilesExtract", nullptr);
+  runs(c.FilesExtract, TFindItemCommand::Extract);
+  c.FilesCopy = make("ActFilesCopy", nullptr);
+  runs(c.FilesCopy, TFindItemCommand::Copy);
+  c.FilesMove = make("ActFilesMove", nullptr);
+  runs(c.FilesMove, TFindItemCommand::Move);
+  c.FilesDelete = make("ActFilesDelete", nullptr);
+  // The file commands ask before deleting.
+  runs(c.FilesDelete, TFindItemCommand::Delete);
+  c.Delete = make("ActDelete", "delete");
+  c.Report = make("ActReport", "report");
+  c.Report->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_R));
+  c.Help = make("ActHelp", "help");
+  c.Help->setShortcut(QKeySequence(Qt::Key_F1));
+  c.RemoveFromCatalog = make("nnDelete", nullptr);
+
+  QMenu* files = new QMenu(window);
+  files->addAction(c.FilesExtract);
+  files->addAction(c.FilesCopy);
+  files->addAction(c.FilesMove);
+  files->addAction(c.FilesDelete);
+  c.Files->setMenu(files);
+  QObject::connect(files, &QMenu::aboutToShow, window, openFilesMenu);
+  return files;
+}
+
+void SetCommandText(QAction* a, int number) {
+  a->setText(LangQ(number));
+  a->setToolTip(PlainCaption(a->text()));
+  a->setStatusTip(PlainCaption(a->text()));
+}
+
+void SetResultCommandTexts(const TResultCommands& c) {
+  SetCommandText(c.Goto, 1031);
+  SetCommandText(c.Properties, 31);
+  SetCommandText(c.Run, 28);
+  SetCommandText(c.Explore, 27);
+  SetCommandText(c.Delete, 1032);
+  SetCommandText(c.Report, 2001);
+  SetCommandText(c.Files, 29);
+  SetCommandText(c.FilesCopy, 41);
+  SetCommandText(c.FilesMove, 42);
+  SetCommandText(c.FilesDelete, 43);
+  SetCommandText(c.FilesExtract, 44);
+  SetCommandText(c.Help, 71);
+  SetCommandText(c.RemoveFromCatalog, 30);
+}
+
+void FillResultBar(QToolBar* bar, const TResultCommands& c, QAction* user) {
+  bar->setIconSize(QSize(16, 16));
+  bar->addAction(c.Report);
+  if (user) {
+    bar->addAction(user);
+    if (auto* b = qobject_cast<QToolButton*>(bar->widgetForAction(user)))
+      b->setPopupMode(QToolButton::MenuButtonPopup);
+  }
+  bar->addSeparator();
+  bar->addAction(c.Goto);
+  bar->addAction(c.Properties);
+  bar->addAction(c.Explore);
+  bar->addAction(c.Run);
+  bar->addAction(c.Files);
+  if (auto* b = qobject_cast<QToolButton*>(bar->widgetForAction(c.Files)))
+    b->setPopupMode(QToolButton::InstantPopup);
+  bar->addSeparator();
+  bar->addAction(c.Delete);
+}
+
+void MakeResultPanels(QMainWindow* window, std::array<QLabel*, 3>& panels, QWidget* extra,
+                      bool plainText) {
+  QStatusBar* stBar = window->statusBar();
+  stBar->setObjectName(QStringLiteral("stBar"));
+  for (size_t i = 0; i < panels.size(); ++i) {
+    panels[i] = new QLabel(stBar);
+    panels[i]->setObjectName(QStringLiteral("stPanel%1").arg(i));
+    if (plainText) panels[i]->setTextFormat(Qt::PlainText);
+  }
+  panels[0]->setMinimumWidth(200);
+  stBar->addWidget(panels[0]);
+  if (extra) stBar->addWidget(extra);
+  stBar->addWidget(panels[1], 1);
+  stBar->addPermanentWidget(panels[2]);
+}
+
+std::vector<TNodeRec*> ResultCommandItems(const QTreeView* view, const TItemListModel* model,
+                                          TFindItemCommand command) {
+  if (command == TFindItemCommand::Run || command == TFindItemCommand::Explore) {
+    TNodeRec* item = FocusedViewItem(view, model);
+    return item ? std::vector<TNodeRec*>{item} : std::vector<TNodeRec*>{};
+  }
+  return SelectedViewItems(view, model);
+}
+
+void ExecResultListMenu(QWidget* owner, QTreeView* view, const TItemListModel* model,
+                        const QString& styleSheet, const TResultCommands& c, QAction* user,
+                        const QPoint& pos, const std::function<void()>& updateStatus) {
+  std::vector<int> selected = SelectedViewRows(view);
+  if (selected.empty()) return;
+  TNodeRec* first = model->ItemAt(selected.front());
+  if (!first) return;
+  updateStatus();
+  int32_t flags = ItemFlagsOf(first);
+  QMenu pmLV(owner);
+  pmLV.setObjectName(QStringLiteral("pmLV"));
+  pmLV.setStyleSheet(styleSheet);
+  pmLV.addAction(c.Goto);
+  pmLV.setDefaultAction(c.Goto);
+  if (ItemKind(flags) >= ikFile || (flags & ifArchive)) pmLV.addAction(c.Run);
+  if (!(flags & ifInArchive)) pmLV.addAction(c.Explore);
+  pmLV.addAction(c.Delete);
+  pmLV.addSeparator();
+  if (user) pmLV.addAction(user);
+  pmLV.addAction(c.Files);
+  pmLV.addAction(c.RemoveFromCatalog);
+  pmLV.addAction(c.Properties);
+  pmLV.exec(view->viewport()->mapToGlobal(pos + QPoint(5, 0)));
+}
+
+bool IsResultWindowForeground(const QWidget* window) {
+  if (QApplication::activeModalWidget()) return false;
+  QWidget* active = QApplication::activeWindow();
+  return active == nullptr || active == window;
 }

@@ -8,6 +8,7 @@
 #pragma once
 
 #include <array>
+#include <functional>
 #include <vector>
 
 #include "search/ListRows.h"
@@ -15,10 +16,17 @@
 
 class QAction;
 class QLabel;
+class QMainWindow;
+class QMenu;
+class QPoint;
+class QString;
+class QToolBar;
 class QTreeView;
+class QWidget;
 class TCatalogDecoders;
 class TItemListModel;
 class TfmVrt;
+enum class TFindItemCommand;
 
 // The rows of a list view as the shared list commands see them.
 class TResultViewRows : public TListRows {
@@ -81,3 +89,64 @@ void RemoveSelectedFromCatalog(TfmVrt& main, QTreeView* view, TItemListModel* mo
 
 // The items of the selected rows, in row order.
 std::vector<TNodeRec*> SelectedViewItems(const QTreeView* view, const TItemListModel* model);
+
+// The commands both result windows have, as the window's own members (filled by
+// MakeResultCommands).
+struct TResultCommands {
+  QAction*& Goto;
+  QAction*& Properties;
+  QAction*& Run;
+  QAction*& Explore;
+  QAction*& Files;
+  QAction*& FilesExtract;
+  QAction*& FilesCopy;
+  QAction*& FilesMove;
+  QAction*& FilesDelete;
+  QAction*& Delete;  // remove from the list
+  QAction*& Report;
+  QAction*& Help;
+  QAction*& RemoveFromCatalog;  // nnDelete
+
+  // The commands on the focused row.
+  TResultActions Focused() const;
+};
+// The commands of a result window, which names its members as the design does.
+template <class Window>
+TResultCommands ResultCommandsOf(Window& w) {
+  return {w.ActGoto,         w.ActProperties, w.ActRunItem,   w.ActExploreItem, w.ActFiles,
+          w.ActFilesExtract, w.ActFilesCopy,  w.ActFilesMove, w.ActFilesDelete, w.ActDelete,
+          w.ActReport,       w.ActHelp,       w.nnDelete};
+}
+
+// Makes the commands as actions of `window`, named as the design names them, with their icons
+// and shortcuts. Properties, run, explore and the file commands call `itemCommand`; the Files
+// sub-menu (returned) calls `openFilesMenu` before it shows. Go to, remove from the list, report,
+// help and remove from the catalog are left for the window to connect.
+QMenu* MakeResultCommands(QWidget* window, const TResultCommands& c,
+                          const std::function<void(TFindItemCommand)>& itemCommand,
+                          const std::function<void()>& openFilesMenu);
+// Captions, tool tips and status tips of the commands in the current language.
+void SetResultCommandTexts(const TResultCommands& c);
+// The caption of `a` from language text `number`, also as its tool and status tip.
+void SetCommandText(QAction* a, int number);
+
+// Fills the toolbar: report, `user` (the user list sub-menu, when given), go to, properties,
+// explore, run, the Files sub-menu and remove from the list, in groups.
+void FillResultBar(QToolBar* bar, const TResultCommands& c, QAction* user);
+// Adds three status panels to the window's status bar, `extra` (when given) after the first.
+void MakeResultPanels(QMainWindow* window, std::array<QLabel*, 3>& panels, QWidget* extra,
+                      bool plainText);
+
+// The items a command works on: the focused one for run and explore, else the selected ones.
+std::vector<TNodeRec*> ResultCommandItems(const QTreeView* view, const TItemListModel* model,
+                                          TFindItemCommand command);
+
+// The list's pop-up menu at `pos` over the selected rows (none without a selection);
+// `updateStatus` runs before it shows, `user` (when given) is the user list sub-menu.
+void ExecResultListMenu(QWidget* owner, QTreeView* view, const TItemListModel* model,
+                        const QString& styleSheet, const TResultCommands& c, QAction* user,
+                        const QPoint& pos, const std::function<void()>& updateStatus);
+
+// `window` may take a command key: no modal dialog is open, and it is the active window or no
+// window is active.
+bool IsResultWindowForeground(const QWidget* window);

@@ -135,6 +135,24 @@ TfmFind::TfmFind(TfmVrt& main)
 TfmFind::~TfmFind() = default;
 
 void TfmFind::CreateActions() {
+  filesMenu_ = MakeResultCommands(
+      this, ResultCommandsOf(*this), [this](TFindItemCommand command) { RunItemCommand(command); },
+      [this] { OpenFilesMenu(); });
+  ActProperties->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_P),
+                               QKeySequence(Qt::ALT | Qt::Key_Return),
+                               QKeySequence(Qt::ALT | Qt::Key_Enter)});
+  connect(ActGoto, &QAction::triggered, this, &TfmFind::GoTo);
+  connect(ActDelete, &QAction::triggered, this, &TfmFind::RemoveFromResults);
+  connect(ActReport, &QAction::triggered, this, [this] {
+    if (!IsForeground() || searching_) return;
+    TfmReport dlg(main_, this);
+    dlg.ShowFor(TReportSource::SearchResults);
+  });
+  connect(ActHelp, &QAction::triggered, this, [this] {
+    if (IsForeground()) ShowHelpTopic(QStringLiteral("Search.htm"));
+  });
+  connect(nnDelete, &QAction::triggered, this, &TfmFind::RemoveFromCatalog);
+
   auto make = [this](const char* name, const char* icon) {
     QAction* a = new QAction(this);
     a->setObjectName(QString::fromLatin1(name));
@@ -142,61 +160,11 @@ void TfmFind::CreateActions() {
     addAction(a);
     return a;
   };
-  ActGoto = make("ActGoto", "up");
-  ActGoto->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_G));
-  connect(ActGoto, &QAction::triggered, this, &TfmFind::GoTo);
-  ActProperties = make("ActProperties", "properties");
-  ActProperties->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_P),
-                               QKeySequence(Qt::ALT | Qt::Key_Return),
-                               QKeySequence(Qt::ALT | Qt::Key_Enter)});
-  connect(ActProperties, &QAction::triggered, this,
-          [this] { RunItemCommand(TFindItemCommand::Properties); });
-  ActRunItem = make("ActRunItem", "run");
-  connect(ActRunItem, &QAction::triggered, this, [this] { RunItemCommand(TFindItemCommand::Run); });
-  ActExploreItem = make("ActExploreItem", "explore");
-  connect(ActExploreItem, &QAction::triggered, this,
-          [this] { RunItemCommand(TFindItemCommand::Explore); });
-  ActDelete = make("ActDelete", "delete");
-  connect(ActDelete, &QAction::triggered, this, &TfmFind::RemoveFromResults);
-  ActReport = make("ActReport", "report");
-  ActReport->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_R));
-  connect(ActReport, &QAction::triggered, this, [this] {
-    if (!IsForeground() || searching_) return;
-    TfmReport dlg(main_, this);
-    dlg.ShowFor(TReportSource::SearchResults);
-  });
-  ActFiles = make("ActFiles", nullptr);
-  ActFilesExtract = make("ActFilesExtract", nullptr);
-  connect(ActFilesExtract, &QAction::triggered, this,
-          [this] { RunItemCommand(TFindItemCommand::Extract); });
-  ActFilesCopy = make("ActFilesCopy", nullptr);
-  connect(ActFilesCopy, &QAction::triggered, this, [this] { RunItemCommand(TFindItemCommand::Copy); });
-  ActFilesMove = make("ActFilesMove", nullptr);
-  connect(ActFilesMove, &QAction::triggered, this, [this] { RunItemCommand(TFindItemCommand::Move); });
-  ActFilesDelete = make("ActFilesDelete", nullptr);
-  // The file commands ask before deleting.
-  connect(ActFilesDelete, &QAction::triggered, this,
-          [this] { RunItemCommand(TFindItemCommand::Delete); });
   ActUserView = make("ActUserView", "userlist");
   ActUserView->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_U));
   ActUserAdd = make("ActUserAdd", nullptr);
   ActUserDelete = make("ActUserDelete", nullptr);
   ActUser = make("ActUser", "userlist");
-  ActHelp = make("ActHelp", "help");
-  ActHelp->setShortcut(QKeySequence(Qt::Key_F1));
-  connect(ActHelp, &QAction::triggered, this, [this] {
-    if (IsForeground()) ShowHelpTopic(QStringLiteral("Search.htm"));
-  });
-  nnDelete = make("nnDelete", nullptr);
-  connect(nnDelete, &QAction::triggered, this, &TfmFind::RemoveFromCatalog);
-
-  filesMenu_ = new QMenu(this);
-  filesMenu_->addAction(ActFilesExtract);
-  filesMenu_->addAction(ActFilesCopy);
-  filesMenu_->addAction(ActFilesMove);
-  filesMenu_->addAction(ActFilesDelete);
-  ActFiles->setMenu(filesMenu_);
-  connect(filesMenu_, &QMenu::aboutToShow, this, &TfmFind::OpenFilesMenu);
   userMenu_ = new QMenu(this);
   userMenu_->addAction(ActUserAdd);
   userMenu_->addAction(ActUserDelete);
@@ -406,41 +374,17 @@ void TfmFind::CreateControls() {
   // The toolbar.
   tbSearchBar = new QToolBar(this);
   tbSearchBar->setObjectName(QStringLiteral("tbSearchBar"));
-  tbSearchBar->setIconSize(QSize(16, 16));
-  tbSearchBar->addAction(ActReport);
-  tbSearchBar->addAction(ActUser);
-  if (auto* b = qobject_cast<QToolButton*>(tbSearchBar->widgetForAction(ActUser)))
-    b->setPopupMode(QToolButton::MenuButtonPopup);
-  tbSearchBar->addSeparator();
-  tbSearchBar->addAction(ActGoto);
-  tbSearchBar->addAction(ActProperties);
-  tbSearchBar->addAction(ActExploreItem);
-  tbSearchBar->addAction(ActRunItem);
-  tbSearchBar->addAction(ActFiles);
-  if (auto* b = qobject_cast<QToolButton*>(tbSearchBar->widgetForAction(ActFiles)))
-    b->setPopupMode(QToolButton::InstantPopup);
-  tbSearchBar->addSeparator();
-  tbSearchBar->addAction(ActDelete);
+  FillResultBar(tbSearchBar, ResultCommandsOf(*this), ActUser);
   addToolBar(Qt::TopToolBarArea, tbSearchBar);
 
-  // The status bar.
-  QStatusBar* stBar = statusBar();
-  stBar->setObjectName(QStringLiteral("stBar"));
-  for (size_t i = 0; i < stPanels_.size(); ++i) {
-    stPanels_[i] = new QLabel(stBar);
-    stPanels_[i]->setObjectName(QStringLiteral("stPanel%1").arg(i));
-  }
-  stPanels_[0]->setMinimumWidth(200);
-  pbProg = new QProgressBar(stBar);
+  // The status bar, with the search's progress after the first panel.
+  pbProg = new QProgressBar(this);
   pbProg->setObjectName(QStringLiteral("pbProg"));
   pbProg->setRange(0, 100);
   pbProg->setMaximumWidth(100);
   pbProg->setTextVisible(false);
   pbProg->hide();
-  stBar->addWidget(stPanels_[0]);
-  stBar->addWidget(pbProg);
-  stBar->addWidget(stPanels_[1], 1);
-  stBar->addPermanentWidget(stPanels_[2]);
+  MakeResultPanels(this, stPanels_, pbProg, false);
 }
 
 void TfmFind::SetTexts() {
@@ -465,28 +409,11 @@ void TfmFind::SetTexts() {
   cbAttr->setText(LangQ(1018));
   const int attrTexts[] = {1019, 1020, 1021, 1022, 1023};
   for (size_t i = 0; i < attrBoxes_.size(); ++i) attrBoxes_[i]->setText(LangQ(attrTexts[i]));
-  auto set = [](QAction* a, int number) {
-    a->setText(LangQ(number));
-    a->setToolTip(PlainCaption(a->text()));
-    a->setStatusTip(PlainCaption(a->text()));
-  };
-  set(ActGoto, 1031);
-  set(ActProperties, 31);
-  set(ActRunItem, 28);
-  set(ActExploreItem, 27);
-  set(ActDelete, 1032);
-  set(ActReport, 2001);
-  set(ActFiles, 29);
-  set(ActFilesCopy, 41);
-  set(ActFilesMove, 42);
-  set(ActFilesDelete, 43);
-  set(ActFilesExtract, 44);
-  set(ActUserView, 36);
-  set(ActUserAdd, 37);
-  set(ActUserDelete, 38);
-  set(ActUser, 39);
-  set(ActHelp, 71);
-  set(nnDelete, 30);
+  SetResultCommandTexts(ResultCommandsOf(*this));
+  SetCommandText(ActUserView, 36);
+  SetCommandText(ActUserAdd, 37);
+  SetCommandText(ActUserDelete, 38);
+  SetCommandText(ActUser, 39);
   if (model_) {
     // Rows hold language texts too (disk types): they are formatted again.
     emit model_->headerDataChanged(Qt::Horizontal, 0, model_->columnCount() - 1);
@@ -799,18 +726,13 @@ QString TfmFind::StatusPanel(int panel) const {
 void TfmFind::UpdateStatus() {
   if (!stPanels_[0] || searching_) return;
   ShowResultStatus(main_, mlFound, LVF, model_, stPanels_);
-  EnableResultActions({ActGoto, ActProperties, ActRunItem, ActExploreItem, ActFiles, ActDelete,
-                       nnDelete},
-                      FocusedItem(), static_cast<bool>(ItemCommand));
+  EnableResultActions(ResultCommandsOf(*this).Focused(), FocusedItem(),
+                      static_cast<bool>(ItemCommand));
 }
 
 // ---- commands -------------------------------------------------------------------------------
 
-bool TfmFind::IsForeground() const {
-  if (QApplication::activeModalWidget()) return false;
-  QWidget* active = QApplication::activeWindow();
-  return active == nullptr || active == this;
-}
+bool TfmFind::IsForeground() const { return IsResultWindowForeground(this); }
 
 void TfmFind::GoTo() { GoToItemInMain(main_, FocusedItem()); }
 
@@ -840,15 +762,10 @@ void TfmFind::RemoveFromCatalog() {
 
 void TfmFind::RunItemCommand(TFindItemCommand command) {
   if (!ItemCommand) return;
-  std::vector<TNodeRec*> items;
-  if (command == TFindItemCommand::Run || command == TFindItemCommand::Explore) {
-    if (TNodeRec* item = FocusedItem()) items.push_back(item);
-  } else {
-    items = SelectedViewItems(LVF, model_);
-    // Catalogs have properties only alone, from the main window.
-    if (command == TFindItemCommand::Properties)
-      std::erase_if(items, [](TNodeRec* item) { return ItemKindOf(item) < ikGroup; });
-  }
+  std::vector<TNodeRec*> items = ResultCommandItems(LVF, model_, command);
+  // Catalogs have properties only alone, from the main window.
+  if (command == TFindItemCommand::Properties)
+    std::erase_if(items, [](TNodeRec* item) { return ItemKindOf(item) < ikGroup; });
   if (items.empty()) return;
   ItemCommand(command, items);
 }
@@ -866,26 +783,8 @@ void TfmFind::OpenUserMenu() {
 }
 
 void TfmFind::ListContextMenu(const QPoint& pos) {
-  std::vector<int> selected = SelectedRows();
-  if (selected.empty()) return;
-  TNodeRec* first = model_->ItemAt(selected.front());
-  if (!first) return;
-  UpdateStatus();
-  int32_t flags = ItemFlagsOf(first);
-  QMenu pmLV(this);
-  pmLV.setObjectName(QStringLiteral("pmLV"));
-  pmLV.setStyleSheet(main_.MenuSheet());
-  pmLV.addAction(ActGoto);
-  pmLV.setDefaultAction(ActGoto);
-  if (ItemKind(flags) >= ikFile || (flags & ifArchive)) pmLV.addAction(ActRunItem);
-  if (!(flags & ifInArchive)) pmLV.addAction(ActExploreItem);
-  pmLV.addAction(ActDelete);
-  pmLV.addSeparator();
-  pmLV.addAction(ActUser);
-  pmLV.addAction(ActFiles);
-  pmLV.addAction(nnDelete);
-  pmLV.addAction(ActProperties);
-  pmLV.exec(LVF->viewport()->mapToGlobal(pos + QPoint(5, 0)));
+  ExecResultListMenu(this, LVF, model_, main_.MenuSheet(), ResultCommandsOf(*this), ActUser, pos,
+                     [this] { UpdateStatus(); });
 }
 
 void TfmFind::ListDoubleClick() {

@@ -61,61 +61,22 @@ TfmUserList::TfmUserList(TfmVrt& main)
 TfmUserList::~TfmUserList() = default;
 
 void TfmUserList::CreateActions() {
-  auto make = [this](const char* name, const char* icon) {
-    QAction* a = new QAction(this);
-    a->setObjectName(QString::fromLatin1(name));
-    if (icon) a->setIcon(CommandIcon(icon));
-    addAction(a);
-    return a;
-  };
-  ActGoto = make("ActGoto", "up");
-  ActGoto->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_G));
+  filesMenu_ = MakeResultCommands(
+      this, ResultCommandsOf(*this), [this](TFindItemCommand command) { RunItemCommand(command); },
+      [this] { OpenFilesMenu(); });
   connect(ActGoto, &QAction::triggered, this, &TfmUserList::GoTo);
-  ActProperties = make("ActProperties", "properties");
-  ActProperties->setShortcuts(
-      {QKeySequence(Qt::CTRL | Qt::Key_P), QKeySequence(Qt::ALT | Qt::Key_Return)});
-  ActRunItem = make("ActRunItem", "run");
-  connect(ActProperties, &QAction::triggered, this,
-          [this] { RunItemCommand(TFindItemCommand::Properties); });
-  connect(ActRunItem, &QAction::triggered, this, [this] { RunItemCommand(TFindItemCommand::Run); });
-  ActExploreItem = make("ActExploreItem", "explore");
-  connect(ActExploreItem, &QAction::triggered, this,
-          [this] { RunItemCommand(TFindItemCommand::Explore); });
-  ActFiles = make("ActFiles", nullptr);
-  ActFilesExtract = make("ActFilesExtract", nullptr);
-  connect(ActFilesExtract, &QAction::triggered, this,
-          [this] { RunItemCommand(TFindItemCommand::Extract); });
-  ActFilesCopy = make("ActFilesCopy", nullptr);
-  connect(ActFilesCopy, &QAction::triggered, this, [this] { RunItemCommand(TFindItemCommand::Copy); });
-  ActFilesMove = make("ActFilesMove", nullptr);
-  connect(ActFilesMove, &QAction::triggered, this, [this] { RunItemCommand(TFindItemCommand::Move); });
-  ActFilesDelete = make("ActFilesDelete", nullptr);
-  connect(ActFilesDelete, &QAction::triggered, this,
-          [this] { RunItemCommand(TFindItemCommand::Delete); });
-  ActDelete = make("ActDelete", "delete");
   connect(ActDelete, &QAction::triggered, this, &TfmUserList::RemoveFromList);
-  ActReport = make("ActReport", "report");
-  ActReport->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_R));
   connect(ActReport, &QAction::triggered, this, [this] {
     if (OpenReport && IsForeground()) OpenReport();
   });
-  ActDeleteAll = make("ActDeleteAll", nullptr);
+  ActDeleteAll = new QAction(this);
+  ActDeleteAll->setObjectName(QStringLiteral("ActDeleteAll"));
+  addAction(ActDeleteAll);
   connect(ActDeleteAll, &QAction::triggered, this, &TfmUserList::ClearList);
-  ActHelp = make("ActHelp", "help");
-  ActHelp->setShortcut(QKeySequence(Qt::Key_F1));
   connect(ActHelp, &QAction::triggered, this, [this] {
     if (IsForeground()) ShowHelpTopic(QStringLiteral("UserList.htm"));
   });
-  nnDelete = make("nnDelete", nullptr);
   connect(nnDelete, &QAction::triggered, this, &TfmUserList::RemoveFromCatalog);
-
-  filesMenu_ = new QMenu(this);
-  filesMenu_->addAction(ActFilesExtract);
-  filesMenu_->addAction(ActFilesCopy);
-  filesMenu_->addAction(ActFilesMove);
-  filesMenu_->addAction(ActFilesDelete);
-  ActFiles->setMenu(filesMenu_);
-  connect(filesMenu_, &QMenu::aboutToShow, this, &TfmUserList::OpenFilesMenu);
 }
 
 void TfmUserList::CreateControls() {
@@ -156,56 +117,18 @@ void TfmUserList::CreateControls() {
 
   tbUserListBar = new QToolBar(this);
   tbUserListBar->setObjectName(QStringLiteral("tbUserListBar"));
-  tbUserListBar->setIconSize(QSize(16, 16));
-  tbUserListBar->addAction(ActReport);
-  tbUserListBar->addSeparator();
-  tbUserListBar->addAction(ActGoto);
-  tbUserListBar->addAction(ActProperties);
-  tbUserListBar->addAction(ActExploreItem);
-  tbUserListBar->addAction(ActRunItem);
-  tbUserListBar->addAction(ActFiles);
-  if (auto* b = qobject_cast<QToolButton*>(tbUserListBar->widgetForAction(ActFiles)))
-    b->setPopupMode(QToolButton::InstantPopup);
-  tbUserListBar->addSeparator();
-  tbUserListBar->addAction(ActDelete);
+  FillResultBar(tbUserListBar, ResultCommandsOf(*this), nullptr);
   tbUserListBar->addAction(ActDeleteAll);
   addToolBar(Qt::TopToolBarArea, tbUserListBar);
 
-  QStatusBar* stBar = statusBar();
-  stBar->setObjectName(QStringLiteral("stBar"));
-  for (size_t i = 0; i < stPanels_.size(); ++i) {
-    stPanels_[i] = new QLabel(stBar);
-    stPanels_[i]->setObjectName(QStringLiteral("stPanel%1").arg(i));
-    stPanels_[i]->setTextFormat(Qt::PlainText);
-  }
-  stPanels_[0]->setMinimumWidth(200);
-  stBar->addWidget(stPanels_[0]);
-  stBar->addWidget(stPanels_[1], 1);
-  stBar->addPermanentWidget(stPanels_[2]);
+  MakeResultPanels(this, stPanels_, nullptr, true);
 }
 
 void TfmUserList::SetTexts() {
   setWindowTitle(LangQ(2501));
-  auto set = [](QAction* a, int number) {
-    a->setText(LangQ(number));
-    a->setToolTip(PlainCaption(a->text()));
-    a->setStatusTip(PlainCaption(a->text()));
-  };
   // The captions of the search window's commands of the same names.
-  set(ActGoto, 1031);
-  set(ActProperties, 31);
-  set(ActRunItem, 28);
-  set(ActExploreItem, 27);
-  set(ActFiles, 29);
-  set(ActFilesCopy, 41);
-  set(ActFilesMove, 42);
-  set(ActFilesDelete, 43);
-  set(ActFilesExtract, 44);
-  set(ActDelete, 1032);
-  set(ActReport, 2001);
-  set(ActDeleteAll, 2502);
-  set(ActHelp, 71);
-  set(nnDelete, 30);
+  SetResultCommandTexts(ResultCommandsOf(*this));
+  SetCommandText(ActDeleteAll, 2502);
   tbUserListBar->setWindowTitle(PlainCaption(LangQ(2501)));
   if (model_) {
     emit model_->headerDataChanged(Qt::Horizontal, 0, model_->columnCount() - 1);
@@ -297,20 +220,15 @@ QString TfmUserList::StatusPanel(int panel) const {
 void TfmUserList::UpdateStatus() {
   if (!stPanels_[0]) return;
   ShowResultStatus(main_, mlUserList, LVU, model_, stPanels_);
-  EnableResultActions({ActGoto, ActProperties, ActRunItem, ActExploreItem, ActFiles, ActDelete,
-                       nnDelete},
-                      FocusedViewItem(LVU, model_), static_cast<bool>(ItemCommand));
+  EnableResultActions(ResultCommandsOf(*this).Focused(), FocusedViewItem(LVU, model_),
+                      static_cast<bool>(ItemCommand));
   ActDeleteAll->setEnabled(bd_.MarkCount(mlUserList) > 0);
   ActReport->setEnabled(static_cast<bool>(OpenReport));
 }
 
 // ---- commands -------------------------------------------------------------------------------
 
-bool TfmUserList::IsForeground() const {
-  if (QApplication::activeModalWidget()) return false;
-  QWidget* active = QApplication::activeWindow();
-  return active == nullptr || active == this;
-}
+bool TfmUserList::IsForeground() const { return IsResultWindowForeground(this); }
 
 void TfmUserList::GoTo() { GoToItemInMain(main_, FocusedViewItem(LVU, model_)); }
 
@@ -348,12 +266,7 @@ void TfmUserList::RemoveFromCatalog() {
 
 void TfmUserList::RunItemCommand(TFindItemCommand command) {
   if (!ItemCommand) return;
-  std::vector<TNodeRec*> items;
-  if (command == TFindItemCommand::Run || command == TFindItemCommand::Explore) {
-    if (TNodeRec* item = FocusedViewItem(LVU, model_)) items.push_back(item);
-  } else {
-    items = SelectedViewItems(LVU, model_);
-  }
+  std::vector<TNodeRec*> items = ResultCommandItems(LVU, model_, command);
   if (items.empty()) return;
   ItemCommand(command, items);
 }
@@ -364,25 +277,8 @@ void TfmUserList::OpenFilesMenu() {
 }
 
 void TfmUserList::ListContextMenu(const QPoint& pos) {
-  std::vector<int> selected = SelectedRows();
-  if (selected.empty()) return;
-  TNodeRec* first = model_->ItemAt(selected.front());
-  if (!first) return;
-  UpdateStatus();
-  int32_t flags = ItemFlagsOf(first);
-  QMenu pmLV(this);
-  pmLV.setObjectName(QStringLiteral("pmLV"));
-  pmLV.setStyleSheet(main_.MenuSheet());
-  pmLV.addAction(ActGoto);
-  pmLV.setDefaultAction(ActGoto);
-  if (ItemKind(flags) >= ikFile || (flags & ifArchive)) pmLV.addAction(ActRunItem);
-  if (!(flags & ifInArchive)) pmLV.addAction(ActExploreItem);
-  pmLV.addAction(ActDelete);
-  pmLV.addSeparator();
-  pmLV.addAction(ActFiles);
-  pmLV.addAction(nnDelete);
-  pmLV.addAction(ActProperties);
-  pmLV.exec(LVU->viewport()->mapToGlobal(pos + QPoint(5, 0)));
+  ExecResultListMenu(this, LVU, model_, main_.MenuSheet(), ResultCommandsOf(*this), nullptr, pos,
+                     [this] { UpdateStatus(); });
 }
 
 void TfmUserList::DropFrom(QObject* source) {
