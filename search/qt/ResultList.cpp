@@ -9,10 +9,12 @@
 #include <QMainWindow>
 #include <QMenu>
 #include <QStatusBar>
+#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 #include <QTreeView>
 #include <algorithm>
+#include <memory>
 
 #include "app/SizeTexts.h"
 #include "app/qt/BusyCursor.h"
@@ -20,6 +22,7 @@
 #include "app/qt/Images.h"
 #include "catalog/CatalogLayout.h"
 #include "mainwin/qt/ItemListModel.h"
+#include "mainwin/qt/ListHeader.h"
 #include "mainwin/qt/fmVrtU.h"
 #include "search/ListCommands.h"
 #include "search/ListSort.h"
@@ -375,4 +378,35 @@ bool IsResultWindowForeground(const QWidget* window) {
   if (QApplication::activeModalWidget()) return false;
   QWidget* active = QApplication::activeWindow();
   return active == nullptr || active == window;
+}
+
+void ConnectResultView(QWidget* owner, TfmVrt& main, QTreeView* view, const int& sortColumn,
+                       const std::function<void(int)>& columnClick,
+                       const std::function<void()>& saveColumns,
+                       const std::function<void(const QPoint&)>& listMenu,
+                       const std::function<void()>& updateStatus) {
+  QObject::connect(view->header(), &QHeaderView::sectionClicked, owner, columnClick);
+  QObject::connect(view->header(), &QHeaderView::customContextMenuRequested, owner,
+                   [owner, &main, view, &sortColumn, saveColumns](const QPoint& pos) {
+                     ExecColumnMenu(
+                         owner, view, pos, main.MenuSheet(),
+                         [view, &sortColumn, saveColumns](int column) {
+                           FitColumns(view, column, sortColumn);
+                           saveColumns();
+                         },
+                         saveColumns);
+                   });
+  QObject::connect(view, &QTreeView::customContextMenuRequested, owner, listMenu);
+  auto posted = std::make_shared<bool>(false);
+  QObject::connect(view->selectionModel(), &QItemSelectionModel::selectionChanged, owner,
+                   [owner, posted, updateStatus] {
+                     if (*posted) return;
+                     *posted = true;
+                     QTimer::singleShot(0, owner, [posted, updateStatus] {
+                       *posted = false;
+                       updateStatus();
+                     });
+                   });
+  QObject::connect(view->selectionModel(), &QItemSelectionModel::currentChanged, owner,
+                   [updateStatus] { updateStatus(); });
 }

@@ -147,6 +147,17 @@ void ExecResultListMenu(QWidget* owner, QTreeView* view, const TItemListModel* m
                         const QString& styleSheet, const TResultCommands& c, QAction* user,
                         const QPoint& pos, const std::function<void()>& updateStatus);
 
+// Connects the list view's header and rows in `owner`: a click on a column header calls
+// `columnClick`, the header's pop-up menu (styled as the main window's menus) fits or shows
+// columns and then calls `saveColumns` (it fits against `sortColumn`), the rows' pop-up menu calls
+// `listMenu`, and `updateStatus` runs when the focused row changes and, once the view has
+// finished changing it, when the selection changes.
+void ConnectResultView(QWidget* owner, TfmVrt& main, QTreeView* view, const int& sortColumn,
+                       const std::function<void(int)>& columnClick,
+                       const std::function<void()>& saveColumns,
+                       const std::function<void(const QPoint&)>& listMenu,
+                       const std::function<void()>& updateStatus);
+
 // `window` may take a command key: no modal dialog is open, and it is the active window or no
 // window is active.
 bool IsResultWindowForeground(const QWidget* window);

@@ -343,33 +343,14 @@ void TfmFind::CreateControls() {
   SetUpResultView(LVF, model_);
   LVF->installEventFilter(this);
   outer->addWidget(LVF, 1);
-  connect(LVF->header(), &QHeaderView::sectionClicked, this, &TfmFind::ColumnClick);
-  connect(LVF->header(), &QHeaderView::customContextMenuRequested, this, [this](const QPoint& pos) {
-    ExecColumnMenu(
-        this, LVF, pos, main_.MenuSheet(),
-        [this](int column) {
-          FitColumns(LVF, column, sortColumn_);
-          SaveHeaderLayout(main_.Settings().bdOpt, kOptFindColumns, LVF, sortColumn_,
-                           sortDescending_);
-        },
-        [this] {
-          SaveHeaderLayout(main_.Settings().bdOpt, kOptFindColumns, LVF, sortColumn_,
-                           sortDescending_);
-        });
-  });
-  connect(LVF, &QTreeView::customContextMenuRequested, this, &TfmFind::ListContextMenu);
+  ConnectResultView(
+      this, main_, LVF, sortColumn_, [this](int column) { ColumnClick(column); },
+      [this] {
+        SaveHeaderLayout(main_.Settings().bdOpt, kOptFindColumns, LVF, sortColumn_,
+                         sortDescending_);
+      },
+      [this](const QPoint& pos) { ListContextMenu(pos); }, [this] { UpdateStatus(); });
   connect(LVF, &QTreeView::doubleClicked, this, [this] { ListDoubleClick(); });
-  // The status follows the selection once the view has finished changing it.
-  connect(LVF->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
-    if (statusPosted_) return;
-    statusPosted_ = true;
-    QTimer::singleShot(0, this, [this] {
-      statusPosted_ = false;
-      UpdateStatus();
-    });
-  });
-  connect(LVF->selectionModel(), &QItemSelectionModel::currentChanged, this,
-          [this] { UpdateStatus(); });
 
   // The toolbar.
   tbSearchBar = new QToolBar(this);

@@ -195,5 +195,4 @@ class TfmFind : public QMainWindow {
   int sortColumn_ = 0;
   bool sortDescending_ = false;
   bool searching_ = false;
-  bool statusPosted_ = false;
 };

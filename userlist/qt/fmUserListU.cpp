@@ -93,27 +93,10 @@ void TfmUserList::CreateControls() {
   LVU->viewport()->setAcceptDrops(true);
   LVU->viewport()->installEventFilter(this);
   setCentralWidget(LVU);
-  connect(LVU->header(), &QHeaderView::sectionClicked, this, &TfmUserList::ColumnClick);
-  connect(LVU->header(), &QHeaderView::customContextMenuRequested, this, [this](const QPoint& pos) {
-    ExecColumnMenu(
-        this, LVU, pos, main_.MenuSheet(),
-        [this](int column) {
-          FitColumns(LVU, column, sortColumn_);
-          SaveColumns();
-        },
-        [this] { SaveColumns(); });
-  });
-  connect(LVU, &QTreeView::customContextMenuRequested, this, &TfmUserList::ListContextMenu);
-  connect(LVU->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
-    if (statusPosted_) return;
-    statusPosted_ = true;
-    QTimer::singleShot(0, this, [this] {
-      statusPosted_ = false;
-      UpdateStatus();
-    });
-  });
-  connect(LVU->selectionModel(), &QItemSelectionModel::currentChanged, this,
-          [this] { UpdateStatus(); });
+  ConnectResultView(
+      this, main_, LVU, sortColumn_, [this](int column) { ColumnClick(column); },
+      [this] { SaveColumns(); }, [this](const QPoint& pos) { ListContextMenu(pos); },
+      [this] { UpdateStatus(); });
 
   tbUserListBar = new QToolBar(this);
   tbUserListBar->setObjectName(QStringLiteral("tbUserListBar"));

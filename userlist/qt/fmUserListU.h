@@ -108,5 +108,4 @@ class TfmUserList : public QMainWindow {
   std::array<QLabel*, 3> stPanels_{};
   int sortColumn_ = 0;
   bool sortDescending_ = false;
-  bool statusPosted_ = false;
 };
