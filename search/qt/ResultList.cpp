@@ -3,11 +3,14 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QLabel>
 #include <QMainWindow>
 #include <QMenu>
+#include <QScreen>
+#include <QSettings>
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
@@ -23,6 +26,7 @@
 #include "catalog/CatalogLayout.h"
 #include "mainwin/qt/ItemListModel.h"
 #include "mainwin/qt/ListHeader.h"
+#include "mainwin/qt/VrtLayoutFile.h"
 #include "mainwin/qt/fmVrtU.h"
 #include "search/ListCommands.h"
 #include "search/ListSort.h"
@@ -409,4 +413,26 @@ void ConnectResultView(QWidget* owner, TfmVrt& main, QTreeView* view, const int&
                    });
   QObject::connect(view->selectionModel(), &QItemSelectionModel::currentChanged, owner,
                    [updateStatus] { updateStatus(); });
+}
+
+void LoadResultColumns(TfmVrt& main, int rootSlot, QTreeView* view, int& sortColumn,
+                       bool& sortDescending) {
+  std::vector<int> widths;
+  for (int c = 0; c < TItemListModel::ResultColumns(); ++c)
+    widths.push_back(TItemListModel::ResultWidth(c));
+  LoadHeaderLayout(main.Settings().bdOpt, rootSlot, view, widths, sortColumn, sortDescending);
+}
+
+void ReadResultPlacement(TfmVrt& main, QMainWindow* window, const QString& section, QToolBar* bar,
+                         const QString& barSection) {
+  QString file = QString::fromStdString(main.LayoutFileName());
+  QSettings ini(file, QSettings::IniFormat);
+  if (!QFileInfo::exists(file) || !ini.childGroups().contains(section)) {
+    QRect screen = QApplication::primaryScreen() ? QApplication::primaryScreen()->geometry()
+                                                 : QRect(0, 0, 1280, 1024);
+    window->resize(screen.width() * 3 / 4, screen.height() * 3 / 5);
+  } else {
+    ReadWindowPlacement(ini, section, window, nullptr);
+  }
+  PlaceToolBars(window, {{bar, ReadToolBarPlace(ini, barSection, 0)}});
 }

@@ -158,6 +158,16 @@ void ConnectResultView(QWidget* owner, TfmVrt& main, QTreeView* view, const int&
                        const std::function<void(const QPoint&)>& listMenu,
                        const std::function<void()>& updateStatus);
 
+// Reads the columns of `view` (result widths by default) and the sort state from the options
+// root `rootSlot`.
+void LoadResultColumns(TfmVrt& main, int rootSlot, QTreeView* view, int& sortColumn,
+                       bool& sortDescending);
+// Places `window` and its toolbar `bar` from the main window's layout file (sections `section`
+// and `barSection`); without a placement the window takes 3/4 of the screen's width and 3/5 of
+// its height.
+void ReadResultPlacement(TfmVrt& main, QMainWindow* window, const QString& section, QToolBar* bar,
+                         const QString& barSection);
+
 // `window` may take a command key: no modal dialog is open, and it is the active window or no
 // window is active.
 bool IsResultWindowForeground(const QWidget* window);

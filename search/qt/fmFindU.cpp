@@ -118,11 +118,7 @@ TfmFind::TfmFind(TfmVrt& main)
   CreateControls();
   SetTexts();
   ReadPlacement();
-  std::vector<int> widths;
-  for (int c = 0; c < TItemListModel::ResultColumns(); ++c)
-    widths.push_back(TItemListModel::ResultWidth(c));
-  LoadHeaderLayout(main_.Settings().bdOpt, kOptFindColumns, LVF, widths, sortColumn_,
-                   sortDescending_);
+  LoadResultColumns(main_, kOptFindColumns, LVF, sortColumn_, sortDescending_);
   for (const std::string& m : main_.Settings().Options.MaskHistory) cbMask->addItem(QStr(m));
   cbMask->setCurrentIndex(-1);
   cbMask->setEditText(QString());
@@ -410,16 +406,8 @@ void TfmFind::SetTexts() {
 // ---- placement ------------------------------------------------------------------------------
 
 void TfmFind::ReadPlacement() {
-  QString file = QString::fromStdString(main_.LayoutFileName());
-  QSettings ini(file, QSettings::IniFormat);
-  if (!QFileInfo::exists(file) || !ini.childGroups().contains(QStringLiteral("fmFindpos"))) {
-    QRect screen = QApplication::primaryScreen() ? QApplication::primaryScreen()->geometry()
-                                                 : QRect(0, 0, 1280, 1024);
-    resize(screen.width() * 3 / 4, screen.height() * 3 / 5);
-  } else {
-    ReadWindowPlacement(ini, QStringLiteral("fmFindpos"), this, nullptr);
-  }
-  PlaceToolBars(this, {{tbSearchBar, ReadToolBarPlace(ini, QStringLiteral("SearchBar"), 0)}});
+  ReadResultPlacement(main_, this, QStringLiteral("fmFindpos"), tbSearchBar,
+                      QStringLiteral("SearchBar"));
 }
 
 void TfmFind::WritePlacement() {

@@ -49,11 +49,7 @@ TfmUserList::TfmUserList(TfmVrt& main)
   CreateControls();
   SetTexts();
   ReadPlacement();
-  std::vector<int> widths;
-  for (int c = 0; c < TItemListModel::ResultColumns(); ++c)
-    widths.push_back(TItemListModel::ResultWidth(c));
-  LoadHeaderLayout(main_.Settings().bdOpt, kOptUserListColumns, LVU, widths, sortColumn_,
-                   sortDescending_);
+  LoadResultColumns(main_, kOptUserListColumns, LVU, sortColumn_, sortDescending_);
   ShowSortMarks();
   UpdateStatus();
 }
@@ -123,16 +119,7 @@ void TfmUserList::SetTexts() {
 // ---- placement ------------------------------------------------------------------------------
 
 void TfmUserList::ReadPlacement() {
-  QString file = QString::fromStdString(main_.LayoutFileName());
-  QSettings ini(file, QSettings::IniFormat);
-  if (!QFileInfo::exists(file) || !ini.childGroups().contains(kPlacement)) {
-    QRect screen = QApplication::primaryScreen() ? QApplication::primaryScreen()->geometry()
-                                                 : QRect(0, 0, 1280, 1024);
-    resize(screen.width() * 3 / 4, screen.height() * 3 / 5);
-  } else {
-    ReadWindowPlacement(ini, kPlacement, this, nullptr);
-  }
-  PlaceToolBars(this, {{tbUserListBar, ReadToolBarPlace(ini, kBarPlacement, 0)}});
+  ReadResultPlacement(main_, this, kPlacement, tbUserListBar, kBarPlacement);
 }
 
 void TfmUserList::SaveColumns() {
