@@ -311,27 +311,8 @@ QWidget* TfmOpt::CreateListPage() {
 }
 
 QWidget* TfmOpt::CreateArchivePage() {
-  auto* page = new QWidget;
-  cbScanArc = new QCheckBox;
-  clScanArc = new QListWidget;
-  sbArcOptSet = new QPushButton;
-  sbArcOptReset = new QPushButton;
-  for (QPushButton* b : {sbArcOptSet, sbArcOptReset}) b->setAutoDefault(false);
-  auto setAll = [this](bool on) {
-    CheckAllItems(clScanArc, on);
-  };
-  connect(sbArcOptSet, &QPushButton::clicked, this, [setAll] { setAll(true); });
-  connect(sbArcOptReset, &QPushButton::clicked, this, [setAll] { setAll(false); });
-  connect(cbScanArc, &QCheckBox::toggled, this, &TfmOpt::UpdateEnabled);
-  auto* buttons = new QHBoxLayout;
-  buttons->addWidget(sbArcOptSet);
-  buttons->addWidget(sbArcOptReset);
-  buttons->addStretch(1);
-  auto* layout = new QVBoxLayout(page);
-  layout->addWidget(cbScanArc);
-  layout->addWidget(clScanArc, 1);
-  layout->addLayout(buttons);
-  return page;
+  return BuildArcTypesPage(this, {cbScanArc, clScanArc, sbArcOptSet, sbArcOptReset},
+                           [this](bool) { UpdateEnabled(); }, nullptr);
 }
 
 TDescRulesWidgets TfmOpt::DescRulesWidgets() {
@@ -494,9 +475,7 @@ void TfmOpt::SetTexts() {
   }
   cbDblClickGo->setText(LangQ(1339));
 
-  cbScanArc->setText(LangQ(276));
-  sbArcOptSet->setText(LangQ(272));
-  sbArcOptReset->setText(LangQ(273));
+  SetArcTypesPageTexts({cbScanArc, clScanArc, sbArcOptSet, sbArcOptReset});
   SetDescRulesPageTexts(DescRulesWidgets());
   sbUpCat->setToolTip(PlainCaption(LangQ(278)));
   sbDownCat->setToolTip(PlainCaption(LangQ(279)));

@@ -69,3 +69,36 @@ void CheckAllItems(QListWidget* list, bool on) {
   for (int i = 0; i < list->count(); ++i)
     list->item(i)->setCheckState(on ? Qt::Checked : Qt::Unchecked);
 }
+
+QWidget* BuildArcTypesPage(QWidget* dialog, const TArcTypesWidgets& w,
+                           const std::function<void(bool on)>& scanToggled, QVBoxLayout** layout) {
+  auto* page = new QWidget;
+  w.cbScanArc = new QCheckBox;
+  w.clScanArc = new QListWidget;
+  w.sbArcOptSet = new QPushButton;
+  w.sbArcOptReset = new QPushButton;
+  for (QPushButton* b : {w.sbArcOptSet, w.sbArcOptReset}) b->setAutoDefault(false);
+  SetArcTypesPageTexts(w);
+  QListWidget* list = w.clScanArc;
+  QObject::connect(w.sbArcOptSet, &QPushButton::clicked, dialog,
+                   [list] { CheckAllItems(list, true); });
+  QObject::connect(w.sbArcOptReset, &QPushButton::clicked, dialog,
+                   [list] { CheckAllItems(list, false); });
+  QObject::connect(w.cbScanArc, &QCheckBox::toggled, dialog, scanToggled);
+  auto* buttons = new QHBoxLayout;
+  buttons->addWidget(w.sbArcOptSet);
+  buttons->addWidget(w.sbArcOptReset);
+  buttons->addStretch(1);
+  auto* main = new QVBoxLayout(page);
+  main->addWidget(w.cbScanArc);
+  main->addWidget(w.clScanArc, 1);
+  main->addLayout(buttons);
+  if (layout) *layout = main;
+  return page;
+}
+
+void SetArcTypesPageTexts(const TArcTypesWidgets& w) {
+  w.cbScanArc->setText(LangQ(276));
+  w.sbArcOptSet->setText(LangQ(272));
+  w.sbArcOptReset->setText(LangQ(273));
+}

@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: MIT
 // The description-rules page of the add-disk dialog and of the options: the import check box,
 // the check list of rules with up and down buttons beside it, and set all, reset all and the
-// rule options button below. The page is built into the dialog's own members.
+// rule options button below; and the archive page beside it: the scan-archives check box, the check
+// list of archive types, set all and reset all. The pages are built into the dialog's own members.
 //
 // Threads: GUI thread only.
 #pragma once
@@ -43,3 +44,16 @@ QWidget* BuildDescRulesPage(QWidget* dialog, const TDescRulesWidgets& w,
 void SetDescRulesPageTexts(const TDescRulesWidgets& w);
 // Checks (or unchecks) every item of a check list (the rules, the archive types).
 void CheckAllItems(QListWidget* list, bool on);
+
+// The dialog's members the archive page fills.
+struct TArcTypesWidgets {
+  QCheckBox*& cbScanArc;
+  QListWidget*& clScanArc;
+  QPushButton*& sbArcOptSet;
+  QPushButton*& sbArcOptReset;
+};
+// Builds the archive page like the rules page: set all and reset all check every type or none,
+// the scan-archives box calls `scanToggled`.
+QWidget* BuildArcTypesPage(QWidget* dialog, const TArcTypesWidgets& w,
+                           const std::function<void(bool on)>& scanToggled, QVBoxLayout** layout);
+void SetArcTypesPageTexts(const TArcTypesWidgets& w);

@@ -229,30 +229,15 @@ QWidget* TfmAddDisk::CreateUpdatePage() {
 }
 
 QWidget* TfmAddDisk::CreateArchivePage() {
-  auto* page = new QWidget;
-  cbScanArc = new QCheckBox(LangQ(276));
-  clScanArc = new QListWidget;
-  sbArcOptSet = new QPushButton(LangQ(272));
-  sbArcOptReset = new QPushButton(LangQ(273));
+  QVBoxLayout* layout = nullptr;
+  QWidget* page = BuildArcTypesPage(
+      this, {cbScanArc, clScanArc, sbArcOptSet, sbArcOptReset},
+      [this](bool on) {
+        for (QWidget* w : std::initializer_list<QWidget*>{clScanArc, sbArcOptSet, sbArcOptReset})
+          w->setEnabled(on);
+      },
+      &layout);
   cbSaveArc = new QCheckBox(LangQ(259));
-  for (QPushButton* b : {sbArcOptSet, sbArcOptReset}) b->setAutoDefault(false);
-  auto setAll = [this](bool on) {
-    CheckAllItems(clScanArc, on);
-  };
-  connect(sbArcOptSet, &QPushButton::clicked, this, [setAll] { setAll(true); });
-  connect(sbArcOptReset, &QPushButton::clicked, this, [setAll] { setAll(false); });
-  connect(cbScanArc, &QCheckBox::toggled, this, [this](bool on) {
-    for (QWidget* w : std::initializer_list<QWidget*>{clScanArc, sbArcOptSet, sbArcOptReset})
-      w->setEnabled(on);
-  });
-  auto* buttons = new QHBoxLayout;
-  buttons->addWidget(sbArcOptSet);
-  buttons->addWidget(sbArcOptReset);
-  buttons->addStretch(1);
-  auto* layout = new QVBoxLayout(page);
-  layout->addWidget(cbScanArc);
-  layout->addWidget(clScanArc, 1);
-  layout->addLayout(buttons);
   layout->addWidget(cbSaveArc);
   return page;
 }
