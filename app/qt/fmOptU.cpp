@@ -701,17 +701,8 @@ void TfmOpt::UpdateEnabled() {
   const bool program = rbEplorer1->isChecked();
   edEplorer->setEnabled(program);
   sbEplorer->setEnabled(program);
-  const bool arc = cbScanArc->isChecked();
-  for (QWidget* w : std::initializer_list<QWidget*>{clScanArc, sbArcOptSet, sbArcOptReset})
-    w->setEnabled(arc);
-  const bool desc = cbImportDesc->isChecked();
-  const int rule = clImpDesc->currentRow();
-  clImpDesc->setEnabled(desc);
-  sbDescOptSet->setEnabled(desc);
-  sbDescOptReset->setEnabled(desc);
-  sbUpDesc->setEnabled(desc && rule > 0);
-  sbDownDesc->setEnabled(desc && rule >= 0 && rule < clImpDesc->count() - 1);
-  sbDescOpt->setEnabled(desc && rule >= 0);
+  EnableArcTypesPage({cbScanArc, clScanArc, sbArcOptSet, sbArcOptReset});
+  EnableDescRulesPage(DescRulesWidgets());
 }
 
 // ---- page 0 -----------------------------------------------------------------------------------

@@ -102,3 +102,20 @@ void SetArcTypesPageTexts(const TArcTypesWidgets& w) {
   w.sbArcOptSet->setText(LangQ(272));
   w.sbArcOptReset->setText(LangQ(273));
 }
+
+void EnableDescRulesPage(const TDescRulesWidgets& w) {
+  const bool on = w.cbImportDesc->isChecked();
+  const int row = w.clImpDesc->currentRow();
+  w.clImpDesc->setEnabled(on);
+  w.sbDescOptSet->setEnabled(on);
+  w.sbDescOptReset->setEnabled(on);
+  w.sbUpDesc->setEnabled(on && row > 0);
+  w.sbDownDesc->setEnabled(on && row >= 0 && row < w.clImpDesc->count() - 1);
+  w.sbDescOpt->setEnabled(on && row >= 0);
+}
+
+void EnableArcTypesPage(const TArcTypesWidgets& w) {
+  const bool on = w.cbScanArc->isChecked();
+  for (QWidget* c : std::initializer_list<QWidget*>{w.clScanArc, w.sbArcOptSet, w.sbArcOptReset})
+    c->setEnabled(on);
+}

@@ -42,6 +42,9 @@ QWidget* BuildDescRulesPage(QWidget* dialog, const TDescRulesWidgets& w,
                             const TDescRulesHandlers& h, QVBoxLayout** layout);
 // Re-texts the page's controls in the current language.
 void SetDescRulesPageTexts(const TDescRulesWidgets& w);
+// Enables the page's controls: all with the import box checked, up, down and the rule options only
+// with a current rule that can move that way or be opened.
+void EnableDescRulesPage(const TDescRulesWidgets& w);
 // Checks (or unchecks) every item of a check list (the rules, the archive types).
 void CheckAllItems(QListWidget* list, bool on);
 
@@ -57,3 +60,5 @@ struct TArcTypesWidgets {
 QWidget* BuildArcTypesPage(QWidget* dialog, const TArcTypesWidgets& w,
                            const std::function<void(bool on)>& scanToggled, QVBoxLayout** layout);
 void SetArcTypesPageTexts(const TArcTypesWidgets& w);
+// Enables the list and its buttons with the scan-archives box checked.
+void EnableArcTypesPage(const TArcTypesWidgets& w);

@@ -232,10 +232,7 @@ QWidget* TfmAddDisk::CreateArchivePage() {
   QVBoxLayout* layout = nullptr;
   QWidget* page = BuildArcTypesPage(
       this, {cbScanArc, clScanArc, sbArcOptSet, sbArcOptReset},
-      [this](bool on) {
-        for (QWidget* w : std::initializer_list<QWidget*>{clScanArc, sbArcOptSet, sbArcOptReset})
-          w->setEnabled(on);
-      },
+      [this](bool) { EnableArcTypesPage({cbScanArc, clScanArc, sbArcOptSet, sbArcOptReset}); },
       &layout);
   cbSaveArc = new QCheckBox(LangQ(259));
   layout->addWidget(cbSaveArc);
@@ -684,14 +681,7 @@ void TfmAddDisk::sbDescOptClick() {
 }
 
 void TfmAddDisk::UpdateListButtons() {
-  const bool on = cbImportDesc->isChecked();
-  const int row = clImpDesc->currentRow();
-  clImpDesc->setEnabled(on);
-  sbDescOptSet->setEnabled(on);
-  sbDescOptReset->setEnabled(on);
-  sbUpDesc->setEnabled(on && row > 0);
-  sbDownDesc->setEnabled(on && row >= 0 && row < clImpDesc->count() - 1);
-  sbDescOpt->setEnabled(on && row >= 0);
+  EnableDescRulesPage(DescRulesWidgets());
 }
 
 // ---- OK ----------------------------------------------------------------------------------------
