@@ -637,15 +637,7 @@ void TfmOpt::FillArchiveList() {
 void TfmOpt::FillRuleList(int select) {
   const bool was = filling_;
   filling_ = true;
-  clImpDesc->clear();
-  const TNodeRec* root = draft_.DescRules.RootNode();
-  for (int slot = 1; slot < root->SlotCount; ++slot) {
-    const TNodeRec* rule = NodeChild(root, slot);
-    auto* item = new QListWidgetItem(QStr(RuleListText(rule)), clImpDesc);
-    item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
-    item->setCheckState(RuleSlotInt(rule, rsEnabled) ? Qt::Checked : Qt::Unchecked);
-  }
-  if (select >= 0 && select < clImpDesc->count()) clImpDesc->setCurrentRow(select);
+  FillDescRulesList(clImpDesc, draft_.DescRules, select);
   filling_ = was;
   UpdateEnabled();
 }

@@ -10,6 +10,8 @@
 #include <QVBoxLayout>
 
 #include "app/qt/GuiText.h"
+#include "scan/DescRules.h"
+#include "store/QDBase.h"
 
 QWidget* BuildDescRulesPage(QWidget* dialog, const TDescRulesWidgets& w,
                             const TDescRulesHandlers& h, QVBoxLayout** layout) {
@@ -118,4 +120,16 @@ void EnableArcTypesPage(const TArcTypesWidgets& w) {
   const bool on = w.cbScanArc->isChecked();
   for (QWidget* c : std::initializer_list<QWidget*>{w.clScanArc, w.sbArcOptSet, w.sbArcOptReset})
     c->setEnabled(on);
+}
+
+void FillDescRulesList(QListWidget* list, const TQDBase& rules, int select) {
+  list->clear();
+  const TNodeRec* root = rules.RootNode();
+  for (int slot = 1; slot < root->SlotCount; ++slot) {
+    const TNodeRec* rule = NodeChild(root, slot);
+    auto* item = new QListWidgetItem(QStr(RuleListText(rule)), list);
+    item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
+    item->setCheckState(RuleSlotInt(rule, rsEnabled) ? Qt::Checked : Qt::Unchecked);
+  }
+  if (select >= 0 && select < list->count()) list->setCurrentRow(select);
 }

@@ -15,6 +15,7 @@ class QPushButton;
 class QToolButton;
 class QVBoxLayout;
 class QWidget;
+class TQDBase;
 
 // The dialog's members the page fills.
 struct TDescRulesWidgets {
@@ -45,6 +46,9 @@ void SetDescRulesPageTexts(const TDescRulesWidgets& w);
 // Enables the page's controls: all with the import box checked, up, down and the rule options only
 // with a current rule that can move that way or be opened.
 void EnableDescRulesPage(const TDescRulesWidgets& w);
+// Fills `list` with the rules of table `rules` (the root's children), checked as they are enabled,
+// and makes row `select` (when there is one) current.
+void FillDescRulesList(QListWidget* list, const TQDBase& rules, int select);
 // Checks (or unchecks) every item of a check list (the rules, the archive types).
 void CheckAllItems(QListWidget* list, bool on);
 

@@ -636,15 +636,7 @@ void TfmAddDisk::FillArchiveList() {
 
 void TfmAddDisk::FillRuleList(int select) {
   filling_ = true;
-  clImpDesc->clear();
-  const TNodeRec* root = bdDescOpt.RootNode();
-  for (int slot = 1; slot < root->SlotCount; ++slot) {
-    const TNodeRec* rule = NodeChild(root, slot);
-    auto* item = new QListWidgetItem(QStr(RuleListText(rule)), clImpDesc);
-    item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
-    item->setCheckState(RuleSlotInt(rule, rsEnabled) ? Qt::Checked : Qt::Unchecked);
-  }
-  if (select >= 0 && select < clImpDesc->count()) clImpDesc->setCurrentRow(select);
+  FillDescRulesList(clImpDesc, bdDescOpt, select);
   filling_ = false;
   UpdateListButtons();
 }
