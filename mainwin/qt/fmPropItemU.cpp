@@ -152,9 +152,12 @@ QWidget* TfmPropItem::ListBox(QComboBox*& box, TListKind kind) {
 }
 
 void TfmPropItem::CreatePages() {
-  auto page = [](const char* name) {
-    auto* w = new QWidget;
+  // Every page belongs to the dialog, also while no tab shows it (a selection of files never
+  // shows the catalog page); hidden until a tab takes it.
+  auto page = [this](const char* name) {
+    auto* w = new QWidget(this);
     w->setObjectName(QString::fromLatin1(name));
+    w->hide();
     return w;
   };
   auto form = [](QWidget* w) {
