@@ -318,12 +318,7 @@ class MainWindowFilesTest : public ::testing::Test {
     w_.reset();
   }
   QModelIndex Child(const QModelIndex& parent, const QString& name) {
-    TCatalogTreeModel* m = w_->TreeModel();
-    for (int r = 0; r < m->rowCount(parent); ++r) {
-      QModelIndex i = m->index(r, 0, parent);
-      if (m->data(i).toString() == name) return i;
-    }
-    return {};
+    return TreeChild(*w_, parent, name);
   }
   int Row(const std::string& name) {
     for (int r = 0; r < w_->ListModel()->rowCount(); ++r)

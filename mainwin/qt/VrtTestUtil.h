@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QTimer>
 #include <deque>
 #include <fstream>
 #include <functional>
@@ -17,6 +18,7 @@
 #include "catalog/CatalogLayout.h"
 #include "catalog/CatalogTestUtil.h"
 #include "mainwin/EditTestUtil.h"
+#include "mainwin/qt/CatalogTreeModel.h"
 #include "mainwin/qt/fmVrtU.h"
 
 // The real language files of the source tree.
@@ -104,4 +106,30 @@ inline std::unique_ptr<TfmVrt> MakeMainWindow(const std::string& settingsFolder,
   QApplication::setActiveWindow(w.get());
   QApplication::processEvents();
   return w;
+}
+
+// The child named `name` of `parent` in the main window's tree (invalid when there is none).
+inline QModelIndex TreeChild(TfmVrt& w, const QModelIndex& parent, const QString& name) {
+  TCatalogTreeModel* m = w.TreeModel();
+  for (int r = 0; r < m->rowCount(parent); ++r) {
+    QModelIndex i = m->index(r, 0, parent);
+    if (m->data(i).toString() == name) return i;
+  }
+  return QModelIndex();
+}
+
+// Runs `trigger`, which opens a modal dialog of type T; while it runs, the dialog is handed to
+// `inside` and then closed unless `inside` closed it. False when no such dialog came up.
+template <class T>
+bool RunModal(const std::function<void()>& trigger, const std::function<void(T&)>& inside) {
+  bool seen = false;
+  QTimer::singleShot(0, [&] {
+    auto* dlg = qobject_cast<T*>(QApplication::activeModalWidget());
+    if (!dlg) return;
+    seen = true;
+    inside(*dlg);
+    if (dlg->isVisible()) dlg->reject();
+  });
+  trigger();
+  return seen;
 }

@@ -375,26 +375,12 @@ class PropItemWindowTest : public ::testing::Test {
     w_->Tree()->expandAll();
   }
   QModelIndex Child(const QModelIndex& parent, const QString& name) {
-    TCatalogTreeModel* m = w_->TreeModel();
-    for (int r = 0; r < m->rowCount(parent); ++r) {
-      QModelIndex i = m->index(r, 0, parent);
-      if (m->data(i).toString() == name) return i;
-    }
-    return QModelIndex();
+    return TreeChild(*w_, parent, name);
   }
   // Runs `trigger`; the properties dialog it opens is handed to `inside`, which closes it.
   bool RunDialog(const std::function<void()>& trigger,
                  const std::function<void(TfmPropItem&)>& inside) {
-    bool seen = false;
-    QTimer::singleShot(0, [&] {
-      auto* dlg = qobject_cast<TfmPropItem*>(QApplication::activeModalWidget());
-      if (!dlg) return;
-      seen = true;
-      inside(*dlg);
-      if (dlg->isVisible()) dlg->reject();
-    });
-    trigger();
-    return seen;
+    return RunModal<TfmPropItem>(trigger, inside);
   }
   std::unique_ptr<TfmVrt> w_;
   TScriptedPrompter prompter_;

@@ -47,12 +47,7 @@ class MainWindowTest : public ::testing::Test {
   }
 
   static QModelIndex Child(TfmVrt& w, const QModelIndex& parent, const QString& name) {
-    TCatalogTreeModel* m = w.TreeModel();
-    for (int r = 0; r < m->rowCount(parent); ++r) {
-      QModelIndex i = m->index(r, 0, parent);
-      if (m->data(i).toString() == name) return i;
-    }
-    return QModelIndex();
+    return TreeChild(w, parent, name);
   }
 
   std::string dir_, alpha_, beta_, settings_;

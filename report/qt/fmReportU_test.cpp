@@ -84,12 +84,7 @@ class ReportWindowTest : public ::testing::Test {
   }
 
   QModelIndex Child(const QModelIndex& parent, const QString& name) {
-    TCatalogTreeModel* m = w_->TreeModel();
-    for (int r = 0; r < m->rowCount(parent); ++r) {
-      QModelIndex i = m->index(r, 0, parent);
-      if (m->data(i).toString() == name) return i;
-    }
-    return QModelIndex();
+    return TreeChild(*w_, parent, name);
   }
   QModelIndex Alpha() { return w_->TreeModel()->index(0, 0); }
   QModelIndex D1() { return Child(Alpha(), QStringLiteral("D1")); }
@@ -104,19 +99,20 @@ class ReportWindowTest : public ::testing::Test {
   // Triggers `command` and, while its modal report dialog runs, `drive` with it; the dialog is
   // then closed. False when no report dialog came up.
   bool RunReport(QAction* command, const std::function<void(TfmReport&)>& drive) {
-    bool ran = false;
-    QTimer timer;
-    timer.setSingleShot(true);
-    QObject::connect(&timer, &QTimer::timeout, [&] {
-      auto* dlg = qobject_cast<TfmReport*>(QApplication::activeModalWidget());
-      if (!dlg) return;
-      ran = true;
-      drive(*dlg);
-      dlg->reject();
-    });
-    timer.start(0);
-    command->trigger();
-    return ran;
+    return RunModal<TfmReport>([command] { command->trigger(); }, drive);
+  }
+
+  // The search window over Alpha with its three ".txt" results, made the active window.
+  TfmFind* FindTextFiles() {
+    Select(Alpha());
+    w_->ActFind->trigger();
+    TfmFind* f = w_->SearchWindow();
+    if (!f) return nullptr;
+    f->cbDst->setCurrentIndex(0);
+    f->cbMask->setEditText(QStringLiteral("txt"));
+    f->Start();
+    QApplication::setActiveWindow(f);
+    return f;
   }
 
   // bkStart pressed for a report of `type`, not opened afterwards (the save dialog takes the
@@ -214,15 +210,9 @@ TEST_F(ReportWindowTest, ReportOfTheSampleDiskEqualsTheCommandLineReport) {
 }
 
 TEST_F(ReportWindowTest, ReportOfSearchResultsHasTheSearchColumns) {
-  Select(Alpha());
-  w_->ActFind->trigger();
-  TfmFind* f = w_->SearchWindow();
+  TfmFind* f = FindTextFiles();
   ASSERT_NE(f, nullptr);
-  f->cbDst->setCurrentIndex(0);
-  f->cbMask->setEditText(QStringLiteral("txt"));
-  f->Start();
   ASSERT_EQ(f->ResultModel()->rowCount(), 3);
-  QApplication::setActiveWindow(f);
   ASSERT_TRUE(f->ActReport->isEnabled());
 
   const std::string path = dir_ + "/found.txt";
@@ -261,15 +251,9 @@ TEST_F(ReportWindowTest, ReportOfSearchResultsHasTheSearchColumns) {
 }
 
 TEST_F(ReportWindowTest, ReportOfTheUserListHasTheSearchColumnsAndItsMembers) {
-  Select(Alpha());
-  w_->ActFind->trigger();
-  TfmFind* f = w_->SearchWindow();
+  TfmFind* f = FindTextFiles();
   ASSERT_NE(f, nullptr);
-  f->cbDst->setCurrentIndex(0);
-  f->cbMask->setEditText(QStringLiteral("txt"));
-  f->Start();
   ASSERT_EQ(f->ResultModel()->rowCount(), 3);
-  QApplication::setActiveWindow(f);
   f->LVF->selectAll();
   f->ActUserAdd->trigger();
   w_->OpenUserList();

@@ -35,12 +35,7 @@ class UserListWindowTest : public ::testing::Test {
   }
 
   QModelIndex Child(const QModelIndex& parent, const QString& name) {
-    TCatalogTreeModel* m = w_->TreeModel();
-    for (int r = 0; r < m->rowCount(parent); ++r) {
-      QModelIndex i = m->index(r, 0, parent);
-      if (m->data(i).toString() == name) return i;
-    }
-    return QModelIndex();
+    return TreeChild(*w_, parent, name);
   }
   QModelIndex Alpha() { return w_->TreeModel()->index(0, 0); }
   QModelIndex D1() { return Child(Alpha(), QStringLiteral("D1")); }
