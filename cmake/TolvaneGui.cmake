@@ -64,8 +64,12 @@ endif()
 set(TOLVANE_HOMEPAGE "https://tolvane.org/" CACHE STRING "The product's web page (about box)")
 set(TOLVANE_MAIL "authors@tolvane.org" CACHE STRING "The makers' mail address (about box)")
 target_compile_definitions(tolvane_gui PUBLIC
-  TOLVANE_DATA_DIR="${CMAKE_INSTALL_FULL_DATADIR}/tolvane" TOLVANE_BUILD=${TOLVANE_BUILD}
+  TOLVANE_DATA_DIR="${CMAKE_INSTALL_FULL_DATADIR}/tolvane"
   TOLVANE_HOMEPAGE="${TOLVANE_HOMEPAGE}" TOLVANE_MAIL="${TOLVANE_MAIL}")
+# Only the about box shows the build number: given to every window, each commit would rebuild
+# them all.
+set_source_files_properties(${CMAKE_SOURCE_DIR}/app/qt/fmAboutU.cpp PROPERTIES
+                            COMPILE_DEFINITIONS TOLVANE_BUILD=${TOLVANE_BUILD})
 
 if(TOLVANE_TESTS)
   file(GLOB TOLVANE_GUI_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/*/qt/*_test.cpp)
