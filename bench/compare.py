@@ -14,7 +14,10 @@ the same round as min / median / max:
   tolvane-cli info CATALOG                / cat
   tolvane-cli find CATALOG rare           / cat, and against grep -c -i over a names file
   tolvane-cli find CATALOG common         / grep -c -i over a names file
-  resident memory of tolvane-cli info     / the catalog's size (peak RSS of the process)
+  resident memory of tolvane-cli info     / the catalog's size (peak RSS of the process, and that
+                                          less the peak RSS of info on an empty catalog: the
+                                          memory of the loaded catalog itself)
+  plocate -i -c common (when installed)   against tolvane-cli find common
 
 Caches are warm: each command runs once before the rounds. Usage:
   bench/compare.py --cli build/compare/tolvane-cli [--files N] [--rounds R] [--work DIR]
@@ -118,6 +121,14 @@ def main():
         "add, no descriptions, no archives": add(os.path.join(a.work, "bare.ctl"), "--no-descriptions",
                                                  "--no-archives"),
     }
+    empty = os.path.join(a.work, "empty.ctl")
+    if not os.path.exists(empty):
+        subprocess.run([a.cli, "new", empty], check=True)
+    plocate_db = None
+    if shutil.which("plocate") and shutil.which("updatedb"):
+        plocate_db = os.path.join(a.work, "plocate.db")
+        subprocess.run(["updatedb", "-l", "0", "-U", tree, "-o", plocate_db], check=True)
+
     def grep(pattern):
         start = time.perf_counter()
         subprocess.run(["grep", "-c", "-i", pattern, names], stdout=subprocess.DEVNULL)
@@ -131,6 +142,8 @@ def main():
         "find rare": lambda: timed([a.cli, "find", cat, rare]),
         "find common (*.txt)": lambda: timed([a.cli, "find", cat, "*.txt"]),
     }
+    if plocate_db:
+        reads["plocate -i common"] = lambda: timed(["plocate", "-d", plocate_db, "-i", "-c", ".txt"])
 
     results = {k: [] for k in list(scans) + list(reads)}
     for group in (scans, reads):  # warm-up: caches, and the catalog the reads use
@@ -163,9 +176,16 @@ def main():
     line("tolvane-cli find rare", "find rare", "cat catalog")
     line("tolvane-cli find rare", "find rare", "grep -c -i rare (names file)")
     line("tolvane-cli find common", "find common (*.txt)", "grep -c -i common (names file)")
+    if plocate_db:
+        line("tolvane-cli find common", "find common (*.txt)", "plocate -i common")
     rss = PEAK_RSS.get(a.cli + " info", 0)
     print("%-44s %7.1f MB  %5.2fx  (of the catalog's size)" % ("tolvane-cli info peak RSS", rss / 1e6,
                                                               rss / size))
+    PEAK_RSS.pop(a.cli + " info")
+    timed([a.cli, "info", empty])
+    loaded = rss - PEAK_RSS.get(a.cli + " info", 0)
+    print("%-44s %7.1f MB  %5.2fx  (of the catalog's size)" % (
+        "  less info of an empty catalog", loaded / 1e6, loaded / size))
     return 0
 
 

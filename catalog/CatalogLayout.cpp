@@ -277,7 +277,8 @@ void CountOne(const TNodeRec* item, TItemCounts& c) {
 // With `disks`, a disk's folders and files are the walk's counts when it leaves the disk less
 // those when it entered it.
 void CountBelow(const TNodeRec* container, TItemCounts& c,
-                std::vector<TDiskCounts>* disks = nullptr) {
+                std::vector<TDiskCounts>* disks = nullptr,
+                const std::function<void(const TNodeRec*)>* visit = nullptr) {
   struct Frame {
     const TNodeRec* node;
     int next;
@@ -299,6 +300,7 @@ void CountBelow(const TNodeRec* container, TItemCounts& c,
     const TNodeRec* item = ItemAt(f.node, f.next++);
     if (!item) continue;
     CountOne(item, c);
+    if (visit) (*visit)(item);
     if (IsContainer(item)) {
       int64_t disk = -1;
       if (disks && ItemKind(FieldInt(NodeChild(item, 0), kFieldFlags)) == ikDisk) {
@@ -318,9 +320,10 @@ TItemCounts CountItems(const TNodeRec* container) {
   return c;
 }
 
-TItemCounts CountItems(const TNodeRec* container, std::vector<TDiskCounts>& disks) {
+TItemCounts CountItems(const TNodeRec* container, std::vector<TDiskCounts>& disks,
+                       const std::function<void(const TNodeRec*)>& visit) {
   TItemCounts c;
-  if (container && IsContainer(container)) CountBelow(container, c, &disks);
+  if (container && IsContainer(container)) CountBelow(container, c, &disks, visit ? &visit : nullptr);
   return c;
 }
 

@@ -18,6 +18,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -272,7 +273,10 @@ struct TDiskCounts {
   int64_t Folders;
   int64_t Files;
 };
-TItemCounts CountItems(const TNodeRec* container, std::vector<TDiskCounts>& disks);
+// With `visit`, the walk also hands it every item below `container`, each before what lies below
+// it (the order of a tree listing).
+TItemCounts CountItems(const TNodeRec* container, std::vector<TDiskCounts>& disks,
+                       const std::function<void(const TNodeRec*)>& visit = {});
 // The counts over a set of items (the selection of a command): each item counts itself as the walk
 // counts an item, and containers add what lies below them.
 TItemCounts CountItems(const std::vector<TNodeRec*>& items);

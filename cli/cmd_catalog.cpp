@@ -114,42 +114,35 @@ int RunLs(const std::vector<std::string>& args) {
   return 0;
 }
 
-// How many item names are not UTF-8, and the first few of them (full paths) as `decoder` reads
-// them.
-void PrintLegacyNames(const TNodeRec* catalog, const TTextDecoder& decoder) {
-  constexpr size_t kExamples = 5;
-  int64_t names = 0, legacy = 0, descriptions = 0;
-  std::vector<const TNodeRec*> examples;
-  std::vector<const TNodeRec*> stack{catalog};
-  while (!stack.empty()) {
-    const TNodeRec* n = stack.back();
-    stack.pop_back();
-    // Children in their order, then their contents, the first container first.
-    for (int i = 1; i < n->SlotCount; ++i) {
-      const TNodeRec* item = NodeChild(n, i);
-      if (!item) continue;
-      ++names;
-      if (TTextDecoder::NeedsDecoding(ItemName(item))) {
-        ++legacy;
-        if (examples.size() < kExamples) examples.push_back(item);
-      }
-      if (TTextDecoder::NeedsDecoding(FieldStr(FieldNode(item), kFieldDescription))) ++descriptions;
+// How many item names are not UTF-8, and the first few of them, gathered item by item by the
+// walk that counts.
+struct TLegacyNames {
+  static constexpr size_t kExamples = 5;
+  int64_t Names = 0, Legacy = 0, Descriptions = 0;
+  std::vector<const TNodeRec*> Examples;
+
+  void Add(const TNodeRec* item) {
+    ++Names;
+    if (TTextDecoder::NeedsDecoding(ItemName(item))) {
+      ++Legacy;
+      if (Examples.size() < kExamples) Examples.push_back(item);
     }
-    for (int i = n->SlotCount - 1; i >= 1; --i) {
-      const TNodeRec* item = NodeChild(n, i);
-      if (item && IsContainer(item)) stack.push_back(item);
+    if (TTextDecoder::NeedsDecoding(FieldStr(FieldNode(item), kFieldDescription))) ++Descriptions;
+  }
+
+  // The count, and the examples (full paths) as `decoder` reads them.
+  void Print(const TTextDecoder& decoder) const {
+    std::printf("Names not in UTF-8: %lld of %lld", static_cast<long long>(Legacy),
+                static_cast<long long>(Names));
+    if (Legacy == 0 && Descriptions == 0) {
+      std::printf("\n");
+      return;
     }
+    std::printf(" (descriptions: %lld), read as %s:\n", static_cast<long long>(Descriptions),
+                decoder.CodePage().c_str());
+    for (const TNodeRec* item : Examples) std::printf("  %s\n", CatalogItemPath(item).c_str());
   }
-  std::printf("Names not in UTF-8: %lld of %lld", static_cast<long long>(legacy),
-              static_cast<long long>(names));
-  if (legacy == 0 && descriptions == 0) {
-    std::printf("\n");
-    return;
-  }
-  std::printf(" (descriptions: %lld), read as %s:\n", static_cast<long long>(descriptions),
-              decoder.CodePage().c_str());
-  for (const TNodeRec* item : examples) std::printf("  %s\n", CatalogItemPath(item).c_str());
-}
+};
 
 int RunInfo(const std::vector<std::string>& args) {
   if (args.size() != 1) return Usage(kInfoUsage);
@@ -157,9 +150,11 @@ int RunInfo(const std::vector<std::string>& args) {
   TNodeRec* catalog = s.OpenCatalog(args[0]).Catalog;
   if (!catalog) return 1;
   TItemFields cf = ReadItemFields(catalog);
-  // One walk gives the catalog's counts and every disk's.
+  // One walk gives the catalog's counts, every disk's and the names not in UTF-8.
   std::vector<TDiskCounts> diskCounts;
-  TItemCounts all = CountItems(catalog, diskCounts);
+  TLegacyNames legacy;
+  TItemCounts all =
+      CountItems(catalog, diskCounts, [&legacy](const TNodeRec* item) { legacy.Add(item); });
   std::unordered_map<const TNodeRec*, const TDiskCounts*> countsOf;
   for (const TDiskCounts& c : diskCounts) countsOf.emplace(c.Disk, &c);
   const TTextDecoder& decoder = CliDecoders().For(catalog);
@@ -196,7 +191,7 @@ int RunInfo(const std::vector<std::string>& args) {
                 std::string(FieldStr(h, kDiskSerial)).c_str(),
                 DriveTypeText(FieldInt(h, kDiskDriveType)).c_str());
   }
-  PrintLegacyNames(catalog, decoder);
+  legacy.Print(decoder);
   return 0;
 }
 

@@ -160,3 +160,38 @@ void TQDArena::AdviseHugePages(void* p, size_t bytes) {
   (void)bytes;
 #endif
 }
+
+// The first page-fault of a 2 MiB huge page clears all of it; one step is one huge page and the
+// thread stays at most two of them ahead, so a load holds at most that much more than it uses.
+TQDArena::TFaultAhead::TFaultAhead(TQDArena& arena, size_t bytes)
+    : arena_(arena), bumped_(0) {
+  if (static_cast<size_t>(arena.end_ - arena.next_) < bytes) arena.NewChunk(bytes);
+  bumped_.store(reinterpret_cast<uintptr_t>(arena.next_));
+  char* from = arena.next_ - (reinterpret_cast<uintptr_t>(arena.next_) & (kPage - 1));
+  char* to = arena.next_ + std::min(bytes, static_cast<size_t>(arena.end_ - arena.next_));
+  if (to > from) thread_ = std::thread([this, from, to] { Run(from, to); });
+}
+
+TQDArena::TFaultAhead::~TFaultAhead() {
+  bumped_.store(UINTPTR_MAX, std::memory_order_release);
+  bumped_.notify_one();
+  if (thread_.joinable()) thread_.join();
+}
+
+void TQDArena::TFaultAhead::Run(char* from, char* to) {
+#ifndef MADV_POPULATE_WRITE
+  constexpr int MADV_POPULATE_WRITE = 23;
+#endif
+  constexpr size_t kLead = 2 * kHugeChunk;
+  for (char* at = from; at < to;) {
+    uintptr_t bumped = bumped_.load(std::memory_order_acquire);
+    if (bumped == UINTPTR_MAX) return;
+    if (reinterpret_cast<uintptr_t>(at) >= bumped + kLead) {
+      bumped_.wait(bumped, std::memory_order_acquire);
+      continue;
+    }
+    size_t step = std::min(kHugeChunk, static_cast<size_t>(to - at));
+    if (madvise(at, step, MADV_POPULATE_WRITE) != 0) return;
+    at += step;
+  }
+}

@@ -10,7 +10,9 @@
 // an arena bumps out of it (one thread); other stores only keep it alive.
 #pragma once
 
+#include <atomic>
 #include <cstddef>
+#include <thread>
 #include <vector>
 
 class TQDArena {
@@ -33,6 +35,29 @@ class TQDArena {
   void Expect(size_t bytes) {
     if (bytes > nextSize_) nextSize_ = bytes;
   }
+  // While one long run of Bump calls goes on (a large load), a second thread faults in the next
+  // pages of the current chunk a few megabytes ahead of the bumping, so that the kernel clears
+  // them on the other core instead of at the bumping thread's first touch. Progress() tells the
+  // thread how far the bumping has come; the destructor stops it. Pages beyond the chunk are never
+  // touched, and where the kernel cannot populate pages the thread simply ends.
+  class TFaultAhead {
+   public:
+    TFaultAhead(TQDArena& arena, size_t bytes);
+    ~TFaultAhead();
+    TFaultAhead(const TFaultAhead&) = delete;
+    TFaultAhead& operator=(const TFaultAhead&) = delete;
+    void Progress() {
+      bumped_.store(reinterpret_cast<uintptr_t>(arena_.next_), std::memory_order_release);
+      bumped_.notify_one();
+    }
+
+   private:
+    void Run(char* from, char* to);
+    TQDArena& arena_;
+    std::atomic<uintptr_t> bumped_;
+    std::thread thread_;
+  };
+
   // Advises the 2 MiB-aligned interior of a large, not yet touched buffer for huge pages.
   static void AdviseHugePages(void* p, size_t bytes);
   // Drops the whole pages of [base + from, base + to) of a private read-only file mapping (whose

@@ -1,10 +1,13 @@
 // SPDX-License-Identifier: MIT
 // The node-store image: SaveToString, LoadFromString and the checksum (store/IMAGE_FORMAT.md).
 #include <algorithm>
+#include <array>
+#include <bit>
 #include <cstdio>
 #include <cstring>
 #include <limits>
 #include <new>
+#include <optional>
 #include <string>
 
 #include "store/QDArena.h"
@@ -28,6 +31,17 @@ inline void Store32(unsigned char* p, uint32_t v) { std::memcpy(p, &v, 4); }
 constexpr uint32_t kValidTypes = 1u << stEmpty | 1u << stNode | 1u << stString | 1u << stInteger |
                                  1u << stFloat | 1u << stInt64 | 1u << stFloatHigh |
                                  1u << stInt64High;
+
+// What a slot type byte of an image is: bit 0 set for no type there is, bit 7 set for the types
+// whose payload follows the record (nodes and strings).
+constexpr auto kTypeClass = [] {
+  std::array<uint8_t, 256> c{};
+  for (unsigned t = 0; t < 256; ++t) {
+    bool valid = t < 32 && (kValidTypes >> t & 1);
+    c[t] = static_cast<uint8_t>((valid ? 0 : 1) | (t == stNode || t == stString ? 0x80 : 0));
+  }
+  return c;
+}();
 
 }  // namespace
 
@@ -175,8 +189,10 @@ class TQDImageReader {
   // page cache once read, so a load holds only a few megabytes of the file at any time.
   // The image has more than 48 bytes. The checksum is summed behind the reader, so the bytes are
   // read from memory once.
-  TQDImageReader(TQDBase& store, std::string_view image, bool release)
+  TQDImageReader(TQDBase& store, std::string_view image, bool release,
+                 TQDArena::TFaultAhead* ahead)
       : store_(store),
+        ahead_(ahead),
         p_(reinterpret_cast<const unsigned char*>(image.data())),
         len_(image.size()),
         release_(release),
@@ -206,7 +222,7 @@ class TQDImageReader {
         TNodeRec* n = f.node;
         uint8_t* types = n->Types();
         bool descended = false;
-        while (f.next < n->SlotCount) {
+        while ((f.next = NextPending(types, f.next, n->SlotCount)) < n->SlotCount) {
           int i = f.next++;
           if (types[i] == (stString | kPending)) {
             if (len_ - pos_ < 4) return Fail(top, "string length runs past the end");
@@ -217,7 +233,7 @@ class TQDImageReader {
             types[i] = stString;
             mem_ += 4 + int64_t(l);
             pos_ += l;
-          } else if (types[i] == (stNode | kPending)) {
+          } else {  // stNode | kPending
             TNodeRec* child = ReadRecord(n);
             if (!child) return Fail(top, reason_);
             n->Cells()[i].Bits = QDRef(child);
@@ -243,6 +259,20 @@ class TQDImageReader {
     TNodeRec* node;
     int next;
   };
+
+  // The first slot from `i` on whose payload is still to be read, or `count`; eight type bytes
+  // at a time, since most slots hold numbers.
+  static int NextPending(const uint8_t* types, int i, int count) {
+    for (; count - i >= 8; i += 8) {
+      uint64_t w;
+      std::memcpy(&w, types + i, 8);
+      w &= 0x8080808080808080ull;
+      if (w) return i + (std::countr_zero(w) >> 3);
+    }
+    for (; i < count; ++i)
+      if (types[i] & kPending) break;
+    return i;
+  }
 
   // Reads SlotCount, OwnedCount, types and cells of one node. Owned slots carry kPending until
   // their payload is read, so a failure part-way frees exactly what was allocated.
@@ -283,16 +313,15 @@ class TQDImageReader {
       // Types checked and owned slots marked pending (set to the real type once the payload is
       // read; their cells are set then) in one pass without branches.
       for (int32_t i = 0; i < count; ++i) {
-        uint32_t t = dt[i];
-        invalid |= (t >> 5) | ((~kValidTypes >> (t & 31)) & 1);
-        uint32_t ownedSlot = uint32_t(t == stNode) | uint32_t(t == stString);
-        ownedSeen += static_cast<int32_t>(ownedSlot);
-        dt[i] = static_cast<uint8_t>(t | (ownedSlot << 7));
+        uint32_t c = kTypeClass[dt[i]];
+        invalid |= c;
+        ownedSeen += static_cast<int32_t>(c >> 7);
+        dt[i] = static_cast<uint8_t>(dt[i] | (c & kPending));
       }
     }
     // A failed record stays in the arena, which the failed load drops as a whole.
     reason_ = "unknown slot type";
-    if (invalid) return nullptr;
+    if (invalid & 1) return nullptr;
     // Every owned slot must have its payload, or its cell would point nowhere.
     reason_ = "owned count does not match the node and string slots";
     if (ownedSeen != owned) return nullptr;
@@ -338,6 +367,7 @@ class TQDImageReader {
       nextWord_ = end;
     }
     summed_ = upTo;
+    if (ahead_) ahead_->Progress();
     size_t done = std::min(upTo, 4 * nextWord_ - 1);
     if (release_ && done > released_) {
       TQDArena::ReleaseFilePages(p_, released_, done);
@@ -348,6 +378,7 @@ class TQDImageReader {
   static constexpr size_t kSumStep = 1 << 20;
 
   TQDBase& store_;
+  TQDArena::TFaultAhead* ahead_;
   const unsigned char* p_;
   size_t len_;
   bool release_;
@@ -364,6 +395,8 @@ class TQDImageReader {
 };
 
 namespace {
+constexpr size_t kFaultAheadFrom = 8 << 20;
+
 uint64_t StoredChecksum(std::string_view image) {
   const auto* bytes = reinterpret_cast<const unsigned char*>(image.data());
   return uint64_t(Load32(bytes + kChecksumOffset)) |
@@ -391,11 +424,16 @@ bool TQDBase::LoadImage(std::string_view image, uint64_t stored, bool fileMappin
   // A catalog's nodes, slot arrays and strings take about 1.3 times its image: reserve up to twice
   // that at once, since untouched pages cost nothing (the reader checks every count against the
   // bytes left, so an image cannot ask for more).
-  arena_->Expect(std::min<size_t>(2 * image.size(), size_t(1) << 32));
+  size_t expected = std::min<size_t>(2 * image.size(), size_t(1) << 32);
+  arena_->Expect(expected);
+  // A large image's pages are cleared on another core while it is read.
+  std::optional<TQDArena::TFaultAhead> ahead;
+  if (image.size() >= kFaultAheadFrom) ahead.emplace(*arena_, expected);
   // One pass: the tree is read while the checksum is summed; a wrong checksum is the reason
   // given, whatever the structure.
-  TQDImageReader reader(*this, image, fileMapping);
+  TQDImageReader reader(*this, image, fileMapping, ahead ? &*ahead : nullptr);
   TNodeRec* top = reader.Read();
+  ahead.reset();
   uint64_t computed = reader.Checksum();
   if (computed != stored) {
     char text[96];

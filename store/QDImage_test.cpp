@@ -283,6 +283,44 @@ TEST(QDImage, MillionDeepChainLoadsAndSavesWithoutRecursion) {
   EXPECT_EQ(db.MemoryUsed(), 36);
 }
 
+// Images of 8 MB and more are read while another thread clears the store's next pages.
+TEST(QDImage, LargeImagesLoadWholeAndFailCleanly) {
+  TQDBase db;
+  const int children = 150000;
+  for (int i = 0; i < children; ++i) {
+    db.ChildSetStr(i, 0, "file" + std::to_string(i) + ".txt");
+    db.ChildSetInt(i, 1, i);
+    db.ChildSetStr(i, 2, std::string(size_t(i % 61), char('a' + i % 26)));
+  }
+  std::string image;
+  db.SaveToString(image);
+  ASSERT_GT(image.size(), size_t(8) << 20);
+
+  TQDBase back;
+  std::string copy = image;
+  ASSERT_TRUE(back.LoadFromString(copy)) << back.LoadFailure();
+  EXPECT_EQ(back.MemoryUsed64(), db.MemoryUsed64());
+  EXPECT_EQ(back.ChildGetStr(children - 1, 0), "file149999.txt");
+  EXPECT_EQ(back.ChildGetStr(children - 1, 2), std::string(149999 % 61, char('a' + 149999 % 26)));
+  std::string again;
+  back.SaveToString(again);
+  EXPECT_EQ(again, image);
+
+  // Cut short, and with an unknown slot type in the last record: refused, nothing kept.
+  std::string cut = image.substr(0, image.size() - 100);
+  Reseal(cut);
+  EXPECT_FALSE(back.LoadFromString(cut));
+  EXPECT_NE(back.LoadFailure().find("past the end"), std::string::npos) << back.LoadFailure();
+  std::string bad = image;
+  size_t last = bad.rfind(std::string("\x02\x03\x02", 3));
+  ASSERT_NE(last, std::string::npos);
+  bad[last + 1] = 0x1F;
+  Reseal(bad);
+  EXPECT_FALSE(back.LoadFromString(bad));
+  EXPECT_NE(back.LoadFailure().find("unknown slot type"), std::string::npos) << back.LoadFailure();
+  EXPECT_EQ(back.MemoryUsed(), 36);
+}
+
 TEST(QDImage, RandomMutationsNeverCrash) {
   TQDBase db;
   BuildSample(db);
