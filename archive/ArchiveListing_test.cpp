@@ -300,6 +300,29 @@ TEST(ArchiveTypes, TableIsRewrittenAndMatchesEnabledRows) {
   EXPECT_FALSE(IsArchiveName("Backup.tgz", rows, ArchiveTypeOnFrom(rows, false)));
 }
 
+// The scan's prepared test answers as the mask-by-mask one, quirks included: a name starting
+// with "*" meets a mask's leading "*" as a letter, and beyond ASCII letters fold as Unicode says.
+TEST(ArchiveTypes, PreparedNameTestAgreesWithTheMasks) {
+  auto row = [](std::vector<const char*> masks) {
+    TArchiveTypeRow r;
+    for (const char* m : masks) r.Masks.emplace_back(m);
+    r.Enabled = true;
+    return r;
+  };
+  std::vector<TArchiveTypeRow> rows{row({"*.zip", "*.tar.gz"}), row({"*.r??", "**.7z", "*."}),
+                                    row({"setup*.exe", "*.ZİP"}), row({"*"})};
+  const char* names[] = {"a.zip",   "A.ZIP",    "zip",       ".zip",     "*x.zip",  "*.zip",
+                         "arch.zıp", "arch.zip", "x.r01",    "x.tar.gz", "x.TAR.GZ", "x.gz",
+                         "ünï.zip", "",         "x.7z",      "a.zip.txt", "file.",   "SETUP1.EXE",
+                         "setup",   "ﬀ.zip",    "x.ZİP",     "x.zİp"};
+  for (int combo = 0; combo < 16; ++combo) {
+    std::vector<bool> on{bool(combo & 1), bool(combo & 2), bool(combo & 4), bool(combo & 8)};
+    TArchiveNameTest prepared(rows, on);
+    for (const char* name : names)
+      EXPECT_EQ(prepared(name), IsArchiveName(name, rows, on)) << name << " rows " << combo;
+  }
+}
+
 namespace {
 
 // A ustar archive of regular files with the member names given as they are (no tool would keep

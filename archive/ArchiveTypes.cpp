@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "archive/ArchiveTypes.h"
 
+#include "platform/TextCase.h"
 #include "store/QDBase.h"
 
 namespace {
@@ -97,5 +98,46 @@ bool IsArchiveName(std::string_view fileName, const std::vector<TArchiveTypeRow>
     for (const TWildMask& m : rows[i].Masks)
       if (m.Match(fileName)) return true;
   }
+  return false;
+}
+
+TArchiveNameTest::TArchiveNameTest(const std::vector<TArchiveTypeRow>& rows,
+                                   const std::vector<bool>& archiveTypeOn) {
+  for (size_t i = 0; i < rows.size() && i < archiveTypeOn.size(); ++i) {
+    if (!archiveTypeOn[i]) continue;
+    for (const TWildMask& m : rows[i].Masks) {
+      all_.push_back(m);
+      std::string_view text = m.Text();
+      std::string_view tail = text.empty() ? text : text.substr(1);
+      bool suffix = text.size() > 1 && text[0] == '*' && IsAsciiText(tail) &&
+                    tail.find_first_of("*?") == std::string_view::npos;
+      if (suffix) {
+        std::string upper(tail);
+        for (char& c : upper) c = static_cast<char>(AsciiUpper(static_cast<unsigned char>(c)));
+        suffixes_.push_back(std::move(upper));
+      } else {
+        others_.push_back(m);
+      }
+    }
+  }
+}
+
+bool TArchiveNameTest::operator()(std::string_view fileName) const {
+  if (fileName.empty() || fileName[0] == '*' || !IsAsciiText(fileName)) {
+    for (const TWildMask& m : all_)
+      if (m.Match(fileName)) return true;
+    return false;
+  }
+  for (const std::string& suffix : suffixes_) {
+    if (suffix.size() > fileName.size()) continue;
+    const char* end = fileName.data() + fileName.size() - suffix.size();
+    size_t k = 0;
+    while (k < suffix.size() && AsciiUpper(static_cast<unsigned char>(end[k])) ==
+                                    static_cast<unsigned char>(suffix[k]))
+      ++k;
+    if (k == suffix.size()) return true;
+  }
+  for (const TWildMask& m : others_)
+    if (m.Match(fileName)) return true;
   return false;
 }

@@ -44,3 +44,18 @@ std::vector<bool> ArchiveTypeOnFrom(const std::vector<TArchiveTypeRow>& rows, bo
 // True iff some row i with archiveTypeOn[i] has a mask matching `fileName` (case-insensitive).
 bool IsArchiveName(std::string_view fileName, const std::vector<TArchiveTypeRow>& rows,
                    const std::vector<bool>& archiveTypeOn);
+
+// IsArchiveName prepared once for testing every file of a scan: the masks "*.EXT" (the usual
+// kind) are compared with the end of an ASCII name directly; other masks, and names the plain
+// comparison could judge differently (beyond ASCII, or starting with "*"), go through the full
+// matcher, so the answer is always IsArchiveName's.
+class TArchiveNameTest {
+ public:
+  TArchiveNameTest(const std::vector<TArchiveTypeRow>& rows, const std::vector<bool>& archiveTypeOn);
+  bool operator()(std::string_view fileName) const;
+
+ private:
+  std::vector<std::string> suffixes_;  // ".EXT" of the "*.EXT" masks, upper-cased
+  std::vector<TWildMask> others_;      // every other mask of a row that is on
+  std::vector<TWildMask> all_;         // every mask of a row that is on
+};

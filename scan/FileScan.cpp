@@ -97,7 +97,10 @@ std::vector<std::string> TFileScan::UnreadableFolders() const {
 }
 
 TFileScan::TFileScan(TQDBase& disk, std::string rootPath, TScanSettings settings)
-    : disk_(disk), root_(std::move(rootPath)), settings_(std::move(settings)) {
+    : disk_(disk),
+      root_(std::move(rootPath)),
+      settings_(std::move(settings)),
+      isArchiveName_(settings_.ArchiveTypes, settings_.ArchiveTypeOn) {
   if (root_.empty() || root_.back() != '/') root_ += '/';
   const TNodeRec* table = settings_.DescRules ? settings_.DescRules->RootNode() : nullptr;
   rules_ = std::make_unique<TDescRuleSet>(table, settings_.OemCodePage);
@@ -321,8 +324,7 @@ void TFileScan::ScanReal(int dirfd, const std::string& path, int64_t& total, boo
         const bool regular = e.statOk && S_ISREG(mode);
         total = SaturatingAdd(total, size);
         bool listed = false;
-        if (regular && settings_.ScanArchives &&
-            IsArchiveName(e.name, settings_.ArchiveTypes, settings_.ArchiveTypeOn) &&
+        if (regular && settings_.ScanArchives && isArchiveName_(e.name) &&
             ListArchiveFile(dirfd, e.name, path + e.name, e.st.stx_size)) {
           // An archive is matched only to an old container of its name, never to a plain file.
           if (oldFound) {

@@ -111,6 +111,7 @@ class TFileScan {
   TQDBase& disk_;
   std::string root_;
   TScanSettings settings_;
+  TArchiveNameTest isArchiveName_;  // from settings_
   std::unique_ptr<TDescRuleSet> rules_;
   TContentReaders readers_;
   TDescImportContext importCtx_;
