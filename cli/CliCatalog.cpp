@@ -268,6 +268,22 @@ std::string CatalogItemPath(const TNodeRec* item) {
   return out;
 }
 
+const std::string& TItemPaths::Of(const TNodeRec* item) {
+  const TNodeRec* folder = item ? item->Parent : nullptr;
+  if (!folder || !folder->Parent) {  // the root or a catalog: no folder to share
+    path_ = CatalogItemPath(item);
+    return path_;
+  }
+  constexpr size_t kMostFolders = 1 << 16;  // a bound on the memory, far above most listings
+  if (folders_.size() >= kMostFolders) folders_.clear();
+  auto [at, added] = folders_.try_emplace(folder);
+  if (added) at->second = CatalogItemPath(folder);
+  path_ = at->second;
+  if (!path_.empty()) path_ += '\\';
+  path_ += EncodePathName(CliDecoders().For(item).Text(ItemName(item)));
+  return path_;
+}
+
 std::string TsvEscape(std::string_view text) {
   std::string out;
   out.reserve(text.size());
@@ -293,13 +309,13 @@ std::string TsvEscape(std::string_view text) {
   return out;
 }
 
-std::string TsvRow(const TNodeRec* item) {
+std::string TsvRow(const TNodeRec* item, TItemPaths* paths) {
   TItemFields f = ReadItemFields(item);
   const TNodeRec* catalog = CatalogNodeOf(item);
   std::string category;
   if (catalog && catalog != item) category = std::string(CategoryNameOf(catalog, ItemCategory(f.Flags)));
   const TTextDecoder& decoder = CliDecoders().For(item);
-  std::string row = CatalogItemPath(item);
+  std::string row = paths ? paths->Of(item) : CatalogItemPath(item);
   row += '\t';
   row += KindText(f.Flags);
   row += '\t';

@@ -16,6 +16,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "catalog/CatalogFiles.h"
@@ -127,8 +128,20 @@ TNodeRec* FindItemOrSay(const char* command, TNodeRec* catalog, const std::strin
 // (EncodePathName), joined by "\".
 std::string CatalogItemPath(const TNodeRec* item);
 
-// One TSV row of `item` (no line end), its texts decoded (CliDecoders).
-std::string TsvRow(const TNodeRec* item);
+// CatalogItemPath for the many items of a listing while their catalog does not change: each
+// folder's path is worked out once (search results come sorted by name, not by folder).
+class TItemPaths {
+ public:
+  const std::string& Of(const TNodeRec* item);
+
+ private:
+  std::unordered_map<const TNodeRec*, std::string> folders_;
+  std::string path_;
+};
+
+// One TSV row of `item` (no line end), its texts decoded (CliDecoders); with `paths`, the path
+// column comes from it.
+std::string TsvRow(const TNodeRec* item, TItemPaths* paths = nullptr);
 // Escapes a text for a TSV field.
 std::string TsvEscape(std::string_view text);
 

@@ -74,6 +74,7 @@ void List(const TNodeRec* container, bool recursive, bool tsv, int depth) {
     int depth;
   };
   std::vector<Frame> stack{{container, 1, depth}};
+  TItemPaths paths;
   while (!stack.empty()) {
     Frame& f = stack.back();
     if (f.next >= f.node->SlotCount) {
@@ -83,7 +84,7 @@ void List(const TNodeRec* container, bool recursive, bool tsv, int depth) {
     const TNodeRec* item = NodeChild(f.node, f.next++);
     if (!item) continue;
     if (tsv)
-      std::printf("%s\n", TsvRow(item).c_str());
+      std::printf("%s\n", TsvRow(item, &paths).c_str());
     else
       PrintPlain(item, f.depth);
     if (recursive && IsContainer(item)) stack.push_back({item, 1, f.depth + 1});

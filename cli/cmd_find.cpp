@@ -71,13 +71,14 @@ int EmitFindResults(TCliSession& s, const TCliArgs& a) {
     return 1;
   }
   const bool catalogColumn = a.Has("catalog-column");
+  TItemPaths paths;
   for (const TNodeRec* item : s.bdMain.MarkList(mlFound)) {
     if (!item) continue;
     if (catalogColumn) {
       const TNodeRec* catalog = CatalogNodeOf(item);
       std::printf("%s\t", TsvEscape(CliDecoders().Text(catalog, ItemName(catalog))).c_str());
     }
-    std::printf("%s\n", TsvRow(item).c_str());
+    std::printf("%s\n", TsvRow(item, &paths).c_str());
   }
   return 0;  // a failed write of the rows fails the run in main
 }
