@@ -132,9 +132,6 @@ void TQDArena::NewChunk(size_t atLeast) {
   if (nextSize_ < 16 * kHugeChunk) nextSize_ *= 2;
   size = RoundUp(size, size >= kHugeChunk ? kHugeChunk : kPage);
   char* p = TSpace::Get().Take(size);
-#ifdef MADV_HUGEPAGE
-  if (size >= kHugeChunk) madvise(p, size, MADV_HUGEPAGE);
-#endif
   chunks_.push_back(Chunk{p, size});
   reserved_ += size;
   next_ = p;
@@ -161,8 +158,8 @@ void TQDArena::AdviseHugePages(void* p, size_t bytes) {
 #endif
 }
 
-// The first page-fault of a 2 MiB huge page clears all of it; one step is one huge page and the
-// thread stays at most two of them ahead, so a load holds at most that much more than it uses.
+// One step faults in 2 MiB (512 pages in one call) and the thread stays at most one step ahead,
+// so a load holds at most that much more than it uses.
 TQDArena::TFaultAhead::TFaultAhead(TQDArena& arena, size_t bytes)
     : arena_(arena), bumped_(0) {
   if (static_cast<size_t>(arena.end_ - arena.next_) < bytes) arena.NewChunk(bytes);
@@ -182,7 +179,7 @@ void TQDArena::TFaultAhead::Run(char* from, char* to) {
 #ifndef MADV_POPULATE_WRITE
   constexpr int MADV_POPULATE_WRITE = 23;
 #endif
-  constexpr size_t kLead = 2 * kHugeChunk;
+  constexpr size_t kLead = kHugeChunk;
   for (char* at = from; at < to;) {
     uintptr_t bumped = bumped_.load(std::memory_order_acquire);
     if (bumped == UINTPTR_MAX) return;

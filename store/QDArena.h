@@ -3,11 +3,13 @@
 //
 // Chunks come from one address space shared by every store of the process (gQDSpace in
 // store/QDBase.h), so that a node refers to its children, strings and parent in 32 bits. They
-// grow geometrically from 64 KiB to 32 MiB; chunks of 2 MiB and more are aligned and advised for
-// transparent huge pages, because the first touch of every 4 KiB page costs several
-// microseconds and a loaded catalog touches hundreds of megabytes at once. An arena gives its
-// chunks back to the space when the last store holding it lets go. Only the store that created
-// an arena bumps out of it (one thread); other stores only keep it alive.
+// grow geometrically from 64 KiB to 32 MiB. The first touch of every 4 KiB page costs the
+// kernel a fault and a clear, and a loaded catalog touches hundreds of megabytes at once: a large
+// load has them faulted in on another core (TFaultAhead). Chunks are not advised for transparent
+// huge pages: where the kernel compacts memory to find them (its default for advised memory), a
+// load in a long-running window process spent several times longer in the kernel. An arena
+// gives its chunks back to the space when the last store holding it lets go. Only the store that
+// created an arena bumps out of it (one thread); other stores only keep it alive.
 #pragma once
 
 #include <atomic>
