@@ -311,10 +311,10 @@ TEST(ArchiveTypes, PreparedNameTestAgreesWithTheMasks) {
   };
   std::vector<TArchiveTypeRow> rows{row({"*.zip", "*.tar.gz"}), row({"*.r??", "**.7z", "*."}),
                                     row({"setup*.exe", "*.ZİP"}), row({"*"})};
-  const char* names[] = {"a.zip",   "A.ZIP",    "zip",       ".zip",     "*x.zip",  "*.zip",
-                         "arch.zıp", "arch.zip", "x.r01",    "x.tar.gz", "x.TAR.GZ", "x.gz",
-                         "ünï.zip", "",         "x.7z",      "a.zip.txt", "file.",   "SETUP1.EXE",
-                         "setup",   "ﬀ.zip",    "x.ZİP",     "x.zİp"};
+  const char* names[] = {"a.zip",    "A.ZIP",    "zip",   ".zip",      "*x.zip",   "*.zip",
+                         "arch.zıp", "arch.zip", "x.r01", "x.tar.gz",  "x.TAR.GZ", "x.gz",
+                         "ünï.zip",  "",         "x.7z",  "a.zip.txt", "file.",    "SETUP1.EXE",
+                         "setup",    "ﬀ.zip",    "x.ZİP", "x.zİp"};
   for (int combo = 0; combo < 16; ++combo) {
     std::vector<bool> on{bool(combo & 1), bool(combo & 2), bool(combo & 4), bool(combo & 8)};
     TArchiveNameTest prepared(rows, on);

@@ -132,8 +132,8 @@ bool TArchiveNameTest::operator()(std::string_view fileName) const {
     if (suffix.size() > fileName.size()) continue;
     const char* end = fileName.data() + fileName.size() - suffix.size();
     size_t k = 0;
-    while (k < suffix.size() && AsciiUpper(static_cast<unsigned char>(end[k])) ==
-                                    static_cast<unsigned char>(suffix[k]))
+    while (k < suffix.size() &&
+           AsciiUpper(static_cast<unsigned char>(end[k])) == static_cast<unsigned char>(suffix[k]))
       ++k;
     if (k == suffix.size()) return true;
   }

@@ -51,7 +51,8 @@ bool IsArchiveName(std::string_view fileName, const std::vector<TArchiveTypeRow>
 // matcher, so the answer is always IsArchiveName's.
 class TArchiveNameTest {
  public:
-  TArchiveNameTest(const std::vector<TArchiveTypeRow>& rows, const std::vector<bool>& archiveTypeOn);
+  TArchiveNameTest(const std::vector<TArchiveTypeRow>& rows,
+                   const std::vector<bool>& archiveTypeOn);
   bool operator()(std::string_view fileName) const;
 
  private:

@@ -323,7 +323,8 @@ TItemCounts CountItems(const TNodeRec* container) {
 TItemCounts CountItems(const TNodeRec* container, std::vector<TDiskCounts>& disks,
                        const std::function<void(const TNodeRec*)>& visit) {
   TItemCounts c;
-  if (container && IsContainer(container)) CountBelow(container, c, &disks, visit ? &visit : nullptr);
+  if (container && IsContainer(container))
+    CountBelow(container, c, &disks, visit ? &visit : nullptr);
   return c;
 }
 

@@ -160,8 +160,7 @@ void TQDArena::AdviseHugePages(void* p, size_t bytes) {
 
 // One step faults in 2 MiB (512 pages in one call) and the thread stays at most one step ahead,
 // so a load holds at most that much more than it uses.
-TQDArena::TFaultAhead::TFaultAhead(TQDArena& arena, size_t bytes)
-    : arena_(arena), bumped_(0) {
+TQDArena::TFaultAhead::TFaultAhead(TQDArena& arena, size_t bytes) : arena_(arena), bumped_(0) {
   if (static_cast<size_t>(arena.end_ - arena.next_) < bytes) arena.NewChunk(bytes);
   bumped_.store(reinterpret_cast<uintptr_t>(arena.next_));
   char* from = arena.next_ - (reinterpret_cast<uintptr_t>(arena.next_) & (kPage - 1));

@@ -38,7 +38,7 @@ class TQDArena {
     if (bytes > nextSize_) nextSize_ = bytes;
   }
   // While one long run of Bump calls goes on (a large load), a second thread faults in the next
-  // pages of the current chunk a few megabytes ahead of the bumping, so that the kernel clears
+  // pages of the current chunk, up to 2 MiB ahead of the bumping, so that the kernel clears
   // them on the other core instead of at the bumping thread's first touch. Progress() tells the
   // thread how far the bumping has come; the destructor stops it. Pages beyond the chunk are never
   // touched, and where the kernel cannot populate pages the thread simply ends.

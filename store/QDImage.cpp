@@ -189,8 +189,7 @@ class TQDImageReader {
   // page cache once read, so a load holds only a few megabytes of the file at any time.
   // The image has more than 48 bytes. The checksum is summed behind the reader, so the bytes are
   // read from memory once.
-  TQDImageReader(TQDBase& store, std::string_view image, bool release,
-                 TQDArena::TFaultAhead* ahead)
+  TQDImageReader(TQDBase& store, std::string_view image, bool release, TQDArena::TFaultAhead* ahead)
       : store_(store),
         ahead_(ahead),
         p_(reinterpret_cast<const unsigned char*>(image.data())),
