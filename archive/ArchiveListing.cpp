@@ -6,6 +6,7 @@
 #include <cmath>
 #include <map>
 #include <utility>
+#include <vector>
 
 #include "platform/DateTime.h"
 #include "archive/ArcText.h"
@@ -76,6 +77,48 @@ int CompareEntryPaths(std::string_view a, std::string_view b) {
     int c = CompareNamesNoCase(ca, cb);
     if (c != 0) return c;
   }
+}
+
+namespace {
+
+// One code point plus one (1 to 0x110000) in UTF-8 form.
+void AppendKeyUnit(std::string& key, uint32_t v) {
+  if (v < 0x80) {
+    key += static_cast<char>(v);
+  } else if (v < 0x800) {
+    key += static_cast<char>(0xC0 | v >> 6);
+    key += static_cast<char>(0x80 | (v & 0x3F));
+  } else if (v < 0x10000) {
+    key += static_cast<char>(0xE0 | v >> 12);
+    key += static_cast<char>(0x80 | (v >> 6 & 0x3F));
+    key += static_cast<char>(0x80 | (v & 0x3F));
+  } else {
+    key += static_cast<char>(0xF0 | v >> 18);
+    key += static_cast<char>(0x80 | (v >> 12 & 0x3F));
+    key += static_cast<char>(0x80 | (v >> 6 & 0x3F));
+    key += static_cast<char>(0x80 | (v & 0x3F));
+  }
+}
+
+}  // namespace
+
+std::string EntryPathKey(std::string_view path) {
+  std::string key;
+  key.reserve(path.size() + 4);
+  std::u32string upper;
+  size_t pos = 0;
+  bool more = true;
+  while (more) {
+    std::string_view c = NextComponent(path, pos, more);
+    if (IsAsciiText(c)) {
+      for (char ch : c) AppendKeyUnit(key, AsciiUpper(static_cast<unsigned char>(ch)) + 1u);
+    } else {
+      DecodeUpper(c, upper);
+      for (char32_t cp : upper) AppendKeyUnit(key, static_cast<uint32_t>(cp) + 1u);
+    }
+    if (more) key += '\0';
+  }
+  return key;
 }
 
 void AddImpliedFolders(TQDBase& listing) {
@@ -166,10 +209,28 @@ int ListArchive(TZipTV& reader, TQDBase& listing) {
     AddImpliedFolders(listing);
     listing.GoToDepth(0);
     if (listing.SlotCount() > 0) {
-      const TNodeRec* root = listing.RootNode();
-      listing.SortSlots([root](int i, int j) {
-        return CompareEntryPaths(NodeGetStr(NodeChild(root, i), kLPath), NodeGetStr(NodeChild(root, j), kLPath));
-      }, 0);
+      // Each entry's key is made once and found again through its NodeTag (scratch, which
+      // moves with the node), so the sort makes the same comparisons with the same answers.
+      TNodeRec* root = listing.RootNode();
+      std::vector<std::string> keys(static_cast<size_t>(root->SlotCount));
+      for (int i = 0; i < root->SlotCount; ++i) {
+        if (TNodeRec* e = NodeChild(root, i)) {
+          e->NodeTag = i;
+          keys[static_cast<size_t>(i)] = EntryPathKey(NodeGetStr(e, kLPath));
+        }
+      }
+      static const std::string kNoPath;
+      auto key = [&](int i) -> const std::string& {
+        const TNodeRec* e = NodeChild(root, i);
+        return e ? keys[static_cast<size_t>(e->NodeTag)] : kNoPath;
+      };
+      auto byKey = [&](int i, int j) {
+        int c = key(i).compare(key(j));
+        return c < 0 ? -1 : (c > 0 ? 1 : 0);
+      };
+      listing.SortSlots(byKey, 0);
+      for (int i = 0; i < root->SlotCount; ++i)
+        if (TNodeRec* e = NodeChild(root, i)) e->NodeTag = 0;
     }
     return n;
   } catch (...) {

@@ -49,6 +49,10 @@ void AddImpliedFolders(TQDBase& listing);
 // Orders two entry paths component by component (split at "\"), each pair compared
 // case-insensitively; a path that runs out of components first comes first. <0, 0, >0.
 int CompareEntryPaths(std::string_view a, std::string_view b);
+// A key whose byte order is CompareEntryPaths' order: each component's upper-cased code points,
+// each plus one so that none is zero, in UTF-8 form (which keeps their order), the components
+// joined by a zero byte. A sort that compares paths many times makes each key once.
+std::string EntryPathKey(std::string_view path);
 
 // Takes the next entry of the level `prefix` ("" for the top level, else a folder path ending in
 // "\") from the front of the sorted listing. False when the front entry is not directly in that

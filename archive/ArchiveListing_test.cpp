@@ -300,6 +300,20 @@ TEST(ArchiveTypes, TableIsRewrittenAndMatchesEnabledRows) {
   EXPECT_FALSE(IsArchiveName("Backup.tgz", rows, ArchiveTypeOnFrom(rows, false)));
 }
 
+// The listing sorts by keys made once per entry; their byte order must be CompareEntryPaths'
+// order for every pair: empty components, prefixes, case, letters beyond ASCII, DEL, bad UTF-8.
+TEST(ArchiveListing, EntryPathKeysOrderAsThePathsCompare) {
+  const std::vector<std::string> paths{
+      "", "\\", "\\\\", "a", "A", "a\\", "A\\b", "a\\b\\c", "a\\B", "ab", "a b", "a\\\\b",
+      "\x7f", "~", "z\\\x7f", "ä", "Ä\\x", "ß", "ẞ", "straße", "STRASSE", "\xff", "\xc3",
+      "\xc3\\a", "é\\", "É", "日本\\語", "𝔸", "\xf0\x9d\x94", "İ", "i", "ı"};
+  auto sign = [](int c) { return c < 0 ? -1 : (c > 0 ? 1 : 0); };
+  for (const std::string& a : paths)
+    for (const std::string& b : paths)
+      EXPECT_EQ(sign(EntryPathKey(a).compare(EntryPathKey(b))), sign(CompareEntryPaths(a, b)))
+          << "\"" << a << "\" against \"" << b << "\"";
+}
+
 // The scan's prepared test answers as the mask-by-mask one, quirks included: a name starting
 // with "*" meets a mask's leading "*" as a letter, and beyond ASCII letters fold as Unicode says.
 TEST(ArchiveTypes, PreparedNameTestAgreesWithTheMasks) {
