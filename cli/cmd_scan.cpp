@@ -22,7 +22,10 @@
 namespace {
 
 const char* kAddUsage =
-    "add CATALOG PATH [--name NAME] [--group GROUP] [--no-archives] [--no-descriptions] [--quiet]";
+    "add CATALOG PATH [--name NAME] [--group GROUP] [--no-archives] [--no-descriptions] [--quiet]\n"
+    "    [--threads 1|2]\n"
+    "  --threads  walking threads: by default two on a machine of two or more cores, unless the\n"
+    "             medium is an optical disc or a removable drive, where one thread avoids seeks";
 const char* kUpdateUsage =
     "update CATALOG DISK PATH [--keep|--replace|--delete-descriptions] [--no-archives] "
     "[--no-descriptions] [--quiet]";
@@ -102,11 +105,21 @@ std::string BaseName(std::string path) {
 int RunAdd(const std::vector<std::string>& args) {
   TCliArgs a;
   std::string err;
-  if (!ParseCliArgs(args, {"no-archives", "no-descriptions", "quiet"}, {"name", "group"}, a, err) ||
+  if (!ParseCliArgs(args, {"no-archives", "no-descriptions", "quiet"}, {"name", "group", "threads"},
+                    a, err) ||
       a.Positional.size() != 2) {
     if (!err.empty()) std::fprintf(stderr, "tolvane-cli add: %s\n", err.c_str());
     std::fprintf(stderr, "Usage: tolvane-cli %s\n", kAddUsage);
     return 2;
+  }
+  int walkers = 0;
+  if (a.Has("threads")) {
+    const std::string t = a.Get("threads");
+    if (t != "1" && t != "2") {
+      std::fprintf(stderr, "tolvane-cli add: --threads takes 1 or 2\n");
+      return 2;
+    }
+    walkers = t[0] - '0';
   }
   const std::string& file = a.Positional[0];
   const std::string& path = a.Positional[1];
@@ -127,8 +140,10 @@ int RunAdd(const std::vector<std::string>& args) {
   TQDBase bdDisk, bdOpt;
   if (!PrepareDisk("add", bdDisk, path, name)) return 1;
   DefaultOptions(bdOpt);
-  TFileScan scan(bdDisk, path,
-                 MakeScanSettings(bdOpt, !a.Has("no-descriptions"), !a.Has("no-archives")));
+  TScanSettings settings =
+      MakeScanSettings(bdOpt, !a.Has("no-descriptions"), !a.Has("no-archives"));
+  settings.Walkers = walkers;
+  TFileScan scan(bdDisk, path, std::move(settings));
   if (!RunScan(scan, a.Has("quiet"))) return 130;  // nothing was changed or saved
   TNodeRec* disk = GraftNewDisk(s.bdMain, destination, bdDisk);
   std::string added = CliDecoders().Text(disk, ItemName(disk));

@@ -7,6 +7,8 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <condition_variable>
+#include <deque>
 #include <cerrno>
 #include <climits>
 #include <chrono>
@@ -20,6 +22,7 @@
 #include "catalog/CatalogLayout.h"
 #include "platform/Collate.h"
 #include "platform/TextCase.h"
+#include "platform/Volumes.h"
 #include "scan/ByteSource.h"
 #include "scan/ContentDesc.h"
 #include "scan/MediaTags.h"
@@ -92,9 +95,115 @@ void TFileScan::NoteUnreadable(const std::string& path) {
 }
 
 std::vector<std::string> TFileScan::UnreadableFolders() const {
-  std::lock_guard<std::mutex> lock(currentMutex_);
-  return unreadable_;
+  std::vector<std::string> paths;
+  {
+    std::lock_guard<std::mutex> lock(currentMutex_);
+    paths = unreadable_;
+  }
+  std::sort(paths.begin(), paths.end());
+  return paths;
 }
+
+// What one walking thread uses: the store it writes, its content readers (which read the entry
+// being imported), its archive reader and listing, and its queue of subfolders not yet walked.
+struct TFileScan::TWorker {
+  struct TEntryAt {
+    int DirFd = -1;
+    const std::string* Name = nullptr;
+    uint64_t Size = 0;
+    bool Regular = false;
+  };
+
+  TWorker(TFileScan& scan, TQDBase* store, int number) : disk(store), index(number) {
+    // Every reader reads the entry being imported, through its folder's descriptor, and only
+    // when the walk found a regular file: links, FIFOs and devices give no description.
+    readers.Html = [this](const std::string&) { return HtmlTitleFromSource(CurrentSource()); };
+    readers.Mp3 = [this](const std::string&) { return Mp3TagsFromSource(CurrentSource()); };
+    readers.Version = [this](const std::string&) { return VersionTextFromSource(CurrentSource()); };
+    readers.TextHead = [this](const std::string&, size_t n) { return ReadHeadBytes(CurrentSource(), n); };
+    readers.ListFile = readers.TextHead;
+    readers.Bmp = [this](const std::string&) { return ImageDescriptionFromSource(CurrentSource(), 5); };
+    readers.Jpeg = [this](const std::string&) { return ImageDescriptionFromSource(CurrentSource(), 6); };
+    readers.Gif = [this](const std::string&) { return ImageDescriptionFromSource(CurrentSource(), 7); };
+    readers.Png = [this](const std::string&) { return ImageDescriptionFromSource(CurrentSource(), 8); };
+    readers.Pcx = [this](const std::string&) { return ImageDescriptionFromSource(CurrentSource(), 9); };
+    readers.Tiff = [this](const std::string&) { return ImageDescriptionFromSource(CurrentSource(), 10); };
+    importCtx.Rules = scan.rules_.get();
+    importCtx.Readers = &readers;
+    importCtx.ImportDescriptions = scan.settings_.ImportDescriptions;
+    importCtx.UpdateMode = scan.settings_.UpdateMode;
+    importCtx.UpdateDescMode = scan.settings_.UpdateDescMode;
+    reader = std::make_unique<TZipTV>();
+    reader->SetCancelFlag(&scan.CancelRequested);  // a cancel ends the listing of a huge archive
+    listing = std::make_unique<TQDBase>();
+  }
+  TWorker(const TWorker&) = delete;
+  TWorker& operator=(const TWorker&) = delete;
+
+  // The entry being imported: opened through its folder's descriptor, or an unreadable source
+  // when it is not a regular file.
+  TByteSource CurrentSource() const {
+    if (!entryAt.Regular || !entryAt.Name) return TByteSource::None();
+    return TByteSource::OfFileAt(entryAt.DirFd, *entryAt.Name, entryAt.Size);
+  }
+
+  TQDBase* disk;  // the store being written: the disk, or the store of a taken subfolder
+  const int index;
+  TContentReaders readers;
+  TDescImportContext importCtx;
+  std::unique_ptr<TZipTV> reader;
+  std::unique_ptr<TQDBase> listing;  // the flat entry list of the archive being listed
+  TEntryAt entryAt;                  // the real file being imported
+  std::vector<char> dirBuf;          // the folder listing's buffer
+  std::deque<TSubJob*> queue;        // subfolders waiting, outermost first (pool lock)
+};
+
+// A subfolder whose walk waits until its folder's files are done. Its item node, with the
+// header, is already in its slot; a walker that takes it rebuilds that header in a new store.
+struct TFileScan::TSubJob {
+  enum class TState { Queued, Walking, Taken, Done };
+  int ParentFd = -1;
+  std::string Name, Path;
+  TNodeRec* Item = nullptr;     // the item node in the folder's store
+  TNodeRec* OldItem = nullptr;  // update mode: the old counterpart, when OldFound
+  bool OldFound = false;
+  int32_t Flags = 0;
+  double Changed = 0, Created = 0;
+  TState State = TState::Queued;  // the pool lock guards it while two walkers run
+  std::unique_ptr<TQDBase> Store;  // a taken subfolder, walked; its root is the item
+  int64_t Total = 0;
+};
+
+// The two walkers' meeting point: one lock for both queues and every job's state.
+struct TFileScan::TPool {
+  std::mutex mutex;
+  std::condition_variable wake;
+  int sleepers = 0;
+  bool finished = false;  // the first walker is done: the second ends
+};
+
+namespace {
+
+// The header of a folder item under the cursor, exactly as the walk writes it.
+void WriteFolderHeader(TQDBase& disk, const std::string& name, int32_t flags, double changed,
+                       double created) {
+  disk.EnterChild(0);
+  disk.SetStr(kFieldName, name);
+  disk.SetInt(kFieldFlags, flags);
+  disk.SetFloat(kFieldChanged, changed);
+  disk.SetFloat(kFieldCreated, created);
+  disk.Up();
+}
+
+// Closes a descriptor when it goes out of scope.
+struct TFdCloser {
+  int fd;
+  ~TFdCloser() {
+    if (fd >= 0) ::close(fd);
+  }
+};
+
+}  // namespace
 
 TFileScan::TFileScan(TQDBase& disk, std::string rootPath, TScanSettings settings)
     : disk_(disk),
@@ -104,26 +213,9 @@ TFileScan::TFileScan(TQDBase& disk, std::string rootPath, TScanSettings settings
   if (root_.empty() || root_.back() != '/') root_ += '/';
   const TNodeRec* table = settings_.DescRules ? settings_.DescRules->RootNode() : nullptr;
   rules_ = std::make_unique<TDescRuleSet>(table, settings_.OemCodePage);
-  // Every reader reads the entry being imported, through its folder's descriptor, and only when
-  // the walk found a regular file: links, FIFOs and devices give no description.
-  readers_.Html = [this](const std::string&) { return HtmlTitleFromSource(CurrentSource()); };
-  readers_.Mp3 = [this](const std::string&) { return Mp3TagsFromSource(CurrentSource()); };
-  readers_.Version = [this](const std::string&) { return VersionTextFromSource(CurrentSource()); };
-  readers_.TextHead = [this](const std::string&, size_t n) { return ReadHeadBytes(CurrentSource(), n); };
-  readers_.ListFile = readers_.TextHead;
-  readers_.Bmp = [this](const std::string&) { return ImageDescriptionFromSource(CurrentSource(), 5); };
-  readers_.Jpeg = [this](const std::string&) { return ImageDescriptionFromSource(CurrentSource(), 6); };
-  readers_.Gif = [this](const std::string&) { return ImageDescriptionFromSource(CurrentSource(), 7); };
-  readers_.Png = [this](const std::string&) { return ImageDescriptionFromSource(CurrentSource(), 8); };
-  readers_.Pcx = [this](const std::string&) { return ImageDescriptionFromSource(CurrentSource(), 9); };
-  readers_.Tiff = [this](const std::string&) { return ImageDescriptionFromSource(CurrentSource(), 10); };
-  importCtx_.Rules = rules_.get();
-  importCtx_.Readers = &readers_;
-  importCtx_.ImportDescriptions = settings_.ImportDescriptions;
-  importCtx_.UpdateMode = settings_.UpdateMode;
-  importCtx_.UpdateDescMode = settings_.UpdateDescMode;
   if (settings_.ArchiveTypeOn.size() < settings_.ArchiveTypes.size())
     settings_.ArchiveTypeOn.resize(settings_.ArchiveTypes.size(), true);
+  driveType_ = FieldInt(FieldNode(disk_.CurrentNode()), kDiskDriveType);
 }
 
 TFileScan::~TFileScan() {
@@ -170,19 +262,169 @@ void TFileScan::SetCurrentFolder(const std::string& path) {
   current_ = path;
 }
 
+bool TFileScan::WalkInParallel() const {
+  if (old_ || settings_.Walkers == 1) return false;
+  if (settings_.Walkers >= 2) return true;
+  // Optical discs and removable drives are read in one stream: two walkers would make them seek.
+  if (driveType_ == dtCdRom || driveType_ == dtRemovable) return false;
+  return std::thread::hardware_concurrency() >= 2;
+}
+
 void TFileScan::Walk() {
-  reader_ = std::make_unique<TZipTV>();
-  reader_->SetCancelFlag(&CancelRequested);  // a cancel ends the listing of a huge archive
-  listing_ = std::make_unique<TQDBase>();
+  workers_[0] = std::make_unique<TWorker>(*this, &disk_, 0);
+  std::thread helper;
+  if (WalkInParallel()) {
+    pool_ = std::make_unique<TPool>();
+    workers_[1] = std::make_unique<TWorker>(*this, nullptr, 1);
+    try {
+      helper = std::thread([this] { HelperLoop(); });
+    } catch (...) {
+      pool_.reset();  // no second thread: one walker
+    }
+  }
+  // The second walker ends once the first is done, whatever way it leaves.
+  struct TEnd {
+    TFileScan& scan;
+    std::thread& helper;
+    ~TEnd() {
+      if (!helper.joinable()) return;
+      {
+        std::lock_guard<std::mutex> lock(scan.pool_->mutex);
+        scan.pool_->finished = true;
+      }
+      scan.pool_->wake.notify_all();
+      helper.join();
+    }
+  } end{*this, helper};
+
   int fd = ::open(root_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (fd < 0) {  // the disk gets no items and a total of 0
     NoteUnreadable(root_);
     return;
   }
+  TFdCloser closer{fd};
   int64_t total = 0;
   if (old_) old_->GoToDepth(0);
-  ScanReal(fd, root_, total, old_ != nullptr);
-  ::close(fd);
+  ScanReal(*workers_[0], fd, root_, total, old_ != nullptr);
+}
+
+void TFileScan::HelperLoop() {
+  TWorker& w = *workers_[1];
+  std::unique_lock<std::mutex> lock(pool_->mutex);
+  for (;;) {
+    if (TSubJob* job = TakeQueued(1)) {
+      lock.unlock();
+      WalkTaken(w, *job);
+      lock.lock();
+      continue;
+    }
+    if (pool_->finished) return;
+    ++pool_->sleepers;
+    pool_->wake.wait(lock);
+    --pool_->sleepers;
+  }
+}
+
+TFileScan::TSubJob* TFileScan::TakeQueued(int thief) {
+  std::deque<TSubJob*>& queue = workers_[1 - thief]->queue;
+  if (queue.empty()) return nullptr;
+  TSubJob* job = queue.front();
+  queue.pop_front();
+  job->State = TSubJob::TState::Taken;
+  return job;
+}
+
+void TFileScan::WalkTaken(TWorker& w, TSubJob& job) {
+  std::unique_ptr<TQDBase> store;
+  int64_t total = 0;
+  TQDBase* const saved = w.disk;
+  try {
+    store = std::make_unique<TQDBase>();
+    // The new store's root is the subfolder's item, with the header its folder's walker wrote.
+    WriteFolderHeader(*store, job.Name, job.Flags, job.Changed, job.Created);
+    w.disk = store.get();
+    if (!CancelRequested) WalkSubfolder(w, job, total);
+    store->GoToDepth(0);
+  } catch (...) {
+    store.reset();  // the item keeps its header and no contents, like an abandoned entry
+  }
+  w.disk = saved;
+  std::lock_guard<std::mutex> lock(pool_->mutex);
+  job.Store = std::move(store);
+  job.Total = total;
+  job.State = TSubJob::TState::Done;
+  if (pool_->sleepers) pool_->wake.notify_all();
+}
+
+void TFileScan::WalkSubfolder(TWorker& w, TSubJob& job, int64_t& total) {
+  total = 0;
+  int sub = ::openat(job.ParentFd, job.Name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+  if (sub < 0) {
+    if (errno != ELOOP && errno != ENOTDIR) NoteUnreadable(job.Path);  // not swapped for a link
+    return;
+  }
+  TFdCloser closer{sub};
+  ScanReal(w, sub, job.Path, total, job.OldFound);
+}
+
+void TFileScan::WalkSubfolders(TWorker& w, std::vector<std::unique_ptr<TSubJob>>& jobs,
+                               TNodeRec* folder, int64_t& total) {
+  TQDBase& disk = *w.disk;
+  TNodeRec* const oldFolder = old_ ? old_->CurrentNode() : nullptr;
+  // Those still queued are walked here; with two walkers last first, as the other walker takes
+  // from the front.
+  const size_t count = jobs.size();
+  for (size_t k = 0; k < count; ++k) {
+    TSubJob& job = *jobs[pool_ ? count - 1 - k : k];
+    if (pool_) {
+      std::lock_guard<std::mutex> lock(pool_->mutex);
+      if (job.State != TSubJob::TState::Queued) continue;  // taken
+      auto at = std::find(w.queue.rbegin(), w.queue.rend(), &job);
+      if (at != w.queue.rend()) w.queue.erase(std::next(at).base());
+      job.State = TSubJob::TState::Walking;
+    }
+    if (CancelRequested) continue;
+    try {
+      disk.GoToNode(job.Item);
+      if (old_) old_->GoToNode(job.OldFound ? job.OldItem : oldFolder);
+      int64_t sub = 0;
+      WalkSubfolder(w, job, sub);
+      total = SaturatingAdd(total, sub);
+    } catch (...) {
+    }
+  }
+  disk.GoToNode(folder);
+  if (old_) old_->GoToNode(oldFolder);
+  if (!pool_) return;
+  // Those taken: waited for, walking what the other walker queues meanwhile, then moved into
+  // their slots.
+  for (auto& p : jobs) {
+    TSubJob& job = *p;
+    std::unique_lock<std::mutex> lock(pool_->mutex);
+    while (job.State == TSubJob::TState::Taken) {
+      if (TSubJob* other = TakeQueued(w.index)) {
+        lock.unlock();
+        WalkTaken(w, *other);
+        lock.lock();
+        continue;
+      }
+      ++pool_->sleepers;
+      pool_->wake.wait(lock);
+      --pool_->sleepers;
+    }
+  }
+  for (auto& p : jobs) {
+    TSubJob& job = *p;
+    if (!job.Store) continue;
+    try {
+      disk.GoToNode(job.Item);
+      disk.TakeSubtree(*job.Store);
+      total = SaturatingAdd(total, job.Total);
+    } catch (...) {
+    }
+    job.Store.reset();
+  }
+  disk.GoToNode(folder);
 }
 
 bool TFileScan::FindOldCounterpart(const std::string& name, bool asContainer, bool oldMatched) {
@@ -220,80 +462,92 @@ bool TFileScan::FindOldCounterpart(const std::string& name, bool asContainer, bo
 
 // Copies what a matched container keeps from its old counterpart into the new header (the disk
 // store's cursor is on the new item, the old store's on the counterpart).
-void TFileScan::CarryHeader() {
+void TFileScan::CarryHeader(TQDBase& disk) {
   const TNodeRec* oldHeader = FieldNode(old_->CurrentNode());
   int32_t oldFlags = FieldInt(oldHeader, kFieldFlags);
-  disk_.EnterChild(0);
-  if (settings_.UpdateDescMode != TUpdateDescMode::DeleteAll) disk_.SetStr(kFieldDescription, FieldStr(oldHeader, kFieldDescription));
-  disk_.SetInt(kFieldFlags, WithCategory(disk_.GetInt(kFieldFlags), ItemCategory(oldFlags)));
-  disk_.Up();
+  disk.EnterChild(0);
+  if (settings_.UpdateDescMode != TUpdateDescMode::DeleteAll) disk.SetStr(kFieldDescription, FieldStr(oldHeader, kFieldDescription));
+  disk.SetInt(kFieldFlags, WithCategory(disk.GetInt(kFieldFlags), ItemCategory(oldFlags)));
+  disk.Up();
 }
 
 // A matched file: its category, and inside archives its description (real files get theirs
 // through the importer).
-void TFileScan::CarryFileFields(bool archiveEntry) {
+void TFileScan::CarryFileFields(TQDBase& disk, bool archiveEntry) {
   const TNodeRec* old = old_->CurrentNode();
   if (archiveEntry && settings_.UpdateDescMode != TUpdateDescMode::DeleteAll)
-    disk_.SetStr(kFieldDescription, FieldStr(old, kFieldDescription));
-  disk_.SetInt(kFieldFlags,
-               WithCategory(disk_.GetInt(kFieldFlags), ItemCategory(FieldInt(old, kFieldFlags))));
+    disk.SetStr(kFieldDescription, FieldStr(old, kFieldDescription));
+  disk.SetInt(kFieldFlags,
+              WithCategory(disk.GetInt(kFieldFlags), ItemCategory(FieldInt(old, kFieldFlags))));
 }
 
-void TFileScan::SortFolder() {
-  disk_.SortSlots([this](int i, int j) { return CompareScannedItems(disk_, i, j); }, 1);
+void TFileScan::SortFolder(TQDBase& disk) {
+  disk.SortSlots([&disk](int i, int j) { return CompareScannedItems(disk, i, j); }, 1);
 }
 
-TByteSource TFileScan::CurrentSource() const {
-  if (!entryAt_.Regular || !entryAt_.Name) return TByteSource::None();
-  return TByteSource::OfFileAt(entryAt_.DirFd, *entryAt_.Name, entryAt_.Size);
+bool TFileScan::ListArchiveFile(TWorker& w, int dirfd, const std::string& name,
+                                const std::string& path, uint64_t size) {
+  w.reader->SetArchiveFileAt(dirfd, name, path, size);
+  if (!IsListableArcType(w.reader->ArcType())) return false;
+  return ListArchive(*w.reader, *w.listing) > 0;
 }
 
-bool TFileScan::ListArchiveFile(int dirfd, const std::string& name, const std::string& path,
-                                uint64_t size) {
-  reader_->SetArchiveFileAt(dirfd, name, path, size);
-  if (!IsListableArcType(reader_->ArcType())) return false;
-  return ListArchive(*reader_, *listing_) > 0;
-}
-
-void TFileScan::ScanReal(int dirfd, const std::string& path, int64_t& total, bool oldMatched) {
-  total = 0;
-  if (CancelRequested || !CheckContinue()) return;
-  SetCurrentFolder(path);
-
-  // Read the whole listing first, so that only one descriptor per level stays open.
-  std::vector<Entry> entries;
-  {
-    int listFd = ::dup(dirfd);
-    if (listFd < 0) return;
-    DIR* dir = ::fdopendir(listFd);
-    if (!dir) {
-      ::close(listFd);
-      NoteUnreadable(path);
-      return;
-    }
-    while (struct dirent* de = ::readdir(dir)) {
-      std::string name = de->d_name;
-      if (name == "." || name == "..") continue;
-      Entry e{std::move(name), {}, false};
-      e.statOk = ::statx(dirfd, e.name.c_str(), AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT,
+bool TFileScan::ListFolder(TWorker& w, int dirfd, std::vector<Entry>& entries) {
+  // The entries are read straight from the folder's descriptor, whose offset is at the start:
+  // it is a descriptor of its own, opened for this walk.
+  constexpr size_t kListBuffer = 32 * 1024;
+  if (w.dirBuf.size() < kListBuffer) w.dirBuf.resize(kListBuffer);
+  bool first = true;
+  for (;;) {
+    ssize_t n = ::getdents64(dirfd, w.dirBuf.data(), w.dirBuf.size());
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) return !first;  // a folder that fails later keeps what was listed
+    if (n == 0) return true;
+    first = false;
+    for (ssize_t at = 0; at < n;) {
+      const auto* de = reinterpret_cast<const struct dirent64*>(w.dirBuf.data() + at);
+      at += de->d_reclen;
+      const char* name = de->d_name;
+      if (name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'))) continue;
+      Entry& e = entries.emplace_back(Entry{name, {}, false});
+      e.statOk = ::statx(dirfd, name, AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT,
                          STATX_TYPE | STATX_MODE | STATX_SIZE | STATX_MTIME | STATX_BTIME,
                          &e.st) == 0;
       if (!e.statOk) {
         e.st = {};
         e.st.stx_mode = ModeOfDirentType(de->d_type);
       }
-      entries.push_back(std::move(e));
     }
-    ::closedir(dir);
+  }
+}
+
+void TFileScan::ScanReal(TWorker& w, int dirfd, const std::string& path, int64_t& total,
+                         bool oldMatched) {
+  total = 0;
+  if (CancelRequested || !CheckContinue()) return;
+  SetCurrentFolder(path);
+
+  // The whole listing is read first, so that only one descriptor per level stays open.
+  std::vector<Entry> entries;
+  if (!ListFolder(w, dirfd, entries)) {
+    NoteUnreadable(path);
+    return;
   }
 
-  TNodeRec* const folder = disk_.CurrentNode();
+  TQDBase& disk = *w.disk;
+  TNodeRec* const folder = disk.CurrentNode();
   TNodeRec* const oldFolder = old_ ? old_->CurrentNode() : nullptr;
   TFolderDescLists lists;
+  // Subfolders are walked after the files, each into the item node made for it here.
+  std::vector<std::unique_ptr<TSubJob>> jobs;
+  bool cancelled = false;
   for (const Entry& e : entries) {
-    if (CancelRequested || !CheckContinue()) return;  // unwinding: no total, no sort
+    if (CancelRequested || !CheckContinue()) {
+      cancelled = true;
+      break;
+    }
     try {
-      disk_.EnterChild(disk_.SlotCount());
+      disk.EnterChild(disk.SlotCount());
       const mode_t mode = e.st.stx_mode;
       const bool isDir = S_ISDIR(mode);
       const int attr = Attributes(e.name, mode);
@@ -302,21 +556,24 @@ void TFileScan::ScanReal(int dirfd, const std::string& path, int64_t& total, boo
       if (e.statOk && (e.st.stx_mask & STATX_BTIME)) created = FileTimeToDateTime(e.st.stx_btime.tv_sec);
       bool oldFound = FindOldCounterpart(e.name, isDir, oldMatched);
       if (isDir) {
-        disk_.EnterChild(0);
-        disk_.SetStr(kFieldName, e.name);
-        disk_.SetInt(kFieldFlags, MakeItemFlags(attr, ikFolder));
-        disk_.SetFloat(kFieldChanged, changed);
-        disk_.SetFloat(kFieldCreated, created);
-        disk_.Up();
-        if (oldFound) CarryHeader();
-        int sub = ::openat(dirfd, e.name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-        if (sub >= 0) {
-          int64_t subTotal = 0;
-          ScanReal(sub, path + e.name + "/", subTotal, oldFound);
-          ::close(sub);
-          total = SaturatingAdd(total, subTotal);
-        } else if (errno != ELOOP && errno != ENOTDIR) {  // not swapped for a link meanwhile
-          NoteUnreadable(path + e.name + "/");
+        const int32_t flags = MakeItemFlags(attr, ikFolder);
+        WriteFolderHeader(disk, e.name, flags, changed, created);
+        if (oldFound) CarryHeader(disk);
+        auto job = std::make_unique<TSubJob>();
+        job->ParentFd = dirfd;
+        job->Name = e.name;
+        job->Path = path + e.name + "/";
+        job->Item = disk.CurrentNode();
+        job->OldFound = oldFound;
+        job->OldItem = oldFound ? old_->CurrentNode() : nullptr;
+        job->Flags = flags;
+        job->Changed = changed;
+        job->Created = created;
+        jobs.push_back(std::move(job));
+        if (pool_) {  // offered to the other walker at once
+          std::lock_guard<std::mutex> lock(pool_->mutex);
+          w.queue.push_back(jobs.back().get());
+          if (pool_->sleepers) pool_->wake.notify_all();
         }
       } else {
         const int64_t size = static_cast<int64_t>(
@@ -325,7 +582,7 @@ void TFileScan::ScanReal(int dirfd, const std::string& path, int64_t& total, boo
         total = SaturatingAdd(total, size);
         bool listed = false;
         if (regular && settings_.ScanArchives && isArchiveName_(e.name) &&
-            ListArchiveFile(dirfd, e.name, path + e.name, e.st.stx_size)) {
+            ListArchiveFile(w, dirfd, e.name, path + e.name, e.st.stx_size)) {
           // An archive is matched only to an old container of its name, never to a plain file.
           if (oldFound) {
             old_->GoToNode(oldFolder);
@@ -333,15 +590,11 @@ void TFileScan::ScanReal(int dirfd, const std::string& path, int64_t& total, boo
           } else {
             oldFound = FindOldCounterpart(e.name, true, oldMatched);
           }
-          disk_.EnterChild(0);
-          disk_.SetStr(kFieldName, e.name);
-          disk_.SetInt(kFieldFlags, MakeItemFlags(attr, ikFolder, ifArchive));
-          disk_.SetFloat(kFieldChanged, changed);
-          disk_.SetFloat(kFieldCreated, created);
-          disk_.Up();
-          if (oldFound) CarryHeader();
-          WriteListedArchive(oldFound);
-          disk_.ChildSetInt64(0, kFieldSize, size);
+          WriteFolderHeader(disk, e.name, MakeItemFlags(attr, ikFolder, ifArchive), changed,
+                            created);
+          if (oldFound) CarryHeader(disk);
+          WriteListedArchive(w, oldFound);
+          disk.ChildSetInt64(0, kFieldSize, size);
           total = SaturatingAdd(total, size);  // overwritten by the catalog's recompute after grafting
           ++FilesDone;
           ++ArchivesDone;
@@ -349,41 +602,46 @@ void TFileScan::ScanReal(int dirfd, const std::string& path, int64_t& total, boo
           listed = true;
         }
         if (!listed) {
-          disk_.SetStr(kFieldName, e.name);
-          disk_.SetInt(kFieldFlags, MakeItemFlags(attr, ikFile));
-          disk_.SetInt64(kFieldSize, size);
-          disk_.SetFloat(kFieldChanged, changed);
-          disk_.SetFloat(kFieldCreated, changed);
-          entryAt_ = TEntryAt{dirfd, &e.name, e.st.stx_size, regular};
+          disk.SetStr(kFieldName, e.name);
+          disk.SetInt(kFieldFlags, MakeItemFlags(attr, ikFile));
+          disk.SetInt64(kFieldSize, size);
+          disk.SetFloat(kFieldChanged, changed);
+          disk.SetFloat(kFieldCreated, changed);
+          w.entryAt = TWorker::TEntryAt{dirfd, &e.name, e.st.stx_size, regular};
           try {
             DescriptionsDone += ImportFileDescriptions(
-                disk_, path, oldFound ? old_->CurrentNode() : nullptr, lists, importCtx_);
+                disk, path, oldFound ? old_->CurrentNode() : nullptr, lists, w.importCtx);
           } catch (...) {
           }
-          entryAt_ = TEntryAt{};
+          w.entryAt = TWorker::TEntryAt{};
           ++FilesDone;
           BytesDone += size;
-          if (oldFound) CarryFileFields(false);
+          if (oldFound) CarryFileFields(disk, false);
         }
       }
     } catch (...) {
       // The entry is abandoned (its node may be partly written); the walk goes on.
     }
-    disk_.GoToNode(folder);
+    disk.GoToNode(folder);
     if (old_) old_->GoToNode(oldFolder);
   }
+  // Every subfolder offered is settled before the folder is left, cancelled or not: the other
+  // walker may be reading through this folder's descriptor.
+  WalkSubfolders(w, jobs, folder, total);
+  if (cancelled || CancelRequested) return;  // unwinding: no sort
 
   try {
     if (settings_.ImportDescriptions) {
-      importCtx_.FolderFd = dirfd;
-      ApplyListDescriptions(disk_, path, lists, importCtx_);
-      importCtx_.FolderFd = -1;
+      w.importCtx.FolderFd = dirfd;
+      ApplyListDescriptions(disk, path, lists, w.importCtx);
+      w.importCtx.FolderFd = -1;
     }
   } catch (...) {
-    disk_.GoToNode(folder);
+    w.importCtx.FolderFd = -1;
+    disk.GoToNode(folder);
   }
-  SortFolder();
-  disk_.ChildSetInt64(0, kFieldSize, total);
+  SortFolder(disk);
+  disk.ChildSetInt64(0, kFieldSize, total);
   ++FoldersDone;
 }
 
@@ -391,7 +649,7 @@ void TFileScan::ScanReal(int dirfd, const std::string& path, int64_t& total, boo
 // old counterparts, found level by level as in the real folders.
 class TFileScan::TArchiveHooks : public TArchiveWriteHooks {
  public:
-  explicit TArchiveHooks(TFileScan& scan) : scan_(scan) {}
+  TArchiveHooks(TFileScan& scan, TQDBase& disk) : scan_(scan), disk_(disk) {}
   bool Continue() override { return !scan_.CancelRequested && scan_.CheckContinue(); }
   void LevelStarted() override {
     oldLevels_.push_back(scan_.old_ ? scan_.old_->CurrentNode() : nullptr);
@@ -402,9 +660,9 @@ class TFileScan::TArchiveHooks : public TArchiveWriteHooks {
   }
   void CarryFields(bool isFolder) override {
     if (isFolder)
-      scan_.CarryHeader();
+      scan_.CarryHeader(disk_);
     else
-      scan_.CarryFileFields(true);
+      scan_.CarryFileFields(disk_, true);
   }
   void ItemDone() override {
     if (scan_.old_) scan_.old_->GoToNode(oldLevels_.back());
@@ -412,10 +670,11 @@ class TFileScan::TArchiveHooks : public TArchiveWriteHooks {
 
  private:
   TFileScan& scan_;
+  TQDBase& disk_;
   std::vector<TNodeRec*> oldLevels_;  // the old cursor's container at the start of each level
 };
 
-void TFileScan::WriteListedArchive(bool oldMatched) {
-  TArchiveHooks hooks(*this);
-  WriteArchiveLevel(*listing_, disk_, "", &hooks, oldMatched);
+void TFileScan::WriteListedArchive(TWorker& w, bool oldMatched) {
+  TArchiveHooks hooks(*this, *w.disk);
+  WriteArchiveLevel(*w.listing, *w.disk, "", &hooks, oldMatched);
 }

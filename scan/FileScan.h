@@ -10,6 +10,13 @@
 // and write CancelRequested and Paused. Nothing else is shared: the settings are copied in and
 // the old disk of an update is a private copy (TakeOldDisk), so the GUI may keep painting bdMain.
 //
+// Two walkers. On media without a seek penalty (not optical discs or removable drives) and on a
+// machine of two or more cores, an add runs a second walking thread: every folder's subfolders are
+// walked after its files, and a walker with nothing to do takes the outermost subfolder still
+// waiting in the other's queue and walks it into a store of its own, which the folder's walker
+// moves into place once it has walked its other subfolders. Every node is written where and as the
+// one-thread walk writes it, so the disk is the same node for node. Updates walk on one thread.
+//
 // The walk carries its own path and opens folders relative to their parent's descriptor; the
 // process's current directory is never changed. Symbolic links are recorded as files and never
 // followed, so a link to ".." cannot make the walk loop. Files are opened read-only, and only when
@@ -43,6 +50,9 @@ struct TScanSettings {
   std::string OemCodePage = "CP437";          // description files and text heads
   // The description rule table, as a copy of bdOpt's node 13 (its root is the table node).
   std::shared_ptr<TQDBase> DescRules;
+  // Walking threads: 0 chooses two for an add of a medium of a fixed, network or RAM drive on
+  // a machine of two or more cores, else one; 1 and 2 set it (updates always walk on one).
+  int Walkers = 0;
 };
 
 class TFileScan {
@@ -83,49 +93,57 @@ class TFileScan {
   std::atomic<int64_t> BytesDone{0};
   // Folders that could not be opened or listed (stored as empty folders).
   std::atomic<int32_t> FoldersUnreadable{0};
-  // Their full paths, in the order met.
+  // Their full paths, in byte order (two walkers meet them in no fixed order).
   std::vector<std::string> UnreadableFolders() const;
 
  private:
   struct Entry;
   struct TOldIndex;
-  void Walk();
-  void ScanReal(int dirfd, const std::string& path, int64_t& total, bool oldMatched);
-  // Writes the listed archive's entries under the disk cursor's container (the one writer of
-  // archive subtrees, WriteArchiveLevel), with the cancel check and the update carry-over.
+  struct TWorker;
+  struct TSubJob;
+  struct TPool;
   class TArchiveHooks;
-  void WriteListedArchive(bool oldMatched);
-  bool ListArchiveFile(int dirfd, const std::string& name, const std::string& path, uint64_t size);
-  // The entry being imported, for the content readers: opened through its folder's descriptor,
-  // or an unreadable source when it is not a regular file.
-  TByteSource CurrentSource() const;
+  void Walk();
+  bool WalkInParallel() const;
+  void ScanReal(TWorker& w, int dirfd, const std::string& path, int64_t& total, bool oldMatched);
+  // Reads the names and statx of a folder's entries; false when it cannot be listed.
+  bool ListFolder(TWorker& w, int dirfd, std::vector<Entry>& entries);
+  // Opens the subfolder of `job` and walks it into the node under w's cursor.
+  void WalkSubfolder(TWorker& w, TSubJob& job, int64_t& total);
+  // Walks a subfolder taken from the other walker's queue into a store of its own.
+  void WalkTaken(TWorker& w, TSubJob& job);
+  // The subfolders of one folder, after its files: those still queued are walked here, those the
+  // other walker took are waited for and moved into their slots.
+  void WalkSubfolders(TWorker& w, std::vector<std::unique_ptr<TSubJob>>& jobs, TNodeRec* folder,
+                      int64_t& total);
+  // The second walker: takes queued subfolders until the walk ends.
+  void HelperLoop();
+  // Takes the outermost queued subfolder of the other walker's queue (the pool lock is held).
+  TSubJob* TakeQueued(int thief);
+  // Writes the listed archive's entries under the worker's cursor (the one writer of archive
+  // subtrees, WriteArchiveLevel), with the cancel check and the update carry-over.
+  void WriteListedArchive(TWorker& w, bool oldMatched);
+  bool ListArchiveFile(TWorker& w, int dirfd, const std::string& name, const std::string& path,
+                       uint64_t size);
   void SetCurrentFolder(const std::string& path);
   void NoteUnreadable(const std::string& path);
-  void SortFolder();
+  void SortFolder(TQDBase& disk);
   // Update mode: the old counterpart of `name` among the items of the old cursor's container;
   // on success the old cursor is on it.
   bool FindOldCounterpart(const std::string& name, bool asContainer, bool oldMatched);
-  void CarryHeader();
-  void CarryFileFields(bool archiveEntry);
+  void CarryHeader(TQDBase& disk);
+  void CarryFileFields(TQDBase& disk, bool archiveEntry);
 
   TQDBase& disk_;
   std::string root_;
   TScanSettings settings_;
-  TArchiveNameTest isArchiveName_;  // from settings_
-  std::unique_ptr<TDescRuleSet> rules_;
-  TContentReaders readers_;
-  TDescImportContext importCtx_;
+  TArchiveNameTest isArchiveName_;  // from settings_; only read during the walk
+  std::unique_ptr<TDescRuleSet> rules_;  // only read during the walk
   std::unique_ptr<TQDBase> old_;  // private copy of the old disk (update mode)
   std::unique_ptr<TOldIndex> oldIndex_;
-  std::unique_ptr<TZipTV> reader_;
-  std::unique_ptr<TQDBase> listing_;  // the flat entry list of the archive being listed
-  struct TEntryAt {
-    int DirFd = -1;
-    const std::string* Name = nullptr;
-    uint64_t Size = 0;
-    bool Regular = false;
-  };
-  TEntryAt entryAt_;  // the real file being imported (worker thread only)
+  std::unique_ptr<TWorker> workers_[2];
+  std::unique_ptr<TPool> pool_;  // while two walkers run
+  int driveType_ = 0;            // of the disk header
   std::thread thread_;
   mutable std::mutex currentMutex_;
   std::string current_;  // guarded by currentMutex_

@@ -41,11 +41,13 @@ class ScanTest : public ::testing::Test {
   }
 
   // Scans root_ into a fresh disk store; the cursor of disk_ is on its root afterwards.
-  TFileScan& Scan(bool importDesc = true, bool archives = true) {
+  TFileScan& Scan(bool importDesc = true, bool archives = true, int walkers = 0) {
     disk_.Clear();
     disk_.ChildSetStr(0, kFieldName, "Disk");
     disk_.ChildSetInt(0, kFieldFlags, ikDisk);
-    scan_ = std::make_unique<TFileScan>(disk_, root_, MakeScanSettings(opt_, importDesc, archives));
+    TScanSettings settings = MakeScanSettings(opt_, importDesc, archives);
+    settings.Walkers = walkers;
+    scan_ = std::make_unique<TFileScan>(disk_, root_, std::move(settings));
     scan_->Run();
     disk_.GoToDepth(0);
     return *scan_;
@@ -334,20 +336,86 @@ class TWithoutFileCapabilities {
 TEST_F(ScanTest, UnreadableFoldersAreCountedAndNamed) {
   Write("open/a.txt", "a");
   Write("closed/b.txt", "b");
-  ASSERT_EQ(chmod((root_ + "/closed").c_str(), 0), 0);
-  {
-    TWithoutFileCapabilities user;
-    if (!user.Ok()) GTEST_SKIP() << "cannot give up the capabilities of root";
-    Scan(false, false);
+  Write("open/deep/also closed/c.txt", "c");
+  for (int i = 0; i < 20; ++i) Write("open/deep/d" + std::to_string(i) + "/e.txt", "e");
+  const std::string closedPaths[] = {root_ + "/closed", root_ + "/open/deep/also closed"};
+  for (const std::string& p : closedPaths) ASSERT_EQ(chmod(p.c_str(), 0), 0);
+  for (int walkers : {1, 2}) {
+    SCOPED_TRACE(walkers);
+    {
+      TWithoutFileCapabilities user;  // the second walker's thread inherits it
+      if (!user.Ok()) GTEST_SKIP() << "cannot give up the capabilities of root";
+      Scan(false, false, walkers);
+    }
+    TFileScan& s = *scan_;
+    EXPECT_TRUE(s.Completed());
+    const TNodeRec* closed = Child(disk_.RootNode(), "closed");
+    ASSERT_NE(closed, nullptr);
+    EXPECT_EQ(closed->SlotCount, 1);
+    EXPECT_EQ(s.FoldersUnreadable, 2);
+    // In byte order, whichever walker met them first.
+    EXPECT_EQ(s.UnreadableFolders(), (std::vector<std::string>{root_ + "/closed/",
+                                                               root_ + "/open/deep/also closed/"}));
   }
-  TFileScan& s = *scan_;
-  chmod((root_ + "/closed").c_str(), 0755);
-  EXPECT_TRUE(s.Completed());
-  const TNodeRec* closed = Child(disk_.RootNode(), "closed");
-  ASSERT_NE(closed, nullptr);
-  EXPECT_EQ(closed->SlotCount, 1);
-  EXPECT_EQ(s.FoldersUnreadable, 1);
-  EXPECT_EQ(s.UnreadableFolders(), (std::vector<std::string>{root_ + "/closed/"}));
+  for (const std::string& p : closedPaths) chmod(p.c_str(), 0755);
+}
+
+// The second walker takes whole subfolders and walks them into stores of its own; the disk must
+// come out node for node as one walker writes it, whoever walked what. Names equal but for case
+// make the folder sort depend on the order the items were written in.
+TEST_F(ScanTest, TwoWalkersWriteTheDiskOfOne) {
+  const std::string zip = std::string(TOLVANE_SOURCE_DIR) + "/archive/testdata/sample.zip";
+  for (int i = 0; i < 12; ++i) {
+    std::string top = "t" + std::to_string(i) + "/";
+    for (int j = 0; j < 6; ++j) {
+      std::string mid = top + "m" + std::to_string(j) + "/";
+      Write(mid + "page.htm", "<html><title>Page " + std::to_string(i * 10 + j) + "</title>");
+      Write(mid + "Same/x.txt", "upper");
+      Write(mid + "same/x.txt", "lower " + std::to_string(j));
+      Write(mid + "leaf/deeper/note.txt", "note " + std::to_string(j));
+      fs::create_directories(root_ + "/" + mid + "empty");
+    }
+    Write(top + "DESCRIPT.ION", "m0 first middle folder\r\nm1 second\r\n");
+    fs::copy_file(zip, root_ + "/" + top + "pack.zip");
+  }
+  Write("readme.txt", "top");
+  Scan(true, true, 1);
+  std::string one;
+  disk_.SaveToString(one);
+  const int32_t folders = scan_->FoldersDone, files = scan_->FilesDone;
+  EXPECT_EQ(folders, 1 + 12 * (1 + 6 * 6));
+  for (int round = 0; round < 5; ++round) {
+    SCOPED_TRACE(round);
+    TFileScan& s = Scan(true, true, 2);
+    EXPECT_TRUE(s.Completed());
+    std::string two;
+    disk_.SaveToString(two);
+    EXPECT_TRUE(two == one) << "the images differ";
+    EXPECT_EQ(s.FoldersDone, folders);
+    EXPECT_EQ(s.FilesDone, files);
+    EXPECT_EQ(s.DescriptionsDone, scan_->DescriptionsDone);
+  }
+  const TNodeRec* m1 = Child(Child(disk_.RootNode(), "t3"), "m1");
+  ASSERT_NE(m1, nullptr);
+  EXPECT_EQ(FieldStr(FieldNode(m1), kFieldDescription), "second");
+  EXPECT_EQ(FieldStr(FieldNode(Child(m1, "page.htm")), kFieldDescription), "Page 31");
+}
+
+TEST_F(ScanTest, CancelWithTwoWalkersEndsBoth) {
+  for (int i = 0; i < 40; ++i)
+    for (int j = 0; j < 10; ++j) Write("d" + std::to_string(i) + "/e" + std::to_string(j) + "/f.txt", "x");
+  for (int delayUs : {0, 2000, 10000}) {
+    disk_.Clear();
+    TScanSettings settings = MakeScanSettings(opt_, true, true);
+    settings.Walkers = 2;
+    TFileScan scan(disk_, root_, std::move(settings));
+    scan.Start();
+    usleep(delayUs);
+    scan.CancelRequested = true;
+    scan.Join();  // both walkers end; a hang here is the fault
+    EXPECT_TRUE(scan.Done);
+    EXPECT_FALSE(scan.Completed());
+  }
 }
 
 namespace {
