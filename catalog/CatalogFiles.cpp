@@ -311,30 +311,43 @@ TSaveResult TCatalogFiles::SaveCurrent(bool saveAs) {
   RemoveStaleTempFiles(chosen);
   RemoveStaleTempFiles(BackupFileName(chosen));
 
-  // 4. The image, with the file-name slot empty.
+  // 4. The image, with the file-name slot empty, streamed into a new file beside the target; its
+  // checksum goes into the header at the end.
   std::string error;
-  std::string image;
   main_.EnterChild(0);
   main_.SetStr(kCatFileName, "");
   main_.Up();
   main_.Signature = kCatalogSignature;
-  try {
-    main_.SaveToString(image);
-  } catch (const std::exception& e) {
-    error = e.what();
-  }
-  // 5-6. The backup, then the new file: written beside the target and renamed over it, so a
-  // failure at any point leaves the previous file in place.
+  TAtomicFile file;
+  if (TError e = file.Open(chosen); e.Failed()) error = chosen + ": " + e.Message();
   if (error.empty()) {
-    TError e = CheckReplaceable(chosen);  // before the backup, which it would replace
-    if (e.Failed()) error = chosen + ": " + e.Message();
+    struct TSink {
+      TAtomicFile& file;
+      TError error;
+    } sink{file, {}};
+    try {
+      uint64_t sum = main_.SaveToSink(
+          [](void* context, const char* bytes, size_t size) {
+            auto& s = *static_cast<TSink*>(context);
+            if (s.error.Ok()) s.error = s.file.Write(bytes, size);
+          },
+          &sink);
+      unsigned char stored[8];
+      for (int i = 0; i < 8; ++i) stored[i] = static_cast<unsigned char>(sum >> (8 * i));
+      if (sink.error.Ok()) sink.error = file.WriteAt(kImageChecksumOffset, stored, sizeof stored);
+      if (sink.error.Failed()) error = chosen + ": " + sink.error.Message();
+    } catch (const std::exception& e) {
+      error = e.what();
+    }
   }
+  // 5-6. The backup, then the new file renamed over the target, so a failure at any point leaves
+  // the previous file in place (the new one is removed with `file`).
   if (error.empty() && Options.BackupCopies) {
     std::error_code ec;
     if (fs::exists(chosen, ec)) error = MakeBackup(chosen, BackupFileName(chosen));
   }
   if (error.empty()) {
-    TError e = WriteWholeFileAtomic(chosen, image);
+    TError e = file.Commit();
     if (e.Failed()) error = chosen + ": " + e.Message();
   }
   main_.EnterChild(0);

@@ -266,8 +266,23 @@ int RemoveStaleTempFiles(const std::string& path) {
   return removed;
 }
 
-TError WriteWholeFileAtomic(const std::string& path, std::string_view data) {
-  std::string dir = DirOf(path);
+TAtomicFile::~TAtomicFile() {
+  if (fd_ >= 0) {
+    ::close(fd_);
+    ::unlink(tmp_.c_str());
+  }
+}
+
+TError TAtomicFile::Fail(int err) {
+  if (fd_ >= 0) ::close(fd_);
+  fd_ = -1;
+  ::unlink(tmp_.c_str());
+  return ErrnoText(err);
+}
+
+TError TAtomicFile::Open(const std::string& path) {
+  if (fd_ >= 0) return ErrnoText(EBUSY);
+  path_ = path;
   // A file the user may not write is not replaced, although the folder would allow the rename.
   struct stat old;
   const bool hasOld = ::stat(path.c_str(), &old) == 0;
@@ -275,52 +290,81 @@ TError WriteWholeFileAtomic(const std::string& path, std::string_view data) {
     if (TError e = CheckReplaceable(path); e.Failed()) return e;
   }
   std::random_device rd;
-  std::string tmp;
-  int fd = -1;
-  for (int attempt = 0; attempt < 16 && fd < 0; ++attempt) {
-    tmp = path + ".tmp" + std::to_string(rd() % 1000000);
-    fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd < 0 && errno != EEXIST) return ErrnoText(errno);
+  for (int attempt = 0; attempt < 16 && fd_ < 0; ++attempt) {
+    tmp_ = path + ".tmp" + std::to_string(rd() % 1000000);
+    fd_ = ::open(tmp_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd_ < 0 && errno != EEXIST) return ErrnoText(errno);
   }
-  if (fd < 0) return ErrnoText(EEXIST);
+  if (fd_ < 0) return ErrnoText(EEXIST);
   if (hasOld) {
     // Keep the owner (root only can give a file away) and then the mode: a chown clears the
     // set-user-ID bits, so the mode comes second.
-    if (::geteuid() == 0 && ::fchown(fd, old.st_uid, old.st_gid) != 0) {
+    if (::geteuid() == 0 && ::fchown(fd_, old.st_uid, old.st_gid) != 0) {
       // Not fatal: the file keeps root as its owner, like any file root creates.
     }
-    ::fchmod(fd, old.st_mode & 07777);
+    ::fchmod(fd_, old.st_mode & 07777);
   }
-  auto fail = [&](int err) {
-    ::close(fd);
-    ::unlink(tmp.c_str());
-    return ErrnoText(err);
-  };
-  size_t done = 0;
-  while (done < data.size()) {
-    ssize_t n = ::write(fd, data.data() + done, data.size() - done);
+  return {};
+}
+
+TError TAtomicFile::Write(const void* data, size_t size) {
+  if (fd_ < 0) return ErrnoText(EBADF);
+  const char* p = static_cast<const char*>(data);
+  while (size > 0) {
+    ssize_t n = ::write(fd_, p, size);
     if (n < 0) {
       if (errno == EINTR) continue;
-      return fail(errno);
+      return Fail(errno);
     }
-    done += static_cast<size_t>(n);
+    p += n;
+    size -= static_cast<size_t>(n);
   }
-  if (::fsync(fd) != 0) return fail(errno);
+  return {};
+}
+
+TError TAtomicFile::WriteAt(uint64_t offset, const void* data, size_t size) {
+  if (fd_ < 0) return ErrnoText(EBADF);
+  const char* p = static_cast<const char*>(data);
+  while (size > 0) {
+    ssize_t n = ::pwrite(fd_, p, size, static_cast<off_t>(offset));
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return Fail(errno);
+    }
+    p += n;
+    offset += static_cast<uint64_t>(n);
+    size -= static_cast<size_t>(n);
+  }
+  return {};
+}
+
+TError TAtomicFile::Commit() {
+  if (fd_ < 0) return ErrnoText(EBADF);
+  if (::fsync(fd_) != 0) return Fail(errno);
+  int fd = fd_;
+  fd_ = -1;
   if (::close(fd) != 0) {
     int err = errno;
-    ::unlink(tmp.c_str());
+    ::unlink(tmp_.c_str());
     return ErrnoText(err);
   }
-  if (::rename(tmp.c_str(), path.c_str()) != 0) {
+  if (::rename(tmp_.c_str(), path_.c_str()) != 0) {
     int err = errno;
-    ::unlink(tmp.c_str());
+    ::unlink(tmp_.c_str());
     return ErrnoText(err);
   }
   // Make the rename itself durable.
-  int dfd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  int dfd = ::open(DirOf(path_).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (dfd >= 0) {
     ::fsync(dfd);
     ::close(dfd);
   }
   return {};
+}
+
+TError WriteWholeFileAtomic(const std::string& path, std::string_view data) {
+  TAtomicFile file;
+  if (TError e = file.Open(path); e.Failed()) return e;
+  if (TError e = file.Write(data.data(), data.size()); e.Failed()) return e;
+  return file.Commit();
 }

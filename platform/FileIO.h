@@ -51,8 +51,31 @@ class TFileImage {
 TError MapWholeFile(const std::string& path, TFileImage& image,
                     size_t maxSize = static_cast<size_t>(-1), struct stat* info = nullptr);
 
+// A file written under a temporary name in the folder of `path` and put in its place by Commit:
+// until then `path` stays as it was, and a writer destroyed without a Commit, or whose Commit
+// failed, removes its temporary file. Open refuses an existing file the user may not write (for
+// root: one without any write bit); the new file takes the mode of the one it replaces and, when
+// run as root, its owner and group. Commit flushes the file to the device before the rename and
+// makes the rename itself durable.
+class TAtomicFile {
+ public:
+  TAtomicFile() = default;
+  ~TAtomicFile();
+  TAtomicFile(const TAtomicFile&) = delete;
+  TAtomicFile& operator=(const TAtomicFile&) = delete;
+  TError Open(const std::string& path);
+  TError Write(const void* data, size_t size);
+  TError WriteAt(uint64_t offset, const void* data, size_t size);
+  TError Commit();
+
+ private:
+  TError Fail(int err);
+  std::string path_, tmp_;
+  int fd_ = -1;
+};
+
 // Writes `data` to a temporary file in the folder of `path`, flushes it to the device and renames
-// it over `path`. A failure at any step leaves the previous file as it was and removes the
+// it over `path` (TAtomicFile). A failure at any step leaves the previous file as it was and removes the
 // temporary file. An existing file the user may not write (for root: one without any write bit)
 // is refused and stays as it is; the new file takes the mode of the one it replaces and, when
 // run as root, its owner and group.

@@ -50,6 +50,8 @@ inline constexpr const char* kIndexError = "Index Error in TQDBase";
 // 24-31 of it, string lengths are signed 32-bit). A larger file is no image and is refused before
 // it is read.
 inline constexpr size_t kMaxImageSize = 0x7FFFFFFF;
+// Where an image holds its checksum (8 bytes, little-endian).
+inline constexpr size_t kImageChecksumOffset = 24;
 
 struct TNodeRec;
 
@@ -232,6 +234,12 @@ class TQDBase {
   // ---- image (store/IMAGE_FORMAT.md) --------------------------------------------------------
   // Replaces `image` by the image of the subtree of Current. Throws kSaveError at the size limit.
   void SaveToString(std::string& image);
+  // The same image streamed: `put` receives it in order, in pieces of about a megabyte, with its
+  // checksum bytes (24-31) zero; the checksum to store there (little-endian) is returned. Nothing
+  // of the image is held whole, so a large catalog is written to its file without a buffer of its
+  // size. Throws kSaveError as SaveToString does, and whatever `put` throws.
+  using TImageSink = void (*)(void* context, const char* bytes, size_t size);
+  uint64_t SaveToSink(TImageSink put, void* context);
   // Replaces the whole tree by the one in `image`; true on success with the cursor on the new
   // root. Never throws. An image of 48 bytes or fewer leaves the store as it was; any other
   // failure leaves it empty. The checksum bytes of `image` are zero afterwards.

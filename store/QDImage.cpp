@@ -85,44 +85,152 @@ uint64_t TQDBase::Checksum(std::string_view image) {
   return FirstWord(p, len) + SumWords(p, 1, m);
 }
 
-void TQDBase::SaveToString(std::string& image) {
-  // Reserve the accounted size up front: the image of a subtree is never larger than its
-  // accounting plus the header, so the buffer is filled without reallocation. Writes are still
-  // bounds-checked so a wrong count can never write past the buffer.
-  const size_t capacity = static_cast<size_t>(mem_) + kHeaderSize;
-  // The caller's string is reused when it is large enough (a second save touches no new pages);
-  // a new buffer is advised for huge pages before its pages are first touched.
-  std::string& buf = image;
-  buf.clear();
-  if (buf.capacity() < capacity) {
-    std::string().swap(buf);
-    buf.reserve(capacity);
-    TQDArena::AdviseHugePages(buf.data(), capacity);
+namespace {
+
+// The checksum of an image fed to it in order, in pieces of any size: the words from word 1 on
+// (word k is image bytes 4k-1 .. 4k+2), then word 0 once the length is known.
+class TWordSummer {
+ public:
+  void Feed(const unsigned char* p, size_t n) {
+    while (n && pos_ < 3) {  // image bytes 0-2 belong to word 0
+      first_[pos_] = *p;
+      ++pos_, ++p, --n;
+    }
+    while (n && have_) {
+      TakeByte(*p);
+      ++p, --n;
+    }
+    const size_t words = n / 4;
+    if (words) {
+      sum_ += SumWords(p + 1, 0, words);  // word k of SumWords reads p + 1 + 4k - 1
+      last_ = Load32(p + 4 * (words - 1));
+      counted_ += words;
+      p += 4 * words;
+      n -= 4 * words;
+      pos_ += 4 * words;
+    }
+    while (n) {
+      TakeByte(*p);
+      ++p, --n;
+    }
   }
-  buf.resize(capacity);
-  auto* out = reinterpret_cast<unsigned char*>(buf.data());
-  std::memset(out, 0, kHeaderSize);
-  size_t pos = kHeaderSize;
+  // The checksum of the `length` bytes fed. Words 1 .. length/4 - 1 count: a last whole word
+  // ending on the image's last byte does not.
+  uint64_t Finish(size_t length) const {
+    const size_t m = length / 4;
+    if (m == 0) return 0;
+    uint64_t sum = uint64_t((length >> 24) & 0xFF) | (uint64_t(first_[0]) << 8) |
+                   (uint64_t(first_[1]) << 16) | (uint64_t(first_[2]) << 24);
+    sum += sum_;
+    if (counted_ > m - 1) sum -= last_;
+    return sum;
+  }
+
+ private:
+  void TakeByte(unsigned char b) {
+    partial_ |= uint32_t(b) << (8 * have_);
+    ++pos_;
+    if (++have_ == 4) {
+      sum_ += partial_;
+      last_ = partial_;
+      ++counted_;
+      partial_ = 0;
+      have_ = 0;
+    }
+  }
+
+  unsigned char first_[3] = {};
+  size_t pos_ = 0;
+  uint32_t partial_ = 0;
+  unsigned have_ = 0;
+  uint64_t sum_ = 0;
+  uint32_t last_ = 0;
+  size_t counted_ = 0;  // whole words summed
+};
+
+// The image as it is written: a buffer of about a megabyte handed to the sink when full, with the
+// checksum summed over each piece on its way out.
+class TImageOut {
+ public:
+  TImageOut(TQDBase::TImageSink put, void* context) : put_(put), context_(context) {
+    buf_.resize(kPiece);
+  }
+  // Room for `n` more bytes at the end of the buffer (which grows for a record larger than it).
+  unsigned char* Room(size_t n) {
+    if (buf_.size() - used_ < n) {
+      Flush();
+      if (buf_.size() < n) buf_.resize(n);
+    }
+    return buf_.data() + used_;
+  }
+  void Advance(size_t n) { used_ += n; }
+  void Append(const char* bytes, size_t n) {
+    if (n <= buf_.size() - used_) {
+      if (n) std::memcpy(buf_.data() + used_, bytes, n);
+      used_ += n;
+      return;
+    }
+    Flush();
+    if (n < buf_.size()) {
+      std::memcpy(buf_.data(), bytes, n);
+      used_ = n;
+      return;
+    }
+    Pass(reinterpret_cast<const unsigned char*>(bytes), n);  // a large string goes straight on
+  }
+  size_t Position() const { return done_ + used_; }
+  void Flush() {
+    if (!used_) return;
+    Pass(buf_.data(), used_);
+    used_ = 0;
+  }
+  uint64_t Checksum() const { return summer_.Finish(done_); }
+
+ private:
+  static constexpr size_t kPiece = 1 << 20;
+  void Pass(const unsigned char* p, size_t n) {
+    summer_.Feed(p, n);
+    put_(context_, reinterpret_cast<const char*>(p), n);
+    done_ += n;
+  }
+
+  TQDBase::TImageSink put_;
+  void* context_;
+  std::vector<unsigned char> buf_;
+  size_t used_ = 0;
+  size_t done_ = 0;  // bytes passed on
+  TWordSummer summer_;
+};
+
+}  // namespace
+
+uint64_t TQDBase::SaveToSink(TImageSink put, void* context) {
+  // The image of a subtree is never larger than its accounting plus the header: checked at the
+  // end, as a wrong count means a damaged store.
+  const size_t capacity = static_cast<size_t>(mem_) + kHeaderSize;
+  TImageOut out(put, context);
+  unsigned char* header = out.Room(kHeaderSize);
+  std::memset(header, 0, kHeaderSize);
+  header[0] = kVersion;
+  size_t sigLen = std::min<size_t>(Signature.size(), 8);
+  header[9] = static_cast<unsigned char>(sigLen);
+  if (sigLen) std::memcpy(header + 10, Signature.data(), sigLen);
+  out.Advance(kHeaderSize);
   size_t nodes = 0;
 
-  auto need = [&](size_t n) {
-    if (n > capacity - pos) ThrowQD(kSaveError);
-  };
   struct Frame {
     const TNodeRec* node;
     int next;
   };
   std::vector<Frame> stack;
   auto writeNode = [&](const TNodeRec* n) {
-    if (pos >= kNodeLimit) ThrowQD(kSaveError);
+    if (out.Position() >= kNodeLimit) ThrowQD(kSaveError);
     ++nodes;
     const size_t count = size_t(n->SlotCount);
-    need(8 + count * 5);
-    unsigned char* counts = out + pos;
-    pos += 8;
+    unsigned char* rec = out.Room(8 + count * 5);
     const uint8_t* types = n->Types();
-    if (count) std::memcpy(out + pos, types, count);
-    pos += count;
+    if (count) std::memcpy(rec + 8, types, count);
+    unsigned char* cells = rec + 8 + count;
     uint32_t owned = 0;
     for (size_t i = 0; i < count; ++i) {
       uint8_t t = types[i];
@@ -130,53 +238,62 @@ void TQDBase::SaveToString(std::string& image) {
       bool ownedSlot = t == stNode || t == stString;
       owned += ownedSlot;
       uint32_t cell = (t == stEmpty || ownedSlot) ? 0 : n->Cells()[i].Bits;
-      Store32(out + pos, cell);
-      pos += 4;
+      Store32(cells + 4 * i, cell);
     }
-    Store32(counts, uint32_t(n->SlotCount));
-    Store32(counts + 4, owned);
+    Store32(rec, uint32_t(n->SlotCount));
+    Store32(rec + 4, owned);
+    out.Advance(8 + count * 5);
     stack.push_back({n, 0});
   };
 
-  try {
-    writeNode(cur_);
-    while (!stack.empty()) {
-      Frame& f = stack.back();
-      const TNodeRec* n = f.node;
-      const uint8_t* types = n->Types();
-      bool descended = false;
-      while (f.next < n->SlotCount) {
-        int i = f.next++;
-        if (types[i] == stString) {
-          const TStrBlock* s = n->Cells()[i].Str();
-          need(4 + size_t(s->Length));
-          Store32(out + pos, uint32_t(s->Length));
-          if (s->Length) std::memcpy(out + pos + 4, s->Bytes(), size_t(s->Length));
-          pos += 4 + size_t(s->Length);
-        } else if (types[i] == stNode) {
-          writeNode(n->Cells()[i].Node());  // may reallocate `stack`: leave the loop at once
-          descended = true;
-          break;
-        }
+  writeNode(cur_);
+  while (!stack.empty()) {
+    Frame& f = stack.back();
+    const TNodeRec* n = f.node;
+    const uint8_t* types = n->Types();
+    bool descended = false;
+    while (f.next < n->SlotCount) {
+      int i = f.next++;
+      if (types[i] == stString) {
+        const TStrBlock* s = n->Cells()[i].Str();
+        Store32(out.Room(4), uint32_t(s->Length));
+        out.Advance(4);
+        out.Append(s->Bytes(), size_t(s->Length));
+      } else if (types[i] == stNode) {
+        writeNode(n->Cells()[i].Node());  // may reallocate `stack`: leave the loop at once
+        descended = true;
+        break;
       }
-      if (!descended) stack.pop_back();
     }
+    if (!descended) stack.pop_back();
+  }
+  out.Flush();
+  // Consistency: length + 28 per node is the accounted size of the subtree plus the header.
+  if (out.Position() + 28 * nodes > capacity) ThrowQD(kSaveError);
+  return out.Checksum();
+}
 
-    // Consistency: length + 28 per node is the accounted size of the subtree plus the header.
-    if (pos + 28 * nodes > capacity) ThrowQD(kSaveError);
+void TQDBase::SaveToString(std::string& image) {
+  // The caller's string is reused when it is large enough (a second save touches no new pages).
+  image.clear();
+  const size_t capacity = static_cast<size_t>(mem_) + kHeaderSize;
+  if (image.capacity() < capacity) {
+    std::string().swap(image);
+    image.reserve(capacity);
+  }
+  try {
+    uint64_t sum = SaveToSink(
+        [](void* context, const char* bytes, size_t size) {
+          static_cast<std::string*>(context)->append(bytes, size);
+        },
+        &image);
+    auto* out = reinterpret_cast<unsigned char*>(image.data());
+    Store32(out + kChecksumOffset, uint32_t(sum));
+    Store32(out + kChecksumOffset + 4, uint32_t(sum >> 32));
   } catch (...) {
     image.clear();  // never leave a partial image behind
     throw;
   }
-
-  out[0] = kVersion;
-  size_t sigLen = std::min<size_t>(Signature.size(), 8);
-  out[9] = static_cast<unsigned char>(sigLen);
-  if (sigLen) std::memcpy(out + 10, Signature.data(), sigLen);
-  buf.resize(pos);
-  uint64_t sum = Checksum(buf);
-  Store32(reinterpret_cast<unsigned char*>(buf.data()) + kChecksumOffset, uint32_t(sum));
-  Store32(reinterpret_cast<unsigned char*>(buf.data()) + kChecksumOffset + 4, uint32_t(sum >> 32));
 }
 
 // Reads an image into a detached tree allocated from this store's allocator. Every count is
