@@ -375,7 +375,7 @@ int64_t WriteLevel(TQDBase& listing, TQDBase& dst, const std::string& prefix, bo
     dst.GoToNode(level);
     hooks.ItemDone();
   }
-  dst.SortSlots([&dst](int i, int j) { return CompareScannedItems(dst, i, j); }, 1);
+  SortScannedItems(dst);
   if (!prefix.empty()) dst.ChildSetInt64(0, kFieldSize, total);
   return total;
 }

@@ -80,6 +80,46 @@ int CompareScannedItems(const TQDBase& bd, int i, int j) {
   return AnsiCompareText(ItemName(a), ItemName(b));
 }
 
+void SortScannedItems(TQDBase& bd) {
+  TNodeRec* const container = bd.CurrentNode();
+  const int count = container->SlotCount;
+  if (count <= 2) return;
+  // Per item, by its NodeTag (which moves with it): its rank and its name's key, if it has one.
+  struct TKey {
+    int rank;
+    bool hasKey;
+    std::string key;
+  };
+  std::vector<TKey> keys(static_cast<size_t>(count));
+  for (int i = 1; i < count; ++i) {
+    TNodeRec* item = NodeChild(container, i);
+    if (!item) continue;
+    item->NodeTag = i;
+    TKey& k = keys[static_cast<size_t>(i)];
+    k.rank = !IsContainer(item) ? 0 : (ItemFlagsOf(item) & ifArchive) ? 1 : 2;
+    k.hasKey = AsciiCollationKey(ItemName(item), k.key);
+  }
+  bd.SortSlots(
+      [&](int i, int j) {
+        const TNodeRec* a = NodeChild(container, i);
+        const TNodeRec* b = NodeChild(container, j);
+        const int ra = a ? keys[static_cast<size_t>(a->NodeTag)].rank : 0;
+        const int rb = b ? keys[static_cast<size_t>(b->NodeTag)].rank : 0;
+        if (ra != rb) return ra > rb ? -1 : 1;
+        if (!a || !b) return 0;
+        const TKey& ka = keys[static_cast<size_t>(a->NodeTag)];
+        const TKey& kb = keys[static_cast<size_t>(b->NodeTag)];
+        if (ka.hasKey && kb.hasKey) {
+          int c = std::string_view(ka.key).compare(kb.key);
+          return c < 0 ? -1 : c > 0 ? 1 : 0;
+        }
+        return AnsiCompareText(ItemName(a), ItemName(b));
+      },
+      1);
+  for (int i = 1; i < count; ++i)
+    if (TNodeRec* item = NodeChild(container, i)) item->NodeTag = 0;
+}
+
 int CreateCatalogNode(TQDBase& bdMain, std::string_view name, double now) {
   bdMain.GoToDepth(0);
   int slot = std::max(bdMain.SlotCount(), 1);

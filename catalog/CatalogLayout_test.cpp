@@ -437,3 +437,38 @@ TEST(CatalogLayout, ItemPathThroughTheCursor) {
   bd.Up();
   EXPECT_EQ(ItemMediumPath(bd, 1), "Docs");
 }
+
+// The keyed sort must give exactly the permutation of the comparison sort, names beyond ASCII,
+// names equal but for case and ignorable characters included.
+TEST(CatalogLayout, KeyedSortOfScannedItemsMatchesTheComparisonSort) {
+  const char* names[] = {"b.txt", "B.TXT", "a-b", "ab", "a_b", "Äpfel", "apfel", "zeta", "Zeta",
+                         "10", "9", "", "~x", "x~", "\xC3\xA9t\xC3\xA9", "ete", "\xFF\xFE", "dir"};
+  TQDBase one, two;
+  for (TQDBase* bd : {&one, &two}) {
+    int slot = 1;
+    for (const char* n : names)
+      for (int kind = 0; kind < 3; ++kind) {
+        bd->GoToDepth(0);
+        bd->EnterChild(slot++);
+        if (kind == 0) {
+          bd->SetStr(kFieldName, n);
+          bd->SetInt(kFieldFlags, ikFile);
+        } else {
+          bd->ChildSetStr(0, kFieldName, n);
+          bd->ChildSetInt(0, kFieldFlags, kind == 1 ? MakeItemFlags(0, ikFolder, ifArchive)
+                                                    : MakeItemFlags(0, ikFolder));
+        }
+      }
+    bd->GoToDepth(0);
+  }
+  one.SortSlots([&one](int i, int j) { return CompareScannedItems(one, i, j); }, 1);
+  SortScannedItems(two);
+  ASSERT_EQ(one.RootNode()->SlotCount, two.RootNode()->SlotCount);
+  for (int i = 1; i < one.RootNode()->SlotCount; ++i) {
+    const TNodeRec* a = NodeChild(one.RootNode(), i);
+    const TNodeRec* b = NodeChild(two.RootNode(), i);
+    EXPECT_EQ(ItemName(a), ItemName(b)) << i;
+    EXPECT_EQ(ItemFlagsOf(a), ItemFlagsOf(b)) << i;
+    EXPECT_EQ(b->NodeTag, 0);
+  }
+}

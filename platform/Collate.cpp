@@ -167,3 +167,13 @@ int AnsiCompareText(std::string_view a, std::string_view b) {
 }
 
 bool AnsiSameText(std::string_view a, std::string_view b) { return AnsiCompareText(a, b) == 0; }
+
+bool AsciiCollationKey(std::string_view name, std::string& key) {
+  const Collation& c = Get();
+  if (!c.asciiSafe || !IsAsciiText(name)) return false;
+  // The ranks of the characters the collator does not ignore: FastAscii's comparison exactly.
+  key.clear();
+  for (char ch : name)
+    if (uint16_t r = c.rank[static_cast<unsigned char>(ch)]) key.push_back(static_cast<char>(r));
+  return true;
+}

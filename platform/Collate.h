@@ -19,5 +19,11 @@ int AnsiCompareText(std::string_view a, std::string_view b);
 // True iff AnsiCompareText(a, b) == 0.
 bool AnsiSameText(std::string_view a, std::string_view b);
 
+// For sorting many names: the key of an ASCII name such that comparing two keys byte by byte,
+// a key that is a prefix of the other first, gives AnsiCompareText's answer for the two names.
+// False (and `key` undefined) for a name beyond ASCII, or when the locale's collation has no fast
+// path for ASCII; such names are compared with AnsiCompareText.
+bool AsciiCollationKey(std::string_view name, std::string& key);
+
 // The same through the collator only (no fast path): for tests and rare callers.
 int CollatorCompare(std::string_view a, std::string_view b);

@@ -481,9 +481,7 @@ void TFileScan::CarryFileFields(TQDBase& disk, bool archiveEntry) {
               WithCategory(disk.GetInt(kFieldFlags), ItemCategory(FieldInt(old, kFieldFlags))));
 }
 
-void TFileScan::SortFolder(TQDBase& disk) {
-  disk.SortSlots([&disk](int i, int j) { return CompareScannedItems(disk, i, j); }, 1);
-}
+void TFileScan::SortFolder(TQDBase& disk) { SortScannedItems(disk); }
 
 bool TFileScan::ListArchiveFile(TWorker& w, int dirfd, const std::string& name,
                                 const std::string& path, uint64_t size) {
