@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include "archive/ArcDetect.h"
 
-#include <archive.h>
+#include <zlib.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 
@@ -42,30 +43,62 @@ bool IsCabHeader(const unsigned char* p, size_t n, uint64_t left) {
 constexpr char kRarSig[] = "Rar!\x1a\x07";
 constexpr char k7zSig[] = "7z\xBC\xAF\x27\x1C";
 
-// Is the gzip stream at `start` a compressed tar? Decompresses its first 512 bytes.
+// Is the gzip stream at `start` a compressed tar? Decompresses its first 512 bytes only, reading
+// the stream a few kilobytes at a time (a man page or changelog is answered from its first
+// block), and follows concatenated members as gzip does. A stream whose first 512 bytes need
+// more than 256 KiB of input is taken for a plain file.
 bool GzipHoldsTar(const TArcSource& src, uint64_t start) {
-  std::string head;
-  src.ReadSome(start, 256 * 1024, head);
-  struct archive* a = archive_read_new();
-  if (!a) return false;
-  archive_read_support_filter_gzip(a);
-  archive_read_support_format_raw(a);
-  bool tar = false;
-  if (archive_read_open_memory(a, head.data(), head.size()) == ARCHIVE_OK) {
-    struct archive_entry* ae;
-    if (archive_read_next_header(a, &ae) == ARCHIVE_OK) {
-      unsigned char block[512];
-      size_t got = 0;
-      while (got < sizeof block) {
-        la_ssize_t n = archive_read_data(a, block + got, sizeof block - got);
-        if (n <= 0) break;
-        got += static_cast<size_t>(n);
+  constexpr size_t kInputLimit = 256 * 1024;
+  constexpr size_t kChunk = 8 * 1024;
+  unsigned char input[kChunk];
+  unsigned char block[512];
+  // One decompressor per thread, reset for each stream: its state and window are allocated once.
+  struct TInflater {
+    z_stream z{};
+    bool ready = false;
+    TInflater() { ready = inflateInit2(&z, 16 + MAX_WBITS) == Z_OK; }
+    ~TInflater() {
+      if (ready) inflateEnd(&z);
+    }
+  };
+  thread_local TInflater inflater;
+  if (!inflater.ready || inflateReset(&inflater.z) != Z_OK) return false;
+  z_stream& z = inflater.z;
+  z.next_in = nullptr;  // a reset keeps the last stream's input
+  z.avail_in = 0;
+  z.next_out = block;
+  z.avail_out = sizeof block;
+  uint64_t offset = start;
+  size_t readTotal = 0;
+  bool ok = true;
+  while (ok && z.avail_out > 0) {
+    if (z.avail_in == 0) {
+      if (readTotal >= kInputLimit || offset >= src.Size()) break;
+      size_t want = std::min<uint64_t>({kChunk, kInputLimit - readTotal, src.Size() - offset});
+      if (!src.ReadAt(offset, input, want)) break;
+      offset += want;
+      readTotal += want;
+      z.next_in = input;
+      z.avail_in = static_cast<uInt>(want);
+    }
+    int rc = inflate(&z, Z_NO_FLUSH);
+    if (rc == Z_STREAM_END) {
+      // Another member may follow; anything else after the first member ends the data.
+      if (z.avail_in == 0 && readTotal < kInputLimit && offset < src.Size()) {
+        size_t want = std::min<uint64_t>({kChunk, kInputLimit - readTotal, src.Size() - offset});
+        if (!src.ReadAt(offset, input, want)) break;
+        offset += want;
+        readTotal += want;
+        z.next_in = input;
+        z.avail_in = static_cast<uInt>(want);
       }
-      tar = got == sizeof block && IsTarHeader(block);
+      if (z.avail_in < 2 || z.next_in[0] != 0x1F || z.next_in[1] != 0x8B) break;
+      ok = inflateReset(&z) == Z_OK;
+    } else if (rc != Z_OK) {
+      ok = false;  // damaged data, or no progress possible
     }
   }
-  archive_read_free(a);
-  return tar;
+  return z.avail_out == 0 && IsTarHeader(block);
 }
 
 // The type of an archive that begins at `off`, or atUnknown. `sfx` selects the self-extractor

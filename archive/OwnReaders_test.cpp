@@ -1,12 +1,16 @@
 // SPDX-License-Identifier: MIT
 // Our header readers for formats we have no archiver for here (ARC/PAK, ZOO, HA, ACE): archives
-// built byte by byte after the formats' header layouts, then damaged; and lsar's JSON output.
+// built byte by byte after the formats' header layouts, then damaged; telling tar.gz from plain
+// gzip; and lsar's JSON output.
 #include <gtest/gtest.h>
+#include <zlib.h>
 
+#include <iterator>
 #include <string>
 #include <vector>
 
 #include "archive/ArcDetect.h"
+#include "archive/ArcSource.h"
 #include "archive/ArcText.h"
 #include "archive/OwnReaders.h"
 #include "archive/UnarTool.h"
@@ -226,6 +230,54 @@ TEST(OwnReaders, DetectionAndSelfExtractors) {
   int n = 0;
   EXPECT_EQ(reader.ListAll([&](const TArchiveEntry&) { return ++n, true; }).Message(), "");
   EXPECT_EQ(n, 2);
+}
+
+// `data` as one gzip member.
+std::string Gzip(const std::string& data) {
+  z_stream z{};
+  EXPECT_EQ(deflateInit2(&z, 6, Z_DEFLATED, 16 + MAX_WBITS, 8, Z_DEFAULT_STRATEGY), Z_OK);
+  std::string out(deflateBound(&z, data.size()) + 32, '\0');
+  z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.data()));
+  z.avail_in = static_cast<uInt>(data.size());
+  z.next_out = reinterpret_cast<Bytef*>(out.data());
+  z.avail_out = static_cast<uInt>(out.size());
+  EXPECT_EQ(deflate(&z, Z_FINISH), Z_STREAM_END);
+  out.resize(z.total_out);
+  deflateEnd(&z);
+  return out;
+}
+
+TEST(OwnReaders, GzipStreamsHoldingATarAreTold) {
+  std::string tar(1024, '\0');
+  tar.replace(0, 5, "a.txt");
+  tar.replace(257, 6, std::string("ustar\0", 6));
+  std::string text;
+  for (int i = 0; text.size() < 200000; ++i) text += "line " + std::to_string(i * 7919 % 10007) + "\n";
+  const std::string plain = Gzip(text), tarGz = Gzip(tar);
+  // Two members whose first holds only part of the tar header, as `cat a.gz b.gz` makes.
+  const std::string split = Gzip(tar.substr(0, 300)) + Gzip(tar.substr(300));
+  struct Case {
+    std::string bytes;
+    int32_t type;
+  } cases[] = {
+      // In one thread and in this order: a plain stream left half read must not leak into the
+      // next detection.
+      {plain, atGZip}, {tarGz, atTarGZip}, {plain, atGZip}, {split, atTarGZip},
+      {tarGz.substr(0, 20), atGZip},  // cut short before the header block is complete
+      {Gzip(tar.substr(0, 511)), atGZip},
+      {tarGz, atTarGZip},
+  };
+  for (size_t i = 0; i < std::size(cases); ++i) {
+    TArcSource src;
+    src.OpenMemory(cases[i].bytes);
+    EXPECT_EQ(DetectArchive(src, "x.gz").Type, cases[i].type) << "case " << i;
+  }
+  // Damaged data is a plain gzip file or nothing, never a crash.
+  std::string damaged = tarGz;
+  for (size_t at = 10; at < damaged.size(); at += 7) damaged[at] = static_cast<char>(damaged[at] ^ 0x5A);
+  TArcSource src;
+  src.OpenMemory(damaged);
+  EXPECT_NE(DetectArchive(src, "x.gz").Type, atTarGZip);
 }
 
 TEST(OwnReaders, DamagedArchivesFailCleanly) {
