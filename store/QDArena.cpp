@@ -139,11 +139,15 @@ void TQDArena::NewChunk(size_t atLeast) {
 }
 
 void TQDArena::ReleaseFilePages(const void* base, size_t from, size_t to) {
-  static const size_t page = static_cast<size_t>(sysconf(_SC_PAGESIZE));
-  from = (from + page - 1) / page * page;
-  to = to / page * page;
-  if (to > from)
-    madvise(const_cast<char*>(static_cast<const char*>(base)) + from, to - from, MADV_DONTNEED);
+  // Whole 2 MiB blocks of the address space only: the kernel may map a file's pages with huge
+  // entries, and giving back part of one splits it and interrupts every other core running this
+  // process to flush its translations, which cost more than the read itself.
+  // The block holding `from` was left for a later call when it was not done yet, so the range
+  // starts at that block (no further back than the mapping).
+  const uintptr_t at = reinterpret_cast<uintptr_t>(base);
+  uintptr_t begin = std::max(at, (at + from) & ~(uintptr_t(kHugeChunk) - 1));
+  uintptr_t end = (at + to) & ~(uintptr_t(kHugeChunk) - 1);
+  if (end > begin) madvise(reinterpret_cast<void*>(begin), end - begin, MADV_DONTNEED);
 }
 
 void TQDArena::AdviseHugePages(void* p, size_t bytes) {

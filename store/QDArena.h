@@ -62,8 +62,9 @@ class TQDArena {
 
   // Advises the 2 MiB-aligned interior of a large, not yet touched buffer for huge pages.
   static void AdviseHugePages(void* p, size_t bytes);
-  // Drops the whole pages of [base + from, base + to) of a private read-only file mapping (whose
-  // start `base` is page-aligned) from the process; a later read faults them in again.
+  // Drops the pages of a private read-only file mapping (whose start `base` is page-aligned) up to
+  // base + to from the process, in whole 2 MiB blocks of the address space, from the block that
+  // holds base + from (everything before `to` is done with); a later read faults them in again.
   static void ReleaseFilePages(const void* base, size_t from, size_t to);
   // The bytes of the shared address space (reserved at the first chunk): the most every store of
   // the process together can hold. Throws std::bad_alloc when no space could be reserved.
