@@ -70,32 +70,30 @@ bool GzipHoldsTar(const TArcSource& src, uint64_t start) {
   z.avail_out = sizeof block;
   uint64_t offset = start;
   size_t readTotal = 0;
-  bool ok = true;
-  while (ok && z.avail_out > 0) {
-    if (z.avail_in == 0) {
-      if (readTotal >= kInputLimit || offset >= src.Size()) break;
-      size_t want = std::min<uint64_t>({kChunk, kInputLimit - readTotal, src.Size() - offset});
-      if (!src.ReadAt(offset, input, want)) break;
-      offset += want;
-      readTotal += want;
-      z.next_in = input;
-      z.avail_in = static_cast<uInt>(want);
-    }
-    int rc = inflate(&z, Z_NO_FLUSH);
+  // Appends the next piece of the stream after the input not yet taken; false at its end.
+  auto refill = [&]() {
+    if (readTotal >= kInputLimit || offset >= src.Size()) return false;
+    const size_t keep = z.avail_in;
+    if (keep) std::memmove(input, z.next_in, keep);
+    const size_t want =
+        std::min<uint64_t>({kChunk - keep, kInputLimit - readTotal, src.Size() - offset});
+    if (!src.ReadAt(offset, input + keep, want)) return false;
+    offset += want;
+    readTotal += want;
+    z.next_in = input;
+    z.avail_in = static_cast<uInt>(keep + want);
+    return true;
+  };
+  while (z.avail_out > 0) {
+    if (z.avail_in == 0 && !refill()) break;
+    const int rc = inflate(&z, Z_NO_FLUSH);
     if (rc == Z_STREAM_END) {
       // Another member may follow; anything else after the first member ends the data.
-      if (z.avail_in == 0 && readTotal < kInputLimit && offset < src.Size()) {
-        size_t want = std::min<uint64_t>({kChunk, kInputLimit - readTotal, src.Size() - offset});
-        if (!src.ReadAt(offset, input, want)) break;
-        offset += want;
-        readTotal += want;
-        z.next_in = input;
-        z.avail_in = static_cast<uInt>(want);
-      }
+      if (z.avail_in < 2) refill();
       if (z.avail_in < 2 || z.next_in[0] != 0x1F || z.next_in[1] != 0x8B) break;
-      ok = inflateReset(&z) == Z_OK;
+      if (inflateReset(&z) != Z_OK) break;
     } else if (rc != Z_OK) {
-      ok = false;  // damaged data, or no progress possible
+      break;  // damaged data, or no progress possible
     }
   }
   return z.avail_out == 0 && IsTarHeader(block);

@@ -232,10 +232,17 @@ TEST(OwnReaders, DetectionAndSelfExtractors) {
   EXPECT_EQ(n, 2);
 }
 
-// `data` as one gzip member.
-std::string Gzip(const std::string& data) {
+// `data` as one gzip member, with `extra` bytes of extra field in its header.
+std::string Gzip(const std::string& data, size_t extra = 0) {
   z_stream z{};
   EXPECT_EQ(deflateInit2(&z, 6, Z_DEFLATED, 16 + MAX_WBITS, 8, Z_DEFAULT_STRATEGY), Z_OK);
+  std::string field(extra, 'x');
+  gz_header header{};
+  header.extra = reinterpret_cast<Bytef*>(field.data());
+  header.extra_len = static_cast<uInt>(extra);
+  if (extra) {
+    EXPECT_EQ(deflateSetHeader(&z, &header), Z_OK);
+  }
   std::string out(deflateBound(&z, data.size()) + 32, '\0');
   z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.data()));
   z.avail_in = static_cast<uInt>(data.size());
@@ -256,6 +263,12 @@ TEST(OwnReaders, GzipStreamsHoldingATarAreTold) {
   const std::string plain = Gzip(text), tarGz = Gzip(tar);
   // Two members whose first holds only part of the tar header, as `cat a.gz b.gz` makes.
   const std::string split = Gzip(tar.substr(0, 300)) + Gzip(tar.substr(300));
+  // The same with the first member 8191 bytes long, so that the second one's two signature bytes
+  // lie on either side of the 8 KiB pieces the stream is read in.
+  const size_t plainSize = Gzip(tar.substr(0, 300)).size();
+  const std::string straddling =
+      Gzip(tar.substr(0, 300), 8191 - plainSize - 2) + Gzip(tar.substr(300));
+  ASSERT_EQ(straddling.find("\x1F\x8B", 1), 8191u);
   struct Case {
     std::string bytes;
     int32_t type;
@@ -263,6 +276,7 @@ TEST(OwnReaders, GzipStreamsHoldingATarAreTold) {
       // In one thread and in this order: a plain stream left half read must not leak into the
       // next detection.
       {plain, atGZip}, {tarGz, atTarGZip}, {plain, atGZip}, {split, atTarGZip},
+      {straddling, atTarGZip},
       {tarGz.substr(0, 20), atGZip},  // cut short before the header block is complete
       {Gzip(tar.substr(0, 511)), atGZip},
       {tarGz, atTarGZip},
