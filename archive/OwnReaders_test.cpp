@@ -259,7 +259,8 @@ TEST(OwnReaders, GzipStreamsHoldingATarAreTold) {
   tar.replace(0, 5, "a.txt");
   tar.replace(257, 6, std::string("ustar\0", 6));
   std::string text;
-  for (int i = 0; text.size() < 200000; ++i) text += "line " + std::to_string(i * 7919 % 10007) + "\n";
+  for (int i = 0; text.size() < 200000; ++i)
+    text += "line " + std::to_string(i * 7919 % 10007) + "\n";
   const std::string plain = Gzip(text), tarGz = Gzip(tar);
   // Two members whose first holds only part of the tar header, as `cat a.gz b.gz` makes.
   const std::string split = Gzip(tar.substr(0, 300)) + Gzip(tar.substr(300));
@@ -288,7 +289,8 @@ TEST(OwnReaders, GzipStreamsHoldingATarAreTold) {
   }
   // Damaged data is a plain gzip file or nothing, never a crash.
   std::string damaged = tarGz;
-  for (size_t at = 10; at < damaged.size(); at += 7) damaged[at] = static_cast<char>(damaged[at] ^ 0x5A);
+  for (size_t at = 10; at < damaged.size(); at += 7)
+    damaged[at] = static_cast<char>(damaged[at] ^ 0x5A);
   TArcSource src;
   src.OpenMemory(damaged);
   EXPECT_NE(DetectArchive(src, "x.gz").Type, atTarGZip);

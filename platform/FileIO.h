@@ -74,11 +74,8 @@ class TAtomicFile {
   int fd_ = -1;
 };
 
-// Writes `data` to a temporary file in the folder of `path`, flushes it to the device and renames
-// it over `path` (TAtomicFile). A failure at any step leaves the previous file as it was and removes the
-// temporary file. An existing file the user may not write (for root: one without any write bit)
-// is refused and stays as it is; the new file takes the mode of the one it replaces and, when
-// run as root, its owner and group.
+// Writes `data` through a TAtomicFile: a failure at any step leaves the previous file at `path` as
+// it was and removes the temporary file.
 TError WriteWholeFileAtomic(const std::string& path, std::string_view data);
 
 // Whether WriteWholeFileAtomic may replace `path`: success when it may (or when there is no such

@@ -120,7 +120,9 @@ struct TFileScan::TWorker {
     readers.Html = [this](const std::string&) { return HtmlTitleFromSource(CurrentSource()); };
     readers.Mp3 = [this](const std::string&) { return Mp3TagsFromSource(CurrentSource()); };
     readers.Version = [this](const std::string&) { return VersionTextFromSource(CurrentSource()); };
-    readers.TextHead = [this](const std::string&, size_t n) { return ReadHeadBytes(CurrentSource(), n); };
+    readers.TextHead = [this](const std::string&, size_t n) {
+      return ReadHeadBytes(CurrentSource(), n);
+    };
     readers.ListFile = readers.TextHead;
     readers.Bmp = [this](const std::string&) { return ImageDescriptionFromSource(CurrentSource(), 5); };
     readers.Jpeg = [this](const std::string&) { return ImageDescriptionFromSource(CurrentSource(), 6); };
