@@ -63,9 +63,7 @@ void TLangTable::LoadFromText(std::string_view text) {
                    [](const auto& a, const auto& b) { return a.first < b.first; });
 }
 
-std::string TLangTable::FirstLine() const {
-  return firstLine_;
-}
+std::string TLangTable::FirstLine() const { return firstLine_; }
 
 const std::string* TLangTable::Find(int number) const {
   if (number == 0) return nullptr;

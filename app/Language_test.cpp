@@ -2,6 +2,8 @@
 // Tests of the language tables: the line rules of the loader, lookup with its English fallback, and
 // the shipped files Language/*.lng (well formed, the same numbers in every language, the same "%s"
 // arguments, and an entry for every number that the program's code looks up).
+#include "app/Language.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -13,7 +15,6 @@
 #include <string_view>
 #include <vector>
 
-#include "app/Language.h"
 #include "platform/FileIO.h"
 
 namespace fs = std::filesystem;
@@ -43,19 +44,19 @@ std::string CommentLines(int count) {
 TEST_F(LanguageTest, LineRules) {
   TLangTable t;
   t.LoadFromText(
-      "Testish\r\n"        // 1: the display name, no entry
-      "x=abc\r\n"          // 2: not a number: number 0, never found
-      "10005=A\r\n"        // 3
-      "12=\r\n"            // 4: empty text
-      "5=a=b\r\n"          // 5: the text runs from the first "="
-      ";\r\n"              // 6: comment
-      "10005=B\r\n"        // 7: a later line with a number already seen loses
-      "20=lf\n"            // 8: a lone LF ends a line too
-      "21= padded \r\n"    // 9: the text is not trimmed
-      " 22=x\r\n"          // 10: a blank before the number makes it invalid
-      "23=a\rb\r\n"        // 11: a lone CR does not end a line
-      "\r\n"               // 12: empty line
-      "24=last");          // 13: the last line needs no line end
+      "Testish\r\n"      // 1: the display name, no entry
+      "x=abc\r\n"        // 2: not a number: number 0, never found
+      "10005=A\r\n"      // 3
+      "12=\r\n"          // 4: empty text
+      "5=a=b\r\n"        // 5: the text runs from the first "="
+      ";\r\n"            // 6: comment
+      "10005=B\r\n"      // 7: a later line with a number already seen loses
+      "20=lf\n"          // 8: a lone LF ends a line too
+      "21= padded \r\n"  // 9: the text is not trimmed
+      " 22=x\r\n"        // 10: a blank before the number makes it invalid
+      "23=a\rb\r\n"      // 11: a lone CR does not end a line
+      "\r\n"             // 12: empty line
+      "24=last");        // 13: the last line needs no line end
   EXPECT_EQ(t.FirstLine(), "Testish");
   EXPECT_EQ(t.LineCount(), 13);
   EXPECT_EQ(t.Find(0), nullptr);
@@ -121,7 +122,7 @@ TEST_F(LanguageTest, FormatTakesOneArgument) {
   EXPECT_EQ(LangFormat(2, "x"), "x then %s");  // only the first %s takes the argument
   EXPECT_EQ(LangFormat(3, "disk"), "100% of disk");
   EXPECT_EQ(LangFormat(4, "x"), "no argument");
-  EXPECT_EQ(LangFormat(5, "x"), "%d %");  // other directives stay as written
+  EXPECT_EQ(LangFormat(5, "x"), "%d %");            // other directives stay as written
   EXPECT_EQ(LangFormat(1, "50%s"), "Saved 50%s.");  // the argument is not formatted again
 }
 
@@ -196,7 +197,8 @@ LangFileInfo ReadLangFile(const std::string& name) {
     std::string num = line.substr(0, eq);
     bool digits = !num.empty() && num.size() <= 9 && num[0] != '0' &&
                   std::all_of(num.begin(), num.end(), [](char c) { return c >= '0' && c <= '9'; });
-    EXPECT_TRUE(digits) << name << " line " << i + 1 << " holds \"=\" but no valid number: " << line;
+    EXPECT_TRUE(digits) << name << " line " << i + 1
+                        << " holds \"=\" but no valid number: " << line;
     if (digits)
       info.entries.push_back({std::stoi(num), line.substr(eq + 1), static_cast<int>(i) + 1});
   }
@@ -299,7 +301,8 @@ struct CodeLookup {
 
 // Every LangText(NNN / LangFormat(NNN with a literal decimal number in `source`.
 void FindLookups(std::string_view source, const std::string& where, std::vector<CodeLookup>& out) {
-  for (const std::string_view fn : {std::string_view("LangText("), std::string_view("LangFormat(")}) {
+  for (const std::string_view fn :
+       {std::string_view("LangText("), std::string_view("LangFormat(")}) {
     size_t pos = 0;
     while ((pos = source.find(fn, pos)) != std::string_view::npos) {
       size_t start = pos;
@@ -313,8 +316,8 @@ void FindLookups(std::string_view source, const std::string& where, std::vector<
       size_t digits = p;
       while (p < source.size() && source[p] >= '0' && source[p] <= '9') ++p;
       if (p == digits || p - digits > 9) continue;
-      out.push_back({std::stoi(std::string(source.substr(digits, p - digits))),
-                     fn[4] == 'F', where});
+      out.push_back(
+          {std::stoi(std::string(source.substr(digits, p - digits))), fn[4] == 'F', where});
     }
   }
 }

@@ -41,7 +41,8 @@ TProgramPlaces FindProgramPlaces(const TProgramInputs& in) {
   // Data: the first candidate with the English table.
   std::vector<std::string> candidates{exeFolder};
   if (exe.parent_path().has_parent_path())
-    candidates.push_back(WithSlash((exe.parent_path().parent_path() / "share" / "tolvane").string()));
+    candidates.push_back(
+        WithSlash((exe.parent_path().parent_path() / "share" / "tolvane").string()));
   for (const std::string& extra : in.ExtraDataFolders)
     if (!extra.empty()) candidates.push_back(WithSlash(extra));
   out.DataFolder = exeFolder;

@@ -5,8 +5,8 @@
 //    folder "Catalogs/". It is the executable's folder when that folder is writable and holds the
 //    language files (a portable install, one folder with everything in it); otherwise the
 //    per-user folder $XDG_CONFIG_HOME/tolvane/ ($HOME/.config/tolvane/ when the variable is
-//    unset, empty or not an absolute path), created when missing. A writable bin folder of an install (~/.local/bin, or
-//    /usr/local/bin for root) is thus not mistaken for a portable one.
+//    unset, empty or not an absolute path), created when missing. A writable bin folder of an
+//    install (~/.local/bin, or /usr/local/bin for root) is thus not mistaken for a portable one.
 //  - The data folder holds the language files ("Language/*.lng") and the help pages ("help/").
 //    It is the first candidate that holds "Language/English.lng": the executable's folder (a
 //    portable install), the installed layout's share folder (<prefix>/bin/tolvane beside
@@ -24,10 +24,10 @@
 #include <vector>
 
 struct TProgramInputs {
-  std::string ExecutablePath;                   // full path of the running executable
-  std::string Home;                             // $HOME
-  std::string XdgConfigHome;                    // $XDG_CONFIG_HOME (may be empty)
-  std::vector<std::string> ExtraDataFolders;    // tried after the executable's and share folders
+  std::string ExecutablePath;                 // full path of the running executable
+  std::string Home;                           // $HOME
+  std::string XdgConfigHome;                  // $XDG_CONFIG_HOME (may be empty)
+  std::vector<std::string> ExtraDataFolders;  // tried after the executable's and share folders
   // Whether the program may write into a folder; default: access(W_OK) on it.
   std::function<bool(const std::string&)> IsWritable;
 };

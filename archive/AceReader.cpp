@@ -63,7 +63,8 @@ TError ListAce(const TArcSource& src, uint64_t start, const TEntrySink& sink) {
       unsigned at = type == 1 ? 15 : 23;  // DOS time, then attributes
       TArchiveEntry e;
       e.Path = ArcStoredPath(std::string_view(reinterpret_cast<const char*>(b + fixed), nameLen));
-      e.Size = static_cast<int64_t>(type == 1 ? Le32(b + 11) : Le64(b + 15) & 0x7FFFFFFFFFFFFFFFull);
+      e.Size =
+          static_cast<int64_t>(type == 1 ? Le32(b + 11) : Le64(b + 15) & 0x7FFFFFFFFFFFFFFFull);
       e.DateTime = ArcDosTimeToDateTime(Le32(b + at));
       e.Attr = static_cast<uint8_t>(Le32(b + at + 4) & 0xFF);
       e.IsFolder = (e.Attr & kAttrDirectory) != 0;

@@ -31,13 +31,15 @@ bool Starts(const unsigned char* p, size_t n, const char* sig, size_t len) {
 
 bool IsLhaHeader(const unsigned char* p, size_t n) {
   // "-lh?-" or "-lz?-" at offset 2 and a header level of 0..3 at offset 20.
-  if (n < 22 || p[2] != '-' || p[3] != 'l' || (p[4] != 'h' && p[4] != 'z') || p[6] != '-') return false;
+  if (n < 22 || p[2] != '-' || p[3] != 'l' || (p[4] != 'h' && p[4] != 'z') || p[6] != '-')
+    return false;
   return p[20] <= 3;
 }
 
 bool IsCabHeader(const unsigned char* p, size_t n, uint64_t left) {
   // "MSCF", 4 reserved zero bytes, the cabinet size (at most what is left of the file).
-  return n >= 16 && std::memcmp(p, "MSCF\0\0\0\0", 8) == 0 && Le32(p + 8) <= left && Le32(p + 8) >= 36;
+  return n >= 16 && std::memcmp(p, "MSCF\0\0\0\0", 8) == 0 && Le32(p + 8) <= left &&
+         Le32(p + 8) >= 36;
 }
 
 constexpr char kRarSig[] = "Rar!\x1a\x07";
@@ -114,7 +116,8 @@ int32_t TypeAt(const TArcSource& src, uint64_t off, const unsigned char* p, size
   if (Starts(p, n, kRarSig, 6)) return pick(atRar, atRarExe);
   if (IsCabHeader(p, n, left)) return pick(atCab, atCabExe);
   if (Starts(p, n, k7zSig, 6)) return pick(atSevenZip, atSevenZipExe);
-  if (n >= 14 && std::memcmp(p + 7, "**ACE**", 7) == 0 && ProbeAce(src, off)) return pick(atAce, atAceExe);
+  if (n >= 14 && std::memcmp(p + 7, "**ACE**", 7) == 0 && ProbeAce(src, off))
+    return pick(atAce, atAceExe);
   if (n >= 2 && p[0] == 0x60 && p[1] == 0xEA && ProbeArj(src, off)) return pick(atArj, atArjExe);
   if (IsLhaHeader(p, n)) {
     if (ExtensionIs(name, ".LHA")) return pick(atLha, atLhaExe);

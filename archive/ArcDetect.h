@@ -7,8 +7,8 @@
 #include <cstdint>
 #include <string_view>
 
-#include "archive/ArcType.h"
 #include "archive/ArcSource.h"
+#include "archive/ArcType.h"
 
 struct TArcDetection {
   int32_t Type = atUnknown;

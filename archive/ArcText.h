@@ -4,12 +4,12 @@
 // UTF-8 with "\" separators. Thread-safe.
 #pragma once
 
-#include "platform/TextCase.h"  // IsValidUtf8
-
 #include <cstdint>
 #include <ctime>
 #include <string>
 #include <string_view>
+
+#include "platform/TextCase.h"  // IsValidUtf8
 
 // A DOS date (high 16 bits) and time (low 16 bits), local time, two-second precision, to the
 // date-time double; 0.0 for a value that is not a valid date.

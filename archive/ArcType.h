@@ -8,10 +8,10 @@
 #include <cstdint>
 
 enum TArcType : int32_t {
-  atNA = 0,             // no file examined yet
-  atUnsupported = 1,    // a format we recognise but cannot list
-  atFileOpenErr = 2,    // the file could not be opened
-  atUnknown = 3,        // not an archive
+  atNA = 0,           // no file examined yet
+  atUnsupported = 1,  // a format we recognise but cannot list
+  atFileOpenErr = 2,  // the file could not be opened
+  atUnknown = 3,      // not an archive
   atAce = 4,
   atAceExe = 5,
   atArc = 6,

@@ -27,7 +27,7 @@ bool EntryMatches(const std::string& path, const std::string& spec) {
     size_t es = s.find('\\'), ep = p.find('\\');
     std::string_view cs = s.substr(0, es), cp = p.substr(0, ep);
     if (CompareNamesNoCase(cp, cs) != 0) return false;
-    if (es == std::string_view::npos) return true;  // all of spec matched
+    if (es == std::string_view::npos) return true;   // all of spec matched
     if (ep == std::string_view::npos) return false;  // the path is shorter
     s.remove_prefix(es + 1);
     p.remove_prefix(ep + 1);
@@ -58,42 +58,46 @@ TError ExtractWithLibArchive(TZipTV& reader, uint64_t start, const std::string& 
       gzName = GzipEntryName(info, archive.substr(archive.find_last_of('/') + 1));
     }
   }
-  return LibArchiveWalk(reader.Source(), start, reader.ArcType(), [&](const TArchiveEntry& listed, const TDataReader& data) {
-    TArchiveEntry e = listed;
-    if (!gzName.empty()) e.Path = gzName;
-    if (!EntryMatches(e.Path, spec)) return true;
-    matched = true;
-    if (e.IsLink) return true;  // links are never written
-    std::vector<std::string> parts;
-    TError err = TargetParts(e.Path, withFolders, parts);
-    if (err.Failed()) {
-      NoteError(r, err);
-      return true;
-    }
-    if (e.IsFolder) {
-      if (withFolders) {
-        err = SafeMakeFolders(target, parts);
-        if (err.Failed()) NoteError(r, err);
-      }
-      return true;
-    }
-    int64_t written = 0;
-    TWriteOptions opt;
-    opt.DateTime = e.DateTime;
-    opt.ReadOnly = (e.Attr & kAttrReadOnly) != 0;
-    err = SafeWriteFile(target, parts, [&](void* buf, size_t len) {
-      int64_t n = data(buf, len);
-      if (n > 0) written += n;
-      return n;
-    }, opt);
-    if (err.Failed()) {
-      NoteError(r, err);
-      return true;
-    }
-    ++r.Files;
-    r.Bytes += written;
-    return true;
-  });
+  return LibArchiveWalk(reader.Source(), start, reader.ArcType(),
+                        [&](const TArchiveEntry& listed, const TDataReader& data) {
+                          TArchiveEntry e = listed;
+                          if (!gzName.empty()) e.Path = gzName;
+                          if (!EntryMatches(e.Path, spec)) return true;
+                          matched = true;
+                          if (e.IsLink) return true;  // links are never written
+                          std::vector<std::string> parts;
+                          TError err = TargetParts(e.Path, withFolders, parts);
+                          if (err.Failed()) {
+                            NoteError(r, err);
+                            return true;
+                          }
+                          if (e.IsFolder) {
+                            if (withFolders) {
+                              err = SafeMakeFolders(target, parts);
+                              if (err.Failed()) NoteError(r, err);
+                            }
+                            return true;
+                          }
+                          int64_t written = 0;
+                          TWriteOptions opt;
+                          opt.DateTime = e.DateTime;
+                          opt.ReadOnly = (e.Attr & kAttrReadOnly) != 0;
+                          err = SafeWriteFile(
+                              target, parts,
+                              [&](void* buf, size_t len) {
+                                int64_t n = data(buf, len);
+                                if (n > 0) written += n;
+                                return n;
+                              },
+                              opt);
+                          if (err.Failed()) {
+                            NoteError(r, err);
+                            return true;
+                          }
+                          ++r.Files;
+                          r.Bytes += written;
+                          return true;
+                        });
 }
 
 // Extraction through the unar tool, one entry at a time through a pipe, so that the tool writes
@@ -102,10 +106,13 @@ void ExtractWithUnar(const std::string& archiveFile, const std::string& spec, bo
                      const std::string& target, TExtractResult& r, bool& matched) {
   std::vector<TArchiveEntry> entries;
   std::vector<int> indexes;
-  TError err = LsarList(archiveFile, [&](const TArchiveEntry& e) {
-    entries.push_back(e);
-    return true;
-  }, &indexes);
+  TError err = LsarList(
+      archiveFile,
+      [&](const TArchiveEntry& e) {
+        entries.push_back(e);
+        return true;
+      },
+      &indexes);
   if (err.Failed()) {
     NoteError(r, err);
     return;
@@ -132,13 +139,17 @@ void ExtractWithUnar(const std::string& archiveFile, const std::string& spec, bo
     TWriteOptions opt;
     opt.DateTime = e.DateTime;
     opt.ReadOnly = (e.Attr & kAttrReadOnly) != 0;
-    err = UnarExtractEntry(archiveFile, indexes[i], [&](const std::function<int64_t(void*, size_t)>& read) {
-      return SafeWriteFile(target, parts, [&](void* buf, size_t len) {
-        int64_t n = read(buf, len);
-        if (n > 0) written += n;
-        return n;
-      }, opt);
-    });
+    err = UnarExtractEntry(archiveFile, indexes[i],
+                           [&](const std::function<int64_t(void*, size_t)>& read) {
+                             return SafeWriteFile(
+                                 target, parts,
+                                 [&](void* buf, size_t len) {
+                                   int64_t n = read(buf, len);
+                                   if (n > 0) written += n;
+                                   return n;
+                                 },
+                                 opt);
+                           });
     if (err.Failed()) {
       NoteError(r, err);
       if (err.Message().find("not installed") != std::string::npos) return;
@@ -151,10 +162,12 @@ void ExtractWithUnar(const std::string& archiveFile, const std::string& spec, bo
 
 }  // namespace
 
-TExtractResult ExtractEntry(TZipTV& reader, const std::string& archiveFile, const std::string& entrySpec,
-                            bool withFolders, const std::string& targetFolder) {
+TExtractResult ExtractEntry(TZipTV& reader, const std::string& archiveFile,
+                            const std::string& entrySpec, bool withFolders,
+                            const std::string& targetFolder) {
   TExtractResult r;
-  if (reader.ArchiveFile() != archiveFile || reader.ArcType() == atNA) reader.SetArchiveFile(archiveFile);
+  if (reader.ArchiveFile() != archiveFile || reader.ArcType() == atNA)
+    reader.SetArchiveFile(archiveFile);
   int32_t type = reader.ArcType();
   std::string spec = StripSlashes(entrySpec);
   struct stat st;
@@ -172,16 +185,20 @@ TExtractResult ExtractEntry(TZipTV& reader, const std::string& archiveFile, cons
   bool done = false;
   std::string libError;
   if (LibArchiveReadsType(type)) {
-    TError err = ExtractWithLibArchive(reader, reader.ArchiveOffset(), spec, withFolders, targetFolder, r, matched);
-    if (err.Failed() && r.Files == 0 && reader.ArchiveOffset() != 0 && (type == atZipExe || type == atJarExe)) {
+    TError err = ExtractWithLibArchive(reader, reader.ArchiveOffset(), spec, withFolders,
+                                       targetFolder, r, matched);
+    if (err.Failed() && r.Files == 0 && reader.ArchiveOffset() != 0 &&
+        (type == atZipExe || type == atJarExe)) {
       // Offsets counted from the start of the program instead of the archive.
       r = TExtractResult();
       matched = false;
       err = ExtractWithLibArchive(reader, 0, spec, withFolders, targetFolder, r, matched);
     }
     done = err.Ok() || r.Files > 0;
-    if (!done) libError = err.Message();
-    else if (err.Failed()) NoteError(r, err);
+    if (!done)
+      libError = err.Message();
+    else if (err.Failed())
+      NoteError(r, err);
   }
   if (!done) {
     TExtractResult viaTool;
@@ -190,8 +207,9 @@ TExtractResult ExtractEntry(TZipTV& reader, const std::string& archiveFile, cons
     if (viaTool.Files == 0 && viaTool.Error.find("not installed") != std::string::npos) {
       r = TExtractResult();
       r.Code = libError.empty() ? -2 : -1;
-      r.Error = std::string("cannot extract from this ") + ArcTypeName(type) + " archive: " +
-                (libError.empty() ? "" : libError + "; ") + "the unar program is not installed";
+      r.Error = std::string("cannot extract from this ") + ArcTypeName(type) +
+                " archive: " + (libError.empty() ? "" : libError + "; ") +
+                "the unar program is not installed";
       return r;
     }
     r = viaTool;

@@ -19,14 +19,15 @@ struct TExtractResult {
   // 0 success (at least one file written, no error); -1 an error (Error says which; Files may
   // still count what was written); -2 no extractor for the archive's format; -3 nothing matched.
   int Code = 0;
-  int Files = 0;        // files written
-  int64_t Bytes = 0;    // their sizes
-  std::string Error;    // the reason when Code is not 0
+  int Files = 0;      // files written
+  int64_t Bytes = 0;  // their sizes
+  std::string Error;  // the reason when Code is not 0
 };
 
 // Extracts `entrySpec` (a path inside the archive with "\" separators, as listed, without a
 // trailing "\") from `archiveFile` into the existing folder `targetFolder`. `reader` is pointed
 // at `archiveFile` unless it already is. With `withFolders` an entry is written at its full path
 // below the target; without, every file matched is written directly into the target.
-TExtractResult ExtractEntry(TZipTV& reader, const std::string& archiveFile, const std::string& entrySpec,
-                            bool withFolders, const std::string& targetFolder);
+TExtractResult ExtractEntry(TZipTV& reader, const std::string& archiveFile,
+                            const std::string& entrySpec, bool withFolders,
+                            const std::string& targetFolder);

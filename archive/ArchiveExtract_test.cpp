@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 // Extraction of entry specs, with and without folders, and the hostile archive whose entries
 // try to leave the target folder.
+#include "archive/ArchiveExtract.h"
+
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -10,7 +12,6 @@
 #include <set>
 #include <string>
 
-#include "archive/ArchiveExtract.h"
 #include "archive/ArchiveTestUtil.h"
 #include "archive/SafeWrite.h"
 #include "platform/FileIO.h"
@@ -35,7 +36,9 @@ std::string Read(const std::string& path) {
   return data;
 }
 
-bool HaveUnar() { return access("/usr/bin/unar", X_OK) == 0 || access("/usr/local/bin/unar", X_OK) == 0; }
+bool HaveUnar() {
+  return access("/usr/bin/unar", X_OK) == 0 || access("/usr/local/bin/unar", X_OK) == 0;
+}
 
 }  // namespace
 
@@ -53,7 +56,8 @@ TEST(ArchiveExtract, FileAndFolderWithAndWithoutStructure) {
     ASSERT_EQ(stat((out / "a/b/c.txt").c_str(), &st), 0);
     // The entry's date, not now: ZIP keeps local time, tar and 7z keep UTC.
     struct tm local = {};
-    local.tm_year = 121, local.tm_mon = 2, local.tm_mday = 4, local.tm_hour = 5, local.tm_min = 6, local.tm_sec = 8;
+    local.tm_year = 121, local.tm_mon = 2, local.tm_mday = 4, local.tm_hour = 5, local.tm_min = 6,
+    local.tm_sec = 8;
     local.tm_isdst = -1;
     EXPECT_EQ(st.st_mtime, std::string(fixture) == "sample.zip" ? mktime(&local) : 1614834368);
 
@@ -155,5 +159,6 @@ TEST(ArchiveExtract, FormatsOfTheUnarTool) {
   EXPECT_EQ(Read(out / "a/b/c.txt"), "deep file c\n");
   r = ExtractEntry(reader, Fixture("sample.arj"), "dir", false, out.Path());
   EXPECT_EQ(r.Code, 0) << r.Error;
-  EXPECT_EQ(Tree(out.Path()), (std::set<std::string>{"a/", "a/b/", "a/b/c.txt", "y.txt", "Grüße €.txt"}));
+  EXPECT_EQ(Tree(out.Path()),
+            (std::set<std::string>{"a/", "a/b/", "a/b/c.txt", "y.txt", "Grüße €.txt"}));
 }

@@ -1,16 +1,15 @@
 // SPDX-License-Identifier: MIT
 #include "archive/ArchiveListing.h"
 
-#include "catalog/CatalogLayout.h"
-
 #include <cmath>
 #include <map>
 #include <utility>
 #include <vector>
 
-#include "platform/DateTime.h"
 #include "archive/ArcText.h"
 #include "archive/ZipTV.h"
+#include "catalog/CatalogLayout.h"
+#include "platform/DateTime.h"
 #include "platform/TextCase.h"
 #include "store/QDBase.h"
 
@@ -37,11 +36,13 @@ std::string_view NextComponent(std::string_view path, size_t& pos, bool& more) {
   return c;
 }
 
-std::string UpperKey(std::string_view s) { return IsAsciiText(s) ? [&] {
+std::string UpperKey(std::string_view s) {
+  return IsAsciiText(s) ? [&] {
     std::string u(s);
     for (char& c : u) c = static_cast<char>(AsciiUpper(static_cast<unsigned char>(c)));
     return u;
-  }() : Utf8Upper(s); }
+  }() : Utf8Upper(s);
+}
 
 TNodeRec* Entry(const TQDBase& listing, int i) { return NodeChild(listing.RootNode(), i); }
 
@@ -137,7 +138,8 @@ void AddImpliedFolders(TQDBase& listing) {
     std::string_view p = NodeGetStr(e, kLPath);
     if (!p.empty() && p.back() == '\\') folders[UpperKey(p)] = {std::string(p), kOwnEntry};
     size_t cut = p.rfind('\\');
-    std::string_view folderPart = cut == std::string_view::npos ? std::string_view() : p.substr(0, cut + 1);
+    std::string_view folderPart =
+        cut == std::string_view::npos ? std::string_view() : p.substr(0, cut + 1);
     if (haveLast && folderPart == last) continue;
     // Every proper prefix of the components, each with a trailing "\".
     for (size_t pos = p.find('\\'); pos != std::string_view::npos; pos = p.find('\\', pos + 1)) {
@@ -294,7 +296,8 @@ static double EvenSeconds(double date) {
 
 void DropLevel(TQDBase& listing, std::string_view prefix) {
   std::string_view path, rest;
-  while (FrontEntry(listing, path) != nullptr && SplitAfterPrefix(path, prefix, rest)) ConsumeFront(listing);
+  while (FrontEntry(listing, path) != nullptr && SplitAfterPrefix(path, prefix, rest))
+    ConsumeFront(listing);
 }
 
 bool NextArchiveEntry(TQDBase& listing, std::string_view prefix, TArcDirEntry& entry) {

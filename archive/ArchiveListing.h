@@ -23,9 +23,9 @@ class TZipTV;
 // A directory-entry record as the scanner's directory listing fills it.
 struct TArcDirEntry {
   std::string Name;
-  int32_t Attr = 0;    // attribute byte; 0x10 for folders
+  int32_t Attr = 0;  // attribute byte; 0x10 for folders
   int64_t Size = 0;
-  uint32_t Time = 0;   // DOS date (high 16 bits) and time (low 16 bits); 0 when unknown
+  uint32_t Time = 0;  // DOS date (high 16 bits) and time (low 16 bits); 0 when unknown
   // The date-time double at two-second precision: that of Time, or for a date a DOS date cannot
   // hold (a tar entry of 1970) the entry's own date with its seconds made even; 0.0 when unknown.
   double DateTime = 0.0;

@@ -1,9 +1,10 @@
 // SPDX-License-Identifier: MIT
 // The listing store: implied folders, the path order, the level walk and the subtree written in
 // the catalog layout.
-#include <gtest/gtest.h>
+#include "archive/ArchiveListing.h"
 
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -20,7 +21,6 @@
 #include <vector>
 
 #include "archive/ArcText.h"
-#include "archive/ArchiveListing.h"
 #include "archive/ArchiveTestUtil.h"
 #include "archive/ArchiveTypes.h"
 #include "store/QDBase.h"
@@ -48,9 +48,12 @@ void Fill(TQDBase& listing, const std::vector<Raw>& entries) {
   AddImpliedFolders(listing);
   listing.GoToDepth(0);
   const TNodeRec* root = listing.RootNode();
-  listing.SortSlots([root](int i, int j) {
-    return CompareEntryPaths(NodeGetStr(NodeChild(root, i), 0), NodeGetStr(NodeChild(root, j), 0));
-  }, 0);
+  listing.SortSlots(
+      [root](int i, int j) {
+        return CompareEntryPaths(NodeGetStr(NodeChild(root, i), 0),
+                                 NodeGetStr(NodeChild(root, j), 0));
+      },
+      0);
 }
 
 std::vector<std::string> Paths(const TQDBase& listing) {
@@ -65,8 +68,9 @@ void Dump(const TNodeRec* node, int depth, std::vector<std::string>& out) {
   for (int i = 1; i < node->SlotCount; ++i) {
     const TNodeRec* item = NodeChild(node, i);
     const TNodeRec* fields = NodeChild(item, 0) ? NodeChild(item, 0) : item;
-    out.push_back(std::string(static_cast<size_t>(depth) * 2, ' ') + std::string(NodeGetStr(fields, 0)) + " " +
-                  std::to_string(NodeGetInt(fields, 1)) + " " + std::to_string(NodeGetInt64(fields, 2)));
+    out.push_back(std::string(static_cast<size_t>(depth) * 2, ' ') +
+                  std::string(NodeGetStr(fields, 0)) + " " + std::to_string(NodeGetInt(fields, 1)) +
+                  " " + std::to_string(NodeGetInt64(fields, 2)));
     if (NodeChild(item, 0)) Dump(item, depth + 1, out);
   }
 }
@@ -85,8 +89,8 @@ std::vector<std::string> WriteTree(TQDBase& listing) {
 }  // namespace
 
 TEST(ArchiveListing, ComparePathsByComponents) {
-  EXPECT_LT(CompareEntryPaths("dir\\", "dir\\y.txt"), 0);   // a folder before its contents
-  EXPECT_LT(CompareEntryPaths("dir\\z", "dir.txt"), 0);     // "dir" < "dir.txt" decides
+  EXPECT_LT(CompareEntryPaths("dir\\", "dir\\y.txt"), 0);  // a folder before its contents
+  EXPECT_LT(CompareEntryPaths("dir\\z", "dir.txt"), 0);    // "dir" < "dir.txt" decides
   EXPECT_LT(CompareEntryPaths("a", "a\\"), 0);
   EXPECT_EQ(CompareEntryPaths("ABC\\x", "abc\\X"), 0);
   EXPECT_LT(CompareEntryPaths("äb", "ÄC"), 0);
@@ -96,7 +100,8 @@ TEST(ArchiveListing, ComparePathsByComponents) {
 TEST(ArchiveListing, ImpliedFoldersTakeTheDateOfTheFirstEntry) {
   TQDBase listing;
   Fill(listing, {{"a\\b\\c.txt", 0x20, 100.5}, {"a\\d.txt", 0x20, 200.0}, {"x.txt", 0x20, 300.0}});
-  EXPECT_EQ(Paths(listing), (std::vector<std::string>{"a\\", "a\\b\\", "a\\b\\c.txt", "a\\d.txt", "x.txt"}));
+  EXPECT_EQ(Paths(listing),
+            (std::vector<std::string>{"a\\", "a\\b\\", "a\\b\\c.txt", "a\\d.txt", "x.txt"}));
   const TNodeRec* a = NodeChild(listing.RootNode(), 0);
   EXPECT_EQ(NodeGetInt(a, 1), 4100);
   EXPECT_EQ(NodeGetFloat(a, 4), 100.5);
@@ -108,9 +113,13 @@ TEST(ArchiveListing, ImpliedFoldersTakeTheDateOfTheFirstEntry) {
 
 TEST(ArchiveListing, SubtreeInCatalogLayout) {
   TQDBase listing;
-  double d1 = ArcFieldsToDateTime(2020, 1, 2, 3, 4, 6), d2 = ArcFieldsToDateTime(2021, 5, 6, 7, 8, 10);
+  double d1 = ArcFieldsToDateTime(2020, 1, 2, 3, 4, 6),
+         d2 = ArcFieldsToDateTime(2021, 5, 6, 7, 8, 10);
   // Only c.txt in a\b, no folder entries: two implied folders dated like c.txt.
-  Fill(listing, {{"a\\b\\c.txt", 0x20, d1}, {"X.txt", 0x21, d2}, {"dir\\", 0x10, d2}, {"dir\\y.txt", 0x20, d2}});
+  Fill(listing, {{"a\\b\\c.txt", 0x20, d1},
+                 {"X.txt", 0x21, d2},
+                 {"dir\\", 0x10, d2},
+                 {"dir\\y.txt", 0x20, d2}});
   TQDBase tree;
   tree.EnterChild(0);
   tree.Up();
@@ -154,7 +163,10 @@ TEST(ArchiveListing, NextEntryStopsAtOtherLevels) {
 // which used to drop every entry sorted after it.
 TEST(ArchiveListing, OddPathsDoNotHideLaterEntries) {
   TQDBase listing;
-  Fill(listing, {{"..\\evil.txt", 0x20, 0}, {"Docs\\a.txt", 0x20, 0}, {"docs\\b.txt", 0x20, 0}, {"z.txt", 0x20, 0}});
+  Fill(listing, {{"..\\evil.txt", 0x20, 0},
+                 {"Docs\\a.txt", 0x20, 0},
+                 {"docs\\b.txt", 0x20, 0},
+                 {"z.txt", 0x20, 0}});
   std::vector<std::string> lines = WriteTree(listing);
   const std::string file = std::to_string(0x20 * 256 + 100 + 0x20000);
   const std::string folder = std::to_string(0x10 * 256 + 4 + 0x20000);
@@ -304,9 +316,10 @@ TEST(ArchiveTypes, TableIsRewrittenAndMatchesEnabledRows) {
 // order for every pair: empty components, prefixes, case, letters beyond ASCII, DEL, bad UTF-8.
 TEST(ArchiveListing, EntryPathKeysOrderAsThePathsCompare) {
   const std::vector<std::string> paths{
-      "", "\\", "\\\\", "a", "A", "a\\", "A\\b", "a\\b\\c", "a\\B", "ab", "a b", "a\\\\b",
-      "\x7f", "~", "z\\\x7f", "ä", "Ä\\x", "ß", "ẞ", "straße", "STRASSE", "\xff", "\xc3",
-      "\xc3\\a", "é\\", "É", "日本\\語", "𝔸", "\xf0\x9d\x94", "İ", "i", "ı"};
+      "",   "\\",           "\\\\",    "a",    "A",    "a\\",     "A\\b", "a\\b\\c", "a\\B",
+      "ab", "a b",          "a\\\\b",  "\x7f", "~",    "z\\\x7f", "ä",    "Ä\\x",    "ß",
+      "ẞ",  "straße",       "STRASSE", "\xff", "\xc3", "\xc3\\a", "é\\",  "É",       "日本\\語",
+      "𝔸",  "\xf0\x9d\x94", "İ",       "i",    "ı"};
   auto sign = [](int c) { return c < 0 ? -1 : (c > 0 ? 1 : 0); };
   for (const std::string& a : paths)
     for (const std::string& b : paths)
@@ -352,7 +365,10 @@ std::string UstarOf(const std::vector<std::string>& names, long mtime = 12623040
     std::snprintf(h.data() + 124, 12, "%011zo", name.size());
     std::snprintf(h.data() + 136, 12, "%011lo", mtime);
     h[156] = '0';
-    std::memcpy(h.data() + 257, "ustar\0" "00", 8);
+    std::memcpy(h.data() + 257,
+                "ustar\0"
+                "00",
+                8);
     std::memset(h.data() + 148, ' ', 8);
     unsigned sum = 0;
     for (unsigned char c : h) sum += c;
@@ -372,7 +388,8 @@ std::vector<std::string> TreeOfArchive(const std::string& path) {
   reader.SetArchiveFile(path);
   if (ListArchive(reader, listing) == 0) return {};
   std::vector<std::string> lines = WriteTree(listing);
-  for (std::string& line : lines) line = line.substr(0, line.find(' ', line.find_first_not_of(' ')));
+  for (std::string& line : lines)
+    line = line.substr(0, line.find(' ', line.find_first_not_of(' ')));
   return lines;
 }
 
@@ -433,8 +450,14 @@ TEST(ArchiveListing, DatesBeforeTheDosRangeAreKept) {
 
 namespace {
 
-void Put16(std::string& s, unsigned v) { s += static_cast<char>(v & 0xFF); s += static_cast<char>(v >> 8 & 0xFF); }
-void Put32(std::string& s, uint32_t v) { Put16(s, v & 0xFFFF); Put16(s, v >> 16); }
+void Put16(std::string& s, unsigned v) {
+  s += static_cast<char>(v & 0xFF);
+  s += static_cast<char>(v >> 8 & 0xFF);
+}
+void Put32(std::string& s, uint32_t v) {
+  Put16(s, v & 0xFFFF);
+  Put16(s, v >> 16);
+}
 
 // A stored one-entry ZIP whose entry has the DOS date `dos` and an extended-time field (0x5455)
 // with the modification time `unixTime`.

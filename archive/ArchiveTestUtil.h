@@ -18,7 +18,8 @@ class TTempFolder {
  public:
   TTempFolder() {
     const char* base = std::getenv("TOLVANE_TEST_TMP");
-    std::filesystem::path root = base && *base ? base : std::filesystem::temp_directory_path().string();
+    std::filesystem::path root =
+        base && *base ? base : std::filesystem::temp_directory_path().string();
     std::filesystem::create_directories(root);
     std::string templ = (root / "arcXXXXXX").string();
     path_ = mkdtemp(templ.data()) ? templ : std::string();

@@ -12,11 +12,11 @@ struct RowDef {
 };
 
 constexpr RowDef kRows[kArchiveTypeCount] = {
-    {"ZIP", {"*.ZIP", nullptr}},  {"RAR", {"*.RAR", nullptr}}, {"CAB", {"*.CAB", nullptr}},
-    {"ACE", {"*.ACE", nullptr}},  {"ARJ", {"*.ARJ", nullptr}}, {"LHA", {"*.LHA", nullptr}},
-    {"ARC", {"*.ARC", nullptr}},  {"LZH", {"*.LZH", nullptr}}, {"HA", {"*.HA", nullptr}},
-    {"GZIP", {"*.GZ", "*.TGZ"}},  {"JAR", {"*.JAR", nullptr}}, {"PAK", {"*.PAK", nullptr}},
-    {"TAR", {"*.TAR", nullptr}},  {"ZOO", {"*.ZOO", nullptr}}, {"Self-Extract", {"*.EXE", nullptr}},
+    {"ZIP", {"*.ZIP", nullptr}}, {"RAR", {"*.RAR", nullptr}}, {"CAB", {"*.CAB", nullptr}},
+    {"ACE", {"*.ACE", nullptr}}, {"ARJ", {"*.ARJ", nullptr}}, {"LHA", {"*.LHA", nullptr}},
+    {"ARC", {"*.ARC", nullptr}}, {"LZH", {"*.LZH", nullptr}}, {"HA", {"*.HA", nullptr}},
+    {"GZIP", {"*.GZ", "*.TGZ"}}, {"JAR", {"*.JAR", nullptr}}, {"PAK", {"*.PAK", nullptr}},
+    {"TAR", {"*.TAR", nullptr}}, {"ZOO", {"*.ZOO", nullptr}}, {"Self-Extract", {"*.EXE", nullptr}},
 };
 
 // Enters slot `slot` as a node, replacing a value of another type (a damaged settings file).

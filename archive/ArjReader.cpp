@@ -21,7 +21,14 @@ namespace {
 constexpr unsigned kArjMaxBasic = 2600;
 constexpr unsigned kArjMinFixed = 30;
 
-enum : uint8_t { kHostDos = 0, kHostUnix = 2, kHostOs2 = 5, kHostNext = 8, kHostWin95 = 10, kHostWin32 = 11 };
+enum : uint8_t {
+  kHostDos = 0,
+  kHostUnix = 2,
+  kHostOs2 = 5,
+  kHostNext = 8,
+  kHostWin95 = 10,
+  kHostWin32 = 11
+};
 
 struct ArjHeader {
   unsigned char basic[kArjMaxBasic];

@@ -62,10 +62,13 @@ bool ReadGzipHeader(const TArcSource& src, uint64_t start, TGzipInfo& info) {
 std::string GzipEntryName(const TGzipInfo& info, std::string_view archiveName) {
   if (!info.StoredName.empty()) return ArcStoredPath(info.StoredName);
   size_t slash = archiveName.find_last_of("/\\");
-  std::string_view base = slash == std::string_view::npos ? archiveName : archiveName.substr(slash + 1);
-  if (EndsWithNoCase(base, ".gz") && base.size() > 3) return std::string(base.substr(0, base.size() - 3));
+  std::string_view base =
+      slash == std::string_view::npos ? archiveName : archiveName.substr(slash + 1);
+  if (EndsWithNoCase(base, ".gz") && base.size() > 3)
+    return std::string(base.substr(0, base.size() - 3));
   if (EndsWithNoCase(base, ".tgz") && base.size() > 4)
     return std::string(base.substr(0, base.size() - 4)) + ".tar";
-  if (EndsWithNoCase(base, ".z") && base.size() > 2) return std::string(base.substr(0, base.size() - 2));
+  if (EndsWithNoCase(base, ".z") && base.size() > 2)
+    return std::string(base.substr(0, base.size() - 2));
   return std::string(base);
 }

@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: MIT
-#include "platform/TextCase.h"
 #include "archive/JsonLite.h"
 
 #include <charconv>
+
+#include "platform/TextCase.h"
 
 namespace {
 
@@ -59,14 +60,30 @@ class Parser {
       if (i_ >= s_.size()) return false;
       char e = s_[i_++];
       switch (e) {
-        case '"': out += '"'; break;
-        case '\\': out += '\\'; break;
-        case '/': out += '/'; break;
-        case 'b': out += '\b'; break;
-        case 'f': out += '\f'; break;
-        case 'n': out += '\n'; break;
-        case 'r': out += '\r'; break;
-        case 't': out += '\t'; break;
+        case '"':
+          out += '"';
+          break;
+        case '\\':
+          out += '\\';
+          break;
+        case '/':
+          out += '/';
+          break;
+        case 'b':
+          out += '\b';
+          break;
+        case 'f':
+          out += '\f';
+          break;
+        case 'n':
+          out += '\n';
+          break;
+        case 'r':
+          out += '\r';
+          break;
+        case 't':
+          out += '\t';
+          break;
         case 'u': {
           unsigned v;
           if (!Hex4(v)) return false;
@@ -82,7 +99,8 @@ class Parser {
           AppendUtf8(out, static_cast<char32_t>(v));
           break;
         }
-        default: return false;
+        default:
+          return false;
       }
     }
     return false;
@@ -151,7 +169,8 @@ class Parser {
     }
     if (Literal("null")) return true;
     size_t start = i_;
-    while (i_ < s_.size() && (std::string_view("+-.eE0123456789").find(s_[i_]) != std::string_view::npos))
+    while (i_ < s_.size() &&
+           (std::string_view("+-.eE0123456789").find(s_[i_]) != std::string_view::npos))
       ++i_;
     if (i_ == start) return false;
     // from_chars does not depend on the C locale's decimal point.

@@ -45,8 +45,9 @@ la_int64_t SkipCb(struct archive*, void* data, la_int64_t request) {
 
 la_int64_t SeekCb(struct archive*, void* data, la_int64_t offset, int whence) {
   auto* r = static_cast<RangeStream*>(data);
-  int64_t base = whence == SEEK_SET ? 0 : whence == SEEK_CUR ? static_cast<int64_t>(r->pos)
-                                                              : static_cast<int64_t>(r->Length());
+  int64_t base = whence == SEEK_SET   ? 0
+                 : whence == SEEK_CUR ? static_cast<int64_t>(r->pos)
+                                      : static_cast<int64_t>(r->Length());
   int64_t to = base + offset;
   if (to < 0 || static_cast<uint64_t>(to) > r->Length()) return ARCHIVE_FATAL;
   r->pos = static_cast<uint64_t>(to);
@@ -61,14 +62,24 @@ using ArchivePtr = std::unique_ptr<struct archive, ArchiveCloser>;
 // Enables the reader of `type`; false when libarchive does not read it.
 bool EnableFormat(struct archive* a, int32_t type) {
   switch (type) {
-    case atZip: case atZipExe: case atJar: case atJarExe: case atZipDS: case atZipMV:
+    case atZip:
+    case atZipExe:
+    case atJar:
+    case atJarExe:
+    case atZipDS:
+    case atZipMV:
       return archive_read_support_format_zip(a) == ARCHIVE_OK;
-    case atRar: case atRarExe:
+    case atRar:
+    case atRarExe:
       archive_read_support_format_rar(a);
       return archive_read_support_format_rar5(a) == ARCHIVE_OK;
-    case atCab: case atCabExe:
+    case atCab:
+    case atCabExe:
       return archive_read_support_format_cab(a) == ARCHIVE_OK;
-    case atLha: case atLhaExe: case atLzh: case atLzhExe:
+    case atLha:
+    case atLhaExe:
+    case atLzh:
+    case atLzhExe:
       return archive_read_support_format_lha(a) == ARCHIVE_OK;
     case atTar:
       return archive_read_support_format_tar(a) == ARCHIVE_OK;
@@ -78,7 +89,8 @@ bool EnableFormat(struct archive* a, int32_t type) {
     case atGZip:
       return archive_read_support_filter_gzip(a) == ARCHIVE_OK &&
              archive_read_support_format_raw(a) == ARCHIVE_OK;
-    case atSevenZip: case atSevenZipExe:
+    case atSevenZip:
+    case atSevenZipExe:
       return archive_read_support_format_7zip(a) == ARCHIVE_OK;
     default:
       return false;
@@ -100,14 +112,22 @@ void FillEntry(struct archive_entry* ae, TArchiveEntry& e) {
   if (e.IsFolder) EndWithBackslash(e.Path);
   e.Size = (!e.IsFolder && archive_entry_size_is_set(ae)) ? archive_entry_size(ae) : 0;
   if (e.Size < 0) e.Size = 0;
-  e.DateTime = archive_entry_mtime_is_set(ae) ? ArcUnixTimeToDateTime(archive_entry_mtime(ae)) : 0.0;
+  e.DateTime =
+      archive_entry_mtime_is_set(ae) ? ArcUnixTimeToDateTime(archive_entry_mtime(ae)) : 0.0;
   e.Attr = AttrFromUnixMode(archive_entry_perm(ae), e.IsFolder);
 }
 
 bool IsZipType(int32_t type) {
   switch (type) {
-    case atZip: case atZipExe: case atJar: case atJarExe: case atZipDS: case atZipMV: return true;
-    default: return false;
+    case atZip:
+    case atZipExe:
+    case atJar:
+    case atJarExe:
+    case atZipDS:
+    case atZipMV:
+      return true;
+    default:
+      return false;
   }
 }
 
@@ -120,10 +140,13 @@ std::unordered_map<std::string, uint32_t> ZipDosTimes(const TArcSource& src, uin
   if (size < 22) return out;
   const uint64_t tailLen = std::min<uint64_t>(size, 22 + 65535);
   std::string tail;
-  if (src.ReadSome(start + size - tailLen, static_cast<size_t>(tailLen), tail) != tailLen) return out;
+  if (src.ReadSome(start + size - tailLen, static_cast<size_t>(tailLen), tail) != tailLen)
+    return out;
   size_t eocd = tail.rfind(std::string_view("PK\x05\x06", 4));
   if (eocd == std::string::npos || tail.size() - eocd < 22) return out;
-  auto u = [](const std::string& b, size_t at) { return reinterpret_cast<const unsigned char*>(b.data() + at); };
+  auto u = [](const std::string& b, size_t at) {
+    return reinterpret_cast<const unsigned char*>(b.data() + at);
+  };
   uint64_t count = Le16(u(tail, eocd + 10));
   uint64_t cdOffset = Le32(u(tail, eocd + 16));
   uint64_t cdSize = Le32(u(tail, eocd + 12));
@@ -186,7 +209,9 @@ TError LibArchiveWalk(const TArcSource& src, uint64_t start, int32_t type,
     FillEntry(ae, e);
     if (IsZipType(type) && archive_entry_mtime_is_set(ae) && archive_entry_mtime(ae) == 0) {
       // An extended-time field of 0 says nothing: the entry's DOS date stands.
-      if (!dosTimes) dosTimes = std::make_unique<std::unordered_map<std::string, uint32_t>>(ZipDosTimes(src, start));
+      if (!dosTimes)
+        dosTimes =
+            std::make_unique<std::unordered_map<std::string, uint32_t>>(ZipDosTimes(src, start));
       const char* raw = archive_entry_pathname(ae);
       auto it = raw ? dosTimes->find(raw) : dosTimes->end();
       if (it != dosTimes->end()) e.DateTime = ArcDosTimeToDateTime(it->second);
@@ -202,8 +227,7 @@ TError LibArchiveWalk(const TArcSource& src, uint64_t start, int32_t type,
   }
 }
 
-TError LibArchiveList(const TArcSource& src, uint64_t start, int32_t type,
-                      const TEntrySink& sink) {
+TError LibArchiveList(const TArcSource& src, uint64_t start, int32_t type, const TEntrySink& sink) {
   return LibArchiveWalk(src, start, type,
                         [&](const TArchiveEntry& e, const TDataReader&) { return sink(e); });
 }

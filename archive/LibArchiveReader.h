@@ -11,8 +11,8 @@
 #include <functional>
 #include <string>
 
-#include "archive/ArchiveEntry.h"
 #include "archive/ArcSource.h"
+#include "archive/ArchiveEntry.h"
 #include "platform/Error.h"
 
 struct archive;

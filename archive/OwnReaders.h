@@ -9,8 +9,8 @@
 #include <cstdint>
 #include <string>
 
-#include "archive/ArchiveEntry.h"
 #include "archive/ArcSource.h"
+#include "archive/ArchiveEntry.h"
 #include "platform/Error.h"
 
 // Each lists the archive that begins at byte `start` of `src`, calling `sink` once per entry in

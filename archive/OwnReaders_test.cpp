@@ -2,6 +2,8 @@
 // Our header readers for formats we have no archiver for here (ARC/PAK, ZOO, HA, ACE): archives
 // built byte by byte after the formats' header layouts, then damaged; telling tar.gz from plain
 // gzip; and lsar's JSON output.
+#include "archive/OwnReaders.h"
+
 #include <gtest/gtest.h>
 #include <zlib.h>
 
@@ -12,7 +14,6 @@
 #include "archive/ArcDetect.h"
 #include "archive/ArcSource.h"
 #include "archive/ArcText.h"
-#include "archive/OwnReaders.h"
 #include "archive/UnarTool.h"
 #include "archive/ZipTV.h"
 
@@ -27,10 +28,12 @@ void Put32(std::string& s, uint32_t v) {
   Put16(s, v >> 16);
 }
 void PutAt32(std::string& s, size_t at, uint32_t v) {
-  for (int i = 0; i < 4; ++i) s[at + static_cast<size_t>(i)] = static_cast<char>((v >> (8 * i)) & 0xFF);
+  for (int i = 0; i < 4; ++i)
+    s[at + static_cast<size_t>(i)] = static_cast<char>((v >> (8 * i)) & 0xFF);
 }
 
-constexpr uint32_t kDos = (41u << 25) | (3u << 21) | (4u << 16) | (5u << 11) | (6u << 5) | 4u;  // 2021-03-04 05:06:08
+constexpr uint32_t kDos =
+    (41u << 25) | (3u << 21) | (4u << 16) | (5u << 11) | (6u << 5) | 4u;  // 2021-03-04 05:06:08
 
 std::string Arc() {
   std::string s;
@@ -58,7 +61,7 @@ std::string Zoo() {
   std::string s = "ZOO 2.10 Archive.\x1A";
   s.resize(20, '\0');
   Put32(s, 0xFDC4A7DC);
-  Put32(s, 34);                 // first entry
+  Put32(s, 34);  // first entry
   Put32(s, static_cast<uint32_t>(-34));
   s += '\x02';
   s += '\x01';
@@ -86,15 +89,17 @@ std::string Zoo() {
     var += '\0';  // no long name
     var += static_cast<char>(dir.size());
     var += dir;
-    Put16(var, 0);  // system
+    Put16(var, 0);                          // system
     var += std::string("\xA4\x01\x40", 3);  // attributes: valid, mode 0644
     Put16(s, static_cast<unsigned>(var.size()));
     s += '\0';
     Put16(s, 0);
     s += var;
     s += std::string(size, 'd');
-    if (!last) PutAt32(s, at + 6, static_cast<uint32_t>(s.size()));
-    else PutAt32(s, at + 6, static_cast<uint32_t>(s.size()));
+    if (!last)
+      PutAt32(s, at + 6, static_cast<uint32_t>(s.size()));
+    else
+      PutAt32(s, at + 6, static_cast<uint32_t>(s.size()));
   };
   entry("a.txt", "", 3, false);
   entry("b.txt", "sub/dir", 4, true);
@@ -107,7 +112,8 @@ std::string Zoo() {
 std::string Ha() {
   std::string s = "HA";
   Put16(s, 2);
-  auto entry = [&](unsigned type, const std::string& dir, const char* name, const std::string& data) {
+  auto entry = [&](unsigned type, const std::string& dir, const char* name,
+                   const std::string& data) {
     s += static_cast<char>(type);
     Put32(s, static_cast<uint32_t>(data.size()));
     Put32(s, static_cast<uint32_t>(data.size()));
@@ -154,15 +160,16 @@ std::string Ace() {
   return s;
 }
 
-std::vector<TArchiveEntry> ListBytes(TError (*lister)(const TArcSource&, uint64_t, const TEntrySink&),
-                               const std::string& bytes, std::string* err) {
+std::vector<TArchiveEntry> ListBytes(TError (*lister)(const TArcSource&, uint64_t,
+                                                      const TEntrySink&),
+                                     const std::string& bytes, std::string* err) {
   TArcSource src;
   src.OpenMemory(bytes);
   std::vector<TArchiveEntry> out;
   *err = lister(src, 0, [&](const TArchiveEntry& e) {
-    out.push_back(e);
-    return true;
-  }).Message();
+           out.push_back(e);
+           return true;
+         }).Message();
   return out;
 }
 
@@ -209,8 +216,11 @@ TEST(OwnReaders, DetectionAndSelfExtractors) {
     std::string bytes;
     const char* name;
     int32_t type;
-  } cases[] = {{Arc(), "x.arc", atArc}, {Arc(), "x.pak", atPak}, {Zoo(), "x.zoo", atZoo},
-               {Ha(), "x.ha", atHA},    {Ace(), "x.ace", atAce}};
+  } cases[] = {{Arc(), "x.arc", atArc},
+               {Arc(), "x.pak", atPak},
+               {Zoo(), "x.zoo", atZoo},
+               {Ha(), "x.ha", atHA},
+               {Ace(), "x.ace", atAce}};
   for (const Case& c : cases) {
     TZipTV reader;
     reader.UseExternalTools = false;
@@ -219,8 +229,8 @@ TEST(OwnReaders, DetectionAndSelfExtractors) {
   }
   // An ACE archive after a DOS program image of one 512-byte page.
   std::string dos = "MZ";
-  Put16(dos, 0);    // bytes in the last page: all 512
-  Put16(dos, 1);    // pages
+  Put16(dos, 0);  // bytes in the last page: all 512
+  Put16(dos, 1);  // pages
   dos.resize(512, '\0');
   std::string sfx = dos + Ace();
   TZipTV reader;
@@ -276,7 +286,10 @@ TEST(OwnReaders, GzipStreamsHoldingATarAreTold) {
   } cases[] = {
       // In one thread and in this order: a plain stream left half read must not leak into the
       // next detection.
-      {plain, atGZip}, {tarGz, atTarGZip}, {plain, atGZip}, {split, atTarGZip},
+      {plain, atGZip},
+      {tarGz, atTarGZip},
+      {plain, atGZip},
+      {split, atTarGZip},
       {straddling, atTarGZip},
       {tarGz.substr(0, 20), atGZip},  // cut short before the header block is complete
       {Gzip(tar.substr(0, 511)), atGZip},
@@ -326,7 +339,10 @@ TEST(UnarTool, ParsesLsarJson) {
     {"XADFileName":"x","XADIsResourceFork":1,"XADIndex":2}]})";
   std::vector<TArchiveEntry> out;
   std::vector<int> idx;
-  EXPECT_EQ(ParseLsarJson(json, [&](const TArchiveEntry& e) { return out.push_back(e), true; }, &idx).Message(), "");
+  EXPECT_EQ(ParseLsarJson(
+                json, [&](const TArchiveEntry& e) { return out.push_back(e), true; }, &idx)
+                .Message(),
+            "");
   ASSERT_EQ(out.size(), 2u);
   EXPECT_EQ(out[0].Path, "a\\b.txt");
   EXPECT_EQ(out[0].Size, 12);
@@ -335,6 +351,12 @@ TEST(UnarTool, ParsesLsarJson) {
   EXPECT_EQ(out[1].Path, "dür\\");
   EXPECT_TRUE(out[1].IsFolder);
   EXPECT_EQ(idx, (std::vector<int>{0, 1}));
-  EXPECT_NE(ParseLsarJson("{\"lsarError\":0}", [](const TArchiveEntry&) { return true; }, nullptr).Message(), "");
-  EXPECT_NE(ParseLsarJson(std::string(100000, '['), [](const TArchiveEntry&) { return true; }, nullptr).Message(), "");
+  EXPECT_NE(ParseLsarJson(
+                "{\"lsarError\":0}", [](const TArchiveEntry&) { return true; }, nullptr)
+                .Message(),
+            "");
+  EXPECT_NE(ParseLsarJson(
+                std::string(100000, '['), [](const TArchiveEntry&) { return true; }, nullptr)
+                .Message(),
+            "");
 }

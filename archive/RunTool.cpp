@@ -47,7 +47,9 @@ TError TToolStream::Start(const std::vector<std::string>& argv, int timeoutSecon
 int64_t TToolStream::Read(void* buf, size_t len) {
   if (fd_ < 0) return 0;
   for (;;) {
-    auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline_ - std::chrono::steady_clock::now()).count();
+    auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                    deadline_ - std::chrono::steady_clock::now())
+                    .count();
     if (left <= 0) {
       if (pid_ > 0) ::kill(pid_, SIGKILL);
       return -1;

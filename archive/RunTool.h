@@ -40,9 +40,9 @@ class TToolStream {
 };
 
 struct TToolResult {
-  bool Started = false;   // false: the program could not be started (Error says why)
-  int ExitCode = -1;      // exit status; -1 when killed by a signal or the time limit
-  std::string Out;        // standard output (cut at the limit)
+  bool Started = false;  // false: the program could not be started (Error says why)
+  int ExitCode = -1;     // exit status; -1 when killed by a signal or the time limit
+  std::string Out;       // standard output (cut at the limit)
   std::string Error;
 };
 

@@ -1,5 +1,4 @@
 // SPDX-License-Identifier: MIT
-#include "platform/UniqueFd.h"
 #include "archive/SafeWrite.h"
 
 #include <fcntl.h>
@@ -13,14 +12,16 @@
 #include <cstring>
 #include <ctime>
 
+#include "platform/UniqueFd.h"
+
 namespace {
 
 std::string Err(const std::string& what, int e) { return what + ": " + std::strerror(e); }
 
 // Opens (creating when missing) the folders `parts[0..count)` below `target`; the last one's
 // descriptor in `out`.
-std::string OpenFolders(const std::string& target, const std::vector<std::string>& parts, size_t count,
-                        TUniqueFd& out) {
+std::string OpenFolders(const std::string& target, const std::vector<std::string>& parts,
+                        size_t count, TUniqueFd& out) {
   int dir = ::open(target.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (dir < 0) return Err(target, errno);
   for (size_t i = 0; i < count; ++i) {
@@ -34,7 +35,8 @@ std::string OpenFolders(const std::string& target, const std::vector<std::string
     int e = errno;
     ::close(dir);
     if (next < 0) {
-      if (e == ELOOP || e == ENOTDIR) return name + ": refusing to write through a symbolic link or file";
+      if (e == ELOOP || e == ENOTDIR)
+        return name + ": refusing to write through a symbolic link or file";
       return Err(name, e);
     }
     dir = next;
@@ -88,7 +90,8 @@ TError SafeWriteFile(const std::string& target, const std::vector<std::string>& 
   if (!err.empty()) return TError::Failure(err);
   const std::string& name = parts.back();
   std::string tmp = TempName(name);
-  TUniqueFd file(::openat(dir.fd, tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
+  TUniqueFd file(
+      ::openat(dir.fd, tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
   if (file.fd < 0) return TError::Failure(Err(name, errno));
   auto fail = [&](std::string why) {
     ::unlinkat(dir.fd, tmp.c_str(), 0);
@@ -133,7 +136,8 @@ TError SafeWriteFile(const std::string& target, const std::vector<std::string>& 
   }
   file.fd = -1;
   struct stat existing;
-  if (::fstatat(dir.fd, name.c_str(), &existing, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(existing.st_mode))
+  if (::fstatat(dir.fd, name.c_str(), &existing, AT_SYMLINK_NOFOLLOW) == 0 &&
+      S_ISDIR(existing.st_mode))
     return fail(name + ": a folder of that name exists");
   // rename replaces a symbolic link of that name itself; it never writes through it.
   if (::renameat(dir.fd, tmp.c_str(), dir.fd, name.c_str()) != 0) return fail(Err(name, errno));

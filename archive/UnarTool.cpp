@@ -27,7 +27,8 @@ double ParseLsarDate(const std::string& s) {
   int offset = (tz / 100) * 3600 + (tz % 100) * 60;
   if (sign == '-') offset = -offset;
   double unixSecs = (asUtc - 25569.0) * 86400.0 - offset;
-  return ArcUnixTimeToDateTime(static_cast<int64_t>(unixSecs < 0 ? unixSecs - 0.5 : unixSecs + 0.5));
+  return ArcUnixTimeToDateTime(
+      static_cast<int64_t>(unixSecs < 0 ? unixSecs - 0.5 : unixSecs + 0.5));
 }
 
 }  // namespace
@@ -42,7 +43,8 @@ TError ParseLsarJson(const std::string& json, const TEntrySink& sink, std::vecto
   for (const TJsonValue& item : contents->items) {
     const TJsonValue* name = item.Field("XADFileName");
     if (name == nullptr || name->kind != TJsonValue::String) continue;
-    if (const TJsonValue* fork = item.Field("XADIsResourceFork"); fork && fork->AsNumber() != 0) continue;
+    if (const TJsonValue* fork = item.Field("XADIsResourceFork"); fork && fork->AsNumber() != 0)
+      continue;
     TArchiveEntry e;
     e.Path = ArcStoredPath(name->text);
     const TJsonValue* dir = item.Field("XADIsDirectory");
@@ -54,7 +56,8 @@ TError ParseLsarJson(const std::string& json, const TEntrySink& sink, std::vecto
       double v = size->AsNumber();
       e.Size = v > 0 && v < 9.0e18 ? static_cast<int64_t>(v) : 0;
     }
-    if (const TJsonValue* date = item.Field("XADLastModificationDate"); date && date->kind == TJsonValue::String)
+    if (const TJsonValue* date = item.Field("XADLastModificationDate");
+        date && date->kind == TJsonValue::String)
       e.DateTime = ParseLsarDate(date->text);
     if (const TJsonValue* dos = item.Field("XADDOSFileAttributes")) {
       e.Attr = static_cast<uint8_t>(static_cast<int64_t>(dos->AsNumber()) & 0xFF);
@@ -80,12 +83,14 @@ TError LsarList(const std::string& archivePath, const TEntrySink& sink, std::vec
   return ParseLsarJson(r.Out, sink, indexes);
 }
 
-TError UnarExtractEntry(const std::string& archivePath, int index,
-                        const std::function<TError(const std::function<int64_t(void*, size_t)>&)>& write) {
+TError UnarExtractEntry(
+    const std::string& archivePath, int index,
+    const std::function<TError(const std::function<int64_t(void*, size_t)>&)>& write) {
   // "-o -" writes the entry's data to standard output: nothing lands on disk but what we write.
   TToolStream tool;
-  TError err = tool.Start({"unar", "-q", "-nr", "-o", "-", "-i", "--", archivePath, std::to_string(index)},
-                          kExtractSeconds);
+  TError err =
+      tool.Start({"unar", "-q", "-nr", "-o", "-", "-i", "--", archivePath, std::to_string(index)},
+                 kExtractSeconds);
   if (err.Failed()) return err;
   // The end of the data counts only when the tool succeeded, so that a file it could not
   // decompress completely is never put in place.

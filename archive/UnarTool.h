@@ -20,8 +20,9 @@ TError LsarList(const std::string& archivePath, const TEntrySink& sink,
 // Extracts the entry with the lsar index `index` of `archivePath` and hands its data to
 // `write`, which pulls it through the given reader (0 at the end, -1 on an error) and returns its
 // own success or failure. Fails with the error text.
-TError UnarExtractEntry(const std::string& archivePath, int index,
-                        const std::function<TError(const std::function<int64_t(void*, size_t)>&)>& write);
+TError UnarExtractEntry(
+    const std::string& archivePath, int index,
+    const std::function<TError(const std::function<int64_t(void*, size_t)>&)>& write);
 
 // Turns lsar's JSON output into entries (exposed for tests). Fails with the error text.
 TError ParseLsarJson(const std::string& json, const TEntrySink& sink, std::vector<int>* indexes);

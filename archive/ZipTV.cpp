@@ -31,8 +31,18 @@ std::string_view EntryName(const std::string& path) {
 
 bool IsSelfExtractorType(int32_t t) {
   switch (t) {
-    case atAceExe: case atArcExe: case atArjExe: case atBhExe: case atCabExe: case atJarExe:
-    case atLhaExe: case atLzhExe: case atPakExe: case atRarExe: case atZipExe: case atSevenZipExe:
+    case atAceExe:
+    case atArcExe:
+    case atArjExe:
+    case atBhExe:
+    case atCabExe:
+    case atJarExe:
+    case atLhaExe:
+    case atLzhExe:
+    case atPakExe:
+    case atRarExe:
+    case atZipExe:
+    case atSevenZipExe:
       return true;
     default:
       return false;
@@ -41,44 +51,82 @@ bool IsSelfExtractorType(int32_t t) {
 
 const char* ArcTypeName(int32_t t) {
   switch (t) {
-    case atNA: return "none";
-    case atUnsupported: return "unsupported";
-    case atFileOpenErr: return "file open error";
-    case atUnknown: return "unknown";
-    case atAce: return "ACE";
-    case atAceExe: return "ACE self-extractor";
-    case atArc: return "ARC";
-    case atArcExe: return "ARC self-extractor";
-    case atArj: return "ARJ";
-    case atArjExe: return "ARJ self-extractor";
-    case atBh: return "BH";
-    case atBhExe: return "BH self-extractor";
-    case atCab: return "CAB";
-    case atCabExe: return "CAB self-extractor";
-    case atGZip: return "GZIP";
-    case atHA: return "HA";
-    case atJar: return "JAR";
-    case atJarExe: return "JAR self-extractor";
-    case atLha: return "LHA";
-    case atLhaExe: return "LHA self-extractor";
-    case atLzh: return "LZH";
-    case atLzhExe: return "LZH self-extractor";
-    case atMsGZ: return "MsGZ";
-    case atPak: return "PAK";
-    case atPakExe: return "PAK self-extractor";
-    case atRar: return "RAR";
-    case atRarExe: return "RAR self-extractor";
-    case atTar: return "TAR";
-    case atTarGZip: return "TAR.GZ";
-    case atUUE: return "UUE";
-    case atZip: return "ZIP";
-    case atZipExe: return "ZIP self-extractor";
-    case atZipDS: return "ZIP (spanned)";
-    case atZipMV: return "ZIP (multi-volume)";
-    case atZoo: return "ZOO";
-    case atSevenZip: return "7z";
-    case atSevenZipExe: return "7z self-extractor";
-    default: return "unknown";
+    case atNA:
+      return "none";
+    case atUnsupported:
+      return "unsupported";
+    case atFileOpenErr:
+      return "file open error";
+    case atUnknown:
+      return "unknown";
+    case atAce:
+      return "ACE";
+    case atAceExe:
+      return "ACE self-extractor";
+    case atArc:
+      return "ARC";
+    case atArcExe:
+      return "ARC self-extractor";
+    case atArj:
+      return "ARJ";
+    case atArjExe:
+      return "ARJ self-extractor";
+    case atBh:
+      return "BH";
+    case atBhExe:
+      return "BH self-extractor";
+    case atCab:
+      return "CAB";
+    case atCabExe:
+      return "CAB self-extractor";
+    case atGZip:
+      return "GZIP";
+    case atHA:
+      return "HA";
+    case atJar:
+      return "JAR";
+    case atJarExe:
+      return "JAR self-extractor";
+    case atLha:
+      return "LHA";
+    case atLhaExe:
+      return "LHA self-extractor";
+    case atLzh:
+      return "LZH";
+    case atLzhExe:
+      return "LZH self-extractor";
+    case atMsGZ:
+      return "MsGZ";
+    case atPak:
+      return "PAK";
+    case atPakExe:
+      return "PAK self-extractor";
+    case atRar:
+      return "RAR";
+    case atRarExe:
+      return "RAR self-extractor";
+    case atTar:
+      return "TAR";
+    case atTarGZip:
+      return "TAR.GZ";
+    case atUUE:
+      return "UUE";
+    case atZip:
+      return "ZIP";
+    case atZipExe:
+      return "ZIP self-extractor";
+    case atZipDS:
+      return "ZIP (spanned)";
+    case atZipMV:
+      return "ZIP (multi-volume)";
+    case atZoo:
+      return "ZOO";
+    case atSevenZip:
+      return "7z";
+    case atSevenZipExe:
+      return "7z self-extractor";
+    default:
+      return "unknown";
   }
 }
 
@@ -127,11 +175,21 @@ void TZipTV::Examine() {
 
 TError TZipTV::ListWithOwnReaders(const TEntrySink& sink) {
   switch (type_) {
-    case atArj: case atArjExe: return ListArj(src_, offset_, sink);
-    case atArc: case atArcExe: case atPak: case atPakExe: return ListArc(src_, offset_, sink);
-    case atZoo: return ListZoo(src_, offset_, sink);
-    case atHA: return ListHa(src_, offset_, sink);
-    case atAce: case atAceExe: return ListAce(src_, offset_, sink);
+    case atArj:
+    case atArjExe:
+      return ListArj(src_, offset_, sink);
+    case atArc:
+    case atArcExe:
+    case atPak:
+    case atPakExe:
+      return ListArc(src_, offset_, sink);
+    case atZoo:
+      return ListZoo(src_, offset_, sink);
+    case atHA:
+      return ListHa(src_, offset_, sink);
+    case atAce:
+    case atAceExe:
+      return ListAce(src_, offset_, sink);
     case atGZip: {
       TGzipInfo info;
       if (!ReadGzipHeader(src_, offset_, info)) return TError::Failure("damaged gzip header");

@@ -14,9 +14,9 @@
 #include <string>
 #include <string_view>
 
+#include "archive/ArcSource.h"
 #include "archive/ArcType.h"
 #include "archive/ArchiveEntry.h"
-#include "archive/ArcSource.h"
 #include "platform/Error.h"
 
 class TZipTV {

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 // Format recognition and listing of the committed fixtures, compared with what the archivers
 // themselves list (unzip -l, arj l, 7z l, lha l, gcab -l, tar tv).
+#include "archive/ZipTV.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -10,7 +12,6 @@
 #include "archive/ArcDetect.h"
 #include "archive/ArcText.h"
 #include "archive/ArchiveTestUtil.h"
-#include "archive/ZipTV.h"
 #include "platform/FileIO.h"
 
 namespace {
@@ -31,15 +32,20 @@ struct Expect {
 }  // namespace
 
 TEST(ZipTVListing, FixturesAgreeWithTheArchivers) {
-  const std::map<std::string, int64_t> all = {{"x.txt", 15}, {"dir\\y.txt", 11},
-                                              {"dir\\Grüße €.txt", 15}, {"a\\b\\c.txt", 12},
+  const std::map<std::string, int64_t> all = {{"x.txt", 15},
+                                              {"dir\\y.txt", 11},
+                                              {"dir\\Grüße €.txt", 15},
+                                              {"a\\b\\c.txt", 12},
                                               {"big.txt", 3000}};
   const Expect cases[] = {
       {"sample.zip", atZip, all, kSampleDate},
       {"sample.tar.gz", atTarGZip, all, kSampleDateUtc},
       {"sample.7z", atSevenZip, all, kSampleDateUtc},
       {"sample.arj", atArj, all, kSampleDateUtc},  // ARJ of a Unix host keeps UTC seconds
-      {"sample.lzh", atLzh, {{"x.txt", 15}, {"dir\\y.txt", 11}, {"a\\b\\c.txt", 12}, {"big.txt", 3000}}, kSampleDateUtc},
+      {"sample.lzh",
+       atLzh,
+       {{"x.txt", 15}, {"dir\\y.txt", 11}, {"a\\b\\c.txt", 12}, {"big.txt", 3000}},
+       kSampleDateUtc},
       {"sample.cab", atCab, {{"x.txt", 15}, {"dir\\y.txt", 11}, {"big.txt", 3000}}, kSampleDate},
       {"sample.tar", atTar, {{"x.txt", 15}, {"a\\b\\c.txt", 12}}, kSampleDateUtc},
   };
@@ -139,8 +145,8 @@ TEST(ZipTVDetect, NonArchivesAndMissingFiles) {
   reader.SetArchiveFile(tmp / "cut.zip");
   EXPECT_EQ(reader.ArcType(), atZip);
   int reported = 0;
-  EXPECT_NE(
-      reader.ListEntries([&](const TArchiveEntry&) { return ++reported, true; }).Message(), "");
+  EXPECT_NE(reader.ListEntries([&](const TArchiveEntry&) { return ++reported, true; }).Message(),
+            "");
   EXPECT_EQ(reported, 0);  // nothing is reported from an archive that fails
 }
 
@@ -153,8 +159,7 @@ TEST(ZipTVDetect, EveryTruncatedArjPrefixListsWithoutCrashing) {
     std::string_view prefix(arj.data(), n);
     reader.SetArchiveMemory(prefix, "sample.arj");
     int count = 0;
-    std::string err =
-        reader.ListAll([&](const TArchiveEntry&) { return ++count, true; }).Message();
+    std::string err = reader.ListAll([&](const TArchiveEntry&) { return ++count, true; }).Message();
     if (n == arj.size()) {
       EXPECT_EQ(err, "");
       EXPECT_EQ(count, 5);

@@ -72,7 +72,8 @@ TError ListZoo(const TArcSource& src, uint64_t start, const TEntrySink& sink) {
       e.Path = ArcStoredPath(path);
       e.Size = Le32(d + 20);
       e.DateTime = ArcDosTimeToDateTime((static_cast<uint32_t>(Le16(d + 14)) << 16) | Le16(d + 16));
-      e.Attr = (attributes & (1u << 22)) ? AttrFromUnixMode(attributes & 0777, false) : kAttrArchive;
+      e.Attr =
+          (attributes & (1u << 22)) ? AttrFromUnixMode(attributes & 0777, false) : kAttrArchive;
       if (!sink(e)) return {};
     }
     pos = next;

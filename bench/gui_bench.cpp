@@ -38,8 +38,8 @@ constexpr int kBigFilesPerFolder = 199;  // with the folders: 1,000,000 items
 const std::string kDir = "/tmp/tolvane_gui_bench";
 
 std::string RandomName(std::mt19937& rng) {
-  static const char* words[] = {"report", "holiday", "IMG",   "track", "setup",  "readme",
-                                "invoice", "draft",  "Backup", "photo", "song",  "letter"};
+  static const char* words[] = {"report",  "holiday", "IMG",    "track", "setup", "readme",
+                                "invoice", "draft",   "Backup", "photo", "song",  "letter"};
   static const char* exts[] = {".txt", ".jpg", ".mp3", ".doc", ".zip", ".exe", ".pdf"};
   std::string s = words[rng() % std::size(words)];
   s += '_';
@@ -99,7 +99,8 @@ struct TFixture {
     std::filesystem::create_directories(kDir + "/settings");
     WriteCatalog(FolderCatalog, 0, 0, kFolderFiles, &Names);
     WriteCatalog(BigCatalog, kBigFolders, kBigFilesPerFolder, 0, nullptr);
-    LangTable(TLangKind::English).LoadFromFile(std::string(TOLVANE_SOURCE_DIR) + "/Language/English.lng");
+    LangTable(TLangKind::English)
+        .LoadFromFile(std::string(TOLVANE_SOURCE_DIR) + "/Language/English.lng");
   }
 };
 
@@ -175,8 +176,7 @@ void BM_Baseline_ReadCatalogFile(benchmark::State& state) {
     in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     benchmark::DoNotOptimize(bytes.data());
   }
-  state.counters["MB"] =
-      static_cast<double>(std::filesystem::file_size(path)) / (1024.0 * 1024.0);
+  state.counters["MB"] = static_cast<double>(std::filesystem::file_size(path)) / (1024.0 * 1024.0);
 }
 BENCHMARK(BM_Baseline_ReadCatalogFile)->Unit(benchmark::kMillisecond);
 

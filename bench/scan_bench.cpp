@@ -33,7 +33,8 @@ const std::string& Tree() {
       fs::remove_all(dir);
       static const char* exts[] = {".txt", ".jpg", ".mp3", ".doc", ".dat", ".htm", ".c", ".bin"};
       for (int f = 0; f < kFolders; ++f) {
-        std::string folder = dir + "/level" + std::to_string(f % 50) + "/folder" + std::to_string(f);
+        std::string folder =
+            dir + "/level" + std::to_string(f % 50) + "/folder" + std::to_string(f);
         fs::create_directories(folder);
         for (int i = 0; i < kFilesPerFolder; ++i) {
           std::string name = folder + "/file_" + std::to_string(i) + exts[(f + i) % 8];
@@ -57,8 +58,8 @@ void BM_FindPrintf(benchmark::State& state) {
   for (auto _ : state) {
     if (std::system(cmd.c_str()) != 0) state.SkipWithError("find failed");
   }
-  state.counters["files_per_s"] =
-      benchmark::Counter(double(kFolders) * kFilesPerFolder, benchmark::Counter::kIsIterationInvariantRate);
+  state.counters["files_per_s"] = benchmark::Counter(double(kFolders) * kFilesPerFolder,
+                                                     benchmark::Counter::kIsIterationInvariantRate);
 }
 BENCHMARK(BM_FindPrintf)->Unit(benchmark::kMillisecond)->MinTime(3)->UseRealTime();
 
@@ -73,8 +74,8 @@ void BM_Scan(benchmark::State& state) {
     scan.Run();
     if (scan.FilesDone != kFolders * kFilesPerFolder) state.SkipWithError("files missing");
   }
-  state.counters["files_per_s"] =
-      benchmark::Counter(double(kFolders) * kFilesPerFolder, benchmark::Counter::kIsIterationInvariantRate);
+  state.counters["files_per_s"] = benchmark::Counter(double(kFolders) * kFilesPerFolder,
+                                                     benchmark::Counter::kIsIterationInvariantRate);
 }
 // Descriptions on, archives on: as a user scans (text and web files get content descriptions).
 BENCHMARK(BM_Scan)->Arg(1)->Unit(benchmark::kMillisecond)->MinTime(3)->UseRealTime();

@@ -22,8 +22,9 @@ constexpr int kFiles = 1000000;
 constexpr int kPerFolder = 100;
 
 std::string RandomName(std::mt19937& rng) {
-  static const char* words[] = {"report", "holiday", "IMG", "track", "setup", "readme", "invoice",
-                                "draft", "Backup", "photo", "song", "letter", "data", "final"};
+  static const char* words[] = {"report", "holiday", "IMG",   "track",  "setup",
+                                "readme", "invoice", "draft", "Backup", "photo",
+                                "song",   "letter",  "data",  "final"};
   static const char* exts[] = {".txt", ".jpg", ".mp3", ".doc", ".zip", ".exe", ".pdf", ".htm"};
   std::string s = words[rng() % 14];
   s += '_';

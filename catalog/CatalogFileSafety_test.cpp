@@ -226,7 +226,7 @@ TEST(CatalogFileSafety, ASaveRemovesTheStaleTemporaryFilesOfItsOwnName) {
   ASSERT_EQ(WriteWholeFileAtomic(path, CatalogImage({"Disk"})).Message(), "");
   const std::vector<std::string> stale = {"c.ctl.tmp123456", "c.ctl.tmp7", "c.BAK.tmp42"};
   const std::vector<std::string> kept = {"c.ctl.tmp1234567", "c.ctl.tmpabc", "c.ctl.tmp",
-                                         "d.ctl.tmp123456", "xc.ctl.tmp12", "c.ctl.tmp12.bak"};
+                                         "d.ctl.tmp123456",  "xc.ctl.tmp12", "c.ctl.tmp12.bak"};
   for (const std::string& n : stale) std::ofstream(dir + "/" + n) << "half an image";
   for (const std::string& n : kept) std::ofstream(dir + "/" + n) << "not ours";
   fs::create_directory(dir + "/c.ctl.tmp55");  // not a file
@@ -242,9 +242,7 @@ TEST(CatalogFileSafety, ASaveRemovesTheStaleTemporaryFilesOfItsOwnName) {
 TEST(CatalogFileSafety, AFileLargerThanAnyImageIsRefusedBeforeItIsRead) {
   std::string dir = ScratchDir("too_large");
   std::string path = dir + "/huge.ctl";
-  {
-    std::ofstream(path) << "x";
-  }
+  { std::ofstream(path) << "x"; }
   // A sparse file of 3 GB: reading it would take seconds and gigabytes.
   fs::resize_file(path, 3'000'000'000ull);
   Session s;

@@ -9,13 +9,13 @@
 #include <exception>
 #include <filesystem>
 
-#include "platform/Collate.h"
-#include "platform/DateTime.h"
-#include "platform/FileNames.h"
 #include "app/Language.h"
 #include "catalog/CatalogLayout.h"
+#include "platform/Collate.h"
+#include "platform/DateTime.h"
 #include "platform/FileIO.h"
 #include "platform/FileLock.h"
+#include "platform/FileNames.h"
 #include "store/CursorGuard.h"
 
 namespace fs = std::filesystem;

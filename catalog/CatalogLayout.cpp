@@ -3,10 +3,9 @@
 
 #include <algorithm>
 
-#include "platform/Collate.h"
-#include "platform/DateTime.h"
 #include "app/Language.h"
 #include "platform/Collate.h"
+#include "platform/DateTime.h"
 #include "store/CursorGuard.h"
 
 namespace {

@@ -441,8 +441,10 @@ TEST(CatalogLayout, ItemPathThroughTheCursor) {
 // The keyed sort must give exactly the permutation of the comparison sort, names beyond ASCII,
 // names equal but for case and ignorable characters included.
 TEST(CatalogLayout, KeyedSortOfScannedItemsMatchesTheComparisonSort) {
-  const char* names[] = {"b.txt", "B.TXT", "a-b", "ab", "a_b", "Äpfel", "apfel", "zeta", "Zeta",
-                         "10", "9", "", "~x", "x~", "\xC3\xA9t\xC3\xA9", "ete", "\xFF\xFE", "dir"};
+  const char* names[] = {"b.txt", "B.TXT",    "a-b",  "ab",   "a_b",
+                         "Äpfel", "apfel",    "zeta", "Zeta", "10",
+                         "9",     "",         "~x",   "x~",   "\xC3\xA9t\xC3\xA9",
+                         "ete",   "\xFF\xFE", "dir"};
   TQDBase one, two;
   for (TQDBase* bd : {&one, &two}) {
     int slot = 1;
@@ -455,8 +457,9 @@ TEST(CatalogLayout, KeyedSortOfScannedItemsMatchesTheComparisonSort) {
           bd->SetInt(kFieldFlags, ikFile);
         } else {
           bd->ChildSetStr(0, kFieldName, n);
-          bd->ChildSetInt(0, kFieldFlags, kind == 1 ? MakeItemFlags(0, ikFolder, ifArchive)
-                                                    : MakeItemFlags(0, ikFolder));
+          bd->ChildSetInt(
+              0, kFieldFlags,
+              kind == 1 ? MakeItemFlags(0, ikFolder, ifArchive) : MakeItemFlags(0, ikFolder));
         }
       }
     bd->GoToDepth(0);

@@ -3,8 +3,8 @@
 
 #include <algorithm>
 
-#include "app/SizeTexts.h"
 #include "app/Language.h"
+#include "app/SizeTexts.h"
 #include "catalog/CatalogLayout.h"
 #include "mainwin/TreeRows.h"
 

@@ -6,13 +6,13 @@
 #include <cstdio>
 #include <filesystem>
 
-#include "catalog/ItemLabels.h"
-#include "platform/DateTime.h"
 #include "app/Language.h"
-#include "catalog/CatalogLayout.h"
-#include "platform/Collate.h"
 #include "app/ProgramFolder.h"
 #include "app/Settings.h"
+#include "catalog/CatalogLayout.h"
+#include "catalog/ItemLabels.h"
+#include "platform/Collate.h"
+#include "platform/DateTime.h"
 #include "platform/FileIO.h"
 
 namespace fs = std::filesystem;
@@ -158,7 +158,8 @@ std::string CliDefaultCodePage(TCatalogDecoders* decoders) {
   std::error_code ec;
   fs::path exeFolder = fs::path(in.ExecutablePath).parent_path();
   fs::path file = exeFolder / kSettingsFileName;
-  if (in.ExecutablePath.empty() || !fs::is_regular_file(exeFolder / "Language" / "English.lng", ec) ||
+  if (in.ExecutablePath.empty() ||
+      !fs::is_regular_file(exeFolder / "Language" / "English.lng", ec) ||
       !fs::is_regular_file(file, ec)) {
     fs::path config = !in.XdgConfigHome.empty() ? fs::path(in.XdgConfigHome)
                       : !in.Home.empty()        ? fs::path(in.Home) / ".config"
@@ -313,7 +314,8 @@ std::string TsvRow(const TNodeRec* item, TItemPaths* paths) {
   TItemFields f = ReadItemFields(item);
   const TNodeRec* catalog = CatalogNodeOf(item);
   std::string category;
-  if (catalog && catalog != item) category = std::string(CategoryNameOf(catalog, ItemCategory(f.Flags)));
+  if (catalog && catalog != item)
+    category = std::string(CategoryNameOf(catalog, ItemCategory(f.Flags)));
   const TTextDecoder& decoder = CliDecoders().For(item);
   std::string row = paths ? paths->Of(item) : CatalogItemPath(item);
   row += '\t';

@@ -104,8 +104,8 @@ std::string DecodePathName(std::string_view text);
 // left alone); the last one's page, as CodePageName gives it, goes into `page`, which is left
 // alone without the option. False with `error` set for a missing value or an unknown page.
 bool TakeCodePageOption(std::vector<std::string>& args, std::string& page, std::string& error);
-// The program's legacy code page: the one chosen in the settings (bdOpt.dat of the settings folder),
-// else the one of the selected language; Windows-1252 without settings. Per catalog file
+// The program's legacy code page: the one chosen in the settings (bdOpt.dat of the settings
+// folder), else the one of the selected language; Windows-1252 without settings. Per catalog file
 // choices of the settings are added to `decoders` (SetForFile).
 std::string CliDefaultCodePage(TCatalogDecoders* decoders = nullptr);
 // How the commands of this run decode: set once by main before the command runs (from

@@ -113,7 +113,8 @@ TEST_F(CliCodePageRunTest, ListsFindsSortsAndReportsTheDecodedText) {
                "Disk\\Пример\\архив.zip", "Disk\\Пример\\Пробный.txt", "Disk\\Пример\\cafй.txt"}));
   EXPECT_EQ(Paths({"--codepage=cp1252"})[6], "Disk\\Ïðèìåð\\café.txt");
 
-  TCliResult row = RunCli({"ls", catalog_, "Disk\\пример\\отчёт.txt", "--tsv", "--codepage", "1251"});
+  TCliResult row =
+      RunCli({"ls", catalog_, "Disk\\пример\\отчёт.txt", "--tsv", "--codepage", "1251"});
   ASSERT_EQ(row.Status, 0) << row.Err;
   V f = TsvFields(Lines(row.Out).at(0));
   EXPECT_EQ(f[5], "Документы");
@@ -126,9 +127,9 @@ TEST_F(CliCodePageRunTest, ListsFindsSortsAndReportsTheDecodedText) {
   ASSERT_EQ(find.Status, 0) << find.Err;
   V names;
   for (const std::string& line : Lines(find.Out)) names.push_back(TsvFields(line)[1]);
-  EXPECT_EQ(names, (V{"Disk", "Disk\\Пример", "Disk\\Пример\\cafй.txt", "Disk\\Пример\\архив.zip",
-                      "Disk\\Пример\\Бета.doc", "Disk\\Пример\\Отчёт.txt",
-                      "Disk\\Пример\\Пробный.txt"}));
+  EXPECT_EQ(names,
+            (V{"Disk", "Disk\\Пример", "Disk\\Пример\\cafй.txt", "Disk\\Пример\\архив.zip",
+               "Disk\\Пример\\Бета.doc", "Disk\\Пример\\Отчёт.txt", "Disk\\Пример\\Пробный.txt"}));
   EXPECT_EQ(TsvFields(Lines(find.Out).at(0))[0], "Old Пример");
   TCliResult mask = RunCli({"find", catalog_, "ПРИМЕР", "--codepage", "1251"});
   EXPECT_EQ(Lines(mask.Out).size(), 1u);

@@ -2,7 +2,6 @@
 // tolvane-cli dump / check: the verdict on a node-store image and the printed tree.
 #include <gtest/gtest.h>
 
-
 #include "cli/CliTestUtil.h"
 
 namespace {
@@ -19,9 +18,10 @@ TEST(CliImageTest, CheckAndDumpOfACatalog) {
   EXPECT_EQ(dump.Status, 0) << dump.Err;
   std::vector<std::string> lines = Lines(dump.Out);
   ASSERT_GT(lines.size(), 20u);
-  EXPECT_TRUE(FullMatch(lines[0], "signature \"[^\"]*\", version 0x[0-9A-F]{2}, checksum "
-                                 "0x[0-9A-F]{16}, " +
-                                     std::to_string(ReadWhole(c.Catalog).size()) + " bytes"))
+  EXPECT_TRUE(FullMatch(lines[0],
+                        "signature \"[^\"]*\", version 0x[0-9A-F]{2}, checksum "
+                        "0x[0-9A-F]{16}, " +
+                            std::to_string(ReadWhole(c.Catalog).size()) + " bytes"))
       << lines[0];
   // Names are escaped, one node per line.
   for (const char* shown :

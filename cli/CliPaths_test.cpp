@@ -19,7 +19,8 @@ std::vector<std::string> DecodedPath(const std::string& path) {
   size_t start = 0;
   for (;;) {
     size_t end = path.find('\\', start);
-    names.push_back(DecodePathName(path.substr(start, end == std::string::npos ? end : end - start)));
+    names.push_back(
+        DecodePathName(path.substr(start, end == std::string::npos ? end : end - start)));
     if (end == std::string::npos) return names;
     start = end + 1;
   }
@@ -97,8 +98,8 @@ TEST_F(CliPathsRunTest, RowsGiveTheNamesBackAndServeAsPaths) {
     TCliResult ls = RunCli({"ls", catalog_, path, "--tsv"});
     EXPECT_EQ(ls.Status, 0) << path << ": " << ls.Err;
     if (f[1] != "Folder" && f[1] != "Disk") {
-      EXPECT_EQ(ls.Out, path + "\t" + f[1] + "\t" + f[2] + "\t" + f[3] + "\t" + f[4] + "\t" +
-                            f[5] + "\t" + f[6] + "\n");
+      EXPECT_EQ(ls.Out, path + "\t" + f[1] + "\t" + f[2] + "\t" + f[3] + "\t" + f[4] + "\t" + f[5] +
+                            "\t" + f[6] + "\n");
     }
     TCliResult set = RunCli({"set-desc", catalog_, path, "about\t" + f[0] + "\r\\end"});
     EXPECT_EQ(set.Status, 0) << path << ": " << set.Err;

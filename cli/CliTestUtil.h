@@ -5,8 +5,8 @@
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
-#include <regex.h>
 #include <poll.h>
+#include <regex.h>
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/stat.h>

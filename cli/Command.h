@@ -8,8 +8,8 @@
 
 struct CliCommand {
   const char* name;
-  const char* usage;    // arguments after the command name
-  const char* summary;  // one line
+  const char* usage;                                 // arguments after the command name
+  const char* summary;                               // one line
   int (*run)(const std::vector<std::string>& args);  // exit status
 };
 

@@ -6,11 +6,11 @@
 #include <unordered_map>
 
 #include "app/SizeTexts.h"
-#include "catalog/ItemLabels.h"
-#include "platform/DateTime.h"
 #include "catalog/CatalogLayout.h"
+#include "catalog/ItemLabels.h"
 #include "cli/CliCatalog.h"
 #include "cli/Command.h"
+#include "platform/DateTime.h"
 #include "report/ReportText.h"
 
 namespace {

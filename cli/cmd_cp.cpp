@@ -50,8 +50,8 @@ class TCliFileOpsUi : public TFileOpsUi {
         chosenRoot = from_;
         return kInsertOk;
       }
-      std::fprintf(stderr, "tolvane-cli cp: %s: --from %s is not a folder; skipped\n",
-                   what.c_str(), from_.c_str());
+      std::fprintf(stderr, "tolvane-cli cp: %s: --from %s is not a folder; skipped\n", what.c_str(),
+                   from_.c_str());
       return kInsertSkip;
     }
     if (!disk.Unidentified) {

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
 // tolvane-cli mkgroup / mv / rm / rename / set-desc / set-category / sort: editing catalogs with
 // the main window's editing commands and the catalog manager. Each command saves the catalogs it
-// changed, and prints what it made only once they are saved. Unlike the windows, the commands recompute the size totals after moving and removing,
-// so a script sees consistent sizes.
+// changed, and prints what it made only once they are saved. Unlike the windows, the commands
+// recompute the size totals after moving and removing, so a script sees consistent sizes.
 #include <cstdio>
 
 #include "catalog/CatalogLayout.h"

@@ -6,10 +6,10 @@
 #include <cstdlib>
 #include <limits>
 
-#include "platform/DateTime.h"
 #include "catalog/CatalogLayout.h"
 #include "cli/CliCatalog.h"
 #include "cli/Command.h"
+#include "platform/DateTime.h"
 #include "report/ReportExport.h"
 #include "report/ReportTitle.h"
 #include "search/FindOptions.h"

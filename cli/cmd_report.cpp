@@ -3,10 +3,10 @@
 // as an HTML or text file.
 #include <cstdio>
 
-#include "platform/DateTime.h"
 #include "catalog/CatalogLayout.h"
 #include "cli/CliCatalog.h"
 #include "cli/Command.h"
+#include "platform/DateTime.h"
 #include "report/ReportExport.h"
 #include "report/ReportTitle.h"
 
@@ -51,13 +51,12 @@ int RunReport(const std::vector<std::string>& args) {
   }
 
   TReportStamp stamp;
-  stamp.Title =
-      a.Has("title") ? a.Get("title")
-                     : DefaultReportTitle(TReportSource::MainWindow, node, &CliDecoders());
+  stamp.Title = a.Has("title")
+                    ? a.Get("title")
+                    : DefaultReportTitle(TReportSource::MainWindow, node, &CliDecoders());
   stamp.ProgramTitle = ReportProgramTitle(TOLVANE_VERSION);
   stamp.Now = NowDateTime();
-  TError error =
-      WriteContainerReport(out, node, format, stamp, a.Has("units"), &CliDecoders());
+  TError error = WriteContainerReport(out, node, format, stamp, a.Has("units"), &CliDecoders());
   if (error.Failed()) {
     std::fprintf(stderr, "tolvane-cli report: %s: %s\n", out.c_str(), error.Message().c_str());
     return 1;

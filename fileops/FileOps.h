@@ -113,7 +113,8 @@ class TFileOpEngine {
   // deleting, the destination is asked for first (text 11501); no choice ends the operation, a
   // folder that does not exist shows text 10507. Items are handled medium by medium (sorted by
   // drive type, serial, label, scanned sub-folder, then depth); for every medium LocateMedium
-  // with Skip: Skip passes over that disk's items, Cancel ends the operation. The cursor of bdMain is restored.
+  // with Skip: Skip passes over that disk's items, Cancel ends the operation. The cursor of bdMain
+  // is restored.
   void CopyFiles(int markList, const std::vector<int>* indices, bool extract, TFileOp op);
 
   // Prepares running (`explore` false) or showing (`explore` true) the item `item` of bdMain:

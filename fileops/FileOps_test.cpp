@@ -205,7 +205,8 @@ struct TSampleArchive {
   TNodeRec* X;
 };
 
-TSampleArchive AddSampleArchive(TQDBase& bd, TNodeRec* disk, const std::string& folderName = "arc") {
+TSampleArchive AddSampleArchive(TQDBase& bd, TNodeRec* disk,
+                                const std::string& folderName = "arc") {
   const int32_t folder = MakeItemFlags(kAttrDirectory, ikFolder, ifInArchive);
   const int32_t file = MakeItemFlags(0, ikFile, ifInArchive);
   TSampleArchive s;
@@ -423,7 +424,8 @@ TEST_F(FileOpsTest, CatalogNamesNeverLeaveTheirFolders) {
 // stored bytes are really on the medium is still taken as it is.
 TEST_F(FileOpsTest, LegacyNamesAreFoundAndCopiedAsTheirDecodedText) {
   std::string m = AddMedium("m", dtFixed, "CP", "0000-0007");
-  WriteFile(m + "/\xD0\x9F\xD0\xB0\xD0\xBF\xD0\xBA\xD0\xB0/\xD0\xA4.txt", "decoded");  // Папка/Ф.txt
+  WriteFile(m + "/\xD0\x9F\xD0\xB0\xD0\xBF\xD0\xBA\xD0\xB0/\xD0\xA4.txt",
+            "decoded");  // Папка/Ф.txt
   WriteFile(m + "/raw\xC0.txt", "raw");
   TNodeRec* disk = AddDisk(Bd, "CP", dtFixed, "CP", "0000-0007");
   TNodeRec* folder = AddFolderIn(Bd, disk, "\xCF\xE0\xEF\xEA\xE0",  // "Папка" in Windows-1251

@@ -3,8 +3,8 @@
 
 #include <algorithm>
 
-#include "catalog/ItemLabels.h"
 #include "catalog/CatalogLayout.h"
+#include "catalog/ItemLabels.h"
 #include "fileops/ProgressCopy.h"
 
 std::vector<TVolume> MountedVolumes(const TSystemView& view) {
@@ -48,7 +48,8 @@ bool VolumeMatches(const TVolume& volume, const TMediumId& id) {
          volume.SerialText == id.Serial;
 }
 
-std::vector<std::string> MediumCandidates(const std::vector<TVolume>& volumes, const TMediumId& id) {
+std::vector<std::string> MediumCandidates(const std::vector<TVolume>& volumes,
+                                          const TMediumId& id) {
   std::vector<std::string> out;
   for (const TVolume& v : volumes) {
     std::string path;

@@ -1,5 +1,4 @@
 // SPDX-License-Identifier: MIT
-#include "platform/UniqueFd.h"
 #include "fileops/ProgressCopy.h"
 
 #include <fcntl.h>
@@ -10,6 +9,8 @@
 #include <cstring>
 #include <memory>
 #include <vector>
+
+#include "platform/UniqueFd.h"
 
 namespace {
 

@@ -4,11 +4,11 @@
 #include <algorithm>
 #include <unordered_set>
 
-#include "platform/DateTime.h"
 #include "app/Language.h"
 #include "catalog/CatalogLayout.h"
 #include "mainwin/TreeRows.h"
 #include "platform/Collate.h"
+#include "platform/DateTime.h"
 
 namespace {
 

@@ -76,7 +76,9 @@ class DescriptionUpdateTest : public ::testing::Test {
   // Edits the description of `item` as the properties dialog does.
   void EditDescription(TNodeRec* item, TPropPage page, const std::string& text) {
     TPropEdits e;
-    TPageEdit* p = page == TPropPage::Disk ? &e.Disk : page == TPropPage::Folder ? &e.Folder : &e.File;
+    TPageEdit* p = page == TPropPage::Disk     ? &e.Disk
+                   : page == TPropPage::Folder ? &e.Folder
+                                               : &e.File;
     p->Filled = true;
     p->Description = text;
     if (page == TPropPage::Disk) p->Name = std::string(ItemName(item));
@@ -110,8 +112,11 @@ TEST_F(DescriptionUpdateTest, EditedDescriptionsSurviveSaveReopenAndAKeepingUpda
     EditDescription(Mut(Child(docs, "listed.bin")), TPropPage::File, "my listed");
     EditDescription(Mut(docs), TPropPage::Folder, "my folder");
     ASSERT_NE(Child(docs, "\xC3\x84nderung \xE2\x82\xAC.txt"), nullptr);
-    EditDescription(Mut(Child(docs, "\xC3\x84nderung \xE2\x82\xAC.txt")), TPropPage::File, "my change");
-    EditDescription(Mut(Child(Child(zip0(disk), "dir"), "Gr\xC3\xBC\xC3\x9F" "e \xE2\x82\xAC.txt")),
+    EditDescription(Mut(Child(docs, "\xC3\x84nderung \xE2\x82\xAC.txt")), TPropPage::File,
+                    "my change");
+    EditDescription(Mut(Child(Child(zip0(disk), "dir"),
+                              "Gr\xC3\xBC\xC3\x9F"
+                              "e \xE2\x82\xAC.txt")),
                     TPropPage::File, "my greeting");
     ASSERT_EQ(FieldStr(FieldNode(disk), kFieldDescription).substr(0, 14), "the whole disk");
     EditDescription(disk, TPropPage::Disk, "my disk");
@@ -143,8 +148,11 @@ TEST_F(DescriptionUpdateTest, EditedDescriptionsSurviveSaveReopenAndAKeepingUpda
   ASSERT_NE(docs, nullptr);
   EXPECT_EQ(FieldStr(Child(docs, "notes.txt"), kFieldDescription), "my notes\r\nsecond line");
   EXPECT_EQ(FieldStr(Child(docs, "plain.bin"), kFieldDescription), "my plain");
-  EXPECT_EQ(FieldStr(Child(docs, "\xC3\x84nderung \xE2\x82\xAC.txt"), kFieldDescription), "my change");
-  EXPECT_EQ(FieldStr(Child(Child(zip0(disk), "dir"), "Gr\xC3\xBC\xC3\x9F" "e \xE2\x82\xAC.txt"),
+  EXPECT_EQ(FieldStr(Child(docs, "\xC3\x84nderung \xE2\x82\xAC.txt"), kFieldDescription),
+            "my change");
+  EXPECT_EQ(FieldStr(Child(Child(zip0(disk), "dir"),
+                           "Gr\xC3\xBC\xC3\x9F"
+                           "e \xE2\x82\xAC.txt"),
                      kFieldDescription),
             "my greeting");
   EXPECT_EQ(FieldStr(Child(docs, "listed.bin"), kFieldDescription), "my listed");

@@ -6,11 +6,11 @@
 #include <filesystem>
 #include <map>
 
-#include "catalog/ItemLabels.h"
 #include "app/Language.h"
+#include "catalog/ItemLabels.h"
 #include "mainwin/TreeRows.h"
-#include "platform/TextCase.h"
 #include "platform/CodePage.h"
+#include "platform/TextCase.h"
 
 namespace {
 

@@ -143,8 +143,9 @@ struct TSelEdit {
 
 // OK for several items: locations of the selected groups and disks, categories of every selected
 // item (a name missing from a catalog's list, compared in upper case, is appended to it spelled
-// as chosen; with CatAll also every item inside them), and with DescAll the common description. Catalogs whose items or lists changed are
-// marked changed; the views are refreshed. True when anything changed.
+// as chosen; with CatAll also every item inside them), and with DescAll the common description.
+// Catalogs whose items or lists changed are marked changed; the views are refreshed. True when
+// anything changed.
 bool ApplySelection(TCatalogEditor& ed, const TPropItems& items, const TSelEdit& edit);
 
 // The index of the entry of the list in header slot `listSlot` (kCatCategories or kCatLocations)

@@ -137,7 +137,6 @@ std::string AnsiToUtf8(std::string_view bytes, std::string_view codepage) {
   return Convert(bytes, codepage, "WINDOWS-1252");
 }
 
-
 std::string CodePageName(std::string_view name) {
   std::string up;
   for (char c : name)

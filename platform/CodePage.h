@@ -5,13 +5,13 @@
 // that have no character in the source page become U+FFFD.
 #pragma once
 
-#include "platform/TextCase.h"  // IsValidUtf8
-
 #include <cstdint>
 #include <cstring>
 #include <memory>
 #include <string>
 #include <string_view>
+
+#include "platform/TextCase.h"  // IsValidUtf8
 
 // Converts `bytes` from the OEM code page `codepage` to UTF-8. The page is an iconv name
 // ("CP437", "CP850", "CP866") or a bare number ("850" means "CP850"); an unknown page is
@@ -78,7 +78,6 @@ class TTextDecoder {
 // Decodes UTF-16 code units (little- or big-endian) to UTF-8, up to the first zero unit; an odd
 // last byte is ignored and an unpaired surrogate becomes U+FFFD.
 std::string Utf16ToUtf8(std::string_view bytes, bool bigEndian);
-
 
 // The length of `text` without a trailing incomplete UTF-8 sequence (the lead byte and fewer
 // continuation bytes than it announces), as left when well-formed text is cut at a byte limit.

@@ -6,7 +6,9 @@
 namespace {
 
 TEST(CodePageTest, OemPages) {
-  EXPECT_EQ(OemToUtf8("Gr\x81\xE1" "e \xC9\xCD\xBB"), "Grüße ╔═╗");
+  EXPECT_EQ(OemToUtf8("Gr\x81\xE1"
+                      "e \xC9\xCD\xBB"),
+            "Grüße ╔═╗");
   EXPECT_EQ(OemToUtf8("\x82t\x82", "CP850"), "été");
   EXPECT_EQ(OemToUtf8("\x8F\xE0\xA8\xA2\xA5\xE2", "866"), "Привет");
   EXPECT_EQ(OemToUtf8("\x81", "NO-SUCH-PAGE"), "ü");  // falls back to CP437
@@ -17,7 +19,7 @@ TEST(CodePageTest, OemPages) {
 TEST(CodePageTest, AnsiPages) {
   EXPECT_EQ(AnsiToUtf8("\x80 caf\xE9"), "€ café");
   EXPECT_EQ(AnsiToUtf8("\xCF\xF0\xE8\xE2\xE5\xF2", "1251"), "Привет");
-  EXPECT_EQ(AnsiToUtf8("a\x81z"), "a\uFFFDz");  // no character in Windows-1252
+  EXPECT_EQ(AnsiToUtf8("a\x81z"), "a\uFFFDz");                     // no character in Windows-1252
   EXPECT_EQ(AnsiToUtf8("\x82\xA0\x82", "SHIFT_JIS"), "あ\uFFFD");  // a multi-byte page streams
 }
 
@@ -25,15 +27,15 @@ TEST(CodePageTest, Utf16) {
   EXPECT_EQ(Utf16ToUtf8(std::string("A\0\xE9\0=\xD8\x00\xDE", 8), false), "Aé😀");
   EXPECT_EQ(Utf16ToUtf8(std::string("\xD8=\xDE\x00\0B", 6), true), "😀B");
   EXPECT_EQ(Utf16ToUtf8(std::string("\x00\xDCx\0", 4), false), "\uFFFDx");  // lone low half
-  EXPECT_EQ(Utf16ToUtf8(std::string("=\xD8", 2), false), "\uFFFD");          // lone high half
-  EXPECT_EQ(Utf16ToUtf8(std::string("a\0\0\0b\0", 6), false), "a");          // stops at zero
-  EXPECT_EQ(Utf16ToUtf8(std::string("a\0b", 3), false), "a");                // odd byte dropped
+  EXPECT_EQ(Utf16ToUtf8(std::string("=\xD8", 2), false), "\uFFFD");         // lone high half
+  EXPECT_EQ(Utf16ToUtf8(std::string("a\0\0\0b\0", 6), false), "a");         // stops at zero
+  EXPECT_EQ(Utf16ToUtf8(std::string("a\0b", 3), false), "a");               // odd byte dropped
 }
 
 TEST(CodePageTest, Utf8Checks) {
   EXPECT_TRUE(IsValidUtf8("plain é 😀"));
-  for (const char* bad : {"\xC0\xAF", "\xE0\x80\xAF", "\xED\xA0\x80", "\xF4\x90\x80\x80",
-                          "\x80", "\xE2\x82", "\xFF"})
+  for (const char* bad :
+       {"\xC0\xAF", "\xE0\x80\xAF", "\xED\xA0\x80", "\xF4\x90\x80\x80", "\x80", "\xE2\x82", "\xFF"})
     EXPECT_FALSE(IsValidUtf8(bad)) << bad;
   EXPECT_EQ(Utf8CompletePrefix("ab\xE2\x82"), 2u);
   EXPECT_EQ(Utf8CompletePrefix("ab\xE2\x82\xAC"), 5u);

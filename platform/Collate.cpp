@@ -142,8 +142,8 @@ int CollatorCompare(std::string_view a, std::string_view b) {
   if (!c.coll) return a.compare(b) < 0 ? -1 : a.compare(b) > 0;
   UErrorCode err = U_ZERO_ERROR;
   // ucol_strcollUTF8 treats ill-formed bytes as U+FFFD; legacy bytes then compare by byte below.
-  UCollationResult r = ucol_strcollUTF8(c.coll, a.data(), int32_t(a.size()), b.data(),
-                                        int32_t(b.size()), &err);
+  UCollationResult r =
+      ucol_strcollUTF8(c.coll, a.data(), int32_t(a.size()), b.data(), int32_t(b.size()), &err);
   if (U_FAILURE(err)) return a.compare(b) < 0 ? -1 : a.compare(b) > 0;
   return r == UCOL_LESS ? -1 : r == UCOL_GREATER ? 1 : 0;
 }

@@ -20,8 +20,7 @@ TEST(Collate, IgnoresCaseKeepsAccents) {
 
 TEST(Collate, AsciiFastPathAgreesWithTheCollator) {
   std::mt19937 rng(99);
-  const std::string alphabet =
-      "aAbBzZ09 _-.~!()[]{}&'+,;=@#$%^`\t";
+  const std::string alphabet = "aAbBzZ09 _-.~!()[]{}&'+,;=@#$%^`\t";
   auto random = [&] {
     std::string s;
     size_t n = rng() % 6;

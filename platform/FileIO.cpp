@@ -9,8 +9,8 @@
 
 #include <algorithm>
 #include <atomic>
-#include <csignal>
 #include <cerrno>
+#include <csignal>
 #include <cstdint>
 #include <cstring>
 #include <random>
@@ -205,13 +205,12 @@ void TFileImage::Reset() {
   buffer_.clear();
 }
 
-TError MapWholeFile(const std::string& path, TFileImage& image, size_t maxSize,
-                    struct stat* info) {
+TError MapWholeFile(const std::string& path, TFileImage& image, size_t maxSize, struct stat* info) {
   int fd = -1;
   struct stat st;
   if (TError e = OpenForReading(path, fd, st); e.Failed()) return e;
-  const bool sized = S_ISREG(st.st_mode) && st.st_size > 0 &&
-                     static_cast<uint64_t>(st.st_size) <= maxSize;
+  const bool sized =
+      S_ISREG(st.st_mode) && st.st_size > 0 && static_cast<uint64_t>(st.st_size) <= maxSize;
   void* p = sized ? ::mmap(nullptr, static_cast<size_t>(st.st_size), PROT_READ, MAP_PRIVATE, fd, 0)
                   : MAP_FAILED;
   ::close(fd);
@@ -245,8 +244,7 @@ TError CheckReplaceable(const std::string& path) {
 int RemoveStaleTempFiles(const std::string& path) {
   std::string dir = DirOf(path);
   auto slash = path.find_last_of('/');
-  const std::string prefix =
-      (slash == std::string::npos ? path : path.substr(slash + 1)) + ".tmp";
+  const std::string prefix = (slash == std::string::npos ? path : path.substr(slash + 1)) + ".tmp";
   DIR* d = ::opendir(dir.c_str());
   if (!d) return 0;
   int removed = 0;

@@ -51,7 +51,6 @@ char32_t NextCodePoint(std::string_view s, size_t& i) {
   return cp;
 }
 
-
 // As AppendUtf8, but 0xDC80..0xDCFF stand for the invalid byte they were decoded from.
 void AppendKept(std::string& out, char32_t cp) {
   if (cp >= 0xDC80 && cp <= 0xDCFF) {  // an invalid byte kept as it was
@@ -80,7 +79,6 @@ char32_t UpperCodePoint(char32_t cp) {
 }
 
 }  // namespace
-
 
 bool IsValidUtf8(std::string_view s) {
   for (size_t i = 0; i < s.size();) {

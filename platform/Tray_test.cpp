@@ -17,8 +17,8 @@ TEST(Tray, RefusesWhatIsNoDrive) {
   view.MountInfo = kTestData + "/mountinfo.txt";
   view.SysRoot = kTestData + "/sys";
   view.ProbeDevices = false;
-  EXPECT_FALSE(SetDriveDoor("/", false, view));          // a fixed disk
-  EXPECT_FALSE(SetDriveDoor("/mnt/nas", false, view));   // a network mount
-  EXPECT_FALSE(SetDriveDoor("/boot", false, view));      // not a mount point
-  EXPECT_FALSE(SetDriveDoor("/dev/sda", false, view));   // a fixed disk by device node
+  EXPECT_FALSE(SetDriveDoor("/", false, view));         // a fixed disk
+  EXPECT_FALSE(SetDriveDoor("/mnt/nas", false, view));  // a network mount
+  EXPECT_FALSE(SetDriveDoor("/boot", false, view));     // not a mount point
+  EXPECT_FALSE(SetDriveDoor("/dev/sda", false, view));  // a fixed disk by device node
 }

@@ -207,12 +207,35 @@ TError ReadMountTable(const TSystemView& view, std::vector<TMountEntry>& mounts)
 
 bool IsVirtualMount(const TMountEntry& m) {
   static constexpr std::string_view kVirtualTypes[] = {
-      "proc",       "sysfs",     "devpts",      "devtmpfs",   "mqueue",
-      "debugfs",    "tracefs",   "securityfs",  "pstore",     "bpf",
-      "configfs",   "fusectl",   "hugetlbfs",   "autofs",     "binfmt_misc",
-      "efivarfs",   "nsfs",      "rpc_pipefs",  "nfsd",       "selinuxfs",
-      "rootfs",     "cpuset",    "xenfs",       "devfs",      "usbfs",
-      "fuse.gvfsd-fuse", "fuse.gvfs-fuse-daemon", "fuse.portal", "fuse.lxcfs",
+      "proc",
+      "sysfs",
+      "devpts",
+      "devtmpfs",
+      "mqueue",
+      "debugfs",
+      "tracefs",
+      "securityfs",
+      "pstore",
+      "bpf",
+      "configfs",
+      "fusectl",
+      "hugetlbfs",
+      "autofs",
+      "binfmt_misc",
+      "efivarfs",
+      "nsfs",
+      "rpc_pipefs",
+      "nfsd",
+      "selinuxfs",
+      "rootfs",
+      "cpuset",
+      "xenfs",
+      "devfs",
+      "usbfs",
+      "fuse.gvfsd-fuse",
+      "fuse.gvfs-fuse-daemon",
+      "fuse.portal",
+      "fuse.lxcfs",
       "fuse.snapfuse",
   };
   const std::string& t = m.FsType;
@@ -231,17 +254,17 @@ bool IsVirtualMount(const TMountEntry& m) {
 
 bool IsNetworkFsType(std::string_view t) {
   static constexpr std::string_view kNetworkTypes[] = {
-      "nfs",   "nfs4",     "cifs",    "smb3",   "smbfs",    "ncpfs",    "afs",
-      "ceph",  "glusterfs", "lustre", "coda",   "davfs",    "9p",       "virtiofs",
-      "vboxsf", "vmhgfs",  "afpfs",   "sshfs",  "gfs2",     "ocfs2",
+      "nfs",    "nfs4",      "cifs",   "smb3",  "smbfs", "ncpfs", "afs",
+      "ceph",   "glusterfs", "lustre", "coda",  "davfs", "9p",    "virtiofs",
+      "vboxsf", "vmhgfs",    "afpfs",  "sshfs", "gfs2",  "ocfs2",
   };
   for (auto n : kNetworkTypes)
     if (t == n) return true;
   if (StartsWith(t, "fuse.")) {
     std::string_view sub = t.substr(5);
     static constexpr std::string_view kFuseNetwork[] = {
-        "sshfs", "rclone", "s3fs", "glusterfs", "curlftpfs", "davfs2", "afpfs",
-        "vmhgfs-fuse", "gcsfuse", "goofys", "smbnetfs", "cephfs", "ceph-fuse"};
+        "sshfs",       "rclone",  "s3fs",   "glusterfs", "curlftpfs", "davfs2",   "afpfs",
+        "vmhgfs-fuse", "gcsfuse", "goofys", "smbnetfs",  "cephfs",    "ceph-fuse"};
     for (auto n : kFuseNetwork)
       if (sub == n) return true;
   }
@@ -293,8 +316,7 @@ std::string SerialFromUuid(std::string_view fsType, std::string_view uuid) {
   if (hex.empty()) return kNoSerialText;
   // NTFS keeps a 64-bit serial; Windows shows its low 32 bits, the last 8 of blkid's 16 digits.
   // ntfs-3g mounts say only "fuseblk"; their UUID is the telling 16 digits without dashes.
-  bool ntfs = IsNtfsType(fsType) ||
-              (fsType == "fuseblk" && hex.size() == 16 && uuid.size() == 16);
+  bool ntfs = IsNtfsType(fsType) || (fsType == "fuseblk" && hex.size() == 16 && uuid.size() == 16);
   std::string digits;
   // FAT and exFAT UUIDs are the Windows serial "XXXX-XXXX" already: the general rule (the first
   // 8 digits) keeps them as they are.

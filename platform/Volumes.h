@@ -83,12 +83,12 @@ bool IsNetworkFsType(std::string_view fsType);
 
 // What sysfs tells about the block device behind a mount.
 struct TBlockDevice {
-  bool Found = false;     // the device is known to sysfs
-  std::string Name;       // kernel name of the mounted device ("sdb1", "sr0", "dm-0")
-  std::string DiskName;   // the whole disk ("sdb" for "sdb1")
-  bool Removable = false; // /sys/block/<disk>/removable is 1 (also for any device below a dm map)
-  bool Usb = false;       // the device hangs off a USB bus
-  bool Cd = false;        // an sr device or a SCSI device of type 5 (CD/DVD)
+  bool Found = false;      // the device is known to sysfs
+  std::string Name;        // kernel name of the mounted device ("sdb1", "sr0", "dm-0")
+  std::string DiskName;    // the whole disk ("sdb" for "sdb1")
+  bool Removable = false;  // /sys/block/<disk>/removable is 1 (also for any device below a dm map)
+  bool Usb = false;        // the device hangs off a USB bus
+  bool Cd = false;         // an sr device or a SCSI device of type 5 (CD/DVD)
 };
 
 // Finds the mount's block device in the sysfs tree under `sysRoot`: by major:minor
@@ -143,7 +143,7 @@ struct TVolume {
   int DriveType = dtUnknown;
   std::string Label;
   std::string SerialText = kNoSerialText;
-  bool Virtual = false;    // IsVirtualMount
+  bool Virtual = false;  // IsVirtualMount
 };
 
 // Describes one mount: device, drive type (1 when the mount point is no longer a folder),

@@ -70,8 +70,8 @@ TMountEntry Mount(std::string mp, std::string type, std::string source, uint32_t
 TEST(MountInfo, DecodesOctalEscapesAndKeepsOtherBackslashes) {
   EXPECT_EQ(DecodeMountEscapes("/media/a\\040b"), "/media/a b");
   EXPECT_EQ(DecodeMountEscapes("\\134\\011\\012"), "\\\t\n");
-  EXPECT_EQ(DecodeMountEscapes("a\\04"), "a\\04");       // cut short at the end
-  EXPECT_EQ(DecodeMountEscapes("a\\9999"), "a\\9999");   // not octal
+  EXPECT_EQ(DecodeMountEscapes("a\\04"), "a\\04");      // cut short at the end
+  EXPECT_EQ(DecodeMountEscapes("a\\9999"), "a\\9999");  // not octal
   EXPECT_EQ(DecodeMountEscapes("a\\xyz\\"), "a\\xyz\\");
 }
 
@@ -103,18 +103,25 @@ TEST(MountFilter, SystemMountsAreVirtualMediaAreNot) {
   std::vector<std::string> real;
   for (auto& m : mounts)
     if (!IsVirtualMount(m)) real.push_back(m.MountPoint);
-  std::vector<std::string> expected = {
-      "/",          "/boot/efi",          "/media/anna/My Stick", "/media/anna/DISC_2024",
-      "/mnt/nas",   "/home/anna/remote",  "/mnt/ram",             "/media/anna/Secret",
-      "/data",      "/mnt/over",          "/mnt/over",
-      "/media/anna/Back\\slash\tTab\nLine"};
+  std::vector<std::string> expected = {"/",
+                                       "/boot/efi",
+                                       "/media/anna/My Stick",
+                                       "/media/anna/DISC_2024",
+                                       "/mnt/nas",
+                                       "/home/anna/remote",
+                                       "/mnt/ram",
+                                       "/media/anna/Secret",
+                                       "/data",
+                                       "/mnt/over",
+                                       "/mnt/over",
+                                       "/media/anna/Back\\slash\tTab\nLine"};
   EXPECT_EQ(real, expected);
 }
 
 TEST(MountFilter, RulesDependOnTypeAndPlace) {
   EXPECT_TRUE(IsVirtualMount(Mount("/sys/fs/cgroup/cpu", "cgroup", "cgroup")));
   EXPECT_TRUE(IsVirtualMount(Mount("/dev/hugepages", "hugetlbfs", "hugetlbfs")));
-  EXPECT_TRUE(IsVirtualMount(Mount("/devices", "debugfs", "none")));  // by type anywhere
+  EXPECT_TRUE(IsVirtualMount(Mount("/devices", "debugfs", "none")));     // by type anywhere
   EXPECT_FALSE(IsVirtualMount(Mount("/devices", "ext4", "/dev/sda3")));  // "/dev" is no prefix
   EXPECT_TRUE(IsVirtualMount(Mount("/run/credentials/x", "ramfs", "ramfs")));
   EXPECT_FALSE(IsVirtualMount(Mount("/run/media/anna/STICK", "vfat", "/dev/sdb1")));
@@ -141,7 +148,7 @@ TEST(DriveType, FromFakeSysfsTree) {
     EXPECT_NE(m, nullptr) << mp;
     return m ? DriveTypeOf(*m, LookupBlockDevice(*m, kSys)) : -1;
   };
-  EXPECT_EQ(typeOf("/"), dtFixed);                       // SATA partition
+  EXPECT_EQ(typeOf("/"), dtFixed);  // SATA partition
   EXPECT_EQ(typeOf("/boot/efi"), dtFixed);
   EXPECT_EQ(typeOf("/media/anna/My Stick"), dtRemovable);  // USB, removable flag 0
   EXPECT_EQ(typeOf("/media/anna/DISC_2024"), dtCdRom);

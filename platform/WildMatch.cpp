@@ -89,6 +89,4 @@ bool TWildMask::Match(std::string_view text) const {
   return MatchUpper(s.data(), s.size(), upper_.data(), upper_.size(), same);
 }
 
-bool WildMatch(std::string_view text, std::string_view mask) {
-  return TWildMask(mask).Match(text);
-}
+bool WildMatch(std::string_view text, std::string_view mask) { return TWildMask(mask).Match(text); }

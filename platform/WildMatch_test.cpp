@@ -42,7 +42,9 @@ TEST(WildMatch, NonAsciiNamesIgnoreCase) {
   EXPECT_TRUE(WildMatch("Привет.txt", "*привет*"));
   EXPECT_TRUE(WildMatch("ÄRGER.doc", "ärger.*"));
   EXPECT_TRUE(WildMatch("façade", "fa?ade"));  // "?" is one character, not one byte
-  EXPECT_FALSE(WildMatch("facade", "fa\xC3\xA7" "ade"));
+  EXPECT_FALSE(WildMatch("facade",
+                         "fa\xC3\xA7"
+                         "ade"));
   // Bytes of a legacy code page are kept one for one and still compared.
   EXPECT_TRUE(WildMatch("caf\xE9.txt", "*.TXT"));
   EXPECT_TRUE(WildMatch("caf\xE9", "caf?"));

@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: MIT
 // The cell texts of a report.
 #include "app/SizeTexts.h"
+#include "catalog/CatalogLayout.h"
 #include "catalog/ItemLabels.h"
 #include "platform/DateTime.h"
 #include "platform/FileNames.h"
-#include "catalog/CatalogLayout.h"
 #include "report/ReportCollect.h"
 #include "search/ItemTexts.h"
 

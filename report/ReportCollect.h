@@ -36,9 +36,10 @@ inline TReportCellText ReportCell(const TQDBase& bdMain, TReportTable table, int
 // the columns `ids` in report order (at most kMaxReportColumns are taken). A one-line cell is one
 // line, a multi-line cell its description lines (split at CR, LF or CR LF; an empty description
 // is one empty line). Texts that are not UTF-8 (catalogs from older systems) are decoded with the
-// code page of the item's catalog (`decoders`, nullptr: DefaultCatalogDecoders()). The totals count the disks with their capacities, the
-// folders (kinds 4 to 99) with their sizes and the files (kinds 100 to 199) with their sizes.
-// Names (one-line cells) holding line breaks get spaces instead, so that they keep to one line.
+// code page of the item's catalog (`decoders`, nullptr: DefaultCatalogDecoders()). The totals count
+// the disks with their capacities, the folders (kinds 4 to 99) with their sizes and the files
+// (kinds 100 to 199) with their sizes. Names (one-line cells) holding line breaks get spaces
+// instead, so that they keep to one line.
 TReportData CollectReportColumns(const std::vector<TNodeRec*>& entries, TReportTable table,
                                  const std::vector<int>& ids, bool formatSizes,
                                  const TCatalogDecoders* decoders = nullptr);

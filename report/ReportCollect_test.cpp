@@ -176,7 +176,7 @@ TEST_F(ReportCatalogTest, LegacyBytesAndLineBreaksInNames) {
 TEST_F(ReportCatalogTest, LegacyTextsInTheCatalogsCodePage) {
   bd.GoToNode(readme);
   bd.SetStr(kFieldName, "\xCF\xF0\xE8\xEC\xE5\xF0.txt");  // "Пример" in Windows-1251
-  bd.SetStr(kFieldDescription, "\xCE\xF2\xF7\xB8\xF2");    // "Отчёт"
+  bd.SetStr(kFieldDescription, "\xCE\xF2\xF7\xB8\xF2");   // "Отчёт"
   TCatalogDecoders russian{TTextDecoder("1251")};
   TReportData d = CollectReportColumns({readme}, TReportTable::FileView, {0, 5}, false, &russian);
   EXPECT_EQ(d.Columns[0].Lines[0], "Пример");
@@ -194,10 +194,9 @@ TEST_F(ReportCatalogTest, LegacyTextsInTheCatalogsCodePage) {
   TNodeRec* inner = AddContainer(bd, "\xCF\xE0\xEF\xEA\xE0", ikFolder);  // "Папка"
   bd.GoToNode(inner);
   TNodeRec* deep = AddFile(bd, "a.txt", 1);
-  EXPECT_EQ(CollectReportColumns({deep}, TReportTable::Found, {6}, false, &russian)
-                .Columns[0]
-                .Lines[0],
-            "\\Тексты\\Папка\\");
+  EXPECT_EQ(
+      CollectReportColumns({deep}, TReportTable::Found, {6}, false, &russian).Columns[0].Lines[0],
+      "\\Тексты\\Папка\\");
 }
 
 TEST_F(ReportCatalogTest, TextReportOfADiskByteForByte) {
@@ -369,8 +368,8 @@ TEST_F(ReportCatalogTest, ReportFilesOfTheCommandLine) {
 
   std::string path = ScratchDir("report-cli") + "/found.txt";
   ASSERT_TRUE(ParseReportFormat("txt-tab", f));
-  ASSERT_EQ(
-      WriteSearchReport(path, {jpg, readme}, f, ReportTestStamp("Search results")).Message(), "");
+  ASSERT_EQ(WriteSearchReport(path, {jpg, readme}, f, ReportTestStamp("Search results")).Message(),
+            "");
   std::string text;
   ASSERT_EQ(ReadWholeFile(path, text).Message(), "");
   auto lines = ReportLines(text);
@@ -393,11 +392,11 @@ TEST_F(ReportCatalogTest, ContainerReportOfTheCommandLine) {
   ASSERT_TRUE(ParseReportFormat("txt", f));
   TReportStamp stamp = ReportTestStamp("CD 1");
   ASSERT_EQ(WriteContainerReport(dir + "/disk.txt", disk, f, stamp, false).Message(), "");
-  ASSERT_EQ(WriteReportFile(dir + "/expected.txt", DiskItems(), TReportTable::FileView,
-                            AllReportColumns(TReportTable::FileView), f, stamp, TReportOptions{},
-                            false)
-                .Message(),
-            "");
+  ASSERT_EQ(
+      WriteReportFile(dir + "/expected.txt", DiskItems(), TReportTable::FileView,
+                      AllReportColumns(TReportTable::FileView), f, stamp, TReportOptions{}, false)
+          .Message(),
+      "");
   std::string written, expected;
   ASSERT_EQ(ReadWholeFile(dir + "/disk.txt", written).Message(), "");
   ASSERT_EQ(ReadWholeFile(dir + "/expected.txt", expected).Message(), "");

@@ -2,8 +2,8 @@
 // Row structure and totals line of the collected report data.
 #include "report/ReportData.h"
 
-#include "app/SizeTexts.h"
 #include "app/Language.h"
+#include "app/SizeTexts.h"
 
 size_t TReportData::RowLines(size_t i) const {
   for (const auto& c : Columns)

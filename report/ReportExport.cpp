@@ -95,8 +95,7 @@ bool ParseReportFormat(std::string_view name, TReportFileFormat& format) {
 TError WriteReportFile(const std::string& path, const std::vector<TNodeRec*>& entries,
                        TReportTable table, const std::vector<int>& ids,
                        const TReportFileFormat& format, const TReportStamp& stamp,
-                       TReportOptions options, bool formatSizes,
-                       const TCatalogDecoders* decoders) {
+                       TReportOptions options, bool formatSizes, const TCatalogDecoders* decoders) {
   TReportData data = CollectReportColumns(entries, table, ids, formatSizes, decoders);
   if (format.Html) return WriteHtmlReport(path, data, stamp, options);
   options.Separator = format.Separator;

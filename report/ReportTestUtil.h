@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/DateTime.h"
 #include "app/Language.h"
+#include "platform/DateTime.h"
 #include "report/ReportData.h"
 #include "report/ReportText.h"
 #include "report/ReportWriter.h"

@@ -2,8 +2,8 @@
 // Text pieces of the report writers.
 #include "report/ReportText.h"
 
-#include "platform/TextCase.h"
 #include "platform/CodePage.h"
+#include "platform/TextCase.h"
 
 namespace {
 

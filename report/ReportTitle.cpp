@@ -2,11 +2,11 @@
 // The report title, its history and the proposed file name.
 #include "report/ReportTitle.h"
 
-#include "catalog/ItemLabels.h"
-#include "platform/FileNames.h"
 #include "app/Language.h"
 #include "catalog/CatalogLayout.h"
+#include "catalog/ItemLabels.h"
 #include "platform/Collate.h"
+#include "platform/FileNames.h"
 
 std::string DefaultReportTitle(TReportSource source, const TNodeRec* treeSelection,
                                const TCatalogDecoders* decoders) {

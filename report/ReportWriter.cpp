@@ -220,13 +220,13 @@ std::string ReportClipboardText(const TReportData& data, const TReportStamp& sta
   return BuildTextReport(data, stamp, 0, false, {});
 }
 
-TError WriteHtmlReport(const std::string& path, const TReportData& data,
-                       const TReportStamp& stamp, const TReportOptions& options) {
+TError WriteHtmlReport(const std::string& path, const TReportData& data, const TReportStamp& stamp,
+                       const TReportOptions& options) {
   return WriteWholeFileAtomic(path, BuildHtmlReport(data, stamp, options));
 }
 
-TError WriteTextReport(const std::string& path, const TReportData& data,
-                       const TReportStamp& stamp, const TReportOptions& options) {
+TError WriteTextReport(const std::string& path, const TReportData& data, const TReportStamp& stamp,
+                       const TReportOptions& options) {
   return WriteWholeFileAtomic(path, BuildTextReport(data, stamp, options.Separator,
                                                     options.ReplaceSeparator, options.Replacement));
 }

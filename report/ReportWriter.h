@@ -56,9 +56,9 @@ std::string BuildTextReport(const TReportData& data, const TReportStamp& stamp, 
 std::string ReportClipboardText(const TReportData& data, const TReportStamp& stamp);
 
 // Writes the HTML report to `path` (replacing it atomically). Fails with the error text.
-TError WriteHtmlReport(const std::string& path, const TReportData& data,
-                       const TReportStamp& stamp, const TReportOptions& options);
+TError WriteHtmlReport(const std::string& path, const TReportData& data, const TReportStamp& stamp,
+                       const TReportOptions& options);
 // Writes the text report with the separator and replacement of `options`. Fails with the error
 // text.
-TError WriteTextReport(const std::string& path, const TReportData& data,
-                       const TReportStamp& stamp, const TReportOptions& options);
+TError WriteTextReport(const std::string& path, const TReportData& data, const TReportStamp& stamp,
+                       const TReportOptions& options);

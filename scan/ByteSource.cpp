@@ -71,8 +71,8 @@ size_t TByteSource::ReadAt(uint64_t offset, void* out, size_t n) const {
 size_t TByteSource::ReadFile(uint64_t offset, void* out, size_t n) const {
   size_t got = 0;
   while (got < n) {
-    ssize_t r = ::pread(fd_, static_cast<char*>(out) + got, n - got,
-                        static_cast<off_t>(offset + got));
+    ssize_t r =
+        ::pread(fd_, static_cast<char*>(out) + got, n - got, static_cast<off_t>(offset + got));
     if (r < 0 && errno == EINTR) continue;
     if (r <= 0) break;
     got += static_cast<size_t>(r);

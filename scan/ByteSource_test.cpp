@@ -2,8 +2,8 @@
 // Reading pieces of files through TByteSource.
 #include "scan/ByteSource.h"
 
-#include <gtest/gtest.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <fstream>

@@ -6,8 +6,8 @@
 #include <optional>
 
 #include "app/Language.h"
-#include "scan/ByteSource.h"
 #include "platform/CodePage.h"
+#include "scan/ByteSource.h"
 #include "scan/PeVersion.h"
 
 namespace {
@@ -31,7 +31,8 @@ std::optional<uint64_t> FindUpper(const TByteSource& src, std::string_view needl
   // A block no larger than what is to be searched: most pages are far smaller than a block.
   std::string block(static_cast<size_t>(std::min<uint64_t>(kHtmlBlock, end - from)), '\0');
   for (uint64_t pos = from; pos < end;) {
-    size_t got = src.ReadAt(pos, block.data(), static_cast<size_t>(std::min<uint64_t>(block.size(), end - pos)));
+    size_t got = src.ReadAt(pos, block.data(),
+                            static_cast<size_t>(std::min<uint64_t>(block.size(), end - pos)));
     if (got == 0) return std::nullopt;
     std::transform(block.begin(), block.begin() + static_cast<std::ptrdiff_t>(got), block.begin(),
                    AsciiUpper);
@@ -165,18 +166,28 @@ TImageSize DecodeGif(const TByteSource& src) {
 
 TImageSize DecodePng(const TByteSource& src) {
   std::string h;
-  if (!src.ReadExact(0, 26, h) || static_cast<uint8_t>(h[0]) != 0x89 || h[1] != 'P' ||
-      h[2] != 'N')
+  if (!src.ReadExact(0, 26, h) || static_cast<uint8_t>(h[0]) != 0x89 || h[1] != 'P' || h[2] != 'N')
     return {};
   unsigned bits = static_cast<uint8_t>(h[24]);
   unsigned depth;
   switch (static_cast<uint8_t>(h[25])) {
-    case 0: depth = bits; break;      // grey
-    case 2: depth = bits * 3; break;  // RGB
-    case 3: depth = 8; break;         // palette
-    case 4: depth = bits * 2; break;  // grey and alpha
-    case 6: depth = bits * 4; break;  // RGBA
-    default: return {};
+    case 0:
+      depth = bits;
+      break;  // grey
+    case 2:
+      depth = bits * 3;
+      break;  // RGB
+    case 3:
+      depth = 8;
+      break;  // palette
+    case 4:
+      depth = bits * 2;
+      break;  // grey and alpha
+    case 6:
+      depth = bits * 4;
+      break;  // RGBA
+    default:
+      return {};
   }
   return {GetU16BE(&h[18]), GetU16BE(&h[22]), static_cast<uint8_t>(depth)};
 }
@@ -186,7 +197,8 @@ TImageSize DecodePcx(const TByteSource& src) {
   if (!src.ReadExact(0, 66, h) || h[0] != 0x0A) return {};
   auto width = static_cast<uint16_t>(GetU16LE(&h[8]) - GetU16LE(&h[4]) + 1);
   auto height = static_cast<uint16_t>(GetU16LE(&h[10]) - GetU16LE(&h[6]) + 1);
-  return {width, height, static_cast<uint8_t>(static_cast<uint8_t>(h[3]) * static_cast<uint8_t>(h[65]))};
+  return {width, height,
+          static_cast<uint8_t>(static_cast<uint8_t>(h[3]) * static_cast<uint8_t>(h[65]))};
 }
 
 // The most bits-per-sample values a TIFF may list: far above any real image, and it keeps a
@@ -241,7 +253,9 @@ TImageSize DecodeTiff(const TByteSource& src) {
 
 std::string ReadHtmlTitle(const std::string& path) { return HtmlTitle(TByteSource::OfFile(path)); }
 
-std::string HtmlTitleFromBytes(std::string_view data) { return HtmlTitle(TByteSource::OfBytes(data)); }
+std::string HtmlTitleFromBytes(std::string_view data) {
+  return HtmlTitle(TByteSource::OfBytes(data));
+}
 
 std::string HtmlTitleFromSource(const TByteSource& source) { return HtmlTitle(source); }
 
@@ -258,13 +272,20 @@ std::string TextHeadFromBytes(std::string_view data, int maxDescKB, bool oemToAn
 TImageSize ImageSizeFromSource(const TByteSource& source, int reader) {
   if (!source.Ok()) return {};
   switch (reader) {
-    case 5: return DecodeBmp(source);
-    case 6: return DecodeJpeg(source);
-    case 7: return DecodeGif(source);
-    case 8: return DecodePng(source);
-    case 9: return DecodePcx(source);
-    case 10: return DecodeTiff(source);
-    default: return {};
+    case 5:
+      return DecodeBmp(source);
+    case 6:
+      return DecodeJpeg(source);
+    case 7:
+      return DecodeGif(source);
+    case 8:
+      return DecodePng(source);
+    case 9:
+      return DecodePcx(source);
+    case 10:
+      return DecodeTiff(source);
+    default:
+      return {};
   }
 }
 

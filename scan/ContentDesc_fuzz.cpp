@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <string_view>
 
-#include "scan/ByteSource.h"
 #include "platform/CodePage.h"
+#include "scan/ByteSource.h"
 #include "scan/ContentDesc.h"
 #include "scan/MediaTags.h"
 #include "scan/PeVersion.h"

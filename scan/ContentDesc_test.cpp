@@ -76,9 +76,16 @@ TEST_F(ContentDescTest, TextHeadTakesTheLimitOrTheWholeFile) {
 }
 
 TEST_F(ContentDescTest, TextHeadConvertsFromTheOemCodePage) {
-  EXPECT_EQ(TextHeadFromBytes("\x81""ber \xB0\xDB", 2, true), "über ░█");
+  EXPECT_EQ(TextHeadFromBytes("\x81"
+                              "ber \xB0\xDB",
+                              2, true),
+            "über ░█");
   EXPECT_EQ(TextHeadFromBytes("\x8F\xE0\xA8\xA2\xA5\xE2", 2, true, "CP866"), "Привет");
-  EXPECT_EQ(TextHeadFromBytes("\x81""ber", 2, false), "\x81""ber");  // no flag: as stored
+  EXPECT_EQ(TextHeadFromBytes("\x81"
+                              "ber",
+                              2, false),
+            "\x81"
+            "ber");  // no flag: as stored
 }
 
 TEST_F(ContentDescTest, TextHeadCutInsideUtf8CharacterDropsIt) {
@@ -198,10 +205,11 @@ TEST_F(ContentDescTest, VersionTextOfRealExecutables) {
 // ---- Damaged files ---------------------------------------------------------------------------
 
 const char* const kAllFixtures[] = {
-    "rgb24.bmp", "baseline.jpg", "progressive.jpg", "gray256.gif", "gray16.png", "rgba8.png",
-    "palette.png", "rgb24.pcx", "rgb-be.tif", "rgb-le.tif", "gray8.tif", "version64.exe",
-    "version32.exe", "company64.dll", "same64.exe", "nover64.exe", "v1.mp3", "v11.mp3",
-    "v23-latin1.mp3", "v23-utf16.mp3", "v24.mp3", "both.mp3"};
+    "rgb24.bmp",   "baseline.jpg",  "progressive.jpg", "gray256.gif",    "gray16.png",
+    "rgba8.png",   "palette.png",   "rgb24.pcx",       "rgb-be.tif",     "rgb-le.tif",
+    "gray8.tif",   "version64.exe", "version32.exe",   "company64.dll",  "same64.exe",
+    "nover64.exe", "v1.mp3",        "v11.mp3",         "v23-latin1.mp3", "v23-utf16.mp3",
+    "v24.mp3",     "both.mp3"};
 
 // Every reader's result for `data`, joined; readers that see too little must give nothing.
 std::string AllReaders(std::string_view data) {

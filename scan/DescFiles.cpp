@@ -14,7 +14,8 @@
 #include "scan/DescRuleSet.h"
 #include "scan/DescRules.h"
 
-// ---- TFolderDescLists ----------------------------------------------------------------------------
+// ---- TFolderDescLists
+// ----------------------------------------------------------------------------
 
 void TFolderDescLists::Clear() {
   entries_.clear();
@@ -67,7 +68,8 @@ void TFolderDescLists::Rename(std::string_view oldName, std::string upperName) {
   entries_.pop_back();
 }
 
-// ---- parsing -------------------------------------------------------------------------------------
+// ---- parsing
+// -------------------------------------------------------------------------------------
 
 namespace {
 
@@ -179,7 +181,8 @@ void ParseFilesBbs(std::string_view data, const TDescRuleSet& rules, bool oem,
   }
 }
 
-// ---- reading -------------------------------------------------------------------------------------
+// ---- reading
+// -------------------------------------------------------------------------------------
 
 TError ReadDescriptionFile(const std::string& path, size_t maxBytes, std::string& data) {
   int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY);

@@ -69,7 +69,9 @@ TEST(DescFiles, DescriptIonWithLfAndOemBytes) {
   ParseDescriptIon(data, rules, false, raw, 256);
   ParseDescriptIon(data, rules, true, oem, 256);
   EXPECT_EQ(TextOf(oem, "MÜLLER.TXT"), "Grüße aus München");
-  EXPECT_EQ(TextOf(raw, "M\x81LLER.TXT"), "Gr\x81\xE1" "e aus M\x81nchen");  // kept as stored
+  EXPECT_EQ(TextOf(raw, "M\x81LLER.TXT"),
+            "Gr\x81\xE1"
+            "e aus M\x81nchen");  // kept as stored
   EXPECT_EQ(TextOf(oem, "MYDOCU~1.TXT"), "Letters written on DOS");
   EXPECT_EQ(TextOf(oem, "PROGRA~1"), "The program folder");
 }
@@ -77,7 +79,8 @@ TEST(DescFiles, DescriptIonWithLfAndOemBytes) {
 TEST(DescFiles, QuotedNamesAndSeparators) {
   TDescRuleSet rules = DefaultRules();
   TFolderDescLists l;
-  ParseDescriptIon("\"a b.txt\" word\n\"q\"x\n\"\" nameless\n\"only quoted\"\nx \n", rules, false, l, 256);
+  ParseDescriptIon("\"a b.txt\" word\n\"q\"x\n\"\" nameless\n\"only quoted\"\nx \n", rules, false,
+                   l, 256);
   EXPECT_EQ(TextOf(l, "A B.TXT"), "word");
   EXPECT_EQ(l.Find("Q"), nullptr);  // the character after the quote is the separator: no text
   EXPECT_EQ(l.Size(), 1u);
@@ -103,8 +106,8 @@ TEST(DescFiles, FilesBbsWithContinuationLines) {
   EXPECT_EQ(TextOf(l, "GAME.ZIP"), "A game\r\nwith graphics\r\nand sound");
   EXPECT_EQ(TextOf(l, "NOTEXT.ZIP"), "text only from the next line");
   EXPECT_EQ(TextOf(l, "LONG NAME.ZIP"), "quoted entry");
-  EXPECT_EQ(l.Find("BARE.ZIP"), nullptr);     // no text, no continuation
-  EXPECT_EQ(l.Find("ARROW.ZIP"), nullptr);    // a ">" line continues, it names nothing
+  EXPECT_EQ(l.Find("BARE.ZIP"), nullptr);      // no text, no continuation
+  EXPECT_EQ(l.Find("ARROW.ZIP"), nullptr);     // a ">" line continues, it names nothing
   EXPECT_EQ(l.Find("\"BROKEN.ZIP"), nullptr);  // unclosed quote: skipped with its continuation
   EXPECT_EQ(l.Size(), 3u);
   // Continuation lines without text of their own keep their line breaks until the clean-up.

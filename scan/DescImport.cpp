@@ -3,8 +3,8 @@
 
 #include <vector>
 
-#include "platform/TextCase.h"
 #include "platform/CodePage.h"
+#include "platform/TextCase.h"
 #include "scan/DescClean.h"
 #include "scan/DescRules.h"
 #include "scan/DescShortName.h"

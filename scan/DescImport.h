@@ -50,16 +50,16 @@ using TTextHeadReader = std::function<std::string(const std::string& path, size_
 // The content readers of a scan, one per reader kind of the rule table, filled by the scanner.
 // An empty entry gives no description.
 struct TContentReaders {
-  TContentReader Html;        // reader 1 drHTML: the HTML title
-  TContentReader Mp3;         // reader 2 drMP3: the ID3 tags
-  TContentReader Version;     // reader 3 drEXE: the version resource of an executable
-  TTextHeadReader TextHead;   // readers 4 drTXT and 11 drDIZ: the head of a text file
-  TContentReader Bmp;         // reader 5 drBMP: width x height x depth
-  TContentReader Jpeg;        // reader 6 drJPG
-  TContentReader Gif;         // reader 7 drGIF
-  TContentReader Png;         // reader 8 drPNG
-  TContentReader Pcx;         // reader 9 drPCX
-  TContentReader Tiff;        // reader 10 drTIFF
+  TContentReader Html;       // reader 1 drHTML: the HTML title
+  TContentReader Mp3;        // reader 2 drMP3: the ID3 tags
+  TContentReader Version;    // reader 3 drEXE: the version resource of an executable
+  TTextHeadReader TextHead;  // readers 4 drTXT and 11 drDIZ: the head of a text file
+  TContentReader Bmp;        // reader 5 drBMP: width x height x depth
+  TContentReader Jpeg;       // reader 6 drJPG
+  TContentReader Gif;        // reader 7 drGIF
+  TContentReader Png;        // reader 8 drPNG
+  TContentReader Pcx;        // reader 9 drPCX
+  TContentReader Tiff;       // reader 10 drTIFF
   // Readers 12 drBBS and 13 drION: the bytes of a list file (at most `maxBytes`). Empty: the
   // list file is read by its path.
   TTextHeadReader ListFile;
@@ -67,7 +67,7 @@ struct TContentReaders {
 
 // What the import needs of a scan's settings. The pointers must outlive the scan.
 struct TDescImportContext {
-  const TDescRuleSet* Rules = nullptr;  // the compiled rule table of the scan (required)
+  const TDescRuleSet* Rules = nullptr;       // the compiled rule table of the scan (required)
   const TContentReaders* Readers = nullptr;  // nullptr: no content readers
   bool ImportDescriptions = true;
   bool UpdateMode = false;
@@ -86,11 +86,13 @@ struct TDescImportContext {
 // The description of a file by its own content: reader 1 .. 10 on the file at `path`, cleaned;
 // empty for other readers, a reader that finds nothing or raises an exception. The text head
 // (reader 4) is converted from the OEM code page when the first rule with reader 4 says so.
-std::string ReadContentDescription(const std::string& path, int reader, const TDescImportContext& ctx);
+std::string ReadContentDescription(const std::string& path, int reader,
+                                   const TDescImportContext& ctx);
 
 // The description of a folder from a file in it: reader 11 only (the head of FILE_ID.DIZ,
 // converted when the first rule with reader 11 says so), cleaned; empty otherwise.
-std::string ReadFolderDescription(const std::string& path, int reader, const TDescImportContext& ctx);
+std::string ReadFolderDescription(const std::string& path, int reader,
+                                  const TDescImportContext& ctx);
 
 // Imports the descriptions of one real file. The disk store's cursor is on the new file node
 // (whose slot 0 holds the name), which lies in the folder node of `folderPath` (the folder on

@@ -109,9 +109,9 @@ void DefaultTable(TQDBase& table) {
   table.AppendFrom(opt);
 }
 
-const std::vector<std::string> kRootFiles = {"DESCRIPT.ION", "FILES.BBS",  "FILE_ID.DIZ",
+const std::vector<std::string> kRootFiles = {"DESCRIPT.ION",     "FILES.BBS", "FILE_ID.DIZ",
                                              "My Documents.txt", "notes.txt", "other.dat",
-                                             "readme.txt",   "index.htm"};
+                                             "readme.txt",       "index.htm"};
 
 }  // namespace
 
@@ -173,8 +173,8 @@ TEST(DescImport, AnEarlierFolderSourceIsNeverReplacedByALaterOne) {
       sim.File(kTree, "FILE_ID.DIZ", lists);
     }
     // Both files rank 11 * 256 by the first mask: the first one processed keeps the folder.
-    EXPECT_EQ(sim.Desc(""), dizFirst ? "TREE DEMO v1.0\r\nThe demo tree"
-                                     : "Sub folder from its own FILE_ID.DIZ");
+    EXPECT_EQ(sim.Desc(""),
+              dizFirst ? "TREE DEMO v1.0\r\nThe demo tree" : "Sub folder from its own FILE_ID.DIZ");
     EXPECT_EQ(sim.disk.RootNode()->NodeTag, 11 * 256);
   }
   // A file only the worse rule matches is taken first, then the better rule replaces it.
@@ -200,9 +200,9 @@ TEST(DescImport, FailingReadersAndSwitchedOffImport) {
   {
     TScanSim sim(table);
     TFolderDescLists lists;
-    sim.File(kTree, "setup.exe", lists);   // the version reader throws
-    sim.File(kTree, "song.mp3", lists);    // finds nothing
-    sim.File(kTree, "image.png", lists);   // no reader given
+    sim.File(kTree, "setup.exe", lists);    // the version reader throws
+    sim.File(kTree, "song.mp3", lists);     // finds nothing
+    sim.File(kTree, "image.png", lists);    // no reader given
     sim.File(kTree, "missing.txt", lists);  // cannot be opened
     EXPECT_EQ(sim.Desc("setup.exe"), "");
     EXPECT_EQ(sim.Desc("missing.txt"), "");
@@ -230,7 +230,12 @@ TEST(DescImport, TextHeadsHonourTheOemFlagAndTheLimit) {
   table.ChildSetInt(4, rsOemToAnsi, 1);
   table.ChildSetInt(0, doMaxDescKB, 1);
   std::string dir = std::filesystem::temp_directory_path().string() + "/";
-  ASSERT_EQ(WriteWholeFileAtomic(dir + "descimport_oem.txt", "Gr\x81\xE1" "e\r\n" + std::string(3000, 'y')).Message(), "");
+  ASSERT_EQ(WriteWholeFileAtomic(dir + "descimport_oem.txt",
+                                 "Gr\x81\xE1"
+                                 "e\r\n" +
+                                     std::string(3000, 'y'))
+                .Message(),
+            "");
   TScanSim sim(table);
   TFolderDescLists lists;
   std::string name = "descimport_oem.txt";
@@ -291,13 +296,13 @@ TEST(DescImport, UpdateModes) {
 }
 
 TEST(DescShortName, FindsTheEntryAShortNameStandsFor) {
-  std::vector<std::string_view> names = {"My Documents.txt", "Mydocs.txt", "Program Files",
-                                         "Programme.old", "Report 1999.doc", "Report 2000.doc",
-                                         "Tilde~name.txt", "über alles.txt"};
+  std::vector<std::string_view> names = {"My Documents.txt", "Mydocs.txt",      "Program Files",
+                                         "Programme.old",    "Report 1999.doc", "Report 2000.doc",
+                                         "Tilde~name.txt",   "über alles.txt"};
   EXPECT_EQ(FindShortNameEntry("MYDOCU~1.TXT", names, ""), 0);  // "Mydocs.txt" is a DOS name
   EXPECT_EQ(FindShortNameEntry("PROGRA~1", names, ""), 2);
   EXPECT_EQ(FindShortNameEntry("PROGRA~2.OLD", names, ""), 3);
-  EXPECT_EQ(FindShortNameEntry("REPORT~1.DOC", names, ""), -1);  // two candidates
+  EXPECT_EQ(FindShortNameEntry("REPORT~1.DOC", names, ""), -1);   // two candidates
   EXPECT_EQ(FindShortNameEntry("TILDE~NAME.TXT", names, ""), 6);  // the name itself
   EXPECT_EQ(FindShortNameEntry("_BERAL~1.TXT", names, ""), 7);
   EXPECT_EQ(FindShortNameEntry("NOSUCH~1.TXT", names, ""), -1);
@@ -355,7 +360,7 @@ TEST(DescImport, TextHeadCutKeepsWholeUtf8Characters) {
   DefaultTable(table);
   table.ChildSetInt(0, doMaxDescKB, 1);
   std::string dir = std::filesystem::temp_directory_path().string() + "/";
-  const std::string utf8 = std::string(1023, 'a') + "\xC3\xA9" + "tail";  // é across the cut
+  const std::string utf8 = std::string(1023, 'a') + "\xC3\xA9" + "tail";    // é across the cut
   const std::string legacy = std::string(1023, 'b') + "\xE9\xE9" + "tail";  // not UTF-8
   ASSERT_EQ(WriteWholeFileAtomic(dir + "descimport_utf8.txt", utf8).Message(), "");
   ASSERT_EQ(WriteWholeFileAtomic(dir + "descimport_legacy.txt", legacy).Message(), "");

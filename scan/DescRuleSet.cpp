@@ -132,8 +132,8 @@ TNextRule NextMatchingRule(const std::vector<TRuleMatch>& matches, TDoneTargets 
   return {0, 0};
 }
 
-TNextRule NextMatchingRule(const TDescRuleSet& rules, bool importDescriptions, std::string_view name,
-                           TDoneTargets done, int32_t& position) {
+TNextRule NextMatchingRule(const TDescRuleSet& rules, bool importDescriptions,
+                           std::string_view name, TDoneTargets done, int32_t& position) {
   if (!importDescriptions) return {0, 0};
   std::vector<TRuleMatch> matches;
   rules.Match(name, matches);

@@ -16,8 +16,8 @@
 #include <unordered_map>
 #include <vector>
 
-#include "scan/DescOem.h"
 #include "platform/WildMatch.h"
+#include "scan/DescOem.h"
 
 struct TNodeRec;
 
@@ -109,5 +109,5 @@ TNextRule NextMatchingRule(const std::vector<TRuleMatch>& matches, TDoneTargets 
                            int32_t& position);
 
 // The same for a file name, matching it first; target 0 at once when `importDescriptions` is off.
-TNextRule NextMatchingRule(const TDescRuleSet& rules, bool importDescriptions, std::string_view name,
-                           TDoneTargets done, int32_t& position);
+TNextRule NextMatchingRule(const TDescRuleSet& rules, bool importDescriptions,
+                           std::string_view name, TDoneTargets done, int32_t& position);

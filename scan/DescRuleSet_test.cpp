@@ -3,8 +3,8 @@
 
 #include <gtest/gtest.h>
 
-#include "scan/DescRules.h"
 #include "platform/WildMatch.h"
+#include "scan/DescRules.h"
 #include "store/QDBase.h"
 
 namespace {
@@ -27,7 +27,8 @@ void BuildTable(TQDBase& s, const std::vector<TRuleSpec>& rules) {
     s.SetInt(rsReader, rules[r].Reader);
     s.SetInt(rsEnabled, rules[r].Enabled);
     s.EnterChild(rsMasks);
-    for (size_t i = 0; i < rules[r].Masks.size(); ++i) s.SetStr(static_cast<int>(i), rules[r].Masks[i]);
+    for (size_t i = 0; i < rules[r].Masks.size(); ++i)
+      s.SetStr(static_cast<int>(i), rules[r].Masks[i]);
     s.Up();
     s.Up();
   }
@@ -38,17 +39,17 @@ void BuildTable(TQDBase& s, const std::vector<TRuleSpec>& rules) {
 // The indexed matcher must agree with matching every mask by WildMatch.
 TEST(DescMatch, IndexAgreesWithWildMatch) {
   std::vector<std::vector<std::string>> maskLists = {
-      {"*.TXT", "*.NFO"}, {"FILE_ID.DIZ"}, {"*.tar.gz", "*.GZ"}, {"READ?E.*", "*"},
-      {"*.", "*.ÄÖ"},    {"x*y"},         {"*.txt", "DESCRIPT.ION"}, {""}};
+      {"*.TXT", "*.NFO"}, {"FILE_ID.DIZ"}, {"*.tar.gz", "*.GZ"},      {"READ?E.*", "*"},
+      {"*.", "*.ÄÖ"},     {"x*y"},         {"*.txt", "DESCRIPT.ION"}, {""}};
   TQDBase s;
   std::vector<TRuleSpec> specs;
   for (auto& m : maskLists) specs.push_back({m, dtFile, drTXT});
   BuildTable(s, specs);
   TDescRuleSet set(s.RootNode());
-  const char* names[] = {"a.txt",       "A.TXT",       ".txt",          "a.txt.bak",  "file_id.diz",
-                         "File_Id.Diz", "FILE_ID.DIZZ", "x.tar.gz",     "x.TAR.GZ",   "readme.1st",
-                         "noext",       "dot.",        "bär.äö",        "BÄR.ÄÖ",     "xay",
-                         "x",           "descript.ion", "caf\xE9.txt",  "a.t?t",      "*.TXT"};
+  const char* names[] = {"a.txt",       "A.TXT",        ".txt",        "a.txt.bak", "file_id.diz",
+                         "File_Id.Diz", "FILE_ID.DIZZ", "x.tar.gz",    "x.TAR.GZ",  "readme.1st",
+                         "noext",       "dot.",         "bär.äö",      "BÄR.ÄÖ",    "xay",
+                         "x",           "descript.ion", "caf\xE9.txt", "a.t?t",     "*.TXT"};
   std::vector<TRuleMatch> got;
   for (const char* name : names) {
     set.Match(name, got);

@@ -36,10 +36,19 @@ TEST(DescRules, DefaultsOfAnEmptySettingsStore) {
   EXPECT_EQ(o.MaxDescBytes(), 2048u);
   EXPECT_EQ(o.TextHeadLimit(), 2048u);
 
-  const char* names[] = {"HTML documents", "MP3 audio files", "Executable files", "Text files",
-                         "BMP images", "JPEG images", "CompuServe images", "PNG images",
-                         "ZSoft PaintBrush files", "TIFF images", "File_id.diz descriptions",
-                         "Files.bbs description files", "4DOS/NDOS descriptions"};
+  const char* names[] = {"HTML documents",
+                         "MP3 audio files",
+                         "Executable files",
+                         "Text files",
+                         "BMP images",
+                         "JPEG images",
+                         "CompuServe images",
+                         "PNG images",
+                         "ZSoft PaintBrush files",
+                         "TIFF images",
+                         "File_id.diz descriptions",
+                         "Files.bbs description files",
+                         "4DOS/NDOS descriptions"};
   for (int k = 1; k <= 13; ++k) {
     const TNodeRec* rule = NodeChild(table, k);
     ASSERT_NE(rule, nullptr) << k;

@@ -67,7 +67,8 @@ int FindShortNameEntryAt(std::string_view shortName, const std::vector<std::stri
 
   if (dirfd != -1 && shortName.find('/') == std::string_view::npos) {
     struct stat st;
-    if (::fstatat(dirfd, (pathPrefix + std::string(shortName)).c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0) {
+    if (::fstatat(dirfd, (pathPrefix + std::string(shortName)).c_str(), &st, AT_SYMLINK_NOFOLLOW) ==
+        0) {
       for (size_t i = 0; i < names.size(); ++i)
         if (SameFile(dirfd, pathPrefix + std::string(names[i]), st)) return static_cast<int>(i);
     }

@@ -7,20 +7,20 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <condition_variable>
-#include <deque>
 #include <cerrno>
-#include <climits>
 #include <chrono>
+#include <climits>
+#include <condition_variable>
 #include <ctime>
+#include <deque>
 #include <unordered_map>
 
-#include "platform/DateTime.h"
 #include "archive/ArcText.h"
 #include "archive/ArchiveListing.h"
 #include "archive/ZipTV.h"
 #include "catalog/CatalogLayout.h"
 #include "platform/Collate.h"
+#include "platform/DateTime.h"
 #include "platform/TextCase.h"
 #include "platform/Volumes.h"
 #include "scan/ByteSource.h"
@@ -54,13 +54,20 @@ std::string ReadHeadBytes(const TByteSource& src, size_t maxBytes) {
 // The file type of a directory entry whose statx failed, from readdir's type.
 mode_t ModeOfDirentType(unsigned char type) {
   switch (type) {
-    case DT_DIR: return S_IFDIR;
-    case DT_LNK: return S_IFLNK;
-    case DT_FIFO: return S_IFIFO;
-    case DT_SOCK: return S_IFSOCK;
-    case DT_CHR: return S_IFCHR;
-    case DT_BLK: return S_IFBLK;
-    default: return S_IFREG;
+    case DT_DIR:
+      return S_IFDIR;
+    case DT_LNK:
+      return S_IFLNK;
+    case DT_FIFO:
+      return S_IFIFO;
+    case DT_SOCK:
+      return S_IFSOCK;
+    case DT_CHR:
+      return S_IFCHR;
+    case DT_BLK:
+      return S_IFBLK;
+    default:
+      return S_IFREG;
   }
 }
 
@@ -124,12 +131,24 @@ struct TFileScan::TWorker {
       return ReadHeadBytes(CurrentSource(), n);
     };
     readers.ListFile = readers.TextHead;
-    readers.Bmp = [this](const std::string&) { return ImageDescriptionFromSource(CurrentSource(), 5); };
-    readers.Jpeg = [this](const std::string&) { return ImageDescriptionFromSource(CurrentSource(), 6); };
-    readers.Gif = [this](const std::string&) { return ImageDescriptionFromSource(CurrentSource(), 7); };
-    readers.Png = [this](const std::string&) { return ImageDescriptionFromSource(CurrentSource(), 8); };
-    readers.Pcx = [this](const std::string&) { return ImageDescriptionFromSource(CurrentSource(), 9); };
-    readers.Tiff = [this](const std::string&) { return ImageDescriptionFromSource(CurrentSource(), 10); };
+    readers.Bmp = [this](const std::string&) {
+      return ImageDescriptionFromSource(CurrentSource(), 5);
+    };
+    readers.Jpeg = [this](const std::string&) {
+      return ImageDescriptionFromSource(CurrentSource(), 6);
+    };
+    readers.Gif = [this](const std::string&) {
+      return ImageDescriptionFromSource(CurrentSource(), 7);
+    };
+    readers.Png = [this](const std::string&) {
+      return ImageDescriptionFromSource(CurrentSource(), 8);
+    };
+    readers.Pcx = [this](const std::string&) {
+      return ImageDescriptionFromSource(CurrentSource(), 9);
+    };
+    readers.Tiff = [this](const std::string&) {
+      return ImageDescriptionFromSource(CurrentSource(), 10);
+    };
     importCtx.Rules = scan.rules_.get();
     importCtx.Readers = &readers;
     importCtx.ImportDescriptions = scan.settings_.ImportDescriptions;
@@ -171,7 +190,7 @@ struct TFileScan::TSubJob {
   bool OldFound = false;
   int32_t Flags = 0;
   double Changed = 0, Created = 0;
-  TState State = TState::Queued;  // the pool lock guards it while two walkers run
+  TState State = TState::Queued;   // the pool lock guards it while two walkers run
   std::unique_ptr<TQDBase> Store;  // a taken subfolder, walked; its root is the item
   int64_t Total = 0;
 };
@@ -233,7 +252,9 @@ void TFileScan::TakeOldDisk(TQDBase& source) {
   old_->AppendFrom(source);  // the root of old_ now holds the old disk's slots
 }
 
-void TFileScan::Start() { thread_ = std::thread([this] { Run(); }); }
+void TFileScan::Start() {
+  thread_ = std::thread([this] { Run(); });
+}
 
 void TFileScan::Join() {
   if (thread_.joinable()) thread_.join();
@@ -360,7 +381,8 @@ void TFileScan::WalkTaken(TWorker& w, TSubJob& job) {
 
 void TFileScan::WalkSubfolder(TWorker& w, TSubJob& job, int64_t& total) {
   total = 0;
-  int sub = ::openat(job.ParentFd, job.Name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+  int sub =
+      ::openat(job.ParentFd, job.Name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
   if (sub < 0) {
     if (errno != ELOOP && errno != ENOTDIR) NoteUnreadable(job.Path);  // not swapped for a link
     return;
@@ -468,7 +490,8 @@ void TFileScan::CarryHeader(TQDBase& disk) {
   const TNodeRec* oldHeader = FieldNode(old_->CurrentNode());
   int32_t oldFlags = FieldInt(oldHeader, kFieldFlags);
   disk.EnterChild(0);
-  if (settings_.UpdateDescMode != TUpdateDescMode::DeleteAll) disk.SetStr(kFieldDescription, FieldStr(oldHeader, kFieldDescription));
+  if (settings_.UpdateDescMode != TUpdateDescMode::DeleteAll)
+    disk.SetStr(kFieldDescription, FieldStr(oldHeader, kFieldDescription));
   disk.SetInt(kFieldFlags, WithCategory(disk.GetInt(kFieldFlags), ItemCategory(oldFlags)));
   disk.Up();
 }
@@ -510,9 +533,9 @@ bool TFileScan::ListFolder(TWorker& w, int dirfd, std::vector<Entry>& entries) {
       const char* name = de->d_name;
       if (name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'))) continue;
       Entry& e = entries.emplace_back(Entry{name, {}, false});
-      e.statOk = ::statx(dirfd, name, AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT,
-                         STATX_TYPE | STATX_MODE | STATX_SIZE | STATX_MTIME | STATX_BTIME,
-                         &e.st) == 0;
+      e.statOk =
+          ::statx(dirfd, name, AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT,
+                  STATX_TYPE | STATX_MODE | STATX_SIZE | STATX_MTIME | STATX_BTIME, &e.st) == 0;
       if (!e.statOk) {
         e.st = {};
         e.st.stx_mode = ModeOfDirentType(de->d_type);
@@ -553,7 +576,8 @@ void TFileScan::ScanReal(TWorker& w, int dirfd, const std::string& path, int64_t
       const int attr = Attributes(e.name, mode);
       const double changed = e.statOk ? FileTimeToDateTime(e.st.stx_mtime.tv_sec) : 0.0;
       double created = changed;
-      if (e.statOk && (e.st.stx_mask & STATX_BTIME)) created = FileTimeToDateTime(e.st.stx_btime.tv_sec);
+      if (e.statOk && (e.st.stx_mask & STATX_BTIME))
+        created = FileTimeToDateTime(e.st.stx_btime.tv_sec);
       bool oldFound = FindOldCounterpart(e.name, isDir, oldMatched);
       if (isDir) {
         const int32_t flags = MakeItemFlags(attr, ikFolder);
@@ -595,7 +619,8 @@ void TFileScan::ScanReal(TWorker& w, int dirfd, const std::string& path, int64_t
           if (oldFound) CarryHeader(disk);
           WriteListedArchive(w, oldFound);
           disk.ChildSetInt64(0, kFieldSize, size);
-          total = SaturatingAdd(total, size);  // overwritten by the catalog's recompute after grafting
+          total =
+              SaturatingAdd(total, size);  // overwritten by the catalog's recompute after grafting
           ++FilesDone;
           ++ArchivesDone;
           BytesDone += size;

@@ -137,16 +137,16 @@ class TFileScan {
   TQDBase& disk_;
   std::string root_;
   TScanSettings settings_;
-  TArchiveNameTest isArchiveName_;  // from settings_; only read during the walk
+  TArchiveNameTest isArchiveName_;       // from settings_; only read during the walk
   std::unique_ptr<TDescRuleSet> rules_;  // only read during the walk
-  std::unique_ptr<TQDBase> old_;  // private copy of the old disk (update mode)
+  std::unique_ptr<TQDBase> old_;         // private copy of the old disk (update mode)
   std::unique_ptr<TOldIndex> oldIndex_;
   std::unique_ptr<TWorker> workers_[2];
   std::unique_ptr<TPool> pool_;  // while two walkers run
   int driveType_ = 0;            // of the disk header
   std::thread thread_;
   mutable std::mutex currentMutex_;
-  std::string current_;  // guarded by currentMutex_
+  std::string current_;                  // guarded by currentMutex_
   std::vector<std::string> unreadable_;  // guarded by currentMutex_
 };
 

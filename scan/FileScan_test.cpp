@@ -2,9 +2,9 @@
 // The scanner on real folders made in a temporary directory, and the update carry-over.
 #include "scan/FileScan.h"
 
-#include <gtest/gtest.h>
 #include <dirent.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <linux/capability.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
@@ -134,9 +134,7 @@ TEST_F(ScanTest, HiddenReadOnlyAndHugeSparseFile) {
   Write(".hidden", "h");
   Write("ro.txt", "r");
   chmod((root_ + "/ro.txt").c_str(), 0444);
-  {
-    std::ofstream big(root_ + "/big.img", std::ios::binary);
-  }
+  { std::ofstream big(root_ + "/big.img", std::ios::binary); }
   ASSERT_EQ(truncate((root_ + "/big.img").c_str(), 5000000000LL), 0);
   Scan(false, false);
   const TNodeRec* disk = disk_.RootNode();
@@ -281,7 +279,8 @@ TEST_F(ScanTest, DepthBeyondThePathLimitLosesNothing) {
   put("page.htm", "<html><title>Deep down</title></html>");
   put("DESCRIPT.ION", "data.bin From the list\r\n");
   put("data.bin", "a");
-  std::ifstream zip(std::string(TOLVANE_SOURCE_DIR) + "/archive/testdata/sample.zip", std::ios::binary);
+  std::ifstream zip(std::string(TOLVANE_SOURCE_DIR) + "/archive/testdata/sample.zip",
+                    std::ios::binary);
   put("A.zip", std::string(std::istreambuf_iterator<char>(zip), {}));
   ::close(fd);
 
@@ -354,8 +353,8 @@ TEST_F(ScanTest, UnreadableFoldersAreCountedAndNamed) {
     EXPECT_EQ(closed->SlotCount, 1);
     EXPECT_EQ(s.FoldersUnreadable, 2);
     // In byte order, whichever walker met them first.
-    EXPECT_EQ(s.UnreadableFolders(), (std::vector<std::string>{root_ + "/closed/",
-                                                               root_ + "/open/deep/also closed/"}));
+    EXPECT_EQ(s.UnreadableFolders(),
+              (std::vector<std::string>{root_ + "/closed/", root_ + "/open/deep/also closed/"}));
   }
   for (const std::string& p : closedPaths) chmod(p.c_str(), 0755);
 }
@@ -403,7 +402,8 @@ TEST_F(ScanTest, TwoWalkersWriteTheDiskOfOne) {
 
 TEST_F(ScanTest, CancelWithTwoWalkersEndsBoth) {
   for (int i = 0; i < 40; ++i)
-    for (int j = 0; j < 10; ++j) Write("d" + std::to_string(i) + "/e" + std::to_string(j) + "/f.txt", "x");
+    for (int j = 0; j < 10; ++j)
+      Write("d" + std::to_string(i) + "/e" + std::to_string(j) + "/f.txt", "x");
   for (int delayUs : {0, 2000, 10000}) {
     disk_.Clear();
     TScanSettings settings = MakeScanSettings(opt_, true, true);
@@ -608,7 +608,7 @@ TEST_F(UpdateTest, ArchiveEntriesKeepTheirDescriptions) {
 TEST(ScanDates, DosPrecisionAndRange) {
   setenv("TZ", "UTC", 1);
   tzset();
-  EXPECT_EQ(FileTimeToDateTime(0), 0.0);  // 1970 lies before 1980
+  EXPECT_EQ(FileTimeToDateTime(0), 0.0);     // 1970 lies before 1980
   double d = FileTimeToDateTime(946684801);  // 2000-01-01 00:00:01 -> 00:00:00
   EXPECT_DOUBLE_EQ(d, 36526.0);
   EXPECT_DOUBLE_EQ(FileTimeToDateTime(946684802), 36526.0 + 2.0 / 86400);

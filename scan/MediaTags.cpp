@@ -7,8 +7,8 @@
 #include <cstring>
 
 #include "app/Language.h"
-#include "scan/ByteSource.h"
 #include "platform/CodePage.h"
+#include "scan/ByteSource.h"
 
 namespace {
 
@@ -178,10 +178,18 @@ void ReadFrames(const TByteSource& src, uint64_t pos, uint64_t end, bool extende
     pos += 4 + uint64_t{GetU32BE(ext.data())};
   }
   const std::array<std::pair<const char*, std::string*>, 12> wanted = {{
-      {"TIT2", &raw.title}, {"TPE1", &raw.artist}, {"TALB", &raw.album}, {"TRCK", &raw.track},
-      {"TYER", &raw.year}, {"TCON", &raw.genre}, {"COMM", &raw.comment},
-      {"TCOM", &raw.composer}, {"TENC", &raw.encodedBy}, {"TCOP", &raw.copyright},
-      {"TLAN", &raw.language}, {"WXXX", &raw.link},
+      {"TIT2", &raw.title},
+      {"TPE1", &raw.artist},
+      {"TALB", &raw.album},
+      {"TRCK", &raw.track},
+      {"TYER", &raw.year},
+      {"TCON", &raw.genre},
+      {"COMM", &raw.comment},
+      {"TCOM", &raw.composer},
+      {"TENC", &raw.encodedBy},
+      {"TCOP", &raw.copyright},
+      {"TLAN", &raw.language},
+      {"WXXX", &raw.link},
   }};
   std::string frame;
   while (pos < end && src.ReadExact(pos, 10, frame)) {

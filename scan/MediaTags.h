@@ -60,5 +60,4 @@ class TID3v2 {
 std::string ReadMp3Tags(const std::string& path, std::string_view ansiCodePage = "WINDOWS-1252");
 std::string Mp3TagsFromSource(const TByteSource& source,
                               std::string_view ansiCodePage = "WINDOWS-1252");
-std::string Mp3TagsFromBytes(std::string_view data,
-                             std::string_view ansiCodePage = "WINDOWS-1252");
+std::string Mp3TagsFromBytes(std::string_view data, std::string_view ansiCodePage = "WINDOWS-1252");

@@ -17,8 +17,8 @@ class MediaTagsTest : public ::testing::Test {
 std::string V1Tag(const std::string& title, const std::string& artist, const std::string& album,
                   const std::string& year, const std::string& comment, uint8_t genre) {
   std::string tag = "TAG";
-  for (auto [text, width] : {std::pair{title, 30}, {artist, 30}, {album, 30}, {year, 4},
-                             {comment, 30}}) {
+  for (auto [text, width] :
+       {std::pair{title, 30}, {artist, 30}, {album, 30}, {year, 4}, {comment, 30}}) {
     std::string field = text.substr(0, width);
     field.resize(width, '\0');
     tag += field;
@@ -106,14 +106,29 @@ TEST_F(MediaTagsTest, GenreNames) {
 }
 
 TEST_F(MediaTagsTest, Version23TextEncodingsAndGenres) {
-  std::string body = Frame("TPE1", std::string("\x01\xFF\xFE" "A\0b\0", 7)) +   // UTF-16 LE
-                     Frame("TIT2", std::string("\x01\xFE\xFF\0T\0i", 7)) +     // UTF-16 BE
-                     Frame("TALB", "\x03" "Ålbum\0") +                        // UTF-8
-                     Frame("TYER", std::string("\x00" " 2003 ", 7)) +
-                     Frame("TRCK", std::string("\x00" "4/9", 4)) +
-                     Frame("TCON", std::string("\x00" "(17)(18)Rock (live)", 20)) +
-                     Frame("COMM", std::string("\x01" "eng\xFF\xFE\0\0\xFF\xFE" "h\0i\0", 14)) +
-                     Frame("WXXX", std::string("\x00" "desc\0http://x", 14));
+  std::string body = Frame("TPE1", std::string("\x01\xFF\xFE"
+                                               "A\0b\0",
+                                               7)) +                        // UTF-16 LE
+                     Frame("TIT2", std::string("\x01\xFE\xFF\0T\0i", 7)) +  // UTF-16 BE
+                     Frame("TALB",
+                           "\x03"
+                           "Ålbum\0") +  // UTF-8
+                     Frame("TYER", std::string("\x00"
+                                               " 2003 ",
+                                               7)) +
+                     Frame("TRCK", std::string("\x00"
+                                               "4/9",
+                                               4)) +
+                     Frame("TCON", std::string("\x00"
+                                               "(17)(18)Rock (live)",
+                                               20)) +
+                     Frame("COMM", std::string("\x01"
+                                               "eng\xFF\xFE\0\0\xFF\xFE"
+                                               "h\0i\0",
+                                               14)) +
+                     Frame("WXXX", std::string("\x00"
+                                               "desc\0http://x",
+                                               14));
   std::string file = V23Tag(body);
   TID3v2 v2;
   ASSERT_TRUE(v2.Read(TByteSource::OfBytes((file))));
@@ -128,10 +143,14 @@ TEST_F(MediaTagsTest, Version23TextEncodingsAndGenres) {
   EXPECT_EQ(v2.genre, "Rock (live)");
   EXPECT_EQ(v2.comment, "hi");
   EXPECT_EQ(v2.link, "http://x");
-  EXPECT_EQ(Mp3TagsFromBytes(file), "Ab - Ti\r\nAlbum: Ålbum\r\nYear: 2003\r\nGenre: Rock (live)\r\nhi");
+  EXPECT_EQ(Mp3TagsFromBytes(file),
+            "Ab - Ti\r\nAlbum: Ålbum\r\nYear: 2003\r\nGenre: Rock (live)\r\nhi");
 
-  for (auto [raw, genre] : {std::pair{"(17)Rock", "Rock"}, {"Rock", "Rock"}, {"(17)", ""},
-                            {"((Odd) name", "(Odd) name"}, {"(unclosed", "(unclosed"}}) {
+  for (auto [raw, genre] : {std::pair{"(17)Rock", "Rock"},
+                            {"Rock", "Rock"},
+                            {"(17)", ""},
+                            {"((Odd) name", "(Odd) name"},
+                            {"(unclosed", "(unclosed"}}) {
     ASSERT_TRUE(v2.Read(TByteSource::OfBytes(V23Tag(Frame("TCON", std::string(1, '\0') + raw)))));
     EXPECT_EQ(v2.genre, genre) << raw;
   }
@@ -139,11 +158,26 @@ TEST_F(MediaTagsTest, Version23TextEncodingsAndGenres) {
 
 TEST_F(MediaTagsTest, Version23FramesLongSkippedAndLater) {
   std::string body = Frame("TIT2", std::string(1, '\0') + std::string(400, 'L')) +
-                     Frame("TENC", std::string("\x00" "zipped", 7), '\x80') +  // compressed
-                     Frame("TPE1", std::string("\x00\x00" "Grouped", 9), '\x20') +
-                     Frame("TALB", std::string("\x00" "first", 6)) +
-                     Frame("TALB", std::string("\x00" "second", 7)) + std::string(20, '\0') +
-                     Frame("TYER", std::string("\x00" "1900", 5));  // after padding: not read
+                     Frame("TENC",
+                           std::string("\x00"
+                                       "zipped",
+                                       7),
+                           '\x80') +  // compressed
+                     Frame("TPE1",
+                           std::string("\x00\x00"
+                                       "Grouped",
+                                       9),
+                           '\x20') +
+                     Frame("TALB", std::string("\x00"
+                                               "first",
+                                               6)) +
+                     Frame("TALB", std::string("\x00"
+                                               "second",
+                                               7)) +
+                     std::string(20, '\0') +
+                     Frame("TYER", std::string("\x00"
+                                               "1900",
+                                               5));  // after padding: not read
   TID3v2 v2;
   ASSERT_TRUE(v2.Read(TByteSource::OfBytes(V23Tag(body))));
   EXPECT_EQ(v2.title, std::string(249, 'L'));  // 250 bytes with the encoding byte
@@ -169,14 +203,18 @@ TEST_F(MediaTagsTest, Version23UnsynchronisationAndExtendedHeader) {
 
 TEST_F(MediaTagsTest, Version2TagsThatGiveNoFields) {
   TID3v2 v2;
-  std::string v24 = V23Tag(Frame("TIT2", std::string("\x00" "Four", 5)));
+  std::string v24 = V23Tag(Frame("TIT2", std::string("\x00"
+                                                     "Four",
+                                                     5)));
   v24[3] = 4;
   ASSERT_TRUE(v2.Read(TByteSource::OfBytes((v24))));
   EXPECT_TRUE(v2.present);
   EXPECT_EQ(v2.title, "");
   EXPECT_EQ(Mp3TagsFromBytes(v24), "");
   // A tag larger than the file: size 0 and no frames.
-  std::string big = V23Tag(Frame("TIT2", std::string("\x00" "Big", 4)));
+  std::string big = V23Tag(Frame("TIT2", std::string("\x00"
+                                                     "Big",
+                                                     4)));
   big[6] = 0x7F;
   ASSERT_TRUE(v2.Read(TByteSource::OfBytes((big))));
   EXPECT_EQ(v2.size, 0u);

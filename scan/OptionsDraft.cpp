@@ -145,7 +145,8 @@ TOptionsApplied ApplyOptionsDraft(TOptionsDraft& draft, TSettings& settings) {
   WriteInterfaceOptions(bdOpt, draft.Ui);
 
   // 7. Language.
-  std::string language = d.LanguageFile.empty() ? std::string(kDefaultLanguageFile) : d.LanguageFile;
+  std::string language =
+      d.LanguageFile.empty() ? std::string(kDefaultLanguageFile) : d.LanguageFile;
   result.LanguageChanged = language != o.LanguageFile;
   o.LanguageFile = language;
 

@@ -10,8 +10,8 @@
 #include <optional>
 #include <vector>
 
-#include "scan/ByteSource.h"
 #include "platform/CodePage.h"
+#include "scan/ByteSource.h"
 
 namespace {
 
@@ -45,9 +45,14 @@ class TPeImage {
     size_t dirs;
     size_t countAt;
     switch (GetU16LE(&opt[0])) {
-      case 0x10B: countAt = 92, dirs = 96; break;   // PE32
-      case 0x20B: countAt = 108, dirs = 112; break;  // PE32+
-      default: return false;
+      case 0x10B:
+        countAt = 92, dirs = 96;
+        break;  // PE32
+      case 0x20B:
+        countAt = 108, dirs = 112;
+        break;  // PE32+
+      default:
+        return false;
     }
     if (opt.size() < dirs + 3 * 8 || GetU32LE(&opt[countAt]) < 3) return false;
     resourceRva_ = GetU32LE(&opt[dirs + 16]);
@@ -194,8 +199,7 @@ void Reset(FileVersionInfo& info, const std::string& name) {
   info.fileName = name;
 }
 
-TError ParseVersionBlock(std::string_view data, const std::string& name,
-                         FileVersionInfo& info) {
+TError ParseVersionBlock(std::string_view data, const std::string& name, FileVersionInfo& info) {
   const std::string invalidRecord = "Invalid version info record in file " + name;
   auto root = ParseBlock(data, 0, data.size());
   if (!root || !SameKey(root->key, "VS_VERSION_INFO")) return TError::Failure(invalidRecord);

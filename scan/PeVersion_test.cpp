@@ -71,7 +71,8 @@ TEST(PeVersionTest, ErrorTexts) {
 // only the first translation's own table is read, so such a file has no values and no description.
 TEST(PeVersionTest, TranslationWithoutItsTableHasNoValues) {
   std::string exe = ReaderFixtureBytes("version64.exe");
-  size_t value = KeyAt(exe, "Translation") + 26;  // the record's 6-byte head and 12-unit key, 4-aligned
+  size_t value =
+      KeyAt(exe, "Translation") + 26;  // the record's 6-byte head and 12-unit key, 4-aligned
   ASSERT_EQ(GetU16LE(&exe[value]), 0x0409);
   exe[value + 2] = '\xE4';  // code page 1252 instead of 1200
   exe[value + 3] = '\x04';

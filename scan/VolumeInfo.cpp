@@ -29,8 +29,7 @@ double LocalNow() {
     return era * 146097 + doe - 719468;  // days since 1970-01-01
   };
   long days = daysFromCivil(tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday) + 25569;
-  return static_cast<double>(days) +
-         (tm.tm_hour * 3600.0 + tm.tm_min * 60.0 + tm.tm_sec) / 86400.0;
+  return static_cast<double>(days) + (tm.tm_hour * 3600.0 + tm.tm_min * 60.0 + tm.tm_sec) / 86400.0;
 }
 
 std::string HomeFolder() {

@@ -16,12 +16,12 @@
 
 // What ReadVolumeInfo reports.
 struct TVolumeInfo {
-  int ErrorCode = 0;        // 0 on success, else the errno of the failure
+  int ErrorCode = 0;  // 0 on success, else the errno of the failure
   int DriveType = dtUnknown;
-  std::string Label;        // empty on failure
+  std::string Label;                       // empty on failure
   std::string SerialText = kNoSerialText;  // "0000-0000" on failure
-  std::string MountPoint;   // the root of the volume that holds the drive's folder
-  std::string SubFolder;    // that folder relative to MountPoint, "\"-separated; empty for the root
+  std::string MountPoint;                  // the root of the volume that holds the drive's folder
+  std::string SubFolder;  // that folder relative to MountPoint, "\"-separated; empty for the root
 };
 
 // Volume information of `drive`, a mount point or any folder of a mounted volume (symbolic

@@ -42,9 +42,9 @@ class FakeSystem : public ::testing::Test {
     ASSERT_NE(::mkdtemp(tmpl.data()), nullptr);
     top_ = fs::canonical(tmpl).string();
     vol_ = top_ + "/My Stick";  // a mount point with a space
-    for (const std::string& d : {vol_ + "/sub/deeper", vol_ + "/inner/x", top_ + "/cd",
-                                 top_ + "/home/anna", top_ + "/docker", top_ + "/over",
-                                 top_ + "/disk/by-label", top_ + "/disk/by-uuid"})
+    for (const std::string& d :
+         {vol_ + "/sub/deeper", vol_ + "/inner/x", top_ + "/cd", top_ + "/home/anna",
+          top_ + "/docker", top_ + "/over", top_ + "/disk/by-label", top_ + "/disk/by-uuid"})
       fs::create_directories(d);
     std::ofstream(top_ + "/hostname") << "box\n";
     fs::create_directory_symlink(vol_ + "/sub", top_ + "/link");
@@ -172,9 +172,14 @@ TEST_F(FakeSystem, DriveListShowsMediaHomeAndNetworkOnly) {
   }
   // Left out: /proc, the docker overlay, the bind-mounted file; /over appears once, as the
   // visible (later) mount; the home folder's overlay is kept. The empty CD drive sr1 comes last.
-  std::vector<std::string> expected = {"/",          top_ + "/My Stick", top_ + "/My Stick/inner",
-                                       top_ + "/cd", top_ + "/home",     top_ + "/nas",
-                                       top_ + "/over", ""};
+  std::vector<std::string> expected = {"/",
+                                       top_ + "/My Stick",
+                                       top_ + "/My Stick/inner",
+                                       top_ + "/cd",
+                                       top_ + "/home",
+                                       top_ + "/nas",
+                                       top_ + "/over",
+                                       ""};
   EXPECT_EQ(points, expected);
   ASSERT_EQ(drives.size(), expected.size());
   EXPECT_EQ(drives[4].Virtual, true);  // home's overlay

@@ -5,11 +5,11 @@
 #include <vector>
 
 #include "app/SizeTexts.h"
+#include "catalog/CatalogLayout.h"
+#include "catalog/CatalogText.h"
 #include "catalog/ItemLabels.h"
 #include "platform/DateTime.h"
 #include "platform/FileNames.h"
-#include "catalog/CatalogLayout.h"
-#include "catalog/CatalogText.h"
 
 namespace {
 

@@ -28,7 +28,8 @@ class LegacyTextTest : public ::testing::Test {
     SetFileName(ru, "/cat/ru.ctl");
     TNodeRec* disk = b.Disk(ru, "Disk " + kPrimer);
     folder = b.Folder(disk, kPrimer);
-    report = b.File(folder, kReport + ".txt", 10, ikFile, 0, "\xE3\xEE\xE4\xEE\xE2\xEE\xE9 " + kReport);
+    report =
+        b.File(folder, kReport + ".txt", 10, ikFile, 0, "\xE3\xEE\xE4\xEE\xE2\xEE\xE9 " + kReport);
     archive = b.File(folder, kArchive + ".zip", 20);
     beta = b.File(folder, kBeta + ".doc", 30);
     utf8 = b.File(folder, "Пробный.txt", 40);  // a UTF-8 name beside legacy siblings
@@ -58,8 +59,7 @@ class LegacyTextTest : public ::testing::Test {
     walk.Decoders = &decoders;
     walk.Run(nullptr, category);
     std::vector<std::string> names;
-    for (const TNodeRec* n : b.bd.MarkList(mlFound))
-      names.push_back(decoders.Text(n, ItemName(n)));
+    for (const TNodeRec* n : b.bd.MarkList(mlFound)) names.push_back(decoders.Text(n, ItemName(n)));
     return names;
   }
 

@@ -8,8 +8,8 @@
 #include <functional>
 #include <string>
 
-#include "catalog/ItemLabels.h"
 #include "catalog/CatalogLayout.h"
+#include "catalog/ItemLabels.h"
 #include "platform/Collate.h"
 #include "search/ItemTexts.h"
 #include "search/SortKeys.h"

@@ -78,7 +78,7 @@ class TSearchWalk {
   TQDBase& bd_;
   const TFindParams& p_;
   TMaskSet masks_;
-  int32_t attrMask_ = 0, attrWant_ = 0;  // the attribute requirements folded into one test
-  int found_ = 0;                        // entries of mlFound
+  int32_t attrMask_ = 0, attrWant_ = 0;    // the attribute requirements folded into one test
+  int found_ = 0;                          // entries of mlFound
   const TTextDecoder* decoder_ = nullptr;  // the page of the catalog being walked
 };

@@ -74,8 +74,7 @@ void TTextKeys::Reserve(size_t rows, size_t bytes) {
   bytes_.reserve(bytes);
 }
 
-void TTextKeys::Add(std::string_view text, const TCatalogDecoders* decoders,
-                    const TNodeRec* item) {
+void TTextKeys::Add(std::string_view text, const TCatalogDecoders* decoders, const TNodeRec* item) {
   const TRanks& r = Ranks();
   size_t at = bytes_.size();
   bool fast = r.usable;

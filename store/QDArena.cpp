@@ -153,7 +153,8 @@ void TQDArena::ReleaseFilePages(const void* base, size_t from, size_t to) {
 void TQDArena::AdviseHugePages(void* p, size_t bytes) {
 #ifdef MADV_HUGEPAGE
   if (bytes < 2 * kHugeChunk) return;
-  uintptr_t begin = (reinterpret_cast<uintptr_t>(p) + kHugeChunk - 1) & ~(uintptr_t(kHugeChunk) - 1);
+  uintptr_t begin =
+      (reinterpret_cast<uintptr_t>(p) + kHugeChunk - 1) & ~(uintptr_t(kHugeChunk) - 1);
   uintptr_t end = (reinterpret_cast<uintptr_t>(p) + bytes) & ~(uintptr_t(kHugeChunk) - 1);
   if (end > begin) madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
 #else

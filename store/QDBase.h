@@ -34,8 +34,8 @@ enum : uint8_t {
   stNode = 1,
   stString = 2,
   stInteger = 3,
-  stFloat = 4,   // bits 0-31 of a double; the next slot is stFloatHigh
-  stInt64 = 5,   // bits 0-31 of a 64-bit integer; the next slot is stInt64High
+  stFloat = 4,  // bits 0-31 of a double; the next slot is stFloatHigh
+  stInt64 = 5,  // bits 0-31 of a 64-bit integer; the next slot is stInt64High
   stFloatHigh = 12,
   stInt64High = 13,
 };
@@ -114,7 +114,9 @@ struct TNodeRec {
   uint32_t NodeFlags : 8;  // application flags; bit 0 = member of the user list; never saved
 
   // The bytes of the type array of `capacity` slots, and of the whole block.
-  static size_t TypesBytes(int capacity) { return (static_cast<size_t>(capacity) + 3) & ~size_t(3); }
+  static size_t TypesBytes(int capacity) {
+    return (static_cast<size_t>(capacity) + 3) & ~size_t(3);
+  }
   static size_t SlotBlockBytes(int capacity) {
     return TypesBytes(capacity) + sizeof(TCell) * static_cast<size_t>(capacity);
   }
@@ -317,7 +319,7 @@ class TQDBase {
   // free lists of its own. Arenas of other stores are held while nodes taken from them live here.
   std::shared_ptr<TQDArena> arena_;
   std::vector<std::shared_ptr<TQDArena>> heldArenas_;
-  static constexpr int kSmallClasses = 129;  // blocks of 8..1024 bytes in steps of 8
+  static constexpr int kSmallClasses = 129;            // blocks of 8..1024 bytes in steps of 8
   static constexpr int kClasses = kSmallClasses + 32;  // then 2 KiB .. 4 GiB in powers of two
   void* freeLists_[kClasses] = {};
   static size_t SizeClass(size_t& bytes);
@@ -330,7 +332,8 @@ class TQDBase {
 [[noreturn]] void ThrowQD(const char* text);
 [[noreturn]] void ThrowListIndex(int index);
 
-// ---- templates ------------------------------------------------------------------------------------
+// ---- templates
+// ------------------------------------------------------------------------------------
 
 // The quicksort of a pointer list: middle pivot by value, exchange, recurse into one part and
 // loop on the other. Recursing into the smaller part bounds the stack; the parts are disjoint,

@@ -12,12 +12,23 @@ std::string DumpEscape(std::string_view s) {
   for (size_t i = 0; i < s.size(); ++i) {
     unsigned char c = static_cast<unsigned char>(s[i]);
     switch (c) {
-      case '"': out += "\\\""; continue;
-      case '\\': out += "\\\\"; continue;
-      case '\r': out += "\\r"; continue;
-      case '\n': out += "\\n"; continue;
-      case '\t': out += "\\t"; continue;
-      default: break;
+      case '"':
+        out += "\\\"";
+        continue;
+      case '\\':
+        out += "\\\\";
+        continue;
+      case '\r':
+        out += "\\r";
+        continue;
+      case '\n':
+        out += "\\n";
+        continue;
+      case '\t':
+        out += "\\t";
+        continue;
+      default:
+        break;
     }
     if (c >= 0x20 && c < 0x7F) {
       out += static_cast<char>(c);
@@ -44,14 +55,22 @@ namespace {
 
 const char* TypeName(uint8_t t) {
   switch (t) {
-    case stEmpty: return "empty";
-    case stNode: return "node";
-    case stString: return "string";
-    case stInteger: return "integer";
-    case stFloat: return "float";
-    case stInt64: return "int64";
-    case stFloatHigh: return "float-high";
-    case stInt64High: return "int64-high";
+    case stEmpty:
+      return "empty";
+    case stNode:
+      return "node";
+    case stString:
+      return "string";
+    case stInteger:
+      return "integer";
+    case stFloat:
+      return "float";
+    case stInt64:
+      return "int64";
+    case stFloatHigh:
+      return "float-high";
+    case stInt64High:
+      return "int64-high";
   }
   return "?";
 }
@@ -82,9 +101,15 @@ void DumpStoreTree(TQDBase& store, std::FILE* out) {
       std::fprintf(out, "%*s<%zu>[%d] ", static_cast<int>(2 * kDumpIndentDepth), "", depth, i);
     uint8_t t = NodeSlotType(n, i);
     switch (t) {
-      case stEmpty: std::fprintf(out, "empty\n"); break;
-      case stInteger: std::fprintf(out, "integer %" PRId32 "\n", NodeGetInt(n, i)); break;
-      case stString: std::fprintf(out, "string %s\n", DumpEscape(NodeGetStr(n, i)).c_str()); break;
+      case stEmpty:
+        std::fprintf(out, "empty\n");
+        break;
+      case stInteger:
+        std::fprintf(out, "integer %" PRId32 "\n", NodeGetInt(n, i));
+        break;
+      case stString:
+        std::fprintf(out, "string %s\n", DumpEscape(NodeGetStr(n, i)).c_str());
+        break;
       case stFloat:
       case stInt64: {
         bool pair = i + 1 < n->SlotCount &&
@@ -106,8 +131,9 @@ void DumpStoreTree(TQDBase& store, std::FILE* out) {
         stack.push_back({c, 0});
         break;
       }
-      default: std::fprintf(out, "%s (lone)\n", TypeName(t)); break;
+      default:
+        std::fprintf(out, "%s (lone)\n", TypeName(t));
+        break;
     }
   }
 }
-

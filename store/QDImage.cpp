@@ -282,11 +282,10 @@ void TQDBase::SaveToString(std::string& image) {
     image.reserve(capacity);
   }
   try {
-    uint64_t sum = SaveToSink(
-        [](void* context, const char* bytes, size_t size) {
-          static_cast<std::string*>(context)->append(bytes, size);
-        },
-        &image);
+    uint64_t sum =
+        SaveToSink([](void* context, const char* bytes,
+                      size_t size) { static_cast<std::string*>(context)->append(bytes, size); },
+                   &image);
     auto* out = reinterpret_cast<unsigned char*>(image.data());
     Store32(out + kChecksumOffset, uint32_t(sum));
     Store32(out + kChecksumOffset + 4, uint32_t(sum >> 32));

@@ -238,7 +238,11 @@ TEST(QDImage, HostileStructuresAreRejectedWithoutAllocating) {
       {"huge slot count", [&](std::string& s) { put32(s, 50, 0x7FFFFFFF); }},
       {"negative slot count", [&](std::string& s) { put32(s, 50, 0xFFFFFFFF); }},
       {"owned count too small", [&](std::string& s) { put32(s, 54, 1); }},
-      {"owned count too large", [&](std::string& s) { put32(s, 54, 2); s += std::string(8, '\0'); }},
+      {"owned count too large",
+       [&](std::string& s) {
+         put32(s, 54, 2);
+         s += std::string(8, '\0');
+       }},
       {"unknown type", [&](std::string& s) { s[58] = 9; }},
       {"string longer than the rest", [&](std::string& s) { put32(s, 68, 0x7FFFFFF0); }},
       {"truncated child", [&](std::string& s) { s.resize(s.size() - 4); }},
@@ -348,7 +352,8 @@ TEST(QDImage, StreamedImagesCarryTheChecksumOfTheWhole) {
         &collect);
     EXPECT_GE(pieces, 3u);  // the large string goes on as a piece of its own
     EXPECT_EQ(sum, TQDBase::Checksum(streamed));
-    for (int k = 0; k < 8; ++k) streamed[kImageChecksumOffset + k] = static_cast<char>(sum >> (8 * k));
+    for (int k = 0; k < 8; ++k)
+      streamed[kImageChecksumOffset + k] = static_cast<char>(sum >> (8 * k));
     std::string whole;
     db.SaveToString(whole);
     EXPECT_TRUE(streamed == whole);
@@ -369,9 +374,15 @@ TEST(QDImage, RandomMutationsNeverCrash) {
     for (int e = 0; e < edits; ++e) {
       size_t off = 50 + rng() % (bad.size() - 50);
       switch (rng() % 3) {
-        case 0: bad[off] = static_cast<char>(rng()); break;
-        case 1: bad.resize(off); break;
-        default: bad.insert(off, 1, static_cast<char>(rng())); break;
+        case 0:
+          bad[off] = static_cast<char>(rng());
+          break;
+        case 1:
+          bad.resize(off);
+          break;
+        default:
+          bad.insert(off, 1, static_cast<char>(rng()));
+          break;
       }
       if (bad.size() <= 50) break;
     }

@@ -148,11 +148,9 @@ TEST(QDMarks, SortMarkListByName) {
     db.AddMark(0);
     db.Up();
   }
-  db.SortMarkList(0, [](TNodeRec* a, TNodeRec* b) {
-    return NodeGetStr(a, 0).compare(NodeGetStr(b, 0));
-  });
-  EXPECT_EQ(Names(db, 0),
-            (std::vector<std::string>{"alpha", "bravo", "charlie", "delta", "echo"}));
+  db.SortMarkList(
+      0, [](TNodeRec* a, TNodeRec* b) { return NodeGetStr(a, 0).compare(NodeGetStr(b, 0)); });
+  EXPECT_EQ(Names(db, 0), (std::vector<std::string>{"alpha", "bravo", "charlie", "delta", "echo"}));
 }
 
 TEST(QDMarks, AppendFromMakesIndependentDeepCopies) {
@@ -267,7 +265,9 @@ TEST(QDMarks, SortSlotsKeepsTheHeaderAndMovesWholeSlots) {
   db.ChildSetStr(0, 0, "header");
   const char* names[] = {"m", "c", "x", "a", "k", "b", "z", "c"};
   for (int i = 0; i < 8; ++i) db.ChildSetStr(i + 1, 0, names[i]);
-  auto name = [&](int slot) { return std::string(NodeGetStr(NodeChild(db.CurrentNode(), slot), 0)); };
+  auto name = [&](int slot) {
+    return std::string(NodeGetStr(NodeChild(db.CurrentNode(), slot), 0));
+  };
   db.SortSlots([&](int i, int j) { return name(i).compare(name(j)); }, 1);
   EXPECT_EQ(name(0), "header");
   std::string order;

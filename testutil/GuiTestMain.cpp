@@ -2,12 +2,12 @@
 // main() of the GUI tests: the offscreen platform unless one is set (test discovery runs the
 // binary at build time without the test environment), a UTF-8 C library locale, the
 // QApplication on the stack (a static one crashes at exit), then GoogleTest.
-#include <clocale>
-#include <cstdlib>
+#include <gtest/gtest.h>
 
 #include <QApplication>
+#include <clocale>
 #include <cstdio>
-#include <gtest/gtest.h>
+#include <cstdlib>
 
 namespace {
 

@@ -4,8 +4,8 @@
 #include <QRegularExpression>
 
 #include "app/Language.h"
-#include "platform/TextCase.h"
 #include "platform/CodePage.h"
+#include "platform/TextCase.h"
 
 namespace {
 
@@ -17,7 +17,8 @@ std::string& LegacyCodePage() {
 }  // namespace
 
 QString QStr(std::string_view bytes) {
-  if (IsValidUtf8(bytes)) return QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size()));
+  if (IsValidUtf8(bytes))
+    return QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size()));
   std::string utf8 = AnsiToUtf8(bytes, LegacyCodePage());
   return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
 }

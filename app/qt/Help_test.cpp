@@ -11,10 +11,10 @@
 
 namespace {
 
-const QStringList kTopics = {"Overview.htm",        "Search.htm",      "UserList.htm",
-                             "GeneralOptions.htm",  "FileListOptions.htm", "ArcOptions.htm",
-                             "DescOptions.htm",     "InterOptions.htm", "index.htm",
-                             "FileOps.htm",         "CatSetup.htm",    "CatMan.htm",
+const QStringList kTopics = {"Overview.htm",       "Search.htm",          "UserList.htm",
+                             "GeneralOptions.htm", "FileListOptions.htm", "ArcOptions.htm",
+                             "DescOptions.htm",    "InterOptions.htm",    "index.htm",
+                             "FileOps.htm",        "CatSetup.htm",        "CatMan.htm",
                              "Properties.htm"};
 
 QString Read(const QString& path) {
@@ -47,8 +47,7 @@ TEST(HelpTest, LinksBetweenPagesResolve) {
   QHash<QString, QSet<QString>> anchors;
   const QStringList pages = dir.entryList({"*.htm"}, QDir::Files);
   ASSERT_GE(pages.size(), kTopics.size());
-  static const QRegularExpression idRe(R"re(\bid="([^"]+)")re"),
-      hrefRe(R"re(\bhref="([^"]+)")re");
+  static const QRegularExpression idRe(R"re(\bid="([^"]+)")re"), hrefRe(R"re(\bhref="([^"]+)")re");
   for (const QString& page : pages) {
     auto it = idRe.globalMatch(Read(dir.filePath(page)));
     QSet<QString>& ids = anchors[page];
@@ -67,7 +66,8 @@ TEST(HelpTest, LinksBetweenPagesResolve) {
       }
       ASSERT_TRUE(anchors.contains(file)) << page.toStdString() << ": " << href.toStdString();
       if (!anchor.isEmpty()) {
-        EXPECT_TRUE(anchors[file].contains(anchor)) << page.toStdString() << ": " << href.toStdString();
+        EXPECT_TRUE(anchors[file].contains(anchor))
+            << page.toStdString() << ": " << href.toStdString();
       }
     }
   }

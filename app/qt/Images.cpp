@@ -7,13 +7,12 @@
 #include <QPixmap>
 #include <QSvgRenderer>
 #include <QtDebug>
-
 #include <algorithm>
 #include <array>
 #include <initializer_list>
 
-#include "platform/FileNames.h"
 #include "app/qt/GuiText.h"
+#include "platform/FileNames.h"
 
 // The pictures are SVG files in the resources under :/tolvane/icons/ (the folder app/qt/icons/):
 // tree/ the catalog tree, drive/ the drive types, file/ the kinds of file, command/ the toolbar and
@@ -75,13 +74,14 @@ const std::array<const char*, 9> kFileKindNames = {
 
 TFileKind KindOfMime(const QMimeType& mime, const QString& ext) {
   const QString name = mime.name();
-  static const QStringList kArchiveExt = {"zip", "rar", "7z", "arj", "lzh", "lha", "cab", "ace",
-                                          "gz", "tgz", "bz2", "xz", "tar", "zoo", "arc", "ha",
-                                          "pak", "jar", "zst", "z", "cpio", "iso"};
-  static const QStringList kExeExt = {"exe", "com", "bat", "cmd", "sh", "msi", "dll", "so",
-                                      "appimage", "run", "bin", "scr"};
-  static const QStringList kPrintExt = {"pdf", "ps", "eps", "doc", "docx", "odt", "rtf", "djvu",
-                                        "xps", "epub", "wri", "xls", "xlsx", "ods", "ppt", "pptx", "odp"};
+  static const QStringList kArchiveExt = {"zip", "rar", "7z",  "arj", "lzh",  "lha", "cab", "ace",
+                                          "gz",  "tgz", "bz2", "xz",  "tar",  "zoo", "arc", "ha",
+                                          "pak", "jar", "zst", "z",   "cpio", "iso"};
+  static const QStringList kExeExt = {"exe", "com", "bat",      "cmd", "sh",  "msi",
+                                      "dll", "so",  "appimage", "run", "bin", "scr"};
+  static const QStringList kPrintExt = {"pdf",  "ps",   "eps", "doc",  "docx", "odt",
+                                        "rtf",  "djvu", "xps", "epub", "wri",  "xls",
+                                        "xlsx", "ods",  "ppt", "pptx", "odp"};
   if (kArchiveExt.contains(ext)) return TFileKind::Archive;
   if (kExeExt.contains(ext)) return TFileKind::Executable;
   if (kPrintExt.contains(ext)) return TFileKind::Printable;

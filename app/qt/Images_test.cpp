@@ -7,16 +7,17 @@
 #include <QImage>
 #include <QPixmap>
 #include <QSvgRenderer>
-
 #include <string>
 #include <vector>
 
 namespace {
 
-const std::vector<int> kTreeImages = {0, 1, 2, 3, 4, 5, 7, 8, 9, 10, 11, 20, 21, 22, 23, 24, 25, 26};
+const std::vector<int> kTreeImages = {0,  1,  2,  3,  4,  5,  7,  8,  9,
+                                      10, 11, 20, 21, 22, 23, 24, 25, 26};
 const std::vector<const char*> kCommands = {
-    "new",  "open",       "save",   "saveall",  "close", "adddisk", "addgroup", "update", "up",
-    "find", "properties", "report", "userlist", "help",  "delete",  "rename",   "run",    "explore"};
+    "new",      "open",   "save",   "saveall", "close",      "adddisk",
+    "addgroup", "update", "up",     "find",    "properties", "report",
+    "userlist", "help",   "delete", "rename",  "run",        "explore"};
 
 QImage Image(const QIcon& icon, int size) {
   return icon.pixmap(size, size).toImage().convertToFormat(QImage::Format_ARGB32);
@@ -31,7 +32,8 @@ bool Painted(const QImage& img) {
 }
 
 // The icon holds a rendered pixmap of every size it offers (the sizes given), each exactly that
-// large and with a picture on it: a missing or unreadable SVG resource leaves the icon null or blank.
+// large and with a picture on it: a missing or unreadable SVG resource leaves the icon null or
+// blank.
 void ExpectRenderedAt(const QIcon& icon, const std::vector<int>& sizes) {
   ASSERT_FALSE(icon.isNull());
   QList<QSize> want;
@@ -47,7 +49,8 @@ void ExpectRenderedAt(const QIcon& icon, const std::vector<int>& sizes) {
 }
 
 // Every icon is non-null, drawn at 16 and 32 pixels, and no two look the same at 16.
-void ExpectDistinctPictures(const std::vector<QIcon>& icons, const std::vector<std::string>& names) {
+void ExpectDistinctPictures(const std::vector<QIcon>& icons,
+                            const std::vector<std::string>& names) {
   std::vector<QImage> small;
   for (size_t i = 0; i < icons.size(); ++i) {
     SCOPED_TRACE(names[i]);
@@ -79,7 +82,8 @@ TEST(ImagesTest, TreeImagesExistAtBothSizesAndDiffer) {
   ExpectDistinctPictures(icons, names);
 
   // Indices the tree never uses show the unknown picture rather than nothing.
-  for (int i : {-1, 6, 12, 19, 27, 1000}) EXPECT_EQ(Image(TreeIcon(i), 16), Image(TreeIcon(0), 16)) << i;
+  for (int i : {-1, 6, 12, 19, 27, 1000})
+    EXPECT_EQ(Image(TreeIcon(i), 16), Image(TreeIcon(0), 16)) << i;
 }
 
 TEST(ImagesTest, EveryImageListIndexIsRenderedFromItsPicture) {
@@ -143,8 +147,9 @@ TEST(ImagesTest, CommandIconsExistAndDiffer) {
 }
 
 TEST(ImagesTest, FileIconsAreNeverNullAndCachedPerExtension) {
-  for (const char* name : {"", "README", "noext.", ".profile", "archive.tar.gz", "x.no-such-ext-123",
-                           "Photo.JPG", "dir/sub.dir/file", "C:\\DOS\\COMMAND.COM", "\xff\xfe.bin"}) {
+  for (const char* name :
+       {"", "README", "noext.", ".profile", "archive.tar.gz", "x.no-such-ext-123", "Photo.JPG",
+        "dir/sub.dir/file", "C:\\DOS\\COMMAND.COM", "\xff\xfe.bin"}) {
     SCOPED_TRACE(name);
     const QIcon icon = FileIcon(name);
     ASSERT_FALSE(icon.isNull());
@@ -158,7 +163,8 @@ TEST(ImagesTest, FileIconsAreNeverNullAndCachedPerExtension) {
   // Kinds differ from one another and from the plain document.
   std::vector<QIcon> icons;
   std::vector<std::string> names;
-  for (const char* name : {"a.txt", "a.jpg", "a.mp3", "a.avi", "a.exe", "a.zip", "a.htm", "a.pdf", "a"}) {
+  for (const char* name :
+       {"a.txt", "a.jpg", "a.mp3", "a.avi", "a.exe", "a.zip", "a.htm", "a.pdf", "a"}) {
     icons.push_back(FileIcon(name));
     names.push_back(name);
   }

@@ -16,9 +16,15 @@ TAnswer Ask(QWidget* parent, TPromptKind kind, const QString& title, const QStri
   box.setWindowTitle(title);
   box.setText(text);
   switch (kind) {
-    case TPromptKind::Information: box.setIcon(QMessageBox::Information); break;
-    case TPromptKind::Warning: box.setIcon(QMessageBox::Warning); break;
-    case TPromptKind::Error: box.setIcon(QMessageBox::Critical); break;
+    case TPromptKind::Information:
+      box.setIcon(QMessageBox::Information);
+      break;
+    case TPromptKind::Warning:
+      box.setIcon(QMessageBox::Warning);
+      break;
+    case TPromptKind::Error:
+      box.setIcon(QMessageBox::Critical);
+      break;
     case TPromptKind::Question:
       box.setIcon(QMessageBox::Question);
       box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);

@@ -12,7 +12,14 @@
 
 class QWidget;
 
-enum class TPromptKind { Information, Warning, Error, Question, QuestionError, QuestionYesNoCancel };
+enum class TPromptKind {
+  Information,
+  Warning,
+  Error,
+  Question,
+  QuestionError,
+  QuestionYesNoCancel
+};
 
 class TPrompter {
  public:

@@ -30,7 +30,8 @@ bool AskFileManager(const QString& path, bool isFolder) {
   QDBusConnection bus = QDBusConnection::sessionBus();
   if (!bus.isConnected()) return false;
   QDBusMessage call = QDBusMessage::createMethodCall(
-      QStringLiteral("org.freedesktop.FileManager1"), QStringLiteral("/org/freedesktop/FileManager1"),
+      QStringLiteral("org.freedesktop.FileManager1"),
+      QStringLiteral("/org/freedesktop/FileManager1"),
       QStringLiteral("org.freedesktop.FileManager1"),
       isFolder ? QStringLiteral("ShowFolders") : QStringLiteral("ShowItems"));
   call << QStringList{QUrl::fromLocalFile(path).toString()} << QString();
@@ -56,7 +57,8 @@ int ShellPathError(const QString& path) {
 
 int ShellOpen(const QString& path) {
   int code = ShellPathError(path);
-  if (code == 0 && !QDesktopServices::openUrl(QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath())))
+  if (code == 0 &&
+      !QDesktopServices::openUrl(QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath())))
     code = 31;
   if (code == 0) return kShellOpened;
   ShowShellError(code, path);

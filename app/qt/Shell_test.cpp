@@ -9,12 +9,11 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QUrl>
-
 #include <string>
 #include <vector>
 
-#include "app/ShellCommand.h"
 #include "app/Language.h"
+#include "app/ShellCommand.h"
 #include "app/qt/GuiText.h"
 #include "app/qt/Prompts.h"
 
@@ -34,7 +33,8 @@ class ShellTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(tmp_.isValid());
-    LangTable(TLangKind::English).LoadFromFile(std::string(TOLVANE_SOURCE_DIR) + "/Language/English.lng");
+    LangTable(TLangKind::English)
+        .LoadFromFile(std::string(TOLVANE_SOURCE_DIR) + "/Language/English.lng");
     SetPrompter(&prompter_);
   }
   void TearDown() override {
@@ -84,7 +84,8 @@ TEST_F(ShellTest, AWebAddressWithoutABrowserShowsTheShellMessage) {
   if (!defaultBrowser.isNull()) qputenv("DEFAULT_BROWSER", defaultBrowser);
   EXPECT_EQ(result, 31);
   ASSERT_EQ(prompter_.texts.size(), 1u);
-  EXPECT_TRUE(prompter_.texts[0].startsWith(QStr(ShellErrorText(31)))) << prompter_.texts[0].toStdString();
+  EXPECT_TRUE(prompter_.texts[0].startsWith(QStr(ShellErrorText(31))))
+      << prompter_.texts[0].toStdString();
   EXPECT_TRUE(prompter_.texts[0].contains(url.toDisplayString()));
 }
 

@@ -8,7 +8,6 @@
 #include <QLocalSocket>
 #include <QPointer>
 #include <QUrl>
-
 #include <memory>
 #include <utility>
 

@@ -5,8 +5,9 @@
 // instance then opens the files (openRequested) and raises its window (restoreRequested).
 //
 // The request is lines of text: one "open " line per file, the absolute file name
-// percent-encoded (so that any byte of a name, line ends included, passes), then "restore". A socket file left behind by an instance that crashed answers no
-// connection: it is removed and the new instance becomes the primary one.
+// percent-encoded (so that any byte of a name, line ends included, passes), then "restore". A
+// socket file left behind by an instance that crashed answers no connection: it is removed and the
+// new instance becomes the primary one.
 //
 // Threads: GUI thread (the object lives in the thread that runs the event loop).
 #pragma once

@@ -11,7 +11,6 @@
 #include <QFileInfo>
 #include <QLocalServer>
 #include <QSignalSpy>
-
 #include <cstring>
 #include <memory>
 
@@ -20,7 +19,9 @@ namespace {
 // A name per test and process, so parallel runs never meet.
 QString TestName() {
   const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-  return QStringLiteral("TolvaneTest-%1-%2").arg(info->name()).arg(QCoreApplication::applicationPid());
+  return QStringLiteral("TolvaneTest-%1-%2")
+      .arg(info->name())
+      .arg(QCoreApplication::applicationPid());
 }
 
 TEST(SingleInstance, SecondInstanceRestoresTheFirstAndEnds) {

@@ -51,9 +51,9 @@ TfmAbout::TfmAbout(const QString& versionText, QWidget* parent) : QDialog(parent
   about->setMinimumWidth(320);
   auto* links = new QLabel(this);
   links->setTextFormat(Qt::RichText);
-  links->setText(QStringLiteral("<a href=\"site\">%1</a> &nbsp;&nbsp; <a href=\"mail\">%2</a>")
-                     .arg(PlainCaption(LangQ(73)).toHtmlEscaped(),
-                          PlainCaption(LangQ(74)).toHtmlEscaped()));
+  links->setText(
+      QStringLiteral("<a href=\"site\">%1</a> &nbsp;&nbsp; <a href=\"mail\">%2</a>")
+          .arg(PlainCaption(LangQ(73)).toHtmlEscaped(), PlainCaption(LangQ(74)).toHtmlEscaped()));
   connect(links, &QLabel::linkActivated, this, [versionText](const QString& link) {
     OpenProductPage(link == QLatin1String("mail"), QStringLiteral("Tolvane ") + versionText);
   });

@@ -171,27 +171,67 @@ TfmOpt::TfmOpt(TSettings& settings, const std::string& languageFolder, QWidget* 
   };
   ShowHelp = [](const QString& topic) { ShowHelpTopic(topic); };
 
-  const std::pair<QObject*, const char*> names[] = {
-      {tsGen, "tsGen"}, {tsList, "tsList"}, {tsArc, "tsArc"}, {tsDesc, "tsDesc"},
-      {tsInter, "tsInter"}, {tsLang, "tsLang"}, {cmMinToTray, "cmMinToTray"}, {gbCat, "gbCat"},
-      {rbCat0, "rbCat0"}, {rbCat1, "rbCat1"}, {rbCat2, "rbCat2"}, {lbCat, "lbCat"},
-      {sbAddCat, "sbAddCat"}, {sbDelCat, "sbDelCat"}, {sbUpCat, "sbUpCat"},
-      {sbDownCat, "sbDownCat"}, {edCatDefPath, "edCatDefPath"}, {sbCatDefPath, "sbCatDefPath"},
-      {cbAutoSaveExit, "cbAutoSaveExit"}, {cbBackCopy, "cbBackCopy"}, {cbExpandCat, "cbExpandCat"},
-      {rbEplorer0, "rbEplorer0"}, {rbEplorer1, "rbEplorer1"}, {edEplorer, "edEplorer"},
-      {sbEplorer, "sbEplorer"}, {cbGrid, "cbGrid"}, {cbUpLine, "cbUpLine"},
-      {cbFormatSize, "cbFormatSize"}, {cbAdjustColumns, "cbAdjustColumns"},
-      {cbAutoExpand, "cbAutoExpand"}, {cbDblClick1, "cbDblClick1"}, {cbDblClick2, "cbDblClick2"},
-      {cbDblClickGo, "cbDblClickGo"}, {cbScanArc, "cbScanArc"}, {clScanArc, "clScanArc"},
-      {sbArcOptSet, "sbArcOptSet"}, {sbArcOptReset, "sbArcOptReset"},
-      {cbImportDesc, "cbImportDesc"}, {clImpDesc, "clImpDesc"}, {sbDescOptSet, "sbDescOptSet"},
-      {sbDescOptReset, "sbDescOptReset"}, {sbDescOpt, "sbDescOpt"}, {sbUpDesc, "sbUpDesc"},
-      {sbDownDesc, "sbDownDesc"}, {cbMenuStyle, "cbMenuStyle"}, {pbFileColor, "pbFileColor"},
-      {pbFileColorSet, "pbFileColorSet"}, {pbTreeColor, "pbTreeColor"},
-      {pbTreeColorSet, "pbTreeColorSet"}, {cbSelFont, "cbSelFont"}, {sbFontSet, "sbFontSet"},
-      {sbFontColor, "sbFontColor"}, {lbFont1, "lbFont1"}, {lbFont2, "lbFont2"},
-      {lbFontSample, "lbFontSample"}, {cbLang, "cbLang"}, {lbLangCap, "lbLangCap"},
-      {bkHelp, "bkHelp"}, {bkOk, "bkOk"}, {bkCancel, "bkCancel"}, {bkApply, "bkApply"}};
+  const std::pair<QObject*, const char*> names[] = {{tsGen, "tsGen"},
+                                                    {tsList, "tsList"},
+                                                    {tsArc, "tsArc"},
+                                                    {tsDesc, "tsDesc"},
+                                                    {tsInter, "tsInter"},
+                                                    {tsLang, "tsLang"},
+                                                    {cmMinToTray, "cmMinToTray"},
+                                                    {gbCat, "gbCat"},
+                                                    {rbCat0, "rbCat0"},
+                                                    {rbCat1, "rbCat1"},
+                                                    {rbCat2, "rbCat2"},
+                                                    {lbCat, "lbCat"},
+                                                    {sbAddCat, "sbAddCat"},
+                                                    {sbDelCat, "sbDelCat"},
+                                                    {sbUpCat, "sbUpCat"},
+                                                    {sbDownCat, "sbDownCat"},
+                                                    {edCatDefPath, "edCatDefPath"},
+                                                    {sbCatDefPath, "sbCatDefPath"},
+                                                    {cbAutoSaveExit, "cbAutoSaveExit"},
+                                                    {cbBackCopy, "cbBackCopy"},
+                                                    {cbExpandCat, "cbExpandCat"},
+                                                    {rbEplorer0, "rbEplorer0"},
+                                                    {rbEplorer1, "rbEplorer1"},
+                                                    {edEplorer, "edEplorer"},
+                                                    {sbEplorer, "sbEplorer"},
+                                                    {cbGrid, "cbGrid"},
+                                                    {cbUpLine, "cbUpLine"},
+                                                    {cbFormatSize, "cbFormatSize"},
+                                                    {cbAdjustColumns, "cbAdjustColumns"},
+                                                    {cbAutoExpand, "cbAutoExpand"},
+                                                    {cbDblClick1, "cbDblClick1"},
+                                                    {cbDblClick2, "cbDblClick2"},
+                                                    {cbDblClickGo, "cbDblClickGo"},
+                                                    {cbScanArc, "cbScanArc"},
+                                                    {clScanArc, "clScanArc"},
+                                                    {sbArcOptSet, "sbArcOptSet"},
+                                                    {sbArcOptReset, "sbArcOptReset"},
+                                                    {cbImportDesc, "cbImportDesc"},
+                                                    {clImpDesc, "clImpDesc"},
+                                                    {sbDescOptSet, "sbDescOptSet"},
+                                                    {sbDescOptReset, "sbDescOptReset"},
+                                                    {sbDescOpt, "sbDescOpt"},
+                                                    {sbUpDesc, "sbUpDesc"},
+                                                    {sbDownDesc, "sbDownDesc"},
+                                                    {cbMenuStyle, "cbMenuStyle"},
+                                                    {pbFileColor, "pbFileColor"},
+                                                    {pbFileColorSet, "pbFileColorSet"},
+                                                    {pbTreeColor, "pbTreeColor"},
+                                                    {pbTreeColorSet, "pbTreeColorSet"},
+                                                    {cbSelFont, "cbSelFont"},
+                                                    {sbFontSet, "sbFontSet"},
+                                                    {sbFontColor, "sbFontColor"},
+                                                    {lbFont1, "lbFont1"},
+                                                    {lbFont2, "lbFont2"},
+                                                    {lbFontSample, "lbFontSample"},
+                                                    {cbLang, "cbLang"},
+                                                    {lbLangCap, "lbLangCap"},
+                                                    {bkHelp, "bkHelp"},
+                                                    {bkOk, "bkOk"},
+                                                    {bkCancel, "bkCancel"},
+                                                    {bkApply, "bkApply"}};
   for (const auto& [object, name] : names) object->setObjectName(QString::fromLatin1(name));
 
   SetTexts();
@@ -311,8 +351,9 @@ QWidget* TfmOpt::CreateListPage() {
 }
 
 QWidget* TfmOpt::CreateArchivePage() {
-  return BuildArcTypesPage(this, {cbScanArc, clScanArc, sbArcOptSet, sbArcOptReset},
-                           [this](bool) { UpdateEnabled(); }, nullptr);
+  return BuildArcTypesPage(
+      this, {cbScanArc, clScanArc, sbArcOptSet, sbArcOptReset}, [this](bool) { UpdateEnabled(); },
+      nullptr);
 }
 
 TDescRulesWidgets TfmOpt::DescRulesWidgets() {
@@ -579,10 +620,10 @@ void TfmOpt::Fill() {
   cbFormatSize->setChecked(o.FormatSizes);
   cbAdjustColumns->setChecked(o.AdjustColumns);
   cbAutoExpand->setChecked(o.AutoExpand);
-  cbDblClick1->setCurrentIndex(o.DblClickAction >= 0 && o.DblClickAction <= 3 ? o.DblClickAction : 0);
-  cbDblClick2->setCurrentIndex(o.AltDblClickAction >= 0 && o.AltDblClickAction <= 3
-                                   ? o.AltDblClickAction
-                                   : 0);
+  cbDblClick1->setCurrentIndex(o.DblClickAction >= 0 && o.DblClickAction <= 3 ? o.DblClickAction
+                                                                              : 0);
+  cbDblClick2->setCurrentIndex(
+      o.AltDblClickAction >= 0 && o.AltDblClickAction <= 3 ? o.AltDblClickAction : 0);
   cbDblClickGo->setChecked(o.DblClickGoTo);
 
   cbScanArc->setChecked(o.ScanArchives);
@@ -828,11 +869,16 @@ void TfmOpt::sbFontColorClick() {
 
 QString TfmOpt::HelpTopic(int page) {
   switch (page) {
-    case pgLists: return QStringLiteral("FileListOptions.htm");
-    case pgArchives: return QStringLiteral("ArcOptions.htm");
-    case pgDescriptions: return QStringLiteral("DescOptions.htm");
-    case pgInterface: return QStringLiteral("InterOptions.htm");
-    default: return QStringLiteral("GeneralOptions.htm");
+    case pgLists:
+      return QStringLiteral("FileListOptions.htm");
+    case pgArchives:
+      return QStringLiteral("ArcOptions.htm");
+    case pgDescriptions:
+      return QStringLiteral("DescOptions.htm");
+    case pgInterface:
+      return QStringLiteral("InterOptions.htm");
+    default:
+      return QStringLiteral("GeneralOptions.htm");
   }
 }
 

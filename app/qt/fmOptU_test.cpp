@@ -217,8 +217,7 @@ TEST_F(OptionsDialogTest, SizeFormatRepaintsTheMainList) {
   EXPECT_NE(list->data(list->index(0, 0)).toString(), "[ . . ]");
   for (int r = 0; r < list->rowCount(); ++r)
     if (list->data(list->index(r, 0)).toString() == "pack") pack = r;
-  EXPECT_EQ(list->data(list->index(pack, fcSize)).toString(),
-            QStringLiteral("30 ") + LangQ(10151));
+  EXPECT_EQ(list->data(list->index(pack, fcSize)).toString(), QStringLiteral("30 ") + LangQ(10151));
 }
 
 TEST_F(OptionsDialogTest, ArchiveTypeAndRuleEditsReachTheNextScan) {
@@ -253,11 +252,11 @@ TEST_F(OptionsDialogTest, ArchiveTypeAndRuleEditsReachTheNextScan) {
 
 TEST_F(OptionsDialogTest, EveryMenuItemOpensItsPageAndHelpFollowsThePage) {
   const std::vector<std::pair<QAction*, int>> items = {
-      {w_->nnOpt0, TfmOpt::pgGeneral},      {w_->nnOpt1, TfmOpt::pgLists},
-      {w_->nnOpt2, TfmOpt::pgArchives},     {w_->nnOpt3, TfmOpt::pgDescriptions},
-      {w_->nnOpt4, TfmOpt::pgInterface},    {w_->nnOpt5, TfmOpt::pgLanguage}};
+      {w_->nnOpt0, TfmOpt::pgGeneral},   {w_->nnOpt1, TfmOpt::pgLists},
+      {w_->nnOpt2, TfmOpt::pgArchives},  {w_->nnOpt3, TfmOpt::pgDescriptions},
+      {w_->nnOpt4, TfmOpt::pgInterface}, {w_->nnOpt5, TfmOpt::pgLanguage}};
   const QString topics[] = {"GeneralOptions.htm", "FileListOptions.htm", "ArcOptions.htm",
-                            "DescOptions.htm", "InterOptions.htm", "GeneralOptions.htm"};
+                            "DescOptions.htm",    "InterOptions.htm",    "GeneralOptions.htm"};
   for (const auto& [action, page] : items) {
     ASSERT_TRUE(action->isEnabled()) << page;
     int shown = -1;

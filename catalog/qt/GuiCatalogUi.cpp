@@ -44,8 +44,8 @@ bool TGuiCatalogUi::ChooseSaveFileName(const std::string& proposed, const std::s
   QString start = QString::fromStdString(folder);
   if (!proposed.empty()) {
     QFileInfo fi(QString::fromStdString(proposed));
-    start = fi.isAbsolute() ? fi.filePath()
-                            : QDir(start).filePath(QString::fromStdString(proposed));
+    start =
+        fi.isAbsolute() ? fi.filePath() : QDir(start).filePath(QString::fromStdString(proposed));
   }
   QFileDialog dialog(parent_, PlainCaption(LangQ(5)), start, kFilter);
   dialog.setAcceptMode(QFileDialog::AcceptSave);

@@ -53,8 +53,7 @@ TfmCatSetup::TfmCatSetup(TQDBase& bdMain, QWidget* parent) : QDialog(parent), bd
 
   InputName = [this](const QString& caption, const QString& prompt, QString& text) {
     bool ok = false;
-    QString answer =
-        QInputDialog::getText(this, caption, prompt, QLineEdit::Normal, text, &ok);
+    QString answer = QInputDialog::getText(this, caption, prompt, QLineEdit::Normal, text, &ok);
     if (ok) text = answer;
     return ok;
   };
@@ -75,7 +74,8 @@ QWidget* TfmCatSetup::BuildPage(TListKind kind) {
   auto* column = new QVBoxLayout;
   auto button = [&](const char* name) {
     auto* b = new QPushButton(page);
-    b->setObjectName(QString::fromLatin1(name) + (cat ? QStringLiteral("Cat") : QStringLiteral("Loc")));
+    b->setObjectName(QString::fromLatin1(name) +
+                     (cat ? QStringLiteral("Cat") : QStringLiteral("Loc")));
     b->setAutoDefault(false);
     column->addWidget(b);
     return b;
@@ -259,8 +259,10 @@ void TfmCatSetup::CopyFromCatalog(const TNodeRec* catalog) {
   TListKind kind = CurrentKind();
   int row = SelectedRow(kind);
   if (setup_.CopyFrom(kind, catalog)) {
-    FillList(TListKind::Categories, kind == TListKind::Categories ? row : SelectedRow(TListKind::Categories));
-    FillList(TListKind::Locations, kind == TListKind::Locations ? row : SelectedRow(TListKind::Locations));
+    FillList(TListKind::Categories,
+             kind == TListKind::Categories ? row : SelectedRow(TListKind::Categories));
+    FillList(TListKind::Locations,
+             kind == TListKind::Locations ? row : SelectedRow(TListKind::Locations));
   }
 }
 

@@ -62,10 +62,10 @@ class TfmCatSetup : public QDialog {
   QWidget* tsLoc = nullptr;
   QListWidget* lbCat = nullptr;
   QListWidget* lbLoc = nullptr;
-  QPushButton *sbAddCat = nullptr, *sbEditCat = nullptr, *sbDelCat = nullptr,
-              *sbUpCat = nullptr, *sbDownCat = nullptr, *sbCopyCat = nullptr;
-  QPushButton *sbAddLoc = nullptr, *sbEditLoc = nullptr, *sbDelLoc = nullptr,
-              *sbUpLoc = nullptr, *sbDownLoc = nullptr, *sbCopyLoc = nullptr;
+  QPushButton *sbAddCat = nullptr, *sbEditCat = nullptr, *sbDelCat = nullptr, *sbUpCat = nullptr,
+              *sbDownCat = nullptr, *sbCopyCat = nullptr;
+  QPushButton *sbAddLoc = nullptr, *sbEditLoc = nullptr, *sbDelLoc = nullptr, *sbUpLoc = nullptr,
+              *sbDownLoc = nullptr, *sbCopyLoc = nullptr;
   QPushButton* bkOk = nullptr;
   QPushButton* bkCancel = nullptr;
   QMenu* pmCopy = nullptr;

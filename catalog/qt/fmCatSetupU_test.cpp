@@ -61,9 +61,7 @@ class CatSetupTest : public ::testing::Test {
     ListIndexOrAppend(bd, kind, name);
     bd.GoToDepth(0);
   }
-  void SetCategory(TNodeRec* item, int category) {
-    SetItemCategory(bd, item, category, false);
-  }
+  void SetCategory(TNodeRec* item, int category) { SetItemCategory(bd, item, category, false); }
   static int Category(const TNodeRec* item) { return ItemCategory(ItemFlagsOf(item)); }
   static int Location(const TNodeRec* item) { return FieldInt(FieldNode(item), kHdrLocation); }
   std::string Image(TNodeRec* node) {
@@ -145,7 +143,7 @@ TEST_F(CatSetupTest, ReorderingKeepsEveryItemsCategoryAndLocationName) {
   dialog.sbUpCat->click();
   EXPECT_EQ(dialog.lbCat->currentRow(), 0);
   EXPECT_FALSE(dialog.sbUpCat->isEnabled());
-  dialog.sbUpCat->click();  // nothing above
+  dialog.sbUpCat->click();         // nothing above
   dialog.lbCat->setCurrentRow(1);  // Audio below Video
   dialog.sbDownCat->click();
   EXPECT_EQ(Rows(dialog.lbCat), QStringList({"Games", "Video", "Audio"}));

@@ -123,9 +123,8 @@ TfmCatMan::TfmCatMan(TCatalogEditor& editor, QWidget* parent)
     connect(list, &QListWidget::itemChanged, this, [this, panel, list](QListWidgetItem* item) {
       if (!updating_) RenameRow(panel, list->row(item), item->text());
     });
-    connect(list, &QListWidget::itemDoubleClicked, this, [this, panel, list](QListWidgetItem* item) {
-      PanelDblClick(panel, list->row(item));
-    });
+    connect(list, &QListWidget::itemDoubleClicked, this,
+            [this, panel, list](QListWidgetItem* item) { PanelDblClick(panel, list->row(item)); });
   }
   connect(sbCopy, &QPushButton::clicked, this, &TfmCatMan::sbCopyClick);
   connect(sbMove, &QPushButton::clicked, this, &TfmCatMan::sbMoveClick);
@@ -287,9 +286,9 @@ void TfmCatMan::UpdateStatus() {
   sbProp->setEnabled(some && ShowProperties != nullptr);
   sbCopy->setEnabled(some && apart);
   sbMove->setEnabled(some && apart);
-  stBar->setText(on ? QString::fromStdString(
-                          TCatMan::StatusText(active_ == 0, rows_[active_], selected))
-                    : QString());
+  stBar->setText(
+      on ? QString::fromStdString(TCatMan::StatusText(active_ == 0, rows_[active_], selected))
+         : QString());
 }
 
 // ---- commands ---------------------------------------------------------------------------------

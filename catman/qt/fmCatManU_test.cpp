@@ -70,7 +70,8 @@ class CatManWindowTest : public ::testing::Test {
     TCatalogTreeModel* m = w->TreeModel();
     QModelIndex parent = m->IndexOf(node);
     QStringList rows;
-    for (int r = 0; r < m->rowCount(parent); ++r) rows << m->data(m->index(r, 0, parent)).toString();
+    for (int r = 0; r < m->rowCount(parent); ++r)
+      rows << m->data(m->index(r, 0, parent)).toString();
     return rows;
   }
   // The rows the main window's tree view shows, top to bottom.
@@ -107,7 +108,7 @@ TEST_F(CatManWindowTest, MovingADiskIntoACatalogWithoutItsCategoryAppendsTheName
   cm->FormShow(TreeRowNode(alpha, 0));  // G1 of Alpha is the main tree's selection
   EXPECT_EQ(cm->windowTitle(), LangQ(2401));
   EXPECT_EQ(cm->Destination(0), alpha);
-  EXPECT_EQ(cm->Destination(1), alpha);  // entry 0
+  EXPECT_EQ(cm->Destination(1), alpha);    // entry 0
   EXPECT_EQ(cm->PanelBox(0)->count(), 3);  // Alpha, G1, Beta
   EXPECT_EQ(Rows(cm->trL), QStringList({"G1", "D1"}));
   EXPECT_EQ(cm->ActivePanel(), 0);
@@ -282,7 +283,7 @@ TEST_F(CatManWindowTest, DeletingTheGroupTheOtherPanelShowsFallsBackToTheFirstEn
   cm->sbDeleteClick();
   EXPECT_EQ(TreeRows(alpha), QStringList({"D1"}));
   EXPECT_EQ(cm->Destination(0), alpha);
-  EXPECT_EQ(cm->Destination(1), alpha);  // entry 0
+  EXPECT_EQ(cm->Destination(1), alpha);    // entry 0
   EXPECT_EQ(cm->PanelBox(1)->count(), 2);  // Alpha, Beta
   EXPECT_EQ(Rows(cm->trR), QStringList({"D1"}));
   EXPECT_EQ(Rows(cm->trL), QStringList({"D1"}));

@@ -150,8 +150,7 @@ void TGuiFileOpsUi::ProgressClose() {
 
 // ---- TFileCommands ------------------------------------------------------------------------------
 
-TFileCommands::TFileCommands(QWidget* owner, TQDBase& bdMain, TSettings& settings,
-                             TTempFiles& temp)
+TFileCommands::TFileCommands(QWidget* owner, TQDBase& bdMain, TSettings& settings, TTempFiles& temp)
     : owner_(owner), settings_(settings), ui_(owner), engine_(bdMain, ui_, temp) {
   ui_.CancelRequested = [this] { engine_.RequestCancel(); };
   engine_.CopyRunner = CopyOnWorker;

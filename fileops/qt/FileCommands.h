@@ -72,10 +72,10 @@ class TFileCommands {
   TFileCommands(QWidget* owner, TQDBase& bdMain, TSettings& settings, TTempFiles& temp);
   ~TFileCommands();
 
-  // Copy (TFileOp::Copy), move (TFileOp::Move), delete (TFileOp::Delete) or extract (`extract`) the items of mark
-  // list `markList` of bdMain: with `indices` only those entries (the selected rows of a list;
-  // folders and files), else every entry. A delete asks first: text 10142 with `deleteName` when
-  // it is given (one item of the tree), else text 10141; only Yes goes on.
+  // Copy (TFileOp::Copy), move (TFileOp::Move), delete (TFileOp::Delete) or extract (`extract`) the
+  // items of mark list `markList` of bdMain: with `indices` only those entries (the selected rows
+  // of a list; folders and files), else every entry. A delete asks first: text 10142 with
+  // `deleteName` when it is given (one item of the tree), else text 10141; only Yes goes on.
   void Run(int markList, const std::vector<int>* indices, bool extract, TFileOp mode,
            const std::string& deleteName = {});
   // Opens (`explore` false) or shows in the file manager (`explore` true) the real file or folder

@@ -18,8 +18,8 @@
 
 #include "app/SizeTexts.h"
 #include "app/qt/GuiText.h"
-#include "archive/ArchiveExtract.h"
 #include "app/qt/PromptsTestUtil.h"
+#include "archive/ArchiveExtract.h"
 #include "archive/ArchiveTestUtil.h"
 #include "fileops/FileOpsTestUtil.h"
 #include "fileops/qt/fmInsertDiskU.h"
@@ -77,9 +77,7 @@ class FileCommandsTest : public ::testing::Test, protected TMediaScratch {
     Owner.show();
     Commands = std::make_unique<TFileCommands>(&Owner, Bd, Settings, Temp);
     Commands->SetVolumes([this] { return Volumes; });
-    Commands->Ui().FolderChooser = [this](const std::string&, const std::string&) {
-      return Dest;
-    };
+    Commands->Ui().FolderChooser = [this](const std::string&, const std::string&) { return Dest; };
     Commands->Starter = [this](const TShellAction& a) { Started.push_back(a); };
     Commands->Ui().InsertDiskWindow()->PollInterval = 20;
   }
@@ -141,7 +139,8 @@ TEST_F(FileCommandsTest, CopyAndExtractThroughTheProgressWindow) {
   EXPECT_EQ(dst, QString::fromStdString(Dest + "/"));
   EXPECT_EQ(file, QString::fromStdString(m + "/docs/big.bin"));
   EXPECT_EQ(progress->pbar->value(), 100);
-  EXPECT_EQ(progress->lbCopied->text(), LangFormatQ(11503, "2") + " (" + QStr(FormatSizeUnits(5 + (3 << 20))) + ")");
+  EXPECT_EQ(progress->lbCopied->text(),
+            LangFormatQ(11503, "2") + " (" + QStr(FormatSizeUnits(5 + (3 << 20))) + ")");
   EXPECT_EQ(Settings.Options.LastCopyFolder, Dest);
 
   // Extracting the archive writes its entries with their folders, bytes as in the archive.
@@ -255,7 +254,8 @@ TEST_F(FileCommandsTest, AnUnidentifiedMediumIsTakenFromTheFolderChosen) {
   QStringList candidates;
   WhenShown<TfmInsertDisk>([&](TfmInsertDisk* d) {
     serial = d->lbSerial->text();
-    for (int i = 0; i < d->lvCandidates->count(); ++i) candidates << d->lvCandidates->item(i)->text();
+    for (int i = 0; i < d->lvCandidates->count(); ++i)
+      candidates << d->lvCandidates->item(i)->text();
     d->bkOk->click();  // the first candidate is selected
   });
   MarkItems(Bd, mlSelection, {r});
@@ -308,7 +308,9 @@ class MainWindowFilesTest : public ::testing::Test {
     w_ = MakeMainWindow(dir_ + "/settings");
     TFileCommands& c = w_->FileCommands();
     std::string medium = medium_;
-    c.SetVolumes([medium] { return std::vector<TVolume>{FakeVolume(medium, dtFixed, "MEDIA", "1234-ABCD")}; });
+    c.SetVolumes([medium] {
+      return std::vector<TVolume>{FakeVolume(medium, dtFixed, "MEDIA", "1234-ABCD")};
+    });
     c.Ui().FolderChooser = [this](const std::string&, const std::string&) { return dest_; };
     c.Starter = [this](const TShellAction& a) { started_.push_back(a); };
     ASSERT_EQ(w_->OpenCatalogFiles({catalog_}), 1);
@@ -496,8 +498,8 @@ TEST(CopyOnWorkerTest, CopiesOnAWorkerAndCancelsCleanly) {
   EXPECT_EQ(seen.back(), static_cast<int64_t>(data.size()));
 
   fs::remove(dir + "/dst.bin");
-  TCopyResult c = CopyOnWorker(dir + "/src.bin", dir + "/dst.bin", [](int64_t) { return false; },
-                               false);
+  TCopyResult c = CopyOnWorker(
+      dir + "/src.bin", dir + "/dst.bin", [](int64_t) { return false; }, false);
   // The worker may finish before it hears of the refusal; then the copy is whole.
   if (c.Status == TCopyStatus::Cancelled)
     EXPECT_EQ(TreeOf(dir), std::set<std::string>{"src.bin"});

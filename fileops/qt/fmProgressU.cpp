@@ -128,7 +128,8 @@ void TfmProgress::ShowSpeed(bool force) {
   lastSpeedAt_ = ms;
   if (ms <= 0) return;
   int64_t bytes = bytesBefore_ + fileCopied_;
-  auto perSecond = static_cast<int64_t>(static_cast<double>(bytes) * 1000.0 / static_cast<double>(ms));
+  auto perSecond =
+      static_cast<int64_t>(static_cast<double>(bytes) * 1000.0 / static_cast<double>(ms));
   lbSpeed->setText(LangFormatQ(1509, FormatSizeUnits(perSecond)));
 }
 

@@ -13,8 +13,8 @@
 #pragma once
 
 #include <QAbstractItemModel>
-#include <QFont>
 #include <QColor>
+#include <QFont>
 #include <functional>
 
 #include "catalog/CatalogText.h"
@@ -54,9 +54,7 @@ class TCatalogTreeModel : public QAbstractItemModel {
   QStringList mimeTypes() const override;
   QMimeData* mimeData(const QModelIndexList& indexes) const override;
   Qt::DropActions supportedDragActions() const override { return Qt::MoveAction; }
-  Qt::DropActions supportedDropActions() const override {
-    return Qt::MoveAction | Qt::CopyAction;
-  }
+  Qt::DropActions supportedDropActions() const override { return Qt::MoveAction | Qt::CopyAction; }
   bool canDropMimeData(const QMimeData* data, Qt::DropAction action, int row, int column,
                        const QModelIndex& parent) const override;
   bool dropMimeData(const QMimeData* data, Qt::DropAction action, int row, int column,

@@ -153,7 +153,7 @@ TEST(LegacyCodePageModelTest, TreeAndListShowTheDecodedNames) {
   TQDBase bd;
   InitCatalogStore(bd);
   TNodeRec* cat = AddCatalog(bd, "Cat");
-  TNodeRec* disk = AddItem(bd, cat, "\xC4\xE8\xF1\xEA", ikDisk);        // "Диск"
+  TNodeRec* disk = AddItem(bd, cat, "\xC4\xE8\xF1\xEA", ikDisk);       // "Диск"
   TNodeRec* file = AddLeaf(bd, disk, "\xCE\xF2\xF7\xB8\xF2.txt", 10);  // "Отчёт.txt"
   TNodeRec* utf8 = AddLeaf(bd, disk, "Пробный.txt", 10);
   TCatalogDecoders russian{TTextDecoder("1251")};

@@ -26,26 +26,26 @@ namespace {
 
 // The disk layout, by column index (dc...).
 const TListColumnDef kDiskColumns[] = {
-    {10101, 150, false, kRowName},     {10102, 100, false, kRowDiskType},
-    {10103, 80, false, kRowLabel},     {10104, 80, true, kRowSize},
-    {10106, 80, true, kRowFree},       {10107, 120, true, kRowDate},
+    {10101, 150, false, kRowName},        {10102, 100, false, kRowDiskType},
+    {10103, 80, false, kRowLabel},        {10104, 80, true, kRowSize},
+    {10106, 80, true, kRowFree},          {10107, 120, true, kRowDate},
     {10108, 200, false, kRowDescription}, {10115, 80, false, kRowCategory},
     {10116, 80, false, kRowLocation},
 };
 // The file layout, by column index (fc...).
 const TListColumnDef kFileColumns[] = {
-    {10109, 150, false, kRowName},     {10110, 40, false, kRowExtension},
-    {10104, 80, true, kRowSize},       {10111, 120, true, kRowDate},
+    {10109, 150, false, kRowName},      {10110, 40, false, kRowExtension},
+    {10104, 80, true, kRowSize},        {10111, 120, true, kRowDate},
     {10112, 40, false, kRowAttributes}, {10108, 200, false, kRowDescription},
     {10115, 80, false, kRowCategory},
 };
 
 // The search results, by column index (rc...).
 const TListColumnDef kResultColumns[] = {
-    {10113, 150, false, kRowName},     {10110, 40, false, kRowExtension},
-    {10104, 80, true, kRowSize},       {10111, 80, true, kRowDate},
-    {10101, 80, false, kRowDiskName},  {10102, 100, false, kRowDiskType},
-    {10114, 120, false, kRowPath},     {10108, 200, false, kRowDescription},
+    {10113, 150, false, kRowName},    {10110, 40, false, kRowExtension},
+    {10104, 80, true, kRowSize},      {10111, 80, true, kRowDate},
+    {10101, 80, false, kRowDiskName}, {10102, 100, false, kRowDiskType},
+    {10114, 120, false, kRowPath},    {10108, 200, false, kRowDescription},
     {10115, 80, false, kRowCategory},
 };
 

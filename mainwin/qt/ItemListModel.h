@@ -22,8 +22,8 @@
 #include <functional>
 
 #include "catalog/CatalogLayout.h"
-#include "search/RowCache.h"
 #include "mainwin/qt/InterfaceStyle.h"
+#include "search/RowCache.h"
 #include "store/QDBase.h"
 
 struct TListColumnDef;

@@ -12,8 +12,7 @@
 #include "app/qt/GuiText.h"
 #include "store/QDBase.h"
 
-void SaveHeaderLayout(TQDBase& bd, int rootSlot, QTreeView* view, int sortColumn,
-                      bool descending) {
+void SaveHeaderLayout(TQDBase& bd, int rootSlot, QTreeView* view, int sortColumn, bool descending) {
   QHeaderView* header = view->header();
   int columns = header->count();
   TColumnLayout layout;
@@ -79,8 +78,7 @@ void FitColumns(QTreeView* view, int column, int sortColumn) {
   }
   for (int c = 0; c < columns; ++c) {
     if (column >= 0 ? c != column : header->sectionSize(c) <= 1) continue;
-    int width =
-        caption.horizontalAdvance(model->headerData(c, Qt::Horizontal).toString()) + 20;
+    int width = caption.horizontalAdvance(model->headerData(c, Qt::Horizontal).toString()) + 20;
     if (c == sortColumn) width += 24;
     for (int r : rows) {
       QString s = model->data(model->index(r, c)).toString();

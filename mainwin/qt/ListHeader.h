@@ -30,4 +30,5 @@ void FitColumns(QTreeView* view, int column, int sortColumn);
 // The header's pop-up menu at `pos` (header coordinates). `fit` runs for the fit command with -1
 // and for "show column" with that column; `changed` runs after a column was hidden.
 void ExecColumnMenu(QWidget* owner, QTreeView* view, const QPoint& pos, const QString& styleSheet,
-                    const std::function<void(int column)>& fit, const std::function<void()>& changed);
+                    const std::function<void(int column)>& fit,
+                    const std::function<void()>& changed);

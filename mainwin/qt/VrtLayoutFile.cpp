@@ -76,8 +76,7 @@ TToolBarPlace ToolBarPlaceOf(QMainWindow* window, QToolBar* bar) {
   int mine = h ? bar->y() : bar->x();
   std::vector<int> rows;
   for (QToolBar* other : window->findChildren<QToolBar*>()) {
-    if (other->isFloating() || window->toolBarArea(other) != area || !other->isVisible())
-      continue;
+    if (other->isFloating() || window->toolBarArea(other) != area || !other->isVisible()) continue;
     rows.push_back(h ? other->y() : other->x());
   }
   std::sort(rows.begin(), rows.end());
@@ -150,8 +149,10 @@ QRect KeepOnScreen(QRect r) {
   r.setWidth(std::clamp(r.width(), 200, std::max(200, avail.width())));
   r.setHeight(std::clamp(r.height(), 150, std::max(150, avail.height())));
   // Wholly on the screen; a window already there keeps its place to the pixel.
-  r.moveLeft(std::clamp(r.left(), avail.left(), std::max(avail.left(), avail.right() + 1 - r.width())));
-  r.moveTop(std::clamp(r.top(), avail.top(), std::max(avail.top(), avail.bottom() + 1 - r.height())));
+  r.moveLeft(
+      std::clamp(r.left(), avail.left(), std::max(avail.left(), avail.right() + 1 - r.width())));
+  r.moveTop(
+      std::clamp(r.top(), avail.top(), std::max(avail.top(), avail.bottom() + 1 - r.height())));
   return r;
 }
 
@@ -160,7 +161,8 @@ void ReadWindowPlacement(QSettings& ini, const QString& section, QMainWindow* wi
   ini.beginGroup(section);
   if (ini.contains(QStringLiteral("Width")) && ini.contains(QStringLiteral("Height"))) {
     QRect r(ini.value(QStringLiteral("Left")).toInt(), ini.value(QStringLiteral("Top")).toInt(),
-            ini.value(QStringLiteral("Width")).toInt(), ini.value(QStringLiteral("Height")).toInt());
+            ini.value(QStringLiteral("Width")).toInt(),
+            ini.value(QStringLiteral("Height")).toInt());
     // The keys hold the client area in its normal state (WriteWindowPlacement); setGeometry puts
     // the client area back there. Moving the window would place its frame there instead and
     // push the client down by the title bar on every start.

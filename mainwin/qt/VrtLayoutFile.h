@@ -41,7 +41,8 @@ void WriteToolBarPlace(QSettings& ini, const QString& section, const TToolBarPla
 TToolBarPlace ToolBarPlaceOf(QMainWindow* window, QToolBar* bar);
 // Puts the toolbars into their docks, rows in DockRow order and, within a row, in DockPos
 // order; a toolbar whose Parent is no dock name floats at its FloatPos.
-void PlaceToolBars(QMainWindow* window, const std::vector<std::pair<QToolBar*, TToolBarPlace>>& bars);
+void PlaceToolBars(QMainWindow* window,
+                   const std::vector<std::pair<QToolBar*, TToolBarPlace>>& bars);
 
 // The client area moved (and, when larger, shrunk) wholly into the available area of the screen it
 // is mostly on, or of the nearest screen when it is on none; an area already inside is unchanged.

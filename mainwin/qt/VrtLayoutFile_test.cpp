@@ -5,8 +5,8 @@
 
 #include <QApplication>
 #include <QGuiApplication>
-#include <QScreen>
 #include <QMainWindow>
+#include <QScreen>
 #include <QSettings>
 #include <QSplitter>
 #include <QToolBar>

@@ -3,7 +3,6 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QPointer>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFormLayout>
@@ -13,6 +12,7 @@
 #include <QLineEdit>
 #include <QMimeDatabase>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QToolButton>
@@ -78,7 +78,8 @@ TfmPropItem::TfmPropItem(TCatalogEditor& editor, TSettings& settings, QWidget* p
     for (size_t i = 0; i < pages.size(); ++i)
       if (pages[i] == page) FillPage(static_cast<TPropPage>(i));
   });
-  TOkCancelRow buttons = MakeOkCancelRow(this, [this] { bkOkClick(); }, false);
+  TOkCancelRow buttons = MakeOkCancelRow(
+      this, [this] { bkOkClick(); }, false);
   bkOk = buttons.Ok;
   bkCancel = buttons.Cancel;
   bkOk->setObjectName(QStringLiteral("bkOk"));
@@ -306,14 +307,20 @@ void TfmPropItem::CreatePages() {
   }
 
   using TBoxName = std::pair<QComboBox*, const char*>;
-  for (auto [box, name] : std::initializer_list<TBoxName>{
-           {cbGrCat, "cbGrCat"}, {cbGrLoc, "cbGrLoc"}, {cbDiskCat, "cbDiskCat"},
-           {cbDiskLoc, "cbDiskLoc"}, {cbFolderCat, "cbFolderCat"}, {cbFileCat, "cbFileCat"}})
+  for (auto [box, name] : std::initializer_list<TBoxName>{{cbGrCat, "cbGrCat"},
+                                                          {cbGrLoc, "cbGrLoc"},
+                                                          {cbDiskCat, "cbDiskCat"},
+                                                          {cbDiskLoc, "cbDiskLoc"},
+                                                          {cbFolderCat, "cbFolderCat"},
+                                                          {cbFileCat, "cbFileCat"}})
     box->setObjectName(QString::fromLatin1(name));
   using TMemoName = std::pair<QPlainTextEdit*, const char*>;
-  for (auto [memo, name] : std::initializer_list<TMemoName>{
-           {mmCat, "mmCat"}, {mmGr, "mmGr"}, {mmDisk, "mmDisk"}, {mmFolder, "mmFolder"},
-           {mmFile, "mmFile"}, {mmSel, "mmSel"}})
+  for (auto [memo, name] : std::initializer_list<TMemoName>{{mmCat, "mmCat"},
+                                                            {mmGr, "mmGr"},
+                                                            {mmDisk, "mmDisk"},
+                                                            {mmFolder, "mmFolder"},
+                                                            {mmFile, "mmFile"},
+                                                            {mmSel, "mmSel"}})
     memo->setObjectName(QString::fromLatin1(name));
 }
 
@@ -551,7 +558,8 @@ void TfmPropItem::EditListsClick(TListKind kind) {
   std::vector<TBoxIndex> boxes;
   for (QComboBox* box : {cbGrCat, cbDiskCat, cbFolderCat, cbFileCat})
     boxes.push_back({box, kCatCategories, box->currentIndex()});
-  for (QComboBox* box : {cbGrLoc, cbDiskLoc}) boxes.push_back({box, kCatLocations, box->currentIndex()});
+  for (QComboBox* box : {cbGrLoc, cbDiskLoc})
+    boxes.push_back({box, kCatLocations, box->currentIndex()});
   FillListBoxes();
   for (const TBoxIndex& b : boxes)
     b.Box->setCurrentIndex(ListIndexAfterSetup(catalog, b.ListSlot, b.Index));
@@ -563,17 +571,29 @@ bool TfmPropItem::bkOkClick() {
   if (items_.Items.size() == 1) {
     TPropEdits e;
     if (Filled(TPropPage::File))
-      e.File = {true, {}, MemoText(mmFile), cbFileCat->currentIndex(), 0,
-                cbArchivCatAll->isChecked()};
+      e.File = {
+          true, {}, MemoText(mmFile), cbFileCat->currentIndex(), 0, cbArchivCatAll->isChecked()};
     if (Filled(TPropPage::Folder))
-      e.Folder = {true, {}, MemoText(mmFolder), cbFolderCat->currentIndex(), 0,
+      e.Folder = {true,
+                  {},
+                  MemoText(mmFolder),
+                  cbFolderCat->currentIndex(),
+                  0,
                   cbFolderCatAll->isChecked()};
     if (Filled(TPropPage::Group))
-      e.Group = {true, NameText(edGroupName), MemoText(mmGr), cbGrCat->currentIndex(),
-                 cbGrLoc->currentIndex(), cbGrCatAll->isChecked()};
+      e.Group = {true,
+                 NameText(edGroupName),
+                 MemoText(mmGr),
+                 cbGrCat->currentIndex(),
+                 cbGrLoc->currentIndex(),
+                 cbGrCatAll->isChecked()};
     if (Filled(TPropPage::Disk))
-      e.Disk = {true, NameText(edDiskName), MemoText(mmDisk), cbDiskCat->currentIndex(),
-                cbDiskLoc->currentIndex(), cbDiskCatAll->isChecked()};
+      e.Disk = {true,
+                NameText(edDiskName),
+                MemoText(mmDisk),
+                cbDiskCat->currentIndex(),
+                cbDiskLoc->currentIndex(),
+                cbDiskCatAll->isChecked()};
     if (Filled(TPropPage::Cat)) e.Cat = {true, NameText(edCatName), MemoText(mmCat), 0, 0, false};
     changed = ApplySingleItem(editor_, items_.Items[0], e);
   } else if (items_.Items.size() > 1 && Filled(TPropPage::Sel)) {
@@ -581,7 +601,8 @@ bool TfmPropItem::bkOkClick() {
     auto choice = [](QComboBox* box, const std::vector<std::string>& names, int& index,
                      std::string& name) {
       index = box->currentIndex();
-      if (index >= 2 && index < static_cast<int>(names.size())) name = names[static_cast<size_t>(index)];
+      if (index >= 2 && index < static_cast<int>(names.size()))
+        name = names[static_cast<size_t>(index)];
     };
     choice(cbSelCat, sel_.CategoryChoices, e.CatChoice, e.CatName);
     if (sel_.ShowLocation)

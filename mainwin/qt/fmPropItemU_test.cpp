@@ -13,11 +13,11 @@
 #include <QTimer>
 #include <QToolButton>
 #include <QTreeView>
+#include <filesystem>
+#include <fstream>
 #include <functional>
 #include <map>
 #include <tuple>
-#include <filesystem>
-#include <fstream>
 
 #include "app/SizeTexts.h"
 #include "app/qt/GuiText.h"
@@ -154,7 +154,7 @@ TEST_F(PropItemTest, FileFolderAndDiskShowTheirPagesAndCounts) {
   EXPECT_TRUE(dlg.Filled(TPropPage::Disk));
   EXPECT_EQ(dlg.edDiskName->text(), QStringLiteral("D"));
   EXPECT_FALSE(dlg.edDiskName->isReadOnly());
-  EXPECT_EQ(dlg.lbDiskFileCnt->text(), Count(d.Files));  // the archive's entry counts as a file
+  EXPECT_EQ(dlg.lbDiskFileCnt->text(), Count(d.Files));   // the archive's entry counts as a file
   EXPECT_EQ(dlg.lbDiskFldCnt->text(), Count(d.Folders));  // the archive counts as a folder
   EXPECT_EQ(d.Folders, 3);
   EXPECT_EQ(dlg.lbDiskSize->text(), Size(ItemSizeOf(disk)));
@@ -219,7 +219,7 @@ TEST_F(PropItemTest, SelectionPageSumsTheSelectedItems) {
   EXPECT_EQ(dlg.lbFilesSel->text(), Count(2));    // the file and the archive
   EXPECT_EQ(dlg.lbFoldersSel->text(), Count(1));  // the plain folder
   EXPECT_EQ(dlg.lbDiskSel->text(), Count(1));
-  EXPECT_FALSE(dlg.cbSelLoc->isHidden());  // a disk is among them
+  EXPECT_FALSE(dlg.cbSelLoc->isHidden());      // a disk is among them
   EXPECT_EQ(dlg.cbSelCat->currentIndex(), 1);  // leave unchanged
   EXPECT_FALSE(dlg.mmSel->isEnabled());
   dlg.cbSelDescAll->setChecked(true);
@@ -394,12 +394,13 @@ TEST_F(PropItemWindowTest, PropertiesCommandTakesTheListSelectionOrTheTreeNode) 
   w_->UpdateActions();
   ASSERT_TRUE(w_->ActProperties->isEnabled());
   // The tree's disk: catalog and disk pages; a description written with OK.
-  bool seen = RunDialog([&] { w_->ActProperties->trigger(); }, [](TfmPropItem& dlg) {
-    EXPECT_EQ(dlg.pc->count(), 2);
-    EXPECT_EQ(dlg.edDiskName->text(), QStringLiteral("D1"));
-    dlg.mmDisk->setPlainText(QStringLiteral("a disk"));
-    dlg.bkOkClick();
-  });
+  bool seen = RunDialog([&] { w_->ActProperties->trigger(); },
+                        [](TfmPropItem& dlg) {
+                          EXPECT_EQ(dlg.pc->count(), 2);
+                          EXPECT_EQ(dlg.edDiskName->text(), QStringLiteral("D1"));
+                          dlg.mmDisk->setPlainText(QStringLiteral("a disk"));
+                          dlg.bkOkClick();
+                        });
   EXPECT_TRUE(seen);
   TNodeRec* d1Node = w_->TreeModel()->NodeOf(d1);
   EXPECT_EQ(FieldStr(FieldNode(d1Node), kFieldDescription), "a disk");
@@ -416,25 +417,29 @@ TEST_F(PropItemWindowTest, PropertiesCommandTakesTheListSelectionOrTheTreeNode) 
   }
   ASSERT_GE(a, 0);
   ASSERT_GE(b, 0);
-  sel->setCurrentIndex(m->index(a, 0), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+  sel->setCurrentIndex(m->index(a, 0),
+                       QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
   sel->select(m->index(b, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
   QApplication::setActiveWindow(w_.get());
   w_->List()->setFocus();
   ASSERT_TRUE(w_->List()->hasFocus());
-  seen = RunDialog([&] { w_->ActProperties->trigger(); }, [](TfmPropItem& dlg) {
-    EXPECT_EQ(dlg.pc->currentWidget(), dlg.tsSel);
-    EXPECT_EQ(dlg.lbSelCnt->text(), QStringLiteral("2"));
-    EXPECT_EQ(dlg.lbSizeSel->text(), Size(20));
-  });
+  seen = RunDialog([&] { w_->ActProperties->trigger(); },
+                   [](TfmPropItem& dlg) {
+                     EXPECT_EQ(dlg.pc->currentWidget(), dlg.tsSel);
+                     EXPECT_EQ(dlg.lbSelCnt->text(), QStringLiteral("2"));
+                     EXPECT_EQ(dlg.lbSizeSel->text(), Size(20));
+                   });
   EXPECT_TRUE(seen);
 
   // Double-click action 1 on a file: its properties.
   w_->Settings().Options.DblClickAction = 1;
-  sel->setCurrentIndex(m->index(a, 0), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-  seen = RunDialog([&] { w_->LVDblClick(); }, [](TfmPropItem& dlg) {
-    EXPECT_EQ(dlg.pc->currentWidget(), dlg.tsFile);
-    EXPECT_EQ(dlg.edFileName->text(), QStringLiteral("a.txt"));
-  });
+  sel->setCurrentIndex(m->index(a, 0),
+                       QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+  seen = RunDialog([&] { w_->LVDblClick(); },
+                   [](TfmPropItem& dlg) {
+                     EXPECT_EQ(dlg.pc->currentWidget(), dlg.tsFile);
+                     EXPECT_EQ(dlg.edFileName->text(), QStringLiteral("a.txt"));
+                   });
   EXPECT_TRUE(seen);
 }
 
@@ -451,14 +456,16 @@ TEST_F(PropItemWindowTest, SearchResultsOpenTheProperties) {
   f->Start();
   ASSERT_EQ(f->ResultModel()->rowCount(), 1);
   f->LVF->selectionModel()->setCurrentIndex(
-      f->ResultModel()->index(0, 0), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+      f->ResultModel()->index(0, 0),
+      QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
   f->UpdateStatus();
   ASSERT_TRUE(f->ActProperties->isEnabled());
-  bool seen = RunDialog([&] { f->ActProperties->trigger(); }, [](TfmPropItem& dlg) {
-    EXPECT_EQ(dlg.edFileName->text(), QStringLiteral("a.txt"));
-    dlg.mmFile->setPlainText(QStringLiteral("found"));
-    dlg.bkOkClick();
-  });
+  bool seen = RunDialog([&] { f->ActProperties->trigger(); },
+                        [](TfmPropItem& dlg) {
+                          EXPECT_EQ(dlg.edFileName->text(), QStringLiteral("a.txt"));
+                          dlg.mmFile->setPlainText(QStringLiteral("found"));
+                          dlg.bkOkClick();
+                        });
   EXPECT_TRUE(seen);
   TNodeRec* item = f->ResultModel()->ItemAt(0);
   ASSERT_NE(item, nullptr);

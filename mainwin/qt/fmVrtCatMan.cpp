@@ -13,8 +13,7 @@ bool TfmVrt::ShowCatSetup(int catalogSlot, bool locations) {
   TNodeRec* catalog = NodeChild(bdMain.RootNode(), catalogSlot);
   if (!catalog || !IsContainer(catalog)) return false;
   TfmCatSetup dialog(bdMain, this);
-  if (!dialog.Open(catalog, locations ? TListKind::Locations : TListKind::Categories))
-    return false;
+  if (!dialog.Open(catalog, locations ? TListKind::Locations : TListKind::Categories)) return false;
   dialog.exec();
   if (!dialog.Applied()) return false;
   editor_->MarkModified(catalog);  // the lists and references changed: the views show them

@@ -21,9 +21,9 @@
 #include "mainwin/qt/CatalogTreeModel.h"
 #include "mainwin/qt/ItemListModel.h"
 #include "mainwin/qt/fmVrtU.h"
-#include "search/qt/fmFindU.h"
 #include "scan/DiskGraft.h"
 #include "scan/qt/fmAddDiskU.h"
+#include "search/qt/fmFindU.h"
 #include "store/CursorGuard.h"
 
 void TfmVrt::SetSaveNameChooser(

@@ -12,8 +12,8 @@
 #include "mainwin/qt/CatalogTreeModel.h"
 #include "mainwin/qt/ItemListModel.h"
 #include "mainwin/qt/fmVrtU.h"
-#include "search/qt/fmFindU.h"
 #include "search/ListCommands.h"
+#include "search/qt/fmFindU.h"
 
 namespace {
 
@@ -28,9 +28,9 @@ class TViewRows : public TListRows {
   bool IsRowFocused(int row) const override { return view_->currentIndex().row() == row; }
   void SetRowState(int row, bool focused, bool selected) override {
     QModelIndex index = view_->model()->index(row, 0);
-    view_->selectionModel()->select(index, (selected ? QItemSelectionModel::Select
-                                                     : QItemSelectionModel::Deselect) |
-                                               QItemSelectionModel::Rows);
+    view_->selectionModel()->select(
+        index, (selected ? QItemSelectionModel::Select : QItemSelectionModel::Deselect) |
+                   QItemSelectionModel::Rows);
     if (focused) view_->selectionModel()->setCurrentIndex(index, QItemSelectionModel::NoUpdate);
   }
 
@@ -53,8 +53,7 @@ void TfmVrt::UpdateFilesMenu() {
   bool extract = false, copy = false;
   if (FilesOnListRows()) {
     TViewRows rows(LV);
-    TFileOpsState state =
-        FileOpsState(bdMain, rows, mlView, lvModel_->HasParentRow() ? 1 : 0);
+    TFileOpsState state = FileOpsState(bdMain, rows, mlView, lvModel_->HasParentRow() ? 1 : 0);
     extract = state.Extract;
     copy = state.CopyMoveDelete;
   } else if (treeNode && ItemKindOf(treeNode) >= ikDisk) {

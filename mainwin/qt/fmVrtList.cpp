@@ -18,8 +18,8 @@
 #include "mainwin/qt/ItemListModel.h"
 #include "mainwin/qt/ListHeader.h"
 #include "mainwin/qt/fmVrtU.h"
-#include "search/qt/fmFindU.h"
 #include "search/ListSort.h"
+#include "search/qt/fmFindU.h"
 #include "store/CursorGuard.h"
 
 namespace {
@@ -59,8 +59,8 @@ void TfmVrt::SetListLayout(bool diskLayout, bool forced) {
 
 void TfmVrt::ShowSortMarks() {
   int li = LayoutIndex(diskLayout_);
-  LV->header()->setSortIndicator(sortColumn_[li], sortDescending_[li] ? Qt::DescendingOrder
-                                                                       : Qt::AscendingOrder);
+  LV->header()->setSortIndicator(sortColumn_[li],
+                                 sortDescending_[li] ? Qt::DescendingOrder : Qt::AscendingOrder);
 }
 
 void TfmVrt::SortList() {

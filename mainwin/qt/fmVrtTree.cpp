@@ -13,13 +13,13 @@
 #include <QTreeView>
 
 #include "app/SizeTexts.h"
-#include "platform/DateTime.h"
 #include "app/qt/GuiText.h"
 #include "catalog/CatalogLayout.h"
 #include "mainwin/TreeRows.h"
 #include "mainwin/qt/CatalogTreeModel.h"
 #include "mainwin/qt/ItemListModel.h"
 #include "mainwin/qt/fmVrtU.h"
+#include "platform/DateTime.h"
 #include "store/CursorGuard.h"
 
 namespace {
@@ -136,9 +136,9 @@ QString TfmVrt::ItemSummaryText() {
   if (!item || item == bdMain.RootNode()) return QString();
   int32_t flags = ItemFlagsOf(item);
   int kind = ItemKind(flags);
-  int kindText = kind == ikCatalog ? 10132
-                 : kind == ikGroup ? 10133
-                 : kind == ikDisk  ? 10134
+  int kindText = kind == ikCatalog  ? 10132
+                 : kind == ikGroup  ? 10133
+                 : kind == ikDisk   ? 10134
                  : kind == ikFolder ? 10135
                                     : 0;
   QString text;
@@ -152,8 +152,10 @@ QString TfmVrt::ItemSummaryText() {
     if (!path.empty()) text += QStringLiteral(" (") + QStr(path) + QStringLiteral(")");
   }
   const TNodeRec* fields = FieldNode(item);
-  text += QStringLiteral(",  ") + QString::fromStdString(FormatSizeUnits(FieldInt64(fields, kFieldSize)));
-  text += QStringLiteral(",  ") + QString::fromStdString(FormatDate(FieldFloat(fields, kFieldChanged)));
+  text += QStringLiteral(",  ") +
+          QString::fromStdString(FormatSizeUnits(FieldInt64(fields, kFieldSize)));
+  text +=
+      QStringLiteral(",  ") + QString::fromStdString(FormatDate(FieldFloat(fields, kFieldChanged)));
   return text;
 }
 
@@ -192,16 +194,18 @@ void TfmVrt::UpdateStatus() {
   QString title = caption_;
   const TNodeRec* catalog = node ? CatalogNodeOf(node) : nullptr;
   if (catalog) {
-    title += QStringLiteral("  -  ") + QStr(decoders_.Text(catalog, ItemName(catalog))) + QLatin1Char(' ') +
-             LangFormatQ(10136, std::to_string(CountDisks(catalog)));
+    title += QStringLiteral("  -  ") + QStr(decoders_.Text(catalog, ItemName(catalog))) +
+             QLatin1Char(' ') + LangFormatQ(10136, std::to_string(CountDisks(catalog)));
   }
   if (windowTitle() != title) setWindowTitle(title);
   if (Tray) Tray->setToolTip(title);
   // Panel 0: the catalog's state. A new catalog that never had a file is not "Saved".
   bool modified = catalog && FieldInt(FieldNode(catalog), kCatModified) != 0;
   bool hasFile = catalog && !FieldStr(FieldNode(catalog), kCatFileName).empty();
-  stPanels_[0]->setText(QStringLiteral("   ") +
-                        LangQ(modified ? 10137 : !catalog ? 10139 : hasFile ? 10138 : 10150));
+  stPanels_[0]->setText(QStringLiteral("   ") + LangQ(modified   ? 10137
+                                                      : !catalog ? 10139
+                                                      : hasFile  ? 10138
+                                                                 : 10150));
   // Panel 1: the summary of the item in focus.
   QString summary;
   if (node) {
@@ -251,11 +255,14 @@ void TfmVrt::UpdateActions() {
     a->setEnabled(on && !a->property("tolvaneUnavailable").toBool());
   };
   if (!treeNode) {
-    for (QAction* a : {ActSaveCatalog, ActSaveAll, ActCloseCatalog, ActFind, ActAddNewDisk,
-                       ActAddNewDiskGroup, ActReport, ActUser, ActUserView, nnMMSaveCatAs,
-                       nnMMCloseAllCat, nnSearchAllCatalogs, ActUpdateDisk, ActRenameDisk,
-                       ActDeleteDisk, ActRenameCatalog, ActExploreItem, ActRemoveFromCatalog,
-                       ActFiles, ActRunItem, ActProperties, ActGotoUp, ActSortDisk, ActCatMan,
+    for (QAction* a : {ActSaveCatalog,   ActSaveAll,      ActCloseCatalog,
+                       ActFind,          ActAddNewDisk,   ActAddNewDiskGroup,
+                       ActReport,        ActUser,         ActUserView,
+                       nnMMSaveCatAs,    nnMMCloseAllCat, nnSearchAllCatalogs,
+                       ActUpdateDisk,    ActRenameDisk,   ActDeleteDisk,
+                       ActRenameCatalog, ActExploreItem,  ActRemoveFromCatalog,
+                       ActFiles,         ActRunItem,      ActProperties,
+                       ActGotoUp,        ActSortDisk,     ActCatMan,
                        ActCatSetup})
       a->setEnabled(false);
     ActFilesExtract->setVisible(false);
@@ -266,8 +273,7 @@ void TfmVrt::UpdateActions() {
   int32_t flags = item ? ItemFlagsOf(item) : 0;
   int k = ItemKindOf(item);
   std::vector<int> selected = SelectedRows();
-  bool p = LV->hasFocus() && lvModel_->HasParentRow() && FocusedRow() == 0 &&
-           selected.size() == 1;
+  bool p = LV->hasFocus() && lvModel_->HasParentRow() && FocusedRow() == 0 && selected.size() == 1;
   const TNodeRec* catalog = CatalogNodeOf(treeNode);
   // A catalog that never had a file is saved under a name asked for.
   enable(ActSaveCatalog, catalog && (FieldInt(FieldNode(catalog), kCatModified) != 0 ||

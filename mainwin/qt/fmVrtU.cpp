@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: MIT
 // The main window: building it, its texts, start-up, exit and the window layout file.
 #include "mainwin/qt/fmVrtU.h"
-#include "search/qt/fmFindU.h"
-#include "userlist/qt/fmUserListU.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -19,14 +17,13 @@
 #include <QSplitter>
 #include <QStatusBar>
 #include <QSystemTrayIcon>
+#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
-#include <QTimer>
 #include <QTreeView>
 #include <QWindow>
 #include <filesystem>
 
-#include "catalog/ItemLabels.h"
 #include "app/Language.h"
 #include "app/qt/GuiText.h"
 #include "app/qt/Images.h"
@@ -35,6 +32,7 @@
 #include "app/qt/fmAboutU.h"
 #include "archive/ArchiveTypes.h"
 #include "catalog/CatalogLayout.h"
+#include "catalog/ItemLabels.h"
 #include "catalog/qt/GuiCatalogUi.h"
 #include "catalog/qt/fmNewCatU.h"
 #include "fileops/qt/FileCommands.h"
@@ -45,6 +43,8 @@
 #include "mainwin/qt/VrtLayoutFile.h"
 #include "scan/DescRules.h"
 #include "scan/qt/fmAddDiskU.h"
+#include "search/qt/fmFindU.h"
+#include "userlist/qt/fmUserListU.h"
 
 namespace {
 
@@ -268,9 +268,11 @@ void TfmVrt::CreateActions() {
   ActFilesMove = make("ActFilesMove", nullptr, nullptr);
   connect(ActFilesMove, &QAction::triggered, this, [this] { FilesCommand(false, TFileOp::Move); });
   ActFilesDelete = make("ActFilesDelete", nullptr, nullptr);
-  connect(ActFilesDelete, &QAction::triggered, this, [this] { FilesCommand(false, TFileOp::Delete); });
+  connect(ActFilesDelete, &QAction::triggered, this,
+          [this] { FilesCommand(false, TFileOp::Delete); });
   ActFilesExtract = make("ActFilesExtract", nullptr, nullptr);
-  connect(ActFilesExtract, &QAction::triggered, this, [this] { FilesCommand(true, TFileOp::Copy); });
+  connect(ActFilesExtract, &QAction::triggered, this,
+          [this] { FilesCommand(true, TFileOp::Copy); });
   ActRemoveFromCatalog =
       make("ActRemoveFromCatalog", nullptr, &TfmVrt::ActRemoveFromCatalogExecute);
   ActProperties = make("ActProperties", "properties", &TfmVrt::ActPropertiesExecute);
@@ -310,7 +312,6 @@ void TfmVrt::CreateActions() {
   nnAbout = make("nnAbout", nullptr, &TfmVrt::nnAboutClick);
   connect(nnSite, &QAction::triggered, this, [] { OpenProductPage(false); });
   connect(nnMail, &QAction::triggered, this, [this] { OpenProductPage(true, caption_); });
-
 }
 
 void TfmVrt::CreateMenus() {
@@ -516,8 +517,8 @@ void TfmVrt::FillLanguageMenu() {
   QDir dir(QString::fromStdString(places_.LanguageFolder));
   QString current = QString::fromStdString(settings_.Options.LanguageFile);
   auto* group = new QActionGroup(languageMenu_);
-  for (const QFileInfo& fi : dir.entryInfoList({QStringLiteral("*.lng")}, QDir::Files,
-                                               QDir::Name)) {
+  for (const QFileInfo& fi :
+       dir.entryInfoList({QStringLiteral("*.lng")}, QDir::Files, QDir::Name)) {
     TLangTable table;
     if (!table.LoadFromFile(fi.absoluteFilePath().toStdString()) || !table.Loaded()) continue;
     QAction* a = languageMenu_->addAction(QString::fromStdString(table.FirstLine()));
@@ -531,10 +532,9 @@ void TfmVrt::FillLanguageMenu() {
 
 namespace {
 // The pages offered in the menu: the Windows pages of old catalogs, and two DOS-era ones.
-const char* const kMenuCodePages[] = {"WINDOWS-1250", "WINDOWS-1251", "WINDOWS-1252",
-                                      "WINDOWS-1253", "WINDOWS-1254", "WINDOWS-1255",
-                                      "WINDOWS-1256", "WINDOWS-1257", "WINDOWS-1258",
-                                      "WINDOWS-874",  "CP866",        "KOI8-R"};
+const char* const kMenuCodePages[] = {
+    "WINDOWS-1250", "WINDOWS-1251", "WINDOWS-1252", "WINDOWS-1253", "WINDOWS-1254", "WINDOWS-1255",
+    "WINDOWS-1256", "WINDOWS-1257", "WINDOWS-1258", "WINDOWS-874",  "CP866",        "KOI8-R"};
 }  // namespace
 
 void TfmVrt::FillCodePageMenu() {
@@ -556,18 +556,19 @@ void TfmVrt::FillCodePageMenu() {
       a->setChecked(chosen == page);
       group->addAction(a);
       std::string p = page;
-      connect(a, &QAction::triggered, this, [this, p, catalogFile] { ChooseCodePage(p, catalogFile); });
+      connect(a, &QAction::triggered, this,
+              [this, p, catalogFile] { ChooseCodePage(p, catalogFile); });
     }
   };
-  fill(codePageMenu_,
-       LangFormatQ(12706, LanguageCodePage(settings_.Options.LanguageFile)), pages.Program, {});
+  fill(codePageMenu_, LangFormatQ(12706, LanguageCodePage(settings_.Options.LanguageFile)),
+       pages.Program, {});
   // The catalog selected in the tree, once it has a file, may have a page of its own.
   const TNodeRec* catalog = CatalogNodeOf(SelectedTreeNode());
   std::string file = catalog ? std::string(FieldStr(FieldNode(catalog), kCatFileName)) : "";
   if (file.empty()) return;
   codePageMenu_->addSeparator();
   QMenu* own = codePageMenu_->addMenu(LangQ(12707) + QStringLiteral(": ") +
-                                   QStr(decoders_.Text(catalog, ItemName(catalog))));
+                                      QStr(decoders_.Text(catalog, ItemName(catalog))));
   own->setObjectName(QStringLiteral("nnCatalogCodePage"));
   std::string chosen;
   for (const auto& [f, p] : pages.Catalogs)

@@ -58,8 +58,8 @@ class TfmCatMan;
 
 // Where the window finds and keeps its files. Folders end in "/".
 struct TVrtPlaces {
-  std::string SettingsFolder;  // bdOpt.dat, fmStorage.ini, the default "Catalogs/" folder
-  std::string LanguageFolder;  // English.lng and the other *.lng files
+  std::string SettingsFolder;   // bdOpt.dat, fmStorage.ini, the default "Catalogs/" folder
+  std::string LanguageFolder;   // English.lng and the other *.lng files
   std::string CommandLineFile;  // the catalog named on the command line, or empty
 };
 
@@ -295,6 +295,7 @@ class TfmVrt : public QMainWindow, public TAddDiskHost, public TEditHost {
   void ActAddNewDiskGroupExecute();
   void ActRenameExecute();
   void RenameTreeItem(TNodeRec* item, const QString& typed);
+
  public:
   // Drag and drop in the tree: moves the tree's selection onto `target` (the editor's rules).
   void DropSelectedOn(const QPersistentModelIndex& target);
@@ -316,7 +317,6 @@ class TfmVrt : public QMainWindow, public TAddDiskHost, public TEditHost {
   TfmFind* SearchWindow() const { return fmFind; }
 
  private:
-
   TVrtPlaces places_;
   TSettings& settings_;
   // The code pages of catalog texts that are not UTF-8, from the settings (ApplyCodePages).
@@ -384,9 +384,11 @@ class TfmVrt : public QMainWindow, public TAddDiskHost, public TEditHost {
   void ActCatSetupExecute();
   void ActCatManExecute();
   QPointer<TfmCatMan> fmCatMan;
+
  public:
   // The report command (Ctrl+R): the report dialog for the item list (fmVrtReport.cpp).
   void ActReportExecute();
+
  public:
   // ---- the options dialog (fmVrtOptions.cpp) -------------------------------------------------
   // Opens the options dialog (made on first use and kept) modally on page `page` (0 to 5).

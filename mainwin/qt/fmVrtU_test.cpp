@@ -3,25 +3,25 @@
 
 #include <QAbstractItemModelTester>
 #include <QAction>
-#include <QWidgetAction>
-#include <QTest>
 #include <QHeaderView>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
 #include <QScreen>
 #include <QSettings>
+#include <QTest>
 #include <QToolBar>
 #include <QTreeView>
+#include <QWidgetAction>
 #include <filesystem>
 
 #include "app/ShellCommand.h"
 #include "app/qt/GuiText.h"
 #include "app/qt/SingleInstance.h"
+#include "mainwin/EditTestUtil.h"
 #include "mainwin/TreeRows.h"
 #include "mainwin/qt/CatalogTreeModel.h"
 #include "mainwin/qt/ItemListModel.h"
-#include "mainwin/EditTestUtil.h"
 #include "mainwin/qt/VrtTestUtil.h"
 #include "scan/qt/fmAddDiskU.h"
 #include "search/ListSort.h"
@@ -214,8 +214,9 @@ void ExpectNoIdleCommand(TfmVrt& w, const char* where) {
         qobject_cast<QWidgetAction*>(a))
       continue;
     EXPECT_TRUE(HasHandler(a)) << where << ": " << a->objectName().toStdString() << " \""
-                               << a->text().toStdString() << "\" of " << a->parent()->metaObject()->className()
-                               << " " << a->parent()->objectName().toStdString()
+                               << a->text().toStdString() << "\" of "
+                               << a->parent()->metaObject()->className() << " "
+                               << a->parent()->objectName().toStdString()
                                << " is enabled but does nothing";
   }
 }
@@ -578,7 +579,8 @@ TEST_F(MainWindowTest, DragAndDropMovesTheSelectionWithinItsCatalog) {
 
 TEST_F(MainWindowTest, ASecondStartRestoresTheMinimisedWindow) {
   auto w = MakeMainWindow(settings_);
-  TSingleInstance first(QStringLiteral("tolvane-test-restore-%1").arg(QCoreApplication::applicationPid()));
+  TSingleInstance first(
+      QStringLiteral("tolvane-test-restore-%1").arg(QCoreApplication::applicationPid()));
   ASSERT_TRUE(first.TryBecomePrimary());
   w->ListenForRestore(first);
   w->showMinimized();
@@ -592,12 +594,14 @@ TEST_F(MainWindowTest, ASecondStartRestoresTheMinimisedWindow) {
 
 TEST_F(MainWindowTest, ASecondStartOpensItsCatalogsInTheRunningWindow) {
   auto w = MakeMainWindow(settings_);
-  TSingleInstance first(QStringLiteral("tolvane-test-open-%1").arg(QCoreApplication::applicationPid()));
+  TSingleInstance first(
+      QStringLiteral("tolvane-test-open-%1").arg(QCoreApplication::applicationPid()));
   ASSERT_TRUE(first.TryBecomePrimary());
   w->ListenForRestore(first);
   w->showMinimized();
   TSingleInstance second(first.Name());
-  EXPECT_FALSE(second.TryBecomePrimary({QString::fromStdString(alpha_), QString::fromStdString(beta_)}));
+  EXPECT_FALSE(
+      second.TryBecomePrimary({QString::fromStdString(alpha_), QString::fromStdString(beta_)}));
   for (int i = 0; i < 300 && w->TreeModel()->rowCount() < 2; ++i) QTest::qWait(10);
   ASSERT_EQ(w->TreeModel()->rowCount(), 2);
   EXPECT_EQ(w->TreeModel()->data(w->TreeModel()->index(0, 0)).toString(), "Alpha");
@@ -636,7 +640,7 @@ namespace {
 // of the catalog's own wins, and both are kept in the settings.
 void BuildLegacy(TQDBase& bd, TNodeRec* catalog) {
   TNodeRec* disk = AddItem(bd, catalog, "\xC4\xE8\xF1\xEA", ikDisk);  // "Диск" in Windows-1251
-  AddLeaf(bd, disk, "\xCE\xF2\xF7\xB8\xF2.txt", 10);                 // "Отчёт.txt"
+  AddLeaf(bd, disk, "\xCE\xF2\xF7\xB8\xF2.txt", 10);                  // "Отчёт.txt"
 }
 
 TEST_F(MainWindowTest, CodePagesOfOldCatalogsAreChosenForTheProgramAndPerCatalog) {

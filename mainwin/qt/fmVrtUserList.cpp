@@ -9,8 +9,8 @@
 #include <QScrollBar>
 #include <QToolBar>
 #include <QToolButton>
-#include <algorithm>
 #include <QTreeView>
+#include <algorithm>
 
 #include "app/qt/GuiText.h"
 #include "catalog/CatalogLayout.h"
@@ -136,8 +136,7 @@ void TfmVrt::UpdateUserListActions() {
   TNodeRec* node = trModel_->NodeOf(trTree->currentIndex());
   if (node && UserListOnListRows()) {
     TResultViewRows rows(LV);
-    TUserListState state =
-        UserListState(bdMain, rows, mlView, lvModel_->HasParentRow() ? 1 : 0);
+    TUserListState state = UserListState(bdMain, rows, mlView, lvModel_->HasParentRow() ? 1 : 0);
     add = state.CanAdd;
     remove = state.CanRemove;
   } else if (ItemKindOf(node) >= ikGroup) {

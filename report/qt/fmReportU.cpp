@@ -198,7 +198,8 @@ TfmReport::TfmReport(TfmVrt& main, QWidget* parent) : QDialog(parent), main_(mai
   layout->addLayout(sources);
   layout->addWidget(gbCol, 1);
   layout->addLayout(foot);
-  for (QPushButton* b : {sbColSet, sbColReset, sbFromList, bkOpt, bkCancel}) b->setAutoDefault(false);
+  for (QPushButton* b : {sbColSet, sbColReset, sbFromList, bkOpt, bkCancel})
+    b->setAutoDefault(false);
 
   connect(cbCaption, &QComboBox::activated, this, [this](int index) {
     if (index == cbCaption->count() - 1 &&
@@ -206,7 +207,8 @@ TfmReport::TfmReport(TfmVrt& main, QWidget* parent) : QDialog(parent), main_(mai
       ClearTitleHistory();
   });
   connect(cbType, &QComboBox::currentIndexChanged, this, &TfmReport::UpdateButtons);
-  connect(rbSRC1, &QRadioButton::clicked, this, [this] { ChooseSource(TReportSource::MainWindow); });
+  connect(rbSRC1, &QRadioButton::clicked, this,
+          [this] { ChooseSource(TReportSource::MainWindow); });
   connect(rbSRC2, &QRadioButton::clicked, this,
           [this] { ChooseSource(TReportSource::SearchResults); });
   connect(rbSRC3, &QRadioButton::clicked, this, [this] { ChooseSource(TReportSource::UserList); });
@@ -241,8 +243,8 @@ void TfmReport::OpenFor(TReportSource source, QHeaderView* userListHeader) {
   state_ = OpenReportDialog(settings.bdOpt, settings.Options, source,
                             main_.ListModel()->DiskLayout(), main_.SelectedTreeNode());
   filling_ = true;
-  cbType->setCurrentIndex(state_.Type >= kReportHtml && state_.Type <= kReportClipboard ? state_.Type
-                                                                                      : -1);
+  cbType->setCurrentIndex(
+      state_.Type >= kReportHtml && state_.Type <= kReportClipboard ? state_.Type : -1);
   cbRun->setChecked(state_.OpenAfterExport);
   filling_ = false;
   ShowSource();
@@ -310,8 +312,8 @@ void TfmReport::UpdateButtons() {
   sbDownCol->setEnabled(row >= 0 && row < count - 1);
   QHeaderView* header = SourceHeader();
   sbFromList->setEnabled(header && header->count() == count &&
-                         count == ReportColumnCount(ReportTableOf(state_.Source,
-                                                                  state_.DiskLayout)));
+                         count ==
+                             ReportColumnCount(ReportTableOf(state_.Source, state_.DiskLayout)));
   bkStart->setEnabled(ReportExportEnabled(state_.Columns));
   cbRun->setEnabled(ReportRunEnabled(cbType->currentIndex()));
 }
@@ -327,8 +329,9 @@ void TfmReport::MoveColumn(bool up) {
   if (!current) return;
   ReadChecks();
   int row = lvCol->indexOfTopLevelItem(current);
-  int moved = MoveReportColumn(main_.Settings().bdOpt, ReportTableOf(state_.Source, state_.DiskLayout),
-                               state_.Columns, row, up);
+  int moved =
+      MoveReportColumn(main_.Settings().bdOpt, ReportTableOf(state_.Source, state_.DiskLayout),
+                       state_.Columns, row, up);
   FillColumnBox();
   if (moved >= 0 && moved < lvCol->topLevelItemCount())
     lvCol->setCurrentItem(lvCol->topLevelItem(moved));
@@ -365,7 +368,8 @@ bool TfmReport::Export() {
 }
 
 void TfmReport::ShowOptions() {
-  TfmReportOpt dlg(main_.Settings().Options.Report, [this] { main_.SaveSettings(); }, this);
+  TfmReportOpt dlg(
+      main_.Settings().Options.Report, [this] { main_.SaveSettings(); }, this);
   dlg.ShowPageOf(cbType->currentIndex());
   dlg.exec();
 }

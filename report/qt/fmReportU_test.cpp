@@ -168,8 +168,8 @@ TEST_F(ReportWindowTest, ReportOfTheSampleDiskEqualsTheCommandLineReport) {
   EXPECT_EQ(asked_[0].Filter, QStringLiteral("HTML files (*.htm;*.html)|*.htm;*.html"));
   EXPECT_EQ(asked_[1].Extension, QStringLiteral(".txt"));
   // The title made safe as a file name; the second dialog starts in the folder of the first file.
-  EXPECT_EQ(asked_[0].Name, LangQ(10134) + QStringLiteral(" _") + QStr(ItemName(disk)) +
-                                QStringLiteral("_"));
+  EXPECT_EQ(asked_[0].Name,
+            LangQ(10134) + QStringLiteral(" _") + QStr(ItemName(disk)) + QStringLiteral("_"));
   EXPECT_EQ(StdStr(asked_[1].Folder), dir_ + "/");
   EXPECT_TRUE(opened_.empty());
 
@@ -180,9 +180,9 @@ TEST_F(ReportWindowTest, ReportOfTheSampleDiskEqualsTheCommandLineReport) {
   stamp.Now = hooks_.Now();
   for (bool isHtml : {true, false}) {
     std::string expected = dir_ + (isHtml ? "/expected.htm" : "/expected.txt");
-    ASSERT_EQ(WriteContainerReport(expected, disk, {isHtml, 0}, stamp, false, &w_->Decoders())
-                  .Message(),
-              "");
+    ASSERT_EQ(
+        WriteContainerReport(expected, disk, {isHtml, 0}, stamp, false, &w_->Decoders()).Message(),
+        "");
     EXPECT_EQ(ReadFile(isHtml ? html : text), ReadFile(expected)) << (isHtml ? "html" : "text");
   }
 
@@ -239,8 +239,7 @@ TEST_F(ReportWindowTest, ReportOfSearchResultsHasTheSearchColumns) {
   for (int r = 0; r < 3; ++r) {
     TNodeRec* item = f->ResultModel()->ItemAt(r);
     std::string name(ItemName(item));
-    EXPECT_NE(lines[9 + size_t(r)].find(name.substr(0, name.rfind('.'))), std::string::npos)
-        << r;
+    EXPECT_NE(lines[9 + size_t(r)].find(name.substr(0, name.rfind('.'))), std::string::npos) << r;
   }
   EXPECT_EQ(lines.back().substr(0, 6), "Files:");
   // The order chosen was stored for the next report of search results.
@@ -438,7 +437,7 @@ TEST_F(ReportWindowTest, OptionsReachTheNextReportAndCancelChangesNothing) {
   TReportOptions kept = w_->Settings().Options.Report;
   ASSERT_TRUE(options([](TfmReportOpt& opt) {
     EXPECT_EQ(opt.pcPages->currentWidget(), opt.tsASCII);  // the page of the text type
-    EXPECT_EQ(opt.pcPages->tabText(1), LangQ(12103));       // "Text file", not "Clipboard"
+    EXPECT_EQ(opt.pcPages->tabText(1), LangQ(12103));      // "Text file", not "Clipboard"
     EXPECT_FALSE(opt.cbASCIIreplace->isEnabled());
     EXPECT_FALSE(opt.edreplaceStr->isEnabled());
     opt.cbHTMLhideBorder->setChecked(false);

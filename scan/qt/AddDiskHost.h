@@ -14,8 +14,8 @@ class QWidget;
 class TAddDiskHost {
  public:
   virtual ~TAddDiskHost() = default;
-  virtual TQDBase& MainStore() = 0;     // bdMain
-  virtual TSettings& Settings() = 0;    // bdOpt and the options record
+  virtual TQDBase& MainStore() = 0;   // bdMain
+  virtual TSettings& Settings() = 0;  // bdOpt and the options record
   // The store node of the catalog tree's selection, or nullptr.
   virtual TNodeRec* SelectedTreeNode() = 0;
   // Add mode: moves the disk at bdDisk's root under `destination` (a catalog or group of bdMain)

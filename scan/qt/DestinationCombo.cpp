@@ -55,8 +55,7 @@ std::vector<TDestination> ListDestinations(const TNodeRec* root, int maxKind) {
         }
         TNodeRec* item = NodeChild(node, next++);
         int kind = item && IsContainer(item) ? ItemKind(ItemFlagsOf(item)) : 0;
-        if (kind >= ikGroup && kind <= maxKind)
-          add(item, static_cast<int>(stack.size()));
+        if (kind >= ikGroup && kind <= maxKind) add(item, static_cast<int>(stack.size()));
       }
     }
   return list;

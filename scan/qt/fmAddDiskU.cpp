@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "scan/qt/fmAddDiskU.h"
 
-#include <filesystem>
-
 #include <sys/stat.h>
 
 #include <QCheckBox>
@@ -27,6 +25,7 @@
 #include <QVBoxLayout>
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
 
 #include "app/Options.h"
 #include "app/Settings.h"
@@ -75,9 +74,7 @@ std::string TrayDrive(const TVolume& v) {
   return v.DeviceNode.empty() ? v.Mount.MountPoint : v.DeviceNode;
 }
 
-bool HasTray(const TVolume& v) {
-  return v.DriveType == dtCdRom || v.DriveType == dtRemovable;
-}
+bool HasTray(const TVolume& v) { return v.DriveType == dtCdRom || v.DriveType == dtRemovable; }
 
 // A sub-folder as catalogs store it ("a\b") to the platform's form ("a/b") and back.
 QString SubFolderToPlatform(std::string_view stored) {
@@ -127,20 +124,42 @@ void TfmAddDisk::CreateControls() {
   setMinimumWidth(560);  // room for the rule texts and a sub-folder path
 
   // The controls' names, so that a test (or a style sheet) can find them.
-  const std::pair<QObject*, const char*> names[] = {
-      {tsGeneral, "tsGeneral"}, {tsUpdate, "tsUpdate"}, {tsArc, "tsArc"},
-      {tsDescImport, "tsDescImport"}, {lbState, "lbState"}, {edName, "edName"},
-      {lbDiskName, "lbDiskName"}, {cbDst, "cbDst"}, {lbDstCap, "lbDstCap"},
-      {cbScanFolder, "cbScanFolder"}, {edScanFolder, "edScanFolder"},
-      {sbScanFolder, "sbScanFolder"}, {cbEject, "cbEject"}, {cbSaveAfterScan, "cbSaveAfterScan"},
-      {cbRedisplay, "cbRedisplay"}, {cbAskForDesc, "cbAskForDesc"}, {cbSaveGen, "cbSaveGen"},
-      {rbUpdDesc1, "rbUpdDesc1"}, {rbUpdDesc2, "rbUpdDesc2"}, {rbUpdDesc3, "rbUpdDesc3"},
-      {cbUpdDescDef, "cbUpdDescDef"}, {cbScanArc, "cbScanArc"}, {clScanArc, "clScanArc"},
-      {sbArcOptSet, "sbArcOptSet"}, {sbArcOptReset, "sbArcOptReset"}, {cbSaveArc, "cbSaveArc"},
-      {cbImportDesc, "cbImportDesc"}, {clImpDesc, "clImpDesc"}, {sbDescOptSet, "sbDescOptSet"},
-      {sbDescOptReset, "sbDescOptReset"}, {sbUpDesc, "sbUpDesc"}, {sbDownDesc, "sbDownDesc"},
-      {sbDescOpt, "sbDescOpt"}, {cbSaveDesc, "cbSaveDesc"}, {bkOk, "bkOk"},
-      {bkCancel, "bkCancel"}};
+  const std::pair<QObject*, const char*> names[] = {{tsGeneral, "tsGeneral"},
+                                                    {tsUpdate, "tsUpdate"},
+                                                    {tsArc, "tsArc"},
+                                                    {tsDescImport, "tsDescImport"},
+                                                    {lbState, "lbState"},
+                                                    {edName, "edName"},
+                                                    {lbDiskName, "lbDiskName"},
+                                                    {cbDst, "cbDst"},
+                                                    {lbDstCap, "lbDstCap"},
+                                                    {cbScanFolder, "cbScanFolder"},
+                                                    {edScanFolder, "edScanFolder"},
+                                                    {sbScanFolder, "sbScanFolder"},
+                                                    {cbEject, "cbEject"},
+                                                    {cbSaveAfterScan, "cbSaveAfterScan"},
+                                                    {cbRedisplay, "cbRedisplay"},
+                                                    {cbAskForDesc, "cbAskForDesc"},
+                                                    {cbSaveGen, "cbSaveGen"},
+                                                    {rbUpdDesc1, "rbUpdDesc1"},
+                                                    {rbUpdDesc2, "rbUpdDesc2"},
+                                                    {rbUpdDesc3, "rbUpdDesc3"},
+                                                    {cbUpdDescDef, "cbUpdDescDef"},
+                                                    {cbScanArc, "cbScanArc"},
+                                                    {clScanArc, "clScanArc"},
+                                                    {sbArcOptSet, "sbArcOptSet"},
+                                                    {sbArcOptReset, "sbArcOptReset"},
+                                                    {cbSaveArc, "cbSaveArc"},
+                                                    {cbImportDesc, "cbImportDesc"},
+                                                    {clImpDesc, "clImpDesc"},
+                                                    {sbDescOptSet, "sbDescOptSet"},
+                                                    {sbDescOptReset, "sbDescOptReset"},
+                                                    {sbUpDesc, "sbUpDesc"},
+                                                    {sbDownDesc, "sbDownDesc"},
+                                                    {sbDescOpt, "sbDescOpt"},
+                                                    {cbSaveDesc, "cbSaveDesc"},
+                                                    {bkOk, "bkOk"},
+                                                    {bkCancel, "bkCancel"}};
   for (const auto& [object, name] : names) object->setObjectName(QString::fromLatin1(name));
 }
 
@@ -204,7 +223,8 @@ QWidget* TfmAddDisk::CreateGeneralPage() {
   layout->addWidget(gbDrives_);
   layout->addWidget(lbState);
   layout->addLayout(form);
-  for (QCheckBox* box : {cbEject, cbSaveAfterScan, cbRedisplay, cbAskForDesc}) layout->addWidget(box);
+  for (QCheckBox* box : {cbEject, cbSaveAfterScan, cbRedisplay, cbAskForDesc})
+    layout->addWidget(box);
   layout->addSpacing(6);
   layout->addWidget(cbSaveGen);
   layout->addStretch(1);
@@ -232,7 +252,9 @@ QWidget* TfmAddDisk::CreateArchivePage() {
   QVBoxLayout* layout = nullptr;
   QWidget* page = BuildArcTypesPage(
       this, {cbScanArc, clScanArc, sbArcOptSet, sbArcOptReset},
-      [this](bool) { EnableArcTypesPage({cbScanArc, clScanArc, sbArcOptSet, sbArcOptReset}); },
+      [this](bool) {
+        EnableArcTypesPage({cbScanArc, clScanArc, sbArcOptSet, sbArcOptReset});
+      },
       &layout);
   cbSaveArc = new QCheckBox(LangQ(259));
   layout->addWidget(cbSaveArc);
@@ -276,8 +298,8 @@ int TfmAddDisk::AddDriveButton(const TVolume& volume) {
   b->setFixedSize(kDriveButtonWidth, kDriveButtonHeight);
   const QString caption = DriveCaption(volume);
   b->setText(b->fontMetrics().elidedText(caption, Qt::ElideMiddle, kDriveButtonWidth - 8));
-  const std::string& where = volume.Mount.MountPoint.empty() ? volume.DeviceNode
-                                                             : volume.Mount.MountPoint;
+  const std::string& where =
+      volume.Mount.MountPoint.empty() ? volume.DeviceNode : volume.Mount.MountPoint;
   b->setToolTip(volume.Label.empty() ? QStr(where) : QStr(where) + QStringLiteral("\n") + caption);
   b->setContextMenuPolicy(Qt::CustomContextMenu);
   connect(b, &QToolButton::clicked, this, [this, index](bool down) { DriveClicked(index, down); });
@@ -354,9 +376,15 @@ void TfmAddDisk::OpenDialog(TMode mode, TNodeRec* target, bool byUser) {
     cbRedisplay->setChecked(o.RedisplayAfterScan);
     cbAskForDesc->setChecked(o.AskDiskDescription);
     switch (UpdateDescModeFromSetting(o.UpdateDescMode)) {
-      case TUpdateDescMode::Keep: rbUpdDesc1->setChecked(true); break;
-      case TUpdateDescMode::Replace: rbUpdDesc2->setChecked(true); break;
-      case TUpdateDescMode::DeleteAll: rbUpdDesc3->setChecked(true); break;
+      case TUpdateDescMode::Keep:
+        rbUpdDesc1->setChecked(true);
+        break;
+      case TUpdateDescMode::Replace:
+        rbUpdDesc2->setChecked(true);
+        break;
+      case TUpdateDescMode::DeleteAll:
+        rbUpdDesc3->setChecked(true);
+        break;
     }
     cbScanArc->setChecked(o.ScanArchives);
     FillArchiveList();
@@ -512,8 +540,9 @@ void TfmAddDisk::DriveState(TDriveChange cause) {
   // 5. A readable volume: propose its label as the name, build the header.
   const QString where = QStr(v.Mount.MountPoint);
   lbState->setText(LangFormatQ(
-      10503, StdStr(info.Label.empty() ? where : where + QStringLiteral("  [") + QStr(info.Label) +
-                                                     QStringLiteral("]"))));
+      10503, StdStr(info.Label.empty()
+                        ? where
+                        : where + QStringLiteral("  [") + QStr(info.Label) + QStringLiteral("]"))));
   if (cause == TDriveChange::DriveClicked && (edName->text().isEmpty() || !NameTyped)) {
     if (DiskDialogMode == TMode::Add) edName->setText(QStr(info.Label));
     if (info.Label.empty()) edName->setText(LangFormatQ(10504, StdStr(DriveCaption(v))));
@@ -672,9 +701,7 @@ void TfmAddDisk::sbDescOptClick() {
   FillRuleList(row);
 }
 
-void TfmAddDisk::UpdateListButtons() {
-  EnableDescRulesPage(DescRulesWidgets());
-}
+void TfmAddDisk::UpdateListButtons() { EnableDescRulesPage(DescRulesWidgets()); }
 
 // ---- OK ----------------------------------------------------------------------------------------
 
@@ -690,7 +717,8 @@ bool TfmAddDisk::CheckOk() {
     ShowMessageQ(this, LangFormatQ(10507, ScanPath()), TPromptKind::Warning);
     return false;
   }
-  return DiskDialogMode == TMode::Update ? UpdateTarget != nullptr : cbDst->CurrentNode() != nullptr;
+  return DiskDialogMode == TMode::Update ? UpdateTarget != nullptr
+                                         : cbDst->CurrentNode() != nullptr;
 }
 
 TfmAddDisk::TOkResult TfmAddDisk::RunOk() {
@@ -741,7 +769,7 @@ TfmAddDisk::TOkResult TfmAddDisk::ScanAndGraft() {
   // The bar runs to the volume's used bytes; for a folder of a volume to the folder's size at the
   // disk's last scan when it is being updated, else it only shows that the scan is busy.
   const bool folderOfVolume = cbScanFolder->isChecked() && !edScanFolder->text().isEmpty();
-  fmScan_->UsedBytes = !folderOfVolume ? capacity - freeBytes
+  fmScan_->UsedBytes = !folderOfVolume          ? capacity - freeBytes
                        : update && UpdateTarget ? ItemSizeOf(UpdateTarget)
                                                 : 0;
   fmScan_->SetEjectAfterScan(cbEject->isChecked());

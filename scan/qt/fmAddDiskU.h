@@ -132,11 +132,11 @@ class TfmAddDisk : public QDialog {
   TMode DiskDialogMode = TMode::Add;
   TNodeRec* UpdateTarget = nullptr;
   bool NameTyped = false;
-  TQDBase bdDisk;      // the disk being built: its root is the disk node
-  TQDBase bdDescOpt;   // working copy of the description rule table (bdOpt root slot 13)
+  TQDBase bdDisk;     // the disk being built: its root is the disk node
+  TQDBase bdDescOpt;  // working copy of the description rule table (bdOpt root slot 13)
   std::vector<TDrive> drives_;
-  bool nameQuiet_ = false;   // a change of edName made by the dialog itself: no refresh
-  bool filling_ = false;     // the check lists are being filled: no write-back
+  bool nameQuiet_ = false;  // a change of edName made by the dialog itself: no refresh
+  bool filling_ = false;    // the check lists are being filled: no write-back
 
   // Controls.
   QTabWidget* pcPages_;

@@ -3,6 +3,8 @@
 // real scan in the progress window, and a host over a real catalog store grafts the result.
 #include "scan/qt/fmAddDiskU.h"
 
+#include <gtest/gtest.h>
+
 #include <QAbstractButton>
 #include <QCheckBox>
 #include <QGuiApplication>
@@ -13,7 +15,6 @@
 #include <deque>
 #include <filesystem>
 #include <stdexcept>
-#include <gtest/gtest.h>
 
 #include "app/Language.h"
 #include "app/Options.h"
@@ -72,7 +73,7 @@ class TFakeHost : public TAddDiskHost {
   TNodeRec* selected = nullptr;
   std::vector<TNodeRec*> propertiesOf;  // the disks whose properties were shown
   int added = 0, replaced = 0, modified = 0, saved = 0, settingsSaved = 0;
-  bool failGraft = false;                        // AddScannedDisk throws
+  bool failGraft = false;                         // AddScannedDisk throws
   Qt::CursorShape graftCursor = Qt::ArrowCursor;  // the cursor AddScannedDisk saw
 };
 

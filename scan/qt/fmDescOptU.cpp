@@ -30,10 +30,14 @@ bool HasOemOption(int reader) {
 
 const char* OemBoxName(int reader) {
   switch (reader) {
-    case drTXT: return "cbTXTOemAnsi";
-    case drDIZ: return "cbDIZOemAnsi";
-    case drBBS: return "cbBBSOemAnsi";
-    default: return "cbIONOemAnsi";
+    case drTXT:
+      return "cbTXTOemAnsi";
+    case drDIZ:
+      return "cbDIZOemAnsi";
+    case drBBS:
+      return "cbBBSOemAnsi";
+    default:
+      return "cbIONOemAnsi";
   }
 }
 

@@ -40,4 +40,6 @@ TfmDiskDesc::TfmDiskDesc(const QString& diskName, std::string_view description, 
   resize(420, 260);
 }
 
-std::string TfmDiskDesc::Description() const { return DescriptionFromEditor(mmDesc->toPlainText()); }
+std::string TfmDiskDesc::Description() const {
+  return DescriptionFromEditor(mmDesc->toPlainText());
+}

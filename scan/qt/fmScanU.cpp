@@ -22,9 +22,9 @@
 
 namespace {
 
-constexpr int kTickMs = 100;         // display and completion timers
-constexpr int kCancelPollMs = 50;    // waiting for a cancelled worker to unwind
-constexpr int kCancelPolls = 70;     // 3.5 s before the user is asked to stop waiting
+constexpr int kTickMs = 100;       // display and completion timers
+constexpr int kCancelPollMs = 50;  // waiting for a cancelled worker to unwind
+constexpr int kCancelPolls = 70;   // 3.5 s before the user is asked to stop waiting
 
 std::atomic<int> gAbandoned{0};
 
@@ -156,8 +156,8 @@ void TfmScan::ShowCounts() {
   const QString path = QStr(worker_->CurrentFolder());
   lbPath->setText(lbPath->fontMetrics().elidedText(path, Qt::ElideMiddle, lbPath->width()));
   if (UsedBytes > 0) {
-    double ratio = 100.0 * static_cast<double>(worker_->BytesDone.load()) /
-                   static_cast<double>(UsedBytes);
+    double ratio =
+        100.0 * static_cast<double>(worker_->BytesDone.load()) / static_cast<double>(UsedBytes);
     pbW->setValue(static_cast<int>(std::lround(std::clamp(ratio, 0.0, 100.0))));
   }
 }

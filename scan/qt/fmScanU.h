@@ -98,7 +98,7 @@ class TfmScan : public QDialog {
   bool pauseAtStart_ = false;
   bool finished_ = false;
   bool completed_ = false;
-  bool asking_ = false;        // a question is open (a second close request is ignored)
-  bool cancelling_ = false;    // cancel confirmed; waiting for the worker to unwind
+  bool asking_ = false;      // a question is open (a second close request is ignored)
+  bool cancelling_ = false;  // cancel confirmed; waiting for the worker to unwind
   int cancelPolls_ = 0;
 };

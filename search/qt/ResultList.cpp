@@ -163,8 +163,8 @@ void EnableResultActions(const TResultActions& a, const TNodeRec* item, bool hoo
     action->setEnabled(on && !action->property("tolvaneUnavailable").toBool());
   };
   if (!item) {
-    for (QAction* action : {a.Goto, a.Properties, a.Run, a.Explore, a.Files, a.Delete,
-                            a.RemoveFromCatalog})
+    for (QAction* action :
+         {a.Goto, a.Properties, a.Run, a.Explore, a.Files, a.Delete, a.RemoveFromCatalog})
       action->setEnabled(false);
     a.Run->setText(LangQ(28));
     return;

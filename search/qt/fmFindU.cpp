@@ -50,16 +50,14 @@
 #include "search/ListSort.h"
 #include "search/SearchWalk.h"
 #include "search/qt/ResultList.h"
-#include "userlist/UserList.h"
 #include "store/CursorGuard.h"
+#include "userlist/UserList.h"
 
 namespace {
 
 constexpr int kMaxHistory = 20;
 
-bool SameText(const QString& a, const QString& b) {
-  return a.compare(b, Qt::CaseInsensitive) == 0;
-}
+bool SameText(const QString& a, const QString& b) { return a.compare(b, Qt::CaseInsensitive) == 0; }
 
 double PickerValue(const QDateTimeEdit* picker) {
   return TimeToDateTime(static_cast<time_t>(picker->dateTime().toSecsSinceEpoch()));
@@ -110,8 +108,7 @@ void TMaskCombo::hidePopup() {
 
 // ---- building -------------------------------------------------------------------------------
 
-TfmFind::TfmFind(TfmVrt& main)
-    : QMainWindow(&main, Qt::Window), main_(main), bd_(main.bdMain) {
+TfmFind::TfmFind(TfmVrt& main) : QMainWindow(&main, Qt::Window), main_(main), bd_(main.bdMain) {
   setObjectName(QStringLiteral("fmFind"));
   setWindowIcon(main.windowIcon());
   CreateActions();
@@ -618,8 +615,8 @@ void TfmFind::Start() {
     walk.Decoders = &main_.Decoders();
     walk.OnProgress = [this](int64_t visited, int64_t total, int found) {
       pbProg->setValue(total > 0 ? static_cast<int>(visited * 100 / total) : 0);
-      stPanels_[0]->setText(LangFormatQ(11008, std::to_string(visited) + " / " +
-                                                   std::to_string(found)));
+      stPanels_[0]->setText(
+          LangFormatQ(11008, std::to_string(visited) + " / " + std::to_string(found)));
       // Repaint; input waits until the walk ends.
       QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     };
@@ -760,8 +757,8 @@ void TfmFind::ListDoubleClick() {
   if (SelectedRows().empty()) return;
   const TOptions& o = main_.Settings().Options;
   int action = (QApplication::keyboardModifiers() & Qt::AltModifier) ? o.AltDblClickAction
-               : o.DblClickGoTo                                       ? 99
-                                                                      : o.DblClickAction;
+               : o.DblClickGoTo                                      ? 99
+                                                                     : o.DblClickAction;
   TNodeRec* item = FocusedItem();
   if (!item) return;
   switch (action) {

@@ -53,7 +53,8 @@ class TMaskCombo : public QComboBox {
 };
 
 // The commands on the results that belong to other parts of the program (running, exploring,
-// file operations, the properties dialog). The main window connects them through TfmFind::ItemCommand.
+// file operations, the properties dialog). The main window connects them through
+// TfmFind::ItemCommand.
 enum class TFindItemCommand { Run, Explore, Extract, Copy, Move, Delete, Properties };
 
 class TfmFind : public QMainWindow {

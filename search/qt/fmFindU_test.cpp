@@ -6,12 +6,12 @@
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QHeaderView>
-#include <QPushButton>
-#include <QSpinBox>
 #include <QProcess>
-#include <QSettings>
-#include <QTimer>
 #include <QProgressBar>
+#include <QPushButton>
+#include <QSettings>
+#include <QSpinBox>
+#include <QTimer>
 #include <QToolBar>
 #include <QTreeView>
 #include <filesystem>
@@ -101,8 +101,8 @@ TEST_F(FindWindowTest, FindFromAFolderPreselectsItAndFindInAllCatalogsPreselects
             entries[static_cast<size_t>(chosen - 1)].Level + 1);
   std::vector<std::string> names;
   for (const TDestination& d : entries) names.push_back(d.Name);
-  EXPECT_EQ(names, (std::vector<std::string>{StdStr(LangQ(11004)), "Alpha", "G1", "D2", "D1",
-                                             "sub", "Beta"}));
+  EXPECT_EQ(names, (std::vector<std::string>{StdStr(LangQ(11004)), "Alpha", "G1", "D2", "D1", "sub",
+                                             "Beta"}));
 
   // A file focused in the list searches the folder that holds it.
   TfmFind* again = OpenFind(D1());
@@ -178,7 +178,8 @@ TEST_F(FindWindowTest, RemovingTwoResultsKeepsTheSelectionAtTheFirstRemovedRow) 
   ASSERT_EQ(ResultNames(f), (std::vector<QString>{"a.txt", "b.txt", "inner.txt"}));
   QItemSelectionModel* sel = f->LVF->selectionModel();
   TItemListModel* m = f->ResultModel();
-  sel->setCurrentIndex(m->index(0, 0), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+  sel->setCurrentIndex(m->index(0, 0),
+                       QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
   sel->select(m->index(1, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
   prompter_.Answers.push_back(TAnswer::No);
   f->RemoveFromResults();
@@ -190,7 +191,8 @@ TEST_F(FindWindowTest, RemovingTwoResultsKeepsTheSelectionAtTheFirstRemovedRow) 
   EXPECT_EQ(f->SelectedRows(), (std::vector<int>{0}));
   // Removing the last row selects the row before it; the items stay in their catalogs.
   Search(f, QStringLiteral("txt"));
-  sel->setCurrentIndex(m->index(2, 0), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+  sel->setCurrentIndex(m->index(2, 0),
+                       QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
   prompter_.Answers.push_back(TAnswer::Yes);
   f->RemoveFromResults();
   EXPECT_EQ(f->SelectedRows(), (std::vector<int>{1}));
@@ -251,9 +253,9 @@ TEST_F(FindWindowTest, GoToSelectsTheContainerInTheTreeAndTheRowInTheList) {
   TfmFind* f = OpenFind(Alpha());
   Search(f, QStringLiteral("inner"));
   ASSERT_EQ(ResultNames(f), (std::vector<QString>{"inner.txt"}));
-  f->LVF->selectionModel()->setCurrentIndex(f->ResultModel()->index(0, 0),
-                                            QItemSelectionModel::ClearAndSelect |
-                                                QItemSelectionModel::Rows);
+  f->LVF->selectionModel()->setCurrentIndex(
+      f->ResultModel()->index(0, 0),
+      QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
   f->GoTo();
   QModelIndex sub = Child(D1(), QStringLiteral("sub"));
   EXPECT_EQ(w_->Tree()->currentIndex(), sub);
@@ -264,9 +266,9 @@ TEST_F(FindWindowTest, GoToSelectsTheContainerInTheTreeAndTheRowInTheList) {
 
   // A file of a disk: the disk is selected, the row found by its exact name.
   Search(f, QStringLiteral("b.t"));
-  f->LVF->selectionModel()->setCurrentIndex(f->ResultModel()->index(0, 0),
-                                            QItemSelectionModel::ClearAndSelect |
-                                                QItemSelectionModel::Rows);
+  f->LVF->selectionModel()->setCurrentIndex(
+      f->ResultModel()->index(0, 0),
+      QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
   f->GoTo();
   EXPECT_EQ(w_->Tree()->currentIndex(), D1());
   EXPECT_EQ(ItemName(w_->ListModel()->ItemAt(w_->List()->currentIndex().row())), "b.txt");
@@ -275,9 +277,9 @@ TEST_F(FindWindowTest, GoToSelectsTheContainerInTheTreeAndTheRowInTheList) {
 TEST_F(FindWindowTest, RemoveFromCatalogGoesThroughTheEditorAndReloadsTheResults) {
   TfmFind* f = OpenFind(Alpha());
   Search(f, QStringLiteral("txt"));
-  f->LVF->selectionModel()->setCurrentIndex(f->ResultModel()->index(0, 0),
-                                            QItemSelectionModel::ClearAndSelect |
-                                                QItemSelectionModel::Rows);
+  f->LVF->selectionModel()->setCurrentIndex(
+      f->ResultModel()->index(0, 0),
+      QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
   prompter_.Answers.push_back(TAnswer::Yes);
   f->RemoveFromCatalog();
   EXPECT_EQ(ResultNames(f), (std::vector<QString>{"b.txt", "inner.txt"}));
@@ -307,10 +309,11 @@ TEST_F(FindWindowTest, ASearchOfTheSampleCatalogGivesTheRowsOfTheCommandLineFind
     f->Start();
     std::vector<QString> rows = ResultNames(f);
     QProcess p;
-    p.start(cli, {QStringLiteral("find"), QString::fromStdString(beta_), QString::fromUtf8(mask), QStringLiteral("--in"),
-                  QStringLiteral("both")});
+    p.start(cli, {QStringLiteral("find"), QString::fromStdString(beta_), QString::fromUtf8(mask),
+                  QStringLiteral("--in"), QStringLiteral("both")});
     ASSERT_TRUE(p.waitForFinished(20000));
-    QStringList lines = QString::fromUtf8(p.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
+    QStringList lines =
+        QString::fromUtf8(p.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
     TItemListModel* m = f->ResultModel();
     ASSERT_EQ(static_cast<size_t>(lines.size()), rows.size()) << mask;
     ASSERT_GT(lines.size(), 0) << mask;
@@ -377,8 +380,8 @@ TEST_F(FindWindowTest, DoubleClickGoesToTheItemWhenTheOptionSaysSo) {
   TfmFind* f = OpenFind(Alpha());
   Search(f, QStringLiteral("inner"));
   QModelIndex row = f->ResultModel()->index(0, 0);
-  f->LVF->selectionModel()->setCurrentIndex(row, QItemSelectionModel::ClearAndSelect |
-                                                     QItemSelectionModel::Rows);
+  f->LVF->selectionModel()->setCurrentIndex(
+      row, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
   emit f->LVF->doubleClicked(row);
   EXPECT_EQ(w_->Tree()->currentIndex(), Child(D1(), QStringLiteral("sub")));
 }
@@ -389,7 +392,8 @@ TEST_F(FindWindowTest, FileCommandsWaitForTheirHandlerAndGetTheSelectedItems) {
   QItemSelectionModel* sel = f->LVF->selectionModel();
   sel->setCurrentIndex(f->ResultModel()->index(0, 0),
                        QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-  sel->select(f->ResultModel()->index(1, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
+  sel->select(f->ResultModel()->index(1, 0),
+              QItemSelectionModel::Select | QItemSelectionModel::Rows);
   // The main window connects its file commands; without a handler they stay disabled.
   EXPECT_TRUE(static_cast<bool>(f->ItemCommand));
   f->ItemCommand = nullptr;

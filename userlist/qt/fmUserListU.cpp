@@ -123,8 +123,7 @@ void TfmUserList::ReadPlacement() {
 }
 
 void TfmUserList::SaveColumns() {
-  SaveHeaderLayout(main_.Settings().bdOpt, kOptUserListColumns, LVU, sortColumn_,
-                   sortDescending_);
+  SaveHeaderLayout(main_.Settings().bdOpt, kOptUserListColumns, LVU, sortColumn_, sortDescending_);
 }
 
 void TfmUserList::WriteLayout() {

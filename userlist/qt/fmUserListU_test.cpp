@@ -64,7 +64,8 @@ class UserListWindowTest : public ::testing::Test {
     bool first = true;
     for (int r = 0; r < m->rowCount(); ++r) {
       TNodeRec* item = m->ItemAt(r);
-      if (!item || std::find(names.begin(), names.end(), std::string(ItemName(item))) == names.end())
+      if (!item ||
+          std::find(names.begin(), names.end(), std::string(ItemName(item))) == names.end())
         continue;
       QModelIndex i = m->index(r, 0);
       lv->selectionModel()->select(i, QItemSelectionModel::Select | QItemSelectionModel::Rows);
@@ -86,7 +87,8 @@ class UserListWindowTest : public ::testing::Test {
   }
   std::vector<std::string> Members() {
     std::vector<std::string> names;
-    for (TNodeRec* n : w_->bdMain.MarkList(mlUserList)) names.push_back(n ? std::string(ItemName(n)) : "-");
+    for (TNodeRec* n : w_->bdMain.MarkList(mlUserList))
+      names.push_back(n ? std::string(ItemName(n)) : "-");
     return names;
   }
   std::vector<std::string> Rows(TfmUserList* u) {
@@ -423,8 +425,8 @@ TEST_F(UserListWindowTest, F2RenamesADiskInTheListAndTheViewStaysWhereItWas) {
   QTreeView* lv = w_->List();
   lv->setFocus();
   QModelIndex row = w_->ListModel()->index(40, 0);
-  lv->selectionModel()->setCurrentIndex(row, QItemSelectionModel::ClearAndSelect |
-                                                 QItemSelectionModel::Rows);
+  lv->selectionModel()->setCurrentIndex(
+      row, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
   lv->scrollTo(row, QAbstractItemView::PositionAtCenter);
   QApplication::processEvents();
   int scroll = lv->verticalScrollBar()->value();
