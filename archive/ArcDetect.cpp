@@ -237,10 +237,33 @@ uint64_t ProgramImageEnd(const TArcSource& src) {
   return end < src.Size() ? end : src.Size();
 }
 
+int32_t DiscImageType(const TArcSource& src) {
+  // The volume descriptors begin at sector 16 (2048-byte sectors), each with a five-letter
+  // identifier at byte 1: "CD001" an ISO 9660 one; "BEA01" opens the extended area in which a
+  // UDF image has its "NSR02" or "NSR03", "TEA01" closes it.
+  constexpr uint64_t kFirst = 16 * 2048;
+  bool extended = false;
+  for (uint64_t sector = 0; sector < 16; ++sector) {
+    unsigned char d[6];
+    if (!src.ReadAt(kFirst + sector * 2048, d, sizeof d)) break;
+    auto is = [&d](const char* id) { return std::memcmp(d + 1, id, 5) == 0; };
+    if (is("CD001")) return atIso9660;
+    if (extended && (is("NSR02") || is("NSR03"))) return atUdf;
+    if (is("BEA01"))
+      extended = true;
+    else if (!is("BOOT2") && !is("CDW02"))
+      break;  // no volume descriptor: no disc image
+  }
+  return atUnknown;
+}
+
 TArcDetection DetectArchive(const TArcSource& src, std::string_view fileName) {
   unsigned char head[600];
   size_t n = src.Size() < sizeof head ? static_cast<size_t>(src.Size()) : sizeof head;
   if (n == 0 || !src.ReadAt(0, head, n)) return {};
+  // A disc image starts with 32 KiB of its own (zeros, or a boot record that may look like
+  // anything): its volume descriptors decide first.
+  if (int32_t disc = DiscImageType(src); disc != atUnknown) return {disc, 0};
   if (n >= 2 && head[0] == 'M' && head[1] == 'Z') {
     uint64_t imageEnd = ProgramImageEnd(src);
     if (imageEnd == 0 || imageEnd >= src.Size()) return {};

@@ -19,6 +19,9 @@ struct TArcDetection {
 // LHA and LZH, ARC and PAK). Never fails: a source that matches no signature is atUnknown.
 TArcDetection DetectArchive(const TArcSource& src, std::string_view fileName);
 
+// atIso9660 or atUdf when `src` holds the volume descriptors of a disc image, else atUnknown.
+int32_t DiscImageType(const TArcSource& src);
+
 // The end of the program image of a DOS or PE executable at the start of `src` (the offset of
 // its first byte after the last section), or 0 when `src` is not such a program.
 uint64_t ProgramImageEnd(const TArcSource& src);

@@ -46,10 +46,12 @@ enum TArcType : int32_t {
   // Formats this reader adds to the historical list.
   atSevenZip = 35,
   atSevenZipExe = 36,
+  atIso9660 = 37,  // a CD or DVD image with an ISO 9660 file system (Joliet, Rock Ridge)
+  atUdf = 38,      // a DVD or Blu-ray image with a UDF file system only
 };
 
 // Codes 0 to 3 mark a file that cannot be listed; every other code is listable.
-inline bool IsListableArcType(int32_t type) { return type > atUnknown && type <= atSevenZipExe; }
+inline bool IsListableArcType(int32_t type) { return type > atUnknown && type <= atUdf; }
 
 // True for the self-extractor variants (an archive appended to a program).
 bool IsSelfExtractorType(int32_t type);

@@ -285,7 +285,9 @@ TEST(ArchiveTypes, TableIsRewrittenAndMatchesEnabledRows) {
   TQDBase opt;
   InitArchiveTypes(opt);
   auto rows = ReadArchiveTypes(opt);
-  ASSERT_EQ(rows.size(), 15u);
+  ASSERT_EQ(rows.size(), 17u);
+  EXPECT_EQ(rows[15].Name, "7Z");
+  EXPECT_EQ(rows[16].Name, "ISO");
   EXPECT_EQ(rows[9].Name, "GZIP");
   ASSERT_EQ(rows[9].Masks.size(), 2u);
   EXPECT_EQ(rows[9].Masks[1].Text(), "*.TGZ");
@@ -310,6 +312,32 @@ TEST(ArchiveTypes, TableIsRewrittenAndMatchesEnabledRows) {
   EXPECT_TRUE(IsArchiveName("setup.exe", rows, on));
   EXPECT_FALSE(IsArchiveName("readme.txt", rows, on));
   EXPECT_FALSE(IsArchiveName("Backup.tgz", rows, ArchiveTypeOnFrom(rows, false)));
+  EXPECT_TRUE(IsArchiveName("x.7z", rows, on));
+  EXPECT_TRUE(IsArchiveName("Disc.iso", rows, on));
+}
+
+// A table stored with the fifteen first rows gains 7Z and ISO switched off: the user chose which
+// types a scan opens, and a new start must not widen the choice.
+TEST(ArchiveTypes, AStoredTableOfFifteenRowsGainsTheNewRowsDisabled) {
+  TQDBase opt;
+  opt.EnterChild(kOptArchiveTypes);
+  for (int row = 1; row <= 15; ++row) {
+    opt.EnterChild(row);
+    opt.SetInt(2, row % 2);
+    opt.Up();
+  }
+  opt.GoToDepth(0);
+  InitArchiveTypes(opt);
+  auto rows = ReadArchiveTypes(opt);
+  ASSERT_EQ(rows.size(), 17u);
+  for (int row = 1; row <= 15; ++row) EXPECT_EQ(rows[row - 1].Enabled, row % 2 == 1) << row;
+  EXPECT_FALSE(rows[15].Enabled);
+  EXPECT_FALSE(rows[16].Enabled);
+  EXPECT_EQ(rows[16].Masks.at(0).Text(), "*.ISO");
+  // Switched on by the user, they stay on.
+  SetArchiveTypeEnabled(opt, 17, true);
+  InitArchiveTypes(opt);
+  EXPECT_TRUE(ReadArchiveTypes(opt)[16].Enabled);
 }
 
 // The listing sorts by keys made once per entry; their byte order must be CompareEntryPaths'

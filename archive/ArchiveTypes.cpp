@@ -17,6 +17,7 @@ constexpr RowDef kRows[kArchiveTypeCount] = {
     {"ARC", {"*.ARC", nullptr}}, {"LZH", {"*.LZH", nullptr}}, {"HA", {"*.HA", nullptr}},
     {"GZIP", {"*.GZ", "*.TGZ"}}, {"JAR", {"*.JAR", nullptr}}, {"PAK", {"*.PAK", nullptr}},
     {"TAR", {"*.TAR", nullptr}}, {"ZOO", {"*.ZOO", nullptr}}, {"Self-Extract", {"*.EXE", nullptr}},
+    {"7Z", {"*.7Z", nullptr}},   {"ISO", {"*.ISO", nullptr}},
 };
 
 // Enters slot `slot` as a node, replacing a value of another type (a damaged settings file).
@@ -42,7 +43,10 @@ void InitArchiveTypes(TQDBase& bdOpt) {
       bdOpt.EnterChild(1);
       for (int m = 0; m < 2 && def.masks[m]; ++m) bdOpt.SetStr(m, def.masks[m]);
       bdOpt.Up();
-      if (wasEmpty) bdOpt.SetInt(2, 1);
+      if (wasEmpty)
+        bdOpt.SetInt(2, 1);
+      else if (bdOpt.SlotType(2) == stEmpty)
+        bdOpt.SetInt(2, 0);
       bdOpt.Up();
     }
   } catch (...) {

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: MIT
 // The archive type table of the settings store: the node at root slot 11 of `bdOpt`, one row
-// per type at slots 1..15, each row holding slot 0 the name (string), slot 1 the masks (a node
-// of strings from slot 0, in order) and slot 2 the enabled flag (integer 0/1). Names and masks
-// are fixed by the program and written again at every start; only the enabled flags are the
-// user's.
+// per type at slots 1..17 (16 "7Z" and 17 "ISO", the disc images, follow the first fifteen), each
+// row holding slot 0 the name (string), slot 1 the masks (a node of strings from slot 0, in order)
+// and slot 2 the enabled flag (integer 0/1). Names and masks are fixed by the program and written
+// again at every start; only the enabled flags are the user's.
 //
 // InitArchiveTypes runs on the GUI thread at load time; ReadArchiveTypes reads the store
 // without moving its cursor, so the scanner's worker may call it while the scan window is open
@@ -19,7 +19,7 @@
 class TQDBase;
 
 #include "app/Options.h"  // kOptArchiveTypes: root slot 11 of bdOpt
-inline constexpr int kArchiveTypeCount = 15;
+inline constexpr int kArchiveTypeCount = 17;
 
 struct TArchiveTypeRow {
   std::string Name;
@@ -27,15 +27,17 @@ struct TArchiveTypeRow {
   bool Enabled = false;
 };
 
-// Writes the names and masks of the 15 rows into the table node (created when missing); when
+// Writes the names and masks of the 17 rows into the table node (created when missing); when
 // the node was missing or empty, every row is enabled as well. Enabled flags already stored are
-// kept. The cursor of `bdOpt` is left where it was.
+// kept, and rows a stored table lacks (7Z and ISO in a table of fifteen) are written disabled: a
+// user's choice of types is never widened behind their back. The cursor of `bdOpt` is left where it
+// was.
 void InitArchiveTypes(TQDBase& bdOpt);
 
-// The rows 1..15 of the table, in order (index 0 is row 1). Missing values read as empty/false.
+// The rows 1..17 of the table, in order (index 0 is row 1). Missing values read as empty/false.
 std::vector<TArchiveTypeRow> ReadArchiveTypes(const TQDBase& bdOpt);
 
-// Stores the enabled flag of row `row` (1..15). The cursor is left where it was.
+// Stores the enabled flag of row `row` (1..17). The cursor is left where it was.
 void SetArchiveTypeEnabled(TQDBase& bdOpt, int row, bool enabled);
 
 // `ArchiveTypeOn` as the scan settings hold it: for each row, enabled and `scanArchives`.

@@ -92,6 +92,8 @@ bool EnableFormat(struct archive* a, int32_t type) {
     case atSevenZip:
     case atSevenZipExe:
       return archive_read_support_format_7zip(a) == ARCHIVE_OK;
+    case atIso9660:
+      return archive_read_support_format_iso9660(a) == ARCHIVE_OK;
     default:
       return false;
   }

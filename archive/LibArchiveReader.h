@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 // Listing and extraction through libarchive for ZIP/JAR, RAR, CAB, LHA/LZH, TAR, gzip-compressed
-// TAR and 7z, on a byte range of a TArcSource (a whole file, or the archive inside a
-// self-extractor). Only the reader of the expected format is enabled, so a file is never read as
+// TAR, 7z and ISO 9660 images, on a byte range of a TArcSource (a whole file, or the archive inside
+// a self-extractor). Only the reader of the expected format is enabled, so a file is never read as
 // some other format by accident. libarchive needs a UTF-8 LC_CTYPE for non-ASCII names (the
 // program and the tests set C.UTF-8). Each call uses its own libarchive handle: thread-safe for
 // distinct sources.

@@ -10,6 +10,7 @@
 #include "archive/GzipHeader.h"
 #include "archive/LibArchiveReader.h"
 #include "archive/OwnReaders.h"
+#include "archive/UdfReader.h"
 #include "archive/UnarTool.h"
 #include "platform/WildMatch.h"
 
@@ -125,6 +126,10 @@ const char* ArcTypeName(int32_t t) {
       return "7z";
     case atSevenZipExe:
       return "7z self-extractor";
+    case atIso9660:
+      return "ISO 9660";
+    case atUdf:
+      return "UDF";
     default:
       return "unknown";
   }
@@ -190,6 +195,8 @@ TError TZipTV::ListWithOwnReaders(const TEntrySink& sink) {
     case atAce:
     case atAceExe:
       return ListAce(src_, offset_, sink);
+    case atUdf:
+      return ListUdf(src_, sink);
     case atGZip: {
       TGzipInfo info;
       if (!ReadGzipHeader(src_, offset_, info)) return TError::Failure("damaged gzip header");

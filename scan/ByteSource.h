@@ -34,6 +34,11 @@ class TByteSource {
   const std::string& Error() const { return error_; }
   // The size of the file or of the bytes; 0 when not Ok().
   uint64_t Size() const { return size_; }
+  // The open file's descriptor (-1 for bytes in memory or a source that is not Ok()), for the
+  // readers whose library maps or reopens the file itself; the source keeps owning it.
+  int Fd() const { return fd_; }
+  // The bytes of a source in memory (empty for a file).
+  std::string_view Memory() const { return mem_; }
 
   // Copies up to `n` bytes from `offset` into `out`; returns how many were copied (fewer at the
   // end of the data or on a read error, 0 past the end).

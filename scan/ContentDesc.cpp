@@ -127,7 +127,13 @@ TImageSize DecodeBmp(const TByteSource& src) {
   return {GetU16LE(&h[18]), GetU16LE(&h[22]), static_cast<uint8_t>(h[28])};
 }
 
-TImageSize DecodeJpeg(const TByteSource& src) {
+// SOF0 .. SOF15 but DHT (C4), JPG (C8) and DAC (CC): the frame headers of every coding process.
+bool IsAnyFrameHeader(uint8_t m) {
+  return m >= 0xC0 && m <= 0xCF && m != 0xC4 && m != 0xC8 && m != 0xCC;
+}
+
+// `anyFrame`: every frame header gives the size; otherwise only SOF0 and SOF1 do.
+TImageSize DecodeJpeg(const TByteSource& src, bool anyFrame = false) {
   std::string h;
   if (!src.ReadExact(0, 2, h) || static_cast<uint8_t>(h[0]) != 0xFF ||
       static_cast<uint8_t>(h[1]) != 0xD8)
@@ -138,7 +144,7 @@ TImageSize DecodeJpeg(const TByteSource& src) {
     auto m = r.Byte();
     if (!m) break;
     if (*m == 0xFF) continue;  // fill bytes
-    if (*m == 0xC0 || *m == 0xC1) {
+    if (*m == 0xC0 || *m == 0xC1 || (anyFrame && IsAnyFrameHeader(*m))) {
       r.Skip(3);  // segment length and sample precision
       auto height = r.U16BE();
       auto width = r.U16BE();
@@ -287,6 +293,10 @@ TImageSize ImageSizeFromSource(const TByteSource& source, int reader) {
     default:
       return {};
   }
+}
+
+TImageSize JpegSizeOfAnyFrame(const TByteSource& source) {
+  return source.Ok() ? DecodeJpeg(source, true) : TImageSize();
 }
 
 TImageSize ReadImageSize(const std::string& path, int reader) {

@@ -58,6 +58,10 @@ TImageSize ReadImageSize(const std::string& path, int reader);
 TImageSize ImageSizeFromBytes(std::string_view data, int reader);
 TImageSize ImageSizeFromSource(const TByteSource& source, int reader);
 
+// The size of a JPEG from its first frame header of any coding process (progressive,
+// lossless, arithmetic-coded ones too), for the photo reader; depth 255 when there is none.
+TImageSize JpegSizeOfAnyFrame(const TByteSource& source);
+
 // "640 x 480 x 24 " followed by language text 11805 (the unit of the colour depth).
 std::string ImageSizeText(uint16_t width, uint16_t height, uint8_t depth);
 

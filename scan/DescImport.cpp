@@ -86,6 +86,21 @@ std::string ReadContentDescription(const std::string& path, int reader,
     case drTIFF:
       text = CallReader(r.Tiff, path);
       break;
+    case drPhoto:
+      text = CallReader(r.Photo, path);
+      break;
+    case drAudio:
+      text = CallReader(r.Audio, path);
+      break;
+    case drVideo:
+      text = CallReader(r.Video, path);
+      break;
+    case drPDF:
+      text = CallReader(r.Pdf, path);
+      break;
+    case drOffice:
+      text = CallReader(r.Office, path);
+      break;
     default:
       return std::string();
   }
@@ -129,6 +144,7 @@ int ImportFileDescriptions(TQDBase& disk, const std::string& folderPath, const T
   if (matches.empty()) return done;
   std::string path = folderPath + name;
   int32_t position = 0;
+  int32_t sizeRank = 0;  // the rank of an image size that a photo rule may refine
   for (;;) {
     TNextRule next = NextMatchingRule(matches, doneTargets, position);
     if (next.Target == 0) break;
@@ -139,6 +155,7 @@ int ImportFileDescriptions(TQDBase& disk, const std::string& folderPath, const T
       disk.SetStr(8, text);
       disk.SetTag(position);
       AddTarget(doneTargets, dtFile);
+      if (next.Reader >= drBMP && next.Reader <= drTIFF) sizeRank = position;
       ++done;
     } else if (next.Target == dtFolder) {
       std::string text = ReadFolderDescription(path, next.Reader, ctx);
@@ -162,6 +179,18 @@ int ImportFileDescriptions(TQDBase& disk, const std::string& folderPath, const T
         ReadDescriptionList(path, next.Reader, *ctx.Rules, lists, position);
       }
       AddTarget(doneTargets, dtList);
+    }
+  }
+  if (sizeRank != 0) {
+    // The first enabled photo rule after the size's rule that matches the file.
+    for (const TRuleMatch& m : matches) {
+      if (m.Rank <= sizeRank || m.Target != dtFile || m.Reader != drPhoto) continue;
+      std::string text = ReadContentDescription(path, drPhoto, ctx);
+      if (!text.empty()) {
+        disk.GoToNode(file);
+        disk.SetStr(8, text);
+      }
+      break;
     }
   }
   return done;

@@ -60,6 +60,11 @@ struct TContentReaders {
   TContentReader Png;        // reader 8 drPNG
   TContentReader Pcx;        // reader 9 drPCX
   TContentReader Tiff;       // reader 10 drTIFF
+  TContentReader Photo;      // reader 14 drPhoto: camera, date taken and size of a photo
+  TContentReader Audio;      // reader 15 drAudio: tags and format of music
+  TContentReader Video;      // reader 16 drVideo: length, size, codecs of a video
+  TContentReader Pdf;        // reader 17 drPDF: title, author and pages of a PDF
+  TContentReader Office;     // reader 18 drOffice: title and author of ODF, OOXML and EPUB
   // Readers 12 drBBS and 13 drION: the bytes of a list file (at most `maxBytes`). Empty: the
   // list file is read by its path.
   TTextHeadReader ListFile;
@@ -83,7 +88,8 @@ struct TDescImportContext {
   }
 };
 
-// The description of a file by its own content: reader 1 .. 10 on the file at `path`, cleaned;
+// The description of a file by its own content: reader 1 .. 10 or 14 .. 18 on the file at
+// `path`, cleaned;
 // empty for other readers, a reader that finds nothing or raises an exception. The text head
 // (reader 4) is converted from the OEM code page when the first rule with reader 4 says so.
 std::string ReadContentDescription(const std::string& path, int reader,
@@ -99,6 +105,9 @@ std::string ReadFolderDescription(const std::string& path, int reader,
 // the medium, ending in "/"). `oldFile` is the old counterpart's node in update mode (nullptr
 // when there is none); it is only read. Content descriptions go to the file's slot 8, a folder
 // description (FILE_ID.DIZ) to the header of the folder, list files are parsed into `lists`.
+// A photo rule refines an image size: when an image-size reader (5 .. 10) served the file and a
+// later photo rule (reader 14) matches it too, the photo text, which holds the same size line
+// and adds the camera and the date taken, replaces the size (its rank stays the size's).
 // The cursor is on the file node again afterwards, also when a store operation throws.
 // Returns the number of descriptions imported (the scanner adds it to DescriptionsDone).
 int ImportFileDescriptions(TQDBase& disk, const std::string& folderPath, const TNodeRec* oldFile,

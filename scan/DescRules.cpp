@@ -22,6 +22,27 @@ const TDefaultRule kDefaultRules[kReaderCount] = {
     {"File_id.diz descriptions", dtFolder, {"FILE_ID.DIZ"}},
     {"Files.bbs description files", dtList, {"FILES.BBS"}},
     {"4DOS/NDOS descriptions", dtList, {"DESCRIPT.ION"}},
+    {"Photos",
+     dtFile,
+     {"*.JPG",  "*.JPEG", "*.JPE", "*.JFIF", "*.TIF", "*.TIFF", "*.PNG", "*.WEBP", "*.HEIC",
+      "*.HEIF", "*.AVIF", "*.DNG", "*.CR2",  "*.CR3", "*.CRW",  "*.NEF", "*.NRW",  "*.ARW",
+      "*.SR2",  "*.SRW",  "*.ORF", "*.RW2",  "*.RAF", "*.PEF",  "*.MRW"},
+     11811},
+    {"Music and audio files",
+     dtFile,
+     {"*.FLAC", "*.OGG", "*.OGA", "*.OPUS", "*.M4A", "*.M4B", "*.WMA", "*.APE", "*.WV", "*.WAV",
+      "*.AIF", "*.AIFF", "*.MPC"},
+     11812},
+    {"Video files",
+     dtFile,
+     {"*.MP4", "*.M4V", "*.MOV", "*.MKV", "*.WEBM", "*.AVI", "*.TS", "*.M2TS", "*.MTS", "*.VOB",
+      "*.MPG", "*.MPEG", "*.WMV", "*.FLV", "*.3GP", "*.OGV"},
+     11813},
+    {"PDF documents", dtFile, {"*.PDF"}, 11814},
+    {"Office documents and e-books",
+     dtFile,
+     {"*.ODT", "*.ODS", "*.ODP", "*.ODG", "*.DOCX", "*.XLSX", "*.PPTX", "*.EPUB"},
+     11815},
 };
 
 // Writes the default masks of `def` into a new mask node at slot rsMasks of the rule under the
@@ -91,6 +112,8 @@ void ResetRuleMasks(TQDBase& table, int ruleSlot) {
 std::string RuleListText(const TNodeRec* rule) {
   if (!rule) return std::string();
   std::string text(RuleSlotStr(rule, rsName));
+  const TDefaultRule* def = DefaultDescriptionRule(RuleSlotInt(rule, rsReader));
+  if (def && def->NameText != 0 && text == def->Name) text = LangText(def->NameText);
   text += " (";
   const TNodeRec* masks = NodeChild(rule, rsMasks);
   int count = masks ? masks->SlotCount : 0;

@@ -29,7 +29,7 @@ TEST(DescRules, DefaultsOfAnEmptySettingsStore) {
 
   const TNodeRec* table = Table(opt);
   ASSERT_NE(table, nullptr);
-  ASSERT_EQ(table->SlotCount, 14);
+  ASSERT_EQ(table->SlotCount, 19);
   TDescOptions o = ReadDescOptions(table);
   EXPECT_EQ(o.MaxDescKB, 2);
   EXPECT_TRUE(o.DropEmptyLines && o.TrimLeading && o.TrimTrailing && o.CollapseSpaces);
@@ -64,6 +64,55 @@ TEST(DescRules, DefaultsOfAnEmptySettingsStore) {
   EXPECT_EQ(Masks(NodeChild(table, 10)), (std::vector<std::string>{"*.TIFF", "*.TIF"}));
   EXPECT_EQ(Masks(NodeChild(table, 11)), (std::vector<std::string>{"FILE_ID.DIZ"}));
   EXPECT_EQ(Masks(NodeChild(table, 13)), (std::vector<std::string>{"DESCRIPT.ION"}));
+  // The media readers follow, enabled, each describing its file.
+  for (int k = 14; k <= 18; ++k) {
+    const TNodeRec* rule = NodeChild(table, k);
+    ASSERT_NE(rule, nullptr) << k;
+    EXPECT_EQ(NodeGetInt(rule, rsReader), k);
+    EXPECT_EQ(NodeGetInt(rule, rsEnabled), 1);
+    EXPECT_EQ(NodeGetInt(rule, rsTarget), dtFile);
+    EXPECT_FALSE(Masks(rule).empty());
+  }
+  EXPECT_EQ(Masks(NodeChild(table, drPDF)), (std::vector<std::string>{"*.PDF"}));
+}
+
+// A settings file of the thirteen first rules, reordered, edited and partly disabled by its user,
+// gains the media rules once, at its end and enabled; nothing of its own changes.
+TEST(DescRules, AStoredTableOfThirteenRulesGainsTheMediaRulesOnce) {
+  TQDBase opt;
+  InitDescriptionRules(opt);
+  opt.EnterChild(kDescRulesSlot);
+  for (int k = 18; k >= 14; --k) opt.DeleteSlot(k);  // a table as the older version saved it
+  opt.ExchangeSlots(1, 6);
+  opt.EnterChild(1);
+  opt.SetInt(rsEnabled, 0);
+  opt.ChildSetStr(rsMasks, 0, "*.JPX");
+  opt.Up();
+  std::string before;
+  opt.SaveToString(before);
+  opt.GoToDepth(0);
+
+  InitDescriptionRules(opt);
+  const TNodeRec* table = Table(opt);
+  ASSERT_EQ(table->SlotCount, 19);
+  for (int k = 14; k <= 18; ++k) {
+    EXPECT_EQ(NodeGetInt(NodeChild(table, k), rsReader), k);
+    EXPECT_EQ(NodeGetInt(NodeChild(table, k), rsEnabled), 1);
+  }
+  // Once: the next start finds every rule there and adds nothing.
+  std::string a, b;
+  opt.EnterChild(kDescRulesSlot);
+  opt.SaveToString(a);
+  opt.GoToDepth(0);
+  InitDescriptionRules(opt);
+  opt.EnterChild(kDescRulesSlot);
+  opt.SaveToString(b);
+  EXPECT_EQ(a, b);
+  // Without the new rules the table is byte for byte what the user had.
+  for (int k = 18; k >= 14; --k) opt.DeleteSlot(k);
+  std::string after;
+  opt.SaveToString(after);
+  EXPECT_EQ(after, before);
 }
 
 TEST(DescRules, AnOlderTableGainsMissingRulesAndKeepsItsOwn) {
@@ -87,7 +136,7 @@ TEST(DescRules, AnOlderTableGainsMissingRulesAndKeepsItsOwn) {
 
   InitDescriptionRules(opt);
   const TNodeRec* table = Table(opt);
-  ASSERT_EQ(table->SlotCount, 14);
+  ASSERT_EQ(table->SlotCount, 19);
   EXPECT_EQ(ReadDescOptions(table).MaxDescKB, 7);
   EXPECT_FALSE(ReadDescOptions(table).DropEmptyLines);  // options are not completed one by one
   EXPECT_EQ(NodeGetStr(NodeChild(table, 1), rsName), "Mine");
@@ -111,7 +160,7 @@ TEST(DescRules, ADamagedTableSlotIsReplaced) {
   opt.SetStr(kDescRulesSlot, "not a table");
   InitDescriptionRules(opt);
   ASSERT_NE(Table(opt), nullptr);
-  EXPECT_EQ(Table(opt)->SlotCount, 14);
+  EXPECT_EQ(Table(opt)->SlotCount, 19);
 }
 
 TEST(DescRules, ResetRuleMasksRestoresTheReadersDefaults) {
@@ -134,7 +183,7 @@ TEST(DescRules, ResetRuleMasksRestoresTheReadersDefaults) {
   ResetRuleMasks(opt, 3);   // unknown reader: unchanged
   ResetRuleMasks(opt, 40);  // no rule there: nothing happens
   EXPECT_EQ(Masks(NodeChild(Table(opt), 3))[0], "*.KEEP");
-  EXPECT_EQ(Table(opt)->SlotCount, 14);
+  EXPECT_EQ(Table(opt)->SlotCount, 19);
 }
 
 TEST(DescRules, RuleListText) {
@@ -143,6 +192,15 @@ TEST(DescRules, RuleListText) {
   InitDescriptionRules(opt);
   EXPECT_EQ(RuleListText(NodeChild(Table(opt), 1)), "HTML documents (*.HTM, *.HTML)");
   EXPECT_EQ(RuleListText(NodeChild(Table(opt), 13)), "4DOS/NDOS descriptions (DESCRIPT.ION)");
+  // A media rule shows the language's name while it keeps its default one.
+  LangTable(TLangKind::English)
+      .LoadFromText("English\r\n10509=no masks\r\n11814=PDF-Dokumente\r\n");
+  EXPECT_EQ(RuleListText(NodeChild(Table(opt), drPDF)), "PDF-Dokumente (*.PDF)");
+  opt.EnterChild(kDescRulesSlot);
+  opt.EnterChild(drPDF);
+  opt.SetStr(rsName, "My PDFs");
+  EXPECT_EQ(RuleListText(NodeChild(Table(opt), drPDF)), "My PDFs (*.PDF)");
+  opt.GoToDepth(0);
   opt.EnterChild(kDescRulesSlot);
   opt.EnterChild(1);
   opt.NewChild(rsMasks);

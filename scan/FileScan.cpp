@@ -23,9 +23,14 @@
 #include "platform/DateTime.h"
 #include "platform/TextCase.h"
 #include "platform/Volumes.h"
+#include "scan/AudioDesc.h"
 #include "scan/ByteSource.h"
 #include "scan/ContentDesc.h"
 #include "scan/MediaTags.h"
+#include "scan/OfficeDesc.h"
+#include "scan/PdfDesc.h"
+#include "scan/PhotoDesc.h"
+#include "scan/VideoDesc.h"
 
 namespace {
 
@@ -149,6 +154,11 @@ struct TFileScan::TWorker {
     readers.Tiff = [this](const std::string&) {
       return ImageDescriptionFromSource(CurrentSource(), 10);
     };
+    readers.Photo = [this](const std::string&) { return PhotoDescription(CurrentSource()); };
+    readers.Audio = [this](const std::string&) { return AudioDescription(CurrentSource()); };
+    readers.Video = [this](const std::string&) { return VideoDescription(CurrentSource()); };
+    readers.Pdf = [this](const std::string&) { return PdfDescription(CurrentSource()); };
+    readers.Office = [this](const std::string&) { return OfficeDescription(CurrentSource()); };
     importCtx.Rules = scan.rules_.get();
     importCtx.Readers = &readers;
     importCtx.ImportDescriptions = scan.settings_.ImportDescriptions;
