@@ -12,6 +12,7 @@
 #include "archive/ArchiveListing.h"
 #include "archive/LibArchiveReader.h"
 #include "archive/OwnReaders.h"
+#include "archive/UdfReader.h"
 #include "archive/ZipTV.h"
 #include "store/QDBase.h"
 
@@ -34,11 +35,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   (void)ListZoo(src, 0, sink);
   (void)ListHa(src, 0, sink);
   (void)ListAce(src, 0, sink);
-  for (int32_t t : {atZip, atRar, atCab, atLzh, atTar, atTarGZip, atGZip, atSevenZip})
+  for (int32_t t : {atZip, atRar, atCab, atLzh, atTar, atTarGZip, atGZip, atSevenZip, atIso9660})
     (void)LibArchiveList(src, 0, t, sink);
+  // UDF only where the descriptors say so: libcdio is handed a memory file of the whole input.
+  if (DiscImageType(src) == atUdf) (void)ListUdf(src, sink);
   ProgramImageEnd(src);
 
-  for (const char* name : {"x.zip", "x.lha", "x.exe"}) {
+  for (const char* name : {"x.zip", "x.lha", "x.exe", "x.iso"}) {
     TZipTV reader;
     reader.UseExternalTools = false;
     reader.SetArchiveMemory(bytes, name);

@@ -209,6 +209,7 @@ TError LibArchiveWalk(const TArcSource& src, uint64_t start, int32_t type,
       return TError::Failure(ErrorOf(a.get(), "damaged archive"));
     TArchiveEntry e;
     FillEntry(ae, e);
+    if (type == atIso9660 && e.Path == ".\\") continue;  // the image's root folder itself
     if (IsZipType(type) && archive_entry_mtime_is_set(ae) && archive_entry_mtime(ae) == 0) {
       // An extended-time field of 0 says nothing: the entry's DOS date stands.
       if (!dosTimes)

@@ -59,7 +59,8 @@ TEST(AudioDesc, LossyFormatsAgreeWithFfprobe) {
   } cases[] = {
       {"s.ogg", "oggenc -Q -a Artist -t Title -l Album -d 1999 -o s.ogg s.wav", "Vorbis"},
       {"s.opus", "opusenc --quiet --artist Artist --title Title s.wav s.opus", "Opus"},
-      {"s.m4a", "ffmpeg -v error -i s.wav -c:a aac -metadata artist=Artist -metadata title=Title -y s.m4a",
+      {"s.m4a",
+       "ffmpeg -v error -i s.wav -c:a aac -metadata artist=Artist -metadata title=Title -y s.m4a",
        "AAC"},
   };
   for (const TCase& c : cases) {
@@ -69,8 +70,10 @@ TEST(AudioDesc, LossyFormatsAgreeWithFfprobe) {
     }
     std::string text = Describe(dir + "/" + c.file);
     EXPECT_EQ(text.rfind("Artist - Title\r\n", 0), 0u) << text;
-    std::string rate = OutputIn(dir, std::string("ffprobe -v error -select_streams a:0 -show_entries "
-                                                 "stream=sample_rate -of csv=p=0 ") + c.file);
+    std::string rate =
+        OutputIn(dir, std::string("ffprobe -v error -select_streams a:0 -show_entries "
+                                  "stream=sample_rate -of csv=p=0 ") +
+                          c.file);
     std::string expected = std::string("0:03, ") + c.format + ", " +
                            (rate == "48000" ? "48 kHz" : "44.1 kHz") + ", 2 ch, ";
     EXPECT_NE(text.find(expected), std::string::npos) << c.file << ": " << text;

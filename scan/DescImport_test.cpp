@@ -373,3 +373,50 @@ TEST(DescImport, TextHeadCutKeepsWholeUtf8Characters) {
   std::filesystem::remove(dir + "descimport_utf8.txt");
   std::filesystem::remove(dir + "descimport_legacy.txt");
 }
+
+// A photo rule refines the size an image rule gave: the camera and date join it, the rank stays.
+TEST(DescImport, APhotoRuleRefinesAnImageSize) {
+  TContentReaders readers;
+  int jpegCalls = 0;
+  readers.Jpeg = [&jpegCalls](const std::string& path) {
+    ++jpegCalls;
+    return path.find("progressive") != std::string::npos ? std::string() : "64 x 48 x 24 bits";
+  };
+  readers.Photo = [](const std::string& path) {
+    return path.find("plain") != std::string::npos ? std::string()
+                                                   : "Canon EOS 80D\r\n64 x 48 x 24 bits";
+  };
+  auto import = [&readers](TQDBase& table, const std::string& name, int32_t* tag = nullptr) {
+    TDescRuleSet rules(table.RootNode());
+    TDescImportContext ctx;
+    ctx.Rules = &rules;
+    ctx.Readers = &readers;
+    TQDBase disk;
+    disk.EnterChild(1);
+    disk.SetStr(0, name);
+    TFolderDescLists lists;
+    ImportFileDescriptions(disk, "/m/", nullptr, lists, ctx);
+    if (tag) *tag = disk.CurrentNode()->NodeTag;
+    return std::string(disk.GetStr(8));
+  };
+  TQDBase table;
+  DefaultTable(table);
+  int32_t tag = 0;
+  EXPECT_EQ(import(table, "photo.jpg", &tag), "Canon EOS 80D\r\n64 x 48 x 24 bits");
+  EXPECT_EQ(tag, drJPG * 256);
+  EXPECT_EQ(import(table, "plain.jpg"), "64 x 48 x 24 bits");
+  EXPECT_EQ(import(table, "progressive.jpg", &tag), "Canon EOS 80D\r\n64 x 48 x 24 bits");
+  EXPECT_EQ(tag, drPhoto * 256);
+  // Disabled, the photo rule adds nothing; moved first, it serves the file alone.
+  table.EnterChild(drPhoto);
+  table.SetInt(rsEnabled, 0);
+  table.Up();
+  EXPECT_EQ(import(table, "photo.jpg"), "64 x 48 x 24 bits");
+  table.EnterChild(drPhoto);
+  table.SetInt(rsEnabled, 1);
+  table.Up();
+  table.ExchangeSlots(drJPG, drPhoto);
+  jpegCalls = 0;
+  EXPECT_EQ(import(table, "photo.jpg"), "Canon EOS 80D\r\n64 x 48 x 24 bits");
+  EXPECT_EQ(jpegCalls, 0);
+}

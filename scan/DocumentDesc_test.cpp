@@ -46,7 +46,8 @@ std::string MakePdf(int pages, const std::string& info, bool brokenXref = false)
 // Writes the ZIP `name` in `dir` with python's zipfile, its members (name, text) in order.
 bool MakeZip(const std::string& dir, const std::string& name,
              const std::vector<std::pair<std::string, std::string>>& members) {
-  std::string all = "import zipfile\nz = zipfile.ZipFile('" + name + "', 'w', zipfile.ZIP_DEFLATED)\n";
+  std::string all =
+      "import zipfile\nz = zipfile.ZipFile('" + name + "', 'w', zipfile.ZIP_DEFLATED)\n";
   for (size_t i = 0; i < members.size(); ++i) {
     std::string file = "m" + std::to_string(i);
     EXPECT_TRUE(WriteWholeFileAtomic(dir + "/" + file, members[i].second).Ok());
@@ -95,27 +96,27 @@ TEST(OfficeDesc, OpenDocumentOfficeOpenXmlAndEpub) {
   REQUIRE_TOOL("python3");
   LoadMediaTexts();
   std::string dir = MediaScratch("office");
-  ASSERT_TRUE(MakeZip(
-      dir, "a.odt",
-      {{"mimetype", "application/vnd.oasis.opendocument.text"},
-       {"meta.xml",
-        "<?xml version=\"1.0\"?><office:document-meta "
-        "xmlns:office=\"urn:oasis:names:tc:opendocument:xmlns:office:1.0\" "
-        "xmlns:dc=\"http://purl.org/dc/elements/1.1/\" "
-        "xmlns:meta=\"urn:oasis:names:tc:opendocument:xmlns:meta:1.0\"><office:meta>"
-        "<dc:title>Travel &amp; Notes</dc:title><dc:creator>Last Editor</dc:creator>"
-        "<meta:initial-creator>First Author</meta:initial-creator></office:meta>"
-        "</office:document-meta>"}}));
+  ASSERT_TRUE(
+      MakeZip(dir, "a.odt",
+              {{"mimetype", "application/vnd.oasis.opendocument.text"},
+               {"meta.xml",
+                "<?xml version=\"1.0\"?><office:document-meta "
+                "xmlns:office=\"urn:oasis:names:tc:opendocument:xmlns:office:1.0\" "
+                "xmlns:dc=\"http://purl.org/dc/elements/1.1/\" "
+                "xmlns:meta=\"urn:oasis:names:tc:opendocument:xmlns:meta:1.0\"><office:meta>"
+                "<dc:title>Travel &amp; Notes</dc:title><dc:creator>Last Editor</dc:creator>"
+                "<meta:initial-creator>First Author</meta:initial-creator></office:meta>"
+                "</office:document-meta>"}}));
   EXPECT_EQ(Office(dir + "/a.odt"), "Travel & Notes\r\nAuthor: First Author");
 
-  ASSERT_TRUE(MakeZip(
-      dir, "b.docx",
-      {{"[Content_Types].xml", "<Types/>"},
-       {"docProps/core.xml",
-        "<cp:coreProperties xmlns:cp=\"http://schemas.openxmlformats.org/package/2006/"
-        "metadata/core-properties\" xmlns:dc=\"http://purl.org/dc/elements/1.1/\">"
-        "<dc:title>Quarterly  Plan</dc:title><dc:creator>Max Mustermann</dc:creator>"
-        "</cp:coreProperties>"}}));
+  ASSERT_TRUE(
+      MakeZip(dir, "b.docx",
+              {{"[Content_Types].xml", "<Types/>"},
+               {"docProps/core.xml",
+                "<cp:coreProperties xmlns:cp=\"http://schemas.openxmlformats.org/package/2006/"
+                "metadata/core-properties\" xmlns:dc=\"http://purl.org/dc/elements/1.1/\">"
+                "<dc:title>Quarterly  Plan</dc:title><dc:creator>Max Mustermann</dc:creator>"
+                "</cp:coreProperties>"}}));
   EXPECT_EQ(Office(dir + "/b.docx"), "Quarterly  Plan\r\nAuthor: Max Mustermann");
 
   // An EPUB: the package document container.xml names wins over another one before it.
@@ -162,8 +163,9 @@ TEST(OfficeDesc, HostileContainersGiveNothingOrWhatCameBefore) {
   laughs += "]><t xmlns:dc=\"http://purl.org/dc/elements/1.1/\"><dc:title>&j;</dc:title></t>";
   TDocMetadata m = ParseDocMetadata(laughs);
   EXPECT_LT(m.Title.size(), 5000u);
-  EXPECT_EQ(ParseDocMetadata("<t xmlns:dc=\"http://purl.org/dc/elements/1.1/\"><dc:title>Cut").Title,
-            "Cut");
+  EXPECT_EQ(
+      ParseDocMetadata("<t xmlns:dc=\"http://purl.org/dc/elements/1.1/\"><dc:title>Cut").Title,
+      "Cut");
   EXPECT_EQ(OfficeDescriptionFromBytes("PK\x03\x04 and nothing of a ZIP after it"), "");
   EXPECT_EQ(OfficeDescriptionFromBytes(""), "");
 }

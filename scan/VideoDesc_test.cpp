@@ -34,8 +34,9 @@ TEST(VideoDesc, ContainersWithFullHeaders) {
             "Holiday\r\n0:02, 320 x 240, H.264, 25 fps\r\nAudio: AAC, 44.1 kHz, 1 ch (eng)");
   EXPECT_EQ(Describe(dir + "/a.mkv"),
             "Holiday\r\n0:02, 320 x 240, H.264, 25 fps\r\nAudio: AAC, 44.1 kHz, 1 ch (eng)");
-  EXPECT_EQ(OutputIn(dir, "ffprobe -v error -select_streams v:0 -show_entries "
-                          "stream=codec_name,width,height,avg_frame_rate -of csv=p=0 a.mp4"),
+  EXPECT_EQ(OutputIn(dir,
+                     "ffprobe -v error -select_streams v:0 -show_entries "
+                     "stream=codec_name,width,height,avg_frame_rate -of csv=p=0 a.mp4"),
             "h264,320,240,25/1");
 }
 
@@ -46,10 +47,12 @@ TEST(VideoDesc, StreamsWhoseParametersLieInTheData) {
   std::string dir = MediaScratch("video-streams");
   MakeMp4(dir);
   ASSERT_TRUE(RunIn(dir, "ffmpeg -v error -i a.mp4 -c copy -f mpegts -y a.ts"));
-  ASSERT_TRUE(RunIn(dir, "ffmpeg -v error -f lavfi -i testsrc=size=352x288:rate=25 -t 2 "
-                         "-c:v mpeg2video -f vob -y a.vob"));
-  ASSERT_TRUE(RunIn(dir, "ffmpeg -v error -f lavfi -i testsrc=size=160x120:rate=10 -t 2 "
-                         "-c:v mpeg4 -y a.avi"));
+  ASSERT_TRUE(RunIn(dir,
+                    "ffmpeg -v error -f lavfi -i testsrc=size=352x288:rate=25 -t 2 "
+                    "-c:v mpeg2video -f vob -y a.vob"));
+  ASSERT_TRUE(RunIn(dir,
+                    "ffmpeg -v error -f lavfi -i testsrc=size=160x120:rate=10 -t 2 "
+                    "-c:v mpeg4 -y a.avi"));
   EXPECT_NE(Describe(dir + "/a.ts").find("320 x 240, H.264, 25 fps\r\nAudio: AAC, 44.1 kHz"),
             std::string::npos);
   EXPECT_NE(Describe(dir + "/a.vob").find("0:02, 352 x 288, MPEG-2, 25 fps"), std::string::npos)
