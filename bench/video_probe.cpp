@@ -4,7 +4,10 @@
 // from a descriptor as the scanner reads, repeated N times per file; the time per file and the
 // peak memory of the process.
 //
-//   build/bench/bench/video_probe av|av-info|mi N FILE...
+// Built by hand (it needs libmediainfo-dev, which the program does not use), then run:
+//   g++ -O2 -o video_probe bench/video_probe.cpp \
+//     $(pkg-config --cflags --libs libavformat libavcodec libavutil libmediainfo)
+//   ./video_probe av|av-info|mi N FILE...
 //     av       libavformat, headers only (avformat_open_input)
 //     av-info  libavformat with avformat_find_stream_info (decodes a little where needed)
 //     mi       MediaInfo, buffers fed by hand, ParseSpeed 0
