@@ -2,8 +2,9 @@
 // The media readers' cost: a folder of 10,000 media files (photos with EXIF, music, videos, PDFs
 // and office files, made once by ffmpeg, exiftool, sox, flac, opusenc and python under the
 // temporary folder and kept warm in the page cache) scanned with the full rule table against the
-// same scan with only the thirteen first rules, in the same run. The peak memory of the process
-// (after both) is the `peak_rss_mb` counter.
+// same scan with only the thirteen first rules, in the same run. `process_cpu_ms` is the CPU
+// time of all threads per scan (the figure a busy machine disturbs least), `peak_rss_mb` the peak
+// memory of the process so far. BM_Reader gives each reader's cost per file of its kind.
 //
 //   cmake -S . -B build/bench -DCMAKE_BUILD_TYPE=Release -DTOLVANE_BENCH=ON -DTOLVANE_TESTS=OFF
 //   cmake --build build/bench --target media_bench && build/bench/bench/media_bench
@@ -17,8 +18,14 @@
 #include <vector>
 
 #include "archive/ArchiveTypes.h"
+#include "scan/AudioDesc.h"
+#include "scan/ByteSource.h"
 #include "scan/DescRules.h"
 #include "scan/DiskGraft.h"
+#include "scan/OfficeDesc.h"
+#include "scan/PdfDesc.h"
+#include "scan/PhotoDesc.h"
+#include "scan/VideoDesc.h"
 
 namespace fs = std::filesystem;
 
@@ -41,6 +48,20 @@ const std::string& Tree() {
     fs::remove_all(dir);
     std::string t = dir + "/templates";
     fs::create_directories(t);
+    // A PDF of one page with a title, its cross-reference table correct.
+    std::ofstream(t + "/mkpdf.py") << R"(import sys
+n = sys.argv[1]
+objs = ['<< /Type /Catalog /Pages 2 0 R >>', '<< /Type /Pages /Kids [3 0 R] /Count 1 >>',
+        '<< /Type /Page /Parent 2 0 R /MediaBox [0 0 10 10] >>', '<< /Title (Report %s) >>' % n]
+pdf, offsets = '%PDF-1.4\n', []
+for i, o in enumerate(objs):
+    offsets.append(len(pdf))
+    pdf += '%d 0 obj\n%s\nendobj\n' % (i + 1, o)
+xref = len(pdf)
+pdf += 'xref\n0 5\n0000000000 65535 f \n' + ''.join('%010d 00000 n \n' % o for o in offsets)
+pdf += 'trailer\n<< /Size 5 /Root 1 0 R /Info 4 0 R >>\nstartxref\n%d\n%%%%EOF\n' % xref
+open('d%s.pdf' % n, 'w').write(pdf)
+)";
     bool ok = true;
     for (int i = 0; i < 16; ++i) {
       std::string n = std::to_string(i);
@@ -71,12 +92,7 @@ const std::string& Tree() {
                       n +
                       "</dc:title></cp:coreProperties>');"
                       " z.writestr('word/document.xml', 'x' * 20000); z.close()\"") &&
-           Run(t,
-               "printf '%%PDF-1.4\\n1 0 obj << /Type /Catalog /Pages 2 0 R >> endobj\\n2 0 obj "
-               "<< /Type /Pages /Kids [3 0 R] /Count 1 >> endobj\\n3 0 obj << /Type /Page "
-               "/Parent 2 0 R /MediaBox [0 0 10 10] >> endobj\\n4 0 obj << /Title (Report " +
-                   n + ") >> endobj\\ntrailer << /Root 1 0 R /Info 4 0 R >>\\n%%%%EOF\\n' > d" + n +
-                   ".pdf");
+           Run(t, "python3 mkpdf.py " + n);
     }
     if (!ok) return std::string();
     // Of every 20 files: 8 photos, 6 music (flac, opus, m4a), 3 videos (mp4, mkv), 3 documents.
@@ -95,6 +111,14 @@ const std::string& Tree() {
     return dir;
   }();
   return root;
+}
+
+// User and system time of the whole process (every walker), in milliseconds.
+double ProcessCpuMs() {
+  struct rusage ru;
+  getrusage(RUSAGE_SELF, &ru);
+  auto ms = [](const timeval& t) { return t.tv_sec * 1000.0 + t.tv_usec / 1000.0; };
+  return ms(ru.ru_utime) + ms(ru.ru_stime);
 }
 
 double PeakRssMb() {
@@ -116,6 +140,7 @@ void BM_ScanMedia(benchmark::State& state) {
   for (int k = kReaderCount; k > state.range(0); --k) opt.DeleteSlot(k);
   opt.GoToDepth(0);
   int32_t described = 0;
+  const double cpuBefore = ProcessCpuMs();
   for (auto _ : state) {
     TQDBase disk;
     TFileScan scan(disk, Tree() + "/media", MakeScanSettings(opt, true, true));
@@ -124,12 +149,56 @@ void BM_ScanMedia(benchmark::State& state) {
     described = scan.DescriptionsDone;
   }
   state.counters["described"] = described;
+  state.counters["process_cpu_ms"] =
+      (ProcessCpuMs() - cpuBefore) / static_cast<double>(state.iterations());
   state.counters["files_per_s"] =
       benchmark::Counter(kFiles, benchmark::Counter::kIsIterationInvariantRate);
   state.counters["peak_rss_mb"] = PeakRssMb();
 }
 BENCHMARK(BM_ScanMedia)->Arg(13)->Unit(benchmark::kMillisecond)->MinTime(3)->UseRealTime();
 BENCHMARK(BM_ScanMedia)->Arg(18)->Unit(benchmark::kMillisecond)->MinTime(3)->UseRealTime();
+
+// One reader over the sixteen templates of its kind: what a file of that kind costs.
+void BM_Reader(benchmark::State& state) {
+  if (Tree().empty()) {
+    state.SkipWithError("the media files could not be made");
+    return;
+  }
+  static const char* files[] = {"p%.jpg", "m%.flac", "m%.opus", "m%.m4a",
+                                "v%.mp4", "v%.mkv",  "d%.pdf",  "d%.docx"};
+  std::string pattern = files[state.range(0)];
+  state.SetLabel(pattern);
+  std::vector<std::string> paths;
+  for (int i = 0; i < 16; ++i) {
+    std::string p = pattern;
+    p.replace(p.find('%'), 1, std::to_string(i));
+    paths.push_back(Tree() + "/templates/" + p);
+  }
+  for (auto _ : state) {
+    for (const std::string& path : paths) {
+      TByteSource src = TByteSource::OfFile(path);
+      std::string text;
+      switch (pattern[0]) {
+        case 'p':
+          text = PhotoDescription(src);
+          break;
+        case 'm':
+          text = AudioDescription(src);
+          break;
+        case 'v':
+          text = VideoDescription(src);
+          break;
+        default:
+          text = pattern.back() == 'f' ? PdfDescription(src) : OfficeDescription(src);
+      }
+      if (text.empty()) state.SkipWithError("no description");
+      benchmark::DoNotOptimize(text);
+    }
+  }
+  state.counters["us_per_file"] = benchmark::Counter(
+      16, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+}
+BENCHMARK(BM_Reader)->DenseRange(0, 7)->Unit(benchmark::kMillisecond)->MinTime(1);
 
 }  // namespace
 

@@ -182,6 +182,40 @@ unsigned WebpDepth(const TByteSource& src) {
   return 0;
 }
 
+// Does a JPEG carry EXIF or XMP (an APP1 segment before its image data)? Most JPEGs that do not
+// are pictures of documents and web pages, not photos: they are measured without Exiv2.
+bool JpegHasMetadata(const TByteSource& src) {
+  uint64_t pos = 2;
+  for (int segments = 0; segments < 64; ++segments) {
+    std::string h;
+    if (!src.ReadExact(pos, 4, h) || static_cast<uint8_t>(h[0]) != 0xFF) return false;
+    const auto marker = static_cast<uint8_t>(h[1]);
+    if (marker == 0xE1) return true;
+    if (marker == 0xDA || marker == 0xD9) return false;  // the image data, or its end
+    if (marker == 0xFF) {
+      ++pos;  // a fill byte
+      continue;
+    }
+    pos += 2 + GetU16BE(&h[2]);
+  }
+  return false;
+}
+
+// Does a PNG carry EXIF or text chunks (where EXIF may also lie) before its image data? Icons and
+// screenshots, most of the PNGs there are, have none and are measured without Exiv2.
+bool PngHasMetadata(const TByteSource& src) {
+  uint64_t pos = 8;
+  for (int chunks = 0; chunks < 64; ++chunks) {
+    std::string h;
+    if (!src.ReadExact(pos, 8, h)) return false;
+    std::string_view type = std::string_view(h).substr(4, 4);
+    if (type == "eXIf" || type == "tEXt" || type == "zTXt" || type == "iTXt") return true;
+    if (type == "IDAT" || type == "IEND") return false;
+    pos += 12 + uint64_t{GetU32BE(&h[0])};
+  }
+  return false;
+}
+
 struct TPhotoSize {
   uint32_t width = 0, height = 0;
   unsigned depth = 0;
@@ -214,6 +248,15 @@ TPhotoSize PhotoSize(const TByteSource& src, int type, const Exiv2::Image& image
 
 std::string Describe(const TByteSource& src) {
   if (!src.Ok() || src.Size() < 8) return std::string();
+  // Pictures without metadata get their size from our own header readers alone.
+  std::string sig;
+  if (!src.ReadExact(0, 8, sig)) return std::string();
+  TImageSize bare;
+  if (sig.compare(0, 2, "\xFF\xD8") == 0 && !JpegHasMetadata(src))
+    bare = JpegSizeOfAnyFrame(src);
+  else if (sig.compare(0, 8, "\x89PNG\r\n\x1A\n") == 0 && !PngHasMetadata(src))
+    bare = ImageSizeFromSource(src, 8);
+  if (bare.Recognised()) return MediaSizeText(bare.width, bare.height, bare.depth);
   InitExiv2();
   TReadBudget budget(kMaxPhotoBytes, kMaxPhotoTime);
   try {
