@@ -2,25 +2,30 @@
 """Whole-process comparison of tolvane-cli with the tools a user would measure it against.
 
 Builds a synthetic tree of N files (a mix of texts, HTML pages, images, MP3s, zips, plain
-binaries and a few large sparse files, 25 files a folder), then runs each measurement in
-alternating order for several rounds and prints, for every one, its ratio to the baseline of
-the same round as min / median / max:
+binaries and a few large sparse files, 25 files a folder), then runs each group of measurements
+in alternating order (reversed every other round) for several rounds and prints, for every one,
+its median time and its ratio to the baseline of the same round as min / median / max:
 
-  find -printf                            baseline of the scans
-  tolvane-cli add (defaults)              / find
-  tolvane-cli add --no-descriptions       / find
-  tolvane-cli add --no-descriptions --no-archives / find
-  cat CATALOG                             baseline of info and find
-  tolvane-cli info CATALOG                / cat
-  tolvane-cli find CATALOG rare           / cat, and against grep -c -i over a names file
-  tolvane-cli find CATALOG common         / grep -c -i over a names file
-  resident memory of tolvane-cli info     / the catalog's size (peak RSS of the process, and that
-                                          less the peak RSS of info on an empty catalog: the
-                                          memory of the loaded catalog itself)
-  plocate -i -c common (when installed)   against tolvane-cli find common
+  on the synthetic tree, and on a system tree (/usr unless --usr names another or --no-usr):
+    find -printf '%p %s %T@\n'             baseline of the scans
+    floor_walk DIR                         the floor of a describing scan (bench/floor_walk.cpp:
+                                           the walk and 4 KiB of every described file)
+    tolvane-cli add (defaults)             / find and / the floor
+    tolvane-cli add --threads 1            / the floor; --threads 2 / --threads 1
+    tolvane-cli add --no-descriptions      / find (with and without --no-archives)
+  on the synthetic tree's catalog:
+    cat CATALOG                            baseline of info, check and find
+    tolvane-cli info, check, find rare     / cat; find rare and common also / grep -c -i
+    plocate -i -c common (when installed)  against tolvane-cli find common
+    peak resident memory of info and check / the catalog's size (and info's less that of info
+                                           on an empty catalog: the loaded catalog's own)
 
-Caches are warm: each command runs once before the rounds. Usage:
-  bench/compare.py --cli build/compare/tolvane-cli [--files N] [--rounds R] [--work DIR]
+The machine's load (/proc/loadavg) is printed before and after every group, since on a shared
+machine the ratios depend on it. Caches are warm: each command runs once before the rounds.
+With --out FILE the same report is also written to FILE, headed by the command, the date, the
+build's commit and the machine. Usage:
+  bench/compare.py --cli build/compare/tolvane-cli [--floor build/compare/bench/floor_walk]
+                   [--files N] [--rounds R] [--work DIR] [--usr DIR | --no-usr] [--out FILE]
 """
 import argparse
 import os
@@ -89,38 +94,123 @@ def timed(cmd, out=subprocess.DEVNULL):
     return elapsed
 
 
-def main():
-    ap = argparse.ArgumentParser()
-    ap.add_argument("--cli", required=True)
-    ap.add_argument("--files", type=int, default=300000)
-    ap.add_argument("--rounds", type=int, default=3)
-    ap.add_argument("--work", default="/tmp/tolvane-compare")
-    a = ap.parse_args()
+def load_text():
+    with open("/proc/loadavg") as f:
+        parts = f.read().split()
+    return "load %s %s %s (1, 5, 15 min) on %d CPUs" % (parts[0], parts[1], parts[2],
+                                                        os.cpu_count() or 1)
 
-    os.makedirs(a.work, exist_ok=True)
-    tree = os.path.join(a.work, "tree")
-    print("tree: %d files in %s" % (a.files, tree), flush=True)
-    make_tree(tree, a.files)
-    names = os.path.join(a.work, "names.txt")
-    with open(names, "w") as f:
-        subprocess.run(["find", tree, "-printf", "%f\n"], stdout=f, check=True)
-    cat = os.path.join(a.work, "defaults.ctl")
-    rare = "n%07d" % (a.files // 2 + 7)
 
-    def add(ctl, *flags):
+class Report:
+    """Lines printed as they come and kept for --out."""
+
+    def __init__(self):
+        self.lines = []
+
+    def __call__(self, text=""):
+        print(text, flush=True)
+        self.lines.append(text)
+
+
+def run_rounds(group, rounds, say, name):
+    """Runs every command of `group` once to warm up, then `rounds` alternating rounds; returns
+    the times by key."""
+    results = {k: [] for k in group}
+    for fn in group.values():
+        fn()
+    say("%s: %s before" % (name, load_text()))
+    for r in range(rounds):
+        keys = list(group)
+        if r % 2:
+            keys.reverse()
+        for k in keys:
+            results[k].append(group[k]())
+    say("%s: %s after %d rounds" % (name, load_text(), rounds))
+    return results
+
+
+def ratio_line(say, results, label, key, base, base_label=None):
+    ratios = [x / y for x, y in zip(results[key], results[base])]
+    say("%-46s %8.0f ms  %5.2fx %5.2fx %5.2fx  (of %s)" % (
+        label, statistics.median(results[key]) * 1000, min(ratios), statistics.median(ratios),
+        max(ratios), base_label or base))
+
+
+def scan_group(a, tree, tag):
+    """The scans of `tree`, keyed by label."""
+    def add(name, *flags):
+        ctl = os.path.join(a.work, "%s-%s.ctl" % (tag, name))
+
         def run():
             if os.path.exists(ctl):
                 os.unlink(ctl)
             return timed([a.cli, "add", ctl, tree, "--quiet", *flags])
         return run
 
-    scans = {
-        "find -printf": lambda: timed(["find", tree, "-printf", "%p %s %T@\n"]),
-        "add (defaults)": add(cat),
-        "add --no-descriptions": add(os.path.join(a.work, "nodesc.ctl"), "--no-descriptions"),
-        "add, no descriptions, no archives": add(os.path.join(a.work, "bare.ctl"), "--no-descriptions",
-                                                 "--no-archives"),
-    }
+    group = {"find -printf": lambda: timed(["find", tree, "-printf", "%p %s %T@\n"])}
+    if a.floor:
+        group["floor walker"] = lambda: timed([a.floor, tree])
+    group["add (defaults)"] = add("defaults")
+    group["add --threads 1"] = add("t1", "--threads", "1")
+    group["add --threads 2"] = add("t2", "--threads", "2")
+    group["add --no-descriptions"] = add("nodesc", "--no-descriptions")
+    group["add, no descriptions, no archives"] = add("bare", "--no-descriptions", "--no-archives")
+    return group
+
+
+def print_scans(say, results, have_floor):
+    say("%-46s %11s  %s" % ("", "median", "ratio min / median / max"))
+    ratio_line(say, results, "find -printf", "find -printf", "find -printf")
+    if have_floor:
+        ratio_line(say, results, "floor walker", "floor walker", "find -printf")
+    for k in ("add (defaults)", "add --threads 1", "add --no-descriptions",
+              "add, no descriptions, no archives"):
+        ratio_line(say, results, "tolvane-cli " + k, k, "find -printf")
+    if have_floor:
+        ratio_line(say, results, "tolvane-cli add (defaults)", "add (defaults)", "floor walker")
+        ratio_line(say, results, "tolvane-cli add --threads 1", "add --threads 1", "floor walker")
+    ratio_line(say, results, "tolvane-cli add --threads 2", "add --threads 2", "add --threads 1",
+               "tolvane-cli add --threads 1")
+
+
+def main():
+    ap = argparse.ArgumentParser()
+    ap.add_argument("--cli", required=True)
+    ap.add_argument("--floor", help="the floor_walk program (bench/floor_walk.cpp)")
+    ap.add_argument("--files", type=int, default=300000)
+    ap.add_argument("--rounds", type=int, default=5)
+    ap.add_argument("--work", default="/tmp/tolvane-compare")
+    ap.add_argument("--usr", default="/usr", help="a system tree to scan as well")
+    ap.add_argument("--no-usr", action="store_true")
+    ap.add_argument("--out", help="also write the report to this file")
+    a = ap.parse_args()
+    say = Report()
+
+    source = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+    commit = subprocess.run(["git", "-C", source, "log", "-1", "--format=%h %cd",
+                             "--date=format:%Y-%m-%d %H:%M"],
+                            capture_output=True, text=True).stdout.strip() or "unknown"
+    say("# bench/compare.py %s" % " ".join(sys.argv[1:]))
+    say("# %s, source %s (%s), %s" % (time.strftime("%Y-%m-%d %H:%M"), commit, a.cli,
+                                       load_text()))
+
+    os.makedirs(a.work, exist_ok=True)
+    tree = os.path.join(a.work, "tree")
+    say("tree: %d files in %s" % (a.files, tree))
+    make_tree(tree, a.files)
+    names = os.path.join(a.work, "names.txt")
+    with open(names, "w") as f:
+        subprocess.run(["find", tree, "-printf", "%f\n"], stdout=f, check=True)
+    cat = os.path.join(a.work, "tree-defaults.ctl")
+    rare = "n%07d" % (a.files // 2 + 7)
+
+    scans = run_rounds(scan_group(a, tree, "tree"), a.rounds, say, "synthetic tree")
+    print_scans(say, scans, bool(a.floor))
+
+    if not a.no_usr and os.path.isdir(a.usr):
+        usr = run_rounds(scan_group(a, a.usr, "usr"), a.rounds, say, a.usr)
+        print_scans(say, usr, bool(a.floor))
+
     empty = os.path.join(a.work, "empty.ctl")
     if not os.path.exists(empty):
         subprocess.run([a.cli, "new", empty], check=True)
@@ -139,53 +229,39 @@ def main():
         "grep -c -i rare (names file)": lambda: grep(rare),
         "grep -c -i common (names file)": lambda: grep(".txt"),
         "info": lambda: timed([a.cli, "info", cat]),
+        "check": lambda: timed([a.cli, "check", cat]),
         "find rare": lambda: timed([a.cli, "find", cat, rare]),
         "find common (*.txt)": lambda: timed([a.cli, "find", cat, "*.txt"]),
     }
     if plocate_db:
         reads["plocate -i common"] = lambda: timed(["plocate", "-d", plocate_db, "-i", "-c", ".txt"])
-
-    results = {k: [] for k in list(scans) + list(reads)}
-    for group in (scans, reads):  # warm-up: caches, and the catalog the reads use
-        for fn in group.values():
-            fn()
-    for r in range(a.rounds):
-        for group in (scans, reads):
-            keys = list(group)
-            if r % 2:
-                keys.reverse()
-            for k in keys:
-                results[k].append(group[k]())
-        print("round %d of %d done" % (r + 1, a.rounds), flush=True)
+    results = run_rounds(reads, a.rounds, say, "catalog")
 
     size = os.path.getsize(cat)
-    print("catalog: %.1f MB" % (size / 1e6))
-
-    def line(label, key, base):
-        ratios = [x / y for x, y in zip(results[key], results[base])]
-        print("%-44s %7.0f ms  %5.2fx %5.2fx %5.2fx  (of %s)" % (
-            label, statistics.median(results[key]) * 1000, min(ratios), statistics.median(ratios),
-            max(ratios), base))
-
-    print("%-44s %10s  %s" % ("", "median", "ratio min / median / max"))
-    line("find -printf", "find -printf", "find -printf")
-    for k in list(scans)[1:]:
-        line("tolvane-cli " + k, k, "find -printf")
-    line("cat catalog", "cat catalog", "cat catalog")
-    line("tolvane-cli info", "info", "cat catalog")
-    line("tolvane-cli find rare", "find rare", "cat catalog")
-    line("tolvane-cli find rare", "find rare", "grep -c -i rare (names file)")
-    line("tolvane-cli find common", "find common (*.txt)", "grep -c -i common (names file)")
+    say("catalog: %.1f MB" % (size / 1e6))
+    say("%-46s %11s  %s" % ("", "median", "ratio min / median / max"))
+    ratio_line(say, results, "cat catalog", "cat catalog", "cat catalog")
+    ratio_line(say, results, "tolvane-cli info", "info", "cat catalog")
+    ratio_line(say, results, "tolvane-cli check", "check", "cat catalog")
+    ratio_line(say, results, "tolvane-cli find rare", "find rare", "cat catalog")
+    ratio_line(say, results, "tolvane-cli find rare", "find rare", "grep -c -i rare (names file)")
+    ratio_line(say, results, "tolvane-cli find common", "find common (*.txt)",
+               "grep -c -i common (names file)")
     if plocate_db:
-        line("tolvane-cli find common", "find common (*.txt)", "plocate -i common")
-    rss = PEAK_RSS.get(a.cli + " info", 0)
-    print("%-44s %7.1f MB  %5.2fx  (of the catalog's size)" % ("tolvane-cli info peak RSS", rss / 1e6,
-                                                              rss / size))
-    PEAK_RSS.pop(a.cli + " info")
+        ratio_line(say, results, "tolvane-cli find common", "find common (*.txt)",
+                   "plocate -i common")
+    for command in ("info", "check"):
+        rss = PEAK_RSS.get(a.cli + " " + command, 0)
+        say("%-46s %8.1f MB  %5.2fx  (of the catalog's size)" % (
+            "tolvane-cli %s peak RSS" % command, rss / 1e6, rss / size))
+    rss = PEAK_RSS.pop(a.cli + " info", 0)
     timed([a.cli, "info", empty])
     loaded = rss - PEAK_RSS.get(a.cli + " info", 0)
-    print("%-44s %7.1f MB  %5.2fx  (of the catalog's size)" % (
-        "  less info of an empty catalog", loaded / 1e6, loaded / size))
+    say("%-46s %8.1f MB  %5.2fx  (of the catalog's size)" % (
+        "  info less info of an empty catalog", loaded / 1e6, loaded / size))
+    if a.out:
+        with open(a.out, "w") as f:
+            f.write("\n".join(say.lines) + "\n")
     return 0
 
 

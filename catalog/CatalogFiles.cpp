@@ -429,6 +429,33 @@ std::vector<int> TCatalogFiles::VisibleRecent() const {
   return visible;
 }
 
+bool TCatalogFiles::ReadFile(const std::string& given, const TImageReader& read) {
+  std::error_code ec;
+  if (given.empty() || !fs::exists(given, ec)) {
+    ui_.ShowMessage(10123, given, LangFormat(10123, given));
+    return false;
+  }
+  const std::string name = FullFileName(given);
+  TFileImage image;
+  const TError mapped = MapWholeFile(name, image, kMaxImageSize);
+  if (mapped.Failed()) {
+    const std::string& error = mapped.Message();
+    ui_.ShowMessage(10126, error, LangFormat(10126, error));
+    return false;
+  }
+  const bool sound = read(image.View(), image.Mapped(), name);
+  if (image.Damaged()) {
+    const std::string error = "the file was truncated while it was read";
+    ui_.ShowMessage(10126, error, LangFormat(10126, error));
+    return false;
+  }
+  if (!sound) {
+    ui_.ShowMessage(10125, given, LangFormat(10125, given));
+    return false;
+  }
+  return true;
+}
+
 int TCatalogFiles::OpenRecent(int index) {
   if (index < 0 || static_cast<size_t>(index) >= recent_.size()) return 0;
   std::string name = recent_[static_cast<size_t>(index)];  // the list changes while opening

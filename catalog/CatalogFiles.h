@@ -115,6 +115,14 @@ class TCatalogFiles {
   // 10125 not a catalog image (file name). Returns the number of catalogs opened; the cursor is
   // left at the root.
   int OpenFiles(const std::vector<std::string>& files);
+  // For a command that only looks at a catalog: checks and maps the file `given` as OpenFiles
+  // does, then hands its image to `read` instead of loading it. `read` gets the image, whether it
+  // is a file mapping (TQDImageWalk may give its pages back) and the file's full name, and returns
+  // whether it is a sound catalog image (sound, its top record a container). The messages are
+  // OpenFiles'; true when `read` returned true and the file was not cut short meanwhile.
+  using TImageReader =
+      std::function<bool(std::string_view image, bool mapped, const std::string& fullName)>;
+  bool ReadFile(const std::string& given, const TImageReader& read);
 
   // Takes the writer's lock of `fileName` (FileLock.h) and holds it until this object ends, for a
   // read-modify-write that must not interleave with another writer: take it before opening the

@@ -6,6 +6,7 @@
 #include <stdexcept>
 
 #include "app/Language.h"
+#include "catalog/CatalogImage.h"
 #include "catalog/CatalogTestUtil.h"
 
 namespace {
@@ -200,6 +201,100 @@ TEST(CatalogLayout, CountsAndCounting) {
   EXPECT_EQ(sel.Folders, 3);
   EXPECT_EQ(sel.Files, 4);  // x.txt, f1 and a1 below A, and f1 selected again
   EXPECT_EQ(sel.Capacity, 100);
+}
+
+namespace {
+// Items as an image walk meets them: depth, path of names, and counts like CountItems'.
+struct TImageItemLog {
+  std::vector<std::string> Met;
+  TItemCounts Counts;
+  std::vector<std::pair<std::string, int64_t>> Disks;  // name, files below it
+  std::vector<int64_t> open;                           // per open container: index or -1
+  void Item(const TImageItem& item) {
+    std::string path;
+    for (std::string_view f : *item.Folders) path += std::string(f) + "\\";
+    Met.push_back(std::to_string(item.Depth) + " " + path + std::string(item.Name()) +
+                  (item.Container ? "/" : ""));
+    if (item.Depth == 0) {
+      open.push_back(-1);
+      return;
+    }
+    CountImageItem(item, Counts);
+    if (!item.Container) return;
+    int64_t disk = -1;
+    if (ItemKind(item.Flags()) == ikDisk) {
+      disk = static_cast<int64_t>(Disks.size());
+      Disks.emplace_back(std::string(item.Name()), -Counts.Files);
+    }
+    open.push_back(disk);
+  }
+  void Leave() {
+    if (open.back() >= 0) Disks[static_cast<size_t>(open.back())].second += Counts.Files;
+    open.pop_back();
+  }
+};
+}  // namespace
+
+TEST(CatalogLayout, AnImageWalkMeetsTheItemsOfTheLoadedCatalogInItsOrder) {
+  Sample s;
+  // Nodes that are no items: a list in a header (with names of its own) and a node in a file.
+  s.bd.GoToNode(s.cat);
+  s.bd.EnterChild(0);
+  s.bd.ChildSetStr(kCatCategories, 1, "not an item");
+  s.bd.GoToNode(s.f1);
+  s.bd.ChildSetStr(9, 0, "neither");
+  // A disk inside a folder, and an item whose name slot holds a number.
+  s.bd.GoToNode(s.folder);
+  TNodeRec* inner = AddContainer(s.bd, "Inner", ikDisk);
+  s.bd.GoToNode(inner);
+  AddFile(s.bd, "i1", 1);
+  TNodeRec* odd = AddFile(s.bd, "odd", 2);
+  s.bd.GoToNode(odd);
+  s.bd.SetInt(kFieldName, 5);
+
+  std::vector<std::string> expected{"0 Cat/"};
+  std::vector<TDiskCounts> disks;
+  const TItemCounts all = CountItems(s.cat, disks, [&](const TNodeRec* item) {
+    std::string path;
+    std::vector<std::string_view> names;
+    for (const TNodeRec* n = item->Parent; n && n->Parent && n->Parent->Parent; n = n->Parent)
+      names.insert(names.begin(), ItemName(n));
+    for (std::string_view n : names) path += std::string(n) + "\\";
+    int depth = static_cast<int>(names.size()) + 1;
+    expected.push_back(std::to_string(depth) + " " + path + std::string(ItemName(item)) +
+                       (IsContainer(item) ? "/" : ""));
+  });
+
+  s.bd.GoToNode(s.cat);
+  std::string image;
+  s.bd.SaveToString(image);
+  TImageItemLog log;
+  TCatalogImageItems<TImageItemLog> items(log);
+  std::string error;
+  ASSERT_TRUE(WalkImage(image, items, false, error)) << error;
+  EXPECT_TRUE(items.TopIsContainer());
+  EXPECT_EQ(log.Met, expected);
+  EXPECT_TRUE(log.open.empty());  // every container left, the catalog too
+  EXPECT_EQ(log.Counts.Disks, all.Disks);
+  EXPECT_EQ(log.Counts.Folders, all.Folders);
+  EXPECT_EQ(log.Counts.Files, all.Files);
+  EXPECT_EQ(log.Counts.Capacity, all.Capacity);
+  EXPECT_EQ(log.Counts.Free, all.Free);
+  ASSERT_EQ(log.Disks.size(), disks.size());
+  for (size_t i = 0; i < disks.size(); ++i) {
+    EXPECT_EQ(log.Disks[i].first, ItemName(disks[i].Disk));
+    EXPECT_EQ(log.Disks[i].second, disks[i].Files) << log.Disks[i].first;
+  }
+
+  // A file at the top is no catalog.
+  TQDBase flat;
+  flat.SetStr(kFieldName, "file");
+  flat.SaveToString(image);
+  TImageItemLog none;
+  TCatalogImageItems<TImageItemLog> top(none);
+  ASSERT_TRUE(WalkImage(image, top, false, error));
+  EXPECT_FALSE(top.TopIsContainer());
+  EXPECT_TRUE(none.Met.empty());
 }
 
 TEST(CatalogLayout, OneWalkCountsTheCatalogAndEachDisk) {

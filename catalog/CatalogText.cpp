@@ -15,6 +15,11 @@ const TTextDecoder& TCatalogDecoders::For(const TNodeRec* item) const {
   return it == byFile_.end() ? all_ : it->second;
 }
 
+const TTextDecoder& TCatalogDecoders::ForFile(std::string_view file) const {
+  auto it = byFile_.find(file);
+  return it == byFile_.end() ? all_ : it->second;
+}
+
 const TCatalogDecoders& DefaultCatalogDecoders() {
   static const TCatalogDecoders decoders;
   return decoders;

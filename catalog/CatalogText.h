@@ -29,6 +29,8 @@ class TCatalogDecoders {
 
   // The decoder of the catalog that holds `item` (All() for nullptr and for an unknown file).
   const TTextDecoder& For(const TNodeRec* item) const;
+  // The decoder of the catalog file `file` (its full path), for a catalog read without loading.
+  const TTextDecoder& ForFile(std::string_view file) const;
   // `bytes`, a text of `item`, as UTF-8: itself when valid UTF-8, decoded otherwise.
   std::string Text(const TNodeRec* item, std::string_view bytes) const {
     return TTextDecoder::NeedsDecoding(bytes) ? For(item).Text(bytes) : std::string(bytes);

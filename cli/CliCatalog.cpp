@@ -3,6 +3,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 
@@ -260,11 +261,16 @@ std::string CatalogItemPath(const TNodeRec* item) {
   std::vector<std::string_view> parts;
   for (const TNodeRec* n = item; n && n->Parent && n->Parent->Parent; n = n->Parent)
     parts.push_back(ItemName(n));
+  std::reverse(parts.begin(), parts.end());
+  return CatalogPathOfNames(parts, CliDecoders().For(item));
+}
+
+std::string CatalogPathOfNames(const std::vector<std::string_view>& names,
+                               const TTextDecoder& decoder) {
   std::string out;
-  const TTextDecoder& decoder = CliDecoders().For(item);
-  for (auto it = parts.rbegin(); it != parts.rend(); ++it) {
+  for (std::string_view name : names) {
     if (!out.empty()) out += '\\';
-    out += EncodePathName(decoder.Text(*it));
+    out += EncodePathName(decoder.Text(name));
   }
   return out;
 }

@@ -127,6 +127,9 @@ TNodeRec* FindItemOrSay(const char* command, TNodeRec* catalog, const std::strin
 // The path of `item` from its catalog's first level down, names decoded (CliDecoders) and encoded
 // (EncodePathName), joined by "\".
 std::string CatalogItemPath(const TNodeRec* item);
+// The same path of the item whose name and those of its containers are `names`, outermost first.
+std::string CatalogPathOfNames(const std::vector<std::string_view>& names,
+                               const TTextDecoder& decoder);
 
 // CatalogItemPath for the many items of a listing while their catalog does not change: each
 // folder's path is worked out once (search results come sorted by name, not by folder).

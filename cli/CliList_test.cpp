@@ -91,19 +91,45 @@ TEST(CliListTest, InfoCountsEveryDiskThroughGroups) {
                     "--no-descriptions"})
                 .Status,
             0);
+  ASSERT_EQ(RunCli({"add", c.Catalog, c.Medium, "--name", "Disk2", "--quiet", "--no-descriptions"})
+                .Status,
+            0);
   TCliResult info = RunCli({"info", c.Catalog});
   EXPECT_EQ(info.Status, 0) << info.Err;
   std::vector<std::string> lines = Lines(MaskNow(info.Out));
-  ASSERT_EQ(lines.size(), 8u) << info.Out;
+  ASSERT_EQ(lines.size(), 9u) << info.Out;
   EXPECT_EQ(lines[0], "Catalog: c");
   EXPECT_EQ(lines[1], "Created: <now>");
-  EXPECT_EQ(lines[3], "Size: 30 bytes (30 bytes)");
-  EXPECT_EQ(lines[4], "Disks: 2, folders: 4, files: 8");
-  // Disks in catalog order, with their encoded paths.
-  EXPECT_EQ(lines[5].rfind("  Disk1: 15 bytes, 2 folders, 4 files, label \"", 0), 0u) << lines[5];
-  EXPECT_EQ(lines[6].rfind("  Box%091\\Inner: 15 bytes, 2 folders, 4 files, label \"", 0), 0u)
-      << lines[6];
-  EXPECT_EQ(lines[7].rfind("Names not in UTF-8: 0 of ", 0), 0u) << lines[7];
+  EXPECT_EQ(lines[3], "Size: 45 bytes (45 bytes)");
+  EXPECT_EQ(lines[4], "Disks: 3, folders: 6, files: 12");
+  // Disks in catalog order (as ls lists the catalog), with their encoded paths.
+  std::vector<std::string> top;
+  for (const std::string& row : Lines(RunCli({"ls", c.Catalog, "--tsv"}).Out))
+    top.push_back(row.substr(0, row.find('\t')));
+  ASSERT_EQ(top.size(), 3u);
+  std::vector<std::string> shown;
+  for (size_t i = 5; i < 8; ++i) shown.push_back(lines[i].substr(2, lines[i].find(':') - 2));
+  std::vector<std::string> expected;
+  for (const std::string& name : top)
+    expected.push_back(name == "Box%091" ? "Box%091\\Inner" : name);
+  EXPECT_EQ(shown, expected) << info.Out;
+  for (size_t i = 5; i < 8; ++i)
+    EXPECT_NE(lines[i].find(": 15 bytes, 2 folders, 4 files, label \""), std::string::npos)
+        << lines[i];
+  EXPECT_EQ(lines[8].rfind("Names not in UTF-8: 0 of ", 0), 0u) << lines[8];
+
+  // check reads the file as the load does, without building it.
+  std::string cut = ReadWhole(c.Catalog);
+  cut.resize(cut.size() - 3);
+  const std::string damaged = c.Dir + "/cut.ctl";
+  std::ofstream(damaged, std::ios::binary) << cut;
+  TCliResult check = RunCli({"check", damaged});
+  EXPECT_EQ(check.Status, 1);
+  EXPECT_EQ(check.Out.rfind(damaged + ": invalid: checksum mismatch", 0), 0u) << check.Out;
+  TCliResult refused = RunCli({"info", damaged});
+  EXPECT_EQ(refused.Status, 1);
+  EXPECT_EQ(refused.Out, "");
+  EXPECT_NE(refused.Err, "");
 }
 
 }  // namespace

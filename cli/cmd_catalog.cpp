@@ -3,9 +3,10 @@
 #include <unistd.h>
 
 #include <cstdio>
-#include <unordered_map>
+#include <optional>
 
 #include "app/SizeTexts.h"
+#include "catalog/CatalogImage.h"
 #include "catalog/CatalogLayout.h"
 #include "catalog/ItemLabels.h"
 #include "cli/CliCatalog.h"
@@ -115,84 +116,119 @@ int RunLs(const std::vector<std::string>& args) {
   return 0;
 }
 
-// How many item names are not UTF-8, and the first few of them, gathered item by item by the
-// walk that counts.
-struct TLegacyNames {
+// What info prints, gathered item by item from one walk of the catalog file in place (nothing of
+// the catalog's size is built): the catalog's fields, the counts below it and below every disk,
+// the disks in catalog order, and how many names are not UTF-8, with the first few of them.
+class TInfoWalk {
+ public:
   static constexpr size_t kExamples = 5;
-  int64_t Names = 0, Legacy = 0, Descriptions = 0;
-  std::vector<const TNodeRec*> Examples;
+  struct TDisk {
+    std::string Path, Label, Serial;
+    int64_t Size = 0;
+    int DriveType = 0;
+    int64_t Folders = 0, Files = 0;  // below the disk
+  };
 
-  void Add(const TNodeRec* item) {
-    ++Names;
-    if (TTextDecoder::NeedsDecoding(ItemName(item))) {
-      ++Legacy;
-      if (Examples.size() < kExamples) Examples.push_back(item);
-    }
-    if (TTextDecoder::NeedsDecoding(FieldStr(FieldNode(item), kFieldDescription))) ++Descriptions;
-  }
+  explicit TInfoWalk(const TTextDecoder& decoder) : decoder_(decoder) {}
 
-  // The count, and the examples (full paths) as `decoder` reads them.
-  void Print(const TTextDecoder& decoder) const {
-    std::printf("Names not in UTF-8: %lld of %lld", static_cast<long long>(Legacy),
-                static_cast<long long>(Names));
-    if (Legacy == 0 && Descriptions == 0) {
-      std::printf("\n");
+  void Item(const TImageItem& item) {
+    if (item.Depth == 0) {
+      const TImageRecord& h = *item.Fields;
+      Name = std::string(item.Name());
+      Created = h.Float(kFieldCreated);
+      Changed = h.Float(kFieldChanged);
+      Size = h.Int64(kFieldSize);
+      open_.push_back(-1);
       return;
     }
-    std::printf(" (descriptions: %lld), read as %s:\n", static_cast<long long>(Descriptions),
-                decoder.CodePage().c_str());
-    for (const TNodeRec* item : Examples) std::printf("  %s\n", CatalogItemPath(item).c_str());
+    CountImageItem(item, All);
+    ++Names;
+    const std::string_view name = item.Name();
+    if (TTextDecoder::NeedsDecoding(name)) {
+      ++Legacy;
+      if (Examples.size() < kExamples) Examples.push_back(PathOf(item));
+    }
+    if (TTextDecoder::NeedsDecoding(item.Str(kFieldDescription))) ++Descriptions;
+    if (!item.Container) return;
+    int64_t disk = -1;
+    if (ItemKind(item.Flags()) == ikDisk) {
+      const TImageRecord& h = *item.Fields;
+      disk = static_cast<int64_t>(Disks.size());
+      TDisk& d = Disks.emplace_back();
+      d.Path = PathOf(item);
+      d.Label = decoder_.Text(item.Str(kDiskLabel));
+      d.Serial = std::string(item.Str(kDiskSerial));
+      d.Size = h.Int64(kFieldSize);
+      d.DriveType = h.Int(kDiskDriveType);
+      d.Folders = -All.Folders;
+      d.Files = -All.Files;
+    }
+    open_.push_back(disk);
   }
+  void Leave() {
+    const int64_t disk = open_.back();
+    open_.pop_back();
+    if (disk < 0) return;
+    TDisk& d = Disks[static_cast<size_t>(disk)];
+    d.Folders += All.Folders;
+    d.Files += All.Files;
+  }
+
+  std::string Name;
+  double Created = 0, Changed = 0;
+  int64_t Size = 0;
+  TItemCounts All;
+  std::vector<TDisk> Disks;
+  int64_t Names = 0, Legacy = 0, Descriptions = 0;
+  std::vector<std::string> Examples;
+
+ private:
+  std::string PathOf(const TImageItem& item) {
+    path_.assign(item.Folders->begin(), item.Folders->end());
+    path_.push_back(item.Name());
+    return CatalogPathOfNames(path_, decoder_);
+  }
+
+  const TTextDecoder& decoder_;
+  std::vector<int64_t> open_;  // per open container: its index in Disks, or -1
+  std::vector<std::string_view> path_;
 };
 
 int RunInfo(const std::vector<std::string>& args) {
   if (args.size() != 1) return Usage(kInfoUsage);
   TCliSession s;
-  TNodeRec* catalog = s.OpenCatalog(args[0]).Catalog;
-  if (!catalog) return 1;
-  TItemFields cf = ReadItemFields(catalog);
-  // One walk gives the catalog's counts, every disk's and the names not in UTF-8.
-  std::vector<TDiskCounts> diskCounts;
-  TLegacyNames legacy;
-  TItemCounts all =
-      CountItems(catalog, diskCounts, [&legacy](const TNodeRec* item) { legacy.Add(item); });
-  std::unordered_map<const TNodeRec*, const TDiskCounts*> countsOf;
-  for (const TDiskCounts& c : diskCounts) countsOf.emplace(c.Disk, &c);
-  const TTextDecoder& decoder = CliDecoders().For(catalog);
-  std::printf("Catalog: %s\n", decoder.Text(cf.Name).c_str());
-  std::printf("Created: %s\n", FormatDateTime(cf.Created).c_str());
-  std::printf("Changed: %s\n", FormatDateTime(cf.Changed).c_str());
-  std::printf("Size: %s bytes (%s)\n", FormatSizeBytes(cf.Size).c_str(),
-              FormatSizeUnits(cf.Size).c_str());
-  std::printf("Disks: %lld, folders: %lld, files: %lld\n", static_cast<long long>(all.Disks),
-              static_cast<long long>(all.Folders), static_cast<long long>(all.Files));
-  // Every disk, through nested groups, with its path in the catalog.
-  std::vector<const TNodeRec*> stack{catalog};
-  std::vector<const TNodeRec*> disks;
-  while (!stack.empty()) {
-    const TNodeRec* n = stack.back();
-    stack.pop_back();
-    for (int i = n->SlotCount - 1; i >= 1; --i) {
-      const TNodeRec* item = NodeChild(n, i);
-      if (!item || !IsContainer(item)) continue;
-      int kind = ItemKind(ItemFlagsOf(item));
-      if (kind == ikDisk)
-        disks.push_back(item);
-      else if (kind == ikGroup)
-        stack.push_back(item);
-    }
+  std::optional<TInfoWalk> info;
+  const TTextDecoder* decoder = &CliDecoders().All();
+  const bool read = s.Files.ReadFile(
+      args[0], [&](std::string_view image, bool mapped, const std::string& fullName) {
+        decoder = &CliDecoders().ForFile(fullName);
+        info.emplace(*decoder);
+        TCatalogImageItems<TInfoWalk> items(*info);
+        std::string error;
+        return WalkImage(image, items, mapped, error) && items.TopIsContainer();
+      });
+  if (!read) return 1;
+  std::printf("Catalog: %s\n", decoder->Text(info->Name).c_str());
+  std::printf("Created: %s\n", FormatDateTime(info->Created).c_str());
+  std::printf("Changed: %s\n", FormatDateTime(info->Changed).c_str());
+  std::printf("Size: %s bytes (%s)\n", FormatSizeBytes(info->Size).c_str(),
+              FormatSizeUnits(info->Size).c_str());
+  std::printf("Disks: %lld, folders: %lld, files: %lld\n", static_cast<long long>(info->All.Disks),
+              static_cast<long long>(info->All.Folders), static_cast<long long>(info->All.Files));
+  for (const TInfoWalk::TDisk& d : info->Disks)
+    std::printf("  %s: %s, %lld folders, %lld files, label \"%s\", serial %s, %s\n", d.Path.c_str(),
+                FormatSizeUnits(d.Size).c_str(), static_cast<long long>(d.Folders),
+                static_cast<long long>(d.Files), d.Label.c_str(), d.Serial.c_str(),
+                DriveTypeText(d.DriveType).c_str());
+  std::printf("Names not in UTF-8: %lld of %lld", static_cast<long long>(info->Legacy),
+              static_cast<long long>(info->Names));
+  if (info->Legacy == 0 && info->Descriptions == 0) {
+    std::printf("\n");
+    return 0;
   }
-  for (const TNodeRec* d : disks) {
-    const TNodeRec* h = FieldNode(d);
-    const TDiskCounts& c = *countsOf.at(d);
-    std::printf("  %s: %s, %lld folders, %lld files, label \"%s\", serial %s, %s\n",
-                CatalogItemPath(d).c_str(), FormatSizeUnits(ItemSizeOf(d)).c_str(),
-                static_cast<long long>(c.Folders), static_cast<long long>(c.Files),
-                decoder.Text(FieldStr(h, kDiskLabel)).c_str(),
-                std::string(FieldStr(h, kDiskSerial)).c_str(),
-                DriveTypeText(FieldInt(h, kDiskDriveType)).c_str());
-  }
-  legacy.Print(decoder);
+  std::printf(" (descriptions: %lld), read as %s:\n", static_cast<long long>(info->Descriptions),
+              decoder->CodePage().c_str());
+  for (const std::string& path : info->Examples) std::printf("  %s\n", path.c_str());
   return 0;
 }
 

@@ -56,7 +56,20 @@ class TTextDecoder {
       std::memcpy(&w, p + i, 8);
       high |= w;
     }
-    for (; i < n; ++i) high |= static_cast<unsigned char>(p[i]);
+    if (n >= 8) {
+      if (i < n) {  // the last 8 bytes, overlapping those looked at
+        uint64_t w;
+        std::memcpy(&w, p + n - 8, 8);
+        high |= w;
+      }
+    } else if (n >= 4) {  // 4 to 7 bytes: the first and the last 4
+      uint32_t u, v;
+      std::memcpy(&u, p, 4);
+      std::memcpy(&v, p + n - 4, 4);
+      high |= u | v;
+    } else {
+      for (; i < n; ++i) high |= static_cast<unsigned char>(p[i]);
+    }
     return (high & 0x8080808080808080ull) != 0 && !IsValidUtf8(bytes);
   }
   // The text of `bytes` as UTF-8.

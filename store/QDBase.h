@@ -284,7 +284,7 @@ class TQDBase {
   void SortSlots(Compare&& compare, int first);
 
  private:
-  friend class TQDImageReader;
+  friend class TQDTreeBuilder;
 
   bool LoadImage(std::string_view image, uint64_t stored, bool fileMapping);
   TNodeRec* AllocNode(TNodeRec* parent);

@@ -12,70 +12,16 @@
 
 #include "store/QDArena.h"
 #include "store/QDBase.h"
+#include "store/QDImageWalk.h"
 
-namespace {
-
-constexpr size_t kHeaderSize = 50;
-constexpr size_t kChecksumOffset = 24;
-constexpr size_t kNodeLimit = 500'000'000;  // no node record starts at or beyond this offset
-constexpr uint8_t kVersion = 0x31;
-
-inline uint32_t Load32(const unsigned char* p) {
-  uint32_t v;
-  std::memcpy(&v, p, 4);
-  return v;  // little-endian host
-}
-inline void Store32(unsigned char* p, uint32_t v) { std::memcpy(p, &v, 4); }
-
-// Bit t is set for each slot type t there is.
-constexpr uint32_t kValidTypes = 1u << stEmpty | 1u << stNode | 1u << stString | 1u << stInteger |
-                                 1u << stFloat | 1u << stInt64 | 1u << stFloatHigh |
-                                 1u << stInt64High;
-
-// What a slot type byte of an image is: bit 0 set for no type there is, bit 7 set for the types
-// whose payload follows the record (nodes and strings).
-constexpr auto kTypeClass = [] {
-  std::array<uint8_t, 256> c{};
-  for (unsigned t = 0; t < 256; ++t) {
-    bool valid = t < 32 && (kValidTypes >> t & 1);
-    c[t] = static_cast<uint8_t>((valid ? 0 : 1) | (t == stNode || t == stString ? 0x80 : 0));
-  }
-  return c;
-}();
-
-}  // namespace
-
-namespace {
-
-// The sum of words k in [from, to) (k >= 1): word k is image bytes 4k-1 .. 4k+2.
-uint64_t SumWords(const unsigned char* p, size_t from, size_t to) {
-  uint64_t a = 0, b = 0;
-  size_t k = from;
-  for (; k + 1 < to; k += 2) {
-    a += Load32(p + 4 * k - 1);
-    b += Load32(p + 4 * k + 3);
-  }
-  for (; k < to; ++k) a += Load32(p + 4 * k - 1);
-  return a + b;
-}
-
-// Word 0: the length byte (bits 24-31 of the length) and image bytes 0-2.
-uint64_t FirstWord(const unsigned char* p, size_t len) {
-  return uint64_t((len >> 24) & 0xFF) | (uint64_t(p[0]) << 8) | (uint64_t(p[1]) << 16) |
-         (uint64_t(p[2]) << 24);
-}
-
-// The words of the header of an image of more than 48 bytes (words 0 to 8), summed as though its
-// checksum bytes (24-31) were zero, without writing to it. Those bytes lie in words 6 (byte 23
-// and bytes 24-26), 7 (27-30) and 8 (byte 31 and bytes 32-34).
-uint64_t HeaderWordsFieldZero(const unsigned char* p, size_t len) {
-  uint64_t sum = FirstWord(p, len) + SumWords(p, 1, 6);
-  sum += Load32(p + 23) & 0xFFu;
-  sum += Load32(p + 31) & 0xFFFFFF00u;
-  return sum;
-}
-
-}  // namespace
+using qdimage::FirstWord;
+using qdimage::kChecksumOffset;
+using qdimage::kHeaderSize;
+using qdimage::kNodeLimit;
+using qdimage::kVersion;
+using qdimage::Load32;
+using qdimage::Store32;
+using qdimage::SumWords;
 
 uint64_t TQDBase::Checksum(std::string_view image) {
   const size_t len = image.size();
@@ -295,169 +241,51 @@ void TQDBase::SaveToString(std::string& image) {
   }
 }
 
-// Reads an image into a detached tree allocated from this store's allocator. Every count is
-// checked against the bytes left before anything is allocated, so hostile bytes can neither
-// overrun the buffer nor make it allocate more than a few times the image size; nesting is
-// followed with an explicit stack, so any depth is safe.
-class TQDImageReader {
+// Builds the tree of an image as the walk reads it: every record becomes a node whose slot arrays
+// follow it in one block, every string a block of its own, all bumped straight from the store's
+// arena (the free lists are empty during a load). The walk checked the counts against the bytes
+// left, so the blocks are bounded by the image. A failed load leaves a detached partial tree in
+// the arena, which the caller drops with the store's Clear; nothing walks it.
+class TQDTreeBuilder {
  public:
-  // With `release`, the image is a read-only file mapping whose pages are given back to the
-  // page cache once read, so a load holds only a few megabytes of the file at any time.
-  // The image has more than 48 bytes. The checksum is summed behind the reader, so the bytes are
-  // read from memory once.
-  TQDImageReader(TQDBase& store, std::string_view image, bool release, TQDArena::TFaultAhead* ahead)
-      : store_(store),
-        ahead_(ahead),
-        p_(reinterpret_cast<const unsigned char*>(image.data())),
-        len_(image.size()),
-        release_(release),
-        words_(image.size() / 4),
-        sum_(HeaderWordsFieldZero(p_, len_)) {}
+  TQDTreeBuilder(TQDBase& store, TQDArena::TFaultAhead* ahead)
+      : arena_(*store.arena_), ahead_(ahead) {}
 
-  // The checksum of the whole image with its checksum bytes taken as zero (after Read, whether it
-  // succeeded or not).
-  uint64_t Checksum() {
-    SumTo(len_);
-    return sum_;
-  }
-
-  // The top node, or nullptr when the image is malformed (what was read is freed again).
-  TNodeRec* Read() {
-    pos_ = kHeaderSize;
-    TNodeRec* top = nullptr;
-    if (len_ < kHeaderSize) {  // 49 bytes: the header itself is cut short
-      pos_ = len_;
-      return Fail(nullptr, "header runs past the end");
-    }
-    try {
-      top = ReadRecord(nullptr);
-      if (!top) return Fail(nullptr, reason_);
-      while (!stack_.empty()) {
-        Frame& f = stack_.back();
-        TNodeRec* n = f.node;
-        uint8_t* types = n->Types();
-        bool descended = false;
-        while ((f.next = NextPending(types, f.next, n->SlotCount)) < n->SlotCount) {
-          int i = f.next++;
-          if (types[i] == (stString | kPending)) {
-            if (len_ - pos_ < 4) return Fail(top, "string length runs past the end");
-            uint32_t l = Load32(p_ + pos_);
-            pos_ += 4;
-            if (l > len_ - pos_) return Fail(top, "string runs past the end");
-            n->Cells()[i].Bits = QDRef(NewStr(l));
-            types[i] = stString;
-            mem_ += 4 + int64_t(l);
-            pos_ += l;
-          } else {  // stNode | kPending
-            TNodeRec* child = ReadRecord(n);
-            if (!child) return Fail(top, reason_);
-            n->Cells()[i].Bits = QDRef(child);
-            types[i] = stNode;
-            descended = true;
-            break;
-          }
-        }
-        if (!descended) stack_.pop_back();
-        if (pos_ - summed_ >= kSumStep) SumTo(pos_);
-      }
-    } catch (...) {
-      return Fail(top, "out of memory");
-    }
-    if (pos_ != len_) return Fail(top, "bytes left over after the top node");
-    return top;
-  }
-  int64_t Accounted() const { return mem_; }
-  const std::string& Error() const { return error_; }
-
- private:
-  struct Frame {
-    TNodeRec* node;
-    int next;
-  };
-
-  // The first slot from `i` on whose payload is still to be read, or `count`; eight type bytes
-  // at a time, since most slots hold numbers.
-  static int NextPending(const uint8_t* types, int i, int count) {
-    for (; count - i >= 8; i += 8) {
-      uint64_t w;
-      std::memcpy(&w, types + i, 8);
-      w &= 0x8080808080808080ull;
-      if (w) return i + (std::countr_zero(w) >> 3);
-    }
-    for (; i < count; ++i)
-      if (types[i] & kPending) break;
-    return i;
-  }
-
-  // Reads SlotCount, OwnedCount, types and cells of one node. Owned slots carry kPending until
-  // their payload is read, so a failure part-way frees exactly what was allocated.
-  static constexpr uint8_t kPending = 0x80;
-  TNodeRec* ReadRecord(TNodeRec* parent) {
-    reason_ = "node record at or beyond offset 500,000,000";
-    if (pos_ >= kNodeLimit) return nullptr;
-    reason_ = "node record runs past the end";
-    if (len_ - pos_ < 8) return nullptr;
-    int32_t count = static_cast<int32_t>(Load32(p_ + pos_));
-    int32_t owned = static_cast<int32_t>(Load32(p_ + pos_ + 4));
-    pos_ += 8;
-    reason_ = "slot counts out of range";
-    if (count < 0 || owned < 0 || owned > count) return nullptr;
-    reason_ = "slots run past the end";
-    if (size_t(count) > (len_ - pos_) / 5) return nullptr;
-    const unsigned char* types = p_ + pos_;
-    const unsigned char* cells = types + count;
-
-    // The node and its slot arrays in one block straight from the arena (the free lists are
-    // empty during a load); the counts were checked against the bytes left, so the block is
-    // bounded by the image. Both parts are blocks of their own size class, so either can later
-    // be freed alone.
+  void Record(int slot, const TImageRecord& r) {
+    const int32_t count = r.SlotCount;
+    // Both parts are blocks of their own size class, so either can later be freed alone.
     size_t valueBytes = 0;
     if (count > 0) valueBytes = BlockBytes(TNodeRec::SlotBlockBytes(count));
-    char* block = static_cast<char*>(store_.arena_->Bump(sizeof(TNodeRec) + valueBytes));
+    char* block = static_cast<char*>(arena_.Bump(sizeof(TNodeRec) + valueBytes));
     TNodeRec* n = reinterpret_cast<TNodeRec*>(block);
+    TNodeRec* parent = open_.empty() ? nullptr : open_.back();
     n->Init(parent);
-    int32_t ownedSeen = 0;
-    uint32_t invalid = 0;
     if (count > 0) {
       n->ValuesRef = QDRef(block + sizeof(TNodeRec));
       n->Capacity = count;
       n->SlotCount = count;
-      uint8_t* dt = n->Types();
-      std::memcpy(dt, types, size_t(count));
-      std::memcpy(n->Cells(), cells, 4 * size_t(count));
-      // Types checked and owned slots marked pending (set to the real type once the payload is
-      // read; their cells are set then) in one pass without branches.
-      for (int32_t i = 0; i < count; ++i) {
-        uint32_t c = kTypeClass[dt[i]];
-        invalid |= c;
-        ownedSeen += static_cast<int32_t>(c >> 7);
-        dt[i] = static_cast<uint8_t>(dt[i] | (c & kPending));
-      }
+      std::memcpy(n->Types(), r.Types, size_t(count));
+      std::memcpy(n->Cells(), r.CellBytes, 4 * size_t(count));
     }
-    // A failed record stays in the arena, which the failed load drops as a whole.
-    reason_ = "unknown slot type";
-    if (invalid & 1) return nullptr;
-    // Every owned slot must have its payload, or its cell would point nowhere.
-    reason_ = "owned count does not match the node and string slots";
-    if (ownedSeen != owned) return nullptr;
-    // Each owned slot needs at least 4 more bytes (a string length or a node's counts).
-    reason_ = "payloads run past the end";
-    if (size_t(owned) * 4 > len_ - pos_ - size_t(count) * 5) return nullptr;
-    pos_ += size_t(count) * 5;
-    mem_ += 36 + 5 * int64_t(count);
-    stack_.push_back({n, 0});
-    return n;
+    if (parent)
+      parent->Cells()[slot].Bits = QDRef(n);
+    else
+      top_ = n;
+    open_.push_back(n);
   }
-
-  // The string of `l` bytes at pos_, bumped from the arena like AllocStr's blocks.
-  TStrBlock* NewStr(uint32_t l) {
-    if (l > uint32_t(std::numeric_limits<int32_t>::max() - 16)) throw std::bad_alloc();
-    auto* s = static_cast<TStrBlock*>(store_.arena_->Bump(BlockBytes(sizeof(TStrBlock) + l)));
-    s->Length = static_cast<int32_t>(l);
-    if (l) std::memcpy(s->Bytes(), p_ + pos_, l);
-    return s;
+  void String(int slot, std::string_view bytes) {
+    auto* s = static_cast<TStrBlock*>(arena_.Bump(BlockBytes(sizeof(TStrBlock) + bytes.size())));
+    s->Length = static_cast<int32_t>(bytes.size());
+    if (!bytes.empty()) std::memcpy(s->Bytes(), bytes.data(), bytes.size());
+    open_.back()->Cells()[slot].Bits = QDRef(s);
   }
+  void EndRecord() { open_.pop_back(); }
+  void Progress(size_t) {
+    if (ahead_) ahead_->Progress();
+  }
+  TNodeRec* Top() const { return top_; }
 
+ private:
   // The size of the block AllocBlock would give for `bytes` (multiples of 8 up to 1 KiB).
   static size_t BlockBytes(size_t bytes) {
     bytes = (bytes + 7) & ~size_t(7);
@@ -465,69 +293,43 @@ class TQDImageReader {
     return bytes;
   }
 
-  TNodeRec* Fail(TNodeRec* top, const char* reason) {
-    error_ = std::string(reason) + " (offset " + std::to_string(pos_) + ")";
-    // What was read is detached from the store and goes with its arena when the caller clears
-    // the store; owned slots still pending are never followed.
-    (void)top;
-    stack_.clear();
-    return nullptr;
-  }
-
-  // Adds the words wholly before `upTo` to the checksum and gives their pages back.
-  void SumTo(size_t upTo) {
-    size_t end = std::min(words_, (upTo + 1) / 4);
-    if (end > nextWord_) {
-      sum_ += SumWords(p_, nextWord_, end);
-      nextWord_ = end;
-    }
-    summed_ = upTo;
-    if (ahead_) ahead_->Progress();
-    size_t done = std::min(upTo, 4 * nextWord_ - 1);
-    if (release_ && done > released_) {
-      TQDArena::ReleaseFilePages(p_, released_, done);
-      released_ = done;
-    }
-  }
-
-  static constexpr size_t kSumStep = 1 << 20;
-
-  TQDBase& store_;
+  TQDArena& arena_;
   TQDArena::TFaultAhead* ahead_;
-  const unsigned char* p_;
-  size_t len_;
-  bool release_;
-  size_t released_ = 0;
-  size_t words_;         // words the checksum covers: len_ / 4
-  size_t nextWord_ = 9;  // the first word not yet summed (words 0-8 are the header's)
-  size_t summed_ = 0;
-  uint64_t sum_;
-  size_t pos_ = 0;
-  const char* reason_ = "";
-  std::string error_;
-  int64_t mem_ = 0;
-  std::vector<Frame> stack_;
+  TNodeRec* top_ = nullptr;
+  std::vector<TNodeRec*> open_;
 };
+
+bool CheckedImageWalk(bool sound, const std::string& walkError, uint64_t stored, uint64_t computed,
+                      std::string& error) {
+  if (computed != stored) {
+    char text[96];
+    std::snprintf(text, sizeof text, "checksum mismatch (stored %016llx, computed %016llx)",
+                  static_cast<unsigned long long>(stored),
+                  static_cast<unsigned long long>(computed));
+    error = text;
+    return false;
+  }
+  if (!sound) {
+    error = walkError;
+    return false;
+  }
+  error.clear();
+  return true;
+}
 
 namespace {
 constexpr size_t kFaultAheadFrom = 8 << 20;
-
-uint64_t StoredChecksum(std::string_view image) {
-  const auto* bytes = reinterpret_cast<const unsigned char*>(image.data());
-  return uint64_t(Load32(bytes + kChecksumOffset)) |
-         (uint64_t(Load32(bytes + kChecksumOffset + 4)) << 32);
-}
 }  // namespace
 
 bool TQDBase::LoadFromString(std::string& image) {
   if (image.size() <= 48) return LoadImage(image, 0, false);
-  uint64_t stored = StoredChecksum(image);
+  uint64_t stored = qdimage::StoredChecksum(image);
   std::memset(image.data() + kChecksumOffset, 0, 8);
   return LoadImage(image, stored, false);
 }
 
 bool TQDBase::LoadFromImage(std::string_view image, bool fileMapping) {
-  return LoadImage(image, image.size() > 48 ? StoredChecksum(image) : 0, fileMapping);
+  return LoadImage(image, image.size() > 48 ? qdimage::StoredChecksum(image) : 0, fileMapping);
 }
 
 bool TQDBase::LoadImage(std::string_view image, uint64_t stored, bool fileMapping) {
@@ -537,37 +339,26 @@ bool TQDBase::LoadImage(std::string_view image, uint64_t stored, bool fileMappin
   }
   Clear();
   // A catalog's nodes, slot arrays and strings take about 1.3 times its image: reserve up to twice
-  // that at once, since untouched pages cost nothing (the reader checks every count against the
+  // that at once, since untouched pages cost nothing (the walk checks every count against the
   // bytes left, so an image cannot ask for more).
   size_t expected = std::min<size_t>(2 * image.size(), size_t(1) << 32);
   arena_->Expect(expected);
   // A large image's pages are cleared on another core while it is read.
   std::optional<TQDArena::TFaultAhead> ahead;
   if (image.size() >= kFaultAheadFrom) ahead.emplace(*arena_, expected);
-  // One pass: the tree is read while the checksum is summed; a wrong checksum is the reason
-  // given, whatever the structure.
-  TQDImageReader reader(*this, image, fileMapping, ahead ? &*ahead : nullptr);
-  TNodeRec* top = reader.Read();
+  // One pass: the tree is built while the checksum is summed.
+  TQDTreeBuilder builder(*this, ahead ? &*ahead : nullptr);
+  TQDImageWalk<TQDTreeBuilder> walk(image, builder, fileMapping);
+  const bool sound = walk.Run();
   ahead.reset();
-  uint64_t computed = reader.Checksum();
-  if (computed != stored) {
-    char text[96];
-    std::snprintf(text, sizeof text, "checksum mismatch (stored %016llx, computed %016llx)",
-                  static_cast<unsigned long long>(stored),
-                  static_cast<unsigned long long>(computed));
-    loadError_ = text;
+  const uint64_t computed = walk.Checksum();
+  if (!CheckedImageWalk(sound, walk.Error(), stored, computed, loadError_)) {
     Clear();
     return false;
   }
-  if (!top) {
-    loadError_ = reader.Error();
-    Clear();
-    return false;
-  }
-  loadError_.clear();
   FreeBlock(root_, sizeof(TNodeRec));  // the empty root made by Clear
-  root_ = top;
-  cur_ = top;
-  mem_ = reader.Accounted();
+  root_ = builder.Top();
+  cur_ = root_;
+  mem_ = walk.Accounted();
   return true;
 }
